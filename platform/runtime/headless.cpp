@@ -1,0 +1,163 @@
+#include "platform/runtime/headless.h"
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/scheduler.h"
+
+namespace qv::rt {
+
+namespace {
+std::string nameOf(const Window& w)
+{
+    return w.def().name.empty() ? w.title() : w.def().name;
+}
+} // namespace
+
+HeadlessHost::HeadlessHost()
+{
+    auto& s = Scheduler::instance();
+    s.reset();
+    s.setClock([this] { return now_; });
+    s.setWakeHandler({});
+    s.setFailureHandler([this](const std::string& name, const std::string& what) {
+        failures_.push_back(name + ": " + what);
+    });
+    setHost(this);
+}
+
+HeadlessHost::~HeadlessHost()
+{
+    auto& s = Scheduler::instance();
+    s.reset();
+    s.setFailureHandler({});
+    setHost(nullptr);
+    // Leave a live clock behind for code that runs after the test.
+    const auto start = std::chrono::steady_clock::now();
+    s.setClock([start] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    });
+}
+
+int HeadlessHost::start(std::string name, std::function<void()> body, std::size_t stackBytes)
+{
+    const int t = Scheduler::instance().start(std::move(name), std::move(body), stackBytes);
+    settle();
+    return t;
+}
+
+int HeadlessHost::startProcedure(std::string_view name)
+{
+    const auto started = Procedures::start(name);
+    settle();
+    return started.thread;
+}
+
+void HeadlessHost::settle()
+{
+    auto& s = Scheduler::instance();
+    do {
+        s.fireTimers();
+        s.runReady();
+    } while (s.hasReady());
+}
+
+void HeadlessHost::advance(std::int64_t milliseconds)
+{
+    auto& s = Scheduler::instance();
+    const std::int64_t end = now_ + milliseconds;
+    settle();
+    while (now_ < end) {
+        const std::int64_t next = s.fireTimers();
+        now_ = std::min(end, std::max(next, now_ + 1));
+        settle();
+    }
+}
+
+Window* HeadlessHost::top(int thread) const
+{
+    return Scheduler::instance().topWindow(thread);
+}
+
+Window* HeadlessHost::window(std::string_view nameOrTitle) const
+{
+    for (auto it = open_.rbegin(); it != open_.rend(); ++it)
+        if ((*it)->def().name == nameOrTitle || (*it)->title() == nameOrTitle)
+            return *it;
+    return nullptr;
+}
+
+MessageBoxWindow* HeadlessHost::messageBox() const
+{
+    return dialog<MessageBoxWindow>();
+}
+
+void HeadlessHost::answer(int button)
+{
+    MessageBoxWindow* m = messageBox();
+    if (!m)
+        throw std::logic_error("no message box is open");
+    m->answer(button);
+    settle();
+}
+
+void HeadlessHost::press(Window& w, std::string_view control)
+{
+    w.post(event::Accepted, w[control].number());
+    settle();
+}
+
+void HeadlessHost::enter(Window& w, std::string_view control, std::string value)
+{
+    Control& c = w[control];
+    c.userInput(std::move(value));
+    w.post(event::Accepted, c.number());
+    settle();
+}
+
+void HeadlessHost::choose(Window& w, std::string_view control, int choice)
+{
+    Control& c = w[control];
+    c.userSelected(choice);
+    w.post(event::NewSelection, c.number());
+    settle();
+}
+
+void HeadlessHost::key(Window& w, int keyCode)
+{
+    if (w.alertKeys().count(keyCode)) {
+        const int focus = w.focus() ? w.focus()->number() : 0;
+        w.post(Event{event::PreAlertKey, focus, keyCode});
+        w.post(Event{event::AlertKey, focus, keyCode});
+    }
+    settle();
+}
+
+void HeadlessHost::post(Window& w, Event e)
+{
+    w.post(e);
+    settle();
+}
+
+void HeadlessHost::post(int thread, Event e)
+{
+    Scheduler::instance().post(thread, e);
+    settle();
+}
+
+void HeadlessHost::windowOpened(Window& w)
+{
+    open_.push_back(&w);
+    log_.push_back("open " + nameOf(w));
+}
+
+void HeadlessHost::windowClosed(Window& w)
+{
+    std::erase(open_, &w);
+    log_.push_back("close " + nameOf(w));
+}
+
+} // namespace qv::rt

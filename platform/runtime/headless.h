@@ -1,0 +1,74 @@
+#pragma once
+// The headless host: shows nothing, keeps a virtual clock, and lets a test
+// drive windows as a user would (type into a control, press a button,
+// answer a message box) and look at what they show.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/window.h"
+
+namespace qv::rt {
+
+class HeadlessHost : public HostObserver
+{
+public:
+    HeadlessHost();
+    ~HeadlessHost() override;
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+    int start(std::string name, std::function<void()> body, std::size_t stackBytes = 0);
+    // Starts a registered procedure; fails the test's expectations by
+    // returning 0 when it is unknown.
+    int startProcedure(std::string_view name);
+
+    // Runs the threads until every one of them waits.
+    void settle();
+    // Moves the virtual clock on, firing timers as they fall due.
+    void advance(std::int64_t milliseconds);
+    std::int64_t now() const { return now_; }
+
+    Window* top(int thread) const;
+    // The most recently opened window whose definition name or title matches.
+    Window* window(std::string_view nameOrTitle) const;
+    const std::vector<Window*>& openWindows() const { return open_; }
+    MessageBoxWindow* messageBox() const;
+    template <typename W>
+    W* dialog() const
+    {
+        for (auto it = open_.rbegin(); it != open_.rend(); ++it)
+            if (auto* d = dynamic_cast<W*>(*it))
+                return d;
+        return nullptr;
+    }
+
+    // As a user: each settles afterwards.
+    void answer(int button);
+    void press(Window& w, std::string_view control);
+    void enter(Window& w, std::string_view control, std::string value);
+    void choose(Window& w, std::string_view control, int choice);
+    void key(Window& w, int keyCode);
+    void post(Window& w, Event e);
+    void post(int thread, Event e);
+
+    // "open Name" / "close Name" in the order they happened.
+    const std::vector<std::string>& log() const { return log_; }
+    // Threads that ended with an exception: "name: what".
+    const std::vector<std::string>& failures() const { return failures_; }
+
+    void windowOpened(Window& w) override;
+    void windowClosed(Window& w) override;
+
+private:
+    std::int64_t now_ = 0;
+    std::vector<Window*> open_;
+    std::vector<std::string> log_;
+    std::vector<std::string> failures_;
+};
+
+} // namespace qv::rt

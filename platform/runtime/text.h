@@ -1,0 +1,16 @@
+#pragma once
+// Small text helpers of the run time, shared by its modules.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv::rt::text {
+
+bool equalsNoCase(std::string_view a, std::string_view b);
+// ASCII case folding; names of windows, controls and keys are ASCII.
+std::string foldCase(std::string_view s);
+// "a|b|c" -> {"a","b","c"}; an empty text gives one empty part.
+std::vector<std::string> split(std::string_view s, char separator);
+
+} // namespace qv::rt::text

@@ -1,0 +1,413 @@
+#include "platform/runtime/window.h"
+
+#include <stdexcept>
+
+#include "platform/runtime/scheduler.h"
+#include "platform/runtime/text.h"
+
+namespace qv::rt {
+
+namespace {
+HostObserver* currentHost = nullptr;
+PictureHooks pictureHooks;
+} // namespace
+
+void setHost(HostObserver* h)
+{
+    currentHost = h;
+}
+
+HostObserver* host()
+{
+    return currentHost;
+}
+
+void setPictureHooks(PictureHooks hooks)
+{
+    pictureHooks = std::move(hooks);
+}
+
+// ---------------------------------------------------------------- Control
+
+Control::Control(Window& window, const ControlDef& def, Control* parent)
+    : window_(window)
+    , def_(def)
+    , parent_(parent)
+    , text_(def.text)
+    , status_(def.msg)
+    , tip_(def.tip)
+    , picture_(def.picture)
+    , format_(def.format)
+    , at_(def.at)
+    , enabled_(!def.disabled)
+    , hidden_(def.hidden)
+    , required_(def.required)
+    , default_(def.isDefault)
+    , immediate_(def.immediate)
+{
+}
+
+void Control::changed(ControlChange what)
+{
+    if (window_.isOpen() && currentHost)
+        currentHost->controlChanged(*this, what);
+}
+
+void Control::setText(std::string text)
+{
+    if (text == text_)
+        return;
+    text_ = std::move(text);
+    changed(ControlChange::Text);
+}
+
+void Control::setValue(std::string value)
+{
+    if (value == value_)
+        return;
+    value_ = std::move(value);
+    changed(ControlChange::Value);
+}
+
+void Control::setEnabled(bool on)
+{
+    if (on == enabled_)
+        return;
+    enabled_ = on;
+    changed(ControlChange::Enabled);
+}
+
+void Control::setHidden(bool on)
+{
+    if (on == hidden_)
+        return;
+    hidden_ = on;
+    changed(ControlChange::Hidden);
+}
+
+bool Control::effectivelyHidden() const
+{
+    for (const Control* c = this; c; c = c->parent_)
+        if (c->hidden_)
+            return true;
+    return false;
+}
+
+void Control::setRequired(bool on)
+{
+    if (on == required_)
+        return;
+    required_ = on;
+    changed(ControlChange::Marks);
+}
+
+void Control::setDefault(bool on)
+{
+    if (on == default_)
+        return;
+    default_ = on;
+    changed(ControlChange::Marks);
+}
+
+void Control::setImmediate(bool on)
+{
+    if (on == immediate_)
+        return;
+    immediate_ = on;
+    changed(ControlChange::Marks);
+}
+
+void Control::setStatusText(std::string text)
+{
+    status_ = std::move(text);
+    changed(ControlChange::Marks);
+}
+
+void Control::setToolTip(std::string text)
+{
+    tip_ = std::move(text);
+    changed(ControlChange::Marks);
+}
+
+void Control::setPicture(std::string picture)
+{
+    picture_ = std::move(picture);
+    changed(ControlChange::Property);
+}
+
+void Control::setFormat(std::string format)
+{
+    format_ = std::move(format);
+    changed(ControlChange::List);
+}
+
+void Control::setGeometry(Rect at)
+{
+    at_ = at;
+    changed(ControlChange::Geometry);
+}
+
+void Control::setList(ListSource* source)
+{
+    list_ = source;
+    changed(ControlChange::List);
+}
+
+void Control::setSelected(int choice)
+{
+    if (choice == selected_)
+        return;
+    selected_ = choice;
+    changed(ControlChange::Selection);
+}
+
+std::string Control::property(int id) const
+{
+    const auto it = properties_.find(id);
+    return it == properties_.end() ? std::string() : it->second;
+}
+
+void Control::setProperty(int id, std::string value)
+{
+    properties_[id] = std::move(value);
+    changed(ControlChange::Property);
+}
+
+void Control::display()
+{
+    if (!use_.get)
+        return;
+    std::string v = use_.get();
+    if (!picture_.empty() && pictureHooks.format)
+        v = pictureHooks.format(v, picture_);
+    setValue(std::move(v));
+}
+
+void Control::update()
+{
+    if (!use_.set)
+        return;
+    if (!picture_.empty() && pictureHooks.deformat)
+        use_.set(pictureHooks.deformat(value_, picture_));
+    else
+        use_.set(value_);
+}
+
+void Control::userInput(std::string value)
+{
+    value_ = std::move(value);
+    update();
+}
+
+void Control::userSelected(int choice)
+{
+    selected_ = choice;
+}
+
+// ---------------------------------------------------------------- Window
+
+Window::Window(WindowDef def)
+    : def_(std::move(def))
+    , title_(def_.title)
+    , at_(def_.at)
+    , minWidth_(def_.minWidth)
+    , minHeight_(def_.minHeight)
+    , hidden_(def_.hidden)
+    , iconized_(def_.iconized)
+    , maximized_(def_.maximized)
+    , alertKeys_(def_.alertKeys.begin(), def_.alertKeys.end())
+    , timer_(def_.timer)
+{
+    build(def_.menubar, nullptr);
+    build(def_.toolbar, nullptr);
+    build(def_.controls, nullptr);
+}
+
+std::unique_ptr<Window> Window::load(std::string_view module, std::string_view name)
+{
+    return std::make_unique<Window>(loadWindowDef(module, name));
+}
+
+Window::~Window()
+{
+    close();
+}
+
+void Window::build(const std::vector<ControlDef>& defs, Control* parent)
+{
+    for (const ControlDef& d : defs) {
+        controls_.push_back(std::make_unique<Control>(*this, d, parent));
+        Control* c = controls_.back().get();
+        if (parent)
+            parent->children_.push_back(c);
+        if (!d.name.empty())
+            byName_[text::foldCase(d.name)] = c;
+        build(d.children, c);
+    }
+}
+
+void Window::open()
+{
+    if (open_)
+        return;
+    Scheduler::instance().pushWindow(*this);
+    open_ = true;
+    if (currentHost)
+        currentHost->windowOpened(*this);
+    post(event::OpenWindow);
+    post(event::GainFocus);
+}
+
+void Window::close()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    Scheduler::instance().removeWindow(*this);
+    events_.clear();
+    if (currentHost)
+        currentHost->windowClosed(*this);
+    // The window below, if any, is active again.
+    if (Window* below = Scheduler::instance().topWindow(thread_))
+        below->post(event::GainFocus);
+}
+
+Event Window::waitEvent()
+{
+    return Scheduler::instance().waitEvent(*this);
+}
+
+void Window::post(int code, int control)
+{
+    post(Event{code, control});
+}
+
+void Window::post(Event e)
+{
+    Scheduler::instance().post(*this, e);
+}
+
+Control* Window::control(std::string_view name) const
+{
+    const auto it = byName_.find(text::foldCase(name));
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+Control* Window::control(int number) const
+{
+    // Numbers are given in document order, which is the order of controls_.
+    if (number < 1 || number > static_cast<int>(controls_.size()))
+        return nullptr;
+    return controls_[number - 1].get();
+}
+
+Control& Window::operator[](std::string_view name) const
+{
+    if (Control* c = control(name))
+        return *c;
+    throw std::logic_error("window " + def_.name + " has no control " + std::string(name));
+}
+
+void Window::changed(WindowChange what)
+{
+    if (open_ && currentHost)
+        currentHost->windowChanged(*this, what);
+}
+
+void Window::setTitle(std::string title)
+{
+    title_ = std::move(title);
+    changed(WindowChange::Title);
+}
+
+void Window::setHidden(bool on)
+{
+    hidden_ = on;
+    changed(WindowChange::Hidden);
+}
+
+void Window::setIconized(bool on)
+{
+    iconized_ = on;
+    changed(WindowChange::Iconized);
+}
+
+void Window::setMaximized(bool on)
+{
+    maximized_ = on;
+    changed(WindowChange::Maximized);
+}
+
+void Window::setGeometry(Rect at)
+{
+    at_ = at;
+    changed(WindowChange::Geometry);
+}
+
+void Window::setMinSize(int width, int height)
+{
+    minWidth_ = width;
+    minHeight_ = height;
+    changed(WindowChange::MinSize);
+}
+
+void Window::setTimer(int hundredths)
+{
+    timer_ = hundredths;
+    if (open_)
+        Scheduler::instance().windowTimerChanged(*this);
+}
+
+std::string Window::statusText(int zone) const
+{
+    const auto it = status_.find(zone);
+    return it == status_.end() ? std::string() : it->second;
+}
+
+void Window::setStatusText(int zone, std::string text)
+{
+    status_[zone] = std::move(text);
+    changed(WindowChange::StatusText);
+}
+
+void Window::alert(int keyCode)
+{
+    alertKeys_.insert(keyCode);
+    changed(WindowChange::AlertKeys);
+}
+
+void Window::unalert(int keyCode)
+{
+    alertKeys_.erase(keyCode);
+    changed(WindowChange::AlertKeys);
+}
+
+void Window::select(Control& control)
+{
+    focus_ = &control;
+    changed(WindowChange::Focus);
+}
+
+void Window::display()
+{
+    for (auto& c : controls_)
+        c->display();
+}
+
+void Window::update()
+{
+    for (auto& c : controls_)
+        c->update();
+}
+
+void Window::userGeometry(Rect at)
+{
+    at_ = at;
+}
+
+void Window::userFocus(Control* control)
+{
+    focus_ = control;
+}
+
+} // namespace qv::rt

@@ -1,0 +1,233 @@
+#pragma once
+// The live window and control model. Program code reads and writes only
+// this model; a host (Qt, or the headless host of the tests) shows it and
+// turns user input into events and values.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime/events.h"
+#include "platform/runtime/list_source.h"
+#include "platform/runtime/window_def.h"
+
+namespace qv::rt {
+
+class Window;
+class Control;
+
+// A control's use variable: a global, a record field or a local.
+struct UseBinding {
+    std::function<std::string()> get;
+    std::function<void(const std::string&)> set;
+};
+
+// Pictures are the expression library's business; the model keeps a hook so
+// that it does not depend on it. Without hooks, values pass unchanged.
+struct PictureHooks {
+    std::function<std::string(const std::string& value, const std::string& picture)> format;
+    std::function<std::string(const std::string& text, const std::string& picture)> deformat;
+};
+void setPictureHooks(PictureHooks hooks);
+
+enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property };
+enum class WindowChange { Title, Hidden, Iconized, Maximized, Geometry, MinSize, StatusText, AlertKeys, Focus };
+
+// What a host hears of the model. Calls come on the OS thread, from inside
+// whichever program thread changed the model.
+class HostObserver
+{
+public:
+    virtual ~HostObserver() = default;
+    virtual void windowOpened(Window&) {}
+    virtual void windowClosed(Window&) {}
+    virtual void windowChanged(Window&, WindowChange) {}
+    virtual void controlChanged(Control&, ControlChange) {}
+};
+void setHost(HostObserver* host);
+HostObserver* host();
+
+class Control
+{
+public:
+    Control(Window& window, const ControlDef& def, Control* parent);
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    Window& window() const { return window_; }
+    const ControlDef& def() const { return def_; }
+    int number() const { return def_.number; }
+    const std::string& name() const { return def_.name; }
+    ControlType type() const { return def_.type; }
+    Control* parent() const { return parent_; }
+    const std::vector<Control*>& children() const { return children_; }
+
+    const std::string& text() const { return text_; }
+    void setText(std::string text);
+
+    // The screen value: what an entry shows, "1"/"" for a check box, the
+    // chosen value of an option or drop list.
+    const std::string& value() const { return value_; }
+    void setValue(std::string value);
+
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool on);
+    bool hidden() const { return hidden_; }
+    void setHidden(bool on);
+    // Hidden itself or inside a hidden parent (a control on a hidden tab).
+    bool effectivelyHidden() const;
+    bool required() const { return required_; }
+    void setRequired(bool on);
+    bool isDefault() const { return default_; }
+    void setDefault(bool on);
+    bool immediate() const { return immediate_; }
+    void setImmediate(bool on);
+    const std::string& statusText() const { return status_; }
+    void setStatusText(std::string text);
+    const std::string& toolTip() const { return tip_; }
+    void setToolTip(std::string text);
+    const std::string& picture() const { return picture_; }
+    void setPicture(std::string picture);
+    const std::string& format() const { return format_; }
+    void setFormat(std::string format);
+    Rect geometry() const { return at_; }
+    void setGeometry(Rect at);
+
+    // Lists: the rows shown (not owned) and the highlighted row, 1-based,
+    // 0 for none. Sheets and options: the chosen tab or radio, 1-based.
+    ListSource* list() const { return list_; }
+    void setList(ListSource* source);
+    int selected() const { return selected_; }
+    void setSelected(int choice);
+
+    // Numbered properties that have no accessor of their own.
+    std::string property(int id) const;
+    void setProperty(int id, std::string value);
+
+    void bind(UseBinding use) { use_ = std::move(use); }
+    bool bound() const { return static_cast<bool>(use_.get); }
+    // Copies the use variable into the screen value, through the picture.
+    void display();
+    // Copies the screen value into the use variable, through the picture.
+    void update();
+
+    // From the host: the user changed the value or the choice. No echo to
+    // the host; the use variable follows at once.
+    void userInput(std::string value);
+    void userSelected(int choice);
+
+private:
+    friend class Window;
+    void changed(ControlChange what);
+
+    Window& window_;
+    const ControlDef& def_;
+    Control* parent_;
+    std::vector<Control*> children_;
+    std::string text_, value_, status_, tip_, picture_, format_;
+    Rect at_;
+    bool enabled_, hidden_, required_, default_, immediate_;
+    ListSource* list_ = nullptr;
+    int selected_ = 0;
+    std::map<int, std::string> properties_;
+    UseBinding use_;
+};
+
+class Window
+{
+public:
+    explicit Window(WindowDef def);
+    // Loads "windows/<name>.yaml" of a module; throws DefinitionError.
+    static std::unique_ptr<Window> load(std::string_view module, std::string_view name);
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    const WindowDef& def() const { return def_; }
+    WindowKind kind() const { return def_.kind; }
+
+    // Opens the window on the running thread, on top of that thread's other
+    // windows (which wait for it: a window is modal for its own thread only).
+    // The first events it receives are OpenWindow and GainFocus.
+    void open();
+    void close();
+    bool isOpen() const { return open_; }
+    int thread() const { return thread_; }
+
+    // Waits for the next event of this window; other threads run meanwhile.
+    Event waitEvent();
+    void post(int code, int control = 0);
+    void post(Event e);
+    bool hasPendingEvents() const { return !events_.empty(); }
+
+    Control* control(std::string_view name) const;
+    Control* control(int number) const;
+    // Like control(name), but a missing control is a programming error.
+    Control& operator[](std::string_view name) const;
+    const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title);
+    bool hidden() const { return hidden_; }
+    void setHidden(bool on);
+    bool iconized() const { return iconized_; }
+    void setIconized(bool on);
+    bool maximized() const { return maximized_; }
+    void setMaximized(bool on);
+    Rect geometry() const { return at_; }
+    void setGeometry(Rect at);
+    int minWidth() const { return minWidth_; }
+    int minHeight() const { return minHeight_; }
+    void setMinSize(int width, int height);
+    int timer() const { return timer_; }
+    void setTimer(int hundredths);
+    std::string statusText(int zone) const;
+    void setStatusText(int zone, std::string text);
+    const std::set<int>& alertKeys() const { return alertKeys_; }
+    void alert(int keyCode);
+    void unalert(int keyCode);
+    Control* focus() const { return focus_; }
+    void select(Control& control);
+
+    // Copies every bound use variable into its control, or back.
+    void display();
+    void update();
+
+    // From the host: the user moved or sized the window, or moved the focus.
+    void userGeometry(Rect at);
+    void userFocus(Control* control);
+
+protected:
+    void changed(WindowChange what);
+
+private:
+    friend class Scheduler;
+    friend class Control;
+    void build(const std::vector<ControlDef>& defs, Control* parent);
+
+    WindowDef def_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::map<std::string, Control*> byName_; // folded names
+    std::string title_;
+    Rect at_;
+    int minWidth_, minHeight_;
+    bool hidden_, iconized_, maximized_;
+    std::map<int, std::string> status_;
+    std::set<int> alertKeys_;
+    Control* focus_ = nullptr;
+    bool open_ = false;
+
+    // Owned by the scheduler.
+    int thread_ = 0;
+    std::deque<Event> events_;
+    int timer_ = 0;
+    std::int64_t timerDue_ = 0;
+};
+
+} // namespace qv::rt

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "platform/runtime/headless.h"
+#include "platform/runtime/window.h"
+
+using namespace qv::rt;
+
+namespace {
+
+constexpr const char* formYaml = R"(
+title: Update Album
+at: [0, 0, 300, 200]
+font: {name: MS Sans Serif, size: 8}
+flags: [resizable, center]
+status: [-1, 100]
+alerts: [CtrlS, MouseLeft2]
+timer: 100
+menubar:
+  - text: "&File"
+    items:
+      - {name: Save, text: "&Save", key: CtrlS, msg: Save the album}
+      - separator
+      - {name: Exit, text: "E&xit", std: close}
+controls:
+  - {type: prompt, name: ArtistPrompt, text: "&Artist:", at: [8, 8]}
+  - {type: entry, name: Artist, use: ALB:Artist, picture: "@s40", at: [60, 8, 120, 10], flags: [required]}
+  - type: sheet
+    name: Sheet
+    tabs:
+      - text: General
+        controls:
+          - {type: check, name: Live, text: Live recording, use: ALB:Live}
+      - text: Notes
+        flags: [hidden]
+        controls:
+          - {type: text, name: Notes, use: ALB:Notes}
+  - {type: list, name: List, format: "80L(2)|M~Title~@s40@"}
+  - {type: button, name: Ok, text: OK, flags: [default]}
+)";
+
+TEST(WindowDefinition, ReadsControlsInDocumentOrder)
+{
+    const WindowDef def = parseWindowDef(formYaml, "test", "UpdateAlbum");
+    EXPECT_EQ(def.title, "Update Album");
+    EXPECT_TRUE(def.resizable);
+    EXPECT_EQ(def.timer, 100);
+    EXPECT_EQ(def.alertKeys, (std::vector<int>{595, 5}));
+    ASSERT_EQ(def.menubar.size(), 1u);
+    EXPECT_EQ(def.menubar[0].children[0].key, 595);
+    EXPECT_EQ(def.menubar[0].children[1].type, ControlType::Separator);
+
+    Window w(def);
+    const char* order[] = {"",      "?Save",  "",      "?Exit", "?ArtistPrompt", "?Artist", "?Sheet",
+                           "",      "?Live",  "",      "?Notes", "?List",        "?Ok"};
+    ASSERT_EQ(w.controls().size(), std::size(order));
+    for (size_t i = 0; i < std::size(order); ++i) {
+        EXPECT_EQ(w.controls()[i]->number(), static_cast<int>(i) + 1);
+        EXPECT_EQ(w.controls()[i]->name(), order[i]);
+    }
+    EXPECT_EQ(w["?artist"].number(), 6) << "names ignore case";
+    EXPECT_EQ(static_cast<int>(w["?Sheet"].type()), 37);
+    EXPECT_TRUE(w["?Artist"].required());
+    EXPECT_TRUE(w["?Notes"].effectivelyHidden()) << "a control on a hidden tab is hidden";
+    EXPECT_FALSE(w["?Live"].effectivelyHidden());
+}
+
+TEST(WindowDefinition, MistakesAreReportedWithTheWindowName)
+{
+    struct Case {
+        const char* yaml;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"controls:\n  - {type: knob}\n", "unknown control type 'knob'"},
+        {"controls:\n  - {type: entry, colour: red}\n", "unknown control entry 'colour'"},
+        {"flags: [floating]\n", "unknown window flag 'floating'"},
+        {"alerts: [CtrlHyper]\n", "unknown key 'CtrlHyper'"},
+        {"controls:\n  - {name: A}\n  - {name: a}\n", "used twice"},
+        {"controls: [\n", "yaml-cpp"},
+        {"- just a list\n", "the definition is a mapping"},
+    };
+    for (const Case& c : cases) {
+        try {
+            parseWindowDef(c.yaml, "test", "Broken");
+            ADD_FAILURE() << c.yaml;
+        } catch (const DefinitionError& e) {
+            EXPECT_NE(std::string(e.what()).find("test/Broken"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(WindowModel, UseVariablesFlowThroughPictures)
+{
+    setPictureHooks({[](const std::string& v, const std::string& pic) { return pic == "@s40" ? "[" + v + "]" : v; },
+                     [](const std::string& t, const std::string&) { return t.substr(1, t.size() - 2); }});
+    HeadlessHost host;
+    std::string artist = "Abba";
+    std::string seenInHandler;
+    host.start("Form", [&] {
+        Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+        w["?Artist"].bind({[&] { return artist; }, [&](const std::string& v) { artist = v; }});
+        w.open();
+        w.display();
+        for (;;) {
+            const Event e = w.waitEvent();
+            if (e.code == event::Accepted && e.control == w["?Artist"].number())
+                seenInHandler = artist; // already updated when the event arrives
+            if (e.code == event::CloseWindow)
+                break;
+        }
+    });
+    Window* w = host.window("UpdateAlbum");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ((*w)["?Artist"].value(), "[Abba]");
+    host.enter(*w, "?Artist", "[Blondie]");
+    EXPECT_EQ(artist, "Blondie");
+    EXPECT_EQ(seenInHandler, "Blondie");
+    setPictureHooks({});
+}
+
+TEST(WindowModel, AlertKeysArriveAsEvents)
+{
+    HeadlessHost host;
+    std::vector<int> keys;
+    host.start("Form", [&] {
+        Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+        w.open();
+        for (;;) {
+            const Event e = w.waitEvent();
+            if (e.code == event::AlertKey)
+                keys.push_back(e.keyCode);
+            if (e.code == event::CloseWindow)
+                break;
+        }
+    });
+    Window* w = host.window("UpdateAlbum");
+    host.key(*w, 595);
+    host.key(*w, 596); // not alerted
+    host.key(*w, 5);
+    EXPECT_EQ(keys, (std::vector<int>{595, 5}));
+}
+
+} // namespace
