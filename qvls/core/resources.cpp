@@ -1,0 +1,14 @@
+#include "qvls/core/resources.h"
+
+namespace qv::qvls {
+
+void registerResources()
+{
+    static const bool once = [] {
+        rt::ResourceStore::add("qvls", qvlsResources());
+        return true;
+    }();
+    (void)once;
+}
+
+} // namespace qv::qvls
