@@ -1,0 +1,228 @@
+#include "platform/tables/group.h"
+
+#include "platform/tables/errors.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace qv::tables {
+
+std::string quoteId(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+static std::string uriFor(const std::string& path, bool readOnly)
+{
+    std::string abs = std::filesystem::absolute(path).string();
+    std::string out = "file:";
+    for (unsigned char c : abs) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x21) {
+            char buf[4];
+            snprintf(buf, sizeof buf, "%%%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + (readOnly ? "?mode=ro" : "?mode=rw");
+}
+
+int driverError(int rc, sqlite3* db, const std::string& file)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE: return setError(NoError, file);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return setError(FileLocked, file);
+    case SQLITE_CORRUPT: return setError(BadKeys, file);
+    case SQLITE_NOTADB: return setError(InvalidFile, file);
+    case SQLITE_CONSTRAINT: return setError(DuplicateKey, file);
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return setError(AccessDenied, file);
+    case SQLITE_FULL: return setError(FileSystemError, file, std::strerror(ENOSPC), ENOSPC);
+    default: {
+        int os = db ? sqlite3_system_errno(db) : 0;
+        std::string text = os ? std::strerror(os) : (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        return setError(FileSystemError, file, text, os);
+    }
+    }
+}
+
+StatementUse::~StatementUse()
+{
+    if (s_) sqlite3_reset(s_);
+}
+
+Group::Group(std::string mainFile) : mainFile_(std::move(mainFile)) {}
+
+Group::~Group()
+{
+    for (auto& [sql, s] : cache_) sqlite3_finalize(s);
+    if (db_) sqlite3_close_v2(db_);
+}
+
+Group& Group::forFolder(const std::string& folder)
+{
+    static std::map<std::string, std::unique_ptr<Group>> groups;
+    std::string key = std::filesystem::absolute(folder.empty() ? "." : folder).lexically_normal().string();
+    auto& g = groups[key];
+    if (!g) g = std::make_unique<Group>((std::filesystem::path(key) / ".qvtables").string());
+    return *g;
+}
+
+int Group::ensureOpen()
+{
+    if (db_) return 0;
+    int rc = sqlite3_open_v2(mainFile_.c_str(), &db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK) {
+        int err = driverError(rc, db_, mainFile_);
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        return err;
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, busyMs_);
+    sqlite3_exec(db_, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
+    return 0;
+}
+
+int Group::exec(const std::string& sql)
+{
+    if (int e = ensureOpen()) return e;
+    int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? 0 : rc;
+}
+
+sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
+{
+    if (rcOut) *rcOut = SQLITE_OK;
+    if (ensureOpen()) {
+        if (rcOut) *rcOut = SQLITE_CANTOPEN;
+        return nullptr;
+    }
+    auto it = cache_.find(sql);
+    if (it != cache_.end()) {
+        sqlite3_reset(it->second);
+        sqlite3_clear_bindings(it->second);
+        return it->second;
+    }
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    if (rc != SQLITE_OK) {
+        if (rcOut) *rcOut = rc;
+        return nullptr;
+    }
+    cache_[sql] = s;
+    return s;
+}
+
+int Group::attach(const std::string& path, bool readOnly, std::string& alias)
+{
+    if (int e = ensureOpen()) return e;
+    if (static_cast<int>(aliases_.size()) >= kMaxFiles) {
+        flushDetaches();
+        if (static_cast<int>(aliases_.size()) >= kMaxFiles) return setError(TooManyOpenFiles, path);
+    }
+    alias = "t" + std::to_string(nextAlias_++);
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db_, ("ATTACH DATABASE ? AS " + alias).c_str(), -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+        std::string uri = uriFor(path, readOnly);
+        sqlite3_bind_text(s, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(s);
+        sqlite3_finalize(s);
+    }
+    if (rc != SQLITE_DONE) {
+        if (sqlite3_get_autocommit(db_) == 0) return setError(TransactionActive, path);
+        return driverError(rc, db_, path);
+    }
+    aliases_.push_back(alias);
+    return 0;
+}
+
+void Group::detach(const std::string& alias)
+{
+    // Statements compiled against the file go with it.
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->first.find(alias + ".") != std::string::npos) {
+            sqlite3_finalize(it->second);
+            it = cache_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (sqlite3_exec(db_, ("DETACH DATABASE " + alias).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
+        aliases_.erase(std::remove(aliases_.begin(), aliases_.end(), alias), aliases_.end());
+    else
+        pendingDetach_.push_back(alias);
+}
+
+// A file cannot be detached inside a transaction; it goes when the transaction ends.
+void Group::detachLater(const std::string& alias)
+{
+    if (inTransaction()) pendingDetach_.push_back(alias);
+    else detach(alias);
+}
+
+void Group::flushDetaches()
+{
+    if (inTransaction()) return;
+    auto pending = std::move(pendingDetach_);
+    pendingDetach_.clear();
+    for (auto& a : pending) detach(a);
+}
+
+bool Group::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
+
+void Group::setBusySeconds(int seconds)
+{
+    busyMs_ = std::max(busyMs_, seconds * 1000);
+    if (db_) sqlite3_busy_timeout(db_, busyMs_);
+}
+
+int Group::begin(int timeoutSeconds)
+{
+    if (int e = ensureOpen()) return e;
+    if (inTransaction()) return setError(TransactionActive, mainFile_);
+    sqlite3_busy_timeout(db_, std::max(0, timeoutSeconds) * 1000);
+    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db_, busyMs_);
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xFF) == SQLITE_BUSY) return setError(FileLocked, mainFile_);
+        return driverError(rc, db_, mainFile_);
+    }
+    return setError(NoError);
+}
+
+int Group::commit()
+{
+    if (!inTransaction()) return setError(NoTransaction, mainFile_);
+    int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return driverError(rc, db_, mainFile_);
+    flushDetaches();
+    return setError(NoError);
+}
+
+int Group::rollback()
+{
+    if (!inTransaction()) return setError(NoTransaction, mainFile_);
+    int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return driverError(rc, db_, mainFile_);
+    flushDetaches();
+    return setError(NoError);
+}
+
+}  // namespace qv::tables

@@ -1,0 +1,87 @@
+#pragma once
+
+// A connection that serves a group of table files.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace qv::tables {
+
+class Table;
+
+// Tables updated together share one group: their files are attached to one
+// connection, so a transaction over them commits atomically. The connection's
+// main database is a real (small, empty) file, because SQLite makes a commit
+// across attached files atomic only through a super-journal beside such a file.
+class Group {
+public:
+    static constexpr int kMaxFiles = 10;
+
+    explicit Group(std::string mainFile);
+    ~Group();
+    Group(const Group&) = delete;
+    Group& operator=(const Group&) = delete;
+
+    // The group of tables that name none: one per folder, with its file ".qvtables" there.
+    static Group& forFolder(const std::string& folder);
+
+    const std::string& mainFile() const { return mainFile_; }
+
+    // Frames a transaction over every table of the group; waits up to timeoutSeconds for
+    // other processes' locks.
+    int begin(int timeoutSeconds = 2);
+    int commit();
+    int rollback();
+    bool inTransaction() const;
+
+    // "Recover=n": how long a busy file is waited for.
+    void setBusySeconds(int seconds);
+    int attachedCount() const { return static_cast<int>(aliases_.size()); }
+
+    // For the drivers and views: a cached statement, reset and unbound. Callers reset it
+    // again before they return, so no statement stays open across a wait.
+    sqlite3_stmt* statement(const std::string& sql, int* rc = nullptr);
+    sqlite3* db() { return db_; }
+    int ensureOpen();
+    int attach(const std::string& path, bool readOnly, std::string& alias);
+    void detach(const std::string& alias);
+    void detachLater(const std::string& alias);
+    int exec(const std::string& sql);
+
+private:
+    void flushDetaches();
+
+    std::string mainFile_;
+    sqlite3* db_ = nullptr;
+    std::map<std::string, sqlite3_stmt*> cache_;
+    std::vector<std::string> aliases_;
+    std::vector<std::string> pendingDetach_;
+    int nextAlias_ = 1;
+    int busyMs_ = 1000;
+};
+
+// Maps an SQLite result code onto the driver's numbered errors and records it.
+int driverError(int sqliteRc, sqlite3* db, const std::string& file);
+
+// Resets a statement when it goes out of scope.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt* s) : s_(s) {}
+    ~StatementUse();
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+    sqlite3_stmt* get() const { return s_; }
+
+private:
+    sqlite3_stmt* s_;
+};
+
+std::string quoteId(const std::string& name);
+
+}  // namespace qv::tables
