@@ -1,0 +1,105 @@
+#include "platform/runtime/shell.h"
+
+#include "platform/runtime/paths.h"
+#include "platform/runtime/process.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+namespace qv::rt {
+
+namespace {
+
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kAccessDenied = 5;
+constexpr int kOutOfMemory = 8;
+constexpr int kNoAssociation = 31;
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// "scheme:" of two or more characters; one letter and a colon is a drive.
+bool hasScheme(std::string_view s)
+{
+    size_t colon = s.find(':');
+    if (colon == std::string_view::npos || colon < 2)
+        return false;
+    for (size_t i = 0; i < colon; ++i) {
+        char c = s[i];
+        bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool other = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+        if (!alpha && !(i > 0 && other))
+            return false;
+    }
+    return true;
+}
+
+bool exists(const std::string& p)
+{
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0;
+}
+
+std::string parentOf(const std::string& p)
+{
+    auto slash = p.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : p.substr(0, slash);
+}
+
+} // namespace
+
+int shellOpen(std::string_view target, std::string_view verb)
+{
+    verb = trimBlanks(verb);
+    if (!verb.empty() && !equalsNoCase(verb, "open") && !equalsNoCase(verb, "play") && !equalsNoCase(verb, "edit") &&
+        !equalsNoCase(verb, "explore"))
+        return kNoAssociation;
+
+    target = trimBlanks(target);
+    if (target.empty())
+        return kFileNotFound;
+
+    std::string arg;
+    if (hasScheme(target)) {
+        arg = target;
+    } else if (target.size() > 4 && equalsNoCase(target.substr(0, 4), "www.")) {
+        arg = "http://" + std::string(target);
+    } else {
+        arg = resolvePath(target);
+        if (!exists(arg))
+            return exists(parentOf(arg)) ? kFileNotFound : kPathNotFound;
+        std::error_code ec;
+        auto absolute = std::filesystem::absolute(arg, ec);
+        if (ec)
+            return kPathNotFound;
+        arg = absolute.lexically_normal().string();
+    }
+
+    // Not waited for: the handler may run as long as the user likes; the
+    // Process reaps it when it ends.
+    Process opener = Process::start("xdg-open", {arg});
+    switch (opener.runCode()) {
+    case 0:
+        return kShellOpened;
+    case EACCES:
+        return kAccessDenied;
+    case ENOMEM:
+        return kOutOfMemory;
+    default:
+        return kNoAssociation;
+    }
+}
+
+} // namespace qv::rt
