@@ -311,7 +311,7 @@ namespace {
 void WriteText32(char* out, std::string_view text) {
     if (!out) return;
     const std::size_t n = std::min<std::size_t>(text.size(), 31);
-    std::memcpy(out, text.data(), n);
+    if (n > 0) std::memcpy(out, text.data(), n);
     std::memset(out + n, 0, 32 - n);
 }
 
