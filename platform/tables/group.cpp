@@ -129,12 +129,25 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
     return s;
 }
 
+// Two tables on one file share its attachment: SQLite would treat two attachments of one
+// file as two databases that lock each other out.
 int Group::attach(const std::string& path, bool readOnly, std::string& alias)
 {
     if (int e = ensureOpen()) return e;
-    if (static_cast<int>(aliases_.size()) >= kMaxFiles) {
+    std::error_code ec;
+    std::string canonical = std::filesystem::weakly_canonical(path, ec).string();
+    for (auto& a : attached_) {
+        if (a.path == canonical) {
+            alias = a.alias;
+            auto pending = std::find(pendingDetach_.begin(), pendingDetach_.end(), a.alias);
+            if (pending != pendingDetach_.end()) pendingDetach_.erase(pending);  // its last user had let go
+            else ++a.users;
+            return 0;
+        }
+    }
+    if (static_cast<int>(attached_.size()) >= kMaxFiles) {
         flushDetaches();
-        if (static_cast<int>(aliases_.size()) >= kMaxFiles) return setError(TooManyOpenFiles, path);
+        if (static_cast<int>(attached_.size()) >= kMaxFiles) return setError(TooManyOpenFiles, path);
     }
     alias = "t" + std::to_string(nextAlias_++);
     sqlite3_stmt* s = nullptr;
@@ -149,32 +162,44 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
         if (sqlite3_get_autocommit(db_) == 0) return setError(TransactionActive, path);
         return driverError(rc, db_, path);
     }
-    aliases_.push_back(alias);
+    attached_.push_back({alias, canonical, 1});
     return 0;
 }
 
 void Group::detach(const std::string& alias)
 {
+    auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
+    if (it == attached_.end()) return;
     // Statements compiled against the file go with it.
-    for (auto it = cache_.begin(); it != cache_.end();) {
-        if (it->first.find(alias + ".") != std::string::npos) {
-            sqlite3_finalize(it->second);
-            it = cache_.erase(it);
+    for (auto c = cache_.begin(); c != cache_.end();) {
+        if (c->first.find(alias + ".") != std::string::npos) {
+            sqlite3_finalize(c->second);
+            c = cache_.erase(c);
         } else {
-            ++it;
+            ++c;
         }
     }
     if (sqlite3_exec(db_, ("DETACH DATABASE " + alias).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
-        aliases_.erase(std::remove(aliases_.begin(), aliases_.end(), alias), aliases_.end());
-    else
+        attached_.erase(it);
+    else if (std::find(pendingDetach_.begin(), pendingDetach_.end(), alias) == pendingDetach_.end())
         pendingDetach_.push_back(alias);
 }
 
 // A file cannot be detached inside a transaction; it goes when the transaction ends.
 void Group::detachLater(const std::string& alias)
 {
-    if (inTransaction()) pendingDetach_.push_back(alias);
-    else detach(alias);
+    auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
+    if (it == attached_.end()) return;
+    if (it->users > 1) {
+        --it->users;
+        return;
+    }
+    if (inTransaction()) {
+        if (std::find(pendingDetach_.begin(), pendingDetach_.end(), alias) == pendingDetach_.end())
+            pendingDetach_.push_back(alias);
+        return;
+    }
+    detach(alias);
 }
 
 void Group::flushDetaches()

@@ -42,7 +42,7 @@ public:
 
     // "Recover=n": how long a busy file is waited for.
     void setBusySeconds(int seconds);
-    int attachedCount() const { return static_cast<int>(aliases_.size()); }
+    int attachedCount() const { return static_cast<int>(attached_.size()); }
 
     // For the drivers and views: a cached statement, reset and unbound. Callers reset it
     // again before they return, so no statement stays open across a wait.
@@ -60,7 +60,12 @@ private:
     std::string mainFile_;
     sqlite3* db_ = nullptr;
     std::map<std::string, sqlite3_stmt*> cache_;
-    std::vector<std::string> aliases_;
+    struct Attached {
+        std::string alias;
+        std::string path;
+        int users = 0;
+    };
+    std::vector<Attached> attached_;
     std::vector<std::string> pendingDetach_;
     int nextAlias_ = 1;
     int busyMs_ = 1000;
