@@ -1,0 +1,64 @@
+#pragma once
+// A table with its related tables: which open and close with it, which
+// fields link them, and what an update or a delete of a record does to the
+// records that refer to it. Forms save through it.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/framework/table_access.h"
+
+namespace qv::fw {
+
+enum class Rule { None, Clear, Restrict, Cascade };
+
+class RelationSet
+{
+public:
+    explicit RelationSet(TableAccess& primary);
+    virtual ~RelationSet();
+    RelationSet(const RelationSet&) = delete;
+    RelationSet& operator=(const RelationSet&) = delete;
+
+    TableAccess& access() const { return primary_; }
+
+    // Transactions frame deletes and linking-field updates (time-out 2 s).
+    void SetTransactions(bool on) { transactions_ = on; }
+    // A related table found through its key by the linking fields
+    // (parent field, related field), in order. Values convert between
+    // LONG and DECIMAL fields as they cross.
+    void AddRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
+                     std::vector<std::pair<std::string, std::string>> links);
+    // A table that only opens and closes with this set.
+    void AddLookup(RelationSet& lookup);
+
+    // Opens and closes the primary table and every related table.
+    Level Open();
+    Level Close();
+
+    // Writes the primary buffer back; when linking fields changed, applies
+    // the update rules to the related records (recursively) in one
+    // transaction. A refusal rolls everything back and shows the message.
+    Level Update(bool fromForm = true);
+    // Deletes the primary record with the delete rules applied (recursively)
+    // in one transaction; ask: confirm first ("Confirm Delete").
+    Level Delete(bool ask = true);
+
+    virtual void CleanUp();
+
+protected:
+    struct Relation {
+        RelationSet* related;
+        Rule onUpdate;
+        Rule onDelete;
+        int key;
+        std::vector<std::pair<std::string, std::string>> links;
+    };
+    TableAccess& primary_;
+    std::vector<Relation> relations_;
+    std::vector<RelationSet*> lookups_;
+    bool transactions_ = true;
+};
+
+} // namespace qv::fw

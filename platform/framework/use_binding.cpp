@@ -1,0 +1,96 @@
+#include "platform/framework/use_binding.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "platform/runtime/text.h"
+#include "platform/tables/record.h"
+
+namespace qv::fw {
+namespace {
+
+std::vector<tables::Record*>& records()
+{
+    static std::vector<tables::Record*> r;
+    return r;
+}
+
+std::map<std::string, rt::UseBinding>& variables()
+{
+    static std::map<std::string, rt::UseBinding> v;
+    return v;
+}
+
+std::string_view prefixOf(std::string_view name)
+{
+    const auto colon = name.find(':');
+    return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+}
+
+} // namespace
+
+void registerRecord(tables::Record& record)
+{
+    if (std::find(records().begin(), records().end(), &record) == records().end())
+        records().push_back(&record);
+}
+
+void unregisterRecord(tables::Record& record)
+{
+    std::erase(records(), &record);
+}
+
+void registerVariable(std::string name, rt::UseBinding binding)
+{
+    variables()[rt::text::foldCase(name)] = std::move(binding);
+}
+
+void unregisterVariable(std::string_view name)
+{
+    variables().erase(rt::text::foldCase(name));
+}
+
+FieldLocation locateField(std::string_view name)
+{
+    const std::string_view prefix = prefixOf(name);
+    if (prefix.empty())
+        return {};
+    for (tables::Record* r : records()) {
+        if (!rt::text::equalsNoCase(r->def().prefix, prefix))
+            continue;
+        if (const int f = r->def().fieldIndex(name); f >= 0)
+            return {r, f, -1};
+        if (const int m = r->def().memoIndex(name); m >= 0)
+            return {r, -1, m};
+    }
+    return {};
+}
+
+std::optional<rt::UseBinding> resolveUse(std::string_view name)
+{
+    if (const auto it = variables().find(rt::text::foldCase(name)); it != variables().end())
+        return it->second;
+    const FieldLocation loc = locateField(name);
+    if (!loc.record)
+        return std::nullopt;
+    tables::Record* r = loc.record;
+    if (loc.memo >= 0) {
+        const int m = loc.memo;
+        return rt::UseBinding{[r, m] { return r->memo(m); }, [r, m](const std::string& v) { r->setMemo(m, v); }};
+    }
+    const int f = loc.field;
+    return rt::UseBinding{[r, f] { return r->getText(f); }, [r, f](const std::string& v) { r->setString(f, v); }};
+}
+
+void bindControls(rt::Window& window)
+{
+    for (const auto& c : window.controls()) {
+        if (c->def().use.empty() || c->bound())
+            continue;
+        if (auto binding = resolveUse(c->def().use))
+            c->bind(std::move(*binding));
+    }
+}
+
+} // namespace qv::fw

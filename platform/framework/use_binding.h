@@ -1,0 +1,37 @@
+#pragma once
+// Resolves the use names of window definitions ("ALB:Artist", "GLO:Side",
+// "LOC:Choice") to the variables they stand for, so a window binds its
+// controls by itself when it opens.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/runtime/window.h"
+
+namespace qv::tables {
+class Record;
+}
+
+namespace qv::fw {
+
+// Makes every field and memo of a record buffer reachable by its name.
+void registerRecord(tables::Record& record);
+void unregisterRecord(tables::Record& record);
+// A program global or a window's local, by name.
+void registerVariable(std::string name, rt::UseBinding binding);
+void unregisterVariable(std::string_view name);
+
+std::optional<rt::UseBinding> resolveUse(std::string_view name);
+// The record buffer and field index a use name stands for, if it is a field.
+struct FieldLocation {
+    tables::Record* record = nullptr;
+    int field = -1;
+    int memo = -1;
+};
+FieldLocation locateField(std::string_view name);
+
+// Binds every control of the window whose use name resolves.
+void bindControls(rt::Window& window);
+
+} // namespace qv::fw

@@ -1,0 +1,342 @@
+#include "platform/framework/window_controller.h"
+
+#include "platform/framework/error_reporter.h"
+#include "platform/framework/relation_set.h"
+#include "platform/framework/use_binding.h"
+#include "platform/runtime/keycodes.h"
+
+namespace qv::fw {
+
+namespace {
+constexpr int AltRight = rt::key::withAlt(rt::key::Right); // 1063
+constexpr int AltLeft = rt::key::withAlt(rt::key::Left);   // 1061
+} // namespace
+
+WindowController::WindowController(std::string name)
+    : name_(std::move(name))
+{
+}
+
+WindowController::~WindowController() = default;
+
+int WindowController::Execute()
+{
+    if (Prepare() == Benign)
+        RunEventLoop();
+    CleanUp();
+    if (response_ == response::None)
+        response_ = response::Cancelled;
+    handover().response = response_;
+    return response_;
+}
+
+Level WindowController::Prepare()
+{
+    appErrorReporter().PushProcedure(name_);
+    procedurePushed_ = true;
+    request_ = handover().request;
+    handover().request = request::None;
+    handover().response = response::None;
+    return Benign;
+}
+
+void WindowController::RunEventLoop()
+{
+    while (!done_ && window_ && window_->isOpen())
+        OnEvent(window_->waitEvent());
+}
+
+void WindowController::CleanUp()
+{
+    for (WindowComponent* c : components_)
+        c->CleanUp();
+    if (window_)
+        window_->close();
+    if (recordOpen_ && primary_) {
+        primary_->Close();
+        recordOpen_ = false;
+    }
+    if (procedurePushed_) {
+        appErrorReporter().PopProcedure();
+        procedurePushed_ = false;
+    }
+}
+
+Level WindowController::OnEvent(const rt::Event& e)
+{
+    for (WindowComponent* c : components_)
+        if (c->OnEvent(e))
+            return Benign;
+    if (e.code == rt::event::AlertKey) {
+        if (historyKey_ && e.keyCode == historyKey_) {
+            RecallHistory();
+            return Benign;
+        }
+        if (navigation_ && (e.keyCode == AltRight || e.keyCode == AltLeft)) {
+            Navigate(e.keyCode == AltRight ? nav::NextRecord : nav::PreviousRecord);
+            return Benign;
+        }
+    }
+    if (rt::isWindowEvent(e.code))
+        return OnWindowEvent(e);
+    switch (e.code) {
+    case rt::event::Accepted:
+        return OnAccepted(e.control);
+    case rt::event::NewSelection:
+        return OnNewSelection(e.control);
+    default:
+        return OnControlEvent(e);
+    }
+}
+
+Level WindowController::OnWindowEvent(const rt::Event& e)
+{
+    if (e.code == rt::event::CloseWindow || e.code == rt::event::CloseDown) {
+        if (primary_ && !ConfirmClose())
+            return Benign; // the user stays in the form
+        done_ = true;
+    }
+    return Benign;
+}
+
+Level WindowController::OnAccepted(int control)
+{
+    if (const auto it = responseButtons_.find(control); it != responseButtons_.end()) {
+        if (primary_ && it->second == response::Cancelled) {
+            if (!ConfirmClose())
+                return Benign;
+        } else {
+            response_ = it->second;
+        }
+        done_ = true;
+        return Benign;
+    }
+    if (primary_ && control == okControl_ && okControl_ != 0) {
+        if (SaveRecord() != Benign)
+            return User;
+        response_ = response::Completed;
+        if (insertAgain_ && request_ == request::Insert) {
+            auto& access = primary_->access();
+            access.PrimeFields();
+            FillNewRecordDefaults();
+            if (access.PrimeAutoInc() != Benign) {
+                done_ = true;
+                return Benign;
+            }
+            TakeRecord();
+            window_->display();
+        } else {
+            done_ = true;
+        }
+    }
+    return Benign;
+}
+
+Level WindowController::OnNewSelection(int)
+{
+    return Benign;
+}
+
+Level WindowController::OnControlEvent(const rt::Event&)
+{
+    return Benign;
+}
+
+void WindowController::Refresh()
+{
+    for (WindowComponent* c : components_)
+        c->Refresh();
+    if (window_)
+        window_->display();
+}
+
+void WindowController::RegisterHotKeys()
+{
+    for (WindowComponent* c : components_)
+        c->RegisterHotKeys();
+}
+
+void WindowController::ReloadSelectedRecords()
+{
+    for (WindowComponent* c : components_)
+        c->ReloadSelectedRecord();
+}
+
+int WindowController::CallUpdateProcedure(int number, int request)
+{
+    const auto it = updateProcedures_.find(number);
+    if (it == updateProcedures_.end())
+        return response::Cancelled;
+    handover().request = request;
+    it->second();
+    return handover().response;
+}
+
+Level WindowController::PrepareRecordAction()
+{
+    if (!primary_)
+        return Benign;
+    if (primary_->Open() != Benign)
+        return Fatal;
+    recordOpen_ = true;
+    auto& access = primary_->access();
+    switch (request_) {
+    case request::Insert:
+        // A caller that primes (a list) leaves the fields; the id is reserved
+        // here, so child rows added while the form is open carry it.
+        if (access.record().recordId == 0) {
+            FillNewRecordDefaults();
+            if (access.PrimeAutoInc() != Benign) {
+                response_ = response::Cancelled;
+                return Notify;
+            }
+        }
+        break;
+    case request::Delete:
+        response_ = primary_->Delete(true) == Benign ? response::Completed : response::Cancelled;
+        return Notify; // the form never opens
+    default:
+        break;
+    }
+    TakeRecord();
+    return Benign;
+}
+
+void WindowController::TakeRecord()
+{
+    saved_ = false;
+    if (primary_)
+        primary_->access().SaveHistory();
+}
+
+Level WindowController::SaveRecord()
+{
+    auto& access = primary_->access();
+    int failed = -1;
+    if (access.ValidateRecord(&failed) != Benign) {
+        // The form stays open on the field that failed.
+        for (const auto& c : window_->controls())
+            if (!c->def().use.empty() && locateField(c->def().use).record == &access.record()
+                && locateField(c->def().use).field == failed) {
+                window_->select(*c);
+                break;
+            }
+        return User;
+    }
+    const Level saved = primary_->Update(true);
+    if (saved != Benign) {
+        // A record changed by another station has been re-read: show it.
+        window_->display();
+        return saved;
+    }
+    saved_ = true;
+    return Benign;
+}
+
+void WindowController::AbandonRecord()
+{
+    if (request_ == request::Insert && !saved_ && primary_->access().record().recordId != 0)
+        primary_->Delete(false);
+}
+
+bool WindowController::ConfirmClose()
+{
+    if (saved_ && !insertAgain_)
+        return true;
+    if (request_ != request::Insert && request_ != request::Change)
+        return true;
+    auto& access = primary_->access();
+    if (askOnClose_ && access.ChangedSinceHistory()) {
+        switch (appErrorReporter().Throw(Msg::SaveRecord)) {
+        case Benign: // Yes
+            if (SaveRecord() != Benign)
+                return false;
+            response_ = response::Completed;
+            return true;
+        case User: // No
+            break;
+        default: // Cancel
+            return false;
+        }
+    }
+    AbandonRecord();
+    if (response_ == response::None)
+        response_ = response::Cancelled;
+    return true;
+}
+
+void WindowController::SetWindow(std::unique_ptr<rt::Window> window)
+{
+    window_ = std::move(window);
+}
+
+void WindowController::LoadWindow(std::string_view module, std::string_view name)
+{
+    window_ = rt::Window::load(module, name);
+}
+
+void WindowController::OpenWindow()
+{
+    bindControls(*window_);
+    window_->open();
+    for (WindowComponent* c : components_)
+        c->Prepare(*this);
+    window_->display();
+}
+
+void WindowController::AddComponent(WindowComponent& component)
+{
+    components_.push_back(&component);
+}
+
+void WindowController::AddResponseButton(std::string_view control, int response)
+{
+    responseButtons_[(*window_)[control].number()] = response;
+}
+
+void WindowController::SetUpdateProcedure(int number, std::function<void()> procedure)
+{
+    updateProcedures_[number] = std::move(procedure);
+}
+
+void WindowController::SetPrimary(RelationSet& primary, std::string_view okControl)
+{
+    primary_ = &primary;
+    okControl_ = window_ ? (*window_)[okControl].number() : 0;
+    askOnClose_ = true;
+}
+
+void WindowController::SetHistoryKey(int keyCode)
+{
+    historyKey_ = keyCode;
+    window_->alert(keyCode);
+}
+
+void WindowController::EnableRecordNavigation()
+{
+    navigation_ = true;
+    window_->alert(AltRight);
+    window_->alert(AltLeft);
+}
+
+void WindowController::RecallHistory()
+{
+    rt::Control* focus = window_->focus();
+    if (!focus || !primary_ || focus->def().use.empty())
+        return;
+    const FieldLocation loc = locateField(focus->def().use);
+    if (loc.record != &primary_->access().record() || loc.field < 0)
+        return;
+    primary_->access().RestoreHistoryField(loc.field);
+    focus->display();
+}
+
+void WindowController::Navigate(int navRequest)
+{
+    handover().navRequest = navRequest;
+    handover().navFocus = window_->focus() ? window_->focus()->number() : 0;
+    if (okControl_)
+        window_->post(rt::event::Accepted, okControl_);
+}
+
+} // namespace qv::fw
