@@ -1,0 +1,72 @@
+#pragma once
+// The main module's globals that several windows share. One copy per
+// process unless marked per thread; all threads read and write them without
+// locks, since only one runs at a time. GLO:Request, GLO:Response,
+// GLO:NavRequest and GLO:NavFocus live in the framework's hand-over.
+
+#include <string>
+#include <vector>
+
+#include "platform/framework/handover.h"
+
+namespace qv::rt {
+class Window;
+}
+
+namespace qv::qvls {
+
+struct SingleInstanceEntry {
+    std::string proc;   // PROC
+    int threadNo = 0;   // THREADNO
+};
+
+struct BuildStamp {
+    int present = 1;
+    int createdDate = 73176;
+    int createdTime = 4748815;
+    int changedDate = 73363;
+    int changedTime = 8027213;
+};
+
+struct Globals {
+    // The frame while it is open.
+    int frameThread = 0;                 // GLO:FrameThread
+    rt::Window* frameWindow = nullptr;   // GLO:FrameWindow
+    // Control numbers of the Lists items, set with frameThread.
+    int albumsItem = 0, songsItem = 0, bothItem = 0, labelsItem = 0, playListsItem = 0;
+
+    std::string settingsFile;            // GLO:SettingsFile
+    std::string positionFile;            // GLO:PositionFile
+    std::string appLabel;                // GLO:AppLabel
+    BuildStamp buildStamp;               // GLO:BuildStamp (stored by every window as it opens)
+    std::string versionText;             // GLO:VersionText
+
+    std::string reportStyle;             // ReportStyle: "Standard" or "Brief"
+    std::string selectedOrAll;           // SelectedOrAll
+    std::string reportSelection;         // ReportSelection
+    int reportPreview = 0;               // ReportPreview
+    int reportCustomFont = 0;            // ReportCustomFont
+    std::string startingFileNumber;      // StartingFileNumber
+    std::string endingFileNumber;        // EndingFileNumber
+    std::string binderPageStyle;         // BinderPageStyle
+
+    std::string songTimeText;            // GLO:SongTimeText
+    std::string songTitleText;           // GLO:SongTitleText
+    std::string songFormResult;          // GLO:SongFormResult: "", "OK" or "Cancel"
+    int songFormFromWizard = 0;          // GLO:SongFormFromWizard
+    int side = 0;                        // GLO:Side
+    int threadInstance = 0;              // ThreadInstance
+
+    std::vector<SingleInstanceEntry> singleInstanceList; // SingleInstanceList
+
+    // The command line's two switches.
+    bool noMouse = false;                // "/NOMOUSE"
+    bool freeDb = false;                 // "/FREEDB"
+};
+
+Globals& glo();
+
+// Every window procedure stores these as it opens.
+void storeWindowGlobals();
+
+} // namespace qv::qvls
