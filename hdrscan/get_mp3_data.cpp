@@ -24,7 +24,10 @@ extern "C" int32_t GetMP3Data(const char* LPFILENAME, char* LPTITLE, char* LPART
     if (length < kPathBuffer && length > 0) {
         std::memcpy(path, LPFILENAME, length);
         FileSource file(path);
-        if (file.IsOpen()) reader.Scan(file);
+        if (file.IsOpen()) {
+            reader.Scan(file);
+            if (file.ReadFailed()) reader.MarkNotOpened();
+        }
     }
     const Mp3Outputs out{LPTITLE, LPARTIST, LPALBUM,   LPCOMMENT, LPGENRE, YEAR,    TRACKNUMBER,
                          SIZE,    LPVERSION, LPMODE, FREQUENCY, BITRATE, LENGTH};

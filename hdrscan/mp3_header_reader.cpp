@@ -1,7 +1,6 @@
 #include "hdrscan/mp3_header_reader.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
-#include <vector>
+#include <memory>
 
 namespace qv::hdrscan {
 
@@ -69,6 +68,31 @@ constexpr int SideInfoSize(std::uint32_t h) {
 constexpr std::int64_t kWindowSpan = kSearchLimit + 4 + 32 + 12;
 constexpr std::size_t kFirstRead = 4096;
 
+// Grows without clearing what it is about to receive.
+class Buffer {
+public:
+    std::size_t size() const { return size_; }
+    const std::uint8_t* data() const { return data_.get(); }
+    void clear() { size_ = 0; }
+    // Room for n more bytes; Commit says how many arrived.
+    std::uint8_t* Extend(std::size_t n) {
+        if (size_ + n > capacity_) {
+            const std::size_t capacity = std::max(size_ + n, capacity_ * 2);
+            auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+            if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+            data_ = std::move(grown);
+            capacity_ = capacity;
+        }
+        return data_.get() + size_;
+    }
+    void Commit(std::size_t n) { size_ += n; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // A run of the file loaded on demand, so a header near the start costs one small
 // read while the search may still reach its full span.
 class Window {
@@ -112,10 +136,8 @@ private:
         const std::int64_t target = std::min(std::max(want, loaded + step), end_);
         if (target <= loaded) return;
         const std::size_t ask = static_cast<std::size_t>(target - loaded);
-        const std::size_t old = buf_.size();
-        buf_.resize(old + ask);
-        const std::size_t got = source_.ReadAt(loaded, buf_.data() + old, ask);
-        buf_.resize(old + got);
+        const std::size_t got = source_.ReadAt(loaded, buf_.Extend(ask), ask);
+        buf_.Commit(got);
         if (got < ask) {
             // A file that shrank or failed to read ends where the data ends.
             shortRead_ = true;
@@ -128,7 +150,7 @@ private:
     std::int64_t base_ = 0;
     std::int64_t end_ = 0;
     bool shortRead_ = false;
-    std::vector<std::uint8_t> buf_;
+    Buffer buf_;
 };
 
 }  // namespace
@@ -141,16 +163,17 @@ std::size_t MemorySource::ReadAt(std::int64_t offset, std::uint8_t* dst, std::si
 }
 
 FileSource::FileSource(const char* path) {
-    // Non-blocking so that a named pipe cannot hold the open; it is refused below.
+    // Non-blocking so that a named pipe cannot hold the open. The size comes from
+    // a seek rather than fstat, which costs as much again as a small read; pipes
+    // refuse the seek, and folders fail their first read (see ReadFailed).
     fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) return;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    size_ = ::lseek(fd_, 0, SEEK_END);
+    if (size_ < 0) {
         ::close(fd_);
         fd_ = -1;
-        return;
+        size_ = 0;
     }
-    size_ = st.st_size;
 }
 
 FileSource::~FileSource() {
@@ -162,6 +185,7 @@ std::size_t FileSource::ReadAt(std::int64_t offset, std::uint8_t* dst, std::size
     while (done < n) {
         const ssize_t r = ::pread(fd_, dst + done, n - done, static_cast<off_t>(offset) + done);
         if (r < 0 && errno == EINTR) continue;
+        if (r < 0) failed_ = true;
         if (r <= 0) break;
         done += static_cast<std::size_t>(r);
     }

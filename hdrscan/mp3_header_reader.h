@@ -28,8 +28,8 @@ private:
     std::size_t size_;
 };
 
-// A regular file opened for reading only; anything else (a folder, a pipe, a
-// device, a missing file) does not open.
+// A file opened for reading only. A pipe or a missing file does not open; a
+// folder opens but fails its reads.
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const char* path);
@@ -38,12 +38,15 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    // A read failed (as opposed to meeting the end of the file).
+    bool ReadFailed() const { return failed_; }
     std::int64_t Size() const override { return size_; }
     std::size_t ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
 
 private:
     int fd_ = -1;
     std::int64_t size_ = 0;
+    bool failed_ = false;
 };
 
 // How far past the search start a frame header may begin.
