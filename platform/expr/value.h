@@ -20,6 +20,10 @@ public:
     Value() = default;   // integer 0
     Value(int v) : int_(v) {}
     Value(std::int64_t v) : int_(v) {}
+    Value(long long v) : int_(static_cast<std::int64_t>(v)) {}
+    Value(unsigned v) : int_(v) {}
+    // Counts beyond the int64 range saturate.
+    Value(unsigned long v) : int_(v > 9223372036854775807UL ? 9223372036854775807 : static_cast<std::int64_t>(v)) {}
     Value(const Decimal& v) : kind_(Kind::Decimal), dec_(v) {}
     Value(double v) : kind_(Kind::Real), real_(v) {}
     Value(std::string v) : kind_(Kind::String), str_(std::move(v)) {}
