@@ -64,6 +64,7 @@ struct Error {
     bool empty() const { return message.empty(); }
 };
 
+// The order of the members is fixed: table drivers index by it.
 enum class CompareOp : std::uint8_t { Eq, Ne, Lt, Le, Gt, Ge };
 
 // One part of an AND chain at the top of an expression.
