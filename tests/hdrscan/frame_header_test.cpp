@@ -171,9 +171,9 @@ const Case kCases[] = {
      [] { return Image(5000).Put(0, Id3v2Header(1000000)).Put(100, Header{}.Encode()); }, kNone},
 };
 
-class FrameHeader : public ::testing::TestWithParam<Case> {};
+class HdrscanFrameHeader : public ::testing::TestWithParam<Case> {};
 
-TEST_P(FrameHeader, DecodesAsExpected) {
+TEST_P(HdrscanFrameHeader, DecodesAsExpected) {
     const Case& c = GetParam();
     TempDir dir;
     const Image image = c.build();
@@ -189,7 +189,7 @@ TEST_P(FrameHeader, DecodesAsExpected) {
     EXPECT_TRUE(r.TextsWrittenAs32Bytes());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FrameHeader, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, HdrscanFrameHeader, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -39,38 +39,38 @@ Tag FullTag() {
     return t;
 }
 
-TEST(Export, IsFoundByItsPlainName) {
+TEST(HdrscanExport, IsFoundByItsPlainName) {
     void* lib = ::dlopen(HDRSCAN_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(lib, nullptr) << ::dlerror();
     EXPECT_EQ(::dlsym(lib, "GetMP3Data"), reinterpret_cast<void*>(&GetMP3Data));
     ::dlclose(lib);
 }
 
-TEST(Unreadable, MissingFile) {
+TEST(HdrscanUnreadable, MissingFile) {
     TempDir dir;
     ExpectNothingFound(Read((dir.path() / "absent.mp3").c_str()), 0);
 }
 
-TEST(Unreadable, Folder) { ExpectNothingFound(Read(TempDir().path().c_str()), 0); }
+TEST(HdrscanUnreadable, Folder) { ExpectNothingFound(Read(TempDir().path().c_str()), 0); }
 
-TEST(Unreadable, NamedPipeDoesNotBlock) {
+TEST(HdrscanUnreadable, NamedPipeDoesNotBlock) {
     TempDir dir;
     const std::string fifo = (dir.path() / "pipe.mp3").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     ExpectNothingFound(Read(fifo.c_str()), 0);
 }
 
-TEST(Unreadable, NullPath) { ExpectNothingFound(Read(nullptr), 0); }
+TEST(HdrscanUnreadable, NullPath) { ExpectNothingFound(Read(nullptr), 0); }
 
-TEST(Unreadable, EmptyPath) { ExpectNothingFound(Read(""), 0); }
+TEST(HdrscanUnreadable, EmptyPath) { ExpectNothingFound(Read(""), 0); }
 
-TEST(NoFrameHeader, TagIsNotReadAndSizeIsKnown) {
+TEST(HdrscanNoFrameHeader, TagIsNotReadAndSizeIsKnown) {
     TempDir dir;
     const Image image = Image(5000).Append(FullTag().Encode());
     ExpectNothingFound(Read(dir.Write("noise.mp3", image.bytes()).c_str()), 5128);
 }
 
-TEST(ShortFiles, TooShortForAHeaderOrATag) {
+TEST(HdrscanShortFiles, TooShortForAHeaderOrATag) {
     TempDir dir;
     const Bytes header = Header{}.Encode();
     for (std::size_t n : {0u, 1u, 3u}) {
@@ -87,7 +87,7 @@ TEST(ShortFiles, TooShortForAHeaderOrATag) {
     EXPECT_FALSE(four.result);
 }
 
-TEST(ShortFiles, HeaderAndTagAlone) {
+TEST(HdrscanShortFiles, HeaderAndTagAlone) {
     TempDir dir;
     const Image image = Image().Append(Header{}.Encode()).Append(FullTag().Encode());
     const Result r = Read(dir.Write("tiny.mp3", image.bytes()).c_str());
@@ -106,7 +106,7 @@ std::string PathOfLength(const TempDir& dir, const std::string& name, std::size_
     return path + name;
 }
 
-TEST(Paths, UpTo255CharactersAreRead) {
+TEST(HdrscanPaths, UpTo255CharactersAreRead) {
     TempDir dir;
     dir.Write("a.mp3", Image(1280).Put(0, Header{}.Encode()).bytes());
     const std::string path = PathOfLength(dir, "a.mp3", 255);
@@ -116,7 +116,7 @@ TEST(Paths, UpTo255CharactersAreRead) {
     EXPECT_EQ(r.size, 1280);
 }
 
-TEST(Paths, LongerPathsAreNotCutShort) {
+TEST(HdrscanPaths, LongerPathsAreNotCutShort) {
     // Cut to 255 characters, this path would name a different file that exists.
     TempDir dir;
     const std::string cut = PathOfLength(dir, "a.mp3", 255);
@@ -126,7 +126,7 @@ TEST(Paths, LongerPathsAreNotCutShort) {
     ExpectNothingFound(Read(path.c_str()), 0);
 }
 
-TEST(Paths, UnterminatedPathIsNotReadPastItsBuffer) {
+TEST(HdrscanPaths, UnterminatedPathIsNotReadPastItsBuffer) {
     const long page = ::sysconf(_SC_PAGESIZE);
     void* mem = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(mem, MAP_FAILED);
@@ -137,7 +137,7 @@ TEST(Paths, UnterminatedPathIsNotReadPastItsBuffer) {
     ::munmap(mem, 2 * page);
 }
 
-TEST(Outputs, NullOutputsAreLeftAlone) {
+TEST(HdrscanOutputs, NullOutputsAreLeftAlone) {
     TempDir dir;
     const std::string path = dir.Write("a.mp3", Image(10000).Put(0, Header{}.Encode()).bytes());
     EXPECT_EQ(GetMP3Data(path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -145,7 +145,7 @@ TEST(Outputs, NullOutputsAreLeftAlone) {
               1);
 }
 
-TEST(LargeFiles, SizeBeyond32BitsIsCappedAndTimedFromTheRealSize) {
+TEST(HdrscanLargeFiles, SizeBeyond32BitsIsCappedAndTimedFromTheRealSize) {
     TempDir dir;
     const std::string path = dir.Write("big.mp3", Header{}.Encode());
     const int fd = ::open(path.c_str(), O_WRONLY);
@@ -159,7 +159,7 @@ TEST(LargeFiles, SizeBeyond32BitsIsCappedAndTimedFromTheRealSize) {
     EXPECT_TRUE(r.result);
 }
 
-TEST(Threads, CallsAtTheSameTimeKeepTheirOwnResults) {
+TEST(HdrscanThreads, CallsAtTheSameTimeKeepTheirOwnResults) {
     TempDir dir;
     const std::string a = dir.Write("a.mp3", Image(320000).Put(0, Header{}.Encode()).Append(FullTag().Encode()).bytes());
     const std::string b = dir.Write("b.mp3", Image(320000).Put(70000, Header{kMpeg2, kLayer3, 8, 0, kSingleChannel}.Encode()).bytes());

@@ -85,9 +85,9 @@ const Case kCases[] = {
     {"NoTagIsNotBlues", {.marker = std::string(3, '\0')}, {"", "", "", "", "", 0, -1}},
 };
 
-class TagRead : public ::testing::TestWithParam<Case> {};
+class HdrscanTagRead : public ::testing::TestWithParam<Case> {};
 
-TEST_P(TagRead, ReportsTheTag) {
+TEST_P(HdrscanTagRead, ReportsTheTag) {
     const Case& c = GetParam();
     TempDir dir;
     const Image image = Image(5000).Put(0, Header{}.Encode()).Append(c.tag.Encode());
@@ -103,10 +103,10 @@ TEST_P(TagRead, ReportsTheTag) {
     EXPECT_TRUE(r.TextsWrittenAs32Bytes());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TagRead, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, HdrscanTagRead, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(GenreNames, KeepTheCatalogueSpellings) {
+TEST(HdrscanGenreNames, KeepTheCatalogueSpellings) {
     const std::pair<int, std::string_view> spellings[] = {
         {14, "R&B"},          {29, "Jazz+Funk"}, {40, "AlternRock"},   {62, "Pop/Funk"},
         {67, "Psychadelic"},  {71, "Lo-Fi"},     {78, "Rock & Roll"},  {79, "Hard Rock"},
@@ -118,7 +118,7 @@ TEST(GenreNames, KeepTheCatalogueSpellings) {
     EXPECT_EQ(GenreName(std::nullopt), "");
 }
 
-TEST(GenreNames, EveryNameFitsATextOutput) {
+TEST(HdrscanGenreNames, EveryNameFitsATextOutput) {
     for (int i = 0; i < kGenreCount; ++i) {
         const std::string_view name = GenreName(static_cast<std::uint8_t>(i));
         EXPECT_FALSE(name.empty()) << i;

@@ -46,7 +46,7 @@ std::string Capture(const std::string& command) {
     return out;
 }
 
-class Lame : public ::testing::Test {
+class HdrscanLame : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!HaveProgram("lame")) GTEST_SKIP() << "lame is not installed (scripts/setup)";
@@ -87,9 +87,9 @@ const Case kCases[] = {
     {"VbrMpeg2", "-V 6 -m j --resample 22.05", 21, "MPEG 2 Layer III", "Joint Stereo", 22050, 72, 0},
 };
 
-class LameFiles : public Lame, public ::testing::WithParamInterface<Case> {};
+class HdrscanLameFiles : public HdrscanLame, public ::testing::WithParamInterface<Case> {};
 
-TEST_P(LameFiles, MatchTheEncodersFrames) {
+TEST_P(HdrscanLameFiles, MatchTheEncodersFrames) {
     const Case& c = GetParam();
     const std::string mp3 = Encode(c.args);
     const Bytes bytes = ReadAll(mp3);
@@ -119,10 +119,10 @@ TEST_P(LameFiles, MatchTheEncodersFrames) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Encoded, LameFiles, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Encoded, HdrscanLameFiles, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Lame, Id3v11TagWrittenByTheEncoder) {
+TEST_F(HdrscanLame, Id3v11TagWrittenByTheEncoder) {
     const Result r = Read(Encode("-b 128 --id3v1-only --tt 'Song Title' --ta 'The Artist' --tl 'An Album' "
                                  "--ty 1999 --tc 'A comment' --tn 7 --tg Rock").c_str());
     EXPECT_EQ(r.Text(r.title), "Song Title");
@@ -134,7 +134,7 @@ TEST_F(Lame, Id3v11TagWrittenByTheEncoder) {
     EXPECT_EQ(r.track, 7);
 }
 
-TEST_F(Lame, LeadingId3v2WithUtf16TextsAndACover) {
+TEST_F(HdrscanLame, LeadingId3v2WithUtf16TextsAndACover) {
     // The cover is full of byte pairs FF FE that begin a valid-looking Layer I header.
     Bytes cover = {0xFF, 0xD8, 0xFF, 0xE0};
     for (int i = 0; i < 30000; ++i)
