@@ -2,6 +2,7 @@
 
 #include "platform/tables/group.h"
 #include "platform/tables/text.h"
+#include "platform/tables/view.h"
 
 #include <sqlite3.h>
 
@@ -809,6 +810,7 @@ int Table::doInsert()
     }
     record_.recordId = sqlite3_last_insert_rowid(openGroup_->db());
     record_.changeCount = 1;
+    noteWrite();
     positionOnRecord();
     return 0;
 }
@@ -855,6 +857,7 @@ int Table::doUpdate()
     }
     if (sqlite3_changes(openGroup_->db()) == 0) return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
     record_.changeCount += 1;
+    noteWrite();
     positionOnRecord();
     return 0;
 }
@@ -879,6 +882,7 @@ int Table::doRemove()
     if (rc != SQLITE_DONE) return driverError(rc, openGroup_->db(), filePath());
     if (sqlite3_changes(openGroup_->db()) == 0) return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
     record_.recordId = 0;
+    noteWrite();
     return 0;
 }
 

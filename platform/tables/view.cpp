@@ -1,0 +1,596 @@
+#include "platform/tables/view.h"
+
+// g++ 12 reports std::variant<int64_t, string> moves as uninitialised (a known false alarm).
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+#include "platform/tables/group.h"
+#include "platform/tables/text.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+namespace qv::tables {
+
+namespace {
+
+std::uint64_t g_writes = 0;
+
+void bindValue(sqlite3_stmt* s, int i, const KeyValue& v)
+{
+    if (auto n = std::get_if<std::int64_t>(&v)) sqlite3_bind_int64(s, i, *n);
+    else {
+        const auto& t = std::get<std::string>(v);
+        sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    }
+}
+
+KeyValue columnValue(sqlite3_stmt* s, int col)
+{
+    if (sqlite3_column_type(s, col) == SQLITE_TEXT)
+        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
+                           static_cast<size_t>(sqlite3_column_bytes(s, col)));
+    return sqlite3_column_int64(s, col);
+}
+
+std::string joinSql(const std::vector<std::string>& parts, const std::string& sep)
+{
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
+    return out;
+}
+
+std::string trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    return std::string(s);
+}
+
+// SQLite's upper(): ASCII letters only.
+std::string asciiUpper(std::string s)
+{
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return s;
+}
+
+std::int64_t pow10(int n)
+{
+    std::int64_t r = 1;
+    for (int i = 0; i < n; ++i) r *= 10;
+    return r;
+}
+
+}  // namespace
+
+std::uint64_t writeSerial() { return g_writes; }
+void noteWrite() { ++g_writes; }
+
+View::View(Table& primary, const expr::Bindings* globals) : primary_(primary), bindings_(globals)
+{
+    bindings_.add(primary);
+    setOrderKey(-1);
+}
+
+void View::join(Table& joined, int key, std::vector<std::string> parentFields, bool inner, Table* parent)
+{
+    Join j{&joined, key, parent ? parent : &primary_, {}, inner};
+    for (const auto& f : parentFields) j.parentFields.push_back(j.parent->def().fieldIndex(f));
+    joins_.push_back(std::move(j));
+    bindings_.add(joined);
+    compileFilters();
+    invalidate();
+}
+
+void View::setOrderKey(int key)
+{
+    key_ = key;
+    cols_.clear();
+    colFields_.clear();
+    colUpper_.clear();
+    sortTerms_.clear();
+    sorted_.clear();
+    sortedBuilt_ = false;
+    if (key >= 0) {
+        auto sql = primary_.keyOrderColumns(key);
+        for (size_t i = 0; i < sql.size(); ++i) {
+            cols_.push_back({sql[i], false});
+            colFields_.push_back(primary_.def().fieldIndex(primary_.def().keys[key].components[i]));
+            colUpper_.push_back(false);
+        }
+    }
+    cols_.push_back({"_rid", false});
+    colFields_.push_back(-1);
+    colUpper_.push_back(false);
+    range_.clear();
+    toStart();
+}
+
+int View::setOrder(std::string_view text)
+{
+    orderError_ = {};
+    auto terms = expr::parseOrder(text, &bindings_, &orderError_);
+    if (!orderError_.empty()) return setError(InvalidFile, primary_.filePath());
+    setOrderKey(-1);
+    key_ = -2;
+    cols_.clear();
+    colFields_.clear();
+    colUpper_.clear();
+    // Plain fields of the primary table (and UPPER of one) are left to SQLite.
+    bool allPlain = !terms.empty() && !primary_.encrypted();
+    std::vector<OrderCol> cols;
+    for (auto& t : terms) {
+        std::string e = trim(t.expression.text());
+        bool upper = false;
+        std::string up = asciiUpper(e);
+        if (up.rfind("UPPER(", 0) == 0 && e.back() == ')') {
+            upper = true;
+            e = trim(std::string_view(e).substr(6, e.size() - 7));
+        }
+        int f = -1;
+        auto colon = e.find(':');
+        if (colon != std::string::npos && sameName(e.substr(0, colon), primary_.def().prefix))
+            f = primary_.def().fieldIndex(e);
+        // UPPER() of the language also maps Latin-1 letters, which SQLite's does not.
+        bool asciiSafe = !upper;
+        if (f < 0 || !asciiSafe) {
+            allPlain = false;
+            break;
+        }
+        std::string sql = primary_.columnOf(f);
+        cols.push_back({sql, t.descending});
+        colFields_.push_back(f);
+        colUpper_.push_back(upper);
+    }
+    if (allPlain) {
+        cols_ = cols;
+    } else {
+        colFields_.clear();
+        colUpper_.clear();
+        sortTerms_ = std::move(terms);
+    }
+    cols_.push_back({"_rid", false});
+    colFields_.push_back(-1);
+    colUpper_.push_back(false);
+    toStart();
+    return setError(NoError);
+}
+
+void View::limitToBuffer(int components)
+{
+    range_.clear();
+    if (key_ < 0) return;
+    for (int i = 0; i < components && i + 1 < static_cast<int>(cols_.size()); ++i)
+        range_.push_back({cols_[i].sql, primary_.keyValueOf(colFields_[i])});
+    sortedBuilt_ = false;
+    invalidate();
+}
+
+void View::compileFilters()
+{
+    filterError_ = {};
+    for (auto& [name, text] : filterTexts_) {
+        auto e = expr::Expression::compile(text, &bindings_);
+        if (!e.ok()) filterError_ = e.error();
+        filters_[name].expression = std::move(e);
+    }
+    rebuildPushdown();
+}
+
+int View::setFilter(const std::string& name, std::string_view expression)
+{
+    if (trim(expression).empty()) {
+        clearFilter(name);
+        return 0;
+    }
+    filterTexts_[name] = std::string(expression);
+    filters_[name].predicate = nullptr;
+    compileFilters();
+    sortedBuilt_ = false;
+    invalidate();
+    return filterError_.empty() ? 0 : setError(InvalidFile, primary_.filePath());
+}
+
+void View::setFilter(const std::string& name, std::function<bool()> predicate)
+{
+    filterTexts_.erase(name);
+    filters_[name] = Filter{expr::Expression(), std::move(predicate)};
+    compileFilters();
+    sortedBuilt_ = false;
+    invalidate();
+}
+
+void View::clearFilter(const std::string& name)
+{
+    filterTexts_.erase(name);
+    filters_.erase(name);
+    compileFilters();
+    sortedBuilt_ = false;
+    invalidate();
+}
+
+// Parts of a filter of the form field-op-constant on the primary table also go to SQLite
+// as bound values, so it can skip rows by index; they are still tested here as written.
+void View::rebuildPushdown()
+{
+    pushed_.clear();
+    if (primary_.encrypted()) return;
+    static const char* ops[] = {" = ?", " <> ?", " < ?", " <= ?", " > ?", " >= ?"};
+    for (auto& [name, f] : filters_) {
+        if (!f.expression.ok() || f.expression.empty()) continue;
+        for (const auto& c : f.expression.conjuncts()) {
+            if (!c.simple || c.simple->upper) continue;
+            const auto& sname = c.simple->name;
+            auto colon = sname.find(':');
+            if (colon == std::string::npos || !sameName(sname.substr(0, colon), primary_.def().prefix)) continue;
+            int fi = primary_.def().fieldIndex(sname);
+            if (fi < 0) continue;
+            const auto& fd = primary_.def().fields[fi];
+            const expr::Value& k = c.simple->constant;
+            KeyValue bound = std::int64_t{0};
+            if (fd.type == FieldType::String) {
+                if (!k.isString() || k.looksNumeric()) continue;
+                bound = std::string(expr::clipView(k.str()));
+            } else {
+                if (!k.isExact()) continue;
+                expr::Decimal d = k.toDecimal();
+                int places = fd.type == FieldType::Decimal ? fd.places : 0;
+                if (d.scale() > places) {
+                    if (d.round(places) != d) continue;
+                    d = d.round(places);
+                }
+                bound = d.mantissa() * pow10(places - d.scale());
+            }
+            pushed_.push_back({primary_.columnOf(fi) + ops[static_cast<int>(c.simple->op)], bound});
+        }
+    }
+}
+
+std::string View::baseWhere(std::vector<KeyValue>& binds) const
+{
+    std::vector<std::string> parts;
+    if (key_ >= 0)
+        if (auto w = primary_.keyWhere(key_); !w.empty()) parts.push_back(w);
+    for (const auto& [col, v] : range_) {
+        parts.push_back(col + " = ?");
+        binds.push_back(v);
+    }
+    for (const auto& p : pushed_) {
+        parts.push_back(p.sql);
+        binds.push_back(p.value);
+    }
+    return joinSql(parts, " AND ");
+}
+
+std::vector<KeyValue> View::bufferValues() const
+{
+    std::vector<KeyValue> v;
+    const Record& r = primary_.record();
+    for (size_t i = 0; i < colFields_.size(); ++i) {
+        int f = colFields_[i];
+        if (f < 0) v.push_back(r.recordId);
+        else if (key_ >= 0) v.push_back(primary_.keyValueOf(f));
+        else if (primary_.def().fields[f].type == FieldType::String) {
+            std::string t(trimRight(r.rawString(f)));
+            v.push_back(colUpper_[i] ? asciiUpper(t) : t);
+        } else {
+            v.push_back(primary_.keyValueOf(f));
+        }
+    }
+    return v;
+}
+
+void View::invalidate()
+{
+    chunk_.clear();
+    chunkAtEnd_ = false;
+}
+
+void View::toStart()
+{
+    pos_ = Pos{Pos::Start, {}};
+    sortedIndex_ = -1;
+    invalidate();
+}
+
+void View::toEnd()
+{
+    pos_ = Pos{Pos::End, {}};
+    sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
+    sortedBuilt_ = sortedBuilt_ && true;
+    invalidate();
+}
+
+void View::seekToBuffer()
+{
+    pos_ = Pos{Pos::At, bufferValues()};
+    pos_.values.back() = std::numeric_limits<std::int64_t>::min();
+    invalidate();
+    if (!sortTerms_.empty()) {
+        // The sorted rows are searched for the first whose sort values reach the buffer's.
+        sortedBuilt_ = false;
+        std::vector<expr::Value> want;
+        for (auto& t : sortTerms_) want.push_back(t.expression.evaluate(bindings_));
+        readSorted(true);  // builds
+        auto less = [&](const std::vector<expr::Value>& a, const std::vector<expr::Value>& b) {
+            for (size_t i = 0; i < a.size(); ++i) {
+                int c = expr::compare(a[i], b[i]);
+                if (sortTerms_[i].descending) c = -c;
+                if (c != 0) return c < 0;
+            }
+            return false;
+        };
+        std::int64_t i = 0;
+        while (i < static_cast<std::int64_t>(sorted_.size()) && less(sorted_[static_cast<size_t>(i)].first, want)) ++i;
+        sortedIndex_ = i - 1;
+    }
+}
+
+void View::positionOnBuffer()
+{
+    pos_ = Pos{Pos::After, bufferValues()};
+    invalidate();
+    if (!sortTerms_.empty())
+        for (size_t i = 0; i < sorted_.size(); ++i)
+            if (sorted_[i].second == primary_.record().recordId) sortedIndex_ = static_cast<std::int64_t>(i);
+}
+
+bool View::loadJoins()
+{
+    for (auto& j : joins_) {
+        Table& t = *j.table;
+        Record& r = t.record();
+        r.clear();
+        const auto& comps = t.def().keys[j.key].components;
+        for (size_t i = 0; i < j.parentFields.size() && i < comps.size(); ++i) {
+            int tf = t.def().fieldIndex(comps[i]);
+            const Record& pr = j.parent->record();
+            int pf = j.parentFields[i];
+            if (pr.def().fields[pf].type == FieldType::String) r.setString(tf, pr.getString(pf));
+            else r.setDecimal(tf, pr.getDecimal(pf));
+        }
+        std::vector<KeyValue> want;
+        for (size_t i = 0; i < j.parentFields.size(); ++i) want.push_back(t.keyValueOf(t.def().fieldIndex(comps[i])));
+        bool found = false;
+        if (j.parentFields.size() == comps.size()) {
+            found = t.fetch(j.key) == 0;
+        } else {
+            t.setAt(j.key);
+            if (t.next() == 0) {
+                found = true;
+                for (size_t i = 0; i < want.size(); ++i)
+                    found = found && t.keyValueOf(t.def().fieldIndex(comps[i])) == want[i];
+            }
+        }
+        if (!found) {
+            if (j.inner) return false;
+            r.clear();
+        }
+    }
+    return true;
+}
+
+bool View::passes()
+{
+    for (auto& [name, f] : filters_) {
+        if (f.predicate) {
+            if (!f.predicate()) return false;
+        } else if (!f.expression.test(bindings_)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int View::refill(bool forward, int limit)
+{
+    chunk_.clear();
+    chunkForward_ = forward;
+    chunkAtEnd_ = false;
+    chunkSerial_ = writeSerial();
+    if ((forward && pos_.mode == Pos::End) || (!forward && pos_.mode == Pos::Start)) {
+        chunkAtEnd_ = true;
+        return 0;
+    }
+    if (!primary_.isOpen()) return setError(FileNotOpen, primary_.filePath());
+    std::vector<KeyValue> binds;
+    std::string where = baseWhere(binds);
+    std::vector<std::string> colSql, orderSql;
+    for (const auto& c : cols_) {
+        colSql.push_back(c.sql);
+        bool desc = c.desc != !forward;
+        orderSql.push_back(c.sql + (desc ? " DESC" : ""));
+    }
+    if (pos_.mode == Pos::At || pos_.mode == Pos::After) {
+        bool inclusive = pos_.mode == Pos::At;
+        bool uniform = std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
+        std::string cond;
+        if (uniform) {
+            bool greater = cols_[0].desc != forward;
+            std::string op = greater ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
+            std::vector<std::string> marks(cols_.size(), "?");
+            cond = "(" + joinSql(colSql, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
+            for (const auto& v : pos_.values) binds.push_back(v);
+        } else {
+            std::vector<std::string> ors;
+            for (size_t i = 0; i < cols_.size(); ++i) {
+                std::vector<std::string> ands;
+                for (size_t k = 0; k < i; ++k) {
+                    ands.push_back(cols_[k].sql + " = ?");
+                    binds.push_back(pos_.values[k]);
+                }
+                bool beyondIsGreater = cols_[i].desc != forward;
+                ands.push_back(cols_[i].sql + (beyondIsGreater ? " > ?" : " < ?"));
+                binds.push_back(pos_.values[i]);
+                ors.push_back("(" + joinSql(ands, " AND ") + ")");
+            }
+            if (inclusive) {
+                std::vector<std::string> ands;
+                for (size_t k = 0; k < cols_.size(); ++k) {
+                    ands.push_back(cols_[k].sql + " = ?");
+                    binds.push_back(pos_.values[k]);
+                }
+                ors.push_back("(" + joinSql(ands, " AND ") + ")");
+            }
+            cond = "(" + joinSql(ors, " OR ") + ")";
+        }
+        where = where.empty() ? cond : where + " AND " + cond;
+    }
+    std::string sql = "SELECT " + primary_.selectList() + ", " + joinSql(colSql, ", ") + " FROM " + primary_.sqlTable();
+    if (!where.empty()) sql += " WHERE " + where;
+    sql += " ORDER BY " + joinSql(orderSql, ", ") + " LIMIT ?";
+    Group& g = *primary_.openGroup_;
+    int rc = 0;
+    sqlite3_stmt* s = g.statement(sql, &rc);
+    if (!s) return driverError(rc, g.db(), primary_.filePath());
+    StatementUse use(s);
+    int i = 1;
+    for (const auto& b : binds) bindValue(s, i++, b);
+    sqlite3_bind_int(s, i, limit);
+    const int first = sqlite3_column_count(s) - static_cast<int>(cols_.size());
+    Record keep = primary_.record();
+    int n = 0;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        primary_.loadRow(s, 0);
+        Row row{primary_.record(), {}};
+        for (size_t c = 0; c < cols_.size(); ++c) row.values.push_back(columnValue(s, first + static_cast<int>(c)));
+        chunk_.push_back(std::move(row));
+        ++n;
+    }
+    primary_.record() = keep;
+    if (rc != SQLITE_DONE) {
+        chunk_.clear();
+        return driverError(rc, g.db(), primary_.filePath());
+    }
+    chunkAtEnd_ = n < limit;
+    return 0;
+}
+
+int View::read(bool forward)
+{
+    if (!filterError_.empty()) return setError(InvalidFile, primary_.filePath());
+    if (!sortTerms_.empty()) return readSorted(forward);
+    for (;;) {
+        if (chunkForward_ != forward || chunkSerial_ != writeSerial()) invalidate();
+        if (chunk_.empty()) {
+            if (chunkAtEnd_) {
+                pos_ = Pos{forward ? Pos::End : Pos::Start, {}};
+                invalidate();
+                return setError(RecordNotAvailable, primary_.filePath());
+            }
+            if (int e = refill(forward, chunkSize_)) return e;
+            // A filter that rejects most rows reads further ahead each time.
+            if (chunk_.empty()) continue;
+        }
+        Row row = std::move(chunk_.front());
+        chunk_.pop_front();
+        pos_ = Pos{Pos::After, std::move(row.values)};
+        primary_.record() = std::move(row.record);
+        if (!loadJoins() || !passes()) {
+            chunkSize_ = std::min(chunkSize_ * 2, 4096);
+            continue;
+        }
+        return setError(NoError);
+    }
+}
+
+int View::readSorted(bool forward)
+{
+    if (!sortedBuilt_) {
+        // One pass over the range: record ids and sort values only, then sorted.
+        sorted_.clear();
+        std::vector<OrderCol> keepCols = cols_;
+        auto keepTerms = std::move(sortTerms_);
+        sortTerms_.clear();
+        Pos keepPos = pos_;
+        pos_ = Pos{};
+        invalidate();
+        chunkSize_ = 1024;
+        while (read(true) == 0)
+            sorted_.push_back({[&] {
+                                   std::vector<expr::Value> v;
+                                   for (auto& t : keepTerms) v.push_back(t.expression.evaluate(bindings_));
+                                   return v;
+                               }(),
+                               primary_.record().recordId});
+        chunkSize_ = 48;
+        sortTerms_ = std::move(keepTerms);
+        cols_ = keepCols;
+        pos_ = keepPos;
+        std::stable_sort(sorted_.begin(), sorted_.end(), [&](const auto& a, const auto& b) {
+            for (size_t i = 0; i < a.first.size(); ++i) {
+                int c = expr::compare(a.first[i], b.first[i]);
+                if (sortTerms_[i].descending) c = -c;
+                if (c != 0) return c < 0;
+            }
+            return false;
+        });
+        sortedBuilt_ = true;
+        if (pos_.mode == Pos::End) sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
+    }
+    const auto n = static_cast<std::int64_t>(sorted_.size());
+    for (;;) {
+        sortedIndex_ += forward ? 1 : -1;
+        if (sortedIndex_ < 0 || sortedIndex_ >= n) {
+            sortedIndex_ = sortedIndex_ < 0 ? -1 : n;
+            return setError(RecordNotAvailable, primary_.filePath());
+        }
+        // Rows deleted since the sort are passed over; changed ones are shown as they are now.
+        if (primary_.fetchRecord(sorted_[static_cast<size_t>(sortedIndex_)].second) != 0) continue;
+        if (loadJoins() && passes()) return setError(NoError);
+    }
+}
+
+int View::next() { return read(true); }
+int View::previous() { return read(false); }
+
+int View::page(int n, bool forward, const std::function<void()>& onRow)
+{
+    invalidate();
+    chunkSize_ = std::max(16, n + 1);
+    int got = 0;
+    while (got < n && read(forward) == 0) {
+        if (onRow) onRow();
+        ++got;
+    }
+    chunkSize_ = 48;
+    return got;
+}
+
+std::int64_t View::count()
+{
+    bool plain = sortTerms_.empty() && filters_.empty() &&
+                 std::none_of(joins_.begin(), joins_.end(), [](const Join& j) { return j.inner; });
+    if (plain && primary_.isOpen()) {
+        std::vector<KeyValue> binds;
+        std::string where = baseWhere(binds);
+        std::string sql = "SELECT count(*) FROM " + primary_.sqlTable() + (where.empty() ? "" : " WHERE " + where);
+        Group& g = *primary_.openGroup_;
+        int rc = 0;
+        sqlite3_stmt* s = g.statement(sql, &rc);
+        if (!s) return 0;
+        StatementUse use(s);
+        int i = 1;
+        for (const auto& b : binds) bindValue(s, i++, b);
+        return sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
+    }
+    // Filters and inner joins are tested per row: the rows are read through.
+    Pos keepPos = pos_;
+    auto keepIndex = sortedIndex_;
+    Record keep = primary_.record();
+    toStart();
+    chunkSize_ = 1024;
+    std::int64_t n = 0;
+    while (read(true) == 0) ++n;
+    chunkSize_ = 48;
+    pos_ = keepPos;
+    sortedIndex_ = keepIndex;
+    primary_.record() = keep;
+    invalidate();
+    return n;
+}
+
+}  // namespace qv::tables

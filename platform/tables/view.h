@@ -1,0 +1,137 @@
+#pragma once
+
+// Views: a primary table with joined tables, range limits, named filter parts and an
+// order, read a page at a time through keyed positioning. A view never loads its table:
+// it asks SQLite for the next few rows after the last one it handed out, so a list over
+// a million songs shows its first page at once. No statement stays open between calls.
+
+#include "platform/expr/expression.h"
+#include "platform/tables/bindings.h"
+#include "platform/tables/table.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qv::tables {
+
+class View {
+public:
+    // globals: names the filters may use besides the tables' fields.
+    explicit View(Table& primary, const expr::Bindings* globals = nullptr);
+
+    // Each row of the view fills the joined table's buffer with its record whose key's
+    // leading components equal the parent's fields (parent: the primary table by default).
+    // An inner join leaves out rows that have no such record; an outer one clears the buffer.
+    void join(Table& joined, int key, std::vector<std::string> parentFields, bool inner = false,
+              Table* parent = nullptr);
+
+    // Key order of the primary table (-1: physical order).
+    void setOrderKey(int key);
+    // An order list such as "+ALB:Artist,-UPPER(SNG:Title)". Plain fields and UPPER of a
+    // field are sorted by SQLite; any other expression is sorted in memory once, over
+    // record ids and sort values. Answers 0, or 47 with orderError() set.
+    int setOrder(std::string_view order);
+    const expr::Error& orderError() const { return orderError_; }
+
+    // Range limit: the first n components of the order key equal the primary buffer's
+    // values now (set the parent's linking values into the key fields first).
+    void limitToBuffer(int components);
+    void clearRange() { range_.clear(); invalidate(); }
+
+    // Named filter parts apply together. An expression over the view's tables' fields, or
+    // a predicate that reads the loaded buffers.
+    int setFilter(const std::string& name, std::string_view expression);
+    void setFilter(const std::string& name, std::function<bool()> predicate);
+    void clearFilter(const std::string& name);
+    const expr::Error& filterError() const { return filterError_; }
+
+    // Positions; reading then goes on from there in either direction.
+    void toStart();
+    void toEnd();
+    // At the primary buffer's values of the order (a typed prefix in the first component
+    // finds the first row at or after it).
+    void seekToBuffer();
+    // Just after (or, read backward, just before) the row now in the primary buffer.
+    void positionOnBuffer();
+
+    int next();
+    int previous();
+    // Reads up to n rows from the position; onRow runs with every buffer loaded.
+    // Answers the number of rows read.
+    int page(int n, bool forward, const std::function<void()>& onRow);
+    std::int64_t count();
+
+    // Drops rows read ahead (another thread may have written since).
+    void invalidate();
+
+private:
+    struct Join {
+        Table* table;
+        int key;
+        Table* parent;
+        std::vector<int> parentFields;
+        bool inner;
+    };
+    struct OrderCol {
+        std::string sql;
+        bool desc = false;
+    };
+    struct Pos {
+        enum Mode { Start, End, At, After } mode = Start;
+        std::vector<KeyValue> values;  // one per order column, the record id last
+    };
+    struct Row {
+        Record record;
+        std::vector<KeyValue> values;
+    };
+    struct Filter {
+        expr::Expression expression;
+        std::function<bool()> predicate;
+    };
+    struct Pushed {
+        std::string sql;
+        KeyValue value;
+    };
+
+    int read(bool forward);
+    int readSorted(bool forward);
+    int refill(bool forward, int limit);
+    bool loadJoins();
+    bool passes();
+    std::vector<KeyValue> bufferValues() const;
+    std::string baseWhere(std::vector<KeyValue>& binds) const;
+    void rebuildPushdown();
+    void compileFilters();
+
+    Table& primary_;
+    RecordBindings bindings_;
+    std::vector<Join> joins_;
+    int key_ = -1;
+    std::vector<OrderCol> cols_;
+    std::vector<int> colFields_;    // primary field behind each order column; -1 for the record id
+    std::vector<bool> colUpper_;
+    std::vector<expr::OrderTerm> sortTerms_;  // in-memory order
+    std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> sorted_;
+    bool sortedBuilt_ = false;
+    std::int64_t sortedIndex_ = -1;  // -1 before the first, size() after the last
+    std::vector<std::pair<std::string, KeyValue>> range_;
+    std::map<std::string, std::string> filterTexts_;
+    std::map<std::string, Filter> filters_;
+    std::vector<Pushed> pushed_;
+    expr::Error filterError_, orderError_;
+    Pos pos_;
+    std::deque<Row> chunk_;
+    bool chunkForward_ = true;
+    bool chunkAtEnd_ = false;
+    std::uint64_t chunkSerial_ = 0;
+    int chunkSize_ = 48;
+};
+
+// Counts every write through the driver, so read-ahead rows can tell they are stale.
+std::uint64_t writeSerial();
+void noteWrite();
+
+}  // namespace qv::tables

@@ -1,0 +1,256 @@
+#include "fixtures.h"
+
+#include "platform/tables/text.h"
+#include "platform/tables/view.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace qv::tables::testing {
+namespace {
+
+struct Song {
+    std::int64_t id;
+    std::string artist, title;
+    int album, side;
+};
+
+// 600 songs over 30 albums (album 30 has no album record), with titles in mixed case.
+struct ViewFixture : ::testing::Test {
+    Collection c;
+    std::vector<Song> songs;
+
+    void SetUp() override
+    {
+        const char* words[] = {"love", "Rain", "night", "Blue", "alpha", "Zulu", "echo", "Dawn"};
+        ASSERT_EQ(c.group->begin(), 0);
+        for (int a = 1; a <= 29; ++a) ASSERT_EQ(c.addAlbum("Artist " + std::to_string(a % 7), "Album " + std::to_string(a)), 0);
+        for (int i = 0; i < 600; ++i) {
+            std::string title = std::string(words[i % 8]) + " " + std::to_string(i % 37);
+            std::string artist = "Artist " + std::to_string(i % 13);
+            int album = 1 + i % 30, side = 1 + i % 2;
+            ASSERT_EQ(c.addSong(artist, title, album, side), 0);
+            songs.push_back({c.songs->record()["ID"].toInt(), artist, title, album, side});
+        }
+        ASSERT_EQ(c.group->commit(), 0);
+    }
+
+    std::vector<std::int64_t> ids(std::vector<Song> v) const
+    {
+        std::vector<std::int64_t> out;
+        for (const auto& s : v) out.push_back(s.id);
+        return out;
+    }
+
+    std::vector<std::int64_t> readPage(View& v, int n, bool forward)
+    {
+        std::vector<std::int64_t> out;
+        v.page(n, forward, [&] { out.push_back(c.songs->record()["SNG:ID"].toInt()); });
+        if (!forward) std::reverse(out.begin(), out.end());
+        return out;
+    }
+
+    std::vector<std::int64_t> readAll(View& v)
+    {
+        std::vector<std::int64_t> out;
+        v.toStart();
+        while (v.next() == 0) out.push_back(c.songs->record()["SNG:ID"].toInt());
+        return out;
+    }
+
+    template <class Less>
+    std::vector<std::int64_t> expected(Less less, bool (*keep)(const Song&) = nullptr)
+    {
+        std::vector<Song> v;
+        for (const auto& s : songs)
+            if (!keep || keep(s)) v.push_back(s);
+        std::stable_sort(v.begin(), v.end(), less);
+        return ids(v);
+    }
+};
+
+auto byArtistTitle = [](const Song& a, const Song& b) {
+    return std::make_tuple(foldKey(a.artist), foldKey(a.title)) < std::make_tuple(foldKey(b.artist), foldKey(b.title));
+};
+
+std::vector<std::int64_t> slice(const std::vector<std::int64_t>& v, size_t from, size_t n)
+{
+    return std::vector<std::int64_t>(v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(std::min(v.size(), from + n)));
+}
+
+TEST_F(ViewFixture, PagesForwardAndBackwardInKeyOrder)
+{
+    View v(*c.songs);
+    v.setOrderKey(c.songs->def().keyIndex("SNG:SongsByArtist"));
+    auto all = expected(byArtistTitle);
+    EXPECT_EQ(readAll(v), all);
+
+    v.toStart();
+    EXPECT_EQ(readPage(v, 40, true), slice(all, 0, 40));
+    EXPECT_EQ(readPage(v, 40, true), slice(all, 40, 40));
+    // Page up from the top row of the second page.
+    c.songs->record()["SNG:ID"] = all[40];
+    ASSERT_EQ(c.songs->fetch(0), 0);
+    v.positionOnBuffer();
+    EXPECT_EQ(readPage(v, 40, false), slice(all, 0, 40));
+    EXPECT_EQ(v.previous(), RecordNotAvailable);
+
+    v.toEnd();
+    EXPECT_EQ(readPage(v, 40, false), slice(all, all.size() - 40, 40));
+    EXPECT_EQ(v.count(), 600);
+}
+
+TEST_F(ViewFixture, TypedPrefixFindsTheFirstRowAtOrAfterIt)
+{
+    View v(*c.songs);
+    v.setOrderKey(c.songs->def().keyIndex("SNG:SongsByArtist"));
+    c.songs->record().clear();
+    c.songs->record()["SNG:Artist"] = "ARTIST 12";
+    c.songs->record()["SNG:Title"] = "n";
+    v.seekToBuffer();
+    ASSERT_EQ(v.next(), 0);
+    EXPECT_EQ(c.songs->record().getText(0), "Artist 12");
+    EXPECT_EQ(c.songs->record().getText(1).substr(0, 5), "night");
+}
+
+TEST_F(ViewFixture, RangeLimitFromAParentRecord)
+{
+    View v(*c.songs);
+    v.setOrderKey(c.songs->def().keyIndex("SNG:KeyAlbumID"));
+    c.songs->record().clear();
+    c.songs->record()["SNG:AlbumID"] = 7;
+    v.limitToBuffer(1);
+    auto got = readAll(v);
+    auto want = expected(
+        [](const Song& a, const Song& b) { return std::tie(a.side, a.id) < std::tie(b.side, b.id); },
+        [](const Song& s) { return s.album == 7; });
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(v.count(), 20);
+}
+
+TEST_F(ViewFixture, NamedFilterPartsApplyTogether)
+{
+    View v(*c.songs);
+    v.setOrderKey(c.songs->def().keyIndex("SNG:SongsByArtist"));
+    ASSERT_EQ(v.setFilter("6 Query", "SNG:Side = 2"), 0);
+    ASSERT_EQ(v.setFilter("Brovex", "INSTRING('LOVE', UPPER(SNG:Title), 1, 1)"), 0);
+    auto both = expected(byArtistTitle, [](const Song& s) { return s.side == 2 && s.title.rfind("love", 0) == 0; });
+    EXPECT_EQ(readAll(v), both);
+    EXPECT_EQ(v.count(), static_cast<std::int64_t>(both.size()));
+    // Paging backwards through a filtered view gives the same rows.
+    v.toEnd();
+    std::vector<std::int64_t> back;
+    while (v.previous() == 0) back.push_back(c.songs->record()["SNG:ID"].toInt());
+    std::reverse(back.begin(), back.end());
+    EXPECT_EQ(back, both);
+
+    v.clearFilter("Brovex");
+    EXPECT_EQ(v.count(), 300);
+    EXPECT_NE(v.setFilter("Bad", "SNG:Nothing = 1"), 0);
+    EXPECT_FALSE(v.filterError().empty());
+    v.clearFilter("Bad");
+    v.setFilter("code", [&] { return c.songs->record()["SNG:AlbumID"].toInt() == 4; });
+    EXPECT_EQ(v.count(), 20);  // with "6 Query" still applying
+}
+
+TEST_F(ViewFixture, JoinsFillTheJoinedBuffers)
+{
+    View outer(*c.songs);
+    outer.setOrderKey(0);
+    outer.join(*c.albums, 0, {"SNG:AlbumID"});
+    outer.toStart();
+    int withAlbum = 0, without = 0;
+    while (outer.next() == 0) {
+        auto album = c.songs->record()["SNG:AlbumID"].toInt();
+        if (album == 30) {
+            EXPECT_EQ(c.albums->record()["ALB:AlbumID"].toInt(), 0);
+            ++without;
+        } else {
+            EXPECT_EQ(c.albums->record()["ALB:Album"].toString().substr(0, 9), "Album " + std::to_string(album) + std::string(9 - 6 - std::to_string(album).size(), ' '));
+            ++withAlbum;
+        }
+    }
+    EXPECT_EQ(without, 20);
+    EXPECT_EQ(withAlbum, 580);
+
+    View inner(*c.songs);
+    inner.setOrderKey(0);
+    inner.join(*c.albums, 0, {"SNG:AlbumID"}, true);
+    EXPECT_EQ(inner.count(), 580);
+    // A filter can test the joined table's fields.
+    ASSERT_EQ(inner.setFilter("q", "ALB:Artist = 'Artist 3'"), 0);
+    auto want = expected([](const Song& a, const Song& b) { return a.id < b.id; },
+                         [](const Song& s) { return s.album != 30 && s.album % 7 == 3; });
+    EXPECT_EQ(readAll(inner), want);
+}
+
+TEST_F(ViewFixture, OrderExpressions)
+{
+    struct Case {
+        const char* order;
+        bool (*less)(const Song&, const Song&);
+    } cases[] = {
+        {"+SNG:Title", [](const Song& a, const Song& b) { return std::tie(a.title, a.id) < std::tie(b.title, b.id); }},
+        {"-SNG:Side, +SNG:Title",
+         [](const Song& a, const Song& b) { return std::tie(b.side, a.title, a.id) < std::tie(a.side, b.title, b.id); }},
+        {"-UPPER(SNG:Title)",
+         [](const Song& a, const Song& b) {
+             auto ua = expr::toUpper(a.title), ub = expr::toUpper(b.title);
+             return ua != ub ? ua > ub : a.id < b.id;
+         }},
+        {"SNG:AlbumID * 100 + SNG:Side",
+         [](const Song& a, const Song& b) {
+             return std::tie(a.album, a.side, a.id) < std::tie(b.album, b.side, b.id);
+         }},
+    };
+    for (const auto& k : cases) {
+        View v(*c.songs);
+        ASSERT_EQ(v.setOrder(k.order), 0) << k.order;
+        auto all = expected(k.less);
+        EXPECT_EQ(readAll(v), all) << k.order;
+        // Forward to the middle, then back.
+        v.toStart();
+        readPage(v, 300, true);
+        EXPECT_EQ(readPage(v, 40, true), slice(all, 300, 40)) << k.order;
+        c.songs->record()["SNG:ID"] = all[300];
+        ASSERT_EQ(c.songs->fetch(0), 0);
+        v.positionOnBuffer();
+        EXPECT_EQ(readPage(v, 40, false), slice(all, 260, 40)) << k.order;
+    }
+    View bad(*c.songs);
+    EXPECT_NE(bad.setOrder("+SNG:Title,"), 0);
+}
+
+TEST_F(ViewFixture, NoStatementStaysOpenBetweenCalls)
+{
+    View v(*c.songs);
+    v.setOrderKey(c.songs->def().keyIndex("SNG:SongsByArtist"));
+    v.toStart();
+    readPage(v, 40, true);
+    ASSERT_EQ(v.next(), 0);
+    // Another connection can take the file at once: nothing of ours holds a read lock.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(c.songs->filePath().c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM Songs WHERE ID = 1; COMMIT;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    EXPECT_EQ(v.count(), 599);
+}
+
+TEST_F(ViewFixture, ChangesShowOnTheNextRead)
+{
+    View v(*c.songs);
+    v.setOrderKey(0);
+    v.toStart();
+    ASSERT_EQ(v.next(), 0);
+    // Delete the next row through the table: the view does not hand out the stale copy.
+    c.songs->record()["SNG:ID"] = 2;
+    ASSERT_EQ(c.songs->fetch(0), 0);
+    ASSERT_EQ(c.songs->remove(), 0);
+    ASSERT_EQ(v.next(), 0);
+    EXPECT_EQ(c.songs->record()["SNG:ID"].toInt(), 3);
+}
+
+}  // namespace
+}  // namespace qv::tables::testing
