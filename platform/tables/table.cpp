@@ -330,7 +330,7 @@ int Table::verifySchema()
     int rc = 0;
     sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
     if (!s) return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
-    bool haveTable = false;
+    bool haveTable = false, sealed = false;
     std::vector<std::string> indexes;
     {
         StatementUse use(s);
@@ -338,6 +338,7 @@ int Table::verifySchema()
             std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
             std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
             if (type == "table" && sameName(name, def_.label)) haveTable = true;
+            if (type == "table" && name == "qv_owner") sealed = true;
             if (type == "index") indexes.push_back(name);
         }
         if (rc != SQLITE_DONE) {
@@ -345,7 +346,8 @@ int Table::verifySchema()
             return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
         }
     }
-    if (!haveTable) return InvalidFile;
+    // A sealed file read without its password would show blank records.
+    if (!haveTable || sealed != encrypted()) return InvalidFile;
     s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
     if (!s) return driverError(rc, g.db(), path);
     {
