@@ -1,0 +1,891 @@
+#include "platform/qt/control_factory.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <climits>
+#include <regex>
+
+#include "platform/qt/key_map.h"
+#include "platform/qt/list_model.h"
+#include "platform/qt/pictures.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/text.h"
+
+namespace qv::qt {
+
+using rt::Control;
+using rt::ControlChange;
+using rt::ControlType;
+
+QString withoutMnemonic(const std::string& text)
+{
+    QString out;
+    const QString in = QString::fromStdString(text);
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == QLatin1Char('&') && i + 1 < in.size())
+            ++i;
+        out += in[i];
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- ControlView
+
+ControlView::ControlView(Control& control, QWidget* widget, ControlHost& host)
+    : control_(control)
+    , widget_(widget)
+    , host_(host)
+{
+    widget_->setObjectName(QString::fromStdString(control.name()));
+    widget_->setProperty("qvControl", control.number());
+    widget_->installEventFilter(this);
+    if (!control.def().font.name.empty() || control.def().font.size > 0 || control.def().font.bold ||
+        control.def().font.italic)
+        widget_->setFont(makeFont(control.def().font, widget_->font()));
+}
+
+ControlView::~ControlView() = default;
+
+void ControlView::load()
+{
+    showText();
+    showValue();
+    showList();
+    showSelection();
+    apply(ControlChange::Enabled);
+    apply(ControlChange::Marks);
+    place();
+}
+
+void ControlView::apply(ControlChange what)
+{
+    switch (what) {
+    case ControlChange::Text:
+        showText();
+        break;
+    case ControlChange::Value:
+        showValue();
+        break;
+    case ControlChange::Selection:
+        showSelection();
+        break;
+    case ControlChange::List:
+        showList();
+        break;
+    case ControlChange::Enabled:
+        widget_->setEnabled(control_.enabled());
+        break;
+    case ControlChange::Hidden:
+        host_.visibilityChanged();
+        break;
+    case ControlChange::Geometry:
+        place();
+        break;
+    case ControlChange::Marks:
+        widget_->setToolTip(QString::fromStdString(control_.toolTip()));
+        break;
+    case ControlChange::Font:
+    case ControlChange::Property:
+        break;
+    }
+}
+
+bool ControlView::shouldShow() const
+{
+    if (control_.effectivelyHidden())
+        return false;
+    for (const Control* c = &control_; c->parent(); c = c->parent()) {
+        if (c->type() != ControlType::Tab || c->parent()->type() != ControlType::Sheet)
+            continue;
+        const auto& tabs = c->parent()->children();
+        const int index = static_cast<int>(std::find(tabs.begin(), tabs.end(), c) - tabs.begin()) + 1;
+        const int shown = c->parent()->selected() > 0 ? c->parent()->selected() : 1;
+        if (index != shown)
+            return false;
+    }
+    return true;
+}
+
+void ControlView::detach()
+{
+    live_ = false;
+    widget_->removeEventFilter(this);
+    widget_->blockSignals(true);
+}
+
+void ControlView::post(int code)
+{
+    if (live_)
+        control_.window().post(code, control_.number());
+}
+
+void ControlView::input(std::string value)
+{
+    if (live_)
+        control_.userInput(std::move(value));
+}
+
+void ControlView::place()
+{
+    if (!onCanvas())
+        return;
+    const QRect r = host_.units().toPixels(control_.geometry());
+    const QSize hint = widget_->sizeHint();
+    widget_->setGeometry(std::max(r.x(), 0), std::max(r.y(), 0), r.width() >= 0 ? r.width() : hint.width(),
+                         r.height() >= 0 ? r.height() : hint.height());
+}
+
+bool ControlView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!live_)
+        return false;
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        control_.window().userFocus(&control_);
+        host_.showHint(control_.statusText());
+        break;
+    case QEvent::FocusOut:
+        focusLost();
+        break;
+    case QEvent::KeyPress: {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        if (keyPressed(keymap::toKeyCode(k->key(), k->modifiers())))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+namespace {
+
+// ---------------------------------------------------------------- labels
+
+class LabelView : public ControlView
+{
+public:
+    LabelView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QLabel(parent), host)
+        , label_(static_cast<QLabel*>(widget_))
+    {
+        label_->setTextFormat(Qt::PlainText);
+    }
+    void setBuddy(QWidget* w)
+    {
+        label_->setBuddy(w);
+        showText();
+    }
+
+protected:
+    // A string bound to a variable shows its value; otherwise its text.
+    void showText() override
+    {
+        if (!control_.def().use.empty() && control_.type() == ControlType::String)
+            return;
+        const QString t = QString::fromStdString(control_.text());
+        label_->setText(label_->buddy() ? t : withoutMnemonic(control_.text()));
+    }
+    void showValue() override
+    {
+        if (!control_.def().use.empty() && control_.type() == ControlType::String)
+            label_->setText(QString::fromStdString(control_.value()));
+    }
+
+private:
+    QLabel* label_;
+};
+
+// ---------------------------------------------------------------- entries
+
+int maxLengthOf(const std::string& picture)
+{
+    static const std::regex s(R"(^@[sS](\d+))");
+    std::smatch m;
+    return std::regex_search(picture, m, s) ? std::stoi(m[1]) : 0;
+}
+
+class EntryView : public ControlView
+{
+public:
+    EntryView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QLineEdit(parent), host)
+        , edit_(static_cast<QLineEdit*>(widget_))
+    {
+        edit_->setReadOnly(c.def().readOnly);
+        if (const int n = maxLengthOf(c.picture()))
+            edit_->setMaxLength(n);
+        QObject::connect(edit_, &QLineEdit::textEdited, this, [this](const QString& t) {
+            input(t.toStdString());
+            // An immediate entry reports every keystroke as a new selection.
+            if (control_.immediate())
+                post(rt::event::NewSelection);
+        });
+        QObject::connect(edit_, &QLineEdit::editingFinished, this, [this] { commit(); });
+    }
+    void commit() override
+    {
+        if (!live() || !edit_->isModified())
+            return;
+        edit_->setModified(false);
+        post(rt::event::Accepted);
+    }
+
+protected:
+    void showValue() override
+    {
+        quietly([&] {
+            edit_->setText(QString::fromStdString(control_.value()));
+            edit_->setModified(false);
+        });
+    }
+
+private:
+    QLineEdit* edit_;
+};
+
+class TextView : public ControlView
+{
+public:
+    TextView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QPlainTextEdit(parent), host)
+        , edit_(static_cast<QPlainTextEdit*>(widget_))
+    {
+        edit_->setReadOnly(c.def().readOnly);
+        edit_->setTabChangesFocus(true);
+        QObject::connect(edit_, &QPlainTextEdit::textChanged, this, [this] {
+            modified_ = true;
+            input(edit_->toPlainText().toStdString());
+        });
+    }
+    void commit() override
+    {
+        if (!modified_)
+            return;
+        modified_ = false;
+        post(rt::event::Accepted);
+    }
+
+protected:
+    void focusLost() override { commit(); }
+    void showValue() override
+    {
+        quietly([&] { edit_->setPlainText(QString::fromStdString(control_.value())); });
+        modified_ = false;
+    }
+
+private:
+    QPlainTextEdit* edit_;
+    bool modified_ = false;
+};
+
+class SpinView : public ControlView
+{
+public:
+    SpinView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QSpinBox(parent), host)
+        , spin_(static_cast<QSpinBox*>(widget_))
+    {
+        spin_->setRange(INT_MIN, INT_MAX);
+        spin_->setReadOnly(c.def().readOnly);
+        QObject::connect(spin_, &QSpinBox::valueChanged, this, [this](int v) {
+            modified_ = true;
+            input(std::to_string(v));
+            post(rt::event::NewSelection);
+        });
+        QObject::connect(spin_, &QSpinBox::editingFinished, this, [this] { commit(); });
+    }
+    void commit() override
+    {
+        if (!modified_)
+            return;
+        modified_ = false;
+        post(rt::event::Accepted);
+    }
+
+protected:
+    void showValue() override
+    {
+        quietly([&] { spin_->setValue(QString::fromStdString(control_.value()).toInt()); });
+        modified_ = false;
+    }
+
+private:
+    QSpinBox* spin_;
+    bool modified_ = false;
+};
+
+// ---------------------------------------------------------------- buttons
+
+class ButtonView : public ControlView
+{
+public:
+    ButtonView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QPushButton(parent), host)
+        , button_(static_cast<QPushButton*>(widget_))
+    {
+        button_->setAutoDefault(false);
+        const QIcon icon = loadIcon(c.def().icon, host.module());
+        if (!icon.isNull())
+            button_->setIcon(icon);
+        QObject::connect(button_, &QPushButton::clicked, this, [this] { post(rt::event::Accepted); });
+    }
+    void apply(ControlChange what) override
+    {
+        ControlView::apply(what);
+        if (what == ControlChange::Marks)
+            button_->setDefault(control_.isDefault());
+    }
+
+protected:
+    void showText() override { button_->setText(QString::fromStdString(control_.text())); }
+
+private:
+    QPushButton* button_;
+};
+
+class CheckView : public ControlView
+{
+public:
+    CheckView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QCheckBox(parent), host)
+        , box_(static_cast<QCheckBox*>(widget_))
+    {
+        QObject::connect(box_, &QCheckBox::toggled, this, [this](bool on) {
+            input(on ? onValue() : std::string());
+            post(rt::event::Accepted);
+        });
+    }
+
+protected:
+    void showText() override { box_->setText(QString::fromStdString(control_.text())); }
+    void showValue() override
+    {
+        const std::string& v = control_.value();
+        quietly([&] { box_->setChecked(control_.def().value.empty() ? !v.empty() && v != "0" : v == onValue()); });
+    }
+
+private:
+    std::string onValue() const { return control_.def().value.empty() ? "1" : control_.def().value; }
+    QCheckBox* box_;
+};
+
+// An option group: the radios are its children; its value is the value of
+// the chosen radio (by default the radio's text).
+class OptionView : public ControlView
+{
+public:
+    OptionView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, c.text().empty() ? new QWidget(parent) : new QGroupBox(parent), host)
+        , group_(new QButtonGroup(this))
+    {
+        QObject::connect(group_, &QButtonGroup::idClicked, this, [this](int index) {
+            if (!live())
+                return;
+            control_.userSelected(index);
+            input(radioValue(index));
+            post(rt::event::Accepted);
+        });
+    }
+    void addRadio(QRadioButton* radio, int index) { group_->addButton(radio, index); }
+    std::string radioValue(int index) const
+    {
+        const auto& radios = control_.children();
+        if (index < 1 || index > static_cast<int>(radios.size()))
+            return {};
+        const Control* r = radios[index - 1];
+        return r->def().value.empty() ? withoutMnemonic(r->text()).toStdString() : r->def().value;
+    }
+
+protected:
+    void showText() override
+    {
+        if (auto* box = qobject_cast<QGroupBox*>(widget_))
+            box->setTitle(QString::fromStdString(control_.text()));
+    }
+    void showValue() override
+    {
+        const int n = static_cast<int>(control_.children().size());
+        for (int i = 1; i <= n; ++i)
+            if (radioValue(i) == control_.value())
+                check(i);
+    }
+    void showSelection() override
+    {
+        if (control_.selected() > 0)
+            check(control_.selected());
+    }
+
+private:
+    void check(int index)
+    {
+        if (QAbstractButton* b = group_->button(index)) {
+            const bool was = group_->blockSignals(true);
+            b->setChecked(true);
+            group_->blockSignals(was);
+        }
+    }
+    QButtonGroup* group_;
+};
+
+class RadioView : public ControlView
+{
+public:
+    RadioView(Control& c, QWidget* parent, ControlHost& host, OptionView* option)
+        : ControlView(c, new QRadioButton(parent), host)
+        , radio_(static_cast<QRadioButton*>(widget_))
+    {
+        if (option) {
+            const auto& siblings = c.parent()->children();
+            option->addRadio(radio_, static_cast<int>(std::find(siblings.begin(), siblings.end(), &c) -
+                                                      siblings.begin()) + 1);
+        }
+    }
+
+protected:
+    void showText() override { radio_->setText(QString::fromStdString(control_.text())); }
+
+private:
+    QRadioButton* radio_;
+};
+
+// ---------------------------------------------------------------- lists
+
+class ListView : public ControlView
+{
+public:
+    ListView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QTableView(parent), host)
+        , view_(static_cast<QTableView*>(widget_))
+        , model_(new ListModel(this))
+    {
+        view_->setModel(model_);
+        view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view_->setSelectionMode(QAbstractItemView::SingleSelection);
+        view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view_->setShowGrid(false);
+        view_->setWordWrap(false);
+        view_->verticalHeader()->hide();
+        view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(view_->font()).height() + 4);
+        view_->horizontalHeader()->setHighlightSections(false);
+        view_->horizontalHeader()->setStretchLastSection(true);
+        view_->setVerticalScrollBarPolicy(c.def().vscroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        view_->viewport()->installEventFilter(this);
+        QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                         [this](const QModelIndex& now) {
+                             if (!live() || !now.isValid())
+                                 return;
+                             control_.userSelected(now.row() + 1);
+                             post(rt::event::NewSelection);
+                         });
+        QObject::connect(view_, &QTableView::doubleClicked, this, [this] {
+            // An alerted double-click reaches the program as an alert key.
+            if (!control_.window().alertKeys().count(rt::key::MouseLeft2))
+                post(rt::event::Accepted);
+        });
+        QObject::connect(model_, &ListModel::modelReset, this, [this] { showSelection(); });
+    }
+
+protected:
+    void showList() override
+    {
+        model_->setSource(control_.list());
+        auto columns = parseListFormat(control_.format());
+        model_->setColumns(columns);
+        bool headers = false;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            headers = headers || !columns[i].header.empty();
+            if (columns[i].width > 0)
+                view_->setColumnWidth(static_cast<int>(i), host_.units().x(columns[i].width));
+        }
+        view_->horizontalHeader()->setVisible(headers);
+        showSelection();
+    }
+    void showSelection() override
+    {
+        QItemSelectionModel* sel = view_->selectionModel();
+        const bool was = sel->blockSignals(true);
+        const int row = control_.selected() - 1;
+        if (row >= 0 && row < model_->rowCount()) {
+            const QModelIndex i = model_->index(row, 0);
+            sel->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            view_->scrollTo(i);
+        } else {
+            sel->clearSelection();
+            sel->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+        }
+        sel->blockSignals(was);
+        view_->viewport()->update();
+    }
+    // An immediate list leaves scrolling to the program: the keys become
+    // scroll events for it.
+    bool keyPressed(int code) override
+    {
+        if (!control_.immediate())
+            return false;
+        int e = 0;
+        switch (code) {
+        case rt::key::Up: e = rt::event::ScrollUp; break;
+        case rt::key::Down: e = rt::event::ScrollDown; break;
+        case rt::key::PgUp: e = rt::event::PageUp; break;
+        case rt::key::PgDn: e = rt::event::PageDown; break;
+        case rt::key::Home:
+        case rt::key::Home | rt::key::Ctrl:
+        case rt::key::PgUp | rt::key::Ctrl: e = rt::event::ScrollTop; break;
+        case rt::key::End:
+        case rt::key::End | rt::key::Ctrl:
+        case rt::key::PgDn | rt::key::Ctrl: e = rt::event::ScrollBottom; break;
+        default: return false;
+        }
+        post(e);
+        return true;
+    }
+
+private:
+    QTableView* view_;
+    ListModel* model_;
+};
+
+// Drop lists and combos: fixed choices "a|b|c" (a choice may be followed
+// by "#value"), or the first column of a list source.
+class ComboView : public ControlView
+{
+public:
+    ComboView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QComboBox(parent), host)
+        , combo_(static_cast<QComboBox*>(widget_))
+    {
+        const bool editable = c.type() == ControlType::Combo || c.type() == ControlType::DropCombo;
+        combo_->setEditable(editable);
+        QObject::connect(combo_, &QComboBox::activated, this, [this](int index) {
+            if (!live())
+                return;
+            control_.userSelected(index + 1);
+            input(valueAt(index));
+            post(rt::event::Accepted);
+        });
+        if (editable) {
+            QObject::connect(combo_->lineEdit(), &QLineEdit::textEdited, this,
+                             [this](const QString& t) { input(t.toStdString()); });
+            QObject::connect(combo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { commit(); });
+        }
+    }
+    void commit() override
+    {
+        QLineEdit* e = combo_->lineEdit();
+        if (!e || !e->isModified())
+            return;
+        e->setModified(false);
+        post(rt::event::Accepted);
+    }
+
+protected:
+    void showList() override
+    {
+        quietly([&] {
+            combo_->clear();
+            values_.clear();
+            if (hasSource()) {
+                if (!model_)
+                    model_ = new ListModel(this);
+                model_->setSource(control_.list());
+                combo_->setModel(model_);
+            } else {
+                for (const std::string& part : rt::text::split(control_.def().from, '|')) {
+                    if (!part.empty() && part[0] == '#' && !values_.empty()) {
+                        values_.back() = part.substr(1);
+                        continue;
+                    }
+                    if (part.empty() && control_.def().from.empty())
+                        break;
+                    combo_->addItem(QString::fromStdString(part));
+                    values_.push_back(part);
+                }
+            }
+        });
+        showValue();
+    }
+    void showValue() override
+    {
+        quietly([&] {
+            int found = -1;
+            for (int i = 0; i < combo_->count(); ++i)
+                if (valueAt(i) == control_.value())
+                    found = i;
+            combo_->setCurrentIndex(found);
+            if (combo_->isEditable() && found < 0)
+                combo_->setEditText(QString::fromStdString(control_.value()));
+        });
+    }
+    void showSelection() override
+    {
+        if (control_.selected() > 0)
+            quietly([&] { combo_->setCurrentIndex(control_.selected() - 1); });
+    }
+
+private:
+    bool hasSource() const { return control_.list() != nullptr; }
+    std::string valueAt(int index) const
+    {
+        if (control_.list())
+            return control_.list()->cell(index, 0);
+        return index >= 0 && index < static_cast<int>(values_.size()) ? values_[index] : std::string();
+    }
+    QComboBox* combo_;
+    ListModel* model_ = nullptr;
+    std::vector<std::string> values_;
+};
+
+// ---------------------------------------------------------------- sheets
+
+class SheetView : public ControlView
+{
+public:
+    SheetView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QTabWidget(parent), host)
+        , tabs_(static_cast<QTabWidget*>(widget_))
+    {
+        QObject::connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+            if (!live() || index < 0)
+                return;
+            control_.userSelected(index + 1);
+            host_.visibilityChanged();
+            post(rt::event::NewSelection);
+        });
+    }
+    QTabWidget* tabs() const { return tabs_; }
+
+protected:
+    void showSelection() override
+    {
+        const int index = control_.selected() > 0 ? control_.selected() - 1 : 0;
+        quietly([&] { tabs_->setCurrentIndex(index); });
+        host_.visibilityChanged();
+    }
+
+private:
+    QTabWidget* tabs_;
+};
+
+// A tab is a page of its sheet. Its controls are drawn on the window's
+// canvas, like every other control, and shown while the tab is chosen.
+class TabView : public ControlView
+{
+public:
+    TabView(Control& c, ControlHost& host, SheetView* sheet)
+        : ControlView(c, new QWidget, host)
+        , sheet_(sheet)
+    {
+        if (sheet_)
+            sheet_->tabs()->addTab(widget_, QString());
+    }
+    bool onCanvas() const override { return false; }
+    void apply(ControlChange what) override
+    {
+        if (!sheet_)
+            return;
+        const int index = sheet_->tabs()->indexOf(widget_);
+        if (what == ControlChange::Hidden) {
+            sheet_->tabs()->setTabVisible(index, !control_.hidden());
+            host_.visibilityChanged();
+        } else if (what == ControlChange::Enabled) {
+            sheet_->tabs()->setTabEnabled(index, control_.enabled());
+        } else if (what == ControlChange::Marks) {
+            sheet_->tabs()->setTabToolTip(index, QString::fromStdString(control_.toolTip()));
+        } else if (what == ControlChange::Text) {
+            showText();
+        }
+    }
+    void load() override
+    {
+        showText();
+        apply(ControlChange::Enabled);
+        apply(ControlChange::Marks);
+        if (control_.hidden())
+            apply(ControlChange::Hidden);
+    }
+
+protected:
+    void showText() override
+    {
+        if (sheet_) {
+            const bool was = sheet_->tabs()->blockSignals(true);
+            sheet_->tabs()->setTabText(sheet_->tabs()->indexOf(widget_), QString::fromStdString(control_.text()));
+            sheet_->tabs()->blockSignals(was);
+        }
+    }
+
+private:
+    SheetView* sheet_;
+};
+
+// ---------------------------------------------------------------- pictures and decoration
+
+class ImageView : public ControlView
+{
+public:
+    ImageView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QLabel(parent), host)
+        , label_(static_cast<QLabel*>(widget_))
+    {
+        label_->setAlignment(Qt::AlignCenter);
+    }
+
+protected:
+    // The picture's name is the control's text, as the program changes it.
+    void showText() override
+    {
+        const std::string& name = control_.text().empty() ? control_.def().icon : control_.text();
+        const QPixmap pm = loadPicture(name, host_.module());
+        const rt::Rect at = control_.geometry();
+        label_->setScaledContents(at.width > 0 && at.height > 0);
+        label_->setPixmap(pm);
+    }
+
+private:
+    QLabel* label_;
+};
+
+class DecorView : public ControlView
+{
+public:
+    DecorView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, makeWidget(c, parent), host)
+    {
+        if (c.type() == ControlType::Region)
+            widget_->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    }
+
+protected:
+    void showText() override
+    {
+        if (auto* g = qobject_cast<QGroupBox*>(widget_))
+            g->setTitle(QString::fromStdString(control_.text()));
+    }
+
+private:
+    static QWidget* makeWidget(const Control& c, QWidget* parent)
+    {
+        switch (c.type()) {
+        case ControlType::Group:
+            return new QGroupBox(parent);
+        case ControlType::Box:
+        case ControlType::Panel:
+        case ControlType::Line: {
+            auto* f = new QFrame(parent);
+            if (c.type() == ControlType::Box)
+                f->setFrameStyle(QFrame::Box | QFrame::Plain);
+            else if (c.type() == ControlType::Panel)
+                f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            else
+                f->setFrameStyle((c.geometry().height > c.geometry().width ? QFrame::VLine : QFrame::HLine) |
+                                 QFrame::Sunken);
+            return f;
+        }
+        default:
+            return new QWidget(parent);
+        }
+    }
+};
+
+class ProgressView : public ControlView
+{
+public:
+    ProgressView(Control& c, QWidget* parent, ControlHost& host)
+        : ControlView(c, new QProgressBar(parent), host)
+        , bar_(static_cast<QProgressBar*>(widget_))
+    {
+        bar_->setRange(0, 100);
+        bar_->setTextVisible(false);
+    }
+
+protected:
+    void showValue() override { bar_->setValue(QString::fromStdString(control_.value()).toInt()); }
+
+private:
+    QProgressBar* bar_;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- factory
+
+ControlFactory::ControlFactory(ControlHost& host, Lookup lookup)
+    : host_(host)
+    , lookup_(std::move(lookup))
+{
+}
+
+std::unique_ptr<ControlView> ControlFactory::create(Control& c, QWidget* parent)
+{
+    ControlView* parentView = c.parent() ? lookup_(c.parent()->number()) : nullptr;
+    switch (c.type()) {
+    case ControlType::String:
+    case ControlType::Prompt:
+        return std::make_unique<LabelView>(c, parent, host_);
+    case ControlType::Entry:
+        return std::make_unique<EntryView>(c, parent, host_);
+    case ControlType::Text:
+        return std::make_unique<TextView>(c, parent, host_);
+    case ControlType::Spin:
+        return std::make_unique<SpinView>(c, parent, host_);
+    case ControlType::Button:
+        return std::make_unique<ButtonView>(c, parent, host_);
+    case ControlType::Check:
+        return std::make_unique<CheckView>(c, parent, host_);
+    case ControlType::Option:
+        return std::make_unique<OptionView>(c, parent, host_);
+    case ControlType::Radio:
+        return std::make_unique<RadioView>(c, parent, host_, dynamic_cast<OptionView*>(parentView));
+    case ControlType::List:
+        return std::make_unique<ListView>(c, parent, host_);
+    case ControlType::Combo:
+    case ControlType::DropList:
+    case ControlType::DropCombo:
+        return std::make_unique<ComboView>(c, parent, host_);
+    case ControlType::Sheet:
+        return std::make_unique<SheetView>(c, parent, host_);
+    case ControlType::Tab:
+        return std::make_unique<TabView>(c, host_, dynamic_cast<SheetView*>(parentView));
+    case ControlType::Image:
+        return std::make_unique<ImageView>(c, parent, host_);
+    case ControlType::Region:
+    case ControlType::Box:
+    case ControlType::Line:
+    case ControlType::Group:
+    case ControlType::Panel:
+        return std::make_unique<DecorView>(c, parent, host_);
+    case ControlType::Progress:
+        return std::make_unique<ProgressView>(c, parent, host_);
+    case ControlType::Menu:
+    case ControlType::Item:
+    case ControlType::Separator:
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void ControlFactory::linkPrompt(ControlView& prompt, ControlView& next)
+{
+    if (auto* label = dynamic_cast<LabelView*>(&prompt);
+        label && prompt.control().type() == ControlType::Prompt && next.widget()->focusPolicy() != Qt::NoFocus)
+        label->setBuddy(next.widget());
+}
+
+} // namespace qv::qt

@@ -1,0 +1,99 @@
+#include "platform/qt/list_model.h"
+
+namespace qv::qt {
+namespace {
+Qt::Alignment alignmentOf(char a)
+{
+    switch (a) {
+    case 'R':
+    case 'D':
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case 'C':
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+} // namespace
+
+ListModel::ListModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+ListModel::~ListModel()
+{
+    if (source_)
+        source_->removeObserver(this);
+}
+
+void ListModel::setSource(rt::ListSource* source)
+{
+    if (source == source_)
+        return;
+    beginResetModel();
+    if (source_)
+        source_->removeObserver(this);
+    source_ = source;
+    if (source_)
+        source_->addObserver(this);
+    endResetModel();
+}
+
+void ListModel::setColumns(std::vector<ListColumn> columns)
+{
+    beginResetModel();
+    columns_ = std::move(columns);
+    endResetModel();
+}
+
+int ListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !source_ ? 0 : source_->rowCount();
+}
+
+int ListModel::columnCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    // Without a format every field of the source is a column.
+    if (!columns_.empty())
+        return static_cast<int>(columns_.size());
+    return source_ ? source_->columnCount() : 1;
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const
+{
+    if (!source_ || !index.isValid())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return QString::fromStdString(source_->cell(index.row(), index.column()));
+    if (role == Qt::TextAlignmentRole && index.column() < static_cast<int>(columns_.size()))
+        return QVariant::fromValue(alignmentOf(columns_[index.column()].align));
+    return {};
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section >= static_cast<int>(columns_.size()))
+        return {};
+    const ListColumn& c = columns_[section];
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(c.header);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(alignmentOf(c.headerAlign ? c.headerAlign : c.align));
+    return {};
+}
+
+void ListModel::listReset()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+void ListModel::rowsChanged(int first, int last)
+{
+    emit dataChanged(index(first, 0), index(last, columnCount() - 1));
+}
+
+} // namespace qv::qt

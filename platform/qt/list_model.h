@@ -1,0 +1,39 @@
+#pragma once
+// A table model over the rows a list control shows. It reads the list
+// source cell by cell as the view draws, so a list over a large view costs
+// only what is on screen.
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "platform/qt/list_format.h"
+#include "platform/runtime/list_source.h"
+
+namespace qv::qt {
+
+class ListModel : public QAbstractTableModel, private rt::ListObserver
+{
+    Q_OBJECT
+public:
+    explicit ListModel(QObject* parent = nullptr);
+    ~ListModel() override;
+
+    void setSource(rt::ListSource* source);
+    rt::ListSource* source() const { return source_; }
+    void setColumns(std::vector<ListColumn> columns);
+    const std::vector<ListColumn>& columns() const { return columns_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    void listReset() override;
+    void rowsChanged(int first, int last) override;
+
+    rt::ListSource* source_ = nullptr;
+    std::vector<ListColumn> columns_;
+};
+
+} // namespace qv::qt

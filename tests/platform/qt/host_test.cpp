@@ -1,0 +1,316 @@
+#include <QBuffer>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+
+#include "platform/qt/frame_window.h"
+#include "platform/qt/window_widget.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/resources.h"
+#include "qt_fixture.h"
+
+namespace qv::qt::testing {
+namespace {
+
+using rt::event::Accepted;
+using rt::event::NewSelection;
+
+// Small pictures for the tool bar and the logo, registered as the program
+// registers its own.
+void registerPictures()
+{
+    static std::vector<QByteArray> data;
+    static std::vector<rt::EmbeddedFile> files;
+    if (!files.empty())
+        return;
+    auto picture = [](QColor color, QSize size, bool logo) {
+        QImage img(size, QImage::Format_ARGB32);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        if (logo) {
+            p.setPen(QColor(30, 60, 120));
+            QFont f(QStringLiteral("Liberation Sans"));
+            f.setBold(true);
+            f.setPixelSize(size.height() - 8);
+            p.setFont(f);
+            p.drawText(img.rect(), Qt::AlignCenter, QStringLiteral("Quorvel Pro"));
+        } else {
+            p.setBrush(color);
+            p.setPen(Qt::black);
+            p.drawEllipse(QRect(QPoint(2, 2), size - QSize(5, 5)));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPoint(size.width() / 2, size.height() / 2), 3, 3);
+        }
+        p.end();
+        QByteArray bytes;
+        QBuffer b(&bytes);
+        b.open(QIODevice::WriteOnly);
+        img.save(&b, "PNG");
+        return bytes;
+    };
+    data = {picture(QColor(200, 60, 60), {24, 24}, false), picture(QColor(60, 140, 60), {24, 24}, false),
+            picture({}, {160, 28}, true)};
+    const char* names[] = {"pictures/albums.png", "pictures/songs.png", "pictures/qvlbarlogo.png"};
+    for (size_t i = 0; i < data.size(); ++i)
+        files.push_back({names[i], std::span(reinterpret_cast<const unsigned char*>(data[i].constData()),
+                                               static_cast<size_t>(data[i].size()))});
+    rt::ResourceStore::add("qvls", files);
+}
+
+const char* const frameYaml = R"(
+window: Main
+title: Quorvel Pro
+kind: frame
+at: [0, 0, 520, 300]
+font: {name: MS Sans Serif, size: 8}
+status: [-1, 120, 90, 40]
+menubar:
+  - text: "&File"
+    items:
+      - {text: "P&rint Setup...", std: printsetup, msg: "Set up the printer"}
+      - separator
+      - {name: "?Exit", text: "E&xit", std: close, msg: "Leave the program"}
+  - text: "&Lists"
+    items:
+      - {name: "?Albums", text: "&Albums", key: CtrlA, msg: "Browse the albums"}
+      - {name: "?Songs", text: "&Songs", key: F3, msg: "Browse the songs"}
+  - text: "&Window"
+    items:
+      - {text: "&Tile", std: tile}
+      - {text: "&Cascade", std: cascade}
+toolbar:
+  - {name: "?TbAlbums", icon: albums.png, tip: "Albums", msg: "Browse the albums"}
+  - {name: "?TbSongs", icon: songs.png, tip: "Songs"}
+controls:
+  - {type: image, name: "?Logo", text: qvlbarlogo.png, at: [0, 0, 80, 14]}
+)";
+
+const char* const songYaml = R"(
+window: UpdateSong
+title: Song Details
+at: [10, 8, 300, 172]
+font: {name: MS Sans Serif, size: 8}
+alerts: [F5, MouseRight]
+flags: [mdi]
+controls:
+  - {type: prompt, text: "&Title:", at: [8, 9, 40, 10]}
+  - {type: entry, name: "?Title", at: [50, 8, 150, 12], picture: "@s40"}
+  - {type: droplist, name: "?Media", at: [206, 8, 86, 12], from: "CD|LP|#vinyl|Cassette"}
+  - type: sheet
+    name: "?Sheet"
+    at: [8, 26, 284, 122]
+    tabs:
+      - text: "&General"
+        controls:
+          - {type: list, name: "?List", at: [14, 44, 272, 98], format: "150L(2)|M~Artist~@s30@80L(2)|M~Album~@s30@30R(2)|~Time~@s8@", flags: [vscroll]}
+      - text: "&Notes"
+        controls:
+          - {type: check, name: "?Live", text: "&Live recording", at: [14, 44, 100, 10]}
+          - {type: text, name: "?Notes", at: [14, 58, 272, 80]}
+  - {type: button, name: "?OK", text: "&OK", at: [186, 154, 50, 14], flags: [default]}
+  - {type: button, name: "?Cancel", text: "Cancel", at: [242, 154, 50, 14]}
+)";
+
+void fillSongs(rt::Window& w, Program& p)
+{
+    p.queue = rt::ListQueue(3);
+    p.queue.append({"The Beatles", "Abbey Road", "4:19"});
+    p.queue.append({"Kraftwerk", "Computer World", "5:12"});
+    w["?List"].setList(&p.queue);
+    w["?Title"].bind({[&p] { return p.bound; }, [&p](const std::string& v) { p.bound = v; }});
+}
+
+int number(const Program& p, const char* name)
+{
+    return (*p.window)[name].number();
+}
+
+TEST_F(QtHostTest, WindowIsDrawnFromTheModelAndFeedsItBack)
+{
+    registerPictures();
+    Program& frame = open(frameYaml, [](rt::Window& w, Program&) { w.setStatusText(3, "Monday, 12/10/2024"); });
+    auto* main = dynamic_cast<FrameWindow*>(view(frame));
+    ASSERT_NE(main, nullptr);
+    Program& song = open(songYaml, fillSongs);
+    auto* window = dynamic_cast<WindowWidget*>(view(song));
+    ASSERT_NE(window, nullptr);
+
+    // Drawn from the definition: an MDI child with the list's rows and columns.
+    ASSERT_EQ(main->mdiArea()->subWindowList().size(), 1);
+    auto* list = find<QTableView>(song, "?List");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->model()->rowCount(), 2);
+    EXPECT_EQ(list->model()->columnCount(), 3);
+    EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Album"));
+    EXPECT_EQ(list->model()->index(1, 1).data().toString(), QStringLiteral("Computer World"));
+    EXPECT_EQ(main->menuBar()->actions().size(), 3);
+    EXPECT_TRUE(main->statusZones().zone(3)->text().startsWith(QStringLiteral("Monday")));
+
+    // Typing into the entry reaches the model and the use variable; Enter
+    // completes the field and presses the default button.
+    auto* title = find<QLineEdit>(song, "?Title");
+    QApplication::setActiveWindow(main);
+    title->setFocus();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == title; }));
+    QTest::keyClicks(title, QStringLiteral("Abbey Road"));
+    EXPECT_EQ((*song.window)["?Title"].value(), "Abbey Road");
+    EXPECT_EQ(song.bound, "Abbey Road");
+    QTest::keyClick(title, Qt::Key_Return);
+    ASSERT_TRUE(waitFor([&] { return song.count(Accepted, number(song, "?OK")) == 1; }));
+    ASSERT_EQ(song.count(Accepted, number(song, "?Title")), 1);
+    EXPECT_LT(std::find_if(song.events.begin(), song.events.end(),
+                           [&](const rt::Event& e) { return e.control == number(song, "?Title"); }) -
+                  song.events.begin(),
+              std::find_if(song.events.begin(), song.events.end(),
+                           [&](const rt::Event& e) { return e.control == number(song, "?OK"); }) -
+                  song.events.begin());
+
+    // The program's changes reach the widgets and post nothing.
+    const size_t before = song.events.size();
+    onThread(song, [&](rt::Window& w) {
+        w["?Title"].setValue("Let It Be");
+        song.queue.append({"Miles Davis", "Kind of Blue", "9:22"});
+        w["?List"].setSelected(3);
+        w["?Media"].setValue("vinyl");
+        w["?OK"].setEnabled(false);
+    });
+    EXPECT_EQ(title->text(), QStringLiteral("Let It Be"));
+    EXPECT_EQ(list->model()->rowCount(), 3);
+    EXPECT_EQ(list->selectionModel()->currentIndex().row(), 2);
+    EXPECT_EQ(find<QComboBox>(song, "?Media")->currentText(), QStringLiteral("LP"));
+    EXPECT_FALSE(find<QPushButton>(song, "?OK")->isEnabled());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(song.events.size(), before);
+
+    // Choosing a row is a new selection.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    ASSERT_TRUE(waitFor([&] { return song.count(NewSelection, number(song, "?List")) == 1; }));
+    EXPECT_EQ((*song.window)["?List"].selected(), 1);
+    EXPECT_EQ(song.count(Accepted, number(song, "?List")), 0);
+
+    // Without an alerted double-click, a double-click accepts the row.
+    const QPoint row2 = list->visualRect(list->model()->index(1, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row2);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row2);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, row2);
+    ASSERT_TRUE(waitFor([&] { return song.count(Accepted, number(song, "?List")) == 1; }));
+    EXPECT_EQ((*song.window)["?List"].selected(), 2);
+
+    // A tab is chosen through the sheet; its controls show, the others hide.
+    auto* sheet = find<QTabWidget>(song, "?Sheet");
+    QTest::mouseClick(sheet->tabBar(), Qt::LeftButton, {}, sheet->tabBar()->tabRect(1).center());
+    ASSERT_TRUE(waitFor([&] { return song.count(NewSelection, number(song, "?Sheet")) == 1; }));
+    EXPECT_EQ((*song.window)["?Sheet"].selected(), 2);
+    EXPECT_TRUE(find<QCheckBox>(song, "?Live")->isVisible());
+    EXPECT_FALSE(list->isVisible());
+    find<QCheckBox>(song, "?Live")->click();
+    ASSERT_TRUE(waitFor([&] { return song.count(Accepted, number(song, "?Live")) == 1; }));
+    EXPECT_EQ((*song.window)["?Live"].value(), "1");
+    onThread(song, [](rt::Window& w) { w["?Sheet"].setSelected(1); });
+    EXPECT_TRUE(list->isVisible());
+
+    // Alert keys and alerted clicks arrive as pre-alert and alert-key events.
+    title->setFocus();
+    QTest::keyClick(title, Qt::Key_F5);
+    ASSERT_TRUE(waitFor([&] { return song.count(rt::event::AlertKey) == 1; }));
+    auto pre = std::find_if(song.events.begin(), song.events.end(),
+                            [](const rt::Event& e) { return e.code == rt::event::PreAlertKey; });
+    ASSERT_NE(pre, song.events.end());
+    EXPECT_EQ(pre->keyCode, 116);
+    EXPECT_EQ(pre->control, number(song, "?Title"));
+    EXPECT_EQ((pre + 1)->code, rt::event::AlertKey);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    ASSERT_TRUE(waitFor([&] { return song.count(rt::event::AlertKey) == 2; }));
+    const auto alert = std::find_if(song.events.rbegin(), song.events.rend(),
+                                    [](const rt::Event& e) { return e.code == rt::event::AlertKey; });
+    EXPECT_EQ(alert->keyCode, rt::key::MouseRight);
+    EXPECT_EQ(alert->control, number(song, "?List"));
+
+    // A menu item posts an accepted event to the frame's thread.
+    main->findChild<QAction*>(QStringLiteral("?Albums"))->trigger();
+    ASSERT_TRUE(waitFor([&] { return frame.count(Accepted, number(frame, "?Albums")) == 1; }));
+
+    onThread(song, [](rt::Window& w) { w["?OK"].setEnabled(true); });
+    onThread(frame, [](rt::Window& w) { w.setStatusText(2, "/home/music/collection"); w.setStatusText(4, "10:42"); });
+    const QString shot = QDir::current().absoluteFilePath(QStringLiteral("qt_host_window.png"));
+    ASSERT_TRUE(main->grab().save(shot));
+    std::printf("screenshot: %s\n", shot.toLocal8Bit().constData());
+}
+
+TEST_F(QtHostTest, CloseBoxAsksTheProgramWhichClosesTheWindow)
+{
+    Program& p = open(songYaml, fillSongs);
+    p.closeOnRequest = false;
+    QPointer<QWidget> w = view(p)->outerWidget();
+    w->close();
+    ASSERT_TRUE(waitFor([&] { return p.count(rt::event::CloseWindow) == 1; }));
+    EXPECT_TRUE(w->isVisible()) << "the program decides";
+    onThread(p, [](rt::Window& win) { win.close(); });
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(QtHostTest, TimersPostTimerEventsFromTheQtLoop)
+{
+    Program& p = open(songYaml, [](rt::Window& w, Program&) { w.setTimer(5); });
+    ASSERT_TRUE(waitFor([&] { return p.count(rt::event::Timer) >= 2; }));
+}
+
+TEST_F(QtHostTest, AWindowIsModalForItsOwnThreadOnly)
+{
+    const char* dialog = R"(
+window: Dialog
+title: Dialog
+controls:
+  - {type: button, name: "?OK", text: "&OK", at: [10, 10, 50, 14]}
+)";
+    Program& a = open(songYaml, fillSongs);
+    Program& b = open(dialog);
+    auto* aOk = find<QPushButton>(a, "?OK");
+    auto* bOk = find<QPushButton>(b, "?OK");
+    EXPECT_TRUE(aOk->isEnabled());
+
+    // Thread a opens a second window and waits in it, as a called
+    // procedure does: its first window waits, thread b's stays live.
+    rt::Window* second = nullptr;
+    a.jobs.push_back([&](rt::Window&) {
+        rt::Window w(rt::parseWindowDef(dialog, "test"));
+        w.open();
+        second = &w;
+        while (w.waitEvent().code != Accepted) {
+        }
+        second = nullptr;
+    });
+    rt::Scheduler::instance().post(a.thread, rt::Event{rt::event::User});
+    ASSERT_TRUE(waitFor([&] { return second && host_->view(*second) && host_->view(*second)->widget()->isVisible(); }));
+    auto* secondOk = host_->view(*second)->widget()->findChild<QPushButton*>(QStringLiteral("?OK"));
+    EXPECT_FALSE(aOk->isEnabled());
+    EXPECT_TRUE(bOk->isEnabled());
+    EXPECT_TRUE(secondOk->isEnabled());
+
+    bOk->click();
+    ASSERT_TRUE(waitFor([&] { return b.count(Accepted) == 1; }));
+
+    // Closing it gives the first window back.
+    secondOk->click();
+    ASSERT_TRUE(waitFor([&] { return a.jobs.empty(); }));
+    EXPECT_TRUE(aOk->isEnabled());
+}
+
+} // namespace
+} // namespace qv::qt::testing
