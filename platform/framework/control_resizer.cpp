@@ -62,7 +62,9 @@ void ControlResizer::Init(rt::Window& window, int strategy)
 {
     window_ = &window;
     strategy_ = strategy;
-    design_ = window.geometry();
+    // The definition is the design: a placement restored before the window
+    // opened must not become it.
+    design_ = window.def().at;
     controls_.clear();
     // Menu bar and tool bar controls come first in number order and live
     // outside the canvas.
@@ -72,7 +74,7 @@ void ControlResizer::Init(rt::Window& window, int strategy)
     for (const auto& c : window.controls()) {
         if (c->number() <= outside || !placedOnCanvas(c->type()))
             continue;
-        const rt::Rect at = c->geometry();
+        const rt::Rect at = c->def().at;
         if (at.x < 0 && at.y < 0 && at.width < 0 && at.height < 0)
             continue;
         controls_.push_back({c.get(), at});
@@ -100,7 +102,7 @@ void ControlResizer::SetMinSize(int width, int height)
 
 void ControlResizer::SetMinSizeToDesign()
 {
-    const rt::Rect at = window_ ? window_->geometry() : design_;
+    const rt::Rect at = window_ ? window_->def().at : design_;
     SetMinSize(std::max(at.width, 0), std::max(at.height, 0));
 }
 

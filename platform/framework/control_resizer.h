@@ -45,8 +45,8 @@ public:
     {
     }
 
-    // Takes the window's present geometry as the design; a component does
-    // this in Prepare.
+    // Takes the window's definition as the design; a component does this in
+    // Prepare.
     void Init(rt::Window& window, int strategy = AppStrategy);
     void SetStrategy(int control, Rule rule);
     // One rule shared by controls from..to.
