@@ -170,6 +170,7 @@ void FrameWindow::showHint(const std::string& text)
 
 void FrameWindow::setBlocked(bool blocked)
 {
+    blocked_ = blocked;
     // Only the frame's own commands: the MDI children belong to other
     // threads, which stay live.
     commands_.setBlocked(blocked);
@@ -212,7 +213,9 @@ void FrameWindow::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
-    window_.post(rt::event::CloseWindow);
+    // A window waiting for one above it on its thread cannot be closed.
+    if (!blocked_)
+        window_.post(rt::event::CloseWindow);
 }
 
 } // namespace qv::qt

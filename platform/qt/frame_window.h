@@ -63,6 +63,7 @@ private:
     std::map<int, QAction*> placed_;
     bool shown_ = false;
     bool disposed_ = false;
+    bool blocked_ = false;
 };
 
 } // namespace qv::qt

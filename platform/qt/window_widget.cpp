@@ -247,6 +247,7 @@ void WindowWidget::showHint(const std::string& text)
 
 void WindowWidget::setBlocked(bool blocked)
 {
+    blocked_ = blocked;
     canvas_->setEnabled(!blocked);
     commands_.setBlocked(blocked);
 }
@@ -290,7 +291,9 @@ void WindowWidget::closeEvent(QCloseEvent* event)
     }
     // The program decides whether the window closes.
     event->ignore();
-    window_.post(rt::event::CloseWindow);
+    // A window waiting for one above it on its thread cannot be closed.
+    if (!blocked_)
+        window_.post(rt::event::CloseWindow);
 }
 
 bool WindowWidget::eventFilter(QObject* watched, QEvent* event)

@@ -65,6 +65,7 @@ private:
     bool built_ = false;
     bool shown_ = false;
     bool disposed_ = false;
+    bool blocked_ = false;
     int applying_ = 0; // inside a geometry change of the program's
     rt::Rect reported_;
 };

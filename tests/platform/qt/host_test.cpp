@@ -241,7 +241,10 @@ TEST_F(QtHostTest, WindowIsDrawnFromTheModelAndFeedsItBack)
     EXPECT_EQ(alert->keyCode, rt::key::MouseRight);
     EXPECT_EQ(alert->control, number(song, "?List"));
 
-    // A menu item posts an accepted event to the frame's thread.
+    // A menu item shows its status text while under the mouse and posts an
+    // accepted event to the frame's thread when chosen.
+    main->findChild<QAction*>(QStringLiteral("?Albums"))->hover();
+    EXPECT_EQ(main->statusZones().zone(1)->text(), QStringLiteral("Browse the albums"));
     main->findChild<QAction*>(QStringLiteral("?Albums"))->trigger();
     ASSERT_TRUE(waitFor([&] { return frame.count(Accepted, number(frame, "?Albums")) == 1; }));
 
@@ -305,6 +308,10 @@ controls:
 
     bOk->click();
     ASSERT_TRUE(waitFor([&] { return b.count(Accepted) == 1; }));
+    // The waiting window cannot be closed from its title bar meanwhile.
+    view(a)->outerWidget()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(a.count(rt::event::CloseWindow), 0);
 
     // Closing it gives the first window back.
     secondOk->click();
