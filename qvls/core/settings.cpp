@@ -1,0 +1,238 @@
+#include "qvls/core/settings.h"
+
+#include <array>
+
+#include "platform/runtime/paths.h"
+#include "qvls/core/globals.h"
+
+namespace qv::qvls {
+
+namespace {
+
+// One global of "Settings": a number or a text, with its default. A key that
+// defaults to the global's current value leaves the global as it is when
+// the key is missing.
+struct KeyDef {
+    std::string_view name;
+    int Settings::*number = nullptr;
+    std::string Settings::*text = nullptr;
+    std::size_t length = 0;       // characters a text keeps; 0: all
+    std::string_view textDefault;
+    int numberDefault = 0;
+    bool currentIsDefault = false;
+};
+
+KeyDef num(std::string_view name, int Settings::*m, int def)
+{
+    return {name, m, nullptr, 0, {}, def, false};
+}
+KeyDef numCurrent(std::string_view name, int Settings::*m)
+{
+    return {name, m, nullptr, 0, {}, 0, true};
+}
+KeyDef txt(std::string_view name, std::string Settings::*m, std::size_t length, std::string_view def)
+{
+    return {name, nullptr, m, length, def, 0, false};
+}
+KeyDef txtCurrent(std::string_view name, std::string Settings::*m, std::size_t length)
+{
+    return {name, nullptr, m, length, {}, 0, true};
+}
+
+const std::array<KeyDef, 35>& keyDefs()
+{
+    using S = Settings;
+    static const std::array<KeyDef, 35> defs{{
+        num("SU_Albums", &S::SU_Albums, 0),
+        num("SU_Songs", &S::SU_Songs, 0),
+        num("SU_Playlists", &S::SU_Playlists, 0),
+        num("SU_Labels", &S::SU_Labels, 0),
+        num("SU_Both", &S::SU_Both, 0),
+        txt("AutoAddToAlbums", &S::AutoAddToAlbums, 20, "1"),
+        txt("AddMode", &S::AddMode, 20, "1"),
+        txt("LabelArtistTitleOrder", &S::LabelArtistTitleOrder, 20, "1"),
+        txt("GLO:Delimiter", &S::GLO_Delimiter, 1, "."),
+        txt("UDKPrompt", &S::UDKPrompt, 24, "Custom"),
+        txt("NotesLabel", &S::NotesLabel, 20, "Notes"),
+        txt("DateFormat", &S::DateFormat, 6, ""),
+        txt("Logo", &S::Logo, 0, ""),
+        num("ForcePreview", &S::ForcePreview, 0),
+        num("UseLog", &S::UseLog, 0),
+        txt("Interface", &S::Interface, 20, "Standard"),
+        num("CDTimer", &S::CDTimer, 150),
+        num("SetupWizardComplete", &S::SetupWizardComplete, 0),
+        num("DefaultWizardCompilation", &S::DefaultWizardCompilation, 0),
+        num("SaveLastTab", &S::SaveLastTab, 1),
+        num("AltCasFmt", &S::AltCasFmt, 0),
+        num("DbgMode", &S::DbgMode, 0),
+        num("ShowTips", &S::ShowTips, 1),
+        num("CDDBAutomaticMode", &S::CDDBAutomaticMode, 0),
+        num("AutoComplete", &S::AutoComplete, 0),
+        txt("DefaultMedia", &S::DefaultMedia, 20, "CD"),
+        txt("DefaultCategory", &S::DefaultCategory, 30, ""),
+        txtCurrent("Autocapstyle", &S::Autocapstyle, 20),
+        txtCurrent("CDDrive", &S::CDDrive, 2),
+        num("CascadeDefault", &S::CascadeDefault, 0),
+        numCurrent("CascadeFileNumber", &S::CascadeFileNumber),
+        numCurrent("CascadeMedia", &S::CascadeMedia),
+        numCurrent("CascadeCategory", &S::CascadeCategory),
+        numCurrent("CascadeReleaseDate", &S::CascadeReleaseDate),
+        txtCurrent("MCIMode", &S::MCIMode, 7),
+    }};
+    return defs;
+}
+
+const KeyDef* findKey(std::string_view name)
+{
+    for (const KeyDef& d : keyDefs())
+        if (rt::equalsNoCase(d.name, name))
+            return &d;
+    return nullptr;
+}
+
+// The first `length` characters of a UTF-8 text.
+std::string cut(std::string s, std::size_t length)
+{
+    if (length == 0)
+        return s;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            continue;
+        if (chars++ == length) {
+            s.resize(i);
+            break;
+        }
+    }
+    return s;
+}
+
+void read(const rt::IniFile& ini, std::string_view name)
+{
+    const KeyDef& d = *findKey(name);
+    Settings& s = settings();
+    if (d.number) {
+        const long long def = d.currentIsDefault ? s.*d.number : d.numberDefault;
+        s.*d.number = static_cast<int>(ini.getInt(section::Settings, d.name, def));
+        return;
+    }
+    const std::string def = d.currentIsDefault ? s.*d.text : std::string(d.textDefault);
+    std::string value = cut(ini.get(section::Settings, d.name, def), d.length);
+    // A one-character text that the file keeps empty held a blank.
+    if (d.text == &Settings::GLO_Delimiter && value.empty())
+        value = " ";
+    s.*d.text = std::move(value);
+}
+
+bool write(rt::IniFile& ini, const KeyDef& d)
+{
+    const Settings& s = settings();
+    if (d.number)
+        return ini.setInt(section::Settings, d.name, s.*d.number);
+    return ini.set(section::Settings, d.name, s.*d.text);
+}
+
+bool write(rt::IniFile& ini, std::string_view name)
+{
+    return write(ini, *findKey(name));
+}
+
+} // namespace
+
+Settings& settings()
+{
+    static Settings s;
+    return s;
+}
+
+rt::IniFile settingsIni()
+{
+    std::string_view name = glo().settingsFile;
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    return rt::IniFile::named(name.empty() ? kSettingsFile : name);
+}
+
+void LoadSettings()
+{
+    Globals& g = glo();
+    g.reportStyle = "Standard";
+    g.selectedOrAll = "All";
+    g.reportPreview = 1;
+
+    rt::IniFile ini = settingsIni();
+    for (std::string_view name :
+         {"SU_Both", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "AutoAddToAlbums", "AddMode",
+          "LabelArtistTitleOrder", "GLO:Delimiter", "UDKPrompt", "NotesLabel", "DateFormat", "Logo",
+          "ForcePreview", "UseLog", "Interface", "CDTimer", "SetupWizardComplete", "DefaultWizardCompilation",
+          "SaveLastTab", "AltCasFmt", "DbgMode", "ShowTips", "CDDBAutomaticMode", "AutoComplete", "DefaultMedia",
+          "DefaultCategory", "Autocapstyle", "CDDrive"})
+        read(ini, name);
+
+    Settings& s = settings();
+    read(ini, "CascadeDefault");
+    if (s.CascadeDefault == 0) {
+        ini.setInt(section::Settings, "CascadeDefault", 1);
+        ini.setInt(section::Settings, "CascadeFileNumber", 1);
+        ini.setInt(section::Settings, "CascadeMedia", 1);
+        ini.setInt(section::Settings, "CascadeCategory", 0);
+        ini.setInt(section::Settings, "CascadeReleaseDate", 0);
+        s.CascadeDefault = 1;
+    }
+    for (std::string_view name :
+         {"CascadeFileNumber", "CascadeMedia", "CascadeCategory", "CascadeReleaseDate", "MCIMode"})
+        read(ini, name);
+}
+
+void SaveSettings()
+{
+    const Settings& s = settings();
+    // Any mode other than 0 is automatic.
+    rt::IniFile::named(kTrakhandIni).set("Default", key::AutomaticMode, s.CDDBAutomaticMode != 0 ? "Y" : "N");
+
+    rt::IniFile ini = settingsIni();
+    for (std::string_view name :
+         {"AddMode", "AltCasFmt", "AutoAddToAlbums", "AutoComplete", "Autocapstyle", "CDDBAutomaticMode", "CDDrive",
+          "CascadeCategory", "CascadeFileNumber", "CascadeMedia", "CascadeReleaseDate", "DateFormat",
+          "DefaultWizardCompilation", "ForcePreview", "GLO:Delimiter", "Interface", "LabelArtistTitleOrder", "Logo",
+          "MCIMode", "NotesLabel", "SU_Albums", "SU_Both", "SU_Labels", "SU_Playlists", "SU_Songs", "SaveLastTab"})
+        write(ini, name);
+    ini.setInt(section::Settings, key::Setup, 1);
+    for (std::string_view name : {"ShowTips", "UDKPrompt", "UseLog"})
+        write(ini, name);
+}
+
+bool WriteSetting(std::string_view name)
+{
+    rt::IniFile ini = settingsIni();
+    if (rt::equalsNoCase(name, key::Setup))
+        return ini.setInt(section::Settings, key::Setup, 1);
+    const KeyDef* d = findKey(name);
+    return d && write(ini, *d);
+}
+
+bool MigrateOldSettings()
+{
+    Globals& g = glo();
+    const rt::IniFile current = rt::IniFile::named(kSettingsFile);
+    const rt::IniFile old = rt::IniFile::named(kOldSettingsFile);
+    g.settingsFile = std::string(kSettingsFile);
+    if (current.exists() || old.getInt(section::Settings, "SetupWizardComplete", 0) != 1)
+        return false;
+
+    g.settingsFile = std::string(kOldSettingsFile);
+    LoadSettings();
+    g.settingsFile = std::string(kSettingsFile);
+    SaveSettings();
+
+    rt::IniFile ini = settingsIni();
+    if (auto logo = old.find(section::GlobalSettings, key::FrameLogo))
+        ini.set(section::GlobalSettings, key::FrameLogo, *logo);
+    ini.setInt(section::Settings, "SetupWizardComplete", 1);
+    // The Cascade values just carried over are the user's: without this the
+    // next load would take them for a file that never had any.
+    ini.setInt(section::Settings, "CascadeDefault", 1);
+    return true;
+}
+
+} // namespace qv::qvls
