@@ -138,6 +138,31 @@ TEST(TableLayouts, NamesAndKeysAreWellFormed)
     }
 }
 
+TEST(TableLayouts, MemosAndTheirSizes)
+{
+    const std::set<std::string> expected = {
+        "SNG:Recording/256", "SNG:PerformanceNotes/256", "SNG:Notes/4096",
+        "IS:Recording/256",  "IS:PerformanceNotes/256",  "IS:Notes/4096",
+        "ALB:Recording/256", "ALB:Performance/256",      "ALB:Notes/4096",
+        "IA:Recording/256",  "IA:Performance/256",       "IA:Notes/4096",
+        "LAB:CDCoverText/3000", "LAB:CDInsideText/3000", "LAB:CassetteFlap/1024",
+        "LAB:CassetteTitle/1024", "LAB:CassetteContentsA/3000", "LAB:CassetteContentsB/3000",
+        "PLD:Notes/1000",    "MAL:Notes/4096",
+    };
+    std::set<std::string> found;
+    for (const auto& d : schema::all())
+        for (const auto& m : d.memos) found.insert(m.name + "/" + std::to_string(m.maxLength));
+    EXPECT_EQ(found, expected);
+
+    // A memo holds at most its size in characters, not bytes.
+    std::string accents;
+    for (int i = 0; i < 1001; ++i) accents += "\u00e9";
+    Record& r = dictionary::PlaylistMaster().record();
+    r.setMemo(r.def().memoIndex("PLD:Notes"), accents);
+    EXPECT_EQ(r.memo(0), accents.substr(0, 2000));
+    r.clear();
+}
+
 TEST(TableLayouts, AutoNumberedComponents)
 {
     const std::set<std::string> expected = {
