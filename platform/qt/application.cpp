@@ -1,6 +1,8 @@
 #include "platform/qt/application.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <exception>
 
 #include "platform/qt/host.h"
 #include "platform/qt/units.h"
@@ -14,14 +16,23 @@ int runApplication(int& argc, char** argv, std::function<void()> firstThread)
     QApplication::setFont(defaultWindowFont());
     // Windows close when the program closes them, not when the last one goes.
     QApplication::setQuitOnLastWindowClosed(false);
-    int code = 0;
+    bool failed = false;
     {
         QtHost host;
-        const int first = host.start("main", std::move(firstThread));
+        const int first = host.start("main", [&failed, body = std::move(firstThread)] {
+            // An exception that ends the program body is a failure, not an
+            // ordinary end; the fiber's own unwinding is no std::exception.
+            try {
+                body();
+            } catch (const std::exception& e) {
+                failed = true;
+                std::fprintf(stderr, "the program ended with an error: %s\n", e.what());
+            }
+        });
         host.watchThread(first, [] { QCoreApplication::exit(0); });
-        code = QApplication::exec();
+        QApplication::exec();
     }
-    return code;
+    return failed ? 1 : 0;
 }
 
 } // namespace qv::qt

@@ -6,7 +6,8 @@ namespace qv::qt {
 
 // Runs the program: creates the application, installs the Qt host, starts
 // firstThread as thread 1 and runs the Qt event loop until that thread has
-// ended. Returns 0; a program that halts ends the process itself.
+// ended. Returns 0, or 1 when the first thread ended by an uncaught
+// exception; a program that halts ends the process itself.
 int runApplication(int& argc, char** argv, std::function<void()> firstThread);
 
 } // namespace qv::qt

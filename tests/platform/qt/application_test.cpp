@@ -1,6 +1,7 @@
 #include "platform/qt/application.h"
 
 #include <cstdlib>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include "platform/runtime/scheduler.h"
@@ -28,12 +29,21 @@ void runProgram()
     std::exit(rc == 0 && thread == 1 && ticks == 3 ? 0 : 1);
 }
 
+void runFailingProgram()
+{
+    static char name[] = "qvls";
+    static char* argv[] = {name, nullptr};
+    int argc = 1;
+    std::exit(runApplication(argc, argv, [] { throw std::runtime_error("tables cannot be opened"); }));
+}
+
 // runApplication owns the process's one application object, so it runs in
 // a process of its own.
 TEST(RunApplication, RunsTheFirstThreadAndReturnsWhenItEnds)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(runProgram(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(runFailingProgram(), ::testing::ExitedWithCode(1), "tables cannot be opened");
 }
 
 } // namespace
