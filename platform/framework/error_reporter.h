@@ -2,6 +2,7 @@
 // The framework's numbered messages about tables and fields, and the name of
 // the procedure each thread is running (messages and logs name it).
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,10 @@ enum class Msg {
 class ErrorReporter
 {
 public:
-    virtual ~ErrorReporter() = default;
+    ErrorReporter();
+    virtual ~ErrorReporter();
+    ErrorReporter(const ErrorReporter&) = delete;
+    ErrorReporter& operator=(const ErrorReporter&) = delete;
 
     // Shows the message (on the running thread, which waits for the answer)
     // and answers its level; for messages with Yes/No/Cancel, Benign means
@@ -60,6 +64,12 @@ public:
     // Messages are also counted here (tests read them; a log could).
     const std::string& LastTitle() const { return lastTitle_; }
     const std::string& LastText() const { return lastText_; }
+    int MessageCount() const { return count_; }
+
+    // While silent, messages are counted and remembered but not shown; each
+    // answers its default button (the checks of TryUpdate run this way).
+    void SetSilent(bool silent) { silent_ = silent; }
+    bool Silent() const { return silent_; }
 
     // Placeholders replaced, trailing blanks of each value removed.
     std::string Expand(std::string_view text) const;
@@ -74,6 +84,12 @@ protected:
     int errorCode_ = 0;
     bool errorSet_ = false;
     std::string lastTitle_, lastText_;
+    int count_ = 0;
+    bool silent_ = false;
+
+private:
+    struct ProcedureStacks;
+    std::unique_ptr<ProcedureStacks> procedures_;
 };
 
 ErrorReporter& appErrorReporter();

@@ -40,6 +40,7 @@ public:
     // Writes the primary buffer back; when linking fields changed, applies
     // the update rules to the related records (recursively) in one
     // transaction. A refusal rolls everything back and shows the message.
+    // fromForm: the record's fields are checked first, as a form's save does.
     Level Update(bool fromForm = true);
     // Deletes the primary record with the delete rules applied (recursively)
     // in one transaction; ask: confirm first ("Confirm Delete").
@@ -48,6 +49,7 @@ public:
     virtual void CleanUp();
 
 protected:
+    friend struct RelationWork;
     struct Relation {
         RelationSet* related;
         Rule onUpdate;

@@ -5,8 +5,10 @@
 // lookups read through it; forms save through its relation set.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/expr/expression.h"
@@ -35,8 +37,13 @@ public:
     void SetName(std::string nameInMessages) { name_ = std::move(nameInMessages); }
     const std::string& Name() const;
     void SetCheckName(std::string checkName) { checkName_ = std::move(checkName); }
-    // Declares a key: its description and the 1-based number of its
-    // auto-numbered component (0 for none).
+    // The check name, else the table's description, else its label.
+    std::string CheckName() const;
+    // The names that BindRecordFields fills when the table is first opened.
+    void SetBindings(expr::NameTable* names) { bindings_ = names; }
+    // Declares a key (numbered from 0 as the table's keys are): its
+    // description and the 1-based number of its auto-numbered component (0
+    // for none). Until declared, a key has the table's own declaration.
     void RegisterKey(int key, std::string description, int autoNumbered);
 
     // Opens the table (creating a missing file, retrying a locked one with
@@ -69,6 +76,13 @@ public:
     // meanwhile by another thread or program is refused with 89 and re-read.
     Level Update();
     Level TryUpdate();
+    Level UpdateRecord() { return Update(); }
+    // Update without the field checks.
+    Level WriteRecord();
+    // The message for a write the driver refused with driverResult: a
+    // duplicate names the key, a record changed meanwhile is re-read and
+    // says so, anything else raises msg.
+    Level RaiseWriteError(int driverResult, Msg msg);
     Level Delete();   // without relations: the relation set deletes with them
 
     // A new record: clears the buffer, FillDefaults, and reserves its
@@ -90,9 +104,12 @@ public:
     virtual Level CheckField(int field);
     virtual void FillDefaults();
     virtual void BindRecordFields(expr::NameTable& names);
+    // Both set %File to Name() and raise the message; %ErrorText is the
+    // driver's last error.
     virtual Level RaiseStoredError(Msg msg);
     virtual Level RaiseErrorWithText(Msg msg, std::string text);
-    // Every field checked in order; the first failure's level.
+    // Every field checked in order; the first failure's level. Fields are
+    // numbered from 0 as in the record; *failedField is -1 when all pass.
     Level ValidateRecord(int* failedField = nullptr);
 
     // A table's key, position and record buffer, kept aside and put back
@@ -101,18 +118,31 @@ public:
         std::vector<std::uint8_t> opaque;
         std::unique_ptr<tables::Record> record;
         int key = -1;
+        std::unique_ptr<tables::Record> position;  // the key values reads start at, if set
     };
     State SaveTableState() const;
     void RestoreTableState(const State& state);
+    int CurrentKey() const { return key_; }
 
     // For messages: the description of a key, its auto-numbered component.
     std::string KeyDescription(int key) const;
     int AutoNumbered(int key) const;
 
 protected:
+    // For the dictionary's checks. A value within low..high (inclusive), else
+    // "Range Error" with %Field fieldText and %Message rangeText.
+    Level CheckRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
+                     std::string_view rangeText);
+    // A record of lookup found by key after setKey has put the values into
+    // lookup's buffer, else "Field contents error" with %Field fieldText and
+    // %Message lookupName. lookup's key, position and buffer are put back.
+    Level CheckFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
+                     const std::function<void(tables::Record&)>& setKey);
+
     tables::Table& table_;
     ErrorReporter& reporter_;
     std::string name_, checkName_;
+    mutable std::string defaultName_;
     bool create_ = true;
     int lockRecover_ = 10;
     int openMode_ = tables::DefaultAccess;
@@ -122,6 +152,15 @@ protected:
     };
     std::vector<KeyInfo> keys_;
     std::unique_ptr<tables::Record> history_;
+    expr::NameTable* bindings_ = nullptr;
+
+    // Where the next read starts, as far as reads through this object tell:
+    // kept so that a saved state can be put back.
+    enum class Place : std::uint8_t { Start, At, After };
+    Place place_ = Place::Start;
+    int key_ = -1;
+    std::unique_ptr<tables::Record> atValues_;  // the buffer when SetPosition was called
+    void placeAfterRead(int result);
 };
 
 } // namespace qv::fw

@@ -1,0 +1,11 @@
+#include "platform/framework/handover.h"
+
+namespace qv::fw {
+
+Handover& handover()
+{
+    static Handover h;
+    return h;
+}
+
+} // namespace qv::fw
