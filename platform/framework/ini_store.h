@@ -19,8 +19,8 @@ namespace qv::fw {
 // A window's place as stored: each part is absent when its key is missing
 // (XPos, YPos, Width, Height are read only when their text is not empty).
 struct Placement {
-    std::optional<bool> maximize;           // "Maximize": "Yes" / "No"
-    std::optional<int> x, y, width, height; // "XPos", "YPos", "Width", "Height"
+    std::optional<bool> maximize{};         // "Maximize": "Yes" / "No"
+    std::optional<int> x{}, y{}, width{}, height{}; // "XPos", "YPos", "Width", "Height"
 };
 
 class IniStore
