@@ -73,6 +73,7 @@ void ContextMenu::Init(rt::Window& window, int control)
 {
     window_ = &window;
     control_ = control;
+    window_->alert(rt::key::MouseRight);
 }
 
 std::string ContextMenu::add(Entry e, std::string name)
