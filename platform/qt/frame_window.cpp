@@ -142,6 +142,14 @@ void FrameWindow::windowChanged(rt::WindowChange what)
     case rt::WindowChange::StatusText:
         status_->refresh();
         break;
+    case rt::WindowChange::Activate:
+        if (shown_) {
+            if (isMinimized())
+                showNormal();
+            raise();
+            activateWindow();
+        }
+        break;
     case rt::WindowChange::Focus:
     case rt::WindowChange::AlertKeys:
         break;

@@ -1,5 +1,7 @@
 #include "platform/qt/list_model.h"
 
+#include "platform/runtime/window.h"
+
 namespace qv::qt {
 namespace {
 Qt::Alignment alignmentOf(char a)
@@ -47,6 +49,13 @@ void ListModel::setColumns(std::vector<ListColumn> columns)
     endResetModel();
 }
 
+void ListModel::sourceDestroyed()
+{
+    beginResetModel();
+    source_ = nullptr;
+    endResetModel();
+}
+
 int ListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() || !source_ ? 0 : source_->rowCount();
@@ -66,8 +75,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!source_ || !index.isValid())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return QString::fromStdString(source_->cell(index.row(), index.column()));
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        // A list holds values; its format's column pictures show them.
+        std::string cell = source_->cell(index.row(), index.column());
+        if (index.column() < static_cast<int>(columns_.size()))
+            cell = rt::formatPicture(cell, columns_[index.column()].picture);
+        return QString::fromStdString(cell);
+    }
     if (role == Qt::TextAlignmentRole && index.column() < static_cast<int>(columns_.size()))
         return QVariant::fromValue(alignmentOf(columns_[index.column()].align));
     return {};

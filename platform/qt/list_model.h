@@ -31,6 +31,7 @@ public:
 private:
     void listReset() override;
     void rowsChanged(int first, int last) override;
+    void sourceDestroyed() override;
 
     rt::ListSource* source_ = nullptr;
     std::vector<ListColumn> columns_;

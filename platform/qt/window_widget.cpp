@@ -214,6 +214,17 @@ void WindowWidget::windowChanged(rt::WindowChange what)
             if (ControlView* v = controlView(f->number()))
                 v->widget()->setFocus();
         break;
+    case rt::WindowChange::Activate:
+        if (shown_) {
+            if (outer->isMinimized())
+                outer->showNormal();
+            outer->raise();
+            outer->activateWindow();
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(outer))
+                if (sub->mdiArea())
+                    sub->mdiArea()->setActiveSubWindow(sub);
+        }
+        break;
     case rt::WindowChange::AlertKeys:
         break;
     }

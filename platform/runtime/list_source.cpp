@@ -4,7 +4,11 @@
 
 namespace qv::rt {
 
-ListSource::~ListSource() = default;
+ListSource::~ListSource()
+{
+    for (ListObserver* o : std::vector<ListObserver*>(observers_))
+        o->sourceDestroyed();
+}
 
 void ListSource::addObserver(ListObserver* o)
 {

@@ -14,6 +14,8 @@ public:
     virtual ~ListObserver() = default;
     virtual void listReset() = 0;
     virtual void rowsChanged(int first, int last) = 0;
+    // The source is going away; an observer must stop reading it.
+    virtual void sourceDestroyed() {}
 };
 
 class ListSource

@@ -27,6 +27,16 @@ void setPictureHooks(PictureHooks hooks)
     pictureHooks = std::move(hooks);
 }
 
+std::string formatPicture(const std::string& value, const std::string& picture)
+{
+    return picture.empty() || !pictureHooks.format ? value : pictureHooks.format(value, picture);
+}
+
+std::string deformatPicture(const std::string& text, const std::string& picture)
+{
+    return picture.empty() || !pictureHooks.deformat ? text : pictureHooks.deformat(text, picture);
+}
+
 // ---------------------------------------------------------------- Control
 
 Control::Control(Window& window, const ControlDef& def, Control* parent)
@@ -39,6 +49,7 @@ Control::Control(Window& window, const ControlDef& def, Control* parent)
     , picture_(def.picture)
     , format_(def.format)
     , at_(def.at)
+    , font_(def.font)
     , enabled_(!def.disabled)
     , hidden_(def.hidden)
     , required_(def.required)
@@ -147,6 +158,12 @@ void Control::setGeometry(Rect at)
     changed(ControlChange::Geometry);
 }
 
+void Control::setFont(FontDef font)
+{
+    font_ = std::move(font);
+    changed(ControlChange::Font);
+}
+
 void Control::setList(ListSource* source)
 {
     list_ = source;
@@ -177,20 +194,14 @@ void Control::display()
 {
     if (!use_.get)
         return;
-    std::string v = use_.get();
-    if (!picture_.empty() && pictureHooks.format)
-        v = pictureHooks.format(v, picture_);
-    setValue(std::move(v));
+    setValue(formatPicture(use_.get(), picture_));
 }
 
 void Control::update()
 {
     if (!use_.set)
         return;
-    if (!picture_.empty() && pictureHooks.deformat)
-        use_.set(pictureHooks.deformat(value_, picture_));
-    else
-        use_.set(value_);
+    use_.set(deformatPicture(value_, picture_));
 }
 
 void Control::userInput(std::string value)
@@ -386,6 +397,12 @@ void Window::select(Control& control)
 {
     focus_ = &control;
     changed(WindowChange::Focus);
+}
+
+void Window::activate()
+{
+    iconized_ = false;
+    changed(WindowChange::Activate);
 }
 
 void Window::display()

@@ -35,9 +35,13 @@ struct PictureHooks {
     std::function<std::string(const std::string& text, const std::string& picture)> deformat;
 };
 void setPictureHooks(PictureHooks hooks);
+// A value shown through a picture, and typed text read back; unchanged
+// without hooks or without a picture.
+std::string formatPicture(const std::string& value, const std::string& picture);
+std::string deformatPicture(const std::string& text, const std::string& picture);
 
 enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property };
-enum class WindowChange { Title, Hidden, Iconized, Maximized, Geometry, MinSize, StatusText, AlertKeys, Focus };
+enum class WindowChange { Title, Hidden, Iconized, Maximized, Geometry, MinSize, StatusText, AlertKeys, Focus, Activate };
 
 // What a host hears of the model. Calls come on the OS thread, from inside
 // whichever program thread changed the model.
@@ -98,6 +102,8 @@ public:
     void setFormat(std::string format);
     Rect geometry() const { return at_; }
     void setGeometry(Rect at);
+    const FontDef& font() const { return font_; }
+    void setFont(FontDef font);
 
     // Lists: the rows shown (not owned) and the highlighted row, 1-based,
     // 0 for none. Sheets and options: the chosen tab or radio, 1-based.
@@ -132,6 +138,7 @@ private:
     std::vector<Control*> children_;
     std::string text_, value_, status_, tip_, picture_, format_;
     Rect at_;
+    FontDef font_;
     bool enabled_, hidden_, required_, default_, immediate_;
     ListSource* list_ = nullptr;
     int selected_ = 0;
@@ -194,6 +201,8 @@ public:
     void unalert(int keyCode);
     Control* focus() const { return focus_; }
     void select(Control& control);
+    // Brings the window to the front (restored when it was minimised).
+    void activate();
 
     // Copies every bound use variable into its control, or back.
     void display();
