@@ -1,0 +1,145 @@
+#include "qvls/core/placement.h"
+
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/ini.h"
+#include "platform/runtime/window.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/settings.h"
+
+namespace qv::qvls {
+
+namespace {
+
+constexpr std::string_view kFontsSection = "Fonts";
+
+std::string fontKey(std::string_view prefix, std::string_view reportKey)
+{
+    return std::string(prefix) + std::string(reportKey);
+}
+
+} // namespace
+
+void SaveWindowPosition(fw::IniStore& store, std::string_view procedure, const rt::Window& window)
+{
+    if (window.hidden() || window.iconized())
+        return;
+    const rt::Rect at = window.geometry();
+    const bool maximized = window.maximized();
+    if (!maximized && (at.x < 0 || at.y < 0))
+        return;
+    fw::Placement p;
+    p.maximize = maximized;
+    if (!maximized) {
+        p.x = at.x;
+        p.y = at.y;
+        if (window.def().resizable) {
+            p.width = at.width;
+            p.height = at.height;
+        }
+    }
+    store.WritePlacement(procedure, p);
+}
+
+bool RestoreWindowPosition(const fw::IniStore& store, std::string_view procedure, rt::Window& window)
+{
+    return store.RestoreWindow(procedure, window);
+}
+
+void KeepWindowOnScreen(rt::Window& window)
+{
+    if (window.maximized())
+        return;
+    rt::Rect at = window.geometry();
+    if (at.x >= 0 && at.y >= 0)
+        return;
+    if (at.x < 0)
+        at.x = 1;
+    if (at.y < 0)
+        at.y = 1;
+    window.setGeometry(at);
+}
+
+ReportFont ReadReportFont(std::string_view reportKey)
+{
+    const rt::IniFile ini = rt::IniFile::named(kReportFontFile);
+    ReportFont f;
+    f.name = ini.get(kFontsSection, fontKey("FontName", reportKey));
+    f.size = static_cast<int>(ini.getInt(kFontsSection, fontKey("FontSize", reportKey), 0));
+    f.color = static_cast<int>(ini.getInt(kFontsSection, fontKey("FontColor", reportKey), 0));
+    f.style = static_cast<int>(ini.getInt(kFontsSection, fontKey("FontStyle", reportKey), 0));
+    f.charSet = static_cast<int>(ini.getInt(kFontsSection, fontKey("FontCharSet", reportKey), 0));
+    return f;
+}
+
+void ChooseReportFont(ReportFontTarget& report, std::string_view reportKey, bool force)
+{
+    namespace fs = font_style;
+    if (glo().reportCustomFont == 0 && !force)
+        return;
+    const ReportFont kept = ReadReportFont(reportKey);
+    const int keptWeight = kept.style & fs::WeightMask;
+    rt::FontSpec spec;
+    spec.name = kept.name;
+    spec.size = kept.size;
+    spec.color = kept.color;
+    spec.bold = keptWeight >= 600;
+    spec.italic = (kept.style & fs::Italic) != 0;
+    const bool keptBold = spec.bold;
+    if (!rt::fontDialog(spec, "Choose Report Font"))
+        return;
+
+    ReportFont chosen;
+    chosen.name = spec.name;
+    chosen.size = spec.size;
+    chosen.color = spec.color;
+    // The dialog knows bold or not: a kept weight it cannot show survives
+    // unless the user changed the boldness; underline, strikeout and the
+    // character set are not the dialog's to change.
+    const int weight = spec.bold == keptBold && keptWeight != 0 ? keptWeight : spec.bold ? fs::Bold : fs::Regular;
+    chosen.style = weight | (spec.italic ? fs::Italic : 0) | (kept.style & (fs::Underline | fs::Strikeout));
+    chosen.charSet = kept.charSet;
+
+    report.setReportFont(chosen);
+    for (std::size_t i = 0; i < report.controlCount(); ++i)
+        report.setControlFont(i, chosen);
+
+    rt::IniFile ini = rt::IniFile::named(kReportFontFile);
+    ini.set(kFontsSection, fontKey("FontName", reportKey), chosen.name);
+    ini.setInt(kFontsSection, fontKey("FontSize", reportKey), chosen.size);
+    ini.setInt(kFontsSection, fontKey("FontColor", reportKey), chosen.color);
+    ini.setInt(kFontsSection, fontKey("FontStyle", reportKey), chosen.style);
+    ini.setInt(kFontsSection, fontKey("FontCharSet", reportKey), chosen.charSet);
+}
+
+std::string ApplyDatePicture(std::string format, std::string_view datePicture)
+{
+    while (!datePicture.empty() && datePicture.back() == ' ')
+        datePicture.remove_suffix(1);
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t at = std::string::npos;
+        for (std::size_t i = from; i + 1 < format.size(); ++i)
+            if (format[i] == '@' && (format[i + 1] == 'D' || format[i + 1] == 'd')) {
+                at = i;
+                break;
+            }
+        if (at == std::string::npos)
+            break;
+        const std::size_t close = format.find('@', at + 2);
+        if (close == std::string::npos)
+            break;
+        format.replace(at + 1, close - at - 1, datePicture);
+        // Past the picture's closing "@", wherever the new picture put it.
+        from = at + 1 + datePicture.size() + 1;
+    }
+    return format;
+}
+
+void ApplyDatePicture(rt::Control& list)
+{
+    std::string format = ApplyDatePicture(list.format(), settings().DateFormat);
+    if (format != list.format())
+        list.setFormat(std::move(format));
+}
+
+} // namespace qv::qvls
