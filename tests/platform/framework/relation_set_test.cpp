@@ -279,4 +279,29 @@ TEST_F(Relations, CleanUpForgetsTheRelations)
     EXPECT_EQ(c.songs.records(), 3);
 }
 
+TEST_F(Relations, ADeleteThatCannotFrameItsTransactionChangesNothing)
+{
+    // Another program instance is writing to the songs.
+    Group theirGroup(c.dir.file(".theirs"));
+    Table theirs(songsDef());
+    theirs.setFileName(c.dir.file("songs"));
+    theirs.setGroup(&theirGroup);
+    ASSERT_EQ(theirs.open(), 0);
+    ASSERT_EQ(theirGroup.begin(0), 0);
+    theirs.record()["SNG:ID"] = s1;
+    ASSERT_EQ(theirs.fetch(0), 0);
+    ASSERT_EQ(theirs.update(), 0);
+
+    c.loadAlbum(a1);
+    const Record buffer = c.albums.record();
+    EXPECT_EQ(run([&] { return c.albumSet.Delete(false); }), Program);
+    ASSERT_EQ(titles, std::vector<std::string>{"Transaction cancelled"});
+    EXPECT_EQ(texts[0], "Error: (File Is Already Locked) attempting to frame the transaction on Albums [Album].");
+    EXPECT_TRUE(c.albums.record().sameValues(buffer));
+    theirGroup.rollback();
+    theirs.close();
+    EXPECT_EQ(c.albums.records(), 2);
+    EXPECT_EQ(c.songs.records(), 3);
+}
+
 } // namespace
