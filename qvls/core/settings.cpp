@@ -113,11 +113,11 @@ void read(const rt::IniFile& ini, std::string_view name)
     Settings& s = settings();
     if (d.number) {
         const long long def = d.currentIsDefault ? s.*d.number : d.numberDefault;
-        s.*d.number = static_cast<int>(ini.getInt(section::Settings, d.name, def));
+        s.*d.number = static_cast<int>(ini.getInt(settings_section::Settings, d.name, def));
         return;
     }
     const std::string def = d.currentIsDefault ? s.*d.text : std::string(d.textDefault);
-    std::string value = cut(ini.get(section::Settings, d.name, def), d.length);
+    std::string value = cut(ini.get(settings_section::Settings, d.name, def), d.length);
     // A one-character text that the file keeps empty held a blank.
     if (d.text == &Settings::GLO_Delimiter && value.empty())
         value = " ";
@@ -128,8 +128,8 @@ bool write(rt::IniFile& ini, const KeyDef& d)
 {
     const Settings& s = settings();
     if (d.number)
-        return ini.setInt(section::Settings, d.name, s.*d.number);
-    return ini.set(section::Settings, d.name, s.*d.text);
+        return ini.setInt(settings_section::Settings, d.name, s.*d.number);
+    return ini.set(settings_section::Settings, d.name, s.*d.text);
 }
 
 bool write(rt::IniFile& ini, std::string_view name)
@@ -172,11 +172,11 @@ void LoadSettings()
     Settings& s = settings();
     read(ini, "CascadeDefault");
     if (s.CascadeDefault == 0) {
-        ini.setInt(section::Settings, "CascadeDefault", 1);
-        ini.setInt(section::Settings, "CascadeFileNumber", 1);
-        ini.setInt(section::Settings, "CascadeMedia", 1);
-        ini.setInt(section::Settings, "CascadeCategory", 0);
-        ini.setInt(section::Settings, "CascadeReleaseDate", 0);
+        ini.setInt(settings_section::Settings, "CascadeDefault", 1);
+        ini.setInt(settings_section::Settings, "CascadeFileNumber", 1);
+        ini.setInt(settings_section::Settings, "CascadeMedia", 1);
+        ini.setInt(settings_section::Settings, "CascadeCategory", 0);
+        ini.setInt(settings_section::Settings, "CascadeReleaseDate", 0);
         s.CascadeDefault = 1;
     }
     for (std::string_view name :
@@ -188,7 +188,7 @@ void SaveSettings()
 {
     const Settings& s = settings();
     // Any mode other than 0 is automatic.
-    rt::IniFile::named(kTrakhandIni).set("Default", key::AutomaticMode, s.CDDBAutomaticMode != 0 ? "Y" : "N");
+    rt::IniFile::named(kTrakhandIni).set("Default", settings_key::AutomaticMode, s.CDDBAutomaticMode != 0 ? "Y" : "N");
 
     rt::IniFile ini = settingsIni();
     for (std::string_view name :
@@ -197,7 +197,7 @@ void SaveSettings()
           "DefaultWizardCompilation", "ForcePreview", "GLO:Delimiter", "Interface", "LabelArtistTitleOrder", "Logo",
           "MCIMode", "NotesLabel", "SU_Albums", "SU_Both", "SU_Labels", "SU_Playlists", "SU_Songs", "SaveLastTab"})
         write(ini, name);
-    ini.setInt(section::Settings, key::Setup, 1);
+    ini.setInt(settings_section::Settings, settings_key::Setup, 1);
     for (std::string_view name : {"ShowTips", "UDKPrompt", "UseLog"})
         write(ini, name);
 }
@@ -205,8 +205,8 @@ void SaveSettings()
 bool WriteSetting(std::string_view name)
 {
     rt::IniFile ini = settingsIni();
-    if (rt::equalsNoCase(name, key::Setup))
-        return ini.setInt(section::Settings, key::Setup, 1);
+    if (rt::equalsNoCase(name, settings_key::Setup))
+        return ini.setInt(settings_section::Settings, settings_key::Setup, 1);
     const KeyDef* d = findKey(name);
     return d && write(ini, *d);
 }
@@ -217,7 +217,7 @@ bool MigrateOldSettings()
     const rt::IniFile current = rt::IniFile::named(kSettingsFile);
     const rt::IniFile old = rt::IniFile::named(kOldSettingsFile);
     g.settingsFile = std::string(kSettingsFile);
-    if (current.exists() || old.getInt(section::Settings, "SetupWizardComplete", 0) != 1)
+    if (current.exists() || old.getInt(settings_section::Settings, "SetupWizardComplete", 0) != 1)
         return false;
 
     g.settingsFile = std::string(kOldSettingsFile);
@@ -226,12 +226,12 @@ bool MigrateOldSettings()
     SaveSettings();
 
     rt::IniFile ini = settingsIni();
-    if (auto logo = old.find(section::GlobalSettings, key::FrameLogo))
-        ini.set(section::GlobalSettings, key::FrameLogo, *logo);
-    ini.setInt(section::Settings, "SetupWizardComplete", 1);
+    if (auto logo = old.find(settings_section::GlobalSettings, settings_key::FrameLogo))
+        ini.set(settings_section::GlobalSettings, settings_key::FrameLogo, *logo);
+    ini.setInt(settings_section::Settings, "SetupWizardComplete", 1);
     // The Cascade values just carried over are the user's: without this the
     // next load would take them for a file that never had any.
-    ini.setInt(section::Settings, "CascadeDefault", 1);
+    ini.setInt(settings_section::Settings, "CascadeDefault", 1);
     return true;
 }
 

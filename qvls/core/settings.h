@@ -20,15 +20,15 @@ inline constexpr std::string_view kSettingsFile = ".\\QVLROCFG.INI";
 inline constexpr std::string_view kOldSettingsFile = "QVLRO98.INI";
 inline constexpr std::string_view kTrakhandIni = ".\\TRAKHAND.INI";
 
-namespace section {
+namespace settings_section {
 inline constexpr std::string_view Settings = "Settings";
 inline constexpr std::string_view GlobalSettings = "Global Settings";
 inline constexpr std::string_view Album = "Album";
-} // namespace section
+} // namespace settings_section
 
 // Keys of "Settings" that LoadSettings and SaveSettings leave to the windows
 // that own them, with their defaults.
-namespace key {
+namespace settings_key {
 inline constexpr std::string_view Setup = "Setup";             // written only, always 1
 inline constexpr std::string_view MainLogo = "MainLogo";       // no default
 inline constexpr std::string_view AlbumTab = "AlbumTab";       // default: the lookup's current tab
@@ -49,7 +49,7 @@ inline constexpr std::string_view FileNumberFormat = "FileNumberFormat";
 inline constexpr std::string_view AlbumTitle = "Album";
 // ".\TRAKHAND.INI" [Default]
 inline constexpr std::string_view AutomaticMode = "AutomaticMode";
-} // namespace key
+} // namespace settings_key
 
 inline constexpr long kDefaultTip = 1;
 inline constexpr std::string_view kDefaultEmailAddress = "someone@example.com";
