@@ -1,0 +1,119 @@
+#pragma once
+// A list's reading of its view: the sort orders it offers (a key, perhaps
+// limited to the children of a parent record, or an order expression), the
+// named filter parts that apply with the range limits, and the preparation of
+// a new record that belongs inside the current range.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/framework/levels.h"
+#include "platform/tables/view.h"
+
+namespace qv::fw {
+
+class TableAccess;
+class RelationSet;
+
+class ViewReader
+{
+public:
+    ViewReader(tables::View& view, TableAccess& primary);
+    virtual ~ViewReader();
+    ViewReader(const ViewReader&) = delete;
+    ViewReader& operator=(const ViewReader&) = delete;
+
+    tables::View& view() const { return view_; }
+    TableAccess& access() const { return primary_; }
+    tables::Record& record() const;
+
+    // Sort orders, numbered from 1 in the order they are added. A key may
+    // be given by number or name; an order expression is a list such as
+    // "+ALB:Artist,-UPPER(ALB:Album)". Answers the order's number.
+    int AddSortOrder(int key);
+    int AddSortOrder(std::string_view keyName);
+    int AddOrderExpression(std::string expression);
+    // Replaces an order's key or expression (a header sort reuses one order).
+    void SetOrderKey(int order, int key);
+    void SetOrderExpression(int order, std::string expression);
+    int OrderCount() const { return static_cast<int>(orders_.size()); }
+    // The order used by the next Apply; 0 when none was added.
+    int CurrentOrder() const { return current_; }
+    void SetCurrentOrder(int order);
+    int OrderKey(int order) const;
+
+    // A range limit of an order: its leading key component `field` equals
+    // what `value` answers when the order is applied. Further calls limit
+    // the following components.
+    void AddRange(int order, std::string field, std::function<std::string()> value);
+    // Limits the order to the children of the parent record now in
+    // parent's buffer: each (child field, parent field) pair fixes one
+    // leading component. Numbers convert between LONG and DECIMAL.
+    virtual void LimitToParent(int order, TableAccess& parent,
+                               std::vector<std::pair<std::string, std::string>> links);
+    void LimitToParent(int order, RelationSet& parent, std::vector<std::pair<std::string, std::string>> links);
+    int RangeComponents(int order) const;
+
+    // Named filter parts ("6 Query", "Brovex", ...) that apply together with
+    // the range limits; an empty text removes the part. A predicate reads
+    // the loaded buffers.
+    void SetFilter(const std::string& name, std::string expression);
+    void SetFilter(const std::string& name, std::function<bool()> predicate);
+    void ClearFilter(const std::string& name);
+    const std::string& FilterText(const std::string& name) const;
+
+    // Gives the view the current order, its range values read now and the
+    // filter parts. Answers 0, or the driver's error for a filter or an order
+    // that does not compile (the view's filterError()/orderError() says why).
+    int Apply();
+    // Builds the view filter from the range limits and the named filter
+    // parts; overrides set their own parts first and then call this.
+    virtual int PushFilterToView();
+
+    // Clears the buffers for a new record (keepValues: the buffer keeps the
+    // values it has, as a copy does), fills the table's defaults and puts the
+    // current order's range values into its key fields. The record is not
+    // stored: its id is reserved by whoever adds it.
+    virtual void ClearForNew(bool keepValues = false);
+    // Puts the range values of the current order into the primary buffer.
+    void SetRangeFields();
+
+    // The first key component the range leaves free, and its 1-based
+    // position in the key; for an order expression its first term. Locators
+    // and thumbs work on it.
+    virtual std::string FreeKeyFieldName();
+    virtual int FreeKeyFieldIndex();
+    // The free field's index in the primary record, -1 when it is not a
+    // plain field of the primary table.
+    int FreeField();
+
+    // Buffers of joined tables that a new record clears as well.
+    void AddJoinedRecord(tables::Record& record) { joined_.push_back(&record); }
+
+protected:
+    struct Range {
+        std::string field;
+        std::function<void(tables::Record&, int)> put;  // writes the value into the child field
+    };
+    struct Order {
+        int key = -1;
+        std::string expression;
+        std::vector<Range> ranges;
+    };
+    Order& order(int n);
+    const Order* currentOrder() const;
+
+    tables::View& view_;
+    TableAccess& primary_;
+    std::vector<Order> orders_;
+    int current_ = 0;
+    std::map<std::string, std::string> filterTexts_;
+    std::map<std::string, std::function<bool()>> predicates_;
+    std::vector<std::string> pushed_;  // the parts the view has now
+    std::vector<tables::Record*> joined_;
+};
+
+} // namespace qv::fw
