@@ -107,7 +107,15 @@ void Record::setString(int field, std::string_view v)
 {
     const auto& f = def_->fields[field];
     if (f.type == FieldType::String) {
-        values_[field].text = padTo(v, static_cast<size_t>(f.length));
+        std::string& t = values_[field].text;
+        const auto n = static_cast<size_t>(f.length);
+        if (v.size() <= n && charCount(v) == v.size()) {
+            // Plain ASCII that fits: filled in place, reusing the buffer's storage.
+            t.assign(v.data(), v.size());
+            t.append(n - v.size(), ' ');
+        } else {
+            t = padTo(v, n);
+        }
         return;
     }
     auto d = expr::Decimal::parse(v);

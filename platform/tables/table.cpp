@@ -313,6 +313,7 @@ int Table::keyedOpen(int access)
     if (int e = g.attach(path, (access & 0x0F) == ReadOnly, alias)) return e;
     alias_ = alias;
     openGroup_ = &g;
+    sqlText_.clear();
     int e = verifySchema();
     if (e) {
         g.detachLater(alias);
@@ -424,6 +425,28 @@ void Table::loadRow(void* stmtPtr, int first)
     }
 }
 
+void Table::loadFields(void* stmtPtr, int first, const std::vector<int>& fields, const std::vector<int>& memos)
+{
+    auto* s = static_cast<sqlite3_stmt*>(stmtPtr);
+    for (int i : fields) {
+        int col = first + 2 + i;
+        const auto& f = def_.fields[i];
+        if (f.type == FieldType::String) {
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+            record_.setString(i, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
+        } else if (f.type == FieldType::Decimal) {
+            record_.setDecimalUnits(i, sqlite3_column_int64(s, col));
+        } else {
+            record_.setInt(i, sqlite3_column_int64(s, col));
+        }
+    }
+    for (int m : memos) {
+        int col = first + 2 + static_cast<int>(def_.fields.size()) + m;
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+        record_.setMemo(m, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
+    }
+}
+
 void Table::positionOnRecord()
 {
     pos_.mode = Position::After;
@@ -467,20 +490,23 @@ int Table::read(bool forward)
     if (int e = requireOpen(false)) return e;
     if (encrypted()) return readEncrypted(forward);
     const int key = pos_.key;
-    auto cols = keyOrderColumns(key);
-    cols.push_back("_rid");
-    std::vector<std::string> where;
-    if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
     const bool bounded = pos_.mode == Position::At || pos_.mode == Position::After;
-    if (bounded) {
-        std::string op = pos_.mode == Position::At ? (forward ? ">=" : "<=") : (forward ? ">" : "<");
-        std::vector<std::string> marks(cols.size(), "?");
-        where.push_back("(" + join(cols, ", ") + ") " + op + " (" + join(marks, ", ") + ")");
-    }
-    std::string dir = forward ? "" : " DESC";
-    std::string sql = "SELECT " + selectList_ + " FROM " + sqlTable();
-    if (!where.empty()) sql += " WHERE " + join(where, " AND ");
-    sql += " ORDER BY " + join(cols, dir + ", ") + dir + " LIMIT 1";
+    const int id = 1000 + (key + 1) * 8 + (forward ? 4 : 0) + static_cast<int>(pos_.mode);
+    const std::string& sql = sqlFor(id, [&] {
+        auto cols = keyOrderColumns(key);
+        cols.push_back("_rid");
+        std::vector<std::string> where;
+        if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
+        if (bounded) {
+            std::string op = pos_.mode == Position::At ? (forward ? ">=" : "<=") : (forward ? ">" : "<");
+            std::vector<std::string> marks(cols.size(), "?");
+            where.push_back("(" + join(cols, ", ") + ") " + op + " (" + join(marks, ", ") + ")");
+        }
+        std::string dir = forward ? "" : " DESC";
+        std::string sql = "SELECT " + selectList_ + " FROM " + sqlTable();
+        if (!where.empty()) sql += " WHERE " + join(where, " AND ");
+        return sql + " ORDER BY " + join(cols, dir + ", ") + dir + " LIMIT 1";
+    });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
@@ -507,11 +533,12 @@ int Table::fetch(int key)
     if (int e = requireOpen(false)) return e;
     if (encrypted()) return fetchEncrypted(key);
     const auto& comps = def_.keys[key].components;
-    std::vector<std::string> where;
-    for (const auto& c : keyOrderColumns(key)) where.push_back(c + " = ?");
-    if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
-    std::string sql = "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + join(where, " AND ") +
-                      " ORDER BY _rid LIMIT 1";
+    const std::string& sql = sqlFor(3000 + key, [&] {
+        std::vector<std::string> where;
+        for (const auto& c : keyOrderColumns(key)) where.push_back(c + " = ?");
+        if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
+        return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + join(where, " AND ") + " ORDER BY _rid LIMIT 1";
+    });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
@@ -535,7 +562,8 @@ int Table::fetchRecord(std::int64_t recordId)
     }
     if (int e = requireOpen(false)) return e;
     int rc = 0;
-    sqlite3_stmt* s = openGroup_->statement("SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE _rid = ?", &rc);
+    sqlite3_stmt* s = openGroup_->statement(
+        sqlFor(1, [&] { return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE _rid = ?"; }), &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     sqlite3_bind_int64(s, 1, recordId);
@@ -724,11 +752,18 @@ int Table::autoNumber()
             record_ = keep;
             pos_ = keepPos;
         } else {
-            std::vector<std::string> where;
-            auto cols = keyOrderColumns(k);
-            for (int c = 0; c + 1 < key.autoNumbered; ++c) where.push_back(cols[c] + " = ?");
-            std::string sql = "SELECT max(" + columnOf(fi) + ") FROM " + sqlTable();
-            if (!where.empty()) sql += " WHERE " + join(where, " AND ");
+            const std::string& sql = sqlFor(2000 + k, [&] {
+                std::vector<std::string> where;
+                auto cols = keyOrderColumns(k);
+                for (int c = 0; c + 1 < key.autoNumbered; ++c) where.push_back(cols[c] + " = ?");
+                // The key's own condition lets SQLite answer from the key; the records it
+                // leaves out are all-empty and would only add a zero. Read from the top of
+                // the key's range: max() with a condition would visit the whole range.
+                if (auto w = keyWhere(k); !w.empty()) where.push_back(w);
+                std::string sql = "SELECT " + columnOf(fi) + " FROM " + sqlTable();
+                if (!where.empty()) sql += " WHERE " + join(where, " AND ");
+                return sql + " ORDER BY " + cols[key.autoNumbered - 1] + " DESC LIMIT 1";
+            });
             int rc = 0;
             sqlite3_stmt* s = openGroup_->statement(sql, &rc);
             if (!s) return driverError(rc, openGroup_->db(), filePath());
@@ -736,8 +771,8 @@ int Table::autoNumber()
             for (int c = 0; c + 1 < key.autoNumbered; ++c)
                 bindKeyValue(s, c + 1, keyValueOf(def_.fieldIndex(key.components[c])));
             rc = sqlite3_step(s);
-            if (rc != SQLITE_ROW) return driverError(rc, openGroup_->db(), filePath());
-            highest = sqlite3_column_int64(s, 0);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE) return driverError(rc, openGroup_->db(), filePath());
+            highest = rc == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
         }
         const auto& f = def_.fields[fi];
         std::int64_t next = highest + 1;
@@ -792,11 +827,12 @@ int Table::findDuplicate()
 int Table::doInsert()
 {
     if (int e = autoNumber()) return e;
-    auto cols = writeColumns(*this, def_, keyedStringFields_);
-    std::vector<std::string> marks(cols.size(), "?");
     int rc = 0;
-    sqlite3_stmt* s = openGroup_->statement(
-        "INSERT INTO " + sqlTable() + " (" + join(cols, ", ") + ") VALUES (" + join(marks, ", ") + ")", &rc);
+    sqlite3_stmt* s = openGroup_->statement(sqlFor(2, [&] {
+        auto cols = writeColumns(*this, def_, keyedStringFields_);
+        std::vector<std::string> marks(cols.size(), "?");
+        return "INSERT INTO " + sqlTable() + " (" + join(cols, ", ") + ") VALUES (" + join(marks, ", ") + ")";
+    }), &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     bindRecord(s, 1);
@@ -837,12 +873,13 @@ static int changedOrGone(Group& g, const std::string& table, std::int64_t rid, c
 
 int Table::doUpdate()
 {
-    auto cols = writeColumns(*this, def_, keyedStringFields_);
-    for (auto& c : cols) c += " = ?";
-    cols.push_back("_chg = _chg + 1");
     int rc = 0;
-    sqlite3_stmt* s = openGroup_->statement(
-        "UPDATE " + sqlTable() + " SET " + join(cols, ", ") + " WHERE _rid = ? AND _chg = ?", &rc);
+    sqlite3_stmt* s = openGroup_->statement(sqlFor(3, [&] {
+        auto cols = writeColumns(*this, def_, keyedStringFields_);
+        for (auto& c : cols) c += " = ?";
+        cols.push_back("_chg = _chg + 1");
+        return "UPDATE " + sqlTable() + " SET " + join(cols, ", ") + " WHERE _rid = ? AND _chg = ?";
+    }), &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     int i = bindRecord(s, 1);

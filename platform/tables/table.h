@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <variant>
@@ -95,6 +96,7 @@ public:
     KeyValue keyValueOf(int field) const;      // the buffer's value in key form
     const std::string& selectList() const { return selectList_; }
     void loadRow(void* stmt, int firstColumn);  // sqlite3_stmt row into the buffer
+    void loadFields(void* stmt, int firstColumn, const std::vector<int>& fields, const std::vector<int>& memos);
     std::string keyWhere(int key) const;        // partial-index condition, or ""
     std::vector<std::string> keyOrderColumns(int key) const;
     bool encrypted() const { return !def_.ownerPassword.empty(); }
@@ -148,6 +150,15 @@ private:
     std::string selectList_;
     std::vector<int> keyedStringFields_;  // text fields that have a folded copy
     std::vector<unsigned char> cryptKey_;
+    // Statement texts built once per open; they name the file's alias.
+    std::map<int, std::string> sqlText_;
+    template <class Build>
+    const std::string& sqlFor(int id, Build build)
+    {
+        auto it = sqlText_.find(id);
+        if (it == sqlText_.end()) it = sqlText_.emplace(id, build()).first;
+        return it->second;
+    }
     std::FILE* file_ = nullptr;
     std::size_t bytesRead_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/tables/text.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
@@ -62,8 +63,16 @@ locale_t utf8Locale()
 
 }  // namespace
 
+static bool isAscii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 size_t charCount(std::string_view s)
 {
+    if (isAscii(s)) return s.size();
     size_t n = 0;
     for (size_t i = 0; i < s.size();) {
         decode(s, i);
@@ -74,6 +83,7 @@ size_t charCount(std::string_view s)
 
 std::string_view firstChars(std::string_view s, size_t n)
 {
+    if (s.size() <= n || isAscii(s.substr(0, n + 1))) return s.substr(0, std::min(n, s.size()));
     size_t i = 0;
     for (size_t k = 0; k < n && i < s.size(); ++k) decode(s, i);
     return s.substr(0, i);
@@ -81,6 +91,13 @@ std::string_view firstChars(std::string_view s, size_t n)
 
 std::string padTo(std::string_view s, size_t n)
 {
+    if (s.size() <= n && isAscii(s)) {
+        std::string out;
+        out.reserve(n);
+        out.append(s);
+        out.append(n - s.size(), ' ');
+        return out;
+    }
     std::string out(firstChars(s, n));
     size_t have = charCount(out);
     if (have < n) out.append(n - have, ' ');

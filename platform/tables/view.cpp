@@ -178,6 +178,26 @@ void View::compileFilters()
         filters_[name].expression = std::move(e);
     }
     rebuildPushdown();
+    earlyFilter_ = !filters_.empty() && filterError_.empty() && !primary_.encrypted();
+    earlyFields_.clear();
+    earlyMemos_.clear();
+    for (auto& [name, f] : filters_) {
+        if (f.predicate) earlyFilter_ = false;
+        if (!earlyFilter_) break;
+        for (const auto& n : f.expression.names()) {
+            auto colon = n.find(':');
+            bool ours = colon != std::string::npos && sameName(n.substr(0, colon), primary_.def().prefix);
+            int fi = ours ? primary_.def().fieldIndex(n) : -1;
+            int mi = ours ? primary_.def().memoIndex(n) : -1;
+            if (fi >= 0) earlyFields_.push_back(fi);
+            else if (mi >= 0) earlyMemos_.push_back(mi);
+            else if (bindings_.lookup(n) >= 0 && colon != std::string::npos) {
+                // Another table's field: it is known only once the joins are loaded.
+                for (size_t t = 1; t < bindings_.tables().size(); ++t)
+                    if (sameName(n.substr(0, colon), bindings_.tables()[t]->def().prefix)) earlyFilter_ = false;
+            }
+        }
+    }
 }
 
 int View::setFilter(const std::string& name, std::string_view expression)
@@ -283,8 +303,19 @@ std::vector<KeyValue> View::bufferValues() const
     return v;
 }
 
+Record View::spareRecord()
+{
+    if (spare_.empty()) return Record(primary_.def());
+    Record r = std::move(spare_.back());
+    spare_.pop_back();
+    return r;
+}
+
 void View::invalidate()
 {
+    chunkMissed_ = false;
+    scanPosValid_ = false;
+    for (auto& row : chunk_) spare_.push_back(std::move(row.record));
     chunk_.clear();
     chunkAtEnd_ = false;
 }
@@ -385,13 +416,14 @@ bool View::passes()
     return true;
 }
 
-int View::refill(bool forward, int limit)
+int View::refill(bool forward, int limit, const Pos& from)
 {
     chunk_.clear();
+    const int budget = earlyFilter_ ? std::max(limit * 64, 4096) : limit;
     chunkForward_ = forward;
     chunkAtEnd_ = false;
     chunkSerial_ = writeSerial();
-    if ((forward && pos_.mode == Pos::End) || (!forward && pos_.mode == Pos::Start)) {
+    if ((forward && from.mode == Pos::End) || (!forward && from.mode == Pos::Start)) {
         chunkAtEnd_ = true;
         return 0;
     }
@@ -404,8 +436,8 @@ int View::refill(bool forward, int limit)
         bool desc = c.desc != !forward;
         orderSql.push_back(c.sql + (desc ? " DESC" : ""));
     }
-    if (pos_.mode == Pos::At || pos_.mode == Pos::After) {
-        bool inclusive = pos_.mode == Pos::At;
+    if (from.mode == Pos::At || from.mode == Pos::After) {
+        bool inclusive = from.mode == Pos::At;
         bool uniform = std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
         std::string cond;
         if (uniform) {
@@ -413,25 +445,25 @@ int View::refill(bool forward, int limit)
             std::string op = greater ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
             std::vector<std::string> marks(cols_.size(), "?");
             cond = "(" + joinSql(colSql, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
-            for (const auto& v : pos_.values) binds.push_back(v);
+            for (const auto& v : from.values) binds.push_back(v);
         } else {
             std::vector<std::string> ors;
             for (size_t i = 0; i < cols_.size(); ++i) {
                 std::vector<std::string> ands;
                 for (size_t k = 0; k < i; ++k) {
                     ands.push_back(cols_[k].sql + " = ?");
-                    binds.push_back(pos_.values[k]);
+                    binds.push_back(from.values[k]);
                 }
                 bool beyondIsGreater = cols_[i].desc != forward;
                 ands.push_back(cols_[i].sql + (beyondIsGreater ? " > ?" : " < ?"));
-                binds.push_back(pos_.values[i]);
+                binds.push_back(from.values[i]);
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");
             }
             if (inclusive) {
                 std::vector<std::string> ands;
                 for (size_t k = 0; k < cols_.size(); ++k) {
                     ands.push_back(cols_[k].sql + " = ?");
-                    binds.push_back(pos_.values[k]);
+                    binds.push_back(from.values[k]);
                 }
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");
             }
@@ -449,23 +481,39 @@ int View::refill(bool forward, int limit)
     StatementUse use(s);
     int i = 1;
     for (const auto& b : binds) bindValue(s, i++, b);
-    sqlite3_bind_int(s, i, limit);
+    sqlite3_bind_int(s, i, budget + 1);
     const int first = sqlite3_column_count(s) - static_cast<int>(cols_.size());
-    Record keep = primary_.record();
-    int n = 0;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    // Rows are read into the table's buffer and swapped out, so the buffer ends as it was.
+    Record& buffer = primary_.record();
+    Record keep = spareRecord();
+    std::swap(keep, buffer);
+    int n = 0, scanned = 0;
+    std::vector<KeyValue> values;
+    while (n < limit && scanned < budget && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        ++scanned;
+        values.clear();
+        for (size_t c = 0; c < cols_.size(); ++c) values.push_back(columnValue(s, first + static_cast<int>(c)));
+        scanPos_ = Pos{Pos::After, values};
+        scanPosValid_ = true;
+        if (earlyFilter_) {
+            primary_.loadFields(s, 0, earlyFields_, earlyMemos_);
+            bool ok = true;
+            for (auto& [name, f] : filters_) ok = ok && f.expression.test(bindings_);
+            if (!ok) continue;
+        }
         primary_.loadRow(s, 0);
-        Row row{primary_.record(), {}};
-        for (size_t c = 0; c < cols_.size(); ++c) row.values.push_back(columnValue(s, first + static_cast<int>(c)));
+        Row row{spareRecord(), values};
+        std::swap(row.record, buffer);
         chunk_.push_back(std::move(row));
         ++n;
     }
-    primary_.record() = keep;
-    if (rc != SQLITE_DONE) {
-        chunk_.clear();
+    std::swap(keep, buffer);
+    spare_.push_back(std::move(keep));
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        invalidate();
         return driverError(rc, g.db(), primary_.filePath());
     }
-    chunkAtEnd_ = n < limit;
+    chunkAtEnd_ = rc == SQLITE_DONE;
     return 0;
 }
 
@@ -481,18 +529,19 @@ int View::read(bool forward)
                 invalidate();
                 return setError(RecordNotAvailable, primary_.filePath());
             }
-            if (int e = refill(forward, chunkSize_)) return e;
-            // A filter that rejects most rows reads further ahead each time.
+            // A filter that rejected a whole chunk reads further ahead the next time.
+            if (chunkMissed_) chunkSize_ = std::min(chunkSize_ * 2, 1024);
+            chunkMissed_ = true;
+            if (int e = refill(forward, chunkSize_, scanPosValid_ ? scanPos_ : pos_)) return e;
             if (chunk_.empty()) continue;
         }
         Row row = std::move(chunk_.front());
         chunk_.pop_front();
         pos_ = Pos{Pos::After, std::move(row.values)};
-        primary_.record() = std::move(row.record);
-        if (!loadJoins() || !passes()) {
-            chunkSize_ = std::min(chunkSize_ * 2, 4096);
-            continue;
-        }
+        std::swap(primary_.record(), row.record);
+        spare_.push_back(std::move(row.record));
+        if (!loadJoins() || !passes()) continue;
+        chunkMissed_ = false;
         return setError(NoError);
     }
 }

@@ -85,7 +85,7 @@ private:
     };
     struct Row {
         Record record;
-        std::vector<KeyValue> values;
+        std::vector<KeyValue> values;  // the record id last
     };
     struct Filter {
         expr::Expression expression;
@@ -98,12 +98,13 @@ private:
 
     int read(bool forward);
     int readSorted(bool forward);
-    int refill(bool forward, int limit);
+    int refill(bool forward, int limit, const Pos& from);
     bool loadJoins();
     bool passes();
     std::vector<KeyValue> bufferValues() const;
     std::string baseWhere(std::vector<KeyValue>& binds) const;
     void rebuildPushdown();
+    Record spareRecord();
     void compileFilters();
 
     Table& primary_;
@@ -124,10 +125,18 @@ private:
     expr::Error filterError_, orderError_;
     Pos pos_;
     std::deque<Row> chunk_;
+    std::vector<Record> spare_;  // buffers of rows handed out, reused so a page allocates little
     bool chunkForward_ = true;
     bool chunkAtEnd_ = false;
     std::uint64_t chunkSerial_ = 0;
     int chunkSize_ = 48;
+    bool chunkMissed_ = false;
+    Pos scanPos_;               // the last row the read-ahead looked at
+    bool scanPosValid_ = false;
+    // Filters over the primary table's own fields are tested while rows are read ahead,
+    // from just the fields they name, so rows that fail are never loaded whole.
+    bool earlyFilter_ = false;
+    std::vector<int> earlyFields_, earlyMemos_;
 };
 
 // Counts every write through the driver, so read-ahead rows can tell they are stale.
