@@ -1,0 +1,194 @@
+#pragma once
+// A list over a view that holds one page of rows: the rows the list control
+// can show, read around a position by key and moved a row or a page at a
+// time. Insert, Change and Delete run the list's update procedure and then
+// re-read the page around the record; a select list hands the highlighted
+// record back.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/framework/locators.h"
+#include "platform/framework/thumb_step.h"
+#include "platform/framework/view_reader.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/list_source.h"
+#include "platform/tables/record.h"
+
+namespace qv::fw {
+
+class ContextMenu;
+
+class ListBrowser : public WindowComponent, public rt::ListSource
+{
+public:
+    ListBrowser(ViewReader& reader, std::string listControl);
+    ~ListBrowser() override;
+
+    ViewReader& reader() const { return reader_; }
+    WindowController* controller() const { return window_; }
+    rt::Control* listControl() const { return list_; }
+
+    // --- set-up, before the window opens
+    // A column shown from a field of the primary table or of a table the
+    // view joins; the row keeps a copy of every such record.
+    int AddField(tables::Record& record, std::string_view field);
+    // A column whose text StoreRowFromBuffer computes.
+    int AddColumn();
+    // Records besides the primary one that a row keeps (joined tables).
+    void AddRowRecord(tables::Record& record);
+    // Rows of one page: what the list control shows at once.
+    void SetPageSize(int rows) { pageSize_ = rows < 1 ? 1 : rows; }
+    int PageSize() const { return pageSize_; }
+    // Buttons by control name ("" for none).
+    void SetInsertControl(std::string name) { insertName_ = std::move(name); }
+    void SetChangeControl(std::string name) { changeName_ = std::move(name); }
+    void SetDeleteControl(std::string name) { deleteName_ = std::move(name); }
+    void SetSelectControl(std::string name) { selectName_ = std::move(name); }
+    void SetPrintControl(std::string name) { printName_ = std::move(name); }
+    // Outside a selection the Select button is hidden, not only disabled.
+    void SetHideSelect(bool on) { hideSelect_ = on; }
+    // The update procedure EditRecord runs (0: none; the buttons stay off).
+    void SetUpdateProcedure(int number) { updateProcedure_ = number; }
+    // Per sort order: a locator and a thumb (not owned; may be shared).
+    void SetLocator(int order, Locator* locator);
+    void SetThumbStep(int order, ThumbStep* thumb);
+    // Whether the list's keys (Insert, Delete, Enter, typed characters) are
+    // taken over for the whole window. Keys are window-wide in the run time,
+    // so by default only a window where nothing else takes typing gives its
+    // keys to the list.
+    enum class Keys { Auto, On, Off };
+    void SetKeys(Keys keys) { keys_ = keys; }
+    // Drag and drop identifiers of the list ("" for none).
+    void SetDragId(std::string id) { dragId_ = std::move(id); }
+    void SetDropId(std::string id) { dropId_ = std::move(id); }
+    const std::string& DragId() const { return dragId_; }
+    const std::string& DropId() const { return dropId_; }
+    // The context menu gets an item for each button the list has.
+    void SetContextMenu(ContextMenu* menu) { popup_ = menu; }
+
+    // --- WindowComponent
+    void Prepare(WindowController& controller) override;
+    void CleanUp() override;
+    bool OnEvent(const rt::Event& e) override;
+    void Refresh() override;
+    void ReloadSelectedRecord() override;
+    void RegisterHotKeys() override;
+
+    // --- rt::ListSource: the loaded page
+    int rowCount() const override { return static_cast<int>(rows_.size()); }
+    int columnCount() const override { return columns_; }
+    std::string cell(int row, int column) const override;
+
+    // --- operations
+    // An alert key on the list; true when handled.
+    virtual bool OnKey(int keyCode);
+    // Runs the update procedure with a request, re-reads before and
+    // repositions after, and repeats while the form asks for the next or
+    // previous record. Answers the last response.
+    virtual int EditRecord(int request);
+    // The highlighted row into the record buffers (cleared when empty).
+    virtual void LoadRowToBuffer();
+    // The buffers into a row: the records kept and the column texts.
+    // Computed columns are set here by an override (after this version).
+    virtual void StoreRowFromBuffer();
+    // Buttons on and off by the rows there are.
+    virtual void UpdateControls();
+    // Re-applies the current sort order (filters and range included) and
+    // reloads around the highlighted record.
+    virtual void ReapplySort();
+    // Changes the order and reloads from its start.
+    void SetSort(int order);
+    int RowCount() const { return rowCount(); }
+    int SelectedRow() const;
+    // Highlights row (1-based) and posts a new selection for the list.
+    void SelectRowAndNotify(int row);
+    bool Selecting() const { return selecting_; }
+    void SetSelecting(bool on) { selecting_ = on; }
+
+    enum class Where { Top, Bottom };
+    void ScrollTo(Where where);
+    // One row or one page on; false at the end of the view.
+    bool MoveRows(int delta);
+    bool MovePage(bool forward);
+    // The first row whose free key field is at or after value (in the order).
+    void Locate(std::string_view value);
+    // Re-reads the page so that the record now in the primary buffer is on it
+    // and highlighted (or, if it left the view, its neighbour).
+    void ResetFromBuffer();
+    // Thumb: the highlighted row's place 0..100, and a move of it.
+    int ThumbPosition();
+    void ScrollToThumb(int percent);
+
+    // A row's kept copy of a record (the primary one is 0).
+    const tables::Record& RowRecord(int row, int index = 0) const;
+    // The column texts of the row being stored: StoreRowFromBuffer overrides
+    // write computed columns here.
+    std::vector<std::string>& storing();
+    // An insert whose new record starts from the highlighted one's values.
+    int CopyRecord();
+
+protected:
+    // Drag and drop on the list (events 18, 19): the source gets Dragging,
+    // the target Drop. Nothing by default.
+    virtual void OnDrag() {}
+    virtual void OnDrop() {}
+    // The record put into the buffers by LoadRowToBuffer has been re-read
+    // from the table; false when it is gone.
+    bool RereadRecord();
+
+private:
+    struct Column {
+        tables::Record* record = nullptr;  // nullptr: computed
+        int field = -1;
+    };
+    struct Row {
+        std::vector<tables::Record> records;
+        std::vector<std::string> cells;
+    };
+
+    Row readRow();
+    void putRow(const Row& row);
+    void setRows(std::vector<Row> rows, int selected);
+    void loadFrom(bool fromStart);
+    void loadAround(const tables::Record& target, int wantedIndex);
+    int readBefore(const tables::Record& from, int n, std::vector<Row>& out);
+    int readAfter(const tables::Record& from, int n, std::vector<Row>& out);
+    void afterMove();
+    void resetLocator();
+    Locator* locator() const;
+    ThumbStep* thumb() const;
+    int control(const std::string& name) const;
+    void press(int control);
+    bool keysOnWindow() const;
+    int selectedIndex() const;
+    void reload();
+    void moveForNavigation(int navRequest);
+
+    ViewReader& reader_;
+    std::string listName_;
+    WindowController* window_ = nullptr;
+    rt::Control* list_ = nullptr;
+    std::vector<Column> columns_v_;
+    int columns_ = 0;
+    std::vector<tables::Record*> rowRecords_;  // [0] is the primary buffer
+    std::vector<Row> rows_;
+    Row* storingRow_ = nullptr;
+    bool copyPending_ = false;
+    int pageSize_ = 20;
+    std::string insertName_, changeName_, deleteName_, selectName_, printName_;
+    int insert_ = 0, change_ = 0, delete_ = 0, select_ = 0, print_ = 0;
+    bool hideSelect_ = false;
+    bool selecting_ = false;
+    int updateProcedure_ = 0;
+    std::vector<Locator*> locators_;
+    std::vector<ThumbStep*> thumbs_;
+    Keys keys_ = Keys::Auto;
+    std::string dragId_, dropId_;
+    ContextMenu* popup_ = nullptr;
+    bool editing_ = false;
+};
+
+} // namespace qv::fw

@@ -1,0 +1,105 @@
+#include "platform/framework/locators.h"
+
+#include "platform/framework/list_browser.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/keycodes.h"
+
+namespace qv::fw {
+
+namespace {
+const std::string kNothing;
+}
+
+char Locator::CharOf(int keyCode)
+{
+    using namespace rt::key;
+    if (keyCode & (Ctrl | Alt))
+        return 0;
+    const bool shift = (keyCode & Shift) != 0;
+    const int vk = virtualKey(keyCode);
+    if (vk >= 'A' && vk <= 'Z')
+        return static_cast<char>(shift ? vk : vk - 'A' + 'a');
+    if (vk >= '0' && vk <= '9')
+        return shift ? 0 : static_cast<char>(vk);
+    if (vk == Space)
+        return ' ';
+    // The punctuation keys of a US layout.
+    switch (vk) {
+    case 0xBA: return shift ? ':' : ';';
+    case 0xBB: return shift ? '+' : '=';
+    case 0xBC: return shift ? '<' : ',';
+    case 0xBD: return shift ? '_' : '-';
+    case 0xBE: return shift ? '>' : '.';
+    case 0xBF: return shift ? '?' : '/';
+    case 0xC0: return shift ? '~' : '`';
+    case 0xDB: return shift ? '{' : '[';
+    case 0xDC: return shift ? '|' : '\\';
+    case 0xDD: return shift ? '}' : ']';
+    case 0xDE: return shift ? '"' : '\'';
+    default: return 0;
+    }
+}
+
+bool Locator::WantsKey(int keyCode) const
+{
+    return CharOf(keyCode) != 0;
+}
+
+const std::string& Locator::typed() const
+{
+    return kNothing;
+}
+
+bool KeyJumpLocator::TakeKey(int keyCode, ListBrowser& list)
+{
+    const char c = CharOf(keyCode);
+    if (c == 0)
+        return false;
+    list.Locate(std::string(1, c));
+    return true;
+}
+
+bool TypedPrefixLocator::WantsKey(int keyCode) const
+{
+    return keyCode == rt::key::Back || Locator::WantsKey(keyCode);
+}
+
+bool TypedPrefixLocator::TakeKey(int keyCode, ListBrowser& list)
+{
+    if (keyCode == rt::key::Back) {
+        if (typed_.empty())
+            return true;
+        // One character back, not one byte.
+        do
+            typed_.pop_back();
+        while (!typed_.empty() && (static_cast<unsigned char>(typed_.back()) & 0xC0) == 0x80);
+        if (!typed_.empty() && static_cast<unsigned char>(typed_.back()) >= 0xC0)
+            typed_.pop_back();
+    } else {
+        const char c = CharOf(keyCode);
+        if (c == 0)
+            return false;
+        typed_ += c;
+    }
+    if (typed_.empty())
+        list.ScrollTo(ListBrowser::Where::Top);
+    else
+        list.Locate(typed_);
+    show(list);
+    return true;
+}
+
+void TypedPrefixLocator::Reset()
+{
+    typed_.clear();
+}
+
+void TypedPrefixLocator::show(ListBrowser& list)
+{
+    if (entry_.empty() || !list.controller() || !list.controller()->hasWindow())
+        return;
+    if (rt::Control* c = list.controller()->window().control(entry_))
+        c->setValue(typed_);
+}
+
+} // namespace qv::fw

@@ -1,0 +1,55 @@
+#pragma once
+// Locators: keys typed on a list move it to the first row whose free key
+// field starts with what was typed.
+
+#include <string>
+
+namespace qv::fw {
+
+class ListBrowser;
+
+class Locator
+{
+public:
+    virtual ~Locator() = default;
+    // An entry of the window that shows what was typed; "" for none.
+    void SetEntry(std::string control) { entry_ = std::move(control); }
+    const std::string& entry() const { return entry_; }
+
+    // A key the list received; true when the locator used it.
+    virtual bool TakeKey(int keyCode, ListBrowser& list) = 0;
+    // The list scrolled or changed its order: start again.
+    virtual void Reset() {}
+    // Whether the locator wants this key at all (the list registers them).
+    virtual bool WantsKey(int keyCode) const;
+    virtual const std::string& typed() const;
+
+    // The character a key types, or 0 for keys that type nothing.
+    static char CharOf(int keyCode);
+
+protected:
+    std::string entry_;
+};
+
+// A typed character moves to the first row that begins with it.
+class KeyJumpLocator : public Locator
+{
+public:
+    bool TakeKey(int keyCode, ListBrowser& list) override;
+};
+
+// The characters typed so far locate together; Backspace takes one back.
+class TypedPrefixLocator : public Locator
+{
+public:
+    bool TakeKey(int keyCode, ListBrowser& list) override;
+    void Reset() override;
+    bool WantsKey(int keyCode) const override;
+    const std::string& typed() const override { return typed_; }
+
+private:
+    void show(ListBrowser& list);
+    std::string typed_;
+};
+
+} // namespace qv::fw

@@ -1,0 +1,208 @@
+#pragma once
+// A small list-and-form pair over the scratch catalogue: an album list (by
+// title or by media, a jump locator on the title) whose update procedure is
+// an album form, and a song list limited to the album in the album buffer.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/framework/data_fixture.h"
+#include "platform/framework/list_browser.h"
+#include "platform/framework/locators.h"
+#include "platform/framework/thumb_step.h"
+#include "platform/framework/use_binding.h"
+#include "platform/framework/view_reader.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/dialogs.h"
+#include "platform/tables/view.h"
+
+namespace qv::fw::testing {
+
+inline constexpr const char* listYaml = R"(
+title: List
+at: [0, 0, 200, 120]
+controls:
+  - {type: list, name: List, at: [10, 10, 150, 60]}
+  - {type: button, name: Insert, text: "&Add", at: [10, 85, 30, 12]}
+  - {type: button, name: Change, text: "&Change", at: [45, 85, 30, 12], flags: [default]}
+  - {type: button, name: Delete, text: "&Delete", at: [80, 85, 30, 12]}
+  - {type: button, name: Select, text: "&Select", at: [115, 85, 30, 12]}
+  - {type: button, name: Close, text: "Cl&ose", at: [150, 85, 40, 12]}
+)";
+
+inline constexpr const char* albumFormYaml = R"(
+title: Album Form
+at: [0, 0, 200, 60]
+controls:
+  - {type: entry, name: Title, use: "ALB:Title", at: [10, 10, 100, 10]}
+  - {type: entry, name: Media, use: "ALB:Media", at: [10, 25, 100, 10]}
+  - {type: button, name: OK, text: "&OK", at: [10, 40, 30, 12]}
+  - {type: button, name: Cancel, text: "Cancel", at: [45, 40, 30, 12]}
+)";
+
+inline constexpr const char* songFormYaml = R"(
+title: Song Form
+at: [0, 0, 200, 60]
+controls:
+  - {type: entry, name: Title, use: "SNG:Title", at: [10, 10, 100, 10]}
+  - {type: button, name: OK, text: "&OK", at: [10, 40, 30, 12]}
+  - {type: button, name: Cancel, text: "Cancel", at: [45, 40, 30, 12]}
+)";
+
+// A form over a relation set, as every update procedure is built.
+class Form : public WindowController
+{
+public:
+    Form(std::string name, const char* yaml, RelationSet& set)
+        : WindowController(std::move(name))
+        , yaml_(yaml)
+        , set_(set)
+    {
+    }
+    Level Prepare() override
+    {
+        WindowController::Prepare();
+        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(yaml_, "test", name())));
+        AddResponseButton("?Cancel", response::Cancelled);
+        SetPrimary(set_, "?OK");
+        if (const Level l = PrepareRecordAction(); l != Benign)
+            return l;
+        if (request() == request::Change)
+            EnableRecordNavigation();
+        OpenWindow();
+        if (request() == request::Change && handover().navFocus) {
+            if (rt::Control* c = window().control(handover().navFocus))
+                window().select(*c);
+            handover().navFocus = 0;
+        }
+        return Benign;
+    }
+
+private:
+    const char* yaml_;
+    RelationSet& set_;
+};
+
+// A list window: its list browser is built by the test.
+class ListWindow : public WindowController
+{
+public:
+    ListWindow(std::string name, ListBrowser& list, std::function<void()> form)
+        : WindowController(std::move(name))
+        , list_(list)
+        , form_(std::move(form))
+    {
+    }
+    Level Prepare() override
+    {
+        WindowController::Prepare();
+        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(listYaml, "test", name())));
+        AddResponseButton("?Close", response::Cancelled);
+        list_.SetInsertControl("?Insert");
+        list_.SetChangeControl("?Change");
+        list_.SetDeleteControl("?Delete");
+        list_.SetSelectControl("?Select");
+        list_.SetHideSelect(true);
+        list_.SetUpdateProcedure(1);
+        SetUpdateProcedure(1, form_);
+        AddComponent(list_);
+        OpenWindow();
+        return Benign;
+    }
+
+private:
+    ListBrowser& list_;
+    std::function<void()> form_;
+};
+
+struct ListFixture : ::testing::Test {
+    Catalogue c;
+    tables::View albumView{c.albums};
+    ViewReader albums{albumView, c.albumAccess};
+    ListBrowser albumList{albums, "?List"};
+    KeyJumpLocator jump;
+    ThumbStepText letters;
+    int byTitle = 0, byMedia = 0;
+    tables::View songView{c.songs};
+    ViewReader songs{songView, c.songAccess};
+    ListBrowser songList{songs, "?List"};
+
+    ListFixture()
+    {
+        registerRecord(c.albums.record());
+        registerRecord(c.songs.record());
+        byTitle = albums.AddSortOrder("ALB:KeyTitle");
+        byMedia = albums.AddSortOrder("ALB:KeyMedia");
+        albumList.AddField(c.albums.record(), "ALB:Title");
+        albumList.AddField(c.albums.record(), "ALB:Media");
+        albumList.SetLocator(byTitle, &jump);
+        albumList.SetThumbStep(byTitle, &letters);
+        albumList.SetPageSize(4);
+
+        const int byAlbum = songs.AddSortOrder("SNG:KeyAlbumID");
+        songs.LimitToParent(byAlbum, c.albumAccess, {{"SNG:AlbumID", "ALB:AlbumID"}});
+        songList.AddField(c.songs.record(), "SNG:Title");
+        songList.SetPageSize(4);
+        handover() = Handover{};
+    }
+    ~ListFixture() override
+    {
+        unregisterRecord(c.albums.record());
+        unregisterRecord(c.songs.record());
+        handover() = Handover{};
+    }
+
+    void albumForm()
+    {
+        Form f("UpdateAlbum", albumFormYaml, c.albumSet);
+        f.Execute();
+    }
+    void songForm()
+    {
+        Form f("UpdateSong", songFormYaml, c.songSet);
+        f.Execute();
+    }
+
+    // Starts a list on a thread of its own with a request; result gets the
+    // response when it closes.
+    rt::Window* open(const char* name, ListBrowser& list, std::function<void()> form, int request = 0,
+                     int* result = nullptr)
+    {
+        c.host.start(name, [this, name, &list, form, request, result] {
+            handover().request = request;
+            ListWindow w(name, list, form);
+            const int r = w.Execute();
+            if (result)
+                *result = r;
+        });
+        c.host.settle();
+        return c.host.window(name);
+    }
+    rt::Window* openAlbums(int request = 0, int* result = nullptr)
+    {
+        return open("BrowseAlbums", albumList, [this] { albumForm(); }, request, result);
+    }
+    rt::Window* openSongs() { return open("BrowseSongs", songList, [this] { songForm(); }); }
+
+    static std::vector<std::string> shown(const ListBrowser& l, int column = 0)
+    {
+        std::vector<std::string> out;
+        for (int r = 0; r < l.rowCount(); ++r)
+            out.push_back(l.cell(r, column));
+        return out;
+    }
+    static std::string highlighted(const ListBrowser& l, int column = 0)
+    {
+        return l.cell(l.SelectedRow() - 1, column);
+    }
+    std::string dialogText() const
+    {
+        const rt::MessageBoxWindow* m = c.host.messageBox();
+        return m ? m->title() : std::string();
+    }
+};
+
+} // namespace qv::fw::testing
