@@ -700,7 +700,6 @@ void ListBrowser::ReapplySort()
 void ListBrowser::SetSort(int order)
 {
     reader_.SetCurrentOrder(order);
-    rows_.clear();
     ReapplySort();
 }
 

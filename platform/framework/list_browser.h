@@ -99,7 +99,7 @@ public:
     // Re-applies the current sort order (filters and range included) and
     // reloads around the highlighted record.
     virtual void ReapplySort();
-    // Changes the order and reloads from its start.
+    // Changes the order; the highlighted record stays highlighted.
     void SetSort(int order);
     int RowCount() const { return rowCount(); }
     int SelectedRow() const;
