@@ -1,0 +1,175 @@
+#include "platform/framework/in_place_edit.h"
+
+#include "platform/framework/table_access.h"
+#include "platform/runtime/keycodes.h"
+
+namespace qv::fw {
+
+InPlaceEditManager::InPlaceEditManager(ListBrowser& list, RelationSet& set)
+    : list_(list)
+    , set_(set)
+{
+}
+
+void InPlaceEditManager::AddColumn(std::string entryControl, std::string field)
+{
+    columns_.push_back(Column{std::move(entryControl), std::move(field)});
+}
+
+void InPlaceEditManager::SetButtons(std::string insert, std::string change, std::string del)
+{
+    insertName_ = std::move(insert);
+    changeName_ = std::move(change);
+    deleteName_ = std::move(del);
+}
+
+int InPlaceEditManager::number(const std::string& name) const
+{
+    const rt::Control* c = name.empty() || !window_ ? nullptr : window_->window().control(name);
+    return c ? c->number() : 0;
+}
+
+void InPlaceEditManager::Prepare(WindowController& controller)
+{
+    window_ = &controller;
+    insert_ = number(insertName_);
+    change_ = number(changeName_);
+    delete_ = number(deleteName_);
+    show(false);
+}
+
+void InPlaceEditManager::show(bool on)
+{
+    rt::Window& w = window_->window();
+    const rt::Control* list = list_.listControl();
+    const int row = std::max(list_.SelectedRow(), 1);
+    tables::Record& r = set_.access().record();
+    bool first = true;
+    for (const Column& c : columns_) {
+        rt::Control* e = w.control(c.entry);
+        if (!e)
+            continue;
+        if (on) {
+            if (list) {
+                rt::Rect at = e->geometry();
+                at.y = list->geometry().y + (row - 1) * rowHeight_;
+                e->setGeometry(at);
+            }
+            e->setValue(rt::formatPicture(r.getText(r.def().fieldIndex(c.field)), e->picture()));
+        }
+        e->setHidden(!on);
+        if (on && first)
+            w.select(*e);
+        first = false;
+    }
+    if (!on && list)
+        w.select(*const_cast<rt::Control*>(list));
+    if (on)
+        w.alert(rt::key::Esc);
+}
+
+bool InPlaceEditManager::BeginInsert()
+{
+    if (editing_ || !window_)
+        return false;
+    list_.reader().ClearForNew();
+    if (set_.access().Insert() != Benign)
+        return false;
+    list_.ResetFromBuffer();
+    inserted_ = true;
+    editing_ = true;
+    show(true);
+    return true;
+}
+
+bool InPlaceEditManager::BeginChange()
+{
+    if (editing_ || !window_ || list_.RowCount() == 0)
+        return false;
+    list_.ReloadSelectedRecord();
+    inserted_ = false;
+    editing_ = true;
+    show(true);
+    return true;
+}
+
+bool InPlaceEditManager::DeleteRow()
+{
+    if (editing_ || !window_ || list_.RowCount() == 0)
+        return false;
+    list_.ReloadSelectedRecord();
+    const bool gone = set_.Delete(true) == Benign;
+    list_.Refresh();
+    return gone;
+}
+
+bool InPlaceEditManager::Commit()
+{
+    if (!editing_)
+        return false;
+    rt::Window& w = window_->window();
+    tables::Record& r = set_.access().record();
+    for (const Column& c : columns_)
+        if (const rt::Control* e = w.control(c.entry))
+            r.setString(r.def().fieldIndex(c.field), rt::deformatPicture(e->value(), e->picture()));
+    if (set_.access().Update() != Benign)
+        return false; // the entries stay for another try
+    editing_ = false;
+    show(false);
+    list_.ResetFromBuffer();
+    return true;
+}
+
+void InPlaceEditManager::Cancel()
+{
+    if (!editing_)
+        return;
+    editing_ = false;
+    show(false);
+    if (inserted_) {
+        // The added line was only there to be edited.
+        list_.ReloadSelectedRecord();
+        set_.Delete(false);
+    }
+    inserted_ = false;
+    list_.Refresh();
+}
+
+bool InPlaceEditManager::OnEvent(const rt::Event& e)
+{
+    if (!window_)
+        return false;
+    if (editing_) {
+        if (e.code == rt::event::AlertKey && e.keyCode == rt::key::Esc) {
+            Cancel();
+            return true;
+        }
+        if (e.code == rt::event::Accepted)
+            for (std::size_t i = 0; i < columns_.size(); ++i)
+                if (number(columns_[i].entry) == e.control) {
+                    // Enter moves on; the last entry saves.
+                    if (i + 1 < columns_.size()) {
+                        if (rt::Control* next = window_->window().control(columns_[i + 1].entry))
+                            window_->window().select(*next);
+                    } else {
+                        Commit();
+                    }
+                    return true;
+                }
+        // While a row is being edited the list and its buttons wait.
+        if (e.code == rt::event::Accepted && (e.control == insert_ || e.control == change_ || e.control == delete_))
+            return true;
+        return false;
+    }
+    if (e.code != rt::event::Accepted || e.control == 0)
+        return false;
+    if (e.control == insert_)
+        return BeginInsert(), true;
+    if (e.control == change_)
+        return BeginChange(), true;
+    if (e.control == delete_)
+        return DeleteRow(), true;
+    return false;
+}
+
+} // namespace qv::fw

@@ -1,0 +1,61 @@
+#pragma once
+// Editing a list's row inside the list: entries laid over the highlighted
+// row take the values of its columns, and the record is written back through
+// its table access object. Lists of detail lines use it instead of a form.
+
+#include <string>
+#include <vector>
+
+#include "platform/framework/list_browser.h"
+#include "platform/framework/relation_set.h"
+
+namespace qv::fw {
+
+class InPlaceEditManager : public WindowComponent
+{
+public:
+    // The list's primary table is saved through set.
+    InPlaceEditManager(ListBrowser& list, RelationSet& set);
+
+    // An entry of the window (hidden until an edit starts) that edits one
+    // field of the row, in the order Enter moves through them.
+    void AddColumn(std::string entryControl, std::string field);
+    // The buttons that add a line, edit the highlighted one and delete it.
+    void SetButtons(std::string insert, std::string change, std::string del);
+    // Height of a list row in dialog units (where the entries are laid).
+    void SetRowHeight(int dialogUnits) { rowHeight_ = dialogUnits; }
+
+    // Add: a new record (its sequence numbered as it is added) is stored at
+    // once and edited; a cancelled add takes it away again.
+    bool BeginInsert();
+    bool BeginChange();
+    bool DeleteRow();
+    // Writes the entries into the record and the record back; false (and
+    // still editing) when the table refused it.
+    bool Commit();
+    void Cancel();
+    bool Editing() const { return editing_; }
+
+    void Prepare(WindowController& controller) override;
+    bool OnEvent(const rt::Event& e) override;
+
+private:
+    struct Column {
+        std::string entry;
+        std::string field;
+    };
+    void show(bool on);
+    int number(const std::string& name) const;
+
+    ListBrowser& list_;
+    RelationSet& set_;
+    std::vector<Column> columns_;
+    std::string insertName_, changeName_, deleteName_;
+    int insert_ = 0, change_ = 0, delete_ = 0;
+    int rowHeight_ = 10;
+    WindowController* window_ = nullptr;
+    bool editing_ = false;
+    bool inserted_ = false;
+};
+
+} // namespace qv::fw

@@ -1,0 +1,107 @@
+#include "platform/framework/record_processor.h"
+
+#include "platform/runtime/scheduler.h"
+
+namespace qv::fw {
+
+RecordProcessor::RecordProcessor(ViewReader& reader)
+    : reader_(reader)
+{
+}
+
+void RecordProcessor::SetControls(std::string progress, std::string percentText, std::string cancel)
+{
+    progressName_ = std::move(progress);
+    percentName_ = std::move(percentText);
+    cancelName_ = std::move(cancel);
+}
+
+int RecordProcessor::Percent() const
+{
+    if (total_ <= 0)
+        return finished_ ? 100 : 0;
+    const std::int64_t p = processed_ * 100 / total_;
+    return static_cast<int>(p > 100 ? 100 : p);
+}
+
+void RecordProcessor::Prepare(WindowController& controller)
+{
+    window_ = &controller;
+    rt::Window& w = controller.window();
+    if (const rt::Control* c = cancelName_.empty() ? nullptr : w.control(cancelName_))
+        cancel_ = c->number();
+    reader_.Apply();
+    total_ = reader_.view().count();
+    reader_.view().toStart();
+    processed_ = 0;
+    cancelled_ = finished_ = false;
+    showProgress();
+    w.post(NextTurn);
+}
+
+bool RecordProcessor::OnEvent(const rt::Event& e)
+{
+    if (!window_ || finished_)
+        return false;
+    if (e.code == rt::event::Accepted && cancel_ && e.control == cancel_) {
+        cancelled_ = true;
+        Finish(false);
+        return true;
+    }
+    if (e.code == rt::event::CloseWindow) {
+        cancelled_ = true;
+        Finish(false);
+        return false;
+    }
+    if (e.code == NextTurn && e.control == 0) {
+        turn();
+        return true;
+    }
+    return false;
+}
+
+Level RecordProcessor::TakeRecord()
+{
+    return step_ ? step_() : Benign;
+}
+
+void RecordProcessor::turn()
+{
+    for (int i = 0; i < perTurn_; ++i) {
+        if (reader_.view().next() != 0) {
+            finished_ = true;
+            showProgress();
+            Finish(true);
+            return;
+        }
+        ++processed_;
+        if (TakeRecord() != Benign) {
+            showProgress();
+            Finish(false);
+            return;
+        }
+    }
+    showProgress();
+    // Others run now; a Cancel pressed meanwhile is queued before our next turn.
+    rt::Scheduler::instance().yield();
+    if (!finished_ && window_->hasWindow() && window_->window().isOpen())
+        window_->window().post(NextTurn);
+}
+
+void RecordProcessor::showProgress()
+{
+    rt::Window& w = window_->window();
+    if (rt::Control* p = progressName_.empty() ? nullptr : w.control(progressName_))
+        p->setValue(std::to_string(Percent()));
+    if (rt::Control* t = percentName_.empty() ? nullptr : w.control(percentName_))
+        t->setText(std::to_string(Percent()) + "% Completed");
+}
+
+void RecordProcessor::Finish(bool completed)
+{
+    finished_ = true;
+    window_->SetResponse(completed ? response::Completed : response::Cancelled);
+    window_->EndLoop();
+}
+
+} // namespace qv::fw
