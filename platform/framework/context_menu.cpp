@@ -13,6 +13,7 @@ rt::WindowDef popupDefinition(const std::vector<PopupMenuWindow::Item>& items, r
 {
     rt::WindowDef def;
     def.name = std::string(PopupMenuWindow::DefinitionName);
+    def.kind = rt::WindowKind::PopupMenu;
     def.modal = true;
     def.system = false;
     def.at = at;

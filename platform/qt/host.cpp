@@ -1,4 +1,5 @@
 #include "platform/qt/host.h"
+#include "platform/qt/popup_menu.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -165,6 +166,8 @@ WindowView* QtHost::createView(rt::Window& w)
     case rt::WindowKind::FontDialog:
     case rt::WindowKind::ColorDialog:
         return ChooserView::create(w, f);
+    case rt::WindowKind::PopupMenu:
+        return new PopupMenuView(w, f);
     case rt::WindowKind::Normal:
         break;
     }

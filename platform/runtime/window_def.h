@@ -86,7 +86,7 @@ struct ControlDef {
     std::vector<ControlDef> children; // menu items, tabs of a sheet, controls of a tab/group/option
 };
 
-enum class WindowKind { Normal, Frame, MessageBox, FileDialog, FontDialog, ColorDialog };
+enum class WindowKind { Normal, Frame, MessageBox, FileDialog, FontDialog, ColorDialog, PopupMenu };
 
 struct WindowDef {
     std::string module;
