@@ -1,11 +1,15 @@
 #include "platform/runtime/keycodes.h"
 
+#include "platform/runtime/text.h"
+
 #include <array>
 #include <cctype>
 #include <utility>
 
 namespace qv::rt::key {
 namespace {
+
+using text::equalsNoCase;
 
 struct Named {
     std::string_view name;
@@ -34,16 +38,6 @@ constexpr std::array mouseKeys{
 
 constexpr std::array<std::pair<std::string_view, int>, 3> modifiers{{
     {"Ctrl", Ctrl}, {"Shift", Shift}, {"Alt", Alt}}};
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {

@@ -22,6 +22,18 @@ std::string foldCase(std::string_view s)
     return out;
 }
 
+std::string firstChars(std::string_view s, std::size_t n)
+{
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            continue; // a continuation byte belongs to the character before it
+        if (chars++ == n)
+            return std::string(s.substr(0, i));
+    }
+    return std::string(s);
+}
+
 std::vector<std::string> split(std::string_view s, char separator)
 {
     std::vector<std::string> parts;

@@ -1,5 +1,7 @@
 #include "qvls/core/file_warning.h"
 
+#include "platform/runtime/text.h"
+
 #include <algorithm>
 
 #include "platform/runtime/dialogs.h"
@@ -25,20 +27,6 @@ std::string lower(std::string s)
     return s;
 }
 
-std::string cut(std::string s, std::size_t length)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
-            continue;
-        if (chars++ == length) {
-            s.resize(i);
-            break;
-        }
-    }
-    return s;
-}
-
 std::string fileName(const tables::Table& table)
 {
     return table.filePath();
@@ -52,7 +40,7 @@ std::string FileErrorText()
     std::string text = e.code == tables::FileSystemError
                            ? e.osText + " (" + std::to_string(e.osCode) + ")"
                            : (e.text.empty() ? tables::errorText(e.code) : e.text) + " (" + std::to_string(e.code) + ")";
-    return cut(std::move(text), 150);
+    return rt::text::firstChars(text, 150);
 }
 
 int FileWarning(int number, std::string_view text1In, std::string_view text2In)

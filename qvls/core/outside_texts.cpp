@@ -1,5 +1,7 @@
 #include "qvls/core/outside_texts.h"
 
+#include "platform/runtime/text.h"
+
 #include <variant>
 
 #include "platform/outside/query_wizard.h"
@@ -146,21 +148,6 @@ const WizardText kWizardTexts[] = {
     {303, "Custom Query..."},
 };
 
-// The first `length` characters of a UTF-8 text.
-std::string cut(std::string s, std::size_t length)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
-            continue;
-        if (chars++ == length) {
-            s.resize(i);
-            break;
-        }
-    }
-    return s;
-}
-
 } // namespace
 
 void SetQueryWizardTexts()
@@ -188,7 +175,7 @@ void LoadReportDisplayStrings(std::string_view iniName, std::string_view userTex
     const rt::IniFile ini = rt::IniFile::named(iniName.empty() ? std::string_view("WIN.INI") : iniName);
     ReportDisplayStrings& s = reportDisplayStrings();
     auto read = [&](std::string& global, std::string_view key, std::string_view def, std::size_t length = 64) {
-        global = cut(ini.get("DISPLAY STRINGS 2.0", key, def), length);
+        global = rt::text::firstChars(ini.get("DISPLAY STRINGS 2.0", key, def), length);
     };
     read(s.ProgWinTitlePrvw, "ProgWinTitlePrvw", "Generating Report");
     read(s.ProgWinTitlePrnt, "ProgWinTitlePrnt", "Printing Report");

@@ -1,5 +1,7 @@
 #include "qvls/core/settings.h"
 
+#include "platform/runtime/text.h"
+
 #include <array>
 
 #include "platform/runtime/paths.h"
@@ -90,23 +92,6 @@ const KeyDef* findKey(std::string_view name)
     return nullptr;
 }
 
-// The first `length` characters of a UTF-8 text.
-std::string cut(std::string s, std::size_t length)
-{
-    if (length == 0)
-        return s;
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
-            continue;
-        if (chars++ == length) {
-            s.resize(i);
-            break;
-        }
-    }
-    return s;
-}
-
 void read(const rt::IniFile& ini, std::string_view name)
 {
     const KeyDef& d = *findKey(name);
@@ -117,7 +102,9 @@ void read(const rt::IniFile& ini, std::string_view name)
         return;
     }
     const std::string def = d.currentIsDefault ? s.*d.text : std::string(d.textDefault);
-    std::string value = cut(ini.get(settings_section::Settings, d.name, def), d.length);
+    std::string value = ini.get(settings_section::Settings, d.name, def);
+    if (d.length > 0) // 0: a text without a fixed length
+        value = rt::text::firstChars(value, d.length);
     // A one-character text that the file keeps empty held a blank.
     if (d.text == &Settings::GLO_Delimiter && value.empty())
         value = " ";
