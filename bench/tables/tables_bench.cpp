@@ -370,6 +370,37 @@ void BM_FilteredFirstPageRaw(benchmark::State& st)
     sqlite3_finalize(s);
 }
 
+// An order expression without a key: every page is a sort of the whole table.
+void BM_OrderExpressionFirstPage(benchmark::State& st)
+{
+    View v(*g_fx->songsTable);
+    v.setOrder("-UPPER(SNG:Title), +SNG:Artist");
+    for (auto _ : st) {
+        v.toStart();
+        benchmark::DoNotOptimize(v.page(40, true, [] {}));
+    }
+}
+
+void BM_OrderExpressionFirstPageRaw(benchmark::State& st)
+{
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(g_fx->raw, "SELECT * FROM Songs ORDER BY upper(Title) DESC, Artist, _rid LIMIT 40", -1, &s, nullptr);
+    for (auto _ : st) benchmark::DoNotOptimize(readRows(s));
+    sqlite3_finalize(s);
+}
+
+// Songs with their album's buffer filled, as the album-and-song lists show them.
+void BM_JoinedFirstPage(benchmark::State& st)
+{
+    View v(*g_fx->songsTable);
+    v.setOrderKey(0);
+    v.join(*g_fx->albumsTable, 0, {"SNG:AlbumID"});
+    for (auto _ : st) {
+        v.toStart();
+        benchmark::DoNotOptimize(v.page(40, true, [] {}));
+    }
+}
+
 void BM_CountByKey(benchmark::State& st)
 {
     for (auto _ : st) benchmark::DoNotOptimize(g_fx->songsTable->records(4));
@@ -498,6 +529,9 @@ BENCHMARK(BM_TypedPrefix)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypedPrefixRaw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FilteredFirstPage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FilteredFirstPageRaw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OrderExpressionFirstPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OrderExpressionFirstPageRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JoinedFirstPage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CountByKey)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BulkInsert)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_BulkInsertRaw)->Unit(benchmark::kMillisecond)->Iterations(20);

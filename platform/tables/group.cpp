@@ -1,5 +1,6 @@
 #include "platform/tables/group.h"
 
+#include "platform/expr/expression.h"
 #include "platform/tables/errors.h"
 
 #include <sqlite3.h>
@@ -94,6 +95,16 @@ int Group::ensureOpen()
         return err;
     }
     sqlite3_extended_result_codes(db_, 1);
+    // The language's UPPER(), so an order on UPPER(field) can be left to SQLite and still
+    // sort exactly as the expression would.
+    sqlite3_create_function(
+        db_, "qv_upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+        [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+            const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+            std::string up = qv::expr::toUpper(t ? t : "");
+            sqlite3_result_text(ctx, up.data(), static_cast<int>(up.size()), SQLITE_TRANSIENT);
+        },
+        nullptr, nullptr);
     sqlite3_busy_timeout(db_, busyMs_);
     sqlite3_exec(db_, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
     return 0;

@@ -134,13 +134,13 @@ int View::setOrder(std::string_view text)
         auto colon = e.find(':');
         if (colon != std::string::npos && sameName(e.substr(0, colon), primary_.def().prefix))
             f = primary_.def().fieldIndex(e);
-        // UPPER() of the language also maps Latin-1 letters, which SQLite's does not.
-        bool asciiSafe = !upper;
-        if (f < 0 || !asciiSafe) {
+        if (f < 0) {
             allPlain = false;
             break;
         }
-        std::string sql = primary_.columnOf(f);
+        bool text = primary_.def().fields[f].type == FieldType::String;
+        upper = upper && text;
+        std::string sql = upper ? "qv_upper(" + primary_.columnOf(f) + ")" : primary_.columnOf(f);
         cols.push_back({sql, t.descending});
         colFields_.push_back(f);
         colUpper_.push_back(upper);
@@ -295,7 +295,7 @@ std::vector<KeyValue> View::bufferValues() const
         else if (key_ >= 0) v.push_back(primary_.keyValueOf(f));
         else if (primary_.def().fields[f].type == FieldType::String) {
             std::string t(trimRight(r.rawString(f)));
-            v.push_back(colUpper_[i] ? asciiUpper(t) : t);
+            v.push_back(colUpper_[i] ? expr::toUpper(t) : t);
         } else {
             v.push_back(primary_.keyValueOf(f));
         }
