@@ -11,9 +11,34 @@
 
 namespace ctx = boost::context;
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
 namespace qv::rt {
 
 namespace {
+
+// AddressSanitizer must be told when the stack changes under it, or it
+// takes every exception thrown on a fiber for a stack overflow.
+void startSwitch(void** fakeStack, const void* bottom, std::size_t size)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_start_switch_fiber(fakeStack, bottom, size);
+#else
+    (void)fakeStack, (void)bottom, (void)size;
+#endif
+}
+
+void finishSwitch(void* fakeStack, const void** bottomOld, std::size_t* sizeOld)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_finish_switch_fiber(fakeStack, bottomOld, sizeOld);
+#else
+    (void)fakeStack, (void)bottomOld, (void)sizeOld;
+#endif
+}
+
 // The program asks for 25000 or 50000 bytes, sized for another platform's
 // frames; a fiber runs whole call chains (window code, the table driver,
 // dialogs), so every thread gets a generous stack, committed only as touched.
@@ -34,7 +59,37 @@ struct Scheduler::Thread {
     Window* waitingOn = nullptr;
     std::vector<int> waitingFor;
     std::vector<Window*> windows;
+    const void* stackBottom = nullptr;
+    std::size_t stackSize = 0;
+    void* fakeStack = nullptr;
 };
+
+namespace {
+// A guard-paged stack that remembers where it lies, for the sanitizer.
+class RecordedStack
+{
+public:
+    RecordedStack(std::size_t size, const void*& bottom, std::size_t& recorded)
+        : inner_(size)
+        , bottom_(bottom)
+        , size_(recorded)
+    {
+    }
+    ctx::stack_context allocate()
+    {
+        ctx::stack_context sc = inner_.allocate();
+        bottom_ = static_cast<char*>(sc.sp) - sc.size;
+        size_ = sc.size;
+        return sc;
+    }
+    void deallocate(ctx::stack_context& sc) noexcept { inner_.deallocate(sc); }
+
+private:
+    ctx::protected_fixedsize_stack inner_;
+    const void*& bottom_;
+    std::size_t& size_;
+};
+} // namespace
 
 Scheduler& Scheduler::instance()
 {
@@ -211,12 +266,14 @@ void Scheduler::resume(Thread& t)
 {
     if (!t.started) {
         t.started = true;
-        t.fiber = ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(t.stackBytes),
+        t.fiber = ctx::fiber(std::allocator_arg, RecordedStack(t.stackBytes, t.stackBottom, t.stackSize),
                              [this, tp = &t](ctx::fiber&& caller) {
+                                 finishSwitch(nullptr, &hostBottom_, &hostSize_);
                                  tp->caller = std::move(caller);
                                  try {
                                      tp->body();
                                  } catch (const ctx::detail::forced_unwind&) {
+                                     startSwitch(nullptr, hostBottom_, hostSize_);
                                      throw;
                                  } catch (const std::exception& e) {
                                      if (onFailure_)
@@ -228,11 +285,15 @@ void Scheduler::resume(Thread& t)
                                          onFailure_(tp->name, "unknown exception");
                                  }
                                  tp->finished = true;
+                                 startSwitch(nullptr, hostBottom_, hostSize_);
                                  return std::move(tp->caller);
                              });
     }
     current_ = t.number;
+    void* fake = nullptr;
+    startSwitch(&fake, t.stackBottom, t.stackSize);
     t.fiber = std::move(t.fiber).resume();
+    finishSwitch(fake, nullptr, nullptr);
     current_ = 0;
     if (t.finished)
         finish(t);
@@ -241,6 +302,13 @@ void Scheduler::resume(Thread& t)
 void Scheduler::suspend()
 {
     Thread* t = thread(current_);
+    // Finishes the switch back also when the thread is being unwound.
+    struct Back {
+        Scheduler& s;
+        Thread* t;
+        ~Back() { finishSwitch(t->fakeStack, &s.hostBottom_, &s.hostSize_); }
+    } back{*this, t};
+    startSwitch(&t->fakeStack, hostBottom_, hostSize_);
     t->caller = std::move(t->caller).resume();
 }
 
@@ -358,7 +426,10 @@ void Scheduler::reset()
             continue;
         if (t->started && !t->finished) {
             current_ = n;
+            void* fake = nullptr;
+            startSwitch(&fake, t->stackBottom, t->stackSize);
             t->fiber = ctx::fiber(); // unwinds the thread's stack
+            finishSwitch(fake, nullptr, nullptr);
             current_ = 0;
         }
         for (auto& [token, reset] : slotResets_)

@@ -106,6 +106,8 @@ private:
     std::function<void()> wake_;
     std::function<void(const std::string&, const std::string&)> onFailure_;
     int current_ = 0;
+    const void* hostBottom_ = nullptr; // the host's stack, for the sanitizer
+    std::size_t hostSize_ = 0;
 };
 
 // A value that exists once per thread; slot 0 serves code outside threads.
