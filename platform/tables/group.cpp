@@ -76,7 +76,8 @@ Group::~Group()
 
 Group& Group::forFolder(const std::string& folder)
 {
-    static std::map<std::string, std::unique_ptr<Group>> groups;
+    // Never destroyed: tables declared as statics may still close through it at exit.
+    static auto& groups = *new std::map<std::string, std::unique_ptr<Group>>;
     std::string key = std::filesystem::absolute(folder.empty() ? "." : folder).lexically_normal().string();
     auto& g = groups[key];
     if (!g) g = std::make_unique<Group>((std::filesystem::path(key) / ".qvtables").string());

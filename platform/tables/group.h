@@ -19,6 +19,7 @@ class Table;
 // connection, so a transaction over them commits atomically. The connection's
 // main database is a real (small, empty) file, because SQLite makes a commit
 // across attached files atomic only through a super-journal beside such a file.
+// A group outlives the tables that use it.
 class Group {
 public:
     static constexpr int kMaxFiles = 10;

@@ -255,10 +255,10 @@ int Table::open(int access)
         ++openCount_;
         return setError(AlreadyOpen, filePath());
     }
+    access_ = access;
     int r = def_.driver == DriverKind::Keyed ? keyedOpen(access) : textOpen(access);
     if (r == 0) {
         openCount_ = 1;
-        access_ = access;
         pos_ = Position{};
     }
     return r;
@@ -381,6 +381,16 @@ int Table::verifySchema()
         if (!found) return BadKeys;
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
+    // A file another tool switched to WAL would commit on its own, outside the group.
+    if ((access_ & 0x0F) != ReadOnly) {
+        sqlite3_stmt* j = g.statement("PRAGMA " + alias_ + ".journal_mode");
+        bool wal = false;
+        if (j) {
+            StatementUse use(j);
+            wal = sqlite3_step(j) == SQLITE_ROW && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(j, 0)), "wal", 3) == 0;
+        }
+        if (wal) g.exec("PRAGMA " + alias_ + ".journal_mode=DELETE");
+    }
     if (encrypted()) return deriveKey();
     return 0;
 }

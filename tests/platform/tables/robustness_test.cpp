@@ -276,6 +276,38 @@ TEST(BadFiles, EachGivesItsNumberedError)
     }
 }
 
+TEST(BadFiles, AFileSwitchedToWalGoesBackToTheRollbackJournal)
+{
+    Collection c;
+    ASSERT_EQ(c.addAlbum("A", "B"), 0);
+    c.albums->close();
+    auto journalMode = [&] {
+        sqlite3* db;
+        sqlite3_open(c.albums->filePath().c_str(), &db);
+        std::string mode;
+        sqlite3_exec(
+            db, "PRAGMA journal_mode",
+            [](void* o, int, char** v, char**) {
+                *static_cast<std::string*>(o) = v[0];
+                return 0;
+            },
+            &mode, nullptr);
+        sqlite3_close(db);
+        return mode;
+    };
+    {
+        sqlite3* db;
+        sqlite3_open(c.albums->filePath().c_str(), &db);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    ASSERT_EQ(journalMode(), "wal");
+    ASSERT_EQ(c.albums->open(), 0);
+    EXPECT_EQ(c.albums->records(), 1);
+    c.albums->close();
+    EXPECT_EQ(journalMode(), "delete");
+}
+
 TEST(BadFiles, MissingFolderIsPathNotFound)
 {
     Table t(albumsDef());
