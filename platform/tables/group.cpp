@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+
+#include <unistd.h>
 
 namespace qv::tables {
 
@@ -80,7 +83,15 @@ Group& Group::forFolder(const std::string& folder)
     static auto& groups = *new std::map<std::string, std::unique_ptr<Group>>;
     std::string key = std::filesystem::absolute(folder.empty() ? "." : folder).lexically_normal().string();
     auto& g = groups[key];
-    if (!g) g = std::make_unique<Group>((std::filesystem::path(key) / ".qvtables").string());
+    if (!g) {
+        std::filesystem::path main = std::filesystem::path(key) / ".qvtables";
+        // A collection on read-only media cannot hold the group's file; nothing is written
+        // there anyway, so the file goes to the temporary folder.
+        if (::access(key.c_str(), W_OK) != 0)
+            main = std::filesystem::temp_directory_path() /
+                   (".qvtables-" + std::to_string(std::hash<std::string>{}(key)) + "-" + std::to_string(::getuid()));
+        g = std::make_unique<Group>(main.string());
+    }
     return *g;
 }
 
