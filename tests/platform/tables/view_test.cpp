@@ -154,6 +154,20 @@ TEST_F(ViewFixture, NamedFilterPartsApplyTogether)
     EXPECT_EQ(v.count(), 20);  // with "6 Query" still applying
 }
 
+TEST_F(ViewFixture, FiltersReadGlobalsAsTheyAreAtEachRead)
+{
+    expr::NameTable globals;
+    int side = 1;
+    globals.bind("GLO:Side", [&] { return expr::Value(side); });
+    View v(*c.songs, &globals);
+    v.setOrderKey(0);
+    ASSERT_EQ(v.setFilter("6 Query", "SNG:Side = GLO:Side AND SNG:AlbumID = 4"), 0);
+    EXPECT_EQ(v.count(), 0);  // album 4's songs are all on side 2
+    side = 2;
+    v.invalidate();
+    EXPECT_EQ(v.count(), 20);
+}
+
 TEST_F(ViewFixture, JoinsFillTheJoinedBuffers)
 {
     View outer(*c.songs);
