@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QWheelEvent>
 
 #include "platform/qt/host.h"
 #include "platform/qt/key_map.h"
@@ -49,6 +50,8 @@ InputRouter::~InputRouter()
 bool InputRouter::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel)
+        return wheel(watched, static_cast<QWheelEvent*>(event));
     if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -102,6 +105,31 @@ bool InputRouter::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return false;
+}
+
+// A window that asks for the wheel (its scroller) gets it as an event with
+// the delta and the control under the mouse; text boxes scroll their lines
+// themselves, and every other window keeps Qt's own scrolling.
+bool InputRouter::wheel(QObject* watched, QWheelEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget)
+        return false;
+    WindowView* view = host_.viewOf(widget);
+    if (!view || !widget->isEnabled())
+        return false;
+    rt::Window& window = view->window();
+    if (!window.alertKeys().count(rt::event::MouseWheel))
+        return false;
+    for (QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget())
+        if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w))
+            return false;
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return false;
+    window.post(rt::Event{rt::event::MouseWheel, controlOf(widget), delta});
+    event->accept();
+    return true;
 }
 
 } // namespace qv::qt

@@ -24,6 +24,11 @@ constexpr int CloseDown = 514;
 constexpr int OpenWindow = 515;
 constexpr int LoseFocus = 517;
 constexpr int GainFocus = 518;
+// The mouse wheel turned over a window that asked for it by making this
+// number one of its alert keys: keyCode is the signed delta (120 a notch,
+// positive away from the user), control the control under the mouse.
+// Windows that did not ask are scrolled by the host itself.
+constexpr int MouseWheel = 522;
 constexpr int Timer = 523;
 constexpr int Completed = 549;
 constexpr int Moved = 560;

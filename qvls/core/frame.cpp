@@ -1,19 +1,682 @@
 #include "qvls/core/frame.h"
 
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/expr/datetime.h"
+#include "platform/expr/picture.h"
+#include "platform/framework/error_reporter.h"
+#include "platform/framework/ini_store.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/paths.h"
+#include "platform/runtime/process.h"
+#include "platform/runtime/scheduler.h"
+#include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
+#include "qvls/core/file_warning.h"
+#include "qvls/core/frame_commands.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/mouse_wheel.h"
+#include "qvls/core/placement.h"
+#include "qvls/core/settings.h"
+#include "qvls/core/splash.h"
+#include "qvls/dictionary/tables.h"
+#include "qvls/tools/default_artists.h"
+
+namespace fs = std::filesystem;
 
 namespace qv::qvls {
 
+namespace {
+
+constexpr const char* kWeekdays = "Sunday   Monday   Tuesday  WednesdayThursday Friday   Saturday ";
+constexpr int kFirstOtherThread = 2;
+// The files a new collection starts with, copied from the current one.
+constexpr const char* kNewCollectionFiles[] = {"QVLCONF.TPS", "QVLMEDIA.TPS", "QVLQUERY.TPS", "QVLCAT.TPS",
+                                               "QVLTIPS.TPS", "QVLFONT.TPS",  "QVLROCFG.INI"};
+constexpr const char* kNotAvailableTitle = "Not Available";
+
+volatile std::sig_atomic_t endOfSession = 0;
+
+extern "C" void onTerminate(int)
+{
+    endOfSession = 1;
+}
+
+std::string currentFolder()
+{
+    std::error_code ec;
+    std::string f = fs::current_path(ec).string();
+    if (f.empty() || f.back() != '/')
+        f += '/';
+    return f;
+}
+
+std::string rtrim(std::string_view s)
+{
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+std::string upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool sameFolder(const std::string& a, const std::string& b)
+{
+    std::error_code ec1, ec2;
+    const fs::path ca = fs::weakly_canonical(a, ec1), cb = fs::weakly_canonical(b, ec2);
+    if (!ec1 && !ec2)
+        return ca == cb;
+    return upper(a) == upper(b);
+}
+
+// An existing file of a folder, found without regard to case.
+std::optional<std::string> fileInFolder(const std::string& folder, std::string_view name)
+{
+    return rt::findNoCase(rt::joinPath(folder, name));
+}
+
+// The tables the frame keeps open while it runs, as its relation sets do.
+std::vector<tables::Table*> frameTables()
+{
+    return {&dictionary::Quorvel(), &dictionary::Media(), &dictionary::Album(), &dictionary::Artists()};
+}
+
+void openFrameTables()
+{
+    for (tables::Table* t : frameTables())
+        OpenTableChecked(*t);
+}
+
+void closeFrameTables()
+{
+    for (tables::Table* t : frameTables())
+        while (t->isOpen())
+            t->close();
+}
+
+void closeConfiguration()
+{
+    tables::Table& conf = dictionary::Configuration();
+    while (conf.isOpen())
+        conf.close();
+}
+
+void showNotAvailable(const std::string& text)
+{
+    rt::message(text, kNotAvailableTitle, rt::Icon::Exclamation);
+}
+
+void startProcedure(std::string_view name, std::size_t stack)
+{
+    const rt::Procedures::Started s = frameServices().startProcedure(name, stack);
+    if (!s)
+        showNotAvailable(s.error);
+}
+
+void callProcedure(std::string_view name)
+{
+    if (!frameServices().callProcedure(name))
+        showNotAvailable("The window " + std::string(name) + " is not available.");
+}
+
+class FrameController : public fw::WindowController
+{
+public:
+    FrameController()
+        : fw::WindowController("Main")
+    {
+    }
+
+    fw::Level Prepare() override;
+    void RunEventLoop() override;
+    fw::Level OnWindowEvent(const rt::Event& e) override;
+    fw::Level OnAccepted(int control) override;
+    void CleanUp() override;
+
+private:
+    void clock();
+    void command(const FrameCommand& c);
+    void trakhand(const FrameCommand& c);
+    void help(const FrameCommand& c);
+    void newCollection();
+    void openCollection();
+    bool closeFrame();
+
+    int splashThread_ = 0;
+    bool tablesOpen_ = false;
+    bool opened_ = false;
+    void (*oldTerm_)(int) = SIG_DFL;
+    MouseWheelScroller scroller_;
+};
+
+fw::Level FrameController::Prepare()
+{
+    Globals& g = glo();
+    LoadWindow("qvls", "Main");
+    OpenWindow();
+    opened_ = true;
+    rt::Window& w = window();
+    w.setHidden(true);
+
+    splashThread_ = frameServices().startProcedure("Splash", 0).thread;
+    CreateMissingTables();
+    g.frameWindow = &w;
+
+    if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
+        return l;
+
+    MigrateOldSettings();
+    storeWindowGlobals();
+    g.settingsFile = std::string(kSettingsFile);
+
+    openFrameTables();
+    tablesOpen_ = true;
+    g.versionText = std::string(kProgramVersion);
+    OpenTableChecked(dictionary::Configuration());
+
+    // The last source that names a logo wins.
+    rt::IniFile ini = settingsIni();
+    rt::Control& logo = w["?Logo"];
+    if (const std::string frameLogo = ini.get(settings_section::GlobalSettings, settings_key::FrameLogo);
+        !frameLogo.empty())
+        logo.setText(frameLogo);
+    ini.set(settings_section::GlobalSettings, settings_key::Version, g.versionText);
+    g.versionText = "Version " + g.versionText;
+    if (!settings().Logo.empty())
+        logo.setText(settings().Logo);
+    if (const std::string mainLogo = ini.get(settings_section::Settings, settings_key::MainLogo); !mainLogo.empty())
+        logo.setText(mainLogo);
+
+    tables::Table& media = dictionary::Media();
+    if (media.records() == 0)
+        for (const std::string& name : defaultMediaFormats()) {
+            media.record().clear();
+            media.record()["MED:Media"] = name;
+            media.insert();
+        }
+
+    if (dictionary::Artists().records() == 0 && dictionary::Album().records() > 0 &&
+        dictionary::Quorvel().records() > 0)
+        DefaultArtists();
+
+    // A blank record left last by an interrupted insert goes.
+    tables::Table& songs = dictionary::Quorvel();
+    if (songs.last() == 0 && songs.record().isEmpty(songs.def().fieldIndex("SNG:Artist")) &&
+        songs.record().isEmpty(songs.def().fieldIndex("SNG:Title")))
+        songs.remove();
+    tables::Table& albums = dictionary::Album();
+    if (albums.last() == 0 && albums.record().isEmpty(albums.def().fieldIndex("ALB:Artist")) &&
+        albums.record().isEmpty(albums.def().fieldIndex("ALB:Album")))
+        albums.remove();
+
+    LoadSettings();
+
+    if (g.frameThread == 0) {
+        g.frameThread = rt::Scheduler::instance().current();
+        g.albumsItem = w[std::string("?") + std::string(kListsAlbums)].number();
+        g.songsItem = w[std::string("?") + std::string(kListsSongs)].number();
+        g.bothItem = w[std::string("?") + std::string(kListsBoth)].number();
+        g.labelsItem = w[std::string("?") + std::string(kListsLabels)].number();
+        g.playListsItem = w[std::string("?") + std::string(kListsPlayLists)].number();
+    }
+
+    endOfSession = 0;
+    oldTerm_ = std::signal(SIGTERM, onTerminate);
+    InstallScroller(scroller_, w);
+    AddComponent(scroller_);
+
+    for (std::string_view n : {kFreeDbSeparator, kFreeDbSubmission, kFreeDbRetrieval})
+        w[std::string("?") + std::string(n)].setHidden(!g.freeDb);
+
+    // 420 by 240 pixels of the window system, in the frame font's dialog units.
+    w.setMinSize(280, 148);
+    RestoreWindowPosition(fw::IniStore(g.positionFile), "Main", w);
+    RegisterHotKeys();
+    w.setHidden(false);
+    return fw::Benign;
+}
+
+void FrameController::RunEventLoop()
+{
+    rt::Window& w = window();
+    if (w.timer() < 1 || w.timer() > 100)
+        w.setTimer(100);
+    clock();
+    fw::WindowController::RunEventLoop();
+}
+
+void FrameController::clock()
+{
+    const expr::Clock& c = expr::defaultClock();
+    window().setStatusText(3, ClockDateText(c.today()));
+    window().setStatusText(4, ClockTimeText(c.clock()));
+}
+
+bool FrameController::closeFrame()
+{
+    if (CloseOtherThreads())
+        return true;
+    rt::message("A window is still open. Close it, then try again.", "Quorvel Pro", rt::Icon::Exclamation);
+    return false;
+}
+
+fw::Level FrameController::OnWindowEvent(const rt::Event& e)
+{
+    if (e.code == rt::event::CloseWindow || e.code == rt::event::CloseDown) {
+        // Every other window closes first, as it would on its own close box,
+        // so forms ask and lists save their layouts.
+        if (!closeFrame())
+            return fw::Benign;
+    }
+    const fw::Level l = fw::WindowController::OnWindowEvent(e);
+    if (e.code == rt::event::Timer) {
+        clock();
+        if (endOfSession) {
+            endOfSession = 0;
+            window().post(rt::event::CloseDown);
+        }
+    }
+    return l;
+}
+
+fw::Level FrameController::OnAccepted(int control)
+{
+    if (splashThread_ != 0) {
+        rt::Scheduler::instance().post(splashThread_, rt::Event{rt::event::CloseWindow});
+        splashThread_ = 0;
+    }
+    const rt::Control* c = window().control(control);
+    const FrameCommand* cmd = c ? findFrameCommand(c->name()) : nullptr;
+    if (cmd)
+        command(*cmd);
+    return fw::WindowController::OnAccepted(control);
+}
+
+void FrameController::command(const FrameCommand& c)
+{
+    switch (c.kind) {
+    case CommandKind::Standard:
+        // The window system does these; only closing reaches the program.
+        if (std::string_view(c.argument) == "close")
+            window().post(rt::event::CloseWindow);
+        break;
+    case CommandKind::NewThread:
+        startProcedure(c.procedure, c.stack);
+        break;
+    case CommandKind::FrameCall:
+        if (std::string_view(c.procedure) == "UpdateQVLTips")
+            fw::handover().request = fw::request::Change;
+        callProcedure(c.procedure);
+        break;
+    case CommandKind::AlbumsList:
+        startProcedure(settings().Interface == "Explorer" ? "BrovexAlbums" : "BrowseAlbums", c.stack);
+        break;
+    case CommandKind::SongsList:
+        startProcedure(settings().Interface == "Explorer" ? "BrovexSongs" : "BrowseSongs", c.stack);
+        break;
+    case CommandKind::AskThenThread:
+        if (rt::message("This function will test (and fix where possible) the links between the album database "
+                        "and your main Quorvel Pro database.  It may take some time to complete.  This should only "
+                        "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?",
+                        "Housekeeping", rt::Icon::Question, rt::button::Yes | rt::button::No,
+                        rt::button::No) == rt::button::Yes)
+            startProcedure(c.procedure, c.stack);
+        break;
+    case CommandKind::Trakhand:
+        trakhand(c);
+        break;
+    case CommandKind::Backup: {
+        // Started without a check: a missing backup program shows nothing.
+        const rt::CommandLine cl = rt::resolveCommandLine("SAFKEEP.EXE", frameServices().programFolder());
+        frameServices().runProgram(cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."},
+                                   currentFolder());
+        Refresh();
+        break;
+    }
+    case CommandKind::ReportDesigner: {
+        const rt::CommandLine cl = rt::resolveCommandLine("PALDRO", frameServices().programFolder());
+        if (frameServices().runProgram(cl.program, cl.args, currentFolder()) != 0)
+            rt::message("Report designer not found.  If you have purchased this add-on, please ensure that it has "
+                        "been installed into the same directory as Quorvel Pro",
+                        "Error", rt::Icon::None, rt::button::Ok);
+        break;
+    }
+    case CommandKind::Help:
+        help(c);
+        break;
+    case CommandKind::WebSite:
+        frameServices().openAddress(c.argument);
+        break;
+    case CommandKind::NewCollection:
+        newCollection();
+        break;
+    case CommandKind::OpenCollection:
+        openCollection();
+        break;
+    }
+}
+
+void FrameController::trakhand(const FrameCommand& c)
+{
+    if (*c.confirmTitle)
+        rt::message("Ensure that the disc is in the CD drive, then press OK.", c.confirmTitle, rt::Icon::None,
+                    rt::button::Ok);
+    if (c.deleteNewDiscFile)
+        if (const auto f = fileInFolder(currentFolder(), "TRAKHAND.NEW")) {
+            std::error_code ec;
+            fs::remove(*f, ec);
+        }
+    std::vector<std::string> args{c.argument, "/VID"};
+    // The drive token as stored; none when no drive is set.
+    if (const std::string drive = rtrim(settings().CDDrive); !drive.empty())
+        args.push_back(drive);
+    frameServices().runProgram(frameServices().programFolder() + "trakhand", args, currentFolder());
+}
+
+void FrameController::help(const FrameCommand& c)
+{
+    const std::string manual = frameServices().programFolder() + "help/index.html";
+    std::string address = "file://" + manual;
+    if (*c.argument)
+        address += std::string("#") + c.argument;
+    if (!fs::exists(manual) || frameServices().openAddress(address) <= 32)
+        rt::message("The help file " + manual + " could not be opened.", "Help", rt::Icon::Exclamation);
+}
+
+void FrameController::newCollection()
+{
+    const std::string old = currentFolder();
+    rt::MessageSpec ask;
+    ask.text = "This option will create a new set of Quorvel databases in a folder.  Create or select a new folder "
+               "in which to do this.";
+    ask.title = "New Collection";
+    ask.custom = "&Proceed|Cancel";
+    if (rt::message(ask) != 1)
+        return;
+    rt::FileDialogSpec spec;
+    spec.title = "Select collection folder";
+    spec.fileName = "QVLDATA.TPS";
+    spec.filter = "QVLDATA.TPS|qvldata.tps";
+    spec.save = true;
+    spec.keepFolder = true;
+    if (!rt::fileDialog(spec))
+        return;
+    const std::string chosen = ChosenCollectionFolder(spec.fileName);
+    if (sameFolder(chosen, old) || fileInFolder(chosen, "QVLCONF.TPS")) {
+        rt::message("Databases already exist in that folder.", "Error", rt::Icon::None, rt::button::Ok);
+        return;
+    }
+    std::error_code ec;
+    fs::create_directories(chosen, ec);
+    if (!fs::is_directory(chosen) || ::access(chosen.c_str(), W_OK | X_OK) != 0) {
+        rt::message("The folder " + chosen + " cannot be created or used.", "New Collection", rt::Icon::Exclamation);
+        return;
+    }
+    // Each file keeps its spelling, so the tables find it; nothing already
+    // in the new folder is overwritten.
+    for (const char* name : kNewCollectionFiles)
+        if (const auto from = fileInFolder(old, name)) {
+            const fs::path to = fs::path(chosen) / fs::path(*from).filename();
+            if (!fileInFolder(chosen, fs::path(*from).filename().string()))
+                fs::copy_file(*from, to, fs::copy_options::skip_existing, ec);
+        }
+    SwitchCollection(chosen);
+}
+
+void FrameController::openCollection()
+{
+    rt::FileDialogSpec spec;
+    spec.title = "Select collection folder";
+    spec.fileName = "QVLDATA.TPS";
+    spec.filter = "QVLDATA.TPS|qvldata.tps";
+    spec.keepFolder = true;
+    if (!rt::fileDialog(spec))
+        return;
+    const std::string chosen = ChosenCollectionFolder(spec.fileName);
+    if (sameFolder(chosen, currentFolder()))
+        return;
+    if (!fs::is_directory(chosen) || ::access(chosen.c_str(), R_OK | W_OK | X_OK) != 0) {
+        rt::message("The folder " + chosen + " cannot be opened.", "Open Collection", rt::Icon::Exclamation);
+        return;
+    }
+    SwitchCollection(chosen);
+}
+
+void FrameController::CleanUp()
+{
+    Globals& g = glo();
+    fw::WindowController::CleanUp();
+    if (tablesOpen_) {
+        closeFrameTables();
+        closeConfiguration();
+        tablesOpen_ = false;
+    }
+    if (rt::Scheduler::instance().current() == g.frameThread) {
+        g.frameThread = 0;
+        g.albumsItem = g.songsItem = g.bothItem = g.labelsItem = g.playListsItem = 0;
+    }
+    g.frameWindow = nullptr;
+    std::signal(SIGTERM, oldTerm_);
+    RemoveScroller(scroller_);
+    if (opened_) {
+        fw::IniStore store(g.positionFile.empty() ? std::string(kPositionFile) : g.positionFile);
+        SaveWindowPosition(store, "Main", window());
+    }
+}
+
+} // namespace
+
+namespace {
+FrameServices defaultServices()
+{
+    FrameServices d;
+    d.startProcedure = [](std::string_view name, std::size_t stack) { return rt::Procedures::start(name, stack); };
+    d.callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
+    d.runProgram = [](const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder) { return rt::Process::start(program, args, folder).runCode(); };
+    d.openAddress = [](std::string_view address) { return rt::shellOpen(address); };
+    d.programFolder = [] { return rt::programFolder(); };
+    return d;
+}
+} // namespace
+
+FrameServices& frameServices()
+{
+    static FrameServices s = defaultServices();
+    return s;
+}
+
+void resetFrameServices()
+{
+    frameServices() = defaultServices();
+}
+
 void Main()
 {
-    auto frame = rt::Window::load("qvls", "Main");
-    frame->open();
-    for (;;) {
-        const rt::Event e = frame->waitEvent();
-        if (e.code == rt::event::CloseWindow)
-            break;
+    registerFrameProcedures();
+    FrameController frame;
+    frame.Execute();
+}
+
+void registerFrameProcedures()
+{
+    rt::Procedures::add("Main", [] { Main(); });
+    rt::Procedures::add("Splash", [] { Splash(); });
+    rt::Procedures::add("Process:DefaultArtists", [] { DefaultArtists(); });
+}
+
+const std::vector<std::string>& defaultMediaFormats()
+{
+    static const std::vector<std::string> formats{
+        "CD", "LP", "EP", "DVD", "7\" Single", "CD Single", "Cassette (Dolby B)", "Cassette (Dolby C)",
+        "Cassette (Dolby S)", "Cassette (DBX)", "Cassette (HX Pro)", "Cassette (Prerecorded)", "Other"};
+    return formats;
+}
+
+void CreateMissingTables()
+{
+    constexpr int kReadWriteDenyWrite = tables::ReadWrite | tables::DenyWrite; // 34
+    for (tables::Table* t :
+         {&dictionary::Album(), &dictionary::Artists(), &dictionary::Media(), &dictionary::Labels(),
+          &dictionary::Fonts(), &dictionary::AddWizard(), &dictionary::PlaylistDetails(),
+          &dictionary::PlaylistMaster(), &dictionary::Quorvel(), &dictionary::MP3ApprovalList()}) {
+        const int rc = t->open(kReadWriteDenyWrite);
+        if (rc == 0) {
+            t->close();
+        } else if (rc == tables::FileNotFound) {
+            if (t->create() == 0)
+                t->close();
+        }
     }
-    frame->close();
+}
+
+std::string CollectionPathText(std::string folder)
+{
+    const std::string sep = "/";
+    std::string text = rtrim(folder);
+    // The home folder reads as "~", as file managers show it.
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        std::string h = home;
+        if (!h.empty() && h.back() == '/')
+            h.pop_back();
+        if (!h.empty() && text.compare(0, h.size(), h) == 0 && (text.size() == h.size() || text[h.size()] == '/'))
+            text = "~" + text.substr(h.size());
+    }
+    const std::size_t len = text.size();
+    if (len <= 40)
+        return text;
+    // The root ("/" or "~/") stays in front, as a drive did.
+    const std::size_t headLen = text.rfind("~/", 0) == 0 ? 2 : 1;
+    for (std::size_t i = len - 40; i < len && i < text.size(); ++i) {
+        if (text[i] != '/' || i < headLen)
+            continue;
+        text = text.substr(0, headLen) + "..." + text.substr(i, 41);
+    }
+    return text;
+}
+
+void ShowCollectionPath(rt::Window& frame)
+{
+    std::string folder = currentFolder();
+    if (folder.size() > 1)
+        folder.pop_back();
+    frame.setStatusText(2, CollectionPathText(folder));
+}
+
+std::string ClockDateText(int dayNumber)
+{
+    const int wd = ((dayNumber % 7) + 7) % 7;
+    const std::string name = rtrim(std::string_view(kWeekdays).substr(wd * 9, 9));
+    return name + ", " + expr::format(expr::Value(dayNumber), "@d17b");
+}
+
+std::string ClockTimeText(int time)
+{
+    return expr::format(expr::Value(time), "@t7");
+}
+
+bool CloseOtherThreads()
+{
+    rt::Scheduler& s = rt::Scheduler::instance();
+    const int self = s.current();
+    auto others = [&] {
+        std::vector<int> v;
+        for (int n = kFirstOtherThread; n <= rt::MaxThreads; ++n)
+            if (n != self && s.isRunning(n))
+                v.push_back(n);
+        return v;
+    };
+    std::vector<int> open = others();
+    if (open.empty())
+        return true;
+    for (int n : open)
+        s.post(n, rt::Event{rt::event::CloseWindow});
+    // Windows close while this thread yields; a thread that shows one more
+    // window (a question, the next step) gets its close as well. When no one
+    // has anything left to do, whoever is still open waits for the user.
+    for (int round = 0; round < 1000; ++round) {
+        s.yield();
+        const std::vector<int> still = others();
+        if (still.empty())
+            return true;
+        if (!s.hasReady()) {
+            if (round > 0)
+                return false;
+            for (int n : still)
+                s.post(n, rt::Event{rt::event::CloseWindow});
+        }
+    }
+    return others().empty();
+}
+
+bool SwitchCollection(const std::string& folder)
+{
+    Globals& g = glo();
+    if (!CloseOtherThreads()) {
+        rt::message("The windows of this collection must be closed before another collection is opened.",
+                    "Switch Collection", rt::Icon::Exclamation);
+        return false;
+    }
+    closeFrameTables();
+    closeConfiguration();
+    if (!folder.empty()) {
+        std::error_code ec;
+        fs::current_path(folder, ec);
+        if (ec)
+            rt::message("The folder " + folder + " cannot be opened.", "Switch Collection", rt::Icon::Exclamation);
+    }
+    CreateMissingTables();
+    openFrameTables();
+    OpenTableChecked(dictionary::Configuration());
+    LoadSettings();
+    rt::Scheduler::instance().yield();
+    if (g.frameThread != 0 && g.frameWindow) {
+        const Settings& st = settings();
+        const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem},
+                                             {st.SU_Albums, g.albumsItem},
+                                             {st.SU_Playlists, g.playListsItem},
+                                             {st.SU_Labels, g.labelsItem},
+                                             {st.SU_Both, g.bothItem}};
+        for (const auto& [on, item] : lists)
+            if (on && item)
+                g.frameWindow->post(rt::event::Accepted, item);
+    }
+    if (g.frameWindow)
+        ShowCollectionPath(*g.frameWindow);
+    return true;
+}
+
+std::string ChosenCollectionFolder(const std::string& choice)
+{
+    std::string c = rt::toPosixPath(choice);
+    const std::string up = upper(c);
+    if (const auto at = up.find("/QVLDATA.TPS"); at != std::string::npos)
+        c = c.substr(0, at + 1);
+    else if (fs::is_regular_file(c))
+        c = fs::path(c).parent_path().string();
+    else if (up.find(".TPS") != std::string::npos)
+        c = c.substr(0, c.rfind('/') + 1);
+    if (c.empty())
+        c = currentFolder();
+    if (c.back() != '/')
+        c += '/';
+    return c;
+}
+
+void RequestEndOfSession()
+{
+    endOfSession = 1;
 }
 
 } // namespace qv::qvls

@@ -1,0 +1,66 @@
+#pragma once
+// The frame's menu bar and tool bar as data: one row per item or button,
+// with what it does. The frame's window definition carries the same items
+// under the same control names; the frame dispatches by name through this
+// table.
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace qv::qvls {
+
+enum class CommandKind {
+    Standard,        // done by the window system (close, cut, tile, ...)
+    NewThread,       // procedure started on a new thread with `stack`
+    FrameCall,       // procedure called on the frame's own thread
+    AlbumsList,      // BrowseAlbums, or BrovexAlbums under the explorer style
+    SongsList,       // BrowseSongs, or BrovexSongs
+    AskThenThread,   // a Yes/No question first; Yes starts the procedure
+    Trakhand,        // the disc-lookup tool with `argument` as its switch
+    Backup,          // the backup program, then the frame is refreshed
+    ReportDesigner,  // the report-designer add-on; a failed start is reported
+    Help,            // the program's manual at the anchor in `argument`
+    WebSite,         // the disc-database service's site in the browser
+    NewCollection,
+    OpenCollection,
+};
+
+struct FrameCommand {
+    const char* name;       // control name in the frame's definition ("?" left off)
+    const char* text;       // with its "&" mnemonic
+    const char* key;        // key name as definitions write it ("CtrlShiftL"), or ""
+    const char* status;     // status-bar text, or ""
+    CommandKind kind;
+    const char* procedure;  // for the procedure kinds
+    std::size_t stack;      // for NewThread and the list kinds
+    const char* argument;   // Trakhand switch, help anchor, web address, standard action
+    const char* confirmTitle = ""; // Trakhand: "Ensure that the disc..." first, under this title
+    bool deleteNewDiscFile = false; // Trakhand /S: ".\TRAKHAND.NEW" goes first
+};
+
+inline constexpr std::size_t kThreadStack = 25000;
+inline constexpr std::size_t kLargeThreadStack = 50000;
+
+// Every menu item and tool button of the frame, menu items first in menu order.
+std::span<const FrameCommand> frameCommands();
+const FrameCommand* findFrameCommand(std::string_view name);
+
+// The free-database items (and the separator before them) shown only under "/FREEDB".
+inline constexpr std::string_view kFreeDbSeparator = "OtherFreeDbSeparator";
+inline constexpr std::string_view kFreeDbSubmission = "OtherCDDB1Submission";
+inline constexpr std::string_view kFreeDbRetrieval = "OtherCDDB1Retrieval";
+
+// The Lists items other threads ask the frame to open.
+inline constexpr std::string_view kListsAlbums = "ListsAlbums";
+inline constexpr std::string_view kListsSongs = "ListsSongs";
+inline constexpr std::string_view kListsBoth = "ListsBoth";
+inline constexpr std::string_view kListsLabels = "ListsLabels";
+inline constexpr std::string_view kListsPlayLists = "ListsPlayLists";
+
+// What the disc-database menu opens; the public server that still speaks
+// the open disc-database protocol.
+inline constexpr std::string_view kDiscDatabaseSite = "https://gnudb.org/";
+
+} // namespace qv::qvls

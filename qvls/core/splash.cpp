@@ -1,0 +1,89 @@
+#include "qvls/core/splash.h"
+
+#include "platform/framework/handover.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/window.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/mouse_wheel.h"
+#include "qvls/core/settings.h"
+
+namespace qv::qvls {
+
+namespace {
+
+class SplashController : public fw::WindowController
+{
+public:
+    SplashController()
+        : fw::WindowController("Splash")
+    {
+    }
+
+    fw::Level Prepare() override
+    {
+        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
+            return l;
+        storeWindowGlobals();
+        LoadWindow("qvls", "Splash");
+        window()["?Version"].setText(glo().versionText);
+        OpenWindow();
+        rt::Window& w = window();
+        InstallScroller(scroller_, w);
+        AddComponent(scroller_);
+        w.setMinSize(333, 150);
+        w.setTimer(300);
+        for (int k : {rt::key::MouseLeft, rt::key::MouseLeft2, rt::key::MouseRight})
+            w.alert(k);
+        RegisterHotKeys();
+        return fw::Benign;
+    }
+
+    fw::Level OnEvent(const rt::Event& e) override
+    {
+        const fw::Level l = fw::WindowController::OnEvent(e);
+        const bool click = e.code == rt::event::AlertKey && rt::key::isMouse(e.keyCode);
+        if (click || e.code == rt::event::LoseFocus || e.code == rt::event::Timer)
+            window().post(rt::event::CloseWindow);
+        return l;
+    }
+
+    void CleanUp() override
+    {
+        fw::WindowController::CleanUp();
+        RemoveScroller(scroller_);
+        // The set-up and the tip of the day are called only once they exist;
+        // a first start must not greet the user with an apology.
+        if (settings().SetupWizardComplete == 0)
+            rt::Procedures::call("SetupWizard");
+        if (settings().ShowTips) {
+            fw::handover().request = fw::request::Change;
+            rt::Procedures::call("UpdateQVLTips");
+        }
+        Globals& g = glo();
+        if (g.frameThread != 0 && g.frameWindow) {
+            const Settings& s = settings();
+            const std::pair<int, int> lists[] = {{s.SU_Songs, g.songsItem},
+                                                 {s.SU_Albums, g.albumsItem},
+                                                 {s.SU_Playlists, g.playListsItem},
+                                                 {s.SU_Labels, g.labelsItem}};
+            for (const auto& [on, item] : lists)
+                if (on && item)
+                    g.frameWindow->post(rt::event::Accepted, item);
+        }
+    }
+
+private:
+    MouseWheelScroller scroller_;
+};
+
+} // namespace
+
+void Splash()
+{
+    SplashController splash;
+    splash.Execute();
+}
+
+} // namespace qv::qvls
