@@ -8,6 +8,14 @@ Globals& glo()
     return g;
 }
 
+rt::PerThread<ThreadGlobals>& threadGlobals()
+{
+    static rt::PerThread<ThreadGlobals> perThread;
+    return perThread;
+}
+
+ThreadGlobals& threadGlo() { return threadGlobals().get(); }
+
 void storeWindowGlobals()
 {
     Globals& g = glo();

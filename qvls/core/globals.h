@@ -4,10 +4,12 @@
 // locks, since only one runs at a time. GLO:Request, GLO:Response,
 // GLO:NavRequest and GLO:NavFocus live in the framework's hand-over.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/framework/handover.h"
+#include "platform/runtime/scheduler.h"
 
 namespace qv::rt {
 class Window;
@@ -65,6 +67,26 @@ struct Globals {
 };
 
 Globals& glo();
+
+// The globals with one copy per thread; the scheduler swaps them with the thread.
+struct CDTrackEntry {
+    std::int32_t trackPosition = 0;      // CDDB:TRACKPOSITION
+    std::int32_t trackLength = 0;        // CDDB:TRACKLENGTH
+};
+struct TopWindowEntry {
+    std::string line;                    // WQ_:LINE: the window's title
+    std::uint32_t handle = 0;            // WQ_:HANDLE
+    std::string windowClass;             // Q:WIN:CLASS
+};
+struct ThreadGlobals {
+    std::vector<CDTrackEntry> cdTracks;  // the CD reader's track queue
+    std::vector<TopWindowEntry> windowList; // WindowList
+    std::string approvalText;            // the MP3 approval list's text of 512
+    std::string csvField;                // the comma-separated engine's field buffer of 4000
+};
+ThreadGlobals& threadGlo();
+// Slot 0 serves code outside threads; each thread starts with empty values.
+rt::PerThread<ThreadGlobals>& threadGlobals();
 
 // Every window procedure stores these as it opens.
 void storeWindowGlobals();
