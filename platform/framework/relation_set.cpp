@@ -5,7 +5,6 @@
 #include <limits>
 #include <set>
 
-#include "platform/framework/table_writes.h"
 #include "platform/tables/errors.h"
 #include "platform/tables/group.h"
 
@@ -313,7 +312,7 @@ struct RelationWork {
                         return false;
                     if (perform) {
                         t.record() = old;
-                        if (const int r = writes::remove(t); r != 0)
+                        if (const int r = t.remove(); r != 0)
                             return fail(child, Msg::DeleteFailed, r);
                     }
                 } else { // Clear
@@ -325,7 +324,7 @@ struct RelationWork {
                         return false;
                     if (perform) {
                         t.record() = cleared;
-                        if (const int r = writes::update(t); r != 0)
+                        if (const int r = t.update(); r != 0)
                             return fail(child, Msg::UpdateFailed, r);
                     }
                 }
@@ -392,7 +391,7 @@ struct RelationWork {
                 }
                 if (perform) {
                     t.record() = changed;
-                    if (const int r = writes::update(t); r != 0)
+                    if (const int r = t.update(); r != 0)
                         return fail(child, Msg::UpdateFailed, r);
                 }
             }
@@ -479,7 +478,7 @@ Level RelationSet::Update(bool fromForm)
               work.updateBelow(*this, stored, edited, 0, true);
     if (ok) {
         t.record() = edited;
-        if (const int r = writes::update(t); r != 0)
+        if (const int r = t.update(); r != 0)
             ok = work.fail(primary_, Msg::UpdateFailed, r);
     }
     ok = ok && work.commit();
@@ -514,7 +513,7 @@ Level RelationSet::Delete(bool ask)
               work.deleteBelow(*this, before, 0, true);
     if (ok) {
         t.record() = before;
-        if (const int r = writes::remove(t); r != 0)
+        if (const int r = t.remove(); r != 0)
             ok = work.fail(primary_, Msg::DeleteFailed, r);
     }
     ok = ok && work.commit();

@@ -1,7 +1,6 @@
 #include "platform/framework/table_access.h"
 
 #include "platform/tables/bindings.h"
-#include "platform/framework/table_writes.h"
 #include "platform/tables/errors.h"
 
 namespace qv::fw {
@@ -217,7 +216,7 @@ Level TableAccess::RaiseWriteError(int driverResult, Msg msg)
 
 Level TableAccess::Insert()
 {
-    const int r = writes::insert(table_);
+    const int r = table_.insert();
     if (r == 0) {
         place_ = Place::After;
         return Benign;
@@ -227,7 +226,7 @@ Level TableAccess::Insert()
 
 Level TableAccess::TryInsert()
 {
-    const int r = writes::insert(table_);
+    const int r = table_.insert();
     if (r == 0) {
         place_ = Place::After;
         return Benign;
@@ -244,7 +243,7 @@ Level TableAccess::Update()
 
 Level TableAccess::WriteRecord()
 {
-    const int r = writes::update(table_);
+    const int r = table_.update();
     if (r == 0) {
         place_ = Place::After;
         return Benign;
@@ -260,7 +259,7 @@ Level TableAccess::TryUpdate()
     reporter_.SetSilent(wasSilent);
     if (l != Benign)
         return l;
-    const int r = writes::update(table_);
+    const int r = table_.update();
     if (r == 0) {
         place_ = Place::After;
         return Benign;
@@ -275,7 +274,7 @@ Level TableAccess::TryUpdate()
 
 Level TableAccess::Delete()
 {
-    const int r = writes::remove(table_);
+    const int r = table_.remove();
     if (r == 0)
         return Benign;
     return RaiseWriteError(r, Msg::DeleteFailed);
@@ -322,7 +321,7 @@ Level TableAccess::PrimeAutoInc()
     for (;;) {
         for (int attempt = 0; attempt < 3; ++attempt) {
             record() = primed;
-            if (writes::insert(table_) == 0) {
+            if (table_.insert() == 0) {
                 place_ = Place::After;
                 return Benign;
             }

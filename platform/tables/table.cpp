@@ -706,27 +706,27 @@ static std::vector<std::string> writeColumns(const Table& t, const TableDef& def
 int Table::ownWrite(int (Table::*op)())
 {
     Group& g = *openGroup_;
-    bool own = !g.inTransaction();
-    if (own) {
-        int rc = sqlite3_exec(g.db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) return driverError(rc, g.db(), filePath());
+    if (g.inTransaction()) {
+        // The caller's transaction decides what becomes of a refused write.
+        const int e = (this->*op)();
+        return e ? e : setError(NoError);
     }
+    int rc = sqlite3_exec(g.db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return driverError(rc, g.db(), filePath());
     int e = (this->*op)();
-    if (own) {
-        if (e) {
-            ErrorState keep = lastError();
-            sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
-            setError(keep.code, keep.file, keep.osText, keep.osCode);
-            if (keep.code == DuplicateKey) setDuplicateKey(keep.file, keep.key);
-            return e;
-        }
-        int rc = sqlite3_exec(g.db(), "COMMIT", nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) {
-            e = driverError(rc, g.db(), filePath());
-            if (g.inTransaction()) sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
-            record_.recordId = 0;
-            return e;
-        }
+    if (e) {
+        ErrorState keep = lastError();
+        sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+        setError(keep.code, keep.file, keep.osText, keep.osCode);
+        if (keep.code == DuplicateKey) setDuplicateKey(keep.file, keep.key);
+        return e;
+    }
+    rc = sqlite3_exec(g.db(), "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        e = driverError(rc, g.db(), filePath());
+        if (g.inTransaction()) sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+        record_.recordId = 0;
+        return e;
     }
     return setError(NoError);
 }

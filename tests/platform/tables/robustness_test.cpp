@@ -72,7 +72,7 @@ TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
         c.songs->record()["Title"] = "changed";
         ASSERT_EQ(c.songs->update(), 0);
     }
-    for (int i = 0; i < 500; ++i) ASSERT_EQ(c.addSong("New", "Song", 99, 1), 0);
+    for (int i = 0; i < 500; ++i) ASSERT_EQ(c.addSong("New", "Song", 99 + i / 100, 1), 0);
     EXPECT_EQ(c.albums->records(), 0);
     ASSERT_EQ(c.group->rollback(), 0);
     EXPECT_EQ(c.group->rollback(), NoTransaction);
