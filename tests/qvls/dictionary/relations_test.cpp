@@ -4,6 +4,7 @@
 #include "dictionary_fixture.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -12,6 +13,7 @@ using namespace qv::qvls;
 using namespace qv::qvls::dictionary;
 using qv::qvls::testing::BuiltCollection;
 using qv::tables::Table;
+namespace fs = std::filesystem;
 
 // Media CD, LP, Tape; categories 1 Rock and 2 Jazz; album 1 (CD, Rock) with songs 1 and
 // 2, album 2 (LP) with song 3, album 3 (Tape) with none; song 3 stands in both playlists.
@@ -273,6 +275,18 @@ TEST(RelationRules, TheTablesThatSetsUpdateTogetherShareOneConnection)
         EXPECT_EQ(relationsOf(label)->Open(), fw::Benign) << label;
     EXPECT_EQ(catalogue.attachedCount(), 9);
     EXPECT_EQ(other.attachedCount(), 10);
+
+    // Opened through their sets, the missing tables were created under their own names,
+    // beside the two connections' hidden main files.
+    std::set<std::string> files;
+    for (const auto& e : fs::directory_iterator(c.dir()))
+        if (e.is_regular_file() && e.path().extension() != ".tps-journal")
+            files.insert(e.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{".qvcatalogue", ".qvother", "qvldata.tps", "QVL_ADT.tps", "QVL_SDT.tps",
+                                            "QVLCAT.tps", "qvlalbum.tps", "qvllabel.tps", "qvlfont.tps",
+                                            "QVLAdWiz.tps", "qvlplist.tps", "qvlpldet.tps", "qvlmedia.tps",
+                                            "QVLConf.tps", "QVLARTST.tps", "QVL_MFL.TPS", "QVLTIPS.tps",
+                                            "TAGSET_.tps", "TAGFILE_.tps", "TAGFILEP.tps", "QVL_MPAL.TPS"}));
 }
 
 } // namespace
