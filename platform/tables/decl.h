@@ -55,6 +55,11 @@ struct TableDef {
     std::vector<MemoDef> memos;
     int version = -1;            // structure version; -1 = none
     std::string ownerPassword;   // non-empty: records are stored encrypted
+    // The name of the table inside its file, when it is another table's layout
+    // read under a label of its own (another collection's songs); empty: the label.
+    std::string storedAs;
+
+    const std::string& storedName() const { return storedAs.empty() ? label : storedAs; }
 
     int recordLength() const;
     // Field or memo index by "PRE:Name" or "Name", without regard to case; -1 if none.

@@ -129,7 +129,7 @@ int Table::sendOption(const std::string& option)
     return 0;
 }
 
-std::string Table::sqlTable() const { return alias_ + "." + quoteId(def_.label); }
+std::string Table::sqlTable() const { return alias_ + "." + quoteId(def_.storedName()); }
 
 std::string Table::columnOf(int field) const { return quoteId(std::string(bareName(def_.fields[field].name))); }
 
@@ -189,7 +189,7 @@ std::string Table::createSql() const
     } else {
         for (int i : keyedStringFields_) cols.push_back(keyColumnOf(i) + " TEXT NOT NULL DEFAULT ''");
     }
-    return "CREATE TABLE " + quoteId(def_.label) + " (\n  " + join(cols, ",\n  ") + "\n)";
+    return "CREATE TABLE " + quoteId(def_.storedName()) + " (\n  " + join(cols, ",\n  ") + "\n)";
 }
 
 std::vector<std::string> Table::indexSql() const
@@ -198,7 +198,7 @@ std::vector<std::string> Table::indexSql() const
     for (int k = 0; k < static_cast<int>(def_.keys.size()); ++k) {
         const auto& key = def_.keys[k];
         std::string sql = std::string("CREATE ") + (key.unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " +
-                          quoteId(std::string(bareName(key.name))) + " ON " + quoteId(def_.label) + " (" +
+                          quoteId(std::string(bareName(key.name))) + " ON " + quoteId(def_.storedName()) + " (" +
                           join(keyOrderColumns(k), ", ") + ")";
         if (auto w = keyWhere(k); !w.empty()) sql += " WHERE " + w;
         out.push_back(sql);
@@ -338,7 +338,7 @@ int Table::verifySchema()
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
             std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-            if (type == "table" && sameName(name, def_.label)) haveTable = true;
+            if (type == "table" && sameName(name, def_.storedName())) haveTable = true;
             if (type == "table" && name == "qv_owner") sealed = true;
             if (type == "index") indexes.push_back(name);
         }
@@ -362,7 +362,7 @@ int Table::verifySchema()
     std::vector<std::string> cols;
     {
         StatementUse use(s);
-        sqlite3_bind_text(s, 1, def_.label.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
         while (sqlite3_step(s) == SQLITE_ROW) cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
     }
     auto has = [&](const std::string& name) {
@@ -971,8 +971,8 @@ int Table::rebuildKeys()
     fs::remove(tmp, ec);
     rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::string copy = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; ATTACH DATABASE '" + path +
-                       "' AS old; BEGIN; " + createSql() + "; INSERT INTO main." + quoteId(def_.label) +
-                       " SELECT * FROM old." + quoteId(def_.label) + " WHERE _rid IS NOT NULL;";
+                       "' AS old; BEGIN; " + createSql() + "; INSERT INTO main." + quoteId(def_.storedName()) +
+                       " SELECT * FROM old." + quoteId(def_.storedName()) + " WHERE _rid IS NOT NULL;";
     for (const auto& i : indexSql()) copy += i + ";";
     copy += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
     if (encrypted()) copy += "CREATE TABLE qv_owner AS SELECT * FROM old.qv_owner;";

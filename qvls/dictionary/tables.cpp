@@ -89,6 +89,7 @@ std::string upper(std::string_view s)
 TableDef twin(const TableDef& of, std::string label, std::string prefix, std::string description)
 {
     TableDef d = of;
+    d.storedAs = of.storedName(); // reads the other collection's own files
     d.label = std::move(label);
     d.prefix = std::move(prefix);
     d.fileName.clear();

@@ -136,7 +136,7 @@ TEST_F(CollectionFolder, SqliteToolSeesEachFileHoldingItsOneTableWithItsColumnsA
     for (Table* t : keyedTables()) {
         const TableDef& d = t->def();
         SCOPED_TRACE(d.label);
-        const std::string q = "'" + d.label + "'";
+        const std::string q = "'" + d.storedName() + "'";
         auto rows = sqliteTool(
             t->filePath(),
             "SELECT 'table', name FROM sqlite_master WHERE type = 'table';"
@@ -160,7 +160,7 @@ TEST_F(CollectionFolder, SqliteToolSeesEachFileHoldingItsOneTableWithItsColumnsA
             else ADD_FAILURE() << "sqlite3: " << r[0];
         }
 
-        std::set<std::string> expectedTables{d.label};
+        std::set<std::string> expectedTables{d.storedName()};
         if (!d.ownerPassword.empty()) expectedTables.insert("qv_owner");  // the password's salt and check
         EXPECT_EQ(tables, expectedTables);
 
@@ -309,6 +309,30 @@ TEST_F(CollectionFolder, RunTimeNamesAreTakenWhenTheTableIsOpened)
     ASSERT_EQ(input.next(), 0);
     EXPECT_EQ(input.record().getText(0), "01 Dancing Queen");
     EXPECT_EQ(input.close(), 0);
+}
+
+TEST_F(CollectionFolder, ImportTablesReadAnotherCollectionsOwnFiles)
+{
+    // Another collection, written by its own songs and albums tables.
+    for (auto def : {schema::Quorvel(), schema::Album()}) {
+        Table own(def);
+        own.setFileName(def.label == "Album" ? "other/qvlalbum" : "other/qvldata");
+        ASSERT_EQ(own.create(), 0) << lastError().text;
+        ASSERT_EQ(own.open(), 0) << lastError().text;
+        own.record().clear();
+        own.record()[def.label == "Album" ? "ALB:Artist" : "SNG:Artist"] = "Blondie";
+        ASSERT_EQ(own.insert(), 0) << lastError().text;
+        ASSERT_EQ(own.close(), 0);
+    }
+    for (Table* imported : {&dictionary::ImportSongs(), &dictionary::ImportAlbums()}) {
+        SCOPED_TRACE(imported->def().label);
+        dictionary::applyRunTimeName(*imported);
+        ASSERT_EQ(imported->open(), 0) << lastError().text;
+        imported->setOrder(-1);
+        ASSERT_EQ(imported->next(), 0);
+        EXPECT_EQ(imported->record()[imported->def().prefix + ":ARTIST"].toString().substr(0, 7), "Blondie");
+        EXPECT_EQ(imported->close(), 0);
+    }
 }
 
 TEST_F(CollectionFolder, EventLogLinesHoldTheFourFieldsAtTheirWidths)
