@@ -558,7 +558,7 @@ std::string CollectionPathText(std::string folder)
         return text;
     // The root ("/" or "~/") stays in front, as a drive did.
     const std::size_t headLen = text.rfind("~/", 0) == 0 ? 2 : 1;
-    for (std::size_t i = len - 40; i < len && i < text.size(); ++i) {
+    for (std::size_t i = len - 41; i < len && i < text.size(); ++i) {
         if (text[i] != '/' || i < headLen)
             continue;
         text = text.substr(0, headLen) + "..." + text.substr(i, 41);
@@ -602,20 +602,15 @@ bool CloseOtherThreads()
         return true;
     for (int n : open)
         s.post(n, rt::Event{rt::event::CloseWindow});
-    // Windows close while this thread yields; a thread that shows one more
-    // window (a question, the next step) gets its close as well. When no one
-    // has anything left to do, whoever is still open waits for the user.
+    // Windows close while this thread yields. When no one has anything left
+    // to do, whoever is still open waits for the user (a question, a window
+    // its close opened), and that is the user's to answer.
     for (int round = 0; round < 1000; ++round) {
         s.yield();
-        const std::vector<int> still = others();
-        if (still.empty())
+        if (others().empty())
             return true;
-        if (!s.hasReady()) {
-            if (round > 0)
-                return false;
-            for (int n : still)
-                s.post(n, rt::Event{rt::event::CloseWindow});
-        }
+        if (!s.hasReady())
+            return false;
     }
     return others().empty();
 }
