@@ -1,0 +1,82 @@
+#pragma once
+// Completes what the user types into an entry from the values of a table
+// key (file mode) or of a list of texts (queue mode): after each keystroke
+// the entry shows the first value that starts with the typed text, the
+// completed tail selected so that typing on overwrites it.
+//
+// The using window passes every event to OnEvent. The entry's caret and
+// selection are the control properties below (1-based; a host keeps them
+// up to date); without them the caret counts as at the end of the text.
+// An immediate entry's new-selection event is one keystroke; its key code,
+// when the host gives one, tells Backspace and the keys that never complete.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime/events.h"
+#include "platform/runtime/window.h"
+
+namespace qv::fw {
+class TableAccess;
+}
+
+namespace qv::qvls {
+
+namespace entry_property {
+inline constexpr int SelStart = 0x7E01;
+inline constexpr int SelEnd = 0x7E02;
+} // namespace entry_property
+
+class TypeAheadEntry
+{
+public:
+    virtual ~TypeAheadEntry() = default;
+
+    // File mode: candidates are the values of `candidateField` read in the
+    // order of `key` of the table behind `access`. The entry's variable is
+    // the one its use name stands for.
+    void Attach(rt::Window& window, std::string_view entry, std::string_view candidateField, int key,
+                fw::TableAccess& access, bool mustValidate);
+    // Queue mode: candidates are the texts of `list`, in order.
+    void Attach(rt::Window& window, std::string_view entry, const std::vector<std::string>& list, bool mustValidate);
+    void Detach() {}
+
+    virtual void OnEvent(const rt::Event& e);
+    // 0 when nothing matches; file mode 1 (the candidate is in the table's
+    // record buffer); queue mode the position of the matching text.
+    int FindCandidate(std::string_view text);
+
+    bool Armed() const { return econ_; }
+    // What this entry last completed from; every entry keeps its own.
+    const std::string& LastTyped() const { return lastTyped_; }
+
+protected:
+    virtual void CheckEntry();
+    virtual void OnNewSelection(const rt::Event& e);
+    virtual void OnKey(const rt::Event& e);
+    virtual bool IsCompletionKey(const rt::Event& e) const;
+
+private:
+    rt::Control* entry() const;
+    std::string candidateText() const;
+    void setVariable(const std::string& value);
+
+    bool fileMode_ = true;
+    rt::Window* window_ = nullptr;
+    int entryField_ = 0;                         // ENTRYFIELD
+    rt::UseBinding use_;                         // USEFIELD
+    int fromField_ = -1;                         // FROMFIELD, in the candidate table's buffer
+    int key_ = -1;                               // FILEKEY
+    fw::TableAccess* access_ = nullptr;          // FILEMGR
+    const std::vector<std::string>* list_ = nullptr;  // Q
+    int found_ = 0;
+    bool econ_ = false;                          // ECON
+    bool mustValidate_ = false;                  // MUSTVALIDATE
+    std::string lastTyped_;
+};
+
+// "*" any run of characters, "?" any one; without regard to case.
+bool wildcardMatch(std::string_view pattern, std::string_view text);
+
+} // namespace qv::qvls
