@@ -1,0 +1,100 @@
+#include "platform/cdaudio/drives.h"
+
+#include <cdio/cdio.h>
+#include <cdio/device.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace qv::cdaudio {
+
+namespace {
+
+DeviceLister& lister()
+{
+    static DeviceLister l;
+    return l;
+}
+
+// "d:" and "D:" are one token; anything but a letter and a colon is none.
+std::string normalToken(std::string_view t)
+{
+    if (t.size() != 2 || t[1] != ':' || !std::isalpha(static_cast<unsigned char>(t[0])))
+        return {};
+    return {static_cast<char>(std::toupper(static_cast<unsigned char>(t[0]))), ':'};
+}
+
+} // namespace
+
+std::vector<std::string> OpticalDrives::systemDevices()
+{
+    std::vector<std::string> out;
+    char** devices = cdio_get_devices(DRIVER_DEVICE);
+    if (!devices)
+        return out;
+    for (char** d = devices; *d; ++d)
+        out.emplace_back(*d);
+    cdio_free_device_list(devices);
+    return out;
+}
+
+void OpticalDrives::setLister(DeviceLister l)
+{
+    lister() = std::move(l);
+}
+
+std::vector<OpticalDrive> OpticalDrives::list(const std::vector<Override>& overrides)
+{
+    std::vector<std::string> devices = lister() ? lister()() : systemDevices();
+    // A device listed twice (a symlink and its target both reported) is one drive.
+    std::vector<std::string> unique;
+    for (std::string& d : devices)
+        if (!d.empty() && std::find(unique.begin(), unique.end(), d) == unique.end())
+            unique.push_back(std::move(d));
+
+    std::vector<OpticalDrive> drives(unique.size());
+    std::set<std::string> usedTokens;
+    std::vector<bool> pinned(unique.size(), false);
+    for (const auto& [token, device] : overrides) {
+        const std::string t = normalToken(token);
+        const auto it = std::find(unique.begin(), unique.end(), device);
+        if (t.empty() || it == unique.end() || usedTokens.count(t))
+            continue;
+        const auto i = static_cast<std::size_t>(it - unique.begin());
+        if (pinned[i])
+            continue;
+        drives[i] = {t, device};
+        pinned[i] = true;
+        usedTokens.insert(t);
+    }
+    char letter = 'D';
+    for (std::size_t i = 0; i < unique.size(); ++i) {
+        if (pinned[i])
+            continue;
+        while (letter <= 'Z' && usedTokens.count(std::string{letter, ':'}))
+            ++letter;
+        if (letter > 'Z')
+            break; // more drives than letters: the rest have no token
+        drives[i] = {std::string{letter, ':'}, unique[i]};
+        usedTokens.insert(drives[i].token);
+        ++letter;
+    }
+    std::erase_if(drives, [](const OpticalDrive& d) { return d.token.empty(); });
+    std::sort(drives.begin(), drives.end(),
+              [](const OpticalDrive& a, const OpticalDrive& b) { return a.token < b.token; });
+    return drives;
+}
+
+std::string OpticalDrives::deviceFor(std::string_view token, const std::vector<Override>& overrides)
+{
+    const std::string t = normalToken(token);
+    if (t.empty())
+        return {};
+    for (const OpticalDrive& d : list(overrides))
+        if (d.token == t)
+            return d.device;
+    return {};
+}
+
+} // namespace qv::cdaudio
