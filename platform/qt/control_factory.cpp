@@ -128,10 +128,10 @@ void ControlView::detach()
     widget_->blockSignals(true);
 }
 
-void ControlView::post(int code)
+void ControlView::post(int code, int keyCode)
 {
     if (live_)
-        control_.window().post(code, control_.number());
+        control_.window().post(rt::Event{code, control_.number(), keyCode});
 }
 
 void ControlView::input(std::string value)
@@ -158,6 +158,7 @@ bool ControlView::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusIn:
         control_.window().userFocus(&control_);
         host_.showHint(control_.statusText());
+        post(rt::event::Selected);
         break;
     case QEvent::FocusOut:
         focusLost();
@@ -235,9 +236,17 @@ public:
             input(t.toStdString());
             // An immediate entry reports every keystroke as a new selection.
             if (control_.immediate())
-                post(rt::event::NewSelection);
+                post(rt::event::NewSelection, lastKey_);
         });
         QObject::connect(edit_, &QLineEdit::editingFinished, this, [this] { commit(); });
+        QObject::connect(edit_, &QLineEdit::cursorPositionChanged, this, [this] { reportSelection(); });
+        QObject::connect(edit_, &QLineEdit::selectionChanged, this, [this] { reportSelection(); });
+    }
+    void apply(ControlChange what) override
+    {
+        ControlView::apply(what);
+        if (what == ControlChange::Property)
+            showTextSelection();
     }
     void commit() override
     {
@@ -254,10 +263,43 @@ protected:
             edit_->setText(QString::fromStdString(control_.value()));
             edit_->setModified(false);
         });
+        showTextSelection();
+    }
+    bool keyPressed(int keyCode) override
+    {
+        lastKey_ = keyCode;
+        return false;
     }
 
 private:
+    // The model counts from 1; SelEnd below SelStart means a caret only.
+    void reportSelection()
+    {
+        if (!live())
+            return;
+        const int start = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
+        const int end = edit_->hasSelectedText() ? edit_->selectionEnd() : start;
+        control_.userProperty(rt::prop::SelStart, std::to_string(start + 1));
+        control_.userProperty(rt::prop::SelEnd, std::to_string(end));
+    }
+    void showTextSelection()
+    {
+        const std::string s = control_.property(rt::prop::SelStart);
+        if (s.empty())
+            return;
+        const int start = std::stoi(s) - 1;
+        const std::string e = control_.property(rt::prop::SelEnd);
+        const int end = e.empty() ? start : std::stoi(e);
+        quietly([&] {
+            if (end > start)
+                edit_->setSelection(start, end - start);
+            else
+                edit_->setCursorPosition(start);
+        });
+    }
+
     QLineEdit* edit_;
+    int lastKey_ = 0;
 };
 
 class TextView : public ControlView

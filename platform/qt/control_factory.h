@@ -38,7 +38,7 @@ public:
 
 protected:
     bool live() const { return live_; }
-    void post(int code);
+    void post(int code, int keyCode = 0);
     void input(std::string value);
     void place();
     virtual void showText() {}

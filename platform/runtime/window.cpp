@@ -215,6 +215,11 @@ void Control::userSelected(int choice)
     selected_ = choice;
 }
 
+void Control::userProperty(int id, std::string value)
+{
+    properties_[id] = std::move(value);
+}
+
 // ---------------------------------------------------------------- Window
 
 Window::Window(WindowDef def)

@@ -40,6 +40,12 @@ void setPictureHooks(PictureHooks hooks);
 std::string formatPicture(const std::string& value, const std::string& picture);
 std::string deformatPicture(const std::string& text, const std::string& picture);
 
+// Numbered control properties that the host keeps up to date.
+namespace prop {
+constexpr int SelStart = 0x7E01; // an entry's selection, 1-based; the caret when SelEnd < SelStart
+constexpr int SelEnd = 0x7E02;
+} // namespace prop
+
 enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property };
 enum class WindowChange { Title, Hidden, Iconized, Maximized, Geometry, MinSize, StatusText, AlertKeys, Focus, Activate };
 
@@ -127,6 +133,7 @@ public:
     // the host; the use variable follows at once.
     void userInput(std::string value);
     void userSelected(int choice);
+    void userProperty(int id, std::string value);
 
 private:
     friend class Window;

@@ -23,10 +23,7 @@ class TableAccess;
 
 namespace qv::qvls {
 
-namespace entry_property {
-inline constexpr int SelStart = 0x7E01;
-inline constexpr int SelEnd = 0x7E02;
-} // namespace entry_property
+namespace entry_property = rt::prop;
 
 class TypeAheadEntry
 {

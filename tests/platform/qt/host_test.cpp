@@ -321,3 +321,48 @@ controls:
 
 } // namespace
 } // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+// What completion of typed text needs of an entry: each keystroke with its
+// key code, the caret and selection both ways, and the focus arriving.
+TEST_F(QtHostTest, AnImmediateEntryReportsKeystrokesCaretAndFocus)
+{
+    Program& p = open(R"(
+window: Typing
+title: Artist
+at: [10, 10, 200, 60]
+controls:
+  - {type: entry, name: "?Artist", at: [8, 8, 150, 12], flags: [immediate]}
+  - {type: button, name: "?OK", text: "&OK", at: [8, 30, 50, 14]}
+)");
+    auto* edit = find<QLineEdit>(p, "?Artist");
+    ASSERT_NE(edit, nullptr);
+    rt::Control& artist = (*p.window)["?Artist"];
+    edit->setFocus();
+    ASSERT_TRUE(waitFor([&] { return p.count(rt::event::Selected, artist.number()) > 0; }));
+
+    QTest::keyClicks(edit, "Ab");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    ASSERT_TRUE(waitFor([&] { return p.count(NewSelection, artist.number()) == 3; }));
+    std::vector<int> keys;
+    for (const auto& e : p.events)
+        if (e.code == NewSelection)
+            keys.push_back(e.keyCode);
+    EXPECT_EQ(keys, (std::vector<int>{'A', 'B', rt::key::Back}));
+    EXPECT_EQ(artist.property(rt::prop::SelStart), "2"); // the caret after "A"
+    EXPECT_EQ(artist.property(rt::prop::SelEnd), "1");
+
+    // The program completes the text and selects the completed tail.
+    onThread(p, [](rt::Window& w) {
+        w["?Artist"].setValue("Abba");
+        w["?Artist"].setProperty(rt::prop::SelStart, "2");
+        w["?Artist"].setProperty(rt::prop::SelEnd, "4");
+    });
+    ASSERT_TRUE(waitFor([&] { return edit->selectedText() == "bba"; }));
+    EXPECT_EQ(edit->selectionStart(), 1);
+}
+
+} // namespace
+} // namespace qv::qt::testing
