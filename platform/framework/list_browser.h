@@ -68,6 +68,9 @@ public:
     const std::string& DropId() const { return dropId_; }
     // The context menu gets an item for each button the list has.
     void SetContextMenu(ContextMenu* menu) { popup_ = menu; }
+    ContextMenu* contextMenu() const { return popup_; }
+    const std::string& SelectControlName() const { return selectName_; }
+    const std::string& ChangeControlName() const { return changeName_; }
 
     // --- WindowComponent
     void Prepare(WindowController& controller) override;

@@ -7,24 +7,6 @@
 
 namespace qv::qvls {
 
-void BrovexBrowse::SetSelectControl(std::string name)
-{
-    selectName_ = name;
-    fw::ListBrowser::SetSelectControl(std::move(name));
-}
-
-void BrovexBrowse::SetChangeControl(std::string name)
-{
-    changeName_ = name;
-    fw::ListBrowser::SetChangeControl(std::move(name));
-}
-
-void BrovexBrowse::SetContextMenu(fw::ContextMenu* menu)
-{
-    menu_ = menu;
-    fw::ListBrowser::SetContextMenu(menu);
-}
-
 void BrovexBrowse::Prepare(fw::WindowController& controller)
 {
     const rt::Window& w = controller.window();
@@ -36,8 +18,8 @@ void BrovexBrowse::Prepare(fw::WindowController& controller)
     // sets the buttons for the first rows.
     view_ = resolve(viewName_);
     copy_ = resolve(copyName_);
-    select_ = resolve(selectName_);
-    change_ = resolve(changeName_);
+    select_ = resolve(SelectControlName());
+    change_ = resolve(ChangeControlName());
     fw::ListBrowser::Prepare(controller);
 }
 
@@ -47,8 +29,8 @@ void BrovexBrowse::RegisterHotKeys()
     if (!view_ || !controller() || !controller()->hasWindow())
         return;
     controller()->window().alert(kViewKey);
-    if (menu_ && !menu_->HasItem("!View"))
-        menu_->AddItemForButton("&View", view_, "!View");
+    if (fw::ContextMenu* menu = contextMenu(); menu && !menu->HasItem("!View"))
+        menu->AddItemForButton("&View", view_, "!View");
 }
 
 bool BrovexBrowse::OnEvent(const rt::Event& e)

@@ -30,11 +30,6 @@ public:
     int SelectControl() const { return select_; }
     int ChangeControl() const { return change_; }
 
-    // The framework's button and menu set-up, remembered for the rules here.
-    void SetSelectControl(std::string name);
-    void SetChangeControl(std::string name);
-    void SetContextMenu(fw::ContextMenu* menu);
-
     void Prepare(fw::WindowController& controller) override;
     void RegisterHotKeys() override;
     bool OnEvent(const rt::Event& e) override;
@@ -45,9 +40,8 @@ private:
     bool isDefaultButton(int control) const;
     void pressFor(int control);
 
-    std::string viewName_, copyName_, selectName_, changeName_;
+    std::string viewName_, copyName_;
     int view_ = 0, copy_ = 0, select_ = 0, change_ = 0;
-    fw::ContextMenu* menu_ = nullptr;
 };
 
 } // namespace qv::qvls

@@ -7,6 +7,7 @@
 #include "platform/runtime/window.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/text_helpers.h"
+#include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 
 namespace qv::qvls {
@@ -98,7 +99,7 @@ void SwapNameOrder(std::string& name, rt::Window* redisplay)
 void MatchArtistName(std::string& name)
 {
     tables::Table& artists = dictionary::Artists();
-    fw::TableAccess access(artists, fw::appErrorReporter());
+    fw::TableAccess& access = *dictionary::ArtistsAccess;
     if (access.Open() != fw::Benign)
         return;
     tables::Record& rec = artists.record();

@@ -15,6 +15,7 @@
 #include "qvls/core/names.h"
 #include "qvls/core/text_helpers.h"
 #include "qvls/core/time_text.h"
+#include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 
 namespace qv::qvls::testing {
@@ -168,6 +169,7 @@ protected:
     void SetUp() override
     {
         CollectionFolder::SetUp();
+        dictionary::InitDictionary();
         tables::Table& t = dictionary::Artists();
         ASSERT_EQ(t.create(), 0);
         ASSERT_EQ(t.open(), 0);
@@ -182,6 +184,7 @@ protected:
     {
         while (dictionary::Artists().isOpen())
             dictionary::Artists().close();
+        dictionary::KillDictionary();
         CollectionFolder::TearDown();
     }
 };
