@@ -1,0 +1,417 @@
+#include "qvls/core/setup.h"
+
+#include <array>
+
+#include "platform/cdaudio/drives.h"
+#include "platform/framework/handover.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/scheduler.h"
+#include "platform/runtime/window.h"
+#include "qvls/core/about.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/mouse_wheel.h"
+#include "qvls/core/placement.h"
+#include "qvls/core/settings.h"
+#include "qvls/core/setup_wizard.h"
+#include "qvls/core/text_helpers.h"
+
+namespace qv::qvls {
+
+// ------------------------------------------------------------ date formats
+
+namespace {
+constexpr std::array<DateFormatChoice, 15> kDateFormats{{
+    {"Windows Default", "d17"},
+    {"Year Only", "n4b"},
+    {"October 31, 1959", "d4"},
+    {"OCT 31,1959", "d3"},
+    {"10/31/59", "d1"},
+    {"10/31/1959", "d2"},
+    {"31 OCT 59", "d7"},
+    {"31 OCT 1959", "d8"},
+    {"31/10/59", "d5"},
+    {"31/10/1959", "d6"},
+    {"59/10", "d15"},
+    {"1959/10", "d16"},
+    {"10/59", "d13"},
+    {"10/1959", "d14"},
+    {"Windows Default 2", "d18"},
+}};
+
+// Settings hold no padding, but a hand-edited file may.
+std::string clipped(std::string_view s)
+{
+    return std::string(trimRight(s));
+}
+} // namespace
+
+std::span<const DateFormatChoice> dateFormatChoices()
+{
+    return kDateFormats;
+}
+
+std::string dateTextForToken(std::string_view token)
+{
+    const std::string t = clipped(token);
+    for (const DateFormatChoice& c : kDateFormats)
+        if (c.token == t)
+            return std::string(c.text);
+    return {};
+}
+
+std::optional<std::string> dateTokenForText(std::string_view text)
+{
+    const std::string t = clipped(text);
+    for (const DateFormatChoice& c : kDateFormats)
+        if (c.text == t)
+            return std::string(c.token);
+    return std::nullopt;
+}
+
+void fillDateList(rt::ListQueue& list)
+{
+    list.clear();
+    for (const DateFormatChoice& c : kDateFormats)
+        list.append({std::string(c.text)});
+}
+
+// ------------------------------------------------------------ drives
+
+void BuildDriveList(rt::ListQueue& list)
+{
+    list.clear();
+    list.append({"", "Default"});
+    std::vector<cdaudio::OpticalDrives::Override> overrides;
+    const rt::IniFile ini = settingsIni();
+    for (const rt::IniEntry& e : ini.entries(kDriveSection))
+        overrides.emplace_back(e.key, e.value);
+    for (const cdaudio::OpticalDrive& d : cdaudio::OpticalDrives::list(overrides))
+        list.append({d.token, "CD-ROM"});
+}
+
+int driveRowFor(const rt::ListQueue& list, std::string_view token)
+{
+    const std::string t = clipped(token);
+    for (int r = 0; r < list.rowCount(); ++r)
+        if (clipped(list.cell(r, 0)) == t)
+            return r + 1;
+    return 0;
+}
+
+std::string driveForRow(const rt::ListQueue& list, int row)
+{
+    if (row < 1 || row > list.rowCount())
+        return {};
+    // The "Default" row's drive is blank: a blank setting, never a lone ":".
+    const std::string drive = clipped(list.cell(row - 1, 0));
+    if (drive.empty())
+        return {};
+    return drive.substr(0, 1) + ":";
+}
+
+// ------------------------------------------------------------ bindings
+
+void bindText(rt::Control& control, std::string& setting)
+{
+    control.bind({[&setting] { return setting; }, [&setting](const std::string& v) { setting = v; }});
+}
+
+void bindFlag(rt::Control& control, int& setting)
+{
+    control.bind({[&setting] { return std::string(setting ? "1" : ""); },
+                  [&setting](const std::string& v) { setting = !v.empty() && v != "0" ? 1 : 0; }});
+}
+
+void bindFlagText(rt::Control& control, std::string& setting)
+{
+    control.bind({[&setting] { return setting == "0" ? std::string() : setting; },
+                  [&setting](const std::string& v) { setting = !v.empty() && v != "0" ? "1" : "0"; }});
+}
+
+// ------------------------------------------------------------ shared steps
+
+void callHousekeeping(std::string_view procedure)
+{
+    if (!rt::Procedures::call(procedure))
+        rt::message("The window " + std::string(procedure) + " is not available.", "Not Available",
+                    rt::Icon::Exclamation);
+}
+
+void askYearOnlyConversion()
+{
+    const int answer = rt::message("Convert existing entries to Year Only format (day and month information will be lost!)?",
+                                   "Basic Format Changed", rt::Icon::Exclamation, rt::button::Yes | rt::button::No,
+                                   rt::button::Yes);
+    if (answer == rt::button::Yes) {
+        callHousekeeping("ConvertDateToYear");
+        callHousekeeping("ConvertAlbumDateToYear");
+    }
+}
+
+namespace {
+
+// The four start-up lists are read again from the file; a missing key is 0.
+void rereadStartUpLists()
+{
+    const rt::IniFile ini = settingsIni();
+    Settings& s = settings();
+    s.SU_Albums = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Albums", 0));
+    s.SU_Songs = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Songs", 0));
+    s.SU_Playlists = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Playlists", 0));
+    s.SU_Labels = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Labels", 0));
+}
+
+// ------------------------------------------------------------ the window
+
+class SetupController : public fw::WindowController
+{
+public:
+    SetupController()
+        : fw::WindowController("Setup")
+        , drives_(2)
+        , dates_(1)
+    {
+    }
+
+    fw::Level Prepare() override
+    {
+        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
+            return l;
+        storeOpeningGlobals();
+        if (settings().SetupWizardComplete == 0) {
+            SetupWizard();
+            return fw::Notify;
+        }
+        BuildDriveList(drives_);
+        fillDateList(dates_);
+        dateText_ = dateTextForToken(settings().DateFormat);
+        dateCopy_ = dateText_;
+        rereadStartUpLists();
+        // Cancel puts back what the program held when the window opened:
+        // LoadSettings alone would keep a drive chosen here whenever the
+        // file has no CDDrive key.
+        before_ = settings();
+
+        LoadWindow("qvls", "Setup");
+        bindControls();
+        OpenWindow();
+        rt::Window& w = window();
+        InstallScroller(scroller_, w);
+        AddComponent(scroller_);
+        w.setMinSize(314, 158);
+        w["?Logo"].setEnabled(true);
+        w["?Browse"].setEnabled(true);
+        showDrive();
+        return fw::Benign;
+    }
+
+    fw::Level OnWindowEvent(const rt::Event& e) override
+    {
+        if (e.code == rt::event::Moved || e.code == rt::event::Sized)
+            KeepWindowOnScreen(window());
+        if (e.code == rt::event::CloseWindow)
+            cancel();
+        return fw::WindowController::OnWindowEvent(e);
+    }
+
+    fw::Level OnNewSelection(int control) override
+    {
+        if (control == window()["?CDDrive"].number())
+            chooseDrive();
+        return fw::WindowController::OnNewSelection(control);
+    }
+
+    fw::Level OnAccepted(int control) override
+    {
+        rt::Window& w = window();
+        auto is = [&](std::string_view name) { return control == w[name].number(); };
+        if (is("?CDDrive")) {
+            chooseDrive();
+        } else if (is("?CreateAlbums")) {
+            if (confirm("This function will create the album database based on information in your main Quorvel Pro "
+                        "database.  It may take some time to complete.  This should only be required if you are "
+                        "upgrading from version 1.1, or if you have imported song information from a text-file.  "
+                        "Are you sure you wish to continue?")) {
+                callHousekeeping("CreateDefaultAlbums");
+                Refresh();
+            }
+        } else if (is("?TestAlbumLinks")) {
+            if (confirm("This function will test (and fix where possible) the links between the album database and "
+                        "your main Quorvel Pro database.  It may take some time to complete.  This should only be "
+                        "required if you are upgrading from version 1.1.  Are you sure you wish to continue?")) {
+                callHousekeeping("TestAlbumIDs");
+                Refresh();
+            }
+        } else if (is("?MassModifications")) {
+            massModifications();
+        } else if (is("?FileManager")) {
+            callHousekeeping("DataFileManager");
+            Refresh();
+        } else if (is("?Browse")) {
+            browseLogo();
+        } else if (is("?OK")) {
+            ok();
+        } else if (is("?Cancel")) {
+            cancel();
+            EndLoop();
+        } else if (is("?UseWizard")) {
+            fw::handover().request = fw::request::Change;
+            SetupWizard();
+            Refresh();
+            SetResponse(fw::response::Completed);
+            EndLoop();
+        }
+        return fw::WindowController::OnAccepted(control);
+    }
+
+    void CleanUp() override
+    {
+        fw::WindowController::CleanUp();
+        RemoveScroller(scroller_);
+    }
+
+private:
+    void bindControls()
+    {
+        rt::Window& w = window();
+        Settings& s = settings();
+        for (auto [name, text] : {std::pair<const char*, std::string*>{"?Interface", &s.Interface},
+                                  {"?Autocapstyle", &s.Autocapstyle},
+                                  {"?UDKPrompt", &s.UDKPrompt},
+                                  {"?NotesLabel", &s.NotesLabel},
+                                  {"?AddMode", &s.AddMode},
+                                  {"?LabelArtistTitleOrder", &s.LabelArtistTitleOrder},
+                                  {"?Delimiter", &s.GLO_Delimiter},
+                                  {"?Logo", &s.Logo}})
+            bindText(w[name], *text);
+        for (auto [name, flag] : {std::pair<const char*, int*>{"?AutoComplete", &s.AutoComplete},
+                                  {"?CascadeFileNumber", &s.CascadeFileNumber},
+                                  {"?CascadeMedia", &s.CascadeMedia},
+                                  {"?CascadeCategory", &s.CascadeCategory},
+                                  {"?CascadeReleaseDate", &s.CascadeReleaseDate},
+                                  {"?SU_Albums", &s.SU_Albums},
+                                  {"?SU_Songs", &s.SU_Songs},
+                                  {"?SU_Both", &s.SU_Both},
+                                  {"?SU_Labels", &s.SU_Labels},
+                                  {"?SU_Playlists", &s.SU_Playlists},
+                                  {"?ShowTips", &s.ShowTips},
+                                  {"?SaveLastTab", &s.SaveLastTab},
+                                  {"?DefaultWizardCompilation", &s.DefaultWizardCompilation},
+                                  {"?AltCasFmt", &s.AltCasFmt},
+                                  {"?ForcePreview", &s.ForcePreview},
+                                  {"?UseLog", &s.UseLog},
+                                  {"?CDDBAutomaticMode", &s.CDDBAutomaticMode}})
+            bindFlag(w[name], *flag);
+        bindFlagText(w["?AutoAddToAlbums"], s.AutoAddToAlbums);
+        // The first start's "'Share'" (apostrophes and all) shares the drive,
+        // so the list shows it as Share.
+        w["?MCIMode"].bind({[&s] { return s.MCIMode == "Open" ? std::string("Open") : std::string("Share"); },
+                            [&s](const std::string& v) { s.MCIMode = v; }});
+        w["?MCIMode"].setToolTip("Share:  Share access with other applications\nOpen:  Exclusive access.");
+        rt::Control& date = w["?DateFormat"];
+        date.setList(&dates_);
+        bindText(date, dateText_);
+        w["?CDDrive"].setList(&drives_);
+    }
+
+    void showDrive() { window()["?CDDrive"].setSelected(driveRowFor(drives_, settings().CDDrive)); }
+
+    void chooseDrive()
+    {
+        const int row = window()["?CDDrive"].selected();
+        if (row >= 1)
+            settings().CDDrive = driveForRow(drives_, row);
+    }
+
+    static bool confirm(const std::string& text)
+    {
+        return rt::message(text, "Housekeeping", rt::Icon::Exclamation, rt::button::Yes | rt::button::No,
+                           rt::button::No) == rt::button::Yes;
+    }
+
+    void massModifications()
+    {
+        rt::Scheduler::instance().yield();
+        rt::MessageSpec m;
+        m.title = "Mass Modifications";
+        m.icon = rt::Icon::Exclamation;
+        m.text = "These functions will process every \"Song\" record in your database.  \"Side/Disc\" will set the "
+                 "side/disc to 1 if it is zero.  \"File Number\" will add leading zeroes to numeric file numbers.";
+        m.custom = "Side/Disc|File Number|Cancel";
+        m.defaultButton = 1;
+        switch (rt::message(m)) {
+        case 1:
+            callHousekeeping("SetAllDiscTo1");
+            break;
+        case 2:
+            callHousekeeping("ZeroLeadFileNumbers");
+            break;
+        default:
+            break;
+        }
+    }
+
+    void browseLogo()
+    {
+        rt::FileDialogSpec spec;
+        spec.title = "Choose a File";
+        spec.filter = "All Files|*.*";
+        spec.fileName = settings().Logo;
+        spec.keepFolder = true;
+        // A cancelled dialog leaves the logo as it was.
+        if (rt::fileDialog(spec)) {
+            settings().Logo = spec.fileName;
+            window().display();
+        }
+    }
+
+    void ok()
+    {
+        if (clipped(dateText_) != clipped(dateCopy_))
+            rt::message("Date format changes will not affect currently open windows.  You can close and re-open "
+                        "windows, or exit and restart Quorvel Pro to view information using the new date format.",
+                        "Information");
+        Settings& s = settings();
+        if (clipped(s.DateFormat) != kYearOnlyToken && clipped(dateText_) == kYearOnlyText)
+            askYearOnlyConversion();
+        if (const auto token = dateTokenForText(dateText_))
+            s.DateFormat = *token;
+        SaveSettings();
+        SetResponse(fw::response::Completed);
+        EndLoop();
+    }
+
+    void cancel()
+    {
+        settings() = before_;
+        LoadSettings();
+        SetResponse(fw::response::Cancelled);
+    }
+
+    rt::ListQueue drives_;
+    rt::ListQueue dates_;
+    std::string dateText_;
+    std::string dateCopy_;
+    Settings before_;
+    MouseWheelScroller scroller_;
+};
+
+} // namespace
+
+void Setup()
+{
+    SetupController setup;
+    setup.Execute();
+}
+
+void registerSetupProcedures()
+{
+    rt::Procedures::add("Setup", [] { Setup(); });
+    rt::Procedures::add("SetupWizard", [] { SetupWizard(); });
+    rt::Procedures::add("AboutQVL", [] { AboutQVL(); });
+    rt::Procedures::add("CompileDate", [] { CompileDate(); });
+}
+
+} // namespace qv::qvls

@@ -1,0 +1,77 @@
+#pragma once
+// The preferences window and what it shares with the setup wizard: the
+// list of CD drives, the list of date formats with the tokens they stand
+// for, and controls bound straight to the settings globals.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/runtime/list_source.h"
+
+namespace qv::rt {
+class Control;
+class Window;
+} // namespace qv::rt
+
+namespace qv::qvls {
+
+// ---- date formats
+
+struct DateFormatChoice {
+    std::string_view text;  // as the list shows it
+    std::string_view token; // the DateFormat setting: a picture without its "@"
+};
+// In list order.
+std::span<const DateFormatChoice> dateFormatChoices();
+inline constexpr std::string_view kYearOnlyText = "Year Only";
+inline constexpr std::string_view kYearOnlyToken = "n4b";
+
+// The text a token stands for; empty when the token is not in the list.
+std::string dateTextForToken(std::string_view token);
+// The token of a text; nothing when the text is not in the list.
+std::optional<std::string> dateTokenForText(std::string_view text);
+void fillDateList(rt::ListQueue& list);
+
+// ---- drives
+
+// Rows of drive (two characters, blank for "Default") and type.
+void BuildDriveList(rt::ListQueue& list);
+// The row (1-based) that shows a drive token; 0 when none does.
+int driveRowFor(const rt::ListQueue& list, std::string_view token);
+// The CDDrive setting a chosen row gives: its token, or blank for "Default".
+std::string driveForRow(const rt::ListQueue& list, int row);
+// Settings section whose keys ("D:", "E:", ...) pin a token to a device.
+inline constexpr std::string_view kDriveSection = "CD Drives";
+
+// ---- controls bound to settings
+
+// A text setting edited in place.
+void bindText(rt::Control& control, std::string& setting);
+// A check box over a byte setting (1 ticked, 0 not).
+void bindFlag(rt::Control& control, int& setting);
+// A check box over a text setting that holds "1" or "0".
+void bindFlagText(rt::Control& control, std::string& setting);
+
+// ---- the Year Only conversion
+
+// Asks whether to convert the release dates to years and, on Yes, runs the
+// two conversions. Only when the old format is not Year Only already.
+void askYearOnlyConversion();
+
+// Runs a procedure of another part of the program on this thread; one that
+// does not exist (yet) says so instead of pretending to have run.
+void callHousekeeping(std::string_view procedure);
+
+// ---- procedures
+
+// The preferences window (runs the setup wizard instead until set-up was
+// completed once).
+void Setup();
+
+// Registers Setup, SetupWizard, AboutQVL and CompileDate by name; the
+// program calls it once at start.
+void registerSetupProcedures();
+
+} // namespace qv::qvls
