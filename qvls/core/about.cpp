@@ -18,8 +18,12 @@ namespace qv::qvls {
 
 namespace {
 
-// The build may hand in its own stamps as "YYYY-MM-DD" and "HH:MM:SS";
-// otherwise the compiler's date and time of this file stand for both.
+// The build may hand in its own stamps as "YYYY-MM-DD" and "HH:MM:SS" (a
+// header it writes at every build); otherwise the compiler's date and time
+// of this file stand for both.
+#if __has_include("qvls_build_stamp.h")
+#include "qvls_build_stamp.h"
+#endif
 #ifndef QV_BUILD_CHANGED_DATE
 #define QV_BUILD_CHANGED_DATE __DATE__
 #define QV_BUILD_CHANGED_TIME __TIME__
