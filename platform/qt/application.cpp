@@ -1,6 +1,7 @@
 #include "platform/qt/application.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <cstdio>
 #include <exception>
 
@@ -9,9 +10,12 @@
 
 namespace qv::qt {
 
-int runApplication(int& argc, char** argv, std::function<void()> firstThread)
+int runApplication(int& argc, char** argv, std::function<void()> firstThread, std::function<void()> endOfSession)
 {
     QApplication app(argc, argv);
+    if (endOfSession)
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                         [endOfSession](QSessionManager&) { endOfSession(); });
     QApplication::setApplicationName(QStringLiteral("Quorvel Pro"));
     QApplication::setFont(defaultWindowFont());
     // Windows close when the program closes them, not when the last one goes.

@@ -8,6 +8,10 @@ namespace qv::qt {
 // firstThread as thread 1 and runs the Qt event loop until that thread has
 // ended. Returns 0, or 1 when the first thread ended by an uncaught
 // exception; a program that halts ends the process itself.
-int runApplication(int& argc, char** argv, std::function<void()> firstThread);
+// endOfSession, when given, is called as the desktop session ends (the
+// session manager asks the program to save and close); it must only note the
+// request, as it runs from the Qt loop, outside every program thread.
+int runApplication(int& argc, char** argv, std::function<void()> firstThread,
+                   std::function<void()> endOfSession = {});
 
 } // namespace qv::qt

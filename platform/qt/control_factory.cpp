@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <climits>
@@ -712,8 +713,20 @@ public:
         });
     }
     QTabWidget* tabs() const { return tabs_; }
+    void load() override
+    {
+        ControlView::load();
+        showWizardStyle();
+    }
+    void apply(ControlChange what) override
+    {
+        ControlView::apply(what);
+        if (what == ControlChange::Property)
+            showWizardStyle();
+    }
 
 protected:
+    void showWizardStyle() { tabs_->tabBar()->setVisible(control_.property(rt::prop::Wizard) != "1"); }
     void showSelection() override
     {
         const int index = control_.selected() > 0 ? control_.selected() - 1 : 0;

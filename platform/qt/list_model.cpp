@@ -75,7 +75,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!source_ || !index.isValid())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+    // Editable combo boxes read their items' texts in the edit role.
+    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole) {
         // A list holds values; its format's column pictures show them.
         std::string cell = source_->cell(index.row(), index.column());
         if (index.column() < static_cast<int>(columns_.size()))

@@ -44,6 +44,7 @@ std::string deformatPicture(const std::string& text, const std::string& picture)
 namespace prop {
 constexpr int SelStart = 0x7E01; // an entry's selection, 1-based; the caret when SelEnd < SelStart
 constexpr int SelEnd = 0x7E02;
+constexpr int Wizard = 0x7A4B;   // a sheet whose tabs are wizard steps: "1" hides the tab headers
 } // namespace prop
 
 enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property };

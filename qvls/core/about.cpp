@@ -223,7 +223,6 @@ int thirtyTwoBit()
 void storeOpeningGlobals()
 {
     storeWindowGlobals();
-    glo().buildStamp = thisBuildStamp();
 }
 
 void AboutQVL()

@@ -25,6 +25,7 @@
 #include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/splash.h"
+#include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 #include "qvls/tools/default_artists.h"
 
@@ -631,6 +632,9 @@ bool SwitchCollection(const std::string& folder)
         if (ec)
             rt::message("The folder " + folder + " cannot be opened.", "Switch Collection", rt::Icon::Exclamation);
     }
+    // The tables' connections belong to the folder they were opened in.
+    std::error_code ec;
+    dictionary::useCollectionFolder(fs::current_path(ec).string());
     CreateMissingTables();
     openFrameTables();
     OpenTableChecked(dictionary::Configuration());

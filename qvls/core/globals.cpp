@@ -1,5 +1,7 @@
 #include "qvls/core/globals.h"
 
+#include "qvls/core/about.h"
+
 namespace qv::qvls {
 
 Globals& glo()
@@ -21,7 +23,7 @@ void storeWindowGlobals()
     Globals& g = glo();
     g.positionFile = ".\\POSITION.INI";
     g.appLabel = "qvls";
-    g.buildStamp = BuildStamp{};
+    g.buildStamp = thisBuildStamp();
 }
 
 } // namespace qv::qvls

@@ -1,4 +1,5 @@
 #include "qvls/core/program.h"
+#include "qvls/core/procedures.h"
 
 #include <algorithm>
 #include <cctype>
@@ -55,6 +56,7 @@ std::string upper(std::string_view s)
 // cleared record buffers.
 void initialiseModuleData()
 {
+    registerProcedures();
     glo() = Globals{};
     settings() = Settings{};
     fw::handover() = fw::Handover{};

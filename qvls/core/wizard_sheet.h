@@ -6,6 +6,8 @@
 // dialog with only its OK button. A window derives its own class and
 // supplies the hooks.
 
+#include "platform/runtime/window.h"
+
 namespace qv::rt {
 class Control;
 class Window;
@@ -15,7 +17,7 @@ namespace qv::qvls {
 
 // A sheet property: "1" shows the sheet as a wizard, without tab headers.
 namespace sheet_property {
-inline constexpr int Wizard = 0x7A4B;
+inline constexpr int Wizard = rt::prop::Wizard;
 }
 void setWizardStyle(rt::Control& sheet, bool on);
 bool wizardStyle(const rt::Control& sheet);

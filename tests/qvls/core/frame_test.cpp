@@ -294,6 +294,7 @@ TEST_F(Collections, OpenCollectionSwitchesAndReopensTheStartUpLists)
     EXPECT_TRUE(fs::equivalent(fs::current_path(), other));
     EXPECT_TRUE(fs::exists(other / "qvldata.tps")) << "missing tables are made";
     EXPECT_TRUE(dictionary::Quorvel().isOpen());
+    EXPECT_TRUE(fs::exists(other / ".qvcatalogue")) << "the tables' connections moved with the folder";
     std::vector<std::string> names;
     for (const Started& s : started)
         names.push_back(s.name + " " + std::to_string(s.stack));
