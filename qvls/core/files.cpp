@@ -1,5 +1,7 @@
 #include "qvls/core/files.h"
 
+#include "platform/runtime/text.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,13 +20,7 @@ constexpr std::size_t kShellFile = 256;
 constexpr std::size_t kShellVerb = 80;
 constexpr std::size_t kFileNumberText = 20;
 
-std::string cut(std::string_view s, std::size_t n)
-{
-    std::u32string c = toChars(s);
-    if (c.size() > n)
-        c.resize(n);
-    return fromChars(c);
-}
+using rt::text::firstChars;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -46,13 +42,13 @@ std::string increment(std::string digits)
 
 void ShellOpenFile(std::string_view verb, std::string_view file)
 {
-    const std::string v = verb.empty() ? std::string("open") : cut(trimRight(verb), kShellVerb);
-    rt::shellOpen(cut(trimRight(file), kShellFile), v);
+    const std::string v = verb.empty() ? std::string("open") : firstChars(trimRight(verb), kShellVerb);
+    rt::shellOpen(firstChars(trimRight(file), kShellFile), v);
 }
 
 FileNumberStep FollowingFileNumber(std::string_view last)
 {
-    const std::string t = cut(trimRight(last), kFileNumberText);
+    const std::string t = firstChars(trimRight(last), kFileNumberText);
     std::size_t a = t.size();
     while (a > 0 && isDigit(t[a - 1]))
         --a;

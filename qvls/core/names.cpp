@@ -1,5 +1,7 @@
 #include "qvls/core/names.h"
 
+#include "platform/runtime/text.h"
+
 #include <algorithm>
 
 #include "platform/framework/error_reporter.h"
@@ -22,13 +24,7 @@ bool allUpperStyle()
     return !settings().Autocapstyle.empty() && (settings().Autocapstyle[0] == 'A' || settings().Autocapstyle[0] == 'a');
 }
 
-std::string cut(std::string_view s, std::size_t n)
-{
-    std::u32string c = toChars(s);
-    if (c.size() > n)
-        c.resize(n);
-    return fromChars(c);
-}
+using rt::text::firstChars;
 
 std::u32string_view trimChars(std::u32string_view s)
 {
@@ -73,12 +69,12 @@ std::string ArtistDisplayName(std::string_view name)
         w = lower.find(" and ");
     const std::string_view before = name.substr(0, comma);
     if (w != std::string::npos && w > comma) {
-        const std::string first = cut(trimBoth(name.substr(comma + 1, w - comma - 1)), kNamePart);
-        const std::string last = cut(trimBoth(before), kNamePart);
-        const std::string rest = cut(trimBoth(name.substr(w)), kNamePart);
+        const std::string first = firstChars(trimBoth(name.substr(comma + 1, w - comma - 1)), kNamePart);
+        const std::string last = firstChars(trimBoth(before), kNamePart);
+        const std::string rest = firstChars(trimBoth(name.substr(w)), kNamePart);
         return first + " " + last + " " + rest;
     }
-    return cut(trimBoth(name.substr(comma + 1)), kNamePart) + " " + cut(trimRight(before), kNamePart);
+    return firstChars(trimBoth(name.substr(comma + 1)), kNamePart) + " " + firstChars(trimRight(before), kNamePart);
 }
 
 void SwapNameOrder(std::string& name, rt::Window* redisplay)
@@ -105,9 +101,9 @@ void MatchArtistName(std::string& name)
     tables::Record& rec = artists.record();
     const int field = rec.def().fieldIndex("ART:Artist");
     const int key = rec.def().keyIndex("ART:K_ARTIST");
-    rec.setString(field, cut(name, kMatchedName));
+    rec.setString(field, firstChars(name, kMatchedName));
     if (access.Fetch(key) != 0) {
-        rec.setString(field, cut(name, kMatchedName));
+        rec.setString(field, firstChars(name, kMatchedName));
         std::string swapped = rec.getString(field);
         SwapNameOrder(swapped);
         rec.setString(field, swapped);

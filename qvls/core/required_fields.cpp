@@ -1,5 +1,7 @@
 #include "qvls/core/required_fields.h"
 
+#include "platform/runtime/text.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -16,13 +18,7 @@ constexpr std::size_t kFieldName = 40;
 constexpr std::size_t kTitle = 255;
 constexpr std::size_t kTemplate = 1024;
 
-std::string cut(std::string_view s, std::size_t n)
-{
-    std::u32string c = toChars(s);
-    if (c.size() > n)
-        c.resize(n);
-    return fromChars(c);
-}
+using rt::text::firstChars;
 
 std::string withoutMarks(std::string_view prompt, std::size_t width)
 {
@@ -75,8 +71,8 @@ void RequiredFields::Prepare(rt::Window& window, std::string_view title, std::st
                              bool validateOnFieldAccept)
 {
     window_ = &window;
-    title_ = cut(title, kTitle);
-    text_ = cut(templ, kTemplate);
+    title_ = firstChars(title, kTitle);
+    text_ = firstChars(templ, kTemplate);
     validateOnFieldAccept_ = validateOnFieldAccept;
     fields_.clear();
     fieldTexts_.clear();
@@ -88,8 +84,8 @@ void RequiredFields::Prepare(rt::Window& window, std::string_view title, std::st
         }
         // A required control without a prompt of its own takes the last one seen.
         if (collects(c->type()) && c->required())
-            fields_.push_back({c->number(), prompt, cut(c->statusText(), kFieldText), cut(c->toolTip(), kFieldText),
-                               cut(c->def().use, kFieldName)});
+            fields_.push_back({c->number(), prompt, firstChars(c->statusText(), kFieldText), firstChars(c->toolTip(), kFieldText),
+                               firstChars(c->def().use, kFieldName)});
     }
     std::sort(fields_.begin(), fields_.end(), [](const Field& a, const Field& b) { return a.feq < b.feq; });
 }
@@ -114,20 +110,20 @@ void RequiredFields::SetField(int control, bool addIfMissing, std::string_view p
         f = &*fields_.insert(at, Field{control, {}, {}, {}, {}});
     }
     f->prompt = withoutMarks(prompt, kFieldText);
-    f->msg = cut(message, kFieldText);
-    f->tip = cut(tip, kFieldText);
-    f->fldName = cut(fieldName, kFieldName);
+    f->msg = firstChars(message, kFieldText);
+    f->tip = firstChars(tip, kFieldText);
+    f->fldName = firstChars(fieldName, kFieldName);
 }
 
 void RequiredFields::SetFieldText(int control, std::string_view title, std::string_view text)
 {
     for (FieldText& t : fieldTexts_)
         if (t.feq == control) {
-            t.title = cut(title, kTitle);
-            t.text = cut(text, kTemplate);
+            t.title = firstChars(title, kTitle);
+            t.text = firstChars(text, kTemplate);
             return;
         }
-    fieldTexts_.push_back({control, cut(title, kTitle), cut(text, kTemplate)});
+    fieldTexts_.push_back({control, firstChars(title, kTitle), firstChars(text, kTemplate)});
 }
 
 int RequiredFields::Validate(bool onlyVisible)

@@ -15,6 +15,7 @@
 
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
+#include "qvls/dictionary/access.h"
 
 namespace qv::qvls::testing {
 
@@ -41,6 +42,8 @@ protected:
         std::filesystem::create_directories(root_ / "config");
         oldFolder_ = std::filesystem::current_path();
         std::filesystem::current_path(root_ / "collection");
+        // The tables' connections belong to this folder, as when the program opens a collection.
+        dictionary::useCollectionFolder((root_ / "collection").string());
         if (const char* x = std::getenv("XDG_CONFIG_HOME"))
             oldConfig_ = x;
         setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
