@@ -1130,9 +1130,8 @@ Value Expression::evaluate(const Bindings& bindings, Error* err) const
         Value v = ev.eval(tree_->root);
         return ev.failed() ? Value("") : v;
     } catch (const std::exception& ex) {
+        // Only errors: anything else (a thread being unwound) must go on up.
         if (err) *err = Error{std::string("Evaluation failed: ") + ex.what(), 1};
-    } catch (...) {
-        if (err) *err = Error{"Evaluation failed", 1};
     }
     return Value("");
 }

@@ -497,12 +497,16 @@ Level RelationSet::Update(bool fromForm)
 
 Level RelationSet::Delete(bool ask)
 {
-    if (ask)
-        if (const Level l = primary_.RaiseStoredError(Msg::ConfirmDelete); l != Benign)
-            return l;
-
     tables::Table& t = primary_.table();
+    // The record the user is asked about: while the question is up, other
+    // threads run and may load other records into the shared buffer.
     const tables::Record before = t.record();
+    if (ask) {
+        const Level l = primary_.RaiseStoredError(Msg::ConfirmDelete);
+        t.record() = before;
+        if (l != Benign)
+            return l;
+    }
     RelationWork work(*this);
     if (const Level l = work.openTables(); l != Benign)
         return l;

@@ -4,6 +4,7 @@
 #include "platform/framework/relation_set.h"
 #include "platform/framework/use_binding.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/tables/table.h"
 
 namespace qv::fw {
 
@@ -21,8 +22,16 @@ WindowController::~WindowController() = default;
 
 int WindowController::Execute()
 {
-    if (Prepare() == Benign)
-        RunEventLoop();
+    try {
+        if (Prepare() == Benign)
+            RunEventLoop();
+    } catch (const std::exception&) {
+        // A fault in a handler still tears the window down and closes its
+        // tables; a thread being unwound at the end of the program is no
+        // std::exception and leaves its objects as they are.
+        CleanUp();
+        throw;
+    }
     CleanUp();
     if (response_ == response::None)
         response_ = response::Cancelled;
@@ -205,8 +214,11 @@ Level WindowController::PrepareRecordAction()
 void WindowController::TakeRecord()
 {
     saved_ = false;
-    if (primary_)
+    if (primary_) {
         primary_->access().SaveHistory();
+        if (request_ == request::Insert)
+            reservedId_ = primary_->access().record().recordId;
+    }
 }
 
 Level WindowController::SaveRecord()
@@ -235,8 +247,15 @@ Level WindowController::SaveRecord()
 
 void WindowController::AbandonRecord()
 {
-    if (request_ == request::Insert && !saved_ && primary_->access().record().recordId != 0)
-        primary_->Delete(false);
+    if (request_ != request::Insert || saved_ || reservedId_ == 0)
+        return;
+    // The buffer is shared: another window may have loaded another record
+    // into it while this form waited. Delete the one this form reserved.
+    tables::Table& table = primary_->access().table();
+    if (table.record().recordId != reservedId_ && table.fetchRecord(reservedId_) != 0)
+        return;
+    primary_->Delete(false);
+    reservedId_ = 0;
 }
 
 bool WindowController::ConfirmClose()

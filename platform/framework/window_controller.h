@@ -4,6 +4,7 @@
 // A procedure derives from it, overrides the operations it needs and keeps
 // the rest of its window as data.
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -134,6 +135,7 @@ private:
     bool askOnClose_ = false;
     bool saved_ = false;
     bool recordOpen_ = false;
+    std::int64_t reservedId_ = 0; // the record an insert reserved, until it is saved or removed
     int request_ = 0;
     int response_ = 0;
     bool done_ = false;

@@ -246,7 +246,9 @@ bool Scheduler::runReady()
     if (current_ != 0)
         throw std::logic_error("the scheduler runs only from the host");
     bool ran = false;
-    while (!readyQueue_.empty()) {
+    // Only the threads ready now: one that yields or posts to itself queues
+    // again for the next run, so the host's own events are never starved.
+    for (std::size_t turns = readyQueue_.size(); turns > 0 && !readyQueue_.empty(); --turns) {
         const int n = readyQueue_.front();
         readyQueue_.pop_front();
         Thread* t = thread(n);

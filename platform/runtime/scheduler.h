@@ -57,7 +57,8 @@ public:
     // Inside a thread: waits until none of the threads runs any more.
     void waitForThreads(const std::vector<int>& threads);
 
-    // Host side: runs threads until none is ready. Returns whether any ran.
+    // Host side: runs each thread that is ready now once (a thread that
+    // becomes ready meanwhile waits for the next run). Returns whether any ran.
     bool runReady();
     bool hasReady() const;
     // Posts the timer events that are due; returns the time of the next one.

@@ -970,14 +970,23 @@ int Table::rebuildKeys()
     std::error_code ec;
     fs::remove(tmp, ec);
     rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::string copy = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; ATTACH DATABASE '" + path +
-                       "' AS old; BEGIN; " + createSql() + "; INSERT INTO main." + quoteId(def_.storedName()) +
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        // The folder's name is the user's: bound, never pasted into the SQL.
+        sqlite3_stmt* attach = nullptr;
+        rc = sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS old", -1, &attach, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_text(attach, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+            rc = sqlite3_step(attach) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+        }
+        sqlite3_finalize(attach);
+    }
+    std::string copy = "BEGIN; " + createSql() + "; INSERT INTO main." + quoteId(def_.storedName()) +
                        " SELECT * FROM old." + quoteId(def_.storedName()) + " WHERE _rid IS NOT NULL;";
     for (const auto& i : indexSql()) copy += i + ";";
     copy += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
     if (encrypted()) copy += "CREATE TABLE qv_owner AS SELECT * FROM old.qv_owner;";
     copy += "COMMIT; DETACH DATABASE old;";
-    if (path.find('\'') != std::string::npos) rc = SQLITE_CANTOPEN;
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, copy.c_str(), nullptr, nullptr, nullptr);
     ok = rc == SQLITE_OK && integrityOk();
     int err = ok ? 0 : driverError(rc == SQLITE_OK ? SQLITE_CORRUPT : rc, db, path);

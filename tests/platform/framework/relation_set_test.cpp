@@ -83,6 +83,18 @@ INSTANTIATE_TEST_SUITE_P(Answers, DeleteQuestion,
                          ::testing::Values(AskCase{"yes", Yes, Benign, 1}, AskCase{"no", No, User, 2}),
                          [](const auto& info) { return std::string(info.param.what); });
 
+TEST_F(Relations, TheConfirmedRecordIsDeletedWhateverOthersLoadMeanwhile)
+{
+    c.loadAlbum(a1);
+    Level level = Fatal;
+    c.host.start("Form", [&] { level = c.albumSet.Delete(true); });
+    ASSERT_NE(c.host.messageBox(), nullptr);
+    c.loadAlbum(a2); // a list on another thread highlights another album
+    c.host.answer(Yes);
+    EXPECT_EQ(level, Benign);
+    EXPECT_EQ(Catalogue::rows(c.albums), (std::vector<std::string>{"2|Red|LP|0"}));
+}
+
 class RefusedDelete : public Relations, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)

@@ -146,6 +146,23 @@ TEST(Threads, YieldLetsEveryOtherReadyThreadRunOnce)
     EXPECT_EQ(order, (std::vector<std::string>{"A0", "B0", "A1", "B1", "A2", "B2"}));
 }
 
+TEST(Threads, AThreadThatKeepsYieldingLetsTheHostRunBetweenTurns)
+{
+    HeadlessHost host;
+    int turns = 0;
+    Scheduler::instance().start("Busy", [&] {
+        for (;;) {
+            ++turns;
+            Scheduler::instance().yield();
+        }
+    });
+    // Each run of the scheduler gives it one turn and then returns to the host.
+    EXPECT_TRUE(Scheduler::instance().runReady());
+    EXPECT_TRUE(Scheduler::instance().runReady());
+    EXPECT_EQ(turns, 2);
+    EXPECT_TRUE(Scheduler::instance().hasReady());
+}
+
 TEST(Threads, TimerPostsEventsAtTheWindowInterval)
 {
     HeadlessHost host;

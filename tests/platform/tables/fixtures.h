@@ -60,7 +60,9 @@ public:
     TempFolder()
     {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("qvtables-" + std::to_string(rd()) + std::to_string(rd()));
+        // Users keep collections in folders such as "Bob's Music": every test runs in one.
+        path_ = std::filesystem::temp_directory_path() /
+                ("qvtables-Bob's Music-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempFolder()

@@ -57,7 +57,10 @@ TEST(KeyedTable, SqliteToolSeesOneTableWithTheDeclaredColumns)
     Collection c;
     ASSERT_EQ(c.addAlbum("Abba", "Arrival", "X1"), 0);
     c.albums->close();
-    std::string cmd = "sqlite3 -batch '" + c.albums->filePath() +
+    std::string quoted;
+    for (char ch : c.albums->filePath())
+        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    std::string cmd = "sqlite3 -batch '" + quoted +
                       "' \"SELECT count(*) FROM sqlite_master WHERE type='table'; "
                       "SELECT group_concat(name, ',') FROM pragma_table_info('Album') WHERE name NOT LIKE '\\_%' ESCAPE '\\'; "
                       "SELECT Artist || '/' || Album FROM Album; PRAGMA user_version; PRAGMA integrity_check;\" 2>&1";
