@@ -1,5 +1,7 @@
 #include "platform/runtime/window.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 
 #include "platform/runtime/scheduler.h"
@@ -207,7 +209,9 @@ void Control::update()
 void Control::userInput(std::string value)
 {
     value_ = std::move(value);
-    update();
+    auto& pending = window_.typedInto_;
+    if (std::find(pending.begin(), pending.end(), this) == pending.end())
+        pending.push_back(this);
 }
 
 void Control::userSelected(int choice)
@@ -290,7 +294,18 @@ void Window::close()
 
 Event Window::waitEvent()
 {
-    return Scheduler::instance().waitEvent(*this);
+    applyUserInput(); // what was typed before the program last looked
+    const Event e = Scheduler::instance().waitEvent(*this);
+    applyUserInput();
+    return e;
+}
+
+void Window::applyUserInput()
+{
+    std::vector<Control*> pending;
+    pending.swap(typedInto_);
+    for (Control* c : pending)
+        c->update();
 }
 
 void Window::post(int code, int control)

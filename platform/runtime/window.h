@@ -131,7 +131,8 @@ public:
     void update();
 
     // From the host: the user changed the value or the choice. No echo to
-    // the host; the use variable follows at once.
+    // the host; the use variable follows on the window's own thread, before
+    // it receives its next event (a Qt handler never runs program code).
     void userInput(std::string value);
     void userSelected(int choice);
     void userProperty(int id, std::string value);
@@ -176,6 +177,7 @@ public:
     int thread() const { return thread_; }
 
     // Waits for the next event of this window; other threads run meanwhile.
+    // What the user typed meanwhile has reached the use variables by then.
     Event waitEvent();
     void post(int code, int control = 0);
     void post(Event e);
@@ -227,6 +229,7 @@ private:
     friend class Scheduler;
     friend class Control;
     void build(const std::vector<ControlDef>& defs, Control* parent);
+    void applyUserInput();
 
     WindowDef def_;
     std::vector<std::unique_ptr<Control>> controls_;
@@ -239,6 +242,7 @@ private:
     std::set<int> alertKeys_;
     Control* focus_ = nullptr;
     bool open_ = false;
+    std::vector<Control*> typedInto_; // controls whose use variable awaits the user's value
 
     // Owned by the scheduler.
     int thread_ = 0;
