@@ -3,6 +3,7 @@
 // own, with a fake drive list and the housekeeping procedures written down
 // instead of run.
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -62,6 +63,14 @@ protected:
         rt::Window* w = host->window(window);
         EXPECT_TRUE(host->failures().empty()) << (host->failures().empty() ? "" : host->failures().front());
         return w;
+    }
+
+    // Whether the window is still open; a closed window is gone, so it is
+    // looked for among the open ones, never asked itself.
+    bool isOpen(const rt::Window* w) const
+    {
+        const auto& open = host->openWindows();
+        return std::find(open.begin(), open.end(), w) != open.end();
     }
 
     // The open message box's title, text and default answer; "" when none.

@@ -135,7 +135,7 @@ TEST_F(SetupWindow, YearOnlyMatrix)
             host->answer(c.answer);
         }
         EXPECT_EQ(box(), "");
-        EXPECT_FALSE(w->isOpen());
+        EXPECT_FALSE(isOpen(w));
         const std::vector<std::string> converted{"ConvertDateToYear", "ConvertAlbumDateToYear"};
         EXPECT_EQ(ran, c.answer == rt::button::Yes ? converted : std::vector<std::string>{});
         EXPECT_EQ(settingsKeys()["DateFormat"], c.saved);
@@ -169,7 +169,7 @@ TEST_F(SetupWindow, OkSavesTheEditsAndCancelRestoresTheFile)
     ASSERT_NE(w, nullptr);
     edit(*w);
     host->press(*w, "?Cancel");
-    EXPECT_FALSE(w->isOpen());
+    EXPECT_FALSE(isOpen(w));
     EXPECT_EQ(settingsFile(), "[Settings]\n" + file) << "Cancel writes nothing";
     EXPECT_EQ(settings().Interface, before.Interface);
     EXPECT_EQ(settings().UDKPrompt, before.UDKPrompt);
@@ -249,7 +249,7 @@ TEST_F(SetupWindow, HousekeepingAnswers)
         }
         EXPECT_EQ(box(), "");
         EXPECT_EQ(ran, c.expected);
-        EXPECT_TRUE(w->isOpen()) << "housekeeping keeps the window open";
+        EXPECT_TRUE(isOpen(w)) << "housekeeping keeps the window open";
     }
 }
 
@@ -301,9 +301,9 @@ TEST_F(SetupWindow, UseSetupWizardHandsOverAndCloses)
     host->press(*w, "?UseWizard");
     rt::Window* wizard = host->window("SetupWizard");
     ASSERT_NE(wizard, nullptr);
-    EXPECT_TRUE(w->isOpen()) << "Setup waits for the wizard";
+    EXPECT_TRUE(isOpen(w)) << "Setup waits for the wizard";
     host->press(*wizard, "?Cancel");
-    EXPECT_FALSE(w->isOpen());
+    EXPECT_FALSE(isOpen(w));
     EXPECT_TRUE(host->openWindows().empty());
 }
 

@@ -64,7 +64,7 @@ TEST_F(SetupWizardTest, FirstRunFinishesWithYearOnlyAndNoQuestion)
         host->press(*w, "?Next");
     host->press(*w, "?Finish");
     EXPECT_EQ(box(), "") << "the old format is blank: nothing to convert";
-    EXPECT_FALSE(w->isOpen());
+    EXPECT_FALSE(isOpen(w));
     EXPECT_TRUE(ran.empty());
     EXPECT_EQ(settings().DateFormat, "n4b");
     EXPECT_EQ(settings().SetupWizardComplete, 1);
@@ -98,7 +98,7 @@ TEST_F(SetupWizardTest, FinishWritesExactlyItsKeys)
     host->enter(*w, "?ShowTips", "");
     host->press(*w, "?Next");
     host->press(*w, "?Finish");
-    ASSERT_FALSE(w->isOpen());
+    ASSERT_FALSE(isOpen(w));
 
     std::map<std::string, std::string> expected = before;
     for (auto [k, v] : std::initializer_list<std::pair<const char*, const char*>>{
@@ -125,7 +125,7 @@ TEST_F(SetupWizardTest, YearOnlyFromAFullDateAsks)
         host->press(*w, "?Finish");
         ASSERT_EQ(box().substr(0, 29), "Basic Format Changed: Convert");
         host->answer(answer);
-        EXPECT_FALSE(w->isOpen());
+        EXPECT_FALSE(isOpen(w));
         EXPECT_EQ(settingsKeys()["DateFormat"], "n4b") << "No still writes Year Only";
         EXPECT_EQ(ran.size(), answer == rt::button::Yes ? 2u : 0u);
     }
@@ -150,7 +150,7 @@ TEST_F(SetupWizardTest, CancelWritesNothingAndForgetsTheEdits)
     host->press(*w, "?Next");
     host->enter(*w, "?SU_Albums", "");
     host->press(*w, "?Cancel");
-    EXPECT_FALSE(w->isOpen());
+    EXPECT_FALSE(isOpen(w));
     EXPECT_EQ(settingsFile(), "[Settings]\n" + file);
     EXPECT_EQ(settings().CDDrive, "D:");
     EXPECT_EQ(settings().UDKPrompt, "Custom");
