@@ -134,7 +134,7 @@ private:
             services.openAddress(kDiscDatabaseSite);
             // The tool shows its own about box; nobody waits for it or asks
             // whether it started.
-            services.runProgram(services.programFolder() + "TRAKHAND.EXE", {"/A"}, {});
+            startTrakhand({"/A"});
         } else if (control == number("?HotSpot6")) {
             services.openAddress(kMakerAddress);
         } else if (control == number("?HotSpot7")) {

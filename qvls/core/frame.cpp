@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -87,23 +89,23 @@ std::optional<std::string> fileInFolder(const std::string& folder, std::string_v
     return rt::findNoCase(rt::joinPath(folder, name));
 }
 
-// The tables the frame keeps open while it runs, as its relation sets do.
-std::vector<tables::Table*> frameTables()
+// The frame keeps the albums and artists open, with their related tables,
+// while it runs.
+std::vector<dictionary::DictionaryRelations*> frameRelations()
 {
-    return {&dictionary::Quorvel(), &dictionary::Media(), &dictionary::Album(), &dictionary::Artists()};
+    return {dictionary::AlbumRelations, dictionary::ArtistsRelations};
 }
 
 void openFrameTables()
 {
-    for (tables::Table* t : frameTables())
-        OpenTableChecked(*t);
+    for (auto* set : frameRelations())
+        set->Open();
 }
 
 void closeFrameTables()
 {
-    for (tables::Table* t : frameTables())
-        while (t->isOpen())
-            t->close();
+    for (auto* set : frameRelations())
+        set->Close();
 }
 
 void closeConfiguration()
@@ -111,6 +113,24 @@ void closeConfiguration()
     tables::Table& conf = dictionary::Configuration();
     while (conf.isOpen())
         conf.close();
+}
+
+// A file:// address for a path: blanks, "#" and "%" in folder names are
+// escaped, or the browser would read a different file or an anchor.
+std::string fileAddress(const std::string& path)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out = "file://";
+    for (unsigned char ch : path) {
+        if (std::isalnum(ch) || std::strchr("/-._~", ch))
+            out += static_cast<char>(ch);
+        else {
+            out += '%';
+            out += hex[ch >> 4];
+            out += hex[ch & 15];
+        }
+    }
+    return out;
 }
 
 void showNotAvailable(const std::string& text)
@@ -382,13 +402,13 @@ void FrameController::trakhand(const FrameCommand& c)
     // The drive token as stored; none when no drive is set.
     if (const std::string drive = rtrim(settings().CDDrive); !drive.empty())
         args.push_back(drive);
-    frameServices().runProgram(frameServices().programFolder() + "trakhand", args, currentFolder());
+    startTrakhand(std::move(args));
 }
 
 void FrameController::help(const FrameCommand& c)
 {
     const std::string manual = frameServices().programFolder() + "help/index.html";
-    std::string address = "file://" + manual;
+    std::string address = fileAddress(manual);
     if (*c.argument)
         address += std::string("#") + c.argument;
     if (!fs::exists(manual) || frameServices().openAddress(address) <= 32)
@@ -496,6 +516,11 @@ FrameServices& frameServices()
 {
     static FrameServices s = defaultServices();
     return s;
+}
+
+void startTrakhand(std::vector<std::string> arguments)
+{
+    frameServices().runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), currentFolder());
 }
 
 void resetFrameServices()

@@ -42,6 +42,10 @@ struct FrameServices {
 FrameServices& frameServices();
 void resetFrameServices();
 
+// Starts the disc-lookup tool from the program folder with its switches, in
+// the collection folder, without waiting.
+void startTrakhand(std::vector<std::string> arguments);
+
 // The version the frame records in the settings file.
 inline constexpr std::string_view kProgramVersion = "2.61";
 

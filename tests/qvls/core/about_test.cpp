@@ -43,7 +43,7 @@ protected:
 TEST_F(AboutBox, HotSpots)
 {
     const std::string site = "open " + std::string(kDiscDatabaseSite);
-    const std::string tool = "run /opt/qvl/TRAKHAND.EXE /A";
+    const std::string tool = "run /opt/qvl/trakhand /A";
     struct Case {
         const char* spot;
         std::vector<std::string> actions;

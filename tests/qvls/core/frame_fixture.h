@@ -35,6 +35,7 @@ protected:
     {
         CollectionFolder::SetUp();
         registerResources();
+        dictionary::InitDictionary(); // as the program body does before the frame
         programDir_ = collection("../prog dir/");
         std::filesystem::create_directories(programDir_);
         resetFrameServices();
@@ -70,6 +71,7 @@ protected:
         for (tables::Table* t : dictionary::allTables())
             while (t->isOpen())
                 t->close();
+        dictionary::KillDictionary();
         resetFrameServices();
         CollectionFolder::TearDown();
     }

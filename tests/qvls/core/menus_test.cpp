@@ -49,7 +49,11 @@ TEST_F(Menus, EveryItemAndButtonDoesWhatItSays)
     startFrame();
     settings().CDDrive = "E:";
     const std::string prog = programDir_.string();
-    const std::string manual = "open file://" + prog + "help/index.html";
+    // The program folder holds a blank: the address carries it escaped.
+    std::string escaped;
+    for (char ch : prog)
+        escaped += ch == ' ' ? std::string("%20") : std::string(1, ch);
+    const std::string manual = "open file://" + escaped + "help/index.html";
     const Expect table[] = {
         {"FileSetup", "call Setup request 0"},
         {"FilePrintSetup", "none"},
