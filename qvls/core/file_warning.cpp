@@ -1,5 +1,6 @@
 #include "qvls/core/file_warning.h"
 
+#include "platform/outside/file_manager.h"
 #include "platform/runtime/text.h"
 
 #include <algorithm>
@@ -301,10 +302,12 @@ void OpenTableChecked(tables::Table& table, int createRule, bool forceCreate, in
 {
     if (defaultAccess)
         access = tables::DefaultAccess;
-    int error = table.open(access);
+    // Through the table-file manager, which brings an older structure
+    // version forward where a conversion is registered.
+    int error = outside::ds_FileOpen(table, access);
     if (error == tables::FileLocked) {
         table.sendOption("Recover=10");
-        error = table.open(access);
+        error = outside::ds_FileOpen(table, access);
     }
     switch (error) {
     case tables::NoError:
