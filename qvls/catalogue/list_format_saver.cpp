@@ -54,7 +54,9 @@ bool ListFormatSaver::Visible(const rt::Control& control)
 
 bool ListFormatSaver::tabKept(rt::Window& window) const
 {
-    return keepsTab_ && settings().SaveLastTab == 1 && window.control(kSheet) != nullptr;
+    const rt::Control* sheet = window.control(kSheet);
+    // A wizard's steps are not a tab to come back to.
+    return keepsTab_ && settings().SaveLastTab == 1 && sheet && sheet->property(rt::prop::Wizard) != "1";
 }
 
 void ListFormatSaver::Restore(rt::Window& window)

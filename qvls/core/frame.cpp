@@ -148,7 +148,7 @@ void startProcedure(std::string_view name, std::size_t stack)
 void callProcedure(std::string_view name)
 {
     if (!frameServices().callProcedure(name))
-        showNotAvailable("The window " + std::string(name) + " is not available.");
+        reportNotAvailable(name);
 }
 
 class FrameController : public fw::WindowController
@@ -518,6 +518,27 @@ FrameServices& frameServices()
     return s;
 }
 
+void reportNotAvailable(std::string_view procedure)
+{
+    showNotAvailable("The window " + std::string(procedure) + " is not available.");
+}
+
+void postStartUpLists(bool withBoth)
+{
+    Globals& g = glo();
+    if (g.frameThread == 0 || !g.frameWindow)
+        return;
+    const Settings& st = settings();
+    const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem},
+                                         {st.SU_Albums, g.albumsItem},
+                                         {st.SU_Playlists, g.playListsItem},
+                                         {st.SU_Labels, g.labelsItem},
+                                         {withBoth ? st.SU_Both : 0, g.bothItem}};
+    for (const auto& [on, item] : lists)
+        if (on && item)
+            g.frameWindow->post(rt::event::Accepted, item);
+}
+
 void startTrakhand(std::vector<std::string> arguments)
 {
     frameServices().runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), currentFolder());
@@ -665,17 +686,7 @@ bool SwitchCollection(const std::string& folder)
     OpenTableChecked(dictionary::Configuration());
     LoadSettings();
     rt::Scheduler::instance().yield();
-    if (g.frameThread != 0 && g.frameWindow) {
-        const Settings& st = settings();
-        const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem},
-                                             {st.SU_Albums, g.albumsItem},
-                                             {st.SU_Playlists, g.playListsItem},
-                                             {st.SU_Labels, g.labelsItem},
-                                             {st.SU_Both, g.bothItem}};
-        for (const auto& [on, item] : lists)
-            if (on && item)
-                g.frameWindow->post(rt::event::Accepted, item);
-    }
+    postStartUpLists(true);
     if (g.frameWindow)
         ShowCollectionPath(*g.frameWindow);
     return true;

@@ -42,6 +42,13 @@ struct FrameServices {
 FrameServices& frameServices();
 void resetFrameServices();
 
+// Tells the user that a window is not built or registered.
+void reportNotAvailable(std::string_view procedure);
+
+// Asks the frame to open the lists chosen for start-up (Lists > Both only
+// after a collection switch, not at start).
+void postStartUpLists(bool withBoth);
+
 // Starts the disc-lookup tool from the program folder with its switches, in
 // the collection folder, without waiting.
 void startTrakhand(std::vector<std::string> arguments);

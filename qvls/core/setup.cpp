@@ -10,6 +10,7 @@
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
 #include "qvls/core/about.h"
+#include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/placement.h"
@@ -135,8 +136,7 @@ void bindFlagText(rt::Control& control, std::string& setting)
 void callHousekeeping(std::string_view procedure)
 {
     if (!rt::Procedures::call(procedure))
-        rt::message("The window " + std::string(procedure) + " is not available.", "Not Available",
-                    rt::Icon::Exclamation);
+        reportNotAvailable(procedure);
 }
 
 void askYearOnlyConversion()
@@ -372,7 +372,7 @@ private:
         if (clipped(dateText_) != clipped(dateCopy_))
             rt::message("Date format changes will not affect currently open windows.  You can close and re-open "
                         "windows, or exit and restart Quorvel Pro to view information using the new date format.",
-                        "Information");
+                        "Information", rt::Icon::Information);
         Settings& s = settings();
         if (clipped(s.DateFormat) != kYearOnlyToken && clipped(dateText_) == kYearOnlyText)
             askYearOnlyConversion();

@@ -5,6 +5,7 @@
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
+#include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/settings.h"
@@ -61,17 +62,7 @@ public:
             fw::handover().request = fw::request::Change;
             rt::Procedures::call("UpdateQVLTips");
         }
-        Globals& g = glo();
-        if (g.frameThread != 0 && g.frameWindow) {
-            const Settings& s = settings();
-            const std::pair<int, int> lists[] = {{s.SU_Songs, g.songsItem},
-                                                 {s.SU_Albums, g.albumsItem},
-                                                 {s.SU_Playlists, g.playListsItem},
-                                                 {s.SU_Labels, g.labelsItem}};
-            for (const auto& [on, item] : lists)
-                if (on && item)
-                    g.frameWindow->post(rt::event::Accepted, item);
-        }
+        postStartUpLists(false);
     }
 
 private:

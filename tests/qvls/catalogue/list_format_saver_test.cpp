@@ -240,6 +240,15 @@ TEST_F(Saver, TabNeitherReadNorWrittenWhenNotWanted)
         (*w)["?CurrentTab"].setSelected(2);
         wizard.Save(*w);
         EXPECT_EQ(key("Tab:?CurrentTab"), "3");
+        // A sheet shown as a wizard keeps no tab either.
+        auto steps = window(realFormats[0], realFormats[2]);
+        (*steps)["?CurrentTab"].setProperty(rt::prop::Wizard, "1");
+        auto s0 = saver();
+        s0.Restore(*steps);
+        EXPECT_EQ((*steps)["?CurrentTab"].selected(), 0);
+        (*steps)["?CurrentTab"].setSelected(2);
+        s0.Save(*steps);
+        EXPECT_EQ(key("Tab:?CurrentTab"), "3");
         // A number the sheet has no tab for is ignored.
         store.Update("BrowseAlbumsAndSongs", "Tab:?CurrentTab", "9");
         auto again = window(realFormats[0], realFormats[2]);
