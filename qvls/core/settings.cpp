@@ -198,6 +198,16 @@ bool WriteSetting(std::string_view name)
     return d && write(ini, *d);
 }
 
+void CopySetting(std::string_view name, const Settings& from, Settings& to)
+{
+    if (const KeyDef* d = findKey(name)) {
+        if (d->number)
+            to.*(d->number) = from.*(d->number);
+        else
+            to.*(d->text) = from.*(d->text);
+    }
+}
+
 bool MigrateOldSettings()
 {
     Globals& g = glo();

@@ -111,6 +111,8 @@ void SaveSettings();
 // "GLO:Delimiter", ...), for the windows that write single keys. False for a
 // key that is no global, or when the write failed.
 bool WriteSetting(std::string_view key);
+// Copies one global, by its key, from one set of settings to another.
+void CopySetting(std::string_view key, const Settings& from, Settings& to);
 
 // Carries an older version's settings into ".\QVLROCFG.INI" once: only when
 // that file is missing and "QVLRO98.INI" says set-up was completed. Leaves

@@ -15,6 +15,12 @@ namespace qv::qvls {
 
 namespace {
 
+// The keys the wizard's Finish writes as the user left them.
+constexpr std::string_view kWrittenKeys[] = {
+    "AutoAddToAlbums", "AddMode", "LabelArtistTitleOrder", "GLO:Delimiter", "UDKPrompt", "NotesLabel", "Setup",
+    "Interface", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "ShowTips", "Logo",
+    "DefaultWizardCompilation"};
+
 class SetupWizardController : public fw::WindowController
 {
 public:
@@ -127,10 +133,7 @@ private:
 
     void finish()
     {
-        for (std::string_view key :
-             {"AutoAddToAlbums", "AddMode", "LabelArtistTitleOrder", "GLO:Delimiter", "UDKPrompt", "NotesLabel",
-              "Setup", "Interface", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "ShowTips", "Logo",
-              "DefaultWizardCompilation"})
+        for (std::string_view key : kWrittenKeys)
             WriteSetting(key);
         Settings& s = settings();
         s.SetupWizardComplete = 1;
@@ -148,7 +151,12 @@ private:
 
     void cancel()
     {
-        settings() = before_;
+        // Only what this wizard edits: other windows may have changed other
+        // settings meanwhile.
+        for (std::string_view key : kWrittenKeys)
+            CopySetting(key, before_, settings());
+        for (std::string_view key : {"CDDrive", "DateFormat", "SetupWizardComplete"})
+            CopySetting(key, before_, settings());
         SetResponse(fw::response::Cancelled);
     }
 

@@ -149,8 +149,10 @@ TEST_F(SetupWizardTest, CancelWritesNothingAndForgetsTheEdits)
     host->enter(*w, "?UDKPrompt", "Mood");
     host->press(*w, "?Next");
     host->enter(*w, "?SU_Albums", "");
+    settings().CDTimer = 300; // the CD player's set-up, on another thread, meanwhile
     host->press(*w, "?Cancel");
     EXPECT_FALSE(isOpen(w));
+    EXPECT_EQ(settings().CDTimer, 300) << "a cancel puts back only what the wizard edits";
     EXPECT_EQ(settingsFile(), "[Settings]\n" + file);
     EXPECT_EQ(settings().CDDrive, "D:");
     EXPECT_EQ(settings().UDKPrompt, "Custom");
