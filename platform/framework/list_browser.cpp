@@ -11,15 +11,6 @@
 
 namespace qv::fw {
 
-namespace {
-const tables::Record& noRecord(const tables::Record& like)
-{
-    static thread_local std::unique_ptr<tables::Record> empty;
-    empty = std::make_unique<tables::Record>(like.def());
-    return *empty;
-}
-} // namespace
-
 ListBrowser::ListBrowser(ViewReader& reader, std::string listControl)
     : reader_(reader)
     , listName_(std::move(listControl))
@@ -414,8 +405,14 @@ bool ListBrowser::RereadRecord()
 
 const tables::Record& ListBrowser::RowRecord(int row, int index) const
 {
-    if (row < 1 || row > rowCount())
-        return noRecord(*rowRecords_[static_cast<std::size_t>(index)]);
+    if (row < 1 || row > rowCount()) {
+        // A blank record of that table; kept, so the reference stays good.
+        const tables::Record& like = *rowRecords_.at(static_cast<std::size_t>(index));
+        auto& blank = blankRecords_[&like.def()];
+        if (!blank)
+            blank = std::make_unique<tables::Record>(like.def());
+        return *blank;
+    }
     return rows_[static_cast<std::size_t>(row - 1)].records.at(static_cast<std::size_t>(index));
 }
 

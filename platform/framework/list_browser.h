@@ -6,6 +6,7 @@
 // record back.
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -191,6 +192,7 @@ private:
     Keys keys_ = Keys::Auto;
     std::string dragId_, dropId_;
     ContextMenu* popup_ = nullptr;
+    mutable std::map<const tables::TableDef*, std::unique_ptr<tables::Record>> blankRecords_;
     bool editing_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/tables/group.h"
 #include "platform/tables/text.h"
 #include "platform/tables/view.h"
+#include "platform/tables/sql.h"
 
 #include <sqlite3.h>
 
@@ -31,13 +32,6 @@ bool usedInKey(const TableDef& def, int field)
     return false;
 }
 
-std::int64_t pow10(int n)
-{
-    std::int64_t r = 1;
-    for (int i = 0; i < n; ++i) r *= 10;
-    return r;
-}
-
 // The largest value a field can be numbered up to.
 std::int64_t fieldMax(const FieldDef& f)
 {
@@ -51,15 +45,6 @@ std::int64_t fieldMax(const FieldDef& f)
     return kMax;
 }
 
-void bindKeyValue(sqlite3_stmt* s, int i, const KeyValue& v)
-{
-    if (auto n = std::get_if<std::int64_t>(&v)) sqlite3_bind_int64(s, i, *n);
-    else {
-        const auto& t = std::get<std::string>(v);
-        sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
-    }
-}
-
 void syncFolder(const fs::path& folder)
 {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -67,13 +52,6 @@ void syncFolder(const fs::path& folder)
         ::fsync(fd);
         ::close(fd);
     }
-}
-
-std::string join(const std::vector<std::string>& parts, const std::string& sep)
-{
-    std::string out;
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
-    return out;
 }
 
 }  // namespace
@@ -166,7 +144,7 @@ std::string Table::keyWhere(int key) const
         if (encrypted()) empties.push_back(col + " IS NULL");
         else empties.push_back(col + (def_.fields[fi].type == FieldType::String ? " = ''" : " = 0"));
     }
-    return "NOT (" + join(empties, " AND ") + ")";
+    return "NOT (" + joinSql(empties, " AND ") + ")";
 }
 
 std::string Table::createSql() const
@@ -189,7 +167,7 @@ std::string Table::createSql() const
     } else {
         for (int i : keyedStringFields_) cols.push_back(keyColumnOf(i) + " TEXT NOT NULL DEFAULT ''");
     }
-    return "CREATE TABLE " + quoteId(def_.storedName()) + " (\n  " + join(cols, ",\n  ") + "\n)";
+    return "CREATE TABLE " + quoteId(def_.storedName()) + " (\n  " + joinSql(cols, ",\n  ") + "\n)";
 }
 
 std::vector<std::string> Table::indexSql() const
@@ -199,7 +177,7 @@ std::vector<std::string> Table::indexSql() const
         const auto& key = def_.keys[k];
         std::string sql = std::string("CREATE ") + (key.unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " +
                           quoteId(std::string(bareName(key.name))) + " ON " + quoteId(def_.storedName()) + " (" +
-                          join(keyOrderColumns(k), ", ") + ")";
+                          joinSql(keyOrderColumns(k), ", ") + ")";
         if (auto w = keyWhere(k); !w.empty()) sql += " WHERE " + w;
         out.push_back(sql);
     }
@@ -510,12 +488,12 @@ int Table::read(bool forward)
         if (bounded) {
             std::string op = pos_.mode == Position::At ? (forward ? ">=" : "<=") : (forward ? ">" : "<");
             std::vector<std::string> marks(cols.size(), "?");
-            where.push_back("(" + join(cols, ", ") + ") " + op + " (" + join(marks, ", ") + ")");
+            where.push_back("(" + joinSql(cols, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")");
         }
         std::string dir = forward ? "" : " DESC";
         std::string sql = "SELECT " + selectList_ + " FROM " + sqlTable();
-        if (!where.empty()) sql += " WHERE " + join(where, " AND ");
-        return sql + " ORDER BY " + join(cols, dir + ", ") + dir + " LIMIT 1";
+        if (!where.empty()) sql += " WHERE " + joinSql(where, " AND ");
+        return sql + " ORDER BY " + joinSql(cols, dir + ", ") + dir + " LIMIT 1";
     });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
@@ -547,7 +525,7 @@ int Table::fetch(int key)
         std::vector<std::string> where;
         for (const auto& c : keyOrderColumns(key)) where.push_back(c + " = ?");
         if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
-        return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + join(where, " AND ") + " ORDER BY _rid LIMIT 1";
+        return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + joinSql(where, " AND ") + " ORDER BY _rid LIMIT 1";
     });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
@@ -771,7 +749,7 @@ int Table::autoNumber()
                 // the key's range: max() with a condition would visit the whole range.
                 if (auto w = keyWhere(k); !w.empty()) where.push_back(w);
                 std::string sql = "SELECT " + columnOf(fi) + " FROM " + sqlTable();
-                if (!where.empty()) sql += " WHERE " + join(where, " AND ");
+                if (!where.empty()) sql += " WHERE " + joinSql(where, " AND ");
                 return sql + " ORDER BY " + cols[key.autoNumbered - 1] + " DESC LIMIT 1";
             });
             int rc = 0;
@@ -812,7 +790,7 @@ int Table::findDuplicate()
         where.push_back("_rid <> ?");
         int rc = 0;
         sqlite3_stmt* s = openGroup_->statement(
-            "SELECT 1 FROM " + sqlTable() + " WHERE " + join(where, " AND ") + " LIMIT 1", &rc);
+            "SELECT 1 FROM " + sqlTable() + " WHERE " + joinSql(where, " AND ") + " LIMIT 1", &rc);
         if (!s) continue;
         StatementUse use(s);
         int i = 1;
@@ -841,7 +819,7 @@ int Table::doInsert()
     sqlite3_stmt* s = openGroup_->statement(sqlFor(2, [&] {
         auto cols = writeColumns(*this, def_, keyedStringFields_);
         std::vector<std::string> marks(cols.size(), "?");
-        return "INSERT INTO " + sqlTable() + " (" + join(cols, ", ") + ") VALUES (" + join(marks, ", ") + ")";
+        return "INSERT INTO " + sqlTable() + " (" + joinSql(cols, ", ") + ") VALUES (" + joinSql(marks, ", ") + ")";
     }), &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
@@ -888,7 +866,7 @@ int Table::doUpdate()
         auto cols = writeColumns(*this, def_, keyedStringFields_);
         for (auto& c : cols) c += " = ?";
         cols.push_back("_chg = _chg + 1");
-        return "UPDATE " + sqlTable() + " SET " + join(cols, ", ") + " WHERE _rid = ? AND _chg = ?";
+        return "UPDATE " + sqlTable() + " SET " + joinSql(cols, ", ") + " WHERE _rid = ? AND _chg = ?";
     }), &rc);
     if (!s) return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);

@@ -5,6 +5,7 @@
 
 #include "platform/tables/group.h"
 #include "platform/tables/text.h"
+#include "platform/tables/sql.h"
 
 #include <sqlite3.h>
 
@@ -18,28 +19,12 @@ namespace {
 
 std::uint64_t g_writes = 0;
 
-void bindValue(sqlite3_stmt* s, int i, const KeyValue& v)
-{
-    if (auto n = std::get_if<std::int64_t>(&v)) sqlite3_bind_int64(s, i, *n);
-    else {
-        const auto& t = std::get<std::string>(v);
-        sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
-    }
-}
-
 KeyValue columnValue(sqlite3_stmt* s, int col)
 {
     if (sqlite3_column_type(s, col) == SQLITE_TEXT)
         return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
                            static_cast<size_t>(sqlite3_column_bytes(s, col)));
     return sqlite3_column_int64(s, col);
-}
-
-std::string joinSql(const std::vector<std::string>& parts, const std::string& sep)
-{
-    std::string out;
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? sep : "") + parts[i];
-    return out;
 }
 
 std::string trim(std::string_view s)
@@ -55,13 +40,6 @@ std::string asciiUpper(std::string s)
     for (auto& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     return s;
-}
-
-std::int64_t pow10(int n)
-{
-    std::int64_t r = 1;
-    for (int i = 0; i < n; ++i) r *= 10;
-    return r;
 }
 
 }  // namespace
@@ -331,7 +309,6 @@ void View::toEnd()
 {
     pos_ = Pos{Pos::End, {}};
     sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
-    sortedBuilt_ = sortedBuilt_ && true;
     invalidate();
 }
 
@@ -480,7 +457,7 @@ int View::refill(bool forward, int limit, const Pos& from)
     if (!s) return driverError(rc, g.db(), primary_.filePath());
     StatementUse use(s);
     int i = 1;
-    for (const auto& b : binds) bindValue(s, i++, b);
+    for (const auto& b : binds) bindKeyValue(s, i++, b);
     sqlite3_bind_int(s, i, budget + 1);
     const int first = sqlite3_column_count(s) - static_cast<int>(cols_.size());
     // Rows are read into the table's buffer and swapped out, so the buffer ends as it was.
@@ -623,7 +600,7 @@ std::int64_t View::count()
         if (!s) return 0;
         StatementUse use(s);
         int i = 1;
-        for (const auto& b : binds) bindValue(s, i++, b);
+        for (const auto& b : binds) bindKeyValue(s, i++, b);
         return sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
     }
     // Filters and inner joins are tested per row: the rows are read through.
