@@ -161,6 +161,16 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
     std::string canonical = std::filesystem::weakly_canonical(path, ec).string();
     for (auto& a : attached_) {
         if (a.path == canonical) {
+            if (a.readOnly && !readOnly) {
+                // A reader's attachment takes no writes: the file is attached
+                // again, to write, under the same name.
+                if (inTransaction()) return setError(TransactionActive, path);
+                dropStatements(a.alias);
+                int rc = sqlite3_exec(db_, ("DETACH DATABASE " + a.alias).c_str(), nullptr, nullptr, nullptr);
+                if (rc == SQLITE_OK) rc = attachAs(path, false, a.alias);
+                if (rc != SQLITE_DONE && rc != SQLITE_OK) return driverError(rc, db_, path);
+                a.readOnly = false;
+            }
             alias = a.alias;
             auto pending = std::find(pendingDetach_.begin(), pendingDetach_.end(), a.alias);
             if (pending != pendingDetach_.end()) pendingDetach_.erase(pending);  // its last user had let go
@@ -173,6 +183,17 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
         if (static_cast<int>(attached_.size()) >= kMaxFiles) return setError(TooManyOpenFiles, path);
     }
     alias = "t" + std::to_string(nextAlias_++);
+    const int rc = attachAs(path, readOnly, alias);
+    if (rc != SQLITE_DONE) {
+        if (sqlite3_get_autocommit(db_) == 0) return setError(TransactionActive, path);
+        return driverError(rc, db_, path);
+    }
+    attached_.push_back({alias, canonical, 1, readOnly});
+    return 0;
+}
+
+int Group::attachAs(const std::string& path, bool readOnly, const std::string& alias)
+{
     sqlite3_stmt* s = nullptr;
     int rc = sqlite3_prepare_v2(db_, ("ATTACH DATABASE ? AS " + alias).c_str(), -1, &s, nullptr);
     if (rc == SQLITE_OK) {
@@ -181,19 +202,12 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
         rc = sqlite3_step(s);
         sqlite3_finalize(s);
     }
-    if (rc != SQLITE_DONE) {
-        if (sqlite3_get_autocommit(db_) == 0) return setError(TransactionActive, path);
-        return driverError(rc, db_, path);
-    }
-    attached_.push_back({alias, canonical, 1});
-    return 0;
+    return rc;
 }
 
-void Group::detach(const std::string& alias)
+// Statements compiled against a file go with it.
+void Group::dropStatements(const std::string& alias)
 {
-    auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
-    if (it == attached_.end()) return;
-    // Statements compiled against the file go with it.
     for (auto c = cache_.begin(); c != cache_.end();) {
         if (c->first.find(alias + ".") != std::string::npos) {
             sqlite3_finalize(c->second);
@@ -202,6 +216,13 @@ void Group::detach(const std::string& alias)
             ++c;
         }
     }
+}
+
+void Group::detach(const std::string& alias)
+{
+    auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
+    if (it == attached_.end()) return;
+    dropStatements(alias);
     if (sqlite3_exec(db_, ("DETACH DATABASE " + alias).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
         attached_.erase(it);
     else if (std::find(pendingDetach_.begin(), pendingDetach_.end(), alias) == pendingDetach_.end())

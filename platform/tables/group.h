@@ -57,6 +57,8 @@ public:
 
 private:
     void flushDetaches();
+    int attachAs(const std::string& path, bool readOnly, const std::string& alias);  // SQLite's answer
+    void dropStatements(const std::string& alias);
 
     std::string mainFile_;
     sqlite3* db_ = nullptr;
@@ -65,6 +67,7 @@ private:
         std::string alias;
         std::string path;
         int users = 0;
+        bool readOnly = false;
     };
     std::vector<Attached> attached_;
     std::vector<std::string> pendingDetach_;

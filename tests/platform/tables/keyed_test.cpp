@@ -231,6 +231,17 @@ TEST(KeyedTable, OpenCountsAndAccess)
     EXPECT_EQ(c.addAlbum("A", "B"), AccessDenied);
     EXPECT_EQ(c.albums->sendOption("QUICKSCAN"), 0);
     EXPECT_EQ(c.albums->sendOption("Recover=10"), 0);
+
+    // Another table object on the same file, opened to write while the
+    // first still reads: its writes go through.
+    Table writer(albumsDef());
+    writer.setFileName(c.albums->filePath());
+    writer.setGroup(c.group.get());
+    ASSERT_EQ(writer.open(), 0) << lastError().text;
+    writer.record().clear();
+    writer.record()["ALB:Artist"] = "Writer";
+    EXPECT_EQ(writer.insert(), 0) << lastError().text;
+    EXPECT_EQ(c.addAlbum("A", "C"), AccessDenied) << "the reader still only reads";
 }
 
 TEST(KeyedTable, FileNameSetAtRunTime)
