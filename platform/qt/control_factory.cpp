@@ -55,9 +55,22 @@ ControlView::ControlView(Control& control, QWidget* widget, ControlHost& host)
     widget_->setObjectName(QString::fromStdString(control.name()));
     widget_->setProperty("qvControl", control.number());
     widget_->installEventFilter(this);
-    if (!control.def().font.name.empty() || control.def().font.size > 0 || control.def().font.bold ||
-        control.def().font.italic)
-        widget_->setFont(makeFont(control.def().font, widget_->font()));
+    showFont();
+}
+
+void ControlView::showFont()
+{
+    const rt::FontDef& f = control_.font();
+    if (!f.name.empty() || f.size > 0 || f.bold || f.italic)
+        widget_->setFont(makeFont(f, widget_->font()));
+    if (f.color >= 0) {
+        QPalette p = widget_->palette();
+        const QColor c(f.color & 0xFF, (f.color >> 8) & 0xFF, (f.color >> 16) & 0xFF);
+        p.setColor(QPalette::WindowText, c);
+        p.setColor(QPalette::Text, c);
+        p.setColor(QPalette::ButtonText, c);
+        widget_->setPalette(p);
+    }
 }
 
 ControlView::~ControlView() = default;
@@ -101,6 +114,8 @@ void ControlView::apply(ControlChange what)
         widget_->setToolTip(QString::fromStdString(control_.toolTip()));
         break;
     case ControlChange::Font:
+        showFont();
+        break;
     case ControlChange::Property:
         break;
     }

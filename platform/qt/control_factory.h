@@ -41,6 +41,7 @@ protected:
     void post(int code, int keyCode = 0);
     void input(std::string value);
     void place();
+    void showFont();
     virtual void showText() {}
     virtual void showValue() {}
     virtual void showSelection() {}

@@ -68,10 +68,30 @@ public:
                 f.bold = kv.second.as<bool>();
             else if (key == "italic")
                 f.italic = kv.second.as<bool>();
+            else if (key == "color")
+                f.color = color(kv.second);
             else
                 fail("unknown font entry '" + key + "'");
         }
         return f;
+    }
+
+    // "white", "black", "#RRGGBB" or a number 0xBBGGRR, as the program stores colours.
+    int color(const YAML::Node& n) const
+    {
+        const auto text = n.as<std::string>();
+        if (text::equalsNoCase(text, "white"))
+            return 0xFFFFFF;
+        if (text::equalsNoCase(text, "black"))
+            return 0;
+        if (text.size() == 7 && text[0] == '#') {
+            const int rgb = std::stoi(text.substr(1), nullptr, 16);
+            return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+        }
+        int value = 0;
+        if (YAML::convert<int>::decode(n, value))
+            return value;
+        fail("a colour is white, black, #RRGGBB or a number");
     }
 
     int keyCode(const YAML::Node& n) const

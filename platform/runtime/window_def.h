@@ -55,6 +55,7 @@ struct FontDef {
     int size = 0;     // points; 0: default
     bool bold = false;
     bool italic = false;
+    int color = -1;   // text colour as 0xBBGGRR; -1: the system's
 };
 
 struct ControlDef {

@@ -22,7 +22,7 @@ menubar:
       - separator
       - {name: Exit, text: "E&xit", std: close}
 controls:
-  - {type: prompt, name: ArtistPrompt, text: "&Artist:", at: [8, 8]}
+  - {type: prompt, name: ArtistPrompt, text: "&Artist:", at: [8, 8], font: {color: "#FF8000"}}
   - {type: entry, name: Artist, use: ALB:Artist, picture: "@s40", at: [60, 8, 120, 10], flags: [required]}
   - type: sheet
     name: Sheet
@@ -60,6 +60,8 @@ TEST(WindowDefinition, ReadsControlsInDocumentOrder)
     EXPECT_EQ(w["?artist"].number(), 6) << "names ignore case";
     EXPECT_EQ(static_cast<int>(w["?Sheet"].type()), 37);
     EXPECT_TRUE(w["?Artist"].required());
+    EXPECT_EQ(w["?ArtistPrompt"].font().color, 0x0080FF) << "colours are stored blue-green-red";
+    EXPECT_EQ(w["?Artist"].font().color, -1);
     EXPECT_TRUE(w["?Notes"].effectivelyHidden()) << "a control on a hidden tab is hidden";
     EXPECT_FALSE(w["?Live"].effectivelyHidden());
 }
@@ -75,6 +77,7 @@ TEST(WindowDefinition, MistakesAreReportedWithTheWindowName)
         {"controls:\n  - {type: entry, colour: red}\n", "unknown control entry 'colour'"},
         {"flags: [floating]\n", "unknown window flag 'floating'"},
         {"alerts: [CtrlHyper]\n", "unknown key 'CtrlHyper'"},
+        {"controls:\n  - {font: {color: mauve}}\n", "a colour is"},
         {"controls:\n  - {name: A}\n  - {name: a}\n", "used twice"},
         {"controls: [\n", "yaml-cpp"},
         {"- just a list\n", "the definition is a mapping"},
