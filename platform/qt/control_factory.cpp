@@ -117,6 +117,7 @@ void ControlView::apply(ControlChange what)
         showFont();
         break;
     case ControlChange::Property:
+    case ControlChange::Scroll:
         break;
     }
 }
@@ -338,6 +339,17 @@ public:
             return;
         modified_ = false;
         post(rt::event::Accepted);
+    }
+    void apply(ControlChange what) override
+    {
+        ControlView::apply(what);
+        if (what != ControlChange::Scroll)
+            return;
+        // As the arrow keys do: the caret moves a line, the view follows it.
+        const int lines = control_.takeScrollLines();
+        for (int i = 0; i < std::abs(lines); ++i)
+            edit_->moveCursor(lines > 0 ? QTextCursor::Down : QTextCursor::Up);
+        edit_->ensureCursorVisible();
     }
 
 protected:

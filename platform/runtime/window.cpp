@@ -1,6 +1,7 @@
 #include "platform/runtime/window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <stdexcept>
 
@@ -178,6 +179,17 @@ void Control::setSelected(int choice)
         return;
     selected_ = choice;
     changed(ControlChange::Selection);
+}
+
+void Control::scrollLines(int lines)
+{
+    scrollLines_ += lines;
+    changed(ControlChange::Scroll);
+}
+
+int Control::takeScrollLines()
+{
+    return std::exchange(scrollLines_, 0);
 }
 
 std::string Control::property(int id) const

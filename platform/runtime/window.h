@@ -47,7 +47,7 @@ constexpr int SelEnd = 0x7E02;
 constexpr int Wizard = 0x7A4B;   // a sheet whose tabs are wizard steps: "1" hides the tab headers
 } // namespace prop
 
-enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property };
+enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property, Scroll };
 enum class WindowChange { Title, Hidden, Iconized, Maximized, Geometry, MinSize, StatusText, AlertKeys, Focus, Activate };
 
 // What a host hears of the model. Calls come on the OS thread, from inside
@@ -119,6 +119,11 @@ public:
     int selected() const { return selected_; }
     void setSelected(int choice);
 
+    // A multi-line text moves its caret down (or up, when negative) by
+    // lines, as the arrow keys do; the host takes the lines asked for.
+    void scrollLines(int lines);
+    int takeScrollLines();
+
     // Numbered properties that have no accessor of their own.
     std::string property(int id) const;
     void setProperty(int id, std::string value);
@@ -151,6 +156,7 @@ private:
     bool enabled_, hidden_, required_, default_, immediate_;
     ListSource* list_ = nullptr;
     int selected_ = 0;
+    int scrollLines_ = 0;
     std::map<int, std::string> properties_;
     UseBinding use_;
 };

@@ -126,8 +126,9 @@ void MouseWheelScroller::scroll(bool down)
     rt::Control& c = *window_->control(target);
     for (int i = 0; i < TURNS; ++i) {
         if (c.type() == rt::ControlType::Text) {
-            // The host scrolls a text box's lines; the wheel gives it the focus.
+            // A text box gets the focus and an arrow key's line.
             window_->select(c);
+            c.scrollLines(down ? 1 : -1);
             continue;
         }
         if (c.immediate()) {

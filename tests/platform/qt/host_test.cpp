@@ -10,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -363,6 +364,35 @@ controls:
     });
     ASSERT_TRUE(waitFor([&] { return edit->selectedText() == "bba"; }));
     EXPECT_EQ(edit->selectionStart(), 1);
+}
+
+} // namespace
+} // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+TEST_F(QtHostTest, AMultiLineTextMovesByLinesAsTheArrowKeysDo)
+{
+    Program& p = open(R"(
+window: Notes
+title: Notes
+at: [10, 10, 200, 80]
+controls:
+  - {type: text, name: "?Notes", at: [8, 8, 180, 40]}
+)");
+    auto* edit = find<QPlainTextEdit>(p, "?Notes");
+    ASSERT_NE(edit, nullptr);
+    onThread(p, [](rt::Window& w) {
+        std::string text;
+        for (int i = 1; i <= 40; ++i)
+            text += "line " + std::to_string(i) + "\n";
+        w["?Notes"].setValue(text);
+        w["?Notes"].scrollLines(5);
+    });
+    ASSERT_TRUE(waitFor([&] { return edit->textCursor().blockNumber() == 5; }));
+    onThread(p, [](rt::Window& w) { w["?Notes"].scrollLines(-2); });
+    ASSERT_TRUE(waitFor([&] { return edit->textCursor().blockNumber() == 3; }));
 }
 
 } // namespace

@@ -102,6 +102,7 @@ TEST_F(Wheel, TargetRules)
     window->select((*window)["?Notes"]);
     wheel(-120, "?First");
     EXPECT_EQ((*window)["?First"].selected(), 4);
+    EXPECT_EQ((*window)["?Notes"].takeScrollLines(), scroller.TURNS) << "a line per turn, down";
     EXPECT_EQ(scroller.FindTargetList(number("?First")), number("?Notes"));
     // A focused list beats the one under the mouse.
     window->select((*window)["?Paged"]);
