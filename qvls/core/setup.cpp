@@ -150,9 +150,6 @@ void askYearOnlyConversion()
     }
 }
 
-namespace {
-
-// The four start-up lists are read again from the file; a missing key is 0.
 void rereadStartUpLists()
 {
     const rt::IniFile ini = settingsIni();
@@ -162,6 +159,14 @@ void rereadStartUpLists()
     s.SU_Playlists = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Playlists", 0));
     s.SU_Labels = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Labels", 0));
 }
+
+void takeChosenDrive(const rt::Control& driveList, const rt::ListQueue& list)
+{
+    if (const int row = driveList.selected(); row >= 1)
+        settings().CDDrive = driveForRow(list, row);
+}
+
+namespace {
 
 // ------------------------------------------------------------ the window
 
@@ -318,12 +323,7 @@ private:
 
     void showDrive() { window()["?CDDrive"].setSelected(driveRowFor(drives_, settings().CDDrive)); }
 
-    void chooseDrive()
-    {
-        const int row = window()["?CDDrive"].selected();
-        if (row >= 1)
-            settings().CDDrive = driveForRow(drives_, row);
-    }
+    void chooseDrive() { takeChosenDrive(window()["?CDDrive"], drives_); }
 
     static bool confirm(const std::string& text)
     {

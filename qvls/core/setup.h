@@ -42,6 +42,10 @@ void BuildDriveList(rt::ListQueue& list);
 int driveRowFor(const rt::ListQueue& list, std::string_view token);
 // The CDDrive setting a chosen row gives: its token, or blank for "Default".
 std::string driveForRow(const rt::ListQueue& list, int row);
+// The drive chosen in a drive list control becomes the CD drive setting at once.
+void takeChosenDrive(const rt::Control& driveList, const rt::ListQueue& list);
+// The four start-up lists are read again from the file; a missing key is 0.
+void rereadStartUpLists();
 // Settings section whose keys ("D:", "E:", ...) pin a token to a device.
 inline constexpr std::string_view kDriveSection = "CD Drives";
 

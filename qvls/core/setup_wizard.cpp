@@ -42,12 +42,8 @@ public:
         dateText_ = dateTextForToken(settings().DateFormat);
         if (std::string(trimRight(dateText_)).empty())
             dateText_ = std::string(kYearOnlyText);
+        rereadStartUpLists();
         Settings& s = settings();
-        const rt::IniFile ini = settingsIni();
-        s.SU_Albums = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Albums", 0));
-        s.SU_Songs = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Songs", 0));
-        s.SU_Playlists = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Playlists", 0));
-        s.SU_Labels = static_cast<int>(ini.getInt(settings_section::Settings, "SU_Labels", 0));
         // Cancel puts the settings back as they are now, as the file has
         // them: a later save must not store a choice the user cancelled.
         before_ = s;
@@ -124,12 +120,7 @@ public:
     }
 
 private:
-    void chooseDrive()
-    {
-        const int row = window()["?CDDrive"].selected();
-        if (row >= 1)
-            settings().CDDrive = driveForRow(drives_, row);
-    }
+    void chooseDrive() { takeChosenDrive(window()["?CDDrive"], drives_); }
 
     void finish()
     {
