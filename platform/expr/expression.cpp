@@ -834,6 +834,16 @@ std::int64_t instring(std::string_view sub, std::string_view s, std::int64_t ste
     const std::int64_t len = static_cast<std::int64_t>(charCount(s));
     if (step == 0) step = 1;
     if (start == 0) start = step > 0 ? 1 : len;
+    if (step == 1 && start >= 1 && start <= len) {
+        // The common search, character by character from the start: one scan
+        // instead of finding each position's byte offset anew (filters run
+        // this per record).
+        const std::size_t from = byteOffset(s, static_cast<std::size_t>(start - 1));
+        for (std::size_t at = s.find(sub, from); at != std::string_view::npos; at = s.find(sub, at + 1))
+            if ((static_cast<unsigned char>(s[at]) & 0xC0) != 0x80 || sub.empty())
+                return start + static_cast<std::int64_t>(charCount(s.substr(from, at - from)));
+        return 0;
+    }
     for (std::int64_t p = start; p >= 1 && p <= len; p += step) {
         std::size_t off = byteOffset(s, static_cast<std::size_t>(p - 1));
         if (s.substr(off, sub.size()) == sub && off + sub.size() <= s.size()) return p;

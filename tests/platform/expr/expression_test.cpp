@@ -158,6 +158,7 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
         {"INSTRING('b','abcabc',3)", 0},
         {"INSTRING('b','abcabc',-1,6)", 5},   // backwards
         {"INSTRING('ö','Björk')", 3},
+        {"INSTRING('k','Björk Björk',1,6)", 11},  // counted in characters past a two-byte one
         {"INRANGE(SNG:BeatsPerMinute,108,132)", 1},
         {"INRANGE(SNG:BeatsPerMinute,121,132)", 0},
         {"INRANGE('m','a','z')", 1},
