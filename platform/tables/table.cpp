@@ -396,38 +396,34 @@ void Table::loadRow(void* stmtPtr, int first)
     }
     record_.changeCount = chg;
     int col = first + 2;
-    for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i, ++col) {
-        const auto& f = def_.fields[i];
-        if (f.type == FieldType::String) {
-            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-            record_.setString(i, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
-        } else if (f.type == FieldType::Decimal) {
-            record_.setDecimalUnits(i, sqlite3_column_int64(s, col));
-        } else {
-            record_.setInt(i, sqlite3_column_int64(s, col));
-        }
-    }
+    for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i, ++col) loadField(s, col, i);
     for (int m = 0; m < static_cast<int>(def_.memos.size()); ++m, ++col) {
         const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
         record_.setMemo(m, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
     }
 }
 
+void Table::loadField(void* stmtPtr, int col, int field)
+{
+    auto* s = static_cast<sqlite3_stmt*>(stmtPtr);
+    switch (def_.fields[field].type) {
+    case FieldType::String: {
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+        record_.setString(field, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
+        break;
+    }
+    case FieldType::Decimal:
+        record_.setDecimalUnits(field, sqlite3_column_int64(s, col));
+        break;
+    default:
+        record_.setInt(field, sqlite3_column_int64(s, col));
+    }
+}
+
 void Table::loadFields(void* stmtPtr, int first, const std::vector<int>& fields, const std::vector<int>& memos)
 {
     auto* s = static_cast<sqlite3_stmt*>(stmtPtr);
-    for (int i : fields) {
-        int col = first + 2 + i;
-        const auto& f = def_.fields[i];
-        if (f.type == FieldType::String) {
-            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-            record_.setString(i, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
-        } else if (f.type == FieldType::Decimal) {
-            record_.setDecimalUnits(i, sqlite3_column_int64(s, col));
-        } else {
-            record_.setInt(i, sqlite3_column_int64(s, col));
-        }
-    }
+    for (int i : fields) loadField(s, first + 2 + i, i);
     for (int m : memos) {
         int col = first + 2 + static_cast<int>(def_.fields.size()) + m;
         const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));

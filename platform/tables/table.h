@@ -96,6 +96,7 @@ public:
     KeyValue keyValueOf(int field) const;      // the buffer's value in key form
     const std::string& selectList() const { return selectList_; }
     void loadRow(void* stmt, int firstColumn);  // sqlite3_stmt row into the buffer
+    void loadField(void* stmt, int column, int field);  // one column into the buffer
     void loadFields(void* stmt, int firstColumn, const std::vector<int>& fields, const std::vector<int>& memos);
     std::string keyWhere(int key) const;        // partial-index condition, or ""
     std::vector<std::string> keyOrderColumns(int key) const;
