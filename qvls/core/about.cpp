@@ -9,7 +9,7 @@
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/window.h"
-#include "qvls/core/frame.h"
+#include "qvls/core/frame_services.h"
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/placement.h"

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/shell.h"
@@ -123,6 +124,15 @@ std::string ModuleFileName()
         return {};
     buf.resize(static_cast<std::size_t>(n));
     return buf;
+}
+
+std::string collectionFolder()
+{
+    std::error_code ec;
+    std::string folder = std::filesystem::current_path(ec).string();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
 }
 
 std::string ProgramDirectory()

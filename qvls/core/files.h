@@ -44,6 +44,9 @@ std::vector<WindowListRow>& WindowList();
 // windows that have a title.
 void ListTopWindows();
 
+// The collection folder (the current folder), ending with "/".
+std::string collectionFolder();
+
 // The full path of the running program.
 std::string ModuleFileName();
 // Its folder with the final separator, or empty.

@@ -21,15 +21,14 @@
 #include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
 #include "qvls/core/file_warning.h"
+#include "qvls/core/files.h"
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
-#include "qvls/core/splash.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
-#include "qvls/tools/default_artists.h"
 
 namespace fs = std::filesystem;
 
@@ -42,22 +41,12 @@ constexpr int kFirstOtherThread = 2;
 // The files a new collection starts with, copied from the current one.
 constexpr const char* kNewCollectionFiles[] = {"QVLCONF.TPS", "QVLMEDIA.TPS", "QVLQUERY.TPS", "QVLCAT.TPS",
                                                "QVLTIPS.TPS", "QVLFONT.TPS",  "QVLROCFG.INI"};
-constexpr const char* kNotAvailableTitle = "Not Available";
 
 volatile std::sig_atomic_t endOfSession = 0;
 
 extern "C" void onTerminate(int)
 {
     endOfSession = 1;
-}
-
-std::string currentFolder()
-{
-    std::error_code ec;
-    std::string f = fs::current_path(ec).string();
-    if (f.empty() || f.back() != '/')
-        f += '/';
-    return f;
 }
 
 std::string rtrim(std::string_view s)
@@ -133,16 +122,11 @@ std::string fileAddress(const std::string& path)
     return out;
 }
 
-void showNotAvailable(const std::string& text)
-{
-    rt::message(text, kNotAvailableTitle, rt::Icon::Exclamation);
-}
-
 void startProcedure(std::string_view name, std::size_t stack)
 {
     const rt::Procedures::Started s = frameServices().startProcedure(name, stack);
     if (!s)
-        showNotAvailable(s.error);
+        showNotAvailableText(s.error);
 }
 
 void callProcedure(std::string_view name)
@@ -229,7 +213,8 @@ fw::Level FrameController::Prepare()
 
     if (dictionary::Artists().records() == 0 && dictionary::Album().records() > 0 &&
         dictionary::Quorvel().records() > 0)
-        DefaultArtists();
+        // Run here, not started: the frame relies on the artists being there when it returns.
+        rt::Procedures::call("Process:DefaultArtists");
 
     // A blank record left last by an interrupted insert goes.
     tables::Table& songs = dictionary::Quorvel();
@@ -361,13 +346,13 @@ void FrameController::command(const FrameCommand& c)
         // Started without a check: a missing backup program shows nothing.
         const rt::CommandLine cl = rt::resolveCommandLine("SAFKEEP.EXE", frameServices().programFolder());
         frameServices().runProgram(cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."},
-                                   currentFolder());
+                                   collectionFolder());
         Refresh();
         break;
     }
     case CommandKind::ReportDesigner: {
         const rt::CommandLine cl = rt::resolveCommandLine("PALDRO", frameServices().programFolder());
-        if (frameServices().runProgram(cl.program, cl.args, currentFolder()) != 0)
+        if (frameServices().runProgram(cl.program, cl.args, collectionFolder()) != 0)
             rt::message("Report designer not found.  If you have purchased this add-on, please ensure that it has "
                         "been installed into the same directory as Quorvel Pro",
                         "Error", rt::Icon::None, rt::button::Ok);
@@ -394,7 +379,7 @@ void FrameController::trakhand(const FrameCommand& c)
         rt::message("Ensure that the disc is in the CD drive, then press OK.", c.confirmTitle, rt::Icon::None,
                     rt::button::Ok);
     if (c.deleteNewDiscFile)
-        if (const auto f = fileInFolder(currentFolder(), "TRAKHAND.NEW")) {
+        if (const auto f = fileInFolder(collectionFolder(), "TRAKHAND.NEW")) {
             std::error_code ec;
             fs::remove(*f, ec);
         }
@@ -417,7 +402,7 @@ void FrameController::help(const FrameCommand& c)
 
 void FrameController::newCollection()
 {
-    const std::string old = currentFolder();
+    const std::string old = collectionFolder();
     rt::MessageSpec ask;
     ask.text = "This option will create a new set of Quorvel databases in a folder.  Create or select a new folder "
                "in which to do this.";
@@ -465,7 +450,7 @@ void FrameController::openCollection()
     if (!rt::fileDialog(spec))
         return;
     const std::string chosen = ChosenCollectionFolder(spec.fileName);
-    if (sameFolder(chosen, currentFolder()))
+    if (sameFolder(chosen, collectionFolder()))
         return;
     if (!fs::is_directory(chosen) || ::access(chosen.c_str(), R_OK | W_OK | X_OK) != 0) {
         rt::message("The folder " + chosen + " cannot be opened.", "Open Collection", rt::Icon::Exclamation);
@@ -498,69 +483,10 @@ void FrameController::CleanUp()
 
 } // namespace
 
-namespace {
-FrameServices defaultServices()
-{
-    FrameServices d;
-    d.startProcedure = [](std::string_view name, std::size_t stack) { return rt::Procedures::start(name, stack); };
-    d.callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
-    d.runProgram = [](const std::string& program, const std::vector<std::string>& args,
-                      const std::string& folder) { return rt::Process::start(program, args, folder).runCode(); };
-    d.openAddress = [](std::string_view address) { return rt::shellOpen(address); };
-    d.programFolder = [] { return rt::programFolder(); };
-    return d;
-}
-} // namespace
-
-FrameServices& frameServices()
-{
-    static FrameServices s = defaultServices();
-    return s;
-}
-
-void reportNotAvailable(std::string_view procedure)
-{
-    showNotAvailable("The window " + std::string(procedure) + " is not available.");
-}
-
-void postStartUpLists(bool withBoth)
-{
-    Globals& g = glo();
-    if (g.frameThread == 0 || !g.frameWindow)
-        return;
-    const Settings& st = settings();
-    const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem},
-                                         {st.SU_Albums, g.albumsItem},
-                                         {st.SU_Playlists, g.playListsItem},
-                                         {st.SU_Labels, g.labelsItem},
-                                         {withBoth ? st.SU_Both : 0, g.bothItem}};
-    for (const auto& [on, item] : lists)
-        if (on && item)
-            g.frameWindow->post(rt::event::Accepted, item);
-}
-
-void startTrakhand(std::vector<std::string> arguments)
-{
-    frameServices().runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), currentFolder());
-}
-
-void resetFrameServices()
-{
-    frameServices() = defaultServices();
-}
-
 void Main()
 {
-    registerFrameProcedures();
     FrameController frame;
     frame.Execute();
-}
-
-void registerFrameProcedures()
-{
-    rt::Procedures::add("Main", [] { Main(); });
-    rt::Procedures::add("Splash", [] { Splash(); });
-    rt::Procedures::add("Process:DefaultArtists", [] { DefaultArtists(); });
 }
 
 const std::vector<std::string>& defaultMediaFormats()
@@ -615,7 +541,7 @@ std::string CollectionPathText(std::string folder)
 
 void ShowCollectionPath(rt::Window& frame)
 {
-    std::string folder = currentFolder();
+    std::string folder = collectionFolder();
     if (folder.size() > 1)
         folder.pop_back();
     frame.setStatusText(2, CollectionPathText(folder));
@@ -703,7 +629,7 @@ std::string ChosenCollectionFolder(const std::string& choice)
     else if (up.find(".TPS") != std::string::npos)
         c = c.substr(0, c.rfind('/') + 1);
     if (c.empty())
-        c = currentFolder();
+        c = collectionFolder();
     if (c.back() != '/')
         c += '/';
     return c;

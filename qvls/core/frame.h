@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/runtime/procedures.h"
+#include "qvls/core/frame_services.h"
 
 namespace qv::rt {
 class Window;
@@ -19,39 +19,6 @@ namespace qv::qvls {
 
 // The frame procedure.
 void Main();
-
-// The program's own procedures (the frame, the splash, the default artist
-// list) in the procedure registry; safe to call twice.
-void registerFrameProcedures();
-
-// What the frame starts and opens. The defaults are the real ones; tests
-// watch or replace them.
-struct FrameServices {
-    std::function<rt::Procedures::Started(std::string_view name, std::size_t stack)> startProcedure;
-    std::function<bool(std::string_view name)> callProcedure;
-    // Starts a program with an argument list in a working folder without
-    // waiting; answers the run code (0 started).
-    std::function<int(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workingFolder)>
-        runProgram;
-    // A web address or file:// address in the desktop's browser; > 32 when opened.
-    std::function<int(std::string_view address)> openAddress;
-    // The folder of the running program, ending with "/".
-    std::function<std::string()> programFolder;
-};
-FrameServices& frameServices();
-void resetFrameServices();
-
-// Tells the user that a window is not built or registered.
-void reportNotAvailable(std::string_view procedure);
-
-// Asks the frame to open the lists chosen for start-up (Lists > Both only
-// after a collection switch, not at start).
-void postStartUpLists(bool withBoth);
-
-// Starts the disc-lookup tool from the program folder with its switches, in
-// the collection folder, without waiting.
-void startTrakhand(std::vector<std::string> arguments);
 
 // The version the frame records in the settings file.
 inline constexpr std::string_view kProgramVersion = "2.61";

@@ -1,14 +1,22 @@
 #include "qvls/core/procedures.h"
 
+#include "platform/runtime/procedures.h"
+#include "qvls/core/about.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/setup.h"
+#include "qvls/core/setup_wizard.h"
+#include "qvls/core/splash.h"
 
 namespace qv::qvls {
 
-void registerProcedures()
+void registerCoreProcedures()
 {
-    registerFrameProcedures();
-    registerSetupProcedures();
+    rt::Procedures::add("Main", [] { Main(); });
+    rt::Procedures::add("Splash", [] { Splash(); });
+    rt::Procedures::add("Setup", [] { Setup(); });
+    rt::Procedures::add("SetupWizard", [] { SetupWizard(); });
+    rt::Procedures::add("AboutQVL", [] { AboutQVL(); });
+    rt::Procedures::add("CompileDate", [] { CompileDate(); });
 }
 
 } // namespace qv::qvls

@@ -2,8 +2,8 @@
 
 namespace qv::qvls {
 
-// Makes every window procedure of the program startable by its name (menus,
-// the splash and other windows start them so). Safe to call again.
-void registerProcedures();
+// Makes the core's window procedures (the frame, the splash, setup, the
+// setup wizard, the about box) startable by name. Safe to call again.
+void registerCoreProcedures();
 
 } // namespace qv::qvls

@@ -1,5 +1,4 @@
 #include "qvls/core/program.h"
-#include "qvls/core/procedures.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +10,6 @@
 #include "platform/framework/text_translator.h"
 #include "platform/outside/file_manager.h"
 #include "platform/outside/report_designer.h"
-#include "qvls/browse_extension/tag_sets.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/outside_texts.h"
@@ -42,6 +40,16 @@ std::vector<std::string>& steps()
     return s;
 }
 
+struct TearDownStep {
+    std::string name;
+    std::function<void()> run;
+};
+std::vector<TearDownStep>& tearDownSteps()
+{
+    static std::vector<TearDownStep> s;
+    return s;
+}
+
 void step(std::string name) { steps().push_back(std::move(name)); }
 
 std::string upper(std::string_view s)
@@ -56,7 +64,6 @@ std::string upper(std::string_view s)
 // cleared record buffers.
 void initialiseModuleData()
 {
-    registerProcedures();
     glo() = Globals{};
     settings() = Settings{};
     fw::handover() = fw::Handover{};
@@ -157,6 +164,16 @@ bool tablesRegistered() { return registeredFlag(); }
 
 const std::vector<std::string>& programSteps() { return steps(); }
 
+void addTearDownStep(std::string name, std::function<void()> run)
+{
+    for (TearDownStep& t : tearDownSteps())
+        if (t.name == name) {
+            t.run = std::move(run);
+            return;
+        }
+    tearDownSteps().push_back({std::move(name), std::move(run)});
+}
+
 std::function<void()>& frameProcedure()
 {
     static std::function<void()> frame = [] { Main(); };
@@ -195,10 +212,10 @@ void ProgramBody()
     step("release PositionStore");
     settingsStore().Release();
     step("release SettingsStore");
-    TagFreeSpareSets();
-    step("TagFreeSpareSets");
-    TagFreeAll();
-    step("TagFreeAll");
+    for (const TearDownStep& t : tearDownSteps()) {
+        t.run();
+        step(t.name);
+    }
     dictionary::KillDictionary();
     step("KillDictionary");
     appTranslator().Clear();

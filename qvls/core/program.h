@@ -68,6 +68,11 @@ using HostRunner = std::function<int(std::function<void()> firstThread)>;
 // an uncaught exception keeps the host's code, so a crash is not reported as success).
 int ProgramEntry(int argc, char** argv, const HostRunner& runHost);
 
+// Work a subsystem gives the program body for its tear-down: run in the order
+// added, after the settings store is released and before the dictionary
+// goes. A step added again under its name replaces the first.
+void addTearDownStep(std::string name, std::function<void()> run);
+
 // The steps of the last ProgramBody, set-up and tear-down, as they ran.
 const std::vector<std::string>& programSteps();
 

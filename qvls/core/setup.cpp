@@ -9,8 +9,7 @@
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
-#include "qvls/core/about.h"
-#include "qvls/core/frame.h"
+#include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/placement.h"
@@ -184,7 +183,7 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeOpeningGlobals();
+        storeWindowGlobals();
         if (settings().SetupWizardComplete == 0) {
             SetupWizard();
             return fw::Notify;
@@ -404,14 +403,6 @@ void Setup()
 {
     SetupController setup;
     setup.Execute();
-}
-
-void registerSetupProcedures()
-{
-    rt::Procedures::add("Setup", [] { Setup(); });
-    rt::Procedures::add("SetupWizard", [] { SetupWizard(); });
-    rt::Procedures::add("AboutQVL", [] { AboutQVL(); });
-    rt::Procedures::add("CompileDate", [] { CompileDate(); });
 }
 
 } // namespace qv::qvls

@@ -74,8 +74,4 @@ void callHousekeeping(std::string_view procedure);
 // completed once).
 void Setup();
 
-// Registers Setup, SetupWizard, AboutQVL and CompileDate by name; the
-// program calls it once at start.
-void registerSetupProcedures();
-
 } // namespace qv::qvls

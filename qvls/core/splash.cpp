@@ -5,7 +5,7 @@
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
-#include "qvls/core/frame.h"
+#include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/settings.h"

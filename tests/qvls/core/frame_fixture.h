@@ -13,7 +13,7 @@
 #include "platform/runtime/scheduler.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/resources.h"
+#include "qvls/subsystems.h"
 #include "qvls/dictionary/tables.h"
 
 namespace qv::qvls::testing {
@@ -34,7 +34,7 @@ protected:
     void SetUp() override
     {
         CollectionFolder::SetUp();
-        registerResources();
+        registerSubsystems(); // as the program does before its body runs
         dictionary::InitDictionary(); // as the program body does before the frame
         programDir_ = collection("../prog dir/");
         std::filesystem::create_directories(programDir_);

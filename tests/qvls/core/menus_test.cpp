@@ -3,6 +3,7 @@
 #include "platform/runtime/keycodes.h"
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/settings.h"
+#include "qvls/subsystems.h"
 
 namespace qv::qvls::testing {
 namespace {
@@ -266,7 +267,7 @@ TEST_F(Menus, OutsideProgramsStartFromAProgramFolderWithBlanks)
 
 TEST(MenuDefinition, TheFrameDefinitionCarriesEveryCommandWithItsTexts)
 {
-    registerResources();
+    registerSubsystems();
     const rt::WindowDef def = rt::loadWindowDef("qvls", "Main");
     std::map<std::string, const rt::ControlDef*> items;
     auto collect = [&](const std::vector<rt::ControlDef>& v) {

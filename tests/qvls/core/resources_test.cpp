@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/runtime/window.h"
-#include "qvls/core/resources.h"
+#include "qvls/resources/resources.h"
 
 using namespace qv;
 

@@ -15,7 +15,7 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/headless.h"
 #include "platform/runtime/procedures.h"
-#include "qvls/core/resources.h"
+#include "qvls/subsystems.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup.h"
 
@@ -31,8 +31,7 @@ protected:
     void SetUp() override
     {
         CollectionFolder::SetUp();
-        registerResources();
-        registerSetupProcedures();
+        registerSubsystems(); // as the program does before its body runs
         cdaudio::OpticalDrives::setLister([] { return std::vector<std::string>{"/dev/sr0", "/dev/sr1"}; });
         for (const char* name : kHousekeeping)
             rt::Procedures::add(name, [this, name] { ran.push_back(name); });

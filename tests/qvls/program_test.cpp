@@ -1,7 +1,7 @@
 // The program body: what stands while the frame runs, what is gone after it, in which
 // order, and the table-file manager's registry that start-up fills once per process.
 
-#include "dictionary_fixture.h"
+#include "dictionary/dictionary_fixture.h"
 
 #include <sqlite3.h>
 
@@ -12,6 +12,7 @@
 #include "qvls/browse_extension/tag_sets.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/program.h"
+#include "qvls/subsystems.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ struct ProgramRun {
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
+        registerSubsystems();
         const std::function<void()> kept = frameProcedure();
         frameProcedure() = [this] {
             if (whileFrameRuns)

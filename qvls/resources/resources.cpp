@@ -1,4 +1,4 @@
-#include "qvls/core/resources.h"
+#include "qvls/resources/resources.h"
 
 namespace qv::qvls {
 

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace qv::qvls {
+
+// Hands the browse extension's work to the program: the tag sets are freed
+// as the program ends. Safe to call again.
+void registerBrowseExtensionProcedures();
+
+} // namespace qv::qvls

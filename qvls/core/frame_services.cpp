@@ -1,0 +1,70 @@
+#include "qvls/core/frame_services.h"
+
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/paths.h"
+#include "platform/runtime/process.h"
+#include "platform/runtime/shell.h"
+#include "platform/runtime/window.h"
+#include "qvls/core/files.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/settings.h"
+
+namespace qv::qvls {
+
+namespace {
+FrameServices defaultServices()
+{
+    FrameServices d;
+    d.startProcedure = [](std::string_view name, std::size_t stack) { return rt::Procedures::start(name, stack); };
+    d.callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
+    d.runProgram = [](const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder) { return rt::Process::start(program, args, folder).runCode(); };
+    d.openAddress = [](std::string_view address) { return rt::shellOpen(address); };
+    d.programFolder = [] { return rt::programFolder(); };
+    return d;
+}
+} // namespace
+
+FrameServices& frameServices()
+{
+    static FrameServices s = defaultServices();
+    return s;
+}
+
+void showNotAvailableText(const std::string& text)
+{
+    rt::message(text, "Not Available", rt::Icon::Exclamation);
+}
+
+void reportNotAvailable(std::string_view procedure)
+{
+    showNotAvailableText("The window " + std::string(procedure) + " is not available.");
+}
+
+void postStartUpLists(bool withBoth)
+{
+    Globals& g = glo();
+    if (g.frameThread == 0 || !g.frameWindow)
+        return;
+    const Settings& st = settings();
+    const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem},
+                                         {st.SU_Albums, g.albumsItem},
+                                         {st.SU_Playlists, g.playListsItem},
+                                         {st.SU_Labels, g.labelsItem},
+                                         {withBoth ? st.SU_Both : 0, g.bothItem}};
+    for (const auto& [on, item] : lists)
+        if (on && item)
+            g.frameWindow->post(rt::event::Accepted, item);
+}
+
+void startTrakhand(std::vector<std::string> arguments)
+{
+    frameServices().runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder());
+}
+
+void resetFrameServices()
+{
+    frameServices() = defaultServices();
+}
+
+} // namespace qv::qvls

@@ -1,0 +1,48 @@
+#pragma once
+// What the frame offers the program's other windows: starting procedures and
+// programs, opening addresses, the start-up lists and the "not available"
+// message. It sits apart from the frame so that those windows need not know
+// the frame itself.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime/procedures.h"
+
+namespace qv::qvls {
+
+// What the frame starts and opens. The defaults are the real ones; tests
+// watch or replace them.
+struct FrameServices {
+    std::function<rt::Procedures::Started(std::string_view name, std::size_t stack)> startProcedure;
+    std::function<bool(std::string_view name)> callProcedure;
+    // Starts a program with an argument list in a working folder without
+    // waiting; answers the run code (0 started).
+    std::function<int(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& workingFolder)>
+        runProgram;
+    // A web address or file:// address in the desktop's browser; > 32 when opened.
+    std::function<int(std::string_view address)> openAddress;
+    // The folder of the running program, ending with "/".
+    std::function<std::string()> programFolder;
+};
+FrameServices& frameServices();
+void resetFrameServices();
+
+// Tells the user that a window is not built or registered.
+void reportNotAvailable(std::string_view procedure);
+// The same box with a text of its own (a start that failed says why).
+void showNotAvailableText(const std::string& text);
+
+// Asks the frame to open the lists chosen for start-up (Lists > Both only
+// after a collection switch, not at start).
+void postStartUpLists(bool withBoth);
+
+// Starts the disc-lookup tool from the program folder with its switches, in
+// the collection folder, without waiting.
+void startTrakhand(std::vector<std::string> arguments);
+
+} // namespace qv::qvls

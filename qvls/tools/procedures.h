@@ -1,0 +1,8 @@
+#pragma once
+
+namespace qv::qvls {
+
+// Makes the collection tools startable by name. Safe to call again.
+void registerToolProcedures();
+
+} // namespace qv::qvls
