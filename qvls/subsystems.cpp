@@ -1,18 +1,21 @@
 #include "qvls/subsystems.h"
 
-#include "qvls/browse_extension/procedures.h"
-#include "qvls/core/procedures.h"
+#include "platform/framework/pictures.h"
+
+#include "qvls/browse_extension/registration.h"
+#include "qvls/core/registration.h"
 #include "qvls/resources/resources.h"
-#include "qvls/tools/procedures.h"
+#include "qvls/tools/registration.h"
 
 namespace qv::qvls {
 
 void registerSubsystems()
 {
+    fw::installPictures(); // controls show their values through their pictures
     registerResources();
-    registerCoreProcedures();
-    registerBrowseExtensionProcedures();
-    registerToolProcedures();
+    registerCore();
+    registerBrowseExtension();
+    registerTools();
 }
 
 } // namespace qv::qvls

@@ -83,12 +83,31 @@ std::optional<rt::UseBinding> resolveUse(std::string_view name)
     return rt::UseBinding{[r, f] { return r->getText(f); }, [r, f](const std::string& v) { r->setString(f, v); }};
 }
 
-void bindControls(rt::Window& window)
+void LocalVariables::add(std::string name, rt::UseBinding binding)
+{
+    bindings_[rt::text::foldCase(name)] = std::move(binding);
+}
+
+void LocalVariables::add(std::string name, std::string& text)
+{
+    add(std::move(name), {[&text] { return text; }, [&text](const std::string& v) { text = v; }});
+}
+
+const rt::UseBinding* LocalVariables::find(std::string_view name) const
+{
+    const auto it = bindings_.find(rt::text::foldCase(name));
+    return it == bindings_.end() ? nullptr : &it->second;
+}
+
+void bindControls(rt::Window& window, const LocalVariables* locals)
 {
     for (const auto& c : window.controls()) {
-        if (c->def().use.empty() || c->bound())
+        const std::string& use = c->def().use;
+        if (use.empty() || c->bound())
             continue;
-        if (auto binding = resolveUse(c->def().use))
+        if (const rt::UseBinding* local = locals ? locals->find(use) : nullptr)
+            c->bind(*local);
+        else if (auto binding = resolveUse(use))
             c->bind(std::move(*binding));
     }
 }

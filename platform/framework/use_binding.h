@@ -3,6 +3,7 @@
 // "LOC:Choice") to the variables they stand for, so a window binds its
 // controls by itself when it opens.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +32,22 @@ struct FieldLocation {
 };
 FieldLocation locateField(std::string_view name);
 
-// Binds every control of the window whose use name resolves.
-void bindControls(rt::Window& window);
+// Variables of one window ("LOC:DateText"), by name; they come before the
+// program's names, so two windows may use one local name.
+class LocalVariables
+{
+public:
+    void add(std::string name, rt::UseBinding binding);
+    // A text the window keeps itself.
+    void add(std::string name, std::string& text);
+    const rt::UseBinding* find(std::string_view name) const;
+
+private:
+    std::map<std::string, rt::UseBinding, std::less<>> bindings_; // folded names
+};
+
+// Binds every control of the window whose use name resolves, among the
+// window's locals first.
+void bindControls(rt::Window& window, const LocalVariables* locals = nullptr);
 
 } // namespace qv::fw

@@ -296,7 +296,7 @@ void WindowController::LoadWindow(std::string_view module, std::string_view name
 
 void WindowController::OpenWindow()
 {
-    bindControls(*window_);
+    bindControls(*window_, &locals_);
     window_->open();
     for (WindowComponent* c : components_)
         c->Prepare(*this);

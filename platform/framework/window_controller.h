@@ -13,6 +13,7 @@
 
 #include "platform/framework/handover.h"
 #include "platform/framework/levels.h"
+#include "platform/framework/use_binding.h"
 #include "platform/runtime/window.h"
 
 namespace qv::fw {
@@ -81,6 +82,10 @@ public:
     rt::Window& window() const { return *window_; }
     bool hasWindow() const { return window_ != nullptr; }
     void AddComponent(WindowComponent& component);
+    // A variable of this window that controls name in their `use:`; set
+    // before the window opens.
+    void bindVariable(std::string name, rt::UseBinding binding) { locals_.add(std::move(name), std::move(binding)); }
+    void bindVariable(std::string name, std::string& text) { locals_.add(std::move(name), text); }
     // A button that closes the window with a response (Cancel: 2).
     void AddResponseButton(std::string_view control, int response);
     void SetUpdateProcedure(int number, std::function<void()> procedure);
@@ -125,6 +130,7 @@ private:
     std::string name_;
     std::unique_ptr<rt::Window> window_;
     std::vector<WindowComponent*> components_;
+    LocalVariables locals_;
     std::map<int, int> responseButtons_;
     std::map<int, std::function<void()>> updateProcedures_;
     RelationSet* primary_ = nullptr;

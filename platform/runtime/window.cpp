@@ -204,10 +204,32 @@ void Control::setProperty(int id, std::string value)
     changed(ControlChange::Property);
 }
 
+namespace {
+// A check box stands for two values of its variable: its own value (1 unless
+// the definition gives one) when ticked, 0 when not.
+std::string checkedValue(const ControlDef& def)
+{
+    return def.value.empty() ? "1" : def.value;
+}
+
+bool isChecked(const ControlDef& def, std::string_view value)
+{
+    if (!def.value.empty())
+        return value == def.value;
+    while (!value.empty() && value.back() == ' ')
+        value.remove_suffix(1);
+    return !value.empty() && value != "0";
+}
+} // namespace
+
 void Control::display()
 {
     if (!use_.get)
         return;
+    if (type() == ControlType::Check) {
+        setValue(isChecked(def_, use_.get()) ? checkedValue(def_) : std::string());
+        return;
+    }
     setValue(formatPicture(use_.get(), picture_));
 }
 
@@ -215,6 +237,10 @@ void Control::update()
 {
     if (!use_.set)
         return;
+    if (type() == ControlType::Check) {
+        use_.set(value_.empty() || value_ == "0" ? "0" : checkedValue(def_));
+        return;
+    }
     use_.set(deformatPicture(value_, picture_));
 }
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/expr/datetime.h"
-#include "platform/expr/picture.h"
 #include "platform/framework/ini_store.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
@@ -58,11 +57,6 @@ int timeNumber(const char* text)
     return expr::timeFromHms(h, m, s);
 }
 
-std::string shown(int value, const char* picture)
-{
-    return expr::Picture::parse(picture).format(expr::Value(static_cast<std::int64_t>(value)));
-}
-
 bool isOneOf(int control, std::initializer_list<int> numbers)
 {
     for (int n : numbers)
@@ -86,11 +80,9 @@ public:
         storeOpeningGlobals();
         LoadWindow("qvls", "AboutQVL");
         rt::Window& w = window();
-        w["?Version"].setText(glo().versionText);
         OpenWindow();
         InstallScroller(scroller_, w);
         AddComponent(scroller_);
-        w.setMinSize(332, 230);
         w.select(w["?HotSpot8"]);
         return fw::Benign;
     }
@@ -169,23 +161,12 @@ public:
         LoadWindow("qvls", "CompileDate");
         rt::Window& w = window();
         const Globals& g = glo();
-        const BuildStamp& b = g.buildStamp;
-        const std::pair<const char*, std::string> values[] = {
-            {"?Version", g.versionText},
-            {"?Application", g.appLabel},
-            {"?CreationDate", shown(b.createdDate, "@d17-")},
-            {"?CreationTime", shown(b.createdTime, "@t3")},
-            {"?ChangeDate", shown(b.changedDate, "@d17-")},
-            {"?ChangeTime", shown(b.changedTime, "@t3")},
-            {"?Bits32", std::to_string(thirtyTwoBit())},
-        };
-        for (const auto& [name, value] : values)
-            w[name].setValue(value);
+        bits32_ = std::to_string(thirtyTwoBit());
+        bindVariable("LOC:Bits32", bits32_);
         store_.Init(g.positionFile.empty() ? kPositionFile : g.positionFile);
         RestoreWindowPosition(store_, name(), w);
         AddResponseButton("?Close", fw::response::Completed);
         OpenWindow();
-        w.setMinSize(141, 113);
         return fw::Benign;
     }
 
@@ -200,6 +181,7 @@ public:
 
 private:
     fw::IniStore store_;
+    std::string bits32_;
 };
 
 } // namespace

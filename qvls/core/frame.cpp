@@ -245,8 +245,6 @@ fw::Level FrameController::Prepare()
     for (std::string_view n : {kFreeDbSeparator, kFreeDbSubmission, kFreeDbRetrieval})
         w[std::string("?") + std::string(n)].setHidden(!g.freeDb);
 
-    // 420 by 240 pixels of the window system, in the frame font's dialog units.
-    w.setMinSize(280, 148);
     RestoreWindowPosition(fw::IniStore(g.positionFile), "Main", w);
     RegisterHotKeys();
     w.setHidden(false);
@@ -303,8 +301,9 @@ fw::Level FrameController::OnAccepted(int control)
         splashThread_ = 0;
     }
     const rt::Control* c = window().control(control);
-    const FrameCommand* cmd = c ? findFrameCommand(c->name()) : nullptr;
-    if (cmd)
+    if (c && c->def().standard == "close")
+        window().post(rt::event::CloseWindow); // the other standard actions never reach the program
+    else if (const FrameCommand* cmd = c ? findFrameCommand(c->name()) : nullptr)
         command(*cmd);
     return fw::WindowController::OnAccepted(control);
 }
@@ -312,11 +311,6 @@ fw::Level FrameController::OnAccepted(int control)
 void FrameController::command(const FrameCommand& c)
 {
     switch (c.kind) {
-    case CommandKind::Standard:
-        // The window system does these; only closing reaches the program.
-        if (std::string_view(c.argument) == "close")
-            window().post(rt::event::CloseWindow);
-        break;
     case CommandKind::NewThread:
         startProcedure(c.procedure, c.stack);
         break;

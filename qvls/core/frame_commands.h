@@ -1,8 +1,8 @@
 #pragma once
-// The frame's menu bar and tool bar as data: one row per item or button,
-// with what it does. The frame's window definition carries the same items
-// under the same control names; the frame dispatches by name through this
-// table.
+// What the frame's menu items and tool buttons do: one row per control of
+// the frame's definition, which alone holds their texts, keys and status
+// texts. Items with a standard action (close, cut, tile, ...) are the window
+// system's and have no row. The frame dispatches through this table.
 
 #include <cstddef>
 #include <span>
@@ -12,7 +12,6 @@
 namespace qv::qvls {
 
 enum class CommandKind {
-    Standard,        // done by the window system (close, cut, tile, ...)
     NewThread,       // procedure started on a new thread with `stack`
     FrameCall,       // procedure called on the frame's own thread
     AlbumsList,      // BrowseAlbums, or BrovexAlbums under the explorer style
@@ -29,13 +28,10 @@ enum class CommandKind {
 
 struct FrameCommand {
     const char* name;       // control name in the frame's definition ("?" left off)
-    const char* text;       // with its "&" mnemonic
-    const char* key;        // key name as definitions write it ("CtrlShiftL"), or ""
-    const char* status;     // status-bar text, or ""
     CommandKind kind;
     const char* procedure;  // for the procedure kinds
     std::size_t stack;      // for NewThread and the list kinds
-    const char* argument;   // Trakhand switch, help anchor, web address, standard action
+    const char* argument;   // Trakhand switch, help anchor, web address
     const char* confirmTitle = ""; // Trakhand: "Ensure that the disc..." first, under this title
     bool deleteNewDiscFile = false; // Trakhand /S: ".\TRAKHAND.NEW" goes first
 };

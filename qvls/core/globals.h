@@ -91,4 +91,8 @@ rt::PerThread<ThreadGlobals>& threadGlobals();
 // Every window procedure stores these as it opens.
 void storeWindowGlobals();
 
+// The globals windows show, as use names ("GLO:VersionText",
+// "GLO:BuildStamp.CreatedDate", ...). Safe to call again.
+void registerGlobalUses();
+
 } // namespace qv::qvls

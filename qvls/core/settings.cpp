@@ -3,7 +3,9 @@
 #include "platform/runtime/text.h"
 
 #include <array>
+#include <cstdlib>
 
+#include "platform/framework/use_binding.h"
 #include "platform/runtime/paths.h"
 #include "qvls/core/globals.h"
 
@@ -205,6 +207,19 @@ void CopySetting(std::string_view name, const Settings& from, Settings& to)
             to.*(d->number) = from.*(d->number);
         else
             to.*(d->text) = from.*(d->text);
+    }
+}
+
+void registerSettingUses()
+{
+    for (const KeyDef& d : keyDefs()) {
+        if (d.number)
+            fw::registerVariable(std::string(d.name),
+                                 {[&d] { return std::to_string(settings().*d.number); },
+                                  [&d](const std::string& v) { settings().*d.number = std::atoi(v.c_str()); }});
+        else
+            fw::registerVariable(std::string(d.name), {[&d] { return settings().*d.text; },
+                                                       [&d](const std::string& v) { settings().*d.text = v; }});
     }
 }
 

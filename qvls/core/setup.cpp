@@ -111,25 +111,6 @@ std::string driveForRow(const rt::ListQueue& list, int row)
     return drive.substr(0, 1) + ":";
 }
 
-// ------------------------------------------------------------ bindings
-
-void bindText(rt::Control& control, std::string& setting)
-{
-    control.bind({[&setting] { return setting; }, [&setting](const std::string& v) { setting = v; }});
-}
-
-void bindFlag(rt::Control& control, int& setting)
-{
-    control.bind({[&setting] { return std::string(setting ? "1" : ""); },
-                  [&setting](const std::string& v) { setting = !v.empty() && v != "0" ? 1 : 0; }});
-}
-
-void bindFlagText(rt::Control& control, std::string& setting)
-{
-    control.bind({[&setting] { return setting == "0" ? std::string() : setting; },
-                  [&setting](const std::string& v) { setting = !v.empty() && v != "0" ? "1" : "0"; }});
-}
-
 // ------------------------------------------------------------ shared steps
 
 void callHousekeeping(std::string_view procedure)
@@ -199,12 +180,13 @@ public:
         before_ = settings();
 
         LoadWindow("qvls", "Setup");
-        bindControls();
+        bindVariables();
+        window()["?DateFormat"].setList(&dates_);
+        window()["?CDDrive"].setList(&drives_);
         OpenWindow();
         rt::Window& w = window();
         InstallScroller(scroller_, w);
         AddComponent(scroller_);
-        w.setMinSize(314, 158);
         w["?Logo"].setEnabled(true);
         w["?Browse"].setEnabled(true);
         showDrive();
@@ -277,47 +259,14 @@ public:
     }
 
 private:
-    void bindControls()
+    void bindVariables()
     {
-        rt::Window& w = window();
-        Settings& s = settings();
-        for (auto [name, text] : {std::pair<const char*, std::string*>{"?Interface", &s.Interface},
-                                  {"?Autocapstyle", &s.Autocapstyle},
-                                  {"?UDKPrompt", &s.UDKPrompt},
-                                  {"?NotesLabel", &s.NotesLabel},
-                                  {"?AddMode", &s.AddMode},
-                                  {"?LabelArtistTitleOrder", &s.LabelArtistTitleOrder},
-                                  {"?Delimiter", &s.GLO_Delimiter},
-                                  {"?Logo", &s.Logo}})
-            bindText(w[name], *text);
-        for (auto [name, flag] : {std::pair<const char*, int*>{"?AutoComplete", &s.AutoComplete},
-                                  {"?CascadeFileNumber", &s.CascadeFileNumber},
-                                  {"?CascadeMedia", &s.CascadeMedia},
-                                  {"?CascadeCategory", &s.CascadeCategory},
-                                  {"?CascadeReleaseDate", &s.CascadeReleaseDate},
-                                  {"?SU_Albums", &s.SU_Albums},
-                                  {"?SU_Songs", &s.SU_Songs},
-                                  {"?SU_Both", &s.SU_Both},
-                                  {"?SU_Labels", &s.SU_Labels},
-                                  {"?SU_Playlists", &s.SU_Playlists},
-                                  {"?ShowTips", &s.ShowTips},
-                                  {"?SaveLastTab", &s.SaveLastTab},
-                                  {"?DefaultWizardCompilation", &s.DefaultWizardCompilation},
-                                  {"?AltCasFmt", &s.AltCasFmt},
-                                  {"?ForcePreview", &s.ForcePreview},
-                                  {"?UseLog", &s.UseLog},
-                                  {"?CDDBAutomaticMode", &s.CDDBAutomaticMode}})
-            bindFlag(w[name], *flag);
-        bindFlagText(w["?AutoAddToAlbums"], s.AutoAddToAlbums);
+        bindVariable("LOC:DateFormat", dateText_);
         // The first start's "'Share'" (apostrophes and all) shares the drive,
         // so the list shows it as Share.
-        w["?MCIMode"].bind({[&s] { return s.MCIMode == "Open" ? std::string("Open") : std::string("Share"); },
-                            [&s](const std::string& v) { s.MCIMode = v; }});
-        w["?MCIMode"].setToolTip("Share:  Share access with other applications\nOpen:  Exclusive access.");
-        rt::Control& date = w["?DateFormat"];
-        date.setList(&dates_);
-        bindText(date, dateText_);
-        w["?CDDrive"].setList(&drives_);
+        Settings& s = settings();
+        bindVariable("LOC:MCIMode", {[&s] { return s.MCIMode == "Open" ? std::string("Open") : std::string("Share"); },
+                                     [&s](const std::string& v) { s.MCIMode = v; }});
     }
 
     void showDrive() { window()["?CDDrive"].setSelected(driveRowFor(drives_, settings().CDDrive)); }

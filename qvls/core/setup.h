@@ -49,15 +49,6 @@ void rereadStartUpLists();
 // Settings section whose keys ("D:", "E:", ...) pin a token to a device.
 inline constexpr std::string_view kDriveSection = "CD Drives";
 
-// ---- controls bound to settings
-
-// A text setting edited in place.
-void bindText(rt::Control& control, std::string& setting);
-// A check box over a byte setting (1 ticked, 0 not).
-void bindFlag(rt::Control& control, int& setting);
-// A check box over a text setting that holds "1" or "0".
-void bindFlagText(rt::Control& control, std::string& setting);
-
 // ---- the Year Only conversion
 
 // Asks whether to convert the release dates to years and, on Yes, runs the

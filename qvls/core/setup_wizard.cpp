@@ -50,15 +50,8 @@ public:
 
         LoadWindow("qvls", "SetupWizard");
         rt::Window& w = window();
-        bindText(w["?UDKPrompt"], s.UDKPrompt);
-        for (auto [name, flag] : {std::pair<const char*, int*>{"?SU_Albums", &s.SU_Albums},
-                                  {"?SU_Songs", &s.SU_Songs},
-                                  {"?SU_Labels", &s.SU_Labels},
-                                  {"?SU_Playlists", &s.SU_Playlists},
-                                  {"?ShowTips", &s.ShowTips}})
-            bindFlag(w[name], *flag);
+        bindVariable("LOC:DateFormat", dateText_);
         w["?DateFormat"].setList(&dates_);
-        bindText(w["?DateFormat"], dateText_);
         w["?CDDrive"].setList(&drives_);
         OpenWindow();
 
@@ -68,7 +61,6 @@ public:
         w["?CDDrive"].setSelected(driveRowFor(drives_, s.CDDrive));
         InstallScroller(scroller_, w);
         AddComponent(scroller_);
-        w.setMinSize(313, 150);
         return fw::Benign;
     }
 

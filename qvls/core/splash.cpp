@@ -28,12 +28,10 @@ public:
             return l;
         storeWindowGlobals();
         LoadWindow("qvls", "Splash");
-        window()["?Version"].setText(glo().versionText);
         OpenWindow();
         rt::Window& w = window();
         InstallScroller(scroller_, w);
         AddComponent(scroller_);
-        w.setMinSize(333, 150);
         w.setTimer(300);
         for (int k : {rt::key::MouseLeft, rt::key::MouseLeft2, rt::key::MouseRight})
             w.alert(k);

@@ -1,5 +1,7 @@
 #include "qvls/dictionary/access.h"
 
+#include "platform/framework/use_binding.h"
+
 #include "platform/tables/group.h"
 #include "qvls/dictionary/tables.h"
 
@@ -199,6 +201,8 @@ void InitDictionary()
     // Every set is built before any declares its relations, since sets name sets that
     // come after them.
     for (std::size_t i = 0; i < kTables; ++i) {
+        // Windows bind their controls to fields by name ("ALB:Artist").
+        fw::registerRecord(tables[i]->record());
         auto access = std::make_unique<DictionaryAccess>(*tables[i], rules[i]);
         s[i] = std::make_unique<DictionaryRelations>(std::move(access), refs()[i].access, refs()[i].relations);
         *refs()[i].relations = s[i].get();
@@ -228,6 +232,8 @@ void KillDictionary()
             set->CleanUp();
     for (auto& set : s)
         set.reset();
+    for (qv::tables::Table* t : allTables())
+        fw::unregisterRecord(t->record());
 }
 
 const std::vector<std::string_view>& catalogueGroupLabels()

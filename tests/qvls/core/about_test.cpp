@@ -65,7 +65,7 @@ TEST_F(AboutBox, HotSpots)
         actions.clear();
         rt::Window* w = open("AboutQVL", "AboutQVL");
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ((*w)["?Version"].text(), "Version 2.61");
+        EXPECT_EQ((*w)["?Version"].value(), "Version 2.61");
         // A click on the picture's text arrives as an alerted mouse key.
         host->post(*w, rt::Event{rt::event::AlertKey, (*w)[c.spot].number(), rt::key::MouseLeft});
         EXPECT_EQ(actions, c.actions);

@@ -265,7 +265,7 @@ TEST_F(Menus, OutsideProgramsStartFromAProgramFolderWithBlanks)
     EXPECT_EQ(readFile(collection("started.txt")), fs::canonical(collection("")).string() + "\n/O\n/VID\nD:\n");
 }
 
-TEST(MenuDefinition, TheFrameDefinitionCarriesEveryCommandWithItsTexts)
+TEST(MenuDefinition, EveryItemOfTheFrameHasACommandOrAStandardAction)
 {
     registerSubsystems();
     const rt::WindowDef def = rt::loadWindowDef("qvls", "Main");
@@ -278,14 +278,10 @@ TEST(MenuDefinition, TheFrameDefinitionCarriesEveryCommandWithItsTexts)
     };
     collect(def.menubar);
     collect(def.toolbar);
-    EXPECT_EQ(items.size(), frameCommands().size());
-    for (const FrameCommand& c : frameCommands()) {
-        const auto it = items.find(std::string("?") + c.name);
-        ASSERT_NE(it, items.end()) << c.name;
-        EXPECT_EQ(it->second->text, c.text) << c.name;
-        EXPECT_EQ(it->second->msg, c.status) << c.name;
-        EXPECT_EQ(it->second->key, *c.key ? rt::key::fromName(c.key).value_or(-1) : 0) << c.name;
-    }
+    for (const auto& [name, item] : items)
+        EXPECT_NE(item->standard.empty(), findFrameCommand(name) == nullptr) << name;
+    for (const FrameCommand& c : frameCommands())
+        EXPECT_TRUE(items.count(std::string("?") + c.name)) << c.name;
     // Keys the user reads in the menus.
     EXPECT_EQ(rt::key::displayText(items.at("?WizardsAddLabel")->key), "Ctrl+Shift+L");
     EXPECT_EQ(rt::key::displayText(items.at("?OtherCDDB1Retrieval")->key), "Ctrl+Shift+9");

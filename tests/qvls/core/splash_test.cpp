@@ -60,7 +60,7 @@ TEST_F(SplashTest, ShowsTheVersionAndClosesOnItsTriggers)
         writeFile(collection("QVLROCFG.INI"), "[Settings]\r\nSetupWizardComplete=1\r\nShowTips=0\r\n");
         startFrame();
         ASSERT_NE(splash(), nullptr);
-        EXPECT_EQ((*splash())["?Version"].text(), "Version 2.61");
+        EXPECT_EQ((*splash())["?Version"].value(), "Version 2.61");
         host->advance(2900);
         ASSERT_NE(splash(), nullptr) << "not before three seconds";
         if (c.event > 0)

@@ -1,11 +1,11 @@
-#include "qvls/browse_extension/procedures.h"
+#include "qvls/browse_extension/registration.h"
 
 #include "qvls/browse_extension/tag_sets.h"
 #include "qvls/core/program.h"
 
 namespace qv::qvls {
 
-void registerBrowseExtensionProcedures()
+void registerBrowseExtension()
 {
     addTearDownStep("TagFreeSpareSets", [] { TagFreeSpareSets(); });
     addTearDownStep("TagFreeAll", [] { TagFreeAll(); });

@@ -1,16 +1,20 @@
-#include "qvls/core/procedures.h"
+#include "qvls/core/registration.h"
 
 #include "platform/runtime/procedures.h"
 #include "qvls/core/about.h"
 #include "qvls/core/frame.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/settings.h"
 #include "qvls/core/setup.h"
 #include "qvls/core/setup_wizard.h"
 #include "qvls/core/splash.h"
 
 namespace qv::qvls {
 
-void registerCoreProcedures()
+void registerCore()
 {
+    registerSettingUses();
+    registerGlobalUses();
     rt::Procedures::add("Main", [] { Main(); });
     rt::Procedures::add("Splash", [] { Splash(); });
     rt::Procedures::add("Setup", [] { Setup(); });

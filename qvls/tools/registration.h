@@ -3,6 +3,6 @@
 namespace qv::qvls {
 
 // Makes the collection tools startable by name. Safe to call again.
-void registerToolProcedures();
+void registerTools();
 
 } // namespace qv::qvls

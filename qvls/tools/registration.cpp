@@ -1,11 +1,11 @@
-#include "qvls/tools/procedures.h"
+#include "qvls/tools/registration.h"
 
 #include "platform/runtime/procedures.h"
 #include "qvls/tools/default_artists.h"
 
 namespace qv::qvls {
 
-void registerToolProcedures()
+void registerTools()
 {
     rt::Procedures::add("Process:DefaultArtists", [] { DefaultArtists(); });
 }

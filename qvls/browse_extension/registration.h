@@ -4,6 +4,6 @@ namespace qv::qvls {
 
 // Hands the browse extension's work to the program: the tag sets are freed
 // as the program ends. Safe to call again.
-void registerBrowseExtensionProcedures();
+void registerBrowseExtension();
 
 } // namespace qv::qvls
