@@ -377,6 +377,20 @@ Control& Window::operator[](std::string_view name) const
     throw std::logic_error("window " + def_.name + " has no control " + std::string(name));
 }
 
+Control* Window::control(ControlId id) const
+{
+    Control* c = control(id.number);
+    if (c && !id.name.empty() && text::equalsNoCase(c->name(), id.name))
+        return c;
+    throw std::logic_error("window " + def_.name + " has no control " + std::string(id.name) + " numbered " +
+                           std::to_string(id.number));
+}
+
+Control& Window::operator[](ControlId id) const
+{
+    return *control(id);
+}
+
 void Window::changed(WindowChange what)
 {
     if (open_ && currentHost)

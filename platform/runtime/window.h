@@ -193,6 +193,10 @@ public:
     Control* control(int number) const;
     // Like control(name), but a missing control is a programming error.
     Control& operator[](std::string_view name) const;
+    // By number, checked against the name: an id this window does not bear
+    // (another window's, say) is a programming error, so neither returns null.
+    Control* control(ControlId id) const;
+    Control& operator[](ControlId id) const;
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
 
     const std::string& title() const { return title_; }

@@ -122,6 +122,14 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module = {}, st
 // Finds "windows/<name>.yaml" of a module in the resource store.
 WindowDef loadWindowDef(std::string_view module, std::string_view name);
 
+// One control of one window definition, as the build's generated window
+// headers name it: a misspelt control then fails to compile, and the name
+// lets the window check that the number means that control.
+struct ControlId {
+    int number;
+    std::string_view name; // with its "?"
+};
+
 struct DefinitionError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

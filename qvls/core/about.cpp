@@ -12,6 +12,7 @@
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/mouse_wheel.h"
 #include "qvls/core/placement.h"
+#include "qvls/windows/AboutQVL.h"
 
 namespace qv::qvls {
 
@@ -78,12 +79,12 @@ public:
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
         storeOpeningGlobals();
-        LoadWindow("qvls", "AboutQVL");
+        LoadWindow("qvls", ctl::AboutQVL::kWindow);
         rt::Window& w = window();
         OpenWindow();
         InstallScroller(scroller_, w);
         AddComponent(scroller_);
-        w.select(w["?HotSpot8"]);
+        w.select(w[ctl::AboutQVL::HotSpot8]);
         return fw::Benign;
     }
 
@@ -111,35 +112,36 @@ public:
     }
 
 private:
-    int number(std::string_view name) const { return window()[name].number(); }
+    int number(rt::ControlId id) const { return window()[id].number(); }
 
     void hotSpot(int control)
     {
+        using namespace ctl::AboutQVL;
         rt::Window& w = window();
         const FrameServices& services = frameServices();
-        if (isOneOf(control, {number("?HotSpot1"), number("?HotSpot2")})) {
+        if (isOneOf(control, {number(HotSpot1), number(HotSpot2)})) {
             // They stand for the spot beside them.
-            w.post(rt::event::Accepted, control == number("?HotSpot1") ? number("?HotSpot5") : number("?HotSpot6"));
+            w.post(rt::event::Accepted, control == number(HotSpot1) ? number(HotSpot5) : number(HotSpot6));
             return;
         }
-        if (control == number("?HotSpot5")) {
+        if (control == number(HotSpot5)) {
             services.openAddress(kDiscDatabaseSite);
             // The tool shows its own about box; nobody waits for it or asks
             // whether it started.
             startTrakhand({"/A"});
-        } else if (control == number("?HotSpot6")) {
+        } else if (control == number(HotSpot6)) {
             services.openAddress(kMakerAddress);
-        } else if (control == number("?HotSpot7")) {
+        } else if (control == number(HotSpot7)) {
             services.openAddress(kSupportMail);
-        } else if (isOneOf(control, {number("?HotSpot8"), number("?Exit")})) {
+        } else if (isOneOf(control, {number(HotSpot8), number(Exit)})) {
             EndLoop();
-        } else if (control == number("?VersionRegion")) {
+        } else if (control == number(VersionRegion)) {
             CompileDate();
         } else {
             return;
         }
         if (!loopEnded())
-            w.select(w["?HotSpot8"]);
+            w.select(w[HotSpot8]);
     }
 
     MouseWheelScroller scroller_;
