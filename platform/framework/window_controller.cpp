@@ -13,6 +13,19 @@ constexpr int AltRight = rt::key::withAlt(rt::key::Right); // 1063
 constexpr int AltLeft = rt::key::withAlt(rt::key::Left);   // 1061
 } // namespace
 
+namespace {
+LifecycleFactory& lifecycleFactory()
+{
+    static LifecycleFactory factory;
+    return factory;
+}
+} // namespace
+
+void setWindowLifecycle(LifecycleFactory factory)
+{
+    lifecycleFactory() = std::move(factory);
+}
+
 WindowController::WindowController(std::string name)
     : name_(std::move(name))
 {
@@ -110,6 +123,8 @@ Level WindowController::OnWindowEvent(const rt::Event& e)
 
 Level WindowController::OnAccepted(int control)
 {
+    if (const auto it = acceptedHandlers_.find(control); it != acceptedHandlers_.end())
+        it->second();
     if (const auto it = responseButtons_.find(control); it != responseButtons_.end()) {
         if (primary_ && it->second == response::Cancelled) {
             if (!ConfirmClose())
@@ -141,8 +156,10 @@ Level WindowController::OnAccepted(int control)
     return Benign;
 }
 
-Level WindowController::OnNewSelection(int)
+Level WindowController::OnNewSelection(int control)
 {
+    if (const auto it = selectionHandlers_.find(control); it != selectionHandlers_.end())
+        it->second();
     return Benign;
 }
 
@@ -268,13 +285,12 @@ bool WindowController::ConfirmClose()
     if (askOnClose_ && access.ChangedSinceHistory()) {
         switch (appErrorReporter().Throw(Msg::SaveRecord)) {
         case Benign: // Yes
-            if (SaveRecord() != Benign)
-                return false;
-            response_ = response::Completed;
-            return true;
+            window_->post(rt::event::Accepted, okControl_);
+            return false;
         case User: // No
             break;
         default: // Cancel
+            selectFirstField();
             return false;
         }
     }
@@ -296,6 +312,15 @@ void WindowController::LoadWindow(std::string_view module, std::string_view name
 
 void WindowController::OpenWindow()
 {
+    if (!lifecycle_ && lifecycleFactory()) {
+        lifecycle_ = lifecycleFactory()(*this);
+        if (lifecycle_)
+            components_.insert(components_.begin(), lifecycle_.get());
+    }
+    for (const rt::ControlId& id : handled_)
+        (void)(*window_)[id]; // a handler for another window's control is a programming error
+    for (WindowComponent* c : components_)
+        c->beforeOpen(*this);
     bindControls(*window_, &locals_);
     window_->open();
     for (WindowComponent* c : components_)
@@ -306,6 +331,27 @@ void WindowController::OpenWindow()
 void WindowController::AddComponent(WindowComponent& component)
 {
     components_.push_back(&component);
+}
+
+void WindowController::onAccepted(rt::ControlId control, std::function<void()> handler)
+{
+    handled_.push_back(control);
+    acceptedHandlers_[control.number] = std::move(handler);
+}
+
+void WindowController::onNewSelection(rt::ControlId control, std::function<void()> handler)
+{
+    handled_.push_back(control);
+    selectionHandlers_[control.number] = std::move(handler);
+}
+
+void WindowController::selectFirstField()
+{
+    for (const auto& c : window_->controls())
+        if (!c->def().use.empty() && c->enabled() && !c->effectivelyHidden()) {
+            window_->select(*c);
+            return;
+        }
 }
 
 void WindowController::AddResponseButton(std::string_view control, int response)

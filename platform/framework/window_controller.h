@@ -36,7 +36,15 @@ public:
     virtual void Refresh() {}
     virtual void ReloadSelectedRecord() {}
     virtual void RegisterHotKeys() {}
+    // Before the window shows: placement and texts apply without a flicker.
+    virtual void beforeOpen(WindowController&) {}
 };
+
+// What every window of a program does besides its own rules (placement,
+// the mouse wheel, translated texts, ...). The program sets it once as it
+// starts; every controller makes its own part as its window opens.
+using LifecycleFactory = std::function<std::unique_ptr<WindowComponent>(WindowController&)>;
+void setWindowLifecycle(LifecycleFactory factory);
 
 class WindowController
 {
@@ -82,6 +90,11 @@ public:
     rt::Window& window() const { return *window_; }
     bool hasWindow() const { return window_ != nullptr; }
     void AddComponent(WindowComponent& component);
+    // A control's own handler of its accepted or new-selection event, run
+    // before the framework's handling of it. May be set before the window
+    // is loaded; it must be a control of this window.
+    void onAccepted(rt::ControlId control, std::function<void()> handler);
+    void onNewSelection(rt::ControlId control, std::function<void()> handler);
     // A variable of this window that controls name in their `use:`; set
     // before the window opens.
     void bindVariable(std::string name, rt::UseBinding binding) { locals_.add(std::move(name), std::move(binding)); }
@@ -119,18 +132,23 @@ protected:
     // goes with its child rows.
     virtual void AbandonRecord();
     // Asks "Save Record" when the record changed; false when the user
-    // wants to stay in the form.
+    // stays in the form: Yes presses OK (which saves and closes unless a
+    // check refuses), Cancel goes back to the first field.
     bool ConfirmClose();
     void TakeRecord();
 
 private:
     void RecallHistory();
     void Navigate(int navRequest);
+    void selectFirstField();
 
     std::string name_;
     std::unique_ptr<rt::Window> window_;
     std::vector<WindowComponent*> components_;
+    std::unique_ptr<WindowComponent> lifecycle_;
     LocalVariables locals_;
+    std::map<int, std::function<void()>> acceptedHandlers_, selectionHandlers_;
+    std::vector<rt::ControlId> handled_;
     std::map<int, int> responseButtons_;
     std::map<int, std::function<void()>> updateProcedures_;
     RelationSet* primary_ = nullptr;

@@ -228,6 +228,11 @@ public:
     void display();
     void update();
 
+    // While a form re-checks every field before it saves: handlers that
+    // react to the user's own typing keep quiet meanwhile.
+    bool acceptingAll() const { return acceptingAll_; }
+    void setAcceptingAll(bool on) { acceptingAll_ = on; }
+
     // From the host: the user moved or sized the window, or moved the focus.
     void userGeometry(Rect at);
     void userFocus(Control* control);
@@ -252,6 +257,7 @@ private:
     std::set<int> alertKeys_;
     Control* focus_ = nullptr;
     bool open_ = false;
+    bool acceptingAll_ = false;
     std::vector<Control*> typedInto_; // controls whose use variable awaits the user's value
 
     // Owned by the scheduler.

@@ -286,6 +286,8 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module, std::st
             } else if (key == "controls") {
                 for (const auto& c : v)
                     def.controls.push_back(r.control(c, ControlType::String));
+            } else if (key == "form" || key == "list") {
+                def.sections[key] = YAML::Dump(v);
             } else {
                 r.fail("unknown window entry '" + key + "'");
             }

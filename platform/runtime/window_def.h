@@ -3,6 +3,7 @@
 // program and opened by module and window name. The live state of an open
 // window is in window.h; this is only what the file says.
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -109,6 +110,9 @@ struct WindowDef {
     bool modal = false;
     bool center = false;
     bool system = true;    // has a system menu / close box
+    // What the framework's window shapes read ("form", "list"), as YAML text:
+    // the run time only carries them.
+    std::map<std::string, std::string> sections;
     std::vector<ControlDef> menubar;
     std::vector<ControlDef> toolbar;
     std::vector<ControlDef> controls;

@@ -4,15 +4,13 @@
 #include <cstring>
 
 #include "platform/expr/datetime.h"
-#include "platform/framework/ini_store.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/window.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/frame_commands.h"
-#include "qvls/core/mouse_wheel.h"
-#include "qvls/core/placement.h"
 #include "qvls/windows/AboutQVL.h"
+#include "qvls/windows/CompileDate.h"
 
 namespace qv::qvls {
 
@@ -58,93 +56,59 @@ int timeNumber(const char* text)
     return expr::timeFromHms(h, m, s);
 }
 
-bool isOneOf(int control, std::initializer_list<int> numbers)
-{
-    for (int n : numbers)
-        if (n == control)
-            return true;
-    return false;
-}
-
 class AboutController : public fw::WindowController
 {
 public:
     AboutController()
         : fw::WindowController("AboutQVL")
     {
+        using namespace ctl::AboutQVL;
+        // The spots on the left stand for the spot beside them.
+        onAccepted(HotSpot1, [this] { window().post(rt::event::Accepted, HotSpot5.number); });
+        onAccepted(HotSpot2, [this] { window().post(rt::event::Accepted, HotSpot6.number); });
+        onAccepted(HotSpot5, [this] {
+            frameServices().openAddress(kDiscDatabaseSite);
+            // The tool shows its own about box; nobody waits for it or asks
+            // whether it started.
+            startTrakhand({"/A"});
+            backToClose();
+        });
+        onAccepted(HotSpot6, [this] {
+            frameServices().openAddress(kMakerAddress);
+            backToClose();
+        });
+        onAccepted(HotSpot7, [this] {
+            frameServices().openAddress(kSupportMail);
+            backToClose();
+        });
+        onAccepted(VersionRegion, [this] {
+            CompileDate();
+            backToClose();
+        });
+        onAccepted(HotSpot8, [this] { EndLoop(); });
+        onAccepted(Exit, [this] { EndLoop(); });
     }
 
     fw::Level Prepare() override
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeOpeningGlobals();
         LoadWindow("qvls", ctl::AboutQVL::kWindow);
-        rt::Window& w = window();
         OpenWindow();
-        InstallScroller(scroller_, w);
-        AddComponent(scroller_);
-        w.select(w[ctl::AboutQVL::HotSpot8]);
+        backToClose();
         return fw::Benign;
     }
 
     fw::Level OnControlEvent(const rt::Event& e) override
     {
-        if (e.code == rt::event::AlertKey && e.keyCode == rt::key::MouseLeft)
-            hotSpot(e.control);
+        // A click on a spot presses it.
+        if (e.code == rt::event::AlertKey && e.keyCode == rt::key::MouseLeft && e.control != 0)
+            return OnAccepted(e.control);
         return fw::WindowController::OnControlEvent(e);
     }
 
-    fw::Level OnAccepted(int control) override
-    {
-        hotSpot(control);
-        return fw::WindowController::OnAccepted(control);
-    }
-
-    void CleanUp() override
-    {
-        if (hasWindow()) {
-            fw::IniStore store(glo().positionFile.empty() ? kPositionFile : glo().positionFile);
-            SaveWindowPosition(store, name(), window());
-        }
-        fw::WindowController::CleanUp();
-        RemoveScroller(scroller_);
-    }
-
 private:
-    int number(rt::ControlId id) const { return window()[id].number(); }
-
-    void hotSpot(int control)
-    {
-        using namespace ctl::AboutQVL;
-        rt::Window& w = window();
-        const FrameServices& services = frameServices();
-        if (isOneOf(control, {number(HotSpot1), number(HotSpot2)})) {
-            // They stand for the spot beside them.
-            w.post(rt::event::Accepted, control == number(HotSpot1) ? number(HotSpot5) : number(HotSpot6));
-            return;
-        }
-        if (control == number(HotSpot5)) {
-            services.openAddress(kDiscDatabaseSite);
-            // The tool shows its own about box; nobody waits for it or asks
-            // whether it started.
-            startTrakhand({"/A"});
-        } else if (control == number(HotSpot6)) {
-            services.openAddress(kMakerAddress);
-        } else if (control == number(HotSpot7)) {
-            services.openAddress(kSupportMail);
-        } else if (isOneOf(control, {number(HotSpot8), number(Exit)})) {
-            EndLoop();
-        } else if (control == number(VersionRegion)) {
-            CompileDate();
-        } else {
-            return;
-        }
-        if (!loopEnded())
-            w.select(w[HotSpot8]);
-    }
-
-    MouseWheelScroller scroller_;
+    void backToClose() { window().select(window()[ctl::AboutQVL::HotSpot8]); }
 };
 
 class CompileDateController : public fw::WindowController
@@ -159,30 +123,15 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeOpeningGlobals();
-        LoadWindow("qvls", "CompileDate");
-        rt::Window& w = window();
-        const Globals& g = glo();
+        LoadWindow("qvls", ctl::CompileDate::kWindow);
         bits32_ = std::to_string(thirtyTwoBit());
         bindVariable("LOC:Bits32", bits32_);
-        store_.Init(g.positionFile.empty() ? kPositionFile : g.positionFile);
-        RestoreWindowPosition(store_, name(), w);
-        AddResponseButton("?Close", fw::response::Completed);
+        AddResponseButton(ctl::CompileDate::Close.name, fw::response::Completed);
         OpenWindow();
         return fw::Benign;
     }
 
-    fw::Level OnWindowEvent(const rt::Event& e) override
-    {
-        if (e.code == rt::event::Moved || e.code == rt::event::Sized) {
-            KeepWindowOnScreen(window());
-            SaveWindowPosition(store_, name(), window());
-        }
-        return fw::WindowController::OnWindowEvent(e);
-    }
-
 private:
-    fw::IniStore store_;
     std::string bits32_;
 };
 
@@ -202,11 +151,6 @@ BuildStamp thisBuildStamp()
 int thirtyTwoBit()
 {
     return sizeof(void*) == 4 ? 1 : 0;
-}
-
-void storeOpeningGlobals()
-{
-    storeWindowGlobals();
 }
 
 void AboutQVL()

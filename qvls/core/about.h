@@ -18,10 +18,6 @@ BuildStamp thisBuildStamp();
 // 1 when this program is a 32-bit build.
 int thirtyTwoBit();
 
-// What every window of this part stores as it opens (the program's window
-// globals, with this build's own stamp).
-void storeOpeningGlobals();
-
 void AboutQVL();
 void CompileDate();
 

@@ -12,7 +12,6 @@
 #include "platform/expr/datetime.h"
 #include "platform/expr/picture.h"
 #include "platform/framework/error_reporter.h"
-#include "platform/framework/ini_store.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/paths.h"
@@ -24,8 +23,6 @@
 #include "qvls/core/files.h"
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/mouse_wheel.h"
-#include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
@@ -160,17 +157,14 @@ private:
 
     int splashThread_ = 0;
     bool tablesOpen_ = false;
-    bool opened_ = false;
     void (*oldTerm_)(int) = SIG_DFL;
-    MouseWheelScroller scroller_;
 };
 
 fw::Level FrameController::Prepare()
 {
     Globals& g = glo();
-    LoadWindow("qvls", "Main");
+    LoadWindow("qvls", ctl::Main::kWindow);
     OpenWindow();
-    opened_ = true;
     rt::Window& w = window();
     w.setHidden(true);
 
@@ -182,7 +176,6 @@ fw::Level FrameController::Prepare()
         return l;
 
     MigrateOldSettings();
-    storeWindowGlobals();
     g.settingsFile = std::string(kSettingsFile);
 
     openFrameTables();
@@ -230,22 +223,21 @@ fw::Level FrameController::Prepare()
 
     if (g.frameThread == 0) {
         g.frameThread = rt::Scheduler::instance().current();
-        g.albumsItem = w[std::string("?") + std::string(kListsAlbums)].number();
-        g.songsItem = w[std::string("?") + std::string(kListsSongs)].number();
-        g.bothItem = w[std::string("?") + std::string(kListsBoth)].number();
-        g.labelsItem = w[std::string("?") + std::string(kListsLabels)].number();
-        g.playListsItem = w[std::string("?") + std::string(kListsPlayLists)].number();
+        g.albumsItem = ctl::Main::ListsAlbums.number;
+        g.songsItem = ctl::Main::ListsSongs.number;
+        g.bothItem = ctl::Main::ListsBoth.number;
+        g.labelsItem = ctl::Main::ListsLabels.number;
+        g.playListsItem = ctl::Main::ListsPlayLists.number;
     }
 
     endOfSession = 0;
     oldTerm_ = std::signal(SIGTERM, onTerminate);
-    InstallScroller(scroller_, w);
-    AddComponent(scroller_);
 
-    for (std::string_view n : {kFreeDbSeparator, kFreeDbSubmission, kFreeDbRetrieval})
-        w[std::string("?") + std::string(n)].setHidden(!g.freeDb);
+    // The free-database items (and the separator before them) only under "/FREEDB".
+    for (rt::ControlId id : {ctl::Main::OtherFreeDbSeparator, ctl::Main::OtherCDDB1Submission,
+                             ctl::Main::OtherCDDB1Retrieval})
+        w[id].setHidden(!g.freeDb);
 
-    RestoreWindowPosition(fw::IniStore(g.positionFile), "Main", w);
     RegisterHotKeys();
     w.setHidden(false);
     return fw::Benign;
@@ -303,7 +295,7 @@ fw::Level FrameController::OnAccepted(int control)
     const rt::Control* c = window().control(control);
     if (c && c->def().standard == "close")
         window().post(rt::event::CloseWindow); // the other standard actions never reach the program
-    else if (const FrameCommand* cmd = c ? findFrameCommand(c->name()) : nullptr)
+    else if (const FrameCommand* cmd = findFrameCommand(control))
         command(*cmd);
     return fw::WindowController::OnAccepted(control);
 }
@@ -468,11 +460,6 @@ void FrameController::CleanUp()
     }
     g.frameWindow = nullptr;
     std::signal(SIGTERM, oldTerm_);
-    RemoveScroller(scroller_);
-    if (opened_) {
-        fw::IniStore store(g.positionFile.empty() ? std::string(kPositionFile) : g.positionFile);
-        SaveWindowPosition(store, "Main", window());
-    }
 }
 
 } // namespace

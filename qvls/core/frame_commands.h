@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "qvls/windows/Main.h"
+
 namespace qv::qvls {
 
 enum class CommandKind {
@@ -27,7 +29,7 @@ enum class CommandKind {
 };
 
 struct FrameCommand {
-    const char* name;       // control name in the frame's definition ("?" left off)
+    rt::ControlId control;  // the item or button of the frame's definition
     CommandKind kind;
     const char* procedure;  // for the procedure kinds
     std::size_t stack;      // for NewThread and the list kinds
@@ -41,19 +43,8 @@ inline constexpr std::size_t kLargeThreadStack = 50000;
 
 // Every menu item and tool button of the frame, menu items first in menu order.
 std::span<const FrameCommand> frameCommands();
-const FrameCommand* findFrameCommand(std::string_view name);
-
-// The free-database items (and the separator before them) shown only under "/FREEDB".
-inline constexpr std::string_view kFreeDbSeparator = "OtherFreeDbSeparator";
-inline constexpr std::string_view kFreeDbSubmission = "OtherCDDB1Submission";
-inline constexpr std::string_view kFreeDbRetrieval = "OtherCDDB1Retrieval";
-
-// The Lists items other threads ask the frame to open.
-inline constexpr std::string_view kListsAlbums = "ListsAlbums";
-inline constexpr std::string_view kListsSongs = "ListsSongs";
-inline constexpr std::string_view kListsBoth = "ListsBoth";
-inline constexpr std::string_view kListsLabels = "ListsLabels";
-inline constexpr std::string_view kListsPlayLists = "ListsPlayLists";
+// The command of a control of the frame; nullptr for none.
+const FrameCommand* findFrameCommand(int control);
 
 // What the disc-database menu opens; the public server that still speaks
 // the open disc-database protocol.

@@ -8,6 +8,7 @@
 #include "qvls/core/setup.h"
 #include "qvls/core/setup_wizard.h"
 #include "qvls/core/splash.h"
+#include "qvls/core/window_lifecycle.h"
 
 namespace qv::qvls {
 
@@ -15,6 +16,7 @@ void registerCore()
 {
     registerSettingUses();
     registerGlobalUses();
+    installWindowLifecycle();
     rt::Procedures::add("Main", [] { Main(); });
     rt::Procedures::add("Splash", [] { Splash(); });
     rt::Procedures::add("Setup", [] { Setup(); });

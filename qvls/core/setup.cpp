@@ -11,11 +11,10 @@
 #include "platform/runtime/window.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/mouse_wheel.h"
-#include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup_wizard.h"
 #include "qvls/core/text_helpers.h"
+#include "qvls/windows/Setup.h"
 
 namespace qv::qvls {
 
@@ -158,13 +157,46 @@ public:
         , drives_(2)
         , dates_(1)
     {
+        using namespace ctl::Setup;
+        onAccepted(CDDrive, [this] { chooseDrive(); });
+        onNewSelection(CDDrive, [this] { chooseDrive(); });
+        onAccepted(CreateAlbums, [this] {
+            housekeeping("CreateDefaultAlbums",
+                         "This function will create the album database based on information in your main Quorvel "
+                         "Pro database.  It may take some time to complete.  This should only be required if you "
+                         "are upgrading from version 1.1, or if you have imported song information from a "
+                         "text-file.  Are you sure you wish to continue?");
+        });
+        onAccepted(TestAlbumLinks, [this] {
+            housekeeping("TestAlbumIDs",
+                         "This function will test (and fix where possible) the links between the album database "
+                         "and your main Quorvel Pro database.  It may take some time to complete.  This should only "
+                         "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?");
+        });
+        onAccepted(MassModifications, [] { massModifications(); });
+        onAccepted(FileManager, [this] {
+            callHousekeeping("DataFileManager");
+            Refresh();
+        });
+        onAccepted(Browse, [this] { browseLogo(); });
+        onAccepted(OK, [this] { ok(); });
+        onAccepted(Cancel, [this] {
+            cancel();
+            EndLoop();
+        });
+        onAccepted(UseWizard, [this] {
+            fw::handover().request = fw::request::Change;
+            SetupWizard();
+            Refresh();
+            SetResponse(fw::response::Completed);
+            EndLoop();
+        });
     }
 
     fw::Level Prepare() override
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeWindowGlobals();
         if (settings().SetupWizardComplete == 0) {
             SetupWizard();
             return fw::Notify;
@@ -179,83 +211,21 @@ public:
         // file has no CDDrive key.
         before_ = settings();
 
-        LoadWindow("qvls", "Setup");
+        LoadWindow("qvls", ctl::Setup::kWindow);
         bindVariables();
-        window()["?DateFormat"].setList(&dates_);
-        window()["?CDDrive"].setList(&drives_);
-        OpenWindow();
         rt::Window& w = window();
-        InstallScroller(scroller_, w);
-        AddComponent(scroller_);
-        w["?Logo"].setEnabled(true);
-        w["?Browse"].setEnabled(true);
-        showDrive();
+        w[ctl::Setup::DateFormat].setList(&dates_);
+        w[ctl::Setup::CDDrive].setList(&drives_);
+        OpenWindow();
+        w[ctl::Setup::CDDrive].setSelected(driveRowFor(drives_, settings().CDDrive));
         return fw::Benign;
     }
 
     fw::Level OnWindowEvent(const rt::Event& e) override
     {
-        if (e.code == rt::event::Moved || e.code == rt::event::Sized)
-            KeepWindowOnScreen(window());
         if (e.code == rt::event::CloseWindow)
             cancel();
         return fw::WindowController::OnWindowEvent(e);
-    }
-
-    fw::Level OnNewSelection(int control) override
-    {
-        if (control == window()["?CDDrive"].number())
-            chooseDrive();
-        return fw::WindowController::OnNewSelection(control);
-    }
-
-    fw::Level OnAccepted(int control) override
-    {
-        rt::Window& w = window();
-        auto is = [&](std::string_view name) { return control == w[name].number(); };
-        if (is("?CDDrive")) {
-            chooseDrive();
-        } else if (is("?CreateAlbums")) {
-            if (confirm("This function will create the album database based on information in your main Quorvel Pro "
-                        "database.  It may take some time to complete.  This should only be required if you are "
-                        "upgrading from version 1.1, or if you have imported song information from a text-file.  "
-                        "Are you sure you wish to continue?")) {
-                callHousekeeping("CreateDefaultAlbums");
-                Refresh();
-            }
-        } else if (is("?TestAlbumLinks")) {
-            if (confirm("This function will test (and fix where possible) the links between the album database and "
-                        "your main Quorvel Pro database.  It may take some time to complete.  This should only be "
-                        "required if you are upgrading from version 1.1.  Are you sure you wish to continue?")) {
-                callHousekeeping("TestAlbumIDs");
-                Refresh();
-            }
-        } else if (is("?MassModifications")) {
-            massModifications();
-        } else if (is("?FileManager")) {
-            callHousekeeping("DataFileManager");
-            Refresh();
-        } else if (is("?Browse")) {
-            browseLogo();
-        } else if (is("?OK")) {
-            ok();
-        } else if (is("?Cancel")) {
-            cancel();
-            EndLoop();
-        } else if (is("?UseWizard")) {
-            fw::handover().request = fw::request::Change;
-            SetupWizard();
-            Refresh();
-            SetResponse(fw::response::Completed);
-            EndLoop();
-        }
-        return fw::WindowController::OnAccepted(control);
-    }
-
-    void CleanUp() override
-    {
-        fw::WindowController::CleanUp();
-        RemoveScroller(scroller_);
     }
 
 private:
@@ -269,17 +239,18 @@ private:
                                      [&s](const std::string& v) { s.MCIMode = v; }});
     }
 
-    void showDrive() { window()["?CDDrive"].setSelected(driveRowFor(drives_, settings().CDDrive)); }
+    void chooseDrive() { takeChosenDrive(window()[ctl::Setup::CDDrive], drives_); }
 
-    void chooseDrive() { takeChosenDrive(window()["?CDDrive"], drives_); }
-
-    static bool confirm(const std::string& text)
+    void housekeeping(std::string_view procedure, const std::string& question)
     {
-        return rt::message(text, "Housekeeping", rt::Icon::Exclamation, rt::button::Yes | rt::button::No,
-                           rt::button::No) == rt::button::Yes;
+        if (rt::message(question, "Housekeeping", rt::Icon::Exclamation, rt::button::Yes | rt::button::No,
+                        rt::button::No) != rt::button::Yes)
+            return;
+        callHousekeeping(procedure);
+        Refresh();
     }
 
-    void massModifications()
+    static void massModifications()
     {
         rt::Scheduler::instance().yield();
         rt::MessageSpec m;
@@ -343,7 +314,6 @@ private:
     std::string dateText_;
     std::string dateCopy_;
     Settings before_;
-    MouseWheelScroller scroller_;
 };
 
 } // namespace

@@ -2,14 +2,12 @@
 
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/window.h"
-#include "qvls/core/about.h"
-#include "qvls/core/mouse_wheel.h"
-#include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup.h"
 #include "qvls/core/text_helpers.h"
 #include "qvls/core/wizard_sheet.h"
 #include "qvls/core/wizard_tabs.h"
+#include "qvls/windows/SetupWizard.h"
 
 namespace qv::qvls {
 
@@ -29,13 +27,32 @@ public:
         , drives_(2)
         , dates_(1)
     {
+        using namespace ctl::SetupWizard;
+        onAccepted(CDDrive, [this] { chooseDrive(); });
+        onNewSelection(CDDrive, [this] { chooseDrive(); });
+        onNewSelection(Sheet, [this] {
+            if (window()[ctl::SetupWizard::Sheet].selected() != steps_->CurrentStep)
+                steps_->ShowStep(); // steps change only through Back and Next
+        });
+        onAccepted(Next, [this] {
+            ReloadSelectedRecords();
+            steps_->Next();
+        });
+        onAccepted(Back, [this] {
+            ReloadSelectedRecords();
+            steps_->Back();
+        });
+        onAccepted(Finish, [this] { finish(); });
+        onAccepted(Cancel, [this] {
+            cancel();
+            EndLoop();
+        });
     }
 
     fw::Level Prepare() override
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeOpeningGlobals();
         LoadSettings();
         BuildDriveList(drives_);
         fillDateList(dates_);
@@ -43,76 +60,33 @@ public:
         if (std::string(trimRight(dateText_)).empty())
             dateText_ = std::string(kYearOnlyText);
         rereadStartUpLists();
-        Settings& s = settings();
         // Cancel puts the settings back as they are now, as the file has
         // them: a later save must not store a choice the user cancelled.
-        before_ = s;
+        before_ = settings();
 
-        LoadWindow("qvls", "SetupWizard");
+        LoadWindow("qvls", ctl::SetupWizard::kWindow);
         rt::Window& w = window();
         bindVariable("LOC:DateFormat", dateText_);
-        w["?DateFormat"].setList(&dates_);
-        w["?CDDrive"].setList(&drives_);
+        w[ctl::SetupWizard::DateFormat].setList(&dates_);
+        w[ctl::SetupWizard::CDDrive].setList(&drives_);
         OpenWindow();
 
-        setWizardStyle(w["?Sheet"], true);
+        setWizardStyle(w[ctl::SetupWizard::Sheet], true);
         steps_ = std::make_unique<WizardTabs>(w, WizardTabs::Controls{"?Sheet", "?Back", "?Next", "?Finish", "?Cancel"});
         steps_->SetUp();
-        w["?CDDrive"].setSelected(driveRowFor(drives_, s.CDDrive));
-        InstallScroller(scroller_, w);
-        AddComponent(scroller_);
+        w[ctl::SetupWizard::CDDrive].setSelected(driveRowFor(drives_, settings().CDDrive));
         return fw::Benign;
     }
 
     fw::Level OnWindowEvent(const rt::Event& e) override
     {
-        if (e.code == rt::event::Moved || e.code == rt::event::Sized)
-            KeepWindowOnScreen(window());
         if (e.code == rt::event::CloseWindow)
             cancel();
         return fw::WindowController::OnWindowEvent(e);
     }
 
-    fw::Level OnNewSelection(int control) override
-    {
-        rt::Window& w = window();
-        if (control == w["?CDDrive"].number())
-            chooseDrive();
-        else if (control == w["?Sheet"].number() && w["?Sheet"].selected() != steps_->CurrentStep)
-            steps_->ShowStep(); // steps change only through Back and Next
-        return fw::WindowController::OnNewSelection(control);
-    }
-
-    fw::Level OnAccepted(int control) override
-    {
-        const fw::Level l = fw::WindowController::OnAccepted(control);
-        rt::Window& w = window();
-        auto is = [&](std::string_view name) { return control == w[name].number(); };
-        if (is("?CDDrive")) {
-            chooseDrive();
-        } else if (is("?Next")) {
-            ReloadSelectedRecords();
-            steps_->Next();
-        } else if (is("?Back")) {
-            ReloadSelectedRecords();
-            steps_->Back();
-        } else if (is("?Finish")) {
-            finish();
-        } else if (is("?Cancel")) {
-            cancel();
-            EndLoop();
-        }
-        return l;
-    }
-
-    void CleanUp() override
-    {
-        fw::WindowController::CleanUp();
-        RemoveScroller(scroller_);
-    }
-
 private:
-    void chooseDrive() { takeChosenDrive(window()["?CDDrive"], drives_); }
+    void chooseDrive() { takeChosenDrive(window()[ctl::SetupWizard::CDDrive], drives_); }
 
     void finish()
     {
@@ -148,7 +122,6 @@ private:
     std::string dateText_;
     Settings before_;
     std::unique_ptr<WizardTabs> steps_;
-    MouseWheelScroller scroller_;
 };
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "platform/runtime/window.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/mouse_wheel.h"
 #include "qvls/core/settings.h"
 
 namespace qv::qvls {
@@ -26,15 +25,8 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeWindowGlobals();
         LoadWindow("qvls", "Splash");
         OpenWindow();
-        rt::Window& w = window();
-        InstallScroller(scroller_, w);
-        AddComponent(scroller_);
-        w.setTimer(300);
-        for (int k : {rt::key::MouseLeft, rt::key::MouseLeft2, rt::key::MouseRight})
-            w.alert(k);
         RegisterHotKeys();
         return fw::Benign;
     }
@@ -51,7 +43,6 @@ public:
     void CleanUp() override
     {
         fw::WindowController::CleanUp();
-        RemoveScroller(scroller_);
         // The set-up and the tip of the day are called only once they exist;
         // a first start must not greet the user with an apology.
         if (settings().SetupWizardComplete == 0)
@@ -62,9 +53,6 @@ public:
         }
         postStartUpLists(false);
     }
-
-private:
-    MouseWheelScroller scroller_;
 };
 
 } // namespace

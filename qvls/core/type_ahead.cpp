@@ -250,7 +250,8 @@ void TypeAheadEntry::OnKey(const rt::Event& e)
 
 void TypeAheadEntry::CheckEntry()
 {
-    if (!mustValidate_)
+    // A form re-checking all its fields on OK: the field's own handler checks it.
+    if (!mustValidate_ || window_->acceptingAll())
         return;
     rt::Control& c = *entry();
     const std::string text = c.value();

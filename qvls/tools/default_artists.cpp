@@ -8,7 +8,6 @@
 #include "platform/runtime/window.h"
 #include "platform/tables/view.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/mouse_wheel.h"
 #include "qvls/dictionary/tables.h"
 
 namespace qv::qvls {
@@ -29,7 +28,6 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        storeWindowGlobals();
         if (songs_.Open() != fw::Benign)
             return fw::Fatal;
         songsOpen_ = true;
@@ -45,14 +43,12 @@ public:
         LoadWindow("qvls", "DefaultArtists");
         AddComponent(*processor_);
         OpenWindow();
-        InstallScroller(scroller_, window());
         return fw::Benign;
     }
 
     void CleanUp() override
     {
         fw::WindowController::CleanUp();
-        RemoveScroller(scroller_);
         processor_.reset();
         reader_.reset();
         view_.reset();
@@ -83,7 +79,6 @@ private:
     std::unique_ptr<tables::View> view_;
     std::unique_ptr<fw::ViewReader> reader_;
     std::unique_ptr<fw::RecordProcessor> processor_;
-    MouseWheelScroller scroller_;
     bool songsOpen_ = false;
     bool artistsOpen_ = false;
 };

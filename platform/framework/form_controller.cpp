@@ -1,0 +1,227 @@
+#include "platform/framework/form_controller.h"
+
+#include <yaml-cpp/yaml.h>
+
+#include "platform/framework/relation_set.h"
+#include "platform/framework/table_access.h"
+#include "platform/framework/use_binding.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/window.h"
+#include "platform/tables/record.h"
+
+namespace qv::fw {
+
+namespace {
+
+constexpr int kHistoryKey = rt::key::withCtrl(rt::key::Quote); // Ctrl+'
+
+std::string controlName(std::string name)
+{
+    return name.empty() || name.front() == '?' ? name : "?" + name;
+}
+
+// A use name's value and its setter; nothing when the name resolves to nothing.
+std::string valueOf(const std::string& use)
+{
+    const auto b = resolveUse(use);
+    return b ? b->get() : std::string();
+}
+
+void assign(const std::string& use, const std::string& value)
+{
+    if (const auto b = resolveUse(use))
+        b->set(value);
+}
+
+bool isBlank(std::string_view value)
+{
+    return value.find_first_not_of(' ') == std::string_view::npos;
+}
+
+} // namespace
+
+FormController::FormController(std::string module, std::string procedure, RelationSet& primary)
+    : WindowController(std::move(procedure))
+    , module_(std::move(module))
+    , primary_(primary)
+{
+}
+
+void FormController::onField(rt::ControlId field, FieldHandler handler)
+{
+    fields_[field.number] = std::move(handler);
+}
+
+void FormController::lookup(Lookup spec)
+{
+    const Lookup& l = lookups_.emplace_back(std::move(spec));
+    const std::size_t index = lookups_.size() - 1;
+    onField(l.entry, [this, index] { return runLookup(lookups_[index], false); });
+    if (l.button)
+        onAccepted(*l.button, [this, index] { runLookup(lookups_[index], true); });
+}
+
+Level FormController::Prepare()
+{
+    if (const Level l = WindowController::Prepare(); l != Benign)
+        return l;
+    if (request() == request::None)
+        SetRequest(request::Insert);
+    LoadWindow(module_, name());
+
+    const auto& sections = window().def().sections;
+    if (const auto it = sections.find("form"); it != sections.end()) {
+        const YAML::Node form = YAML::Load(it->second);
+        if (form["ok"])
+            okName_ = controlName(form["ok"].as<std::string>());
+        if (form["cancel"])
+            cancelName_ = controlName(form["cancel"].as<std::string>());
+        static const std::pair<const char*, int> kRequests[] = {
+            {"insert", request::Insert}, {"change", request::Change}, {"view", request::Select}};
+        if (const YAML::Node captions = form["captions"])
+            for (const auto& [key, request] : kRequests)
+                if (captions[key])
+                    captions_[request] = captions[key].as<std::string>();
+    }
+
+    AddResponseButton(cancelName_, response::Cancelled);
+    SetPrimary(primary_, okName_);
+    SetHistoryKey(kHistoryKey);
+    if (const Level l = PrepareRecordAction(); l != Benign)
+        return l; // a delete was asked and done; the window never opens
+    if (const auto it = captions_.find(request()); it != captions_.end())
+        window().setTitle(it->second);
+    if (request() == request::Change)
+        EnableRecordNavigation();
+    if (const Level l = prepareForm(); l != Benign)
+        return l;
+    OpenWindow();
+    if (request() == request::Change)
+        restoreNavigationFocus();
+    if (viewing())
+        showOnly();
+    formOpened();
+    return Benign;
+}
+
+Level FormController::OnAccepted(int control)
+{
+    const rt::Control* ok = window().control(okName_);
+    if (ok && control == ok->number()) {
+        if (viewing()) {
+            SetResponse(response::Completed);
+            EndLoop();
+            return Benign;
+        }
+        if (checkRequired() != 0 || beforeSave() != Benign || !validateAll())
+            return User;
+        return WindowController::OnAccepted(control);
+    }
+    if (const auto it = fields_.find(control); it != fields_.end() && !viewing()) {
+        if (!it->second())
+            window().select(*window().control(control));
+        return Benign;
+    }
+    return WindowController::OnAccepted(control);
+}
+
+void FormController::Refresh()
+{
+    if (!validating_)
+        WindowController::Refresh();
+}
+
+bool FormController::validateAll()
+{
+    rt::Window& w = window();
+    w.update(); // what the user typed last is in the record before the handlers read it
+    validating_ = true;
+    w.setAcceptingAll(true);
+    int refused = 0;
+    for (const auto& [number, handler] : fields_)
+        if (!handler()) {
+            refused = number;
+            break;
+        }
+    w.setAcceptingAll(false);
+    validating_ = false;
+    if (refused != 0) {
+        w.select(*w.control(refused));
+        return false;
+    }
+    return true;
+}
+
+bool FormController::runLookup(const Lookup& l, bool pressed)
+{
+    if (!l.table || l.copies.empty())
+        return true;
+    const auto& [shownField, formField] = l.copies.front();
+    auto copyBack = [&l] {
+        for (const auto& [from, to] : l.copies)
+            assign(to, valueOf(from));
+    };
+    auto clearOthers = [&l] {
+        for (std::size_t i = 1; i < l.copies.size(); ++i)
+            assign(l.copies[i].second, "");
+    };
+    auto select = [&]() {
+        handover().request = request::Select;
+        const bool ran = rt::Procedures::call(l.procedure);
+        const bool chosen = ran && handover().response == response::Completed;
+        if (chosen)
+            copyBack();
+        return chosen;
+    };
+
+    if (pressed) {
+        ReloadSelectedRecords();
+        assign(shownField, valueOf(formField));
+        select();
+        Refresh();
+        return true;
+    }
+    const std::string value = valueOf(formField);
+    if (isBlank(value) && !l.blankOpensList) {
+        clearOthers();
+        return true;
+    }
+    assign(shownField, value);
+    const int key = l.table->table().def().keyIndex(l.key);
+    if (!isBlank(value) && key >= 0 && l.table->TryFetch(key) == 0) {
+        copyBack();
+        Refresh();
+        return true;
+    }
+    if (select()) {
+        Refresh();
+        return true;
+    }
+    if (l.cancelClears)
+        clearOthers();
+    window().display();
+    return false;
+}
+
+void FormController::restoreNavigationFocus()
+{
+    Handover& h = handover();
+    if (h.navFocus == 0)
+        return;
+    if (rt::Control* c = window().control(h.navFocus); c && !c->effectivelyHidden())
+        window().select(*c);
+    h.navFocus = 0;
+}
+
+void FormController::showOnly()
+{
+    // Only the buttons that close stay live: a view saves nothing.
+    const rt::Control* ok = window().control(okName_);
+    const rt::Control* cancel = window().control(cancelName_);
+    for (const auto& c : window().controls())
+        if (!c->def().use.empty() && c.get() != ok && c.get() != cancel)
+            c->setEnabled(false);
+}
+
+} // namespace qv::fw
