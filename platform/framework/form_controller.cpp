@@ -189,7 +189,7 @@ bool FormController::runLookup(const Lookup& l, bool pressed)
     }
     assign(shownField, value);
     const int key = l.table->table().def().keyIndex(l.key);
-    if (!isBlank(value) && key >= 0 && l.table->TryFetch(key) == 0) {
+    if (!isBlank(value) && key >= 0 && l.table->Fetch(key) == 0) {
         copyBack();
         Refresh();
         return true;

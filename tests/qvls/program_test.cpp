@@ -13,6 +13,14 @@
 #include "qvls/core/globals.h"
 #include "qvls/core/program.h"
 #include "qvls/subsystems.h"
+#include "core/core_fixture.h"
+#include "platform/expr/datetime.h"
+#include "platform/framework/form_controller.h"
+#include "platform/framework/handover.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/resources.h"
+
+std::span<const qv::rt::EmbeddedFile> progtestResources();
 
 namespace {
 
@@ -110,6 +118,48 @@ TEST(Program, ObjectsStandWhileTheFrameRunsAndGoInTheReverseOrder)
     EXPECT_EQ(TagSetCount(), 0);
     EXPECT_FALSE(settingsStore().prepared());
     EXPECT_FALSE(positionStore().ready());
+}
+
+// The program as a user starts it, with a collection that holds an album: a
+// form opened on the album shows the artist as text and the release date
+// through its picture, because the program makes the record buffers and the
+// pictures known as it starts.
+TEST(Program, AFormShowsItsRecordThroughUseNamesAndPictures)
+{
+    ScratchFolder folder;
+    qvls::testing::writeFile(folder.dir() / "QVLROCFG.INI", "[Settings]\nSetupWizardComplete=1\nShowTips=0\n");
+    registerSubsystems();
+    rt::ResourceStore::add("progtest", progtestResources());
+    rt::Procedures::add("AlbumCard", [] {
+        fw::handover().request = fw::request::Change;
+        fw::FormController card("progtest", "AlbumCard", *dictionary::AlbumRelations);
+        card.Execute();
+    });
+    std::string args[] = {"qvls"};
+    char* argv[] = {args[0].data()};
+    rt::HeadlessHost host;
+    std::string artist, released, caption;
+    const int code = ProgramEntry(1, argv, [&](std::function<void()> body) {
+        host.start("ProgramBody", std::move(body));
+        tables::Table& albums = dictionary::Album();
+        albums.record().clear();
+        albums.record()["ALB:Artist"] = "Abba";
+        albums.record()["ALB:Album"] = "Arrival";
+        albums.record()["ALB:ReleaseDate"] = expr::dateFromYmd(1976, 10, 11);
+        EXPECT_EQ(albums.insert(), 0);
+        host.startProcedure("AlbumCard");
+        if (rt::Window* card = host.window("AlbumCard")) {
+            artist = (*card)["?Artist"].value();
+            released = (*card)["?Released"].value();
+            host.press(*card, "?Cancel");
+        }
+        if (rt::Window* frame = host.window("Main"))
+            host.post(*frame, rt::Event{rt::event::CloseWindow});
+        return host.failures().empty() ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0) << (host.failures().empty() ? "" : host.failures().front());
+    EXPECT_EQ(artist, "Abba");
+    EXPECT_EQ(released, "10/11/1976");
 }
 
 TEST(Program, SwitchesCountAnywhereInAnyCase)

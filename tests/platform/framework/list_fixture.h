@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/framework/data_fixture.h"
+#include "platform/framework/form_controller.h"
 #include "platform/framework/list_browser.h"
 #include "platform/framework/locators.h"
 #include "platform/framework/thumb_step.h"
@@ -17,7 +18,10 @@
 #include "platform/framework/view_reader.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/dialogs.h"
+#include "platform/runtime/resources.h"
 #include "platform/tables/view.h"
+
+std::span<const qv::rt::EmbeddedFile> fwtestResources();
 
 namespace qv::fw::testing {
 
@@ -32,59 +36,6 @@ controls:
   - {type: button, name: Select, text: "&Select", at: [115, 85, 30, 12]}
   - {type: button, name: Close, text: "Cl&ose", at: [150, 85, 40, 12]}
 )";
-
-inline constexpr const char* albumFormYaml = R"(
-title: Album Form
-at: [0, 0, 200, 60]
-controls:
-  - {type: entry, name: Title, use: "ALB:Title", at: [10, 10, 100, 10]}
-  - {type: entry, name: Media, use: "ALB:Media", at: [10, 25, 100, 10]}
-  - {type: button, name: OK, text: "&OK", at: [10, 40, 30, 12]}
-  - {type: button, name: Cancel, text: "Cancel", at: [45, 40, 30, 12]}
-)";
-
-inline constexpr const char* songFormYaml = R"(
-title: Song Form
-at: [0, 0, 200, 60]
-controls:
-  - {type: entry, name: Title, use: "SNG:Title", at: [10, 10, 100, 10]}
-  - {type: button, name: OK, text: "&OK", at: [10, 40, 30, 12]}
-  - {type: button, name: Cancel, text: "Cancel", at: [45, 40, 30, 12]}
-)";
-
-// A form over a relation set, as every update procedure is built.
-class Form : public WindowController
-{
-public:
-    Form(std::string name, const char* yaml, RelationSet& set)
-        : WindowController(std::move(name))
-        , yaml_(yaml)
-        , set_(set)
-    {
-    }
-    Level Prepare() override
-    {
-        WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(yaml_, "test", name())));
-        AddResponseButton("?Cancel", response::Cancelled);
-        SetPrimary(set_, "?OK");
-        if (const Level l = PrepareRecordAction(); l != Benign)
-            return l;
-        if (request() == request::Change)
-            EnableRecordNavigation();
-        OpenWindow();
-        if (request() == request::Change && handover().navFocus) {
-            if (rt::Control* c = window().control(handover().navFocus))
-                window().select(*c);
-            handover().navFocus = 0;
-        }
-        return Benign;
-    }
-
-private:
-    const char* yaml_;
-    RelationSet& set_;
-};
 
 // A list window: its list browser is built by the test.
 class ListWindow : public WindowController
@@ -132,6 +83,7 @@ struct ListFixture : ::testing::Test {
 
     ListFixture()
     {
+        rt::ResourceStore::add("fwtest", fwtestResources());
         registerRecord(c.albums.record());
         registerRecord(c.songs.record());
         byTitle = albums.AddSortOrder("ALB:KeyTitle");
@@ -157,12 +109,12 @@ struct ListFixture : ::testing::Test {
 
     void albumForm()
     {
-        Form f("UpdateAlbum", albumFormYaml, c.albumSet);
+        FormController f("fwtest", "UpdateAlbum", c.albumSet);
         f.Execute();
     }
     void songForm()
     {
-        Form f("UpdateSong", songFormYaml, c.songSet);
+        FormController f("fwtest", "UpdateSong", c.songSet);
         f.Execute();
     }
 
