@@ -22,6 +22,12 @@ std::map<std::string, rt::UseBinding>& variables()
     return v;
 }
 
+std::map<std::string, RelationSet*, std::less<>>& relationSets()
+{
+    static std::map<std::string, RelationSet*, std::less<>> sets;
+    return sets;
+}
+
 std::string_view prefixOf(std::string_view name)
 {
     const auto colon = name.find(':');
@@ -81,6 +87,23 @@ std::optional<rt::UseBinding> resolveUse(std::string_view name)
     }
     const int f = loc.field;
     return rt::UseBinding{[r, f] { return r->getText(f); }, [r, f](const std::string& v) { r->setString(f, v); }};
+}
+
+void registerRelationSet(std::string label, RelationSet& set)
+{
+    relationSets()[rt::text::foldCase(label)] = &set;
+}
+
+void unregisterRelationSet(std::string_view label)
+{
+    if (const auto it = relationSets().find(rt::text::foldCase(label)); it != relationSets().end())
+        relationSets().erase(it);
+}
+
+RelationSet* relationSetOf(std::string_view label)
+{
+    const auto it = relationSets().find(rt::text::foldCase(label));
+    return it == relationSets().end() ? nullptr : it->second;
 }
 
 void LocalVariables::add(std::string name, rt::UseBinding binding)

@@ -46,6 +46,13 @@ private:
     std::map<std::string, rt::UseBinding, std::less<>> bindings_; // folded names
 };
 
+class RelationSet;
+// A table's relation set by the table's label ("Album"), for windows that
+// name their data in their definitions.
+void registerRelationSet(std::string label, RelationSet& set);
+void unregisterRelationSet(std::string_view label);
+RelationSet* relationSetOf(std::string_view label);
+
 // Binds every control of the window whose use name resolves, among the
 // window's locals first.
 void bindControls(rt::Window& window, const LocalVariables* locals = nullptr);

@@ -2,7 +2,8 @@
 // The main module's globals that several windows share. One copy per
 // process unless marked per thread; all threads read and write them without
 // locks, since only one runs at a time. GLO:Request, GLO:Response,
-// GLO:NavRequest and GLO:NavFocus live in the framework's hand-over.
+// GLO:NavRequest and GLO:NavFocus live in the framework's hand-over, and
+// SingleInstanceList is the framework's list windows' own.
 
 #include <cstdint>
 #include <string>
@@ -16,11 +17,6 @@ class Window;
 }
 
 namespace qv::qvls {
-
-struct SingleInstanceEntry {
-    std::string proc;   // PROC
-    int threadNo = 0;   // THREADNO
-};
 
 struct BuildStamp {
     int present = 1;
@@ -59,7 +55,6 @@ struct Globals {
     int side = 0;                        // GLO:Side
     int threadInstance = 0;              // ThreadInstance
 
-    std::vector<SingleInstanceEntry> singleInstanceList; // SingleInstanceList
 
     // The command line's two switches.
     bool noMouse = false;                // "/NOMOUSE"

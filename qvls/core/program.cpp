@@ -7,6 +7,7 @@
 #include "platform/framework/error_reporter.h"
 #include "platform/framework/handover.h"
 #include "platform/framework/ini_store.h"
+#include "platform/framework/list_window.h"
 #include "platform/framework/text_translator.h"
 #include "platform/outside/file_manager.h"
 #include "platform/outside/report_designer.h"
@@ -67,6 +68,7 @@ void initialiseModuleData()
     glo() = Globals{};
     settings() = Settings{};
     fw::handover() = fw::Handover{};
+    fw::ListWindow::forgetSingleInstances();
     for (qv::tables::Table* t : dictionary::allTables())
         t->record().clear();
     auto& perThread = threadGlobals();
@@ -76,7 +78,7 @@ void initialiseModuleData()
 
 void freeModuleData()
 {
-    glo().singleInstanceList.clear();
+    fw::ListWindow::forgetSingleInstances();
     auto& perThread = threadGlobals();
     for (int t = 0; t <= rt::MaxThreads; ++t)
         perThread.of(t) = ThreadGlobals{};

@@ -206,6 +206,7 @@ void InitDictionary()
         auto access = std::make_unique<DictionaryAccess>(*tables[i], rules[i]);
         s[i] = std::make_unique<DictionaryRelations>(std::move(access), refs()[i].access, refs()[i].relations);
         *refs()[i].relations = s[i].get();
+        fw::registerRelationSet(std::string(rules[i].label), *s[i]);
     }
     for (const RelationDecl& d : relationDecls()) {
         DictionaryRelations* parent = relationsOf(d.parent);
@@ -234,6 +235,8 @@ void KillDictionary()
         set.reset();
     for (qv::tables::Table* t : allTables())
         fw::unregisterRecord(t->record());
+    for (const AccessRules& r : accessRules())
+        fw::unregisterRelationSet(r.label);
 }
 
 const std::vector<std::string_view>& catalogueGroupLabels()

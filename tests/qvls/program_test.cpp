@@ -17,6 +17,7 @@
 #include "platform/expr/datetime.h"
 #include "platform/framework/form_controller.h"
 #include "platform/framework/handover.h"
+#include "platform/framework/list_window.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/resources.h"
 
@@ -196,7 +197,6 @@ TEST(Program, GlobalsStartFromTheirInitialValuesAndPerThreadOnesAreFreedAtTheEnd
 {
     ScratchFolder folder;
     glo().frameThread = 9;
-    glo().singleInstanceList.push_back({"BrowseAlbums", 3});
     fw::handover().request = 3;
     ProgramRun p;
     int request = -1, frameThread = -1;
@@ -205,18 +205,17 @@ TEST(Program, GlobalsStartFromTheirInitialValuesAndPerThreadOnesAreFreedAtTheEnd
     p.whileFrameRuns = [&] {
         request = fw::handover().request;
         frameThread = glo().frameThread;
-        singles = glo().singleInstanceList.size();
+        singles = fw::ListWindow::singleInstances().size();
         threadGlo().csvField = "first thread's field";
         const int other = rt::Scheduler::instance().start("Other", [&] { otherThreadsField = threadGlo().csvField; });
         rt::Scheduler::instance().waitForThreads({other});
-        glo().singleInstanceList.push_back({"BrowseSongs", 2});
     };
     EXPECT_EQ(p.run({"qvls"}), 0);
     EXPECT_EQ(request, 0);
     EXPECT_EQ(frameThread, 0);
     EXPECT_EQ(singles, 0u);
     EXPECT_EQ(otherThreadsField, "");
-    EXPECT_TRUE(glo().singleInstanceList.empty());
+    EXPECT_TRUE(fw::ListWindow::singleInstances().empty());
     for (int t = 0; t <= rt::MaxThreads; ++t)
         EXPECT_TRUE(threadGlobals().of(t).csvField.empty()) << t;
 }

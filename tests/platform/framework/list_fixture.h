@@ -37,11 +37,11 @@ controls:
   - {type: button, name: Close, text: "Cl&ose", at: [150, 85, 40, 12]}
 )";
 
-// A list window: its list browser is built by the test.
-class ListWindow : public WindowController
+// A bare window hosting a list browser the test builds by hand.
+class BrowserWindow : public WindowController
 {
 public:
-    ListWindow(std::string name, ListBrowser& list, std::function<void()> form)
+    BrowserWindow(std::string name, ListBrowser& list, std::function<void()> form)
         : WindowController(std::move(name))
         , list_(list)
         , form_(std::move(form))
@@ -125,7 +125,7 @@ struct ListFixture : ::testing::Test {
     {
         c.host.start(name, [this, name, &list, form, request, result] {
             handover().request = request;
-            ListWindow w(name, list, form);
+            BrowserWindow w(name, list, form);
             const int r = w.Execute();
             if (result)
                 *result = r;

@@ -1,0 +1,326 @@
+#include "platform/framework/list_window.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include <yaml-cpp/yaml.h>
+
+#include "platform/framework/relation_set.h"
+#include "platform/framework/table_access.h"
+#include "platform/framework/use_binding.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/scheduler.h"
+#include "platform/runtime/text.h"
+#include "platform/runtime/window.h"
+#include "platform/tables/view.h"
+
+namespace qv::fw {
+
+namespace {
+
+constexpr int kUpdateProcedure = 1;
+
+std::vector<ListWindow::Instance>& instances()
+{
+    static std::vector<ListWindow::Instance> list;
+    return list;
+}
+
+std::string controlName(const YAML::Node& n)
+{
+    const std::string name = n ? n.as<std::string>() : std::string();
+    return name.empty() || name.front() == '?' ? name : "?" + name;
+}
+
+std::string text(const YAML::Node& n, std::string_view fallback = {})
+{
+    return n ? n.as<std::string>() : std::string(fallback);
+}
+
+// One column of a list format: "160L(2)|M~Title~@s40@".
+std::string formatOf(const YAML::Node& column)
+{
+    const std::string align = text(column["align"], "left");
+    const char a = align == "right" ? 'R' : align == "center" ? 'C' : 'L';
+    std::string f = std::to_string(column["width"] ? column["width"].as<int>() : 40) + a;
+    if (column["indent"])
+        f += "(" + std::to_string(column["indent"].as<int>()) + ")";
+    f += "|M~" + text(column["header"]) + "~";
+    if (column["header-align"]) {
+        const std::string h = text(column["header-align"]);
+        f += h == "right" ? 'R' : h == "center" ? 'C' : 'L';
+        f += "(" + std::to_string(column["header-indent"] ? column["header-indent"].as<int>() : 0) + ")";
+    }
+    return f + text(column["picture"], "@s20") + "@";
+}
+
+std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
+{
+    const std::string kind = text(order["locator"]);
+    std::unique_ptr<Locator> l;
+    if (kind == "prefix")
+        l = std::make_unique<TypedPrefixLocator>();
+    else if (kind == "jump")
+        l = std::make_unique<KeyJumpLocator>();
+    else if (!kind.empty())
+        throw std::invalid_argument("unknown locator '" + kind + "'");
+    if (l && order["entry"])
+        l->SetEntry(controlName(order["entry"]));
+    return l;
+}
+
+std::unique_ptr<ThumbStep> thumbOf(const YAML::Node& order)
+{
+    const std::string kind = text(order["thumb"]);
+    if (kind == "letters")
+        return std::make_unique<ThumbStepText>();
+    if (kind == "alphanumeric")
+        return std::make_unique<ThumbStepText>(ThumbStepText::LettersDigitsPunctuation);
+    if (kind == "number")
+        return std::make_unique<ThumbStepLong>();
+    if (kind == "decimal")
+        return std::make_unique<ThumbStepReal>();
+    if (!kind.empty())
+        throw std::invalid_argument("unknown thumb '" + kind + "'");
+    return nullptr;
+}
+
+RelationSet& setOf(const std::string& label)
+{
+    RelationSet* set = relationSetOf(label);
+    if (!set)
+        throw std::invalid_argument("no table '" + label + "'");
+    return *set;
+}
+
+} // namespace
+
+ListWindow::ListWindow(std::string module, std::string procedure)
+    : WindowController(std::move(procedure))
+    , module_(std::move(module))
+{
+}
+
+ListWindow::~ListWindow() = default;
+
+const std::vector<ListWindow::Instance>& ListWindow::singleInstances()
+{
+    return instances();
+}
+
+void ListWindow::forgetSingleInstances()
+{
+    instances().clear();
+}
+
+std::unique_ptr<ListBrowser> ListWindow::makeBrowser(ViewReader& reader, const std::string& listControl,
+                                                     const Buttons&)
+{
+    return std::make_unique<ListBrowser>(reader, listControl);
+}
+
+Level ListWindow::Prepare()
+{
+    if (const Level l = WindowController::Prepare(); l != Benign)
+        return l;
+    LoadWindow(module_, name());
+    try {
+        if (const Level l = readDeclaration(); l != Benign)
+            return l;
+    } catch (const YAML::Exception& e) {
+        throw rt::DefinitionError("window " + module_ + "/" + name() + ": list: " + e.what());
+    } catch (const std::invalid_argument& e) {
+        throw rt::DefinitionError("window " + module_ + "/" + name() + ": list: " + e.what());
+    }
+    if (const Level l = prepareList(); l != Benign)
+        return l;
+    OpenWindow();
+
+    // The context menu's own items come after those of the buttons.
+    const auto& sections = window().def().sections;
+    const YAML::Node list = YAML::Load(sections.at("list"));
+    for (const YAML::Node& item : list["menu"]) {
+        if (item.IsScalar() && item.as<std::string>() == "separator")
+            menu_->AddSeparator();
+        else if (item["press"])
+            menu_->AddItemForButton(text(item["text"]), controlName(item["press"]));
+        else if (item["event"])
+            menu_->AddItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
+    }
+    listOpened();
+    return Benign;
+}
+
+Level ListWindow::readDeclaration()
+{
+    const auto& sections = window().def().sections;
+    const auto found = sections.find("list");
+    if (found == sections.end())
+        throw std::invalid_argument("the definition has no list section");
+    const YAML::Node list = YAML::Load(found->second);
+
+    singleInstance_ = list["single-instance"] && list["single-instance"].as<bool>();
+    if (singleInstance_ && request() != request::Select && takenByOpenInstance())
+        return Notify;
+
+    if (list["control"])
+        listControl_ = controlName(list["control"]);
+    rt::Control& control = window()[listControl_];
+    RelationSet& primary = setOf(text(list["view"]));
+    if (primary.Open() != Benign)
+        return Fatal;
+    openSets_.push_back(&primary);
+    view_ = std::make_unique<tables::View>(primary.access().table());
+    reader_ = std::make_unique<ViewReader>(*view_, primary.access());
+
+    for (const YAML::Node& o : list["orders"]) {
+        Order order;
+        order.number = reader_->AddSortOrder(text(o["key"]));
+        order.tab = controlName(o["tab"]);
+        if (o["parent"]) {
+            RelationSet& parent = setOf(text(o["parent"]));
+            if (parent.Open() != Benign)
+                return Fatal;
+            openSets_.push_back(&parent);
+            std::vector<std::pair<std::string, std::string>> links;
+            for (const YAML::Node& link : o["links"])
+                links.emplace_back(link[0].as<std::string>(), link[1].as<std::string>());
+            reader_->LimitToParent(order.number, parent, std::move(links));
+        }
+        order.locator = locatorOf(o);
+        order.thumb = thumbOf(o);
+        orders_.push_back(std::move(order));
+    }
+
+    Buttons b;
+    if (const YAML::Node n = list["buttons"]) {
+        b.insert = controlName(n["insert"]);
+        b.change = controlName(n["change"]);
+        b.delete_ = controlName(n["delete"]);
+        b.select = controlName(n["select"]);
+        b.print = controlName(n["print"]);
+        b.view = controlName(n["view"]);
+        b.copy = controlName(n["copy"]);
+        b.close = controlName(n["close"]);
+    }
+    browser_ = makeBrowser(*reader_, listControl_, b);
+    ListBrowser& browser = *browser_;
+    browser.SetInsertControl(b.insert);
+    browser.SetChangeControl(b.change);
+    browser.SetDeleteControl(b.delete_);
+    browser.SetSelectControl(b.select);
+    browser.SetPrintControl(b.print);
+    browser.SetHideSelect(true);
+    if (!b.close.empty())
+        AddResponseButton(b.close, response::Cancelled);
+    for (const Order& o : orders_) {
+        browser.SetLocator(o.number, o.locator.get());
+        browser.SetThumbStep(o.number, o.thumb.get());
+    }
+
+    std::string format;
+    for (const YAML::Node& column : list["columns"]) {
+        const std::string field = text(column["field"]);
+        const FieldLocation at = locateField(field);
+        if (!at.record || at.field < 0)
+            throw std::invalid_argument("no field '" + field + "'");
+        browser.AddField(*at.record, field);
+        format += formatOf(column);
+    }
+    control.setFormat(format);
+
+    // A page is what the control shows: about one row per 8 dialog units
+    // below its header.
+    const int rows = list["rows"] ? list["rows"].as<int>() : (control.geometry().height - 10) / 8;
+    browser.SetPageSize(std::max(rows, 4));
+
+    form_ = text(list["form"]);
+    if (!form_.empty()) {
+        browser.SetUpdateProcedure(kUpdateProcedure);
+        SetUpdateProcedure(kUpdateProcedure, [this] { rt::Procedures::call(form_); });
+    }
+
+    menu_ = std::make_unique<ContextMenu>(control.number());
+    browser.SetContextMenu(menu_.get());
+    ToolbarDispatcher::ListButtons targets;
+    auto number = [this](const std::string& name) {
+        const rt::Control* c = name.empty() ? nullptr : window().control(name);
+        return c ? c->number() : 0;
+    };
+    targets.insert = number(b.insert);
+    targets.change = number(b.change);
+    targets.delete_ = number(b.delete_);
+    targets.select = number(b.select);
+    toolbar_.AddListTarget(control.number(), targets);
+
+    AddComponent(browser);
+    AddComponent(*menu_);
+    AddComponent(toolbar_);
+    return Benign;
+}
+
+bool ListWindow::takenByOpenInstance()
+{
+    auto& list = instances();
+    const auto open = std::find_if(list.begin(), list.end(),
+                                   [this](const Instance& i) { return rt::text::equalsNoCase(i.procedure, name()); });
+    if (open != list.end()) {
+        rt::Scheduler::instance().post(open->thread, rt::Event{rt::event::GainFocus});
+        return true;
+    }
+    list.push_back({name(), rt::Scheduler::instance().current()});
+    registered_ = true;
+    return false;
+}
+
+Level ListWindow::OnWindowEvent(const rt::Event& e)
+{
+    if (e.code == rt::event::GainFocus && hasWindow())
+        window().activate(); // brought forward, and restored when minimised
+    return WindowController::OnWindowEvent(e);
+}
+
+Level ListWindow::OnNewSelection(int control)
+{
+    if (const rt::Control* c = window().control(control); c && c->type() == rt::ControlType::Sheet)
+        followTab(*c);
+    return WindowController::OnNewSelection(control);
+}
+
+void ListWindow::followCurrentTab()
+{
+    for (const Order& o : orders_)
+        if (const rt::Control* tab = o.tab.empty() ? nullptr : window().control(o.tab))
+            if (tab->parent() && tab->parent()->type() == rt::ControlType::Sheet) {
+                followTab(*tab->parent());
+                return;
+            }
+}
+
+void ListWindow::followTab(const rt::Control& sheet)
+{
+    const int shown = sheet.selected() > 0 ? sheet.selected() : 1;
+    if (shown > static_cast<int>(sheet.children().size()))
+        return;
+    const std::string& tab = sheet.children()[static_cast<std::size_t>(shown - 1)]->name();
+    for (const Order& o : orders_)
+        if (!o.tab.empty() && rt::text::equalsNoCase(o.tab, tab)) {
+            if (reader_->CurrentOrder() != o.number)
+                browser_->SetSort(o.number);
+            return;
+        }
+}
+
+void ListWindow::CleanUp()
+{
+    WindowController::CleanUp();
+    for (auto it = openSets_.rbegin(); it != openSets_.rend(); ++it)
+        (*it)->Close();
+    openSets_.clear();
+    if (registered_) {
+        std::erase_if(instances(), [this](const Instance& i) { return rt::text::equalsNoCase(i.procedure, name()); });
+        registered_ = false;
+    }
+}
+
+} // namespace qv::fw

@@ -1,0 +1,111 @@
+#pragma once
+// A list window declared as data. Its window definition's `list:` section
+// says what it shows and how it moves; the window's C++ adds only its own
+// buttons and rules.
+//
+//   list:
+//     control: List                 # the list control (default List)
+//     view: Album                   # the table the rows come from, by label
+//     rows: 12                      # rows of a page (default: what the control's height shows)
+//     orders:                       # in tab order; the first is used at first
+//       - {key: "ALB:KeyTitle", tab: TitleTab, locator: prefix, entry: LocateTitle, thumb: letters}
+//       - {key: "ALB:KeyCategory", tab: CategoryTab, parent: Categories,
+//          links: [["ALB:CategoryID", "CAT:CategoryID"]]}
+//     columns:                      # the one declaration of the columns
+//       - {field: "ALB:Title", width: 160, header: Title, picture: "@s40"}
+//       - {field: "ALB:Rating", width: 20, header: Rating, picture: "@n2", align: right}
+//     buttons: {insert: Insert, change: Change, delete: Delete, select: Select, close: Close}
+//     menu: [{text: "Album Wi&zard", press: Wizard}, separator, {text: "Create &Label", event: 1547}]
+//     form: UpdateAlbum             # the update procedure, started by name
+//     single-instance: true
+//
+// Locators: "prefix" locates on the characters typed so far, "jump" on the
+// last letter typed. Thumbs: "letters", "alphanumeric", "number",
+// "decimal". Column alignment: left (default), right, center, with an
+// optional indent; a header may align on its own (header-align,
+// header-indent). A single-instance list opened again while it is open
+// (not as a lookup) brings the open one forward, restored if it was
+// minimised, and ends without a window of its own.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/framework/context_menu.h"
+#include "platform/framework/list_browser.h"
+#include "platform/framework/locators.h"
+#include "platform/framework/thumb_step.h"
+#include "platform/framework/toolbar_dispatcher.h"
+#include "platform/framework/view_reader.h"
+#include "platform/framework/window_controller.h"
+
+namespace qv::tables {
+class View;
+}
+
+namespace qv::fw {
+
+class ListWindow : public WindowController
+{
+public:
+    // procedure: the list's name, also its window definition's name in module.
+    ListWindow(std::string module, std::string procedure);
+    ~ListWindow() override;
+
+    struct Buttons {
+        std::string insert, change, delete_, select, print, view, copy, close; // control names, "" for none
+    };
+
+    ListBrowser& browser() const { return *browser_; }
+    ViewReader& reader() const { return *reader_; }
+
+    Level Prepare() override;
+    Level OnWindowEvent(const rt::Event& e) override;
+    Level OnNewSelection(int control) override;
+    void CleanUp() override;
+
+    // The lists open now that keep to one instance, with their threads.
+    struct Instance {
+        std::string procedure;
+        int thread = 0;
+    };
+    static const std::vector<Instance>& singleInstances();
+    static void forgetSingleInstances();
+
+protected:
+    // The program's own kind of list browser; the framework's by default.
+    virtual std::unique_ptr<ListBrowser> makeBrowser(ViewReader& reader, const std::string& listControl,
+                                                     const Buttons& buttons);
+    // The list's own set-up before the window opens, and after.
+    virtual Level prepareList() { return Benign; }
+    virtual void listOpened() {}
+    // The list takes the order of the tab its sheet shows now (after a
+    // remembered tab came back).
+    void followCurrentTab();
+
+private:
+    struct Order {
+        int number = 0;
+        std::string tab;
+        std::unique_ptr<Locator> locator;
+        std::unique_ptr<ThumbStep> thumb;
+    };
+    Level readDeclaration();
+    void followTab(const rt::Control& sheet);
+    bool takenByOpenInstance();
+
+    std::string module_;
+    std::string listControl_ = "?List";
+    std::unique_ptr<tables::View> view_;
+    std::unique_ptr<ViewReader> reader_;
+    std::unique_ptr<ListBrowser> browser_;
+    std::vector<Order> orders_;
+    std::vector<RelationSet*> openSets_; // closed as the window goes
+    std::unique_ptr<ContextMenu> menu_;
+    ToolbarDispatcher toolbar_;
+    std::string form_;
+    bool singleInstance_ = false;
+    bool registered_ = false;
+};
+
+} // namespace qv::fw
