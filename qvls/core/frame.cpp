@@ -185,7 +185,7 @@ fw::Level FrameController::Prepare()
 
     // The last source that names a logo wins.
     rt::IniFile ini = settingsIni();
-    rt::Control& logo = w["?Logo"];
+    rt::Control& logo = w[ctl::Main::Logo];
     if (const std::string frameLogo = ini.get(settings_section::GlobalSettings, settings_key::FrameLogo);
         !frameLogo.empty())
         logo.setText(frameLogo);

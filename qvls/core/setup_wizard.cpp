@@ -72,7 +72,10 @@ public:
         OpenWindow();
 
         setWizardStyle(w[ctl::SetupWizard::Sheet], true);
-        steps_ = std::make_unique<WizardTabs>(w, WizardTabs::Controls{"?Sheet", "?Back", "?Next", "?Finish", "?Cancel"});
+        using namespace ctl::SetupWizard;
+        steps_ = std::make_unique<WizardTabs>(w, WizardTabs::Controls{std::string(Sheet.name), std::string(Back.name),
+                                                                      std::string(Next.name), std::string(Finish.name),
+                                                                      std::string(Cancel.name)});
         steps_->SetUp();
         w[ctl::SetupWizard::CDDrive].setSelected(driveRowFor(drives_, settings().CDDrive));
         return fw::Benign;

@@ -9,6 +9,7 @@
 #include "platform/tables/view.h"
 #include "qvls/core/globals.h"
 #include "qvls/dictionary/tables.h"
+#include "qvls/windows/DefaultArtists.h"
 
 namespace qv::qvls {
 
@@ -38,9 +39,11 @@ public:
         reader_ = std::make_unique<fw::ViewReader>(*view_, songs_);
         reader_->AddSortOrder("SNG:SongsByArtist");
         processor_ = std::make_unique<fw::RecordProcessor>(*reader_);
-        processor_->SetControls("?Progress", "?Percent", "?Cancel");
+        processor_->SetControls(std::string(ctl::DefaultArtists::Progress.name),
+                                std::string(ctl::DefaultArtists::Percent.name),
+                                std::string(ctl::DefaultArtists::Cancel.name));
         processor_->SetStep([this] { return step(); });
-        LoadWindow("qvls", "DefaultArtists");
+        LoadWindow("qvls", ctl::DefaultArtists::kWindow);
         AddComponent(*processor_);
         OpenWindow();
         return fw::Benign;
