@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/runtime/text.h"
 #include "platform/tables/record.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
 namespace {
@@ -43,12 +43,12 @@ void unregisterRecord(tables::Record& record)
 
 void registerVariable(std::string name, rt::UseBinding binding)
 {
-    variables()[rt::text::foldCase(name)] = std::move(binding);
+    variables()[text::asciiLower(name)] = std::move(binding);
 }
 
 void unregisterVariable(std::string_view name)
 {
-    variables().erase(rt::text::foldCase(name));
+    variables().erase(text::asciiLower(name));
 }
 
 FieldLocation locateField(std::string_view name)
@@ -57,7 +57,7 @@ FieldLocation locateField(std::string_view name)
     if (prefix.empty())
         return {};
     for (tables::Record* r : records()) {
-        if (!rt::text::equalsNoCase(r->def().prefix, prefix))
+        if (!text::equalsNoCase(r->def().prefix, prefix))
             continue;
         if (const int f = r->def().fieldIndex(name); f >= 0)
             return {r, f, -1};
@@ -69,7 +69,7 @@ FieldLocation locateField(std::string_view name)
 
 std::optional<rt::UseBinding> resolveUse(std::string_view name)
 {
-    if (const auto it = variables().find(rt::text::foldCase(name)); it != variables().end())
+    if (const auto it = variables().find(text::asciiLower(name)); it != variables().end())
         return it->second;
     const FieldLocation loc = locateField(name);
     if (!loc.record)

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/runtime/paths.h"
+#include "platform/text/case.h"
 
 namespace qv::qvls {
 
@@ -170,7 +170,7 @@ const FrameCommand* findFrameCommand(std::string_view name)
     if (!name.empty() && name.front() == '?')
         name.remove_prefix(1);
     for (const FrameCommand& c : kCommands)
-        if (rt::equalsNoCase(c.name, name))
+        if (text::equalsNoCase(c.name, name))
             return &c;
     return nullptr;
 }

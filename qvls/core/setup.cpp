@@ -9,6 +9,7 @@
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/about.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
@@ -16,7 +17,6 @@
 #include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup_wizard.h"
-#include "qvls/core/text_helpers.h"
 
 namespace qv::qvls {
 
@@ -44,7 +44,7 @@ constexpr std::array<DateFormatChoice, 15> kDateFormats{{
 // Settings hold no padding, but a hand-edited file may.
 std::string clipped(std::string_view s)
 {
-    return std::string(trimRight(s));
+    return std::string(text::trimRight(s));
 }
 } // namespace
 
