@@ -1,10 +1,11 @@
 #include "platform/cdaudio/drives.h"
 
+#include "platform/text/case.h"
+
 #include <cdio/cdio.h>
 #include <cdio/device.h>
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 namespace qv::cdaudio {
@@ -20,9 +21,10 @@ DeviceLister& lister()
 // "d:" and "D:" are one token; anything but a letter and a colon is none.
 std::string normalToken(std::string_view t)
 {
-    if (t.size() != 2 || t[1] != ':' || !std::isalpha(static_cast<unsigned char>(t[0])))
+    const char letter = t.size() == 2 ? text::asciiUpper(t[0]) : '\0';
+    if (letter < 'A' || letter > 'Z' || t[1] != ':')
         return {};
-    return {static_cast<char>(std::toupper(static_cast<unsigned char>(t[0]))), ':'};
+    return {letter, ':'};
 }
 
 } // namespace

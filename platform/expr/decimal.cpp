@@ -1,5 +1,7 @@
 #include "platform/expr/decimal.h"
 
+#include "platform/text/text.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -55,9 +57,7 @@ Decimal::Decimal(std::int64_t mantissa, int scale)
 
 std::optional<Decimal> Decimal::parse(std::string_view text)
 {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    text = text::trim(text, text::kBlankOrTab);
     if (text.empty()) return std::nullopt;
 
     bool negative = false;

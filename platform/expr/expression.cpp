@@ -2,6 +2,8 @@
 
 #include "platform/expr/datetime.h"
 #include "platform/expr/picture.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,59 +11,7 @@
 
 namespace qv::expr {
 
-// ---------------------------------------------------------------------------
-// Case mapping and UTF-8 helpers
-
 namespace {
-
-// Latin-1 letters in UTF-8 are C3 80..C3 9E (upper) and C3 A0..C3 BE (lower),
-// apart from the multiplication and division signs.
-template <bool Up>
-std::string mapCase(std::string_view s)
-{
-    std::string out(s);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c < 0x80) {
-            if (Up && c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 32);
-            if (!Up && c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c + 32);
-        } else if (c == 0xC3 && i + 1 < out.size()) {
-            unsigned char d = static_cast<unsigned char>(out[i + 1]);
-            if (Up && d >= 0xA0 && d <= 0xBE && d != 0xB7) out[i + 1] = static_cast<char>(d - 0x20);
-            if (!Up && d >= 0x80 && d <= 0x9E && d != 0x97) out[i + 1] = static_cast<char>(d + 0x20);
-            ++i;
-        }
-    }
-    return out;
-}
-
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-std::size_t charCount(std::string_view s)
-{
-    std::size_t n = 0;
-    for (char c : s) n += !isContinuation(c);
-    return n;
-}
-
-// Byte offset of character index k (0-based); s.size() when past the end.
-std::size_t byteOffset(std::string_view s, std::size_t k)
-{
-    std::size_t i = 0;
-    while (i < s.size() && k > 0) {
-        ++i;
-        while (i < s.size() && isContinuation(s[i])) ++i;
-        --k;
-    }
-    return i;
-}
-
-std::string upperKey(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 bool isNameStart(char c)
 {
@@ -71,9 +21,6 @@ bool isNameStart(char c)
 bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == ':'; }
 
 } // namespace
-
-std::string toUpper(std::string_view s) { return mapCase<true>(s); }
-std::string toLower(std::string_view s) { return mapCase<false>(s); }
 
 std::string quoteString(std::string_view text)
 {
@@ -93,7 +40,7 @@ std::string quoteString(std::string_view text)
 
 int NameTable::slotFor(std::string_view name)
 {
-    std::string key = upperKey(name);
+    std::string key = text::asciiUpper(name);
     auto it = slots_.find(key);
     if (it != slots_.end()) return it->second;
     int slot = static_cast<int>(entries_.size());
@@ -121,7 +68,7 @@ void NameTable::bindValue(std::string_view name, Value v)
 
 void NameTable::unbind(std::string_view name)
 {
-    auto it = slots_.find(upperKey(name));
+    auto it = slots_.find(text::asciiUpper(name));
     if (it != slots_.end()) entries_[static_cast<std::size_t>(it->second)] = Entry{};
 }
 
@@ -132,7 +79,7 @@ void NameTable::clear()
 
 int NameTable::lookup(std::string_view name) const
 {
-    auto it = slots_.find(upperKey(name));
+    auto it = slots_.find(text::asciiUpper(name));
     if (it == slots_.end() || !entries_[static_cast<std::size_t>(it->second)].bound) return -1;
     return it->second;
 }
@@ -200,7 +147,7 @@ const FnInfo kFunctions[] = {
 
 const FnInfo* findFunction(std::string_view name)
 {
-    std::string key = upperKey(name);
+    std::string key = text::asciiUpper(name);
     for (const auto& f : kFunctions)
         if (key == f.name) return &f;
     return nullptr;
@@ -390,7 +337,7 @@ private:
     bool isOp(const char* op) const { return tok_.kind == Tok::Op && tok_.text == op; }
     bool isKeyword(const char* kw) const
     {
-        return tok_.kind == Tok::Name && upperKey(tok_.text) == kw;
+        return tok_.kind == Tok::Name && text::asciiUpper(tok_.text) == kw;
     }
 
     int depthOf(int i) const { return i < 0 ? 0 : depth_[static_cast<std::size_t>(i)]; }
@@ -633,7 +580,7 @@ private:
     int parseName(int nest)
     {
         Token t = tok_;
-        const std::string key = upperKey(t.text);
+        const std::string key = text::asciiUpper(t.text);
         if (key == "AND" || key == "OR" || key == "XOR" || key == "NOT")
             return fail("Unexpected '" + t.text + "'", t.begin);
         next();
@@ -794,13 +741,10 @@ bool compareHolds(CompareOp op, int c)
 
 std::string justify(std::string_view s, char how, std::int64_t width)
 {
-    std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
-    std::string_view core = s.substr(b, e - b);
-    std::size_t w = width < 0 ? charCount(s) : static_cast<std::size_t>(std::min<std::int64_t>(width, 1 << 20));
-    std::size_t n = charCount(core);
-    if (n >= w) return std::string(core.substr(0, byteOffset(core, w)));
+    std::string_view core = text::trim(s);
+    std::size_t w = width < 0 ? text::charCount(s) : static_cast<std::size_t>(std::min<std::int64_t>(width, 1 << 20));
+    std::size_t n = text::charCount(core);
+    if (n >= w) return std::string(text::firstChars(core, w));
     std::size_t pad = w - n;
     std::size_t before = how == 'L' ? 0 : how == 'R' ? pad : pad / 2;
     return std::string(before, ' ') + std::string(core) + std::string(pad - before, ' ');
@@ -809,43 +753,27 @@ std::string justify(std::string_view s, char how, std::int64_t width)
 std::string utf8Char(std::int64_t code)
 {
     std::string out;
-    if (code < 0 || code > 0x10FFFF) return out;
-    auto c = static_cast<std::uint32_t>(code);
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    if (code >= 0 && code <= 0x10FFFF) text::appendChar(out, static_cast<char32_t>(code));
     return out;
 }
 
 std::int64_t instring(std::string_view sub, std::string_view s, std::int64_t step, std::int64_t start)
 {
-    const std::int64_t len = static_cast<std::int64_t>(charCount(s));
+    const std::int64_t len = static_cast<std::int64_t>(text::charCount(s));
     if (step == 0) step = 1;
     if (start == 0) start = step > 0 ? 1 : len;
     if (step == 1 && start >= 1 && start <= len) {
         // The common search, character by character from the start: one scan
         // instead of finding each position's byte offset anew (filters run
         // this per record).
-        const std::size_t from = byteOffset(s, static_cast<std::size_t>(start - 1));
+        const std::size_t from = text::byteOffset(s, static_cast<std::size_t>(start - 1));
         for (std::size_t at = s.find(sub, from); at != std::string_view::npos; at = s.find(sub, at + 1))
-            if ((static_cast<unsigned char>(s[at]) & 0xC0) != 0x80 || sub.empty())
-                return start + static_cast<std::int64_t>(charCount(s.substr(from, at - from)));
+            if (!text::isContinuation(s[at]) || sub.empty())
+                return start + static_cast<std::int64_t>(text::charCount(s.substr(from, at - from)));
         return 0;
     }
     for (std::int64_t p = start; p >= 1 && p <= len; p += step) {
-        std::size_t off = byteOffset(s, static_cast<std::size_t>(p - 1));
+        std::size_t off = text::byteOffset(s, static_cast<std::size_t>(p - 1));
         if (s.substr(off, sub.size()) == sub && off + sub.size() <= s.size()) return p;
     }
     return 0;
@@ -976,9 +904,9 @@ private:
             std::int64_t start = n.args.size() > 3 ? argInt(n, 3) : 0;
             return Value(instring(sub, s, step, start));
         }
-        case Fn::Upper: return Value(toUpper(argString(n, 0)));
-        case Fn::Lower: return Value(toLower(argString(n, 0)));
-        case Fn::Clip: return Value(clipView(argString(n, 0)));
+        case Fn::Upper: return Value(text::upper(argString(n, 0)));
+        case Fn::Lower: return Value(text::lower(argString(n, 0)));
+        case Fn::Clip: return Value(text::trimRight(argString(n, 0)));
         case Fn::Left:
         case Fn::Right:
         case Fn::Center: {
@@ -988,7 +916,7 @@ private:
         }
         case Fn::Sub: {
             std::string s = argString(n, 0);
-            std::int64_t len = static_cast<std::int64_t>(charCount(s));
+            std::int64_t len = static_cast<std::int64_t>(text::charCount(s));
             std::int64_t start = argInt(n, 1);
             std::int64_t count = n.args.size() > 2 ? argInt(n, 2) : len;
             if (start < 0) start = len + start + 1;   // counted from the end
@@ -997,11 +925,11 @@ private:
                 start = 1;
             }
             if (count <= 0 || start > len) return Value("");
-            std::size_t b = byteOffset(s, static_cast<std::size_t>(start - 1));
-            std::size_t e = byteOffset(s, static_cast<std::size_t>(std::min(len, start - 1 + count)));
+            std::size_t b = text::byteOffset(s, static_cast<std::size_t>(start - 1));
+            std::size_t e = text::byteOffset(s, static_cast<std::size_t>(std::min(len, start - 1 + count)));
             return Value(std::string_view(s).substr(b, e - b));
         }
-        case Fn::Len: return Value(static_cast<std::int64_t>(charCount(argString(n, 0))));
+        case Fn::Len: return Value(static_cast<std::int64_t>(text::charCount(argString(n, 0))));
         case Fn::Inrange: {
             Value x = arg(n, 0), lo = arg(n, 1), hi = arg(n, 2);
             return Value(compare(x, lo) >= 0 && compare(x, hi) <= 0 ? 1 : 0);
@@ -1164,7 +1092,7 @@ std::vector<std::string> Expression::names() const
     std::vector<std::string> keys;
     for (const Node& n : tree_->nodes) {
         if (n.op != Op::Name && n.op != Op::Proc) continue;
-        std::string key = upperKey(n.name);
+        std::string key = text::asciiUpper(n.name);
         if (std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
         keys.push_back(key);
         out.push_back(n.name);

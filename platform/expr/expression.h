@@ -154,8 +154,4 @@ struct OrderTerm {
 };
 std::vector<OrderTerm> parseOrder(std::string_view text, const Bindings* bindings, Error* err = nullptr);
 
-// Case mapping used by UPPER and LOWER: ASCII and the Latin-1 letters of UTF-8.
-std::string toUpper(std::string_view s);
-std::string toLower(std::string_view s);
-
 } // namespace qv::expr

@@ -1,6 +1,8 @@
 #include "platform/expr/picture.h"
 
 #include "platform/expr/datetime.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <algorithm>
 #include <array>
@@ -20,28 +22,6 @@ const std::array<const char*, 7> kWeekdays = {"Sunday",   "Monday", "Tuesday", "
 constexpr std::int32_t kMaxTime = 2147483647;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-// Cuts UTF-8 text to n characters.
-std::string cutChars(const std::string& s, int n)
-{
-    int count = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (count == n) return s.substr(0, i);
-            ++count;
-        }
-    }
-    return s;
-}
-
 std::string pad2(std::int64_t v)
 {
     std::string s = std::to_string(v < 0 ? -v : v);
@@ -100,13 +80,13 @@ Tokens tokenize(std::string_view s)
             std::size_t b = i;
             while (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i]))) ++i;
             std::string word;
-            for (char c : s.substr(b, i - b)) word.push_back(upper(c));
+            for (char c : s.substr(b, i - b)) word.push_back(text::asciiUpper(c));
             if (word == "AM" || word == "A") t.am = true;
             if (word == "PM" || word == "P") t.pm = true;
             if (word.size() >= 3) {
                 for (std::size_t m = 0; m < kMonths.size(); ++m) {
                     std::string name;
-                    for (const char* p = kMonths[m]; *p; ++p) name.push_back(upper(*p));
+                    for (const char* p = kMonths[m]; *p; ++p) name.push_back(text::asciiUpper(*p));
                     if (name.compare(0, 3, word, 0, 3) == 0 && name.compare(0, word.size(), word) == 0) {
                         t.month = static_cast<int>(m) + 1;
                         break;
@@ -178,16 +158,16 @@ PictureSettings& pictureSettings()
 Picture Picture::parse(std::string_view text)
 {
     Picture p;
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    text = text::trimRight(text, text::kBlankOrTab);
     p.text_ = std::string(text);
     std::string_view s = text;
     if (!s.empty() && s.front() == '@') s.remove_prefix(1);
     if (s.empty()) return p;
-    const char type = upper(s[0]);
+    const char type = text::asciiUpper(s[0]);
     std::size_t i = 1;
     auto atEnd = [&] { return i == s.size(); };
     auto takeBlank = [&] {
-        if (i < s.size() && upper(s[i]) == 'B') {
+        if (i < s.size() && text::asciiUpper(s[i]) == 'B') {
             p.blankWhenZero_ = true;
             ++i;
         }
@@ -223,8 +203,8 @@ Picture Picture::parse(std::string_view text)
             if (s[i] == '.') p.decimalMark_ = ',';
             ++i;
         }
-        if (i < s.size() && (s[i] == '.' || s[i] == ',' || upper(s[i]) == 'V') && digitAfter()) {
-            p.decimalMark_ = upper(s[i]) == 'V' ? 0 : s[i];
+        if (i < s.size() && (s[i] == '.' || s[i] == ',' || text::asciiUpper(s[i]) == 'V') && digitAfter()) {
+            p.decimalMark_ = text::asciiUpper(s[i]) == 'V' ? 0 : s[i];
             ++i;
             int places = 0;
             while (i < s.size() && isDigit(s[i]) && places < 100) places = places * 10 + (s[i++] - '0');
@@ -277,7 +257,7 @@ std::string Picture::format(const Value& v) const
     switch (type_) {
     case Type::String: {
         std::string s = v.toString();
-        return width_ > 0 ? cutChars(s, width_) : s;
+        return width_ > 0 ? std::string(text::firstChars(s, static_cast<std::size_t>(width_))) : s;
     }
     case Type::Number: return formatNumber(v);
     case Type::Date: {
@@ -404,7 +384,7 @@ std::string Picture::formatDate(std::int32_t day) const
     const std::string yy = pad2(ymd.year % 100), yyyy = pad4(ymd.year);
     std::string monthName = kMonths[static_cast<std::size_t>(std::clamp(ymd.month, 1, 12) - 1)];
     std::string mon;
-    for (int k = 0; k < 3; ++k) mon.push_back(upper(monthName[static_cast<std::size_t>(k)]));
+    for (int k = 0; k < 3; ++k) mon.push_back(text::asciiUpper(monthName[static_cast<std::size_t>(k)]));
     std::string out;
     switch (n) {
     case 1: out = mm + sep + dd + sep + yy; break;
@@ -429,7 +409,7 @@ std::string Picture::formatDate(std::int32_t day) const
 
 Value Picture::deformatDate(std::string_view s) const
 {
-    s = trim(s);
+    s = text::trim(s, text::kBlankOrTab);
     if (s.empty()) return Value(0);
     int n = width_ == 17 ? pictureSettings().shortDate : width_ == 18 ? pictureSettings().longDate : width_;
     Tokens t = tokenize(s);
@@ -504,7 +484,7 @@ std::string Picture::formatTime(std::int32_t time) const
 
 Value Picture::deformatTime(std::string_view s) const
 {
-    s = trim(s);
+    s = text::trim(s, text::kBlankOrTab);
     if (s.empty()) return Value(0);
     Tokens t = tokenize(s);
     std::vector<std::string> nums = t.numbers;

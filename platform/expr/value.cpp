@@ -1,5 +1,7 @@
 #include "platform/expr/value.h"
 
+#include "platform/text/text.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -8,15 +10,6 @@
 namespace qv::expr {
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 std::string realText(double v)
 {
@@ -41,15 +34,9 @@ int sign(double d) { return d < 0 ? -1 : d > 0 ? 1 : 0; }
 
 } // namespace
 
-std::string_view clipView(std::string_view s)
-{
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
 bool parseNumber(std::string_view text, Value& out)
 {
-    text = trim(text);
+    text = text::trim(text, text::kBlankOrTab);
     if (text.empty()) return false;
     bool exponent = false;
     bool point = false;
@@ -172,7 +159,7 @@ bool Value::truthy() const
     case Kind::Integer: return int_ != 0;
     case Kind::Decimal: return !dec_.isZero();
     case Kind::Real: return real_ != 0;
-    case Kind::String: return !trim(str_).empty();
+    case Kind::String: return !text::trim(str_, text::kBlankOrTab).empty();
     }
     return false;
 }
@@ -184,7 +171,7 @@ int compare(const Value& a, const Value& b)
     if (!numeric && (a.isNumber() || b.isNumber())) {
         const Value& s = a.isString() ? a : b;
         Value n;
-        if (trim(s.str()).empty() || parseNumber(s.str(), n)) {
+        if (text::trim(s.str(), text::kBlankOrTab).empty() || parseNumber(s.str(), n)) {
             numeric = true;
             na = a.asNumber();
             nb = b.asNumber();
@@ -206,7 +193,7 @@ int compare(const Value& a, const Value& b)
     std::string sa, sb;
     std::string_view va = a.isString() ? std::string_view(a.str()) : (sa = a.toString());
     std::string_view vb = b.isString() ? std::string_view(b.str()) : (sb = b.toString());
-    int c = clipView(va).compare(clipView(vb));
+    int c = text::trimRight(va).compare(text::trimRight(vb));
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 

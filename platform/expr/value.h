@@ -78,7 +78,4 @@ bool parseNumber(std::string_view text, Value& out);
 //    (a blank string reads as 0), otherwise as strings.
 int compare(const Value& a, const Value& b);
 
-// Drops trailing blanks.
-std::string_view clipView(std::string_view s);
-
 } // namespace qv::expr

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/runtime/keycodes.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
 
@@ -55,7 +55,7 @@ bool PopupMenuWindow::choose(std::string_view name)
 {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const Item& item = items_[i];
-        if (item.separator || !rt::text::equalsNoCase(item.name, name))
+        if (item.separator || !text::equalsNoCase(item.name, name))
             continue;
         if (!item.enabled)
             return false;
@@ -136,7 +136,7 @@ void ContextMenu::AddSeparator()
 void ContextMenu::RemoveItem(std::string_view name)
 {
     std::erase_if(entries_, [&](const Entry& e) {
-        return e.kind != Kind::Separator && rt::text::equalsNoCase(e.name, name);
+        return e.kind != Kind::Separator && text::equalsNoCase(e.name, name);
     });
 }
 
@@ -160,7 +160,7 @@ bool ContextMenu::HasItem(std::string_view name) const
 ContextMenu::Entry* ContextMenu::find(std::string_view name)
 {
     for (Entry& e : entries_)
-        if (e.kind != Kind::Separator && rt::text::equalsNoCase(e.name, name))
+        if (e.kind != Kind::Separator && text::equalsNoCase(e.name, name))
             return &e;
     return nullptr;
 }

@@ -6,6 +6,7 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/tables/errors.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -100,13 +101,6 @@ const MessageDef& definition(Msg msg)
     return defs.at(static_cast<std::size_t>(msg));
 }
 
-std::string_view trimRight(std::string_view s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 Level levelOfAnswer(const MessageDef& def, int answer)
 {
     if ((def.buttons & button::Yes) == 0)
@@ -158,7 +152,7 @@ std::string ErrorReporter::Expand(std::string_view text) const
                 if (text.substr(i, name.size()) == name) {
                     // Values are inserted as they are: a value that holds a
                     // placeholder name is not expanded again.
-                    out += trimRight(value);
+                    out += text::trimRight(value);
                     i += name.size();
                     replaced = true;
                     break;

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/runtime/dialogs.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -27,10 +28,8 @@ std::optional<std::string> FileChooser::Ask(std::string_view start)
 {
     rt::FileDialogSpec spec;
     spec.title = title_;
-    spec.fileName = std::string(start);
     // Fixed-length fields arrive padded.
-    while (!spec.fileName.empty() && spec.fileName.back() == ' ')
-        spec.fileName.pop_back();
+    spec.fileName = std::string(text::trimRight(start));
     spec.filter = filter_;
     spec.save = save_;
     spec.keepFolder = keepFolder_;

@@ -3,8 +3,9 @@
 #include <charconv>
 #include <climits>
 
-#include "platform/runtime/text.h"
 #include "platform/runtime/window.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -16,20 +17,11 @@ constexpr std::string_view YKey = "YPos";
 constexpr std::string_view WidthKey = "Width";
 constexpr std::string_view HeightKey = "Height";
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // The value's leading whole number; nothing when it does not start with one
 // (a hand-edited "abc" must not become a window at 0 or of size 0).
 std::optional<int> leadingInt(std::string_view s)
 {
-    s = trimmed(s);
+    s = text::trim(s, text::kBlankOrTab);
     if (!s.empty() && s.front() == '+')
         s.remove_prefix(1);
     long long v = 0;
@@ -131,7 +123,7 @@ Placement IniStore::ReadPlacement(std::string_view section) const
     if (!file_)
         return p;
     if (auto m = file_->find(section, MaximizeKey))
-        p.maximize = rt::text::equalsNoCase(trimmed(*m), "Yes");
+        p.maximize = text::equalsNoCase(text::trim(*m, text::kBlankOrTab), "Yes");
     auto number = [&](std::string_view key) -> std::optional<int> {
         auto v = file_->find(section, key);
         return v ? leadingInt(*v) : std::nullopt;

@@ -10,7 +10,7 @@
 #include "platform/framework/use_binding.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/view.h"
 
@@ -263,7 +263,7 @@ bool ListWindow::takenByOpenInstance()
 {
     auto& list = instances();
     const auto open = std::find_if(list.begin(), list.end(),
-                                   [this](const Instance& i) { return rt::text::equalsNoCase(i.procedure, name()); });
+                                   [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });
     if (open != list.end()) {
         rt::Scheduler::instance().post(open->thread, rt::Event{rt::event::GainFocus});
         return true;
@@ -304,7 +304,7 @@ void ListWindow::followTab(const rt::Control& sheet)
         return;
     const std::string& tab = sheet.children()[static_cast<std::size_t>(shown - 1)]->name();
     for (const Order& o : orders_)
-        if (!o.tab.empty() && rt::text::equalsNoCase(o.tab, tab)) {
+        if (!o.tab.empty() && text::equalsNoCase(o.tab, tab)) {
             if (reader_->CurrentOrder() != o.number)
                 browser_->SetSort(o.number);
             return;
@@ -318,7 +318,7 @@ void ListWindow::CleanUp()
         (*it)->Close();
     openSets_.clear();
     if (registered_) {
-        std::erase_if(instances(), [this](const Instance& i) { return rt::text::equalsNoCase(i.procedure, name()); });
+        std::erase_if(instances(), [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });
         registered_ = false;
     }
 }

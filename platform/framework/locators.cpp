@@ -3,6 +3,7 @@
 #include "platform/framework/list_browser.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -70,11 +71,7 @@ bool TypedPrefixLocator::TakeKey(int keyCode, ListBrowser& list)
         if (typed_.empty())
             return true;
         // One character back, not one byte.
-        do
-            typed_.pop_back();
-        while (!typed_.empty() && (static_cast<unsigned char>(typed_.back()) & 0xC0) == 0x80);
-        if (!typed_.empty() && static_cast<unsigned char>(typed_.back()) >= 0xC0)
-            typed_.pop_back();
+        typed_.resize(text::byteOffset(typed_, text::charCount(typed_) - 1));
     } else {
         const char c = CharOf(keyCode);
         if (c == 0)

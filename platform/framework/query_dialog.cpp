@@ -1,7 +1,8 @@
 #include "platform/framework/query_dialog.h"
 
 #include "platform/expr/expression.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -27,7 +28,7 @@ bool validName(std::string_view name)
         if (!isNameChar(c))
             return false;
     for (const char* word : {"AND", "OR", "XOR", "NOT"})
-        if (rt::text::equalsNoCase(name, word))
+        if (text::equalsNoCase(name, word))
             return false;
     return true;
 }
@@ -55,13 +56,6 @@ bool plainNumber(std::string_view s)
     return i == s.size() && digits <= 15;
 }
 
-std::string clipped(std::string_view s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 // "=", "~", "*" and "^" lead a limit text; they are marks, never part of the value.
 QueryDialog::Limit parseLimit(QueryDialog::Slot slot, std::string_view t)
 {
@@ -82,7 +76,7 @@ QueryDialog::Limit parseLimit(QueryDialog::Slot slot, std::string_view t)
         l.caseBlind = true;
         t.remove_prefix(1);
     }
-    l.value = clipped(t);
+    l.value = text::trimRight(t);
     return l;
 }
 
@@ -113,7 +107,7 @@ std::string condition(const QueryDialog::Field& f, QueryDialog::Slot slot, const
     const bool number = !contains && f.kind != QueryDialog::Kind::Text && plainNumber(l.value);
     const bool upper = l.caseBlind && !number;
     const std::string lhs = upper ? "UPPER(" + f.name + ")" : f.name;
-    const std::string rhs = number ? l.value : expr::quoteString(upper ? expr::toUpper(l.value) : l.value);
+    const std::string rhs = number ? l.value : expr::quoteString(upper ? text::upper(l.value) : l.value);
     if (contains)
         return "INSTRING(" + rhs + ", " + lhs + ", 1, 1) " + (l.negate ? "= 0" : "> 0");
     const char* op = "=";
@@ -147,7 +141,7 @@ bool QueryDialog::HasItem(std::string_view name) const
 QueryDialog::Field* QueryDialog::find(std::string_view name)
 {
     for (Field& f : fields_)
-        if (rt::text::equalsNoCase(f.name, name))
+        if (text::equalsNoCase(f.name, name))
             return &f;
     return nullptr;
 }
@@ -160,7 +154,7 @@ const QueryDialog::Field* QueryDialog::find(std::string_view name) const
 bool QueryDialog::SetCondition(std::string_view name, Op op, std::string_view value, bool caseBlind)
 {
     Limit l;
-    l.value = clipped(value);
+    l.value = text::trimRight(value);
     l.caseBlind = caseBlind;
     switch (op) {
     case Op::Eq: return SetLimit(name, Slot::Equal, l);
@@ -179,7 +173,7 @@ bool QueryDialog::SetLimit(std::string_view name, Slot slot, Limit limit)
     Field* f = find(name);
     if (!f)
         return false;
-    limit.value = clipped(limit.value);
+    limit.value = std::string(text::trimRight(limit.value));
     if (slot == Slot::Equal) {
         limit.inclusive = false;
         if (limit.negate)

@@ -4,20 +4,9 @@
 
 #include "platform/framework/table_access.h"
 #include "platform/framework/use_binding.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
-
-namespace {
-std::string folded(std::string s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-} // namespace
 
 TableDropList::TableDropList(TableAccess& access, int key, std::string control, std::string shown,
                              std::string value, std::string useName)
@@ -91,9 +80,10 @@ void TableDropList::setUseValue(const std::string& value)
 
 int TableDropList::findValue(const std::string& value, bool byShown) const
 {
-    const std::string want = folded(value);
+    // As the table's keys compare: without regard to case or trailing blanks.
+    const std::string want = text::foldKey(value);
     for (std::size_t i = 0; i < records_.size(); ++i)
-        if (folded(records_[i].getText(byShown ? shown_ : value_)) == want)
+        if (text::foldKey(records_[i].getText(byShown ? shown_ : value_)) == want)
             return static_cast<int>(i) + 1;
     return 0;
 }

@@ -1,12 +1,12 @@
 #include "platform/framework/thumb_step.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
 
 #include "platform/tables/view.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
 
@@ -55,7 +55,7 @@ int ThumbStepText::Position(std::string_view value) const
     const auto start = value.find_first_not_of(' ');
     if (start == std::string_view::npos || alphabet_.size() < 2)
         return 0;
-    const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(value[start])));
+    const char c = text::asciiUpper(value[start]);
     // A character outside the alphabet sits where it sorts among its letters.
     const auto at = std::lower_bound(alphabet_.begin(), alphabet_.end(), c) - alphabet_.begin();
     const auto last = static_cast<long>(alphabet_.size()) - 1;

@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/runtime/text.h"
 #include "platform/tables/record.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
 namespace {
@@ -49,12 +49,12 @@ void unregisterRecord(tables::Record& record)
 
 void registerVariable(std::string name, rt::UseBinding binding)
 {
-    variables()[rt::text::foldCase(name)] = std::move(binding);
+    variables()[text::asciiLower(name)] = std::move(binding);
 }
 
 void unregisterVariable(std::string_view name)
 {
-    variables().erase(rt::text::foldCase(name));
+    variables().erase(text::asciiLower(name));
 }
 
 FieldLocation locateField(std::string_view name)
@@ -63,7 +63,7 @@ FieldLocation locateField(std::string_view name)
     if (prefix.empty())
         return {};
     for (tables::Record* r : records()) {
-        if (!rt::text::equalsNoCase(r->def().prefix, prefix))
+        if (!text::equalsNoCase(r->def().prefix, prefix))
             continue;
         if (const int f = r->def().fieldIndex(name); f >= 0)
             return {r, f, -1};
@@ -75,7 +75,7 @@ FieldLocation locateField(std::string_view name)
 
 std::optional<rt::UseBinding> resolveUse(std::string_view name)
 {
-    if (const auto it = variables().find(rt::text::foldCase(name)); it != variables().end())
+    if (const auto it = variables().find(text::asciiLower(name)); it != variables().end())
         return it->second;
     const FieldLocation loc = locateField(name);
     if (!loc.record)
@@ -91,24 +91,24 @@ std::optional<rt::UseBinding> resolveUse(std::string_view name)
 
 void registerRelationSet(std::string label, RelationSet& set)
 {
-    relationSets()[rt::text::foldCase(label)] = &set;
+    relationSets()[text::asciiLower(label)] = &set;
 }
 
 void unregisterRelationSet(std::string_view label)
 {
-    if (const auto it = relationSets().find(rt::text::foldCase(label)); it != relationSets().end())
+    if (const auto it = relationSets().find(text::asciiLower(label)); it != relationSets().end())
         relationSets().erase(it);
 }
 
 RelationSet* relationSetOf(std::string_view label)
 {
-    const auto it = relationSets().find(rt::text::foldCase(label));
+    const auto it = relationSets().find(text::asciiLower(label));
     return it == relationSets().end() ? nullptr : it->second;
 }
 
 void LocalVariables::add(std::string name, rt::UseBinding binding)
 {
-    bindings_[rt::text::foldCase(name)] = std::move(binding);
+    bindings_[text::asciiLower(name)] = std::move(binding);
 }
 
 void LocalVariables::add(std::string name, std::string& text)
@@ -118,7 +118,7 @@ void LocalVariables::add(std::string name, std::string& text)
 
 const rt::UseBinding* LocalVariables::find(std::string_view name) const
 {
-    const auto it = bindings_.find(rt::text::foldCase(name));
+    const auto it = bindings_.find(text::asciiLower(name));
     return it == bindings_.end() ? nullptr : &it->second;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/framework/relation_set.h"
 #include "platform/framework/table_access.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -252,10 +253,7 @@ std::string ViewReader::FreeKeyFieldName()
     const auto start = first.find_first_not_of(" +-");
     if (start == std::string::npos)
         return {};
-    first = first.substr(start);
-    while (!first.empty() && first.back() == ' ')
-        first.pop_back();
-    return first;
+    return std::string(text::trimRight(std::string_view(first).substr(start)));
 }
 
 int ViewReader::FreeKeyFieldIndex()

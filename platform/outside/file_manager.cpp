@@ -6,22 +6,9 @@
 
 #include "platform/tables/errors.h"
 #include "platform/tables/table.h"
+#include "platform/text/case.h"
 
 namespace qv::outside {
-
-namespace {
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-} // namespace
 
 int storedVersion(const std::string& path)
 {
@@ -40,7 +27,7 @@ int storedVersion(const std::string& path)
 int FileManager::addDriver(std::string_view name)
 {
     for (const auto& d : drivers_)
-        if (sameText(d, name))
+        if (text::equalsNoCase(d, name))
             return 0;
     drivers_.emplace_back(name);
     return 0;
@@ -48,7 +35,7 @@ int FileManager::addDriver(std::string_view name)
 
 int FileManager::ignoreDriver(std::string_view name, int ignore)
 {
-    std::erase_if(ignored_, [name](const std::string& d) { return sameText(d, name); });
+    std::erase_if(ignored_, [name](const std::string& d) { return text::equalsNoCase(d, name); });
     if (ignore)
         ignored_.emplace_back(name);
     return 0;
@@ -95,7 +82,7 @@ int FileManager::fileOpen(tables::Table& table, int access)
     for (int steps = 0; version != reg->version; ++steps) {
         const Step* step = nullptr;
         for (const auto& s : conversions_)
-            if (s.from == version && sameText(s.label, reg->label))
+            if (s.from == version && text::equalsNoCase(s.label, reg->label))
                 step = &s;
         if (!step || steps > 64)
             return tables::setError(tables::InvalidFile, path);

@@ -25,7 +25,7 @@
 #include "platform/qt/list_model.h"
 #include "platform/qt/pictures.h"
 #include "platform/runtime/keycodes.h"
-#include "platform/runtime/text.h"
+#include "platform/text/text.h"
 
 namespace qv::qt {
 
@@ -677,7 +677,7 @@ protected:
                 model_->setSource(control_.list());
                 combo_->setModel(model_);
             } else {
-                for (const std::string& part : rt::text::split(control_.def().from, '|')) {
+                for (const std::string& part : text::split(control_.def().from, '|')) {
                     if (!part.empty() && part[0] == '#' && !values_.empty()) {
                         values_.back() = part.substr(1);
                         continue;

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/units.h"
-#include "platform/runtime/text.h"
+#include "platform/text/text.h"
 
 namespace qv::qt {
 
@@ -120,10 +120,10 @@ void MessageDialog::closeEvent(QCloseEvent* event)
 QStringList fileFilters(const std::string& pairs)
 {
     QStringList out;
-    const auto parts = rt::text::split(pairs, '|');
+    const auto parts = text::split(pairs, '|');
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
-        for (const auto& p : rt::text::split(parts[i + 1], ';')) {
+        for (const auto& p : text::split(parts[i + 1], ';')) {
             QString pattern = QString::fromStdString(p).trimmed();
             // "*.*" means every file, with or without an extension.
             if (pattern == QLatin1String("*.*"))

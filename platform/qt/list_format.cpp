@@ -2,12 +2,14 @@
 
 #include <cctype>
 
+#include "platform/text/case.h"
+
 namespace qv::qt {
 namespace {
 
 bool isAlign(char c)
 {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    c = text::asciiUpper(c);
     return c == 'L' || c == 'R' || c == 'C' || c == 'D';
 }
 
@@ -77,7 +79,7 @@ std::vector<ListColumn> parseListFormat(std::string_view format)
             col->width = n;
             groupHeader = false;
             if (isAlign(s.peek())) {
-                col->align = static_cast<char>(std::toupper(static_cast<unsigned char>(s.next())));
+                col->align = text::asciiUpper(s.next());
                 col->indent = s.indent();
             }
         } else if (c == '~') {
@@ -92,7 +94,7 @@ std::vector<ListColumn> parseListFormat(std::string_view format)
             }
             col->header = s.until('~');
             if (isAlign(s.peek())) {
-                col->headerAlign = static_cast<char>(std::toupper(static_cast<unsigned char>(s.next())));
+                col->headerAlign = text::asciiUpper(s.next());
                 s.indent();
             }
         } else if (c == '@') {

@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 namespace qv::qt {
 namespace {
@@ -31,7 +31,7 @@ QString mapFontFamily(std::string_view name)
     if (name.empty())
         return QStringLiteral("DejaVu Sans");
     for (const auto& [from, to] : fontMap)
-        if (rt::text::equalsNoCase(from, name))
+        if (text::equalsNoCase(from, name))
             return QString::fromLatin1(to);
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/runtime/text.h"
+#include "platform/text/text.h"
 
 namespace qv::rt {
 namespace {

@@ -1,6 +1,8 @@
 #include "platform/runtime/ini.h"
 
 #include "platform/runtime/paths.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,18 +25,18 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
+// Hand-edited files carry tabs and stray carriage returns around names and
+// values; a line feed is never trimmed, so a value that holds one is refused.
+constexpr std::string_view kBlanks = " \t\r\v\f";
+
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return kBlanks.find(c) != std::string_view::npos;
 }
 
 std::string_view trim(std::string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return text::trim(s, kBlanks);
 }
 
 bool hasLineBreak(std::string_view s)
@@ -72,7 +74,7 @@ struct Doc {
     const Section* findSection(std::string_view wanted) const
     {
         for (const Section& s : sections)
-            if (s.header != npos && equalsNoCase(sectionName(s), wanted))
+            if (s.header != npos && text::equalsNoCase(sectionName(s), wanted))
                 return &s;
         return nullptr;
     }
@@ -80,7 +82,7 @@ struct Doc {
     const Line* findKey(const Section& s, std::string_view key) const
     {
         for (size_t i : s.keyLines)
-            if (equalsNoCase(name(lines[i]), key))
+            if (text::equalsNoCase(name(lines[i]), key))
                 return &lines[i];
         return nullptr;
     }
@@ -503,7 +505,7 @@ bool IniFile::removeKey(std::string_view section, std::string_view key)
         return true;
     std::vector<const Line*> drop;
     for (size_t i : s->keyLines)
-        if (equalsNoCase(doc->name(doc->lines[i]), key))
+        if (text::equalsNoCase(doc->name(doc->lines[i]), key))
             drop.push_back(&doc->lines[i]);
     if (drop.empty())
         return true;
@@ -527,7 +529,7 @@ bool IniFile::removeSection(std::string_view section)
     size_t from = 0;
     bool any = false;
     for (const Section& s : doc->sections) {
-        if (s.header == npos || !equalsNoCase(doc->sectionName(s), section))
+        if (s.header == npos || !text::equalsNoCase(doc->sectionName(s), section))
             continue;
         any = true;
         out.append(doc->text, from, doc->lines[s.header].begin - from);

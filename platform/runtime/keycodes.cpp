@@ -1,6 +1,6 @@
 #include "platform/runtime/keycodes.h"
 
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 #include <array>
 #include <cctype>
@@ -10,6 +10,7 @@ namespace qv::rt::key {
 namespace {
 
 using text::equalsNoCase;
+using text::startsWithNoCase;
 
 struct Named {
     std::string_view name;
@@ -39,18 +40,13 @@ constexpr std::array mouseKeys{
 constexpr std::array<std::pair<std::string_view, int>, 3> modifiers{{
     {"Ctrl", Ctrl}, {"Shift", Shift}, {"Alt", Alt}}};
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::optional<int> baseKey(std::string_view name)
 {
     for (const auto& k : namedKeys)
         if (equalsNoCase(k.name, name))
             return k.code;
     if (name.size() == 1) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+        const char c = text::asciiUpper(name[0]);
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
             return c;
         if (c == '\'')

@@ -1,5 +1,8 @@
 #include "platform/runtime/paths.h"
 
+#include "platform/text/case.h"
+#include "platform/text/text.h"
+
 #include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -12,11 +15,6 @@
 namespace qv::rt {
 
 namespace {
-
-char foldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isDriveLetter(char c)
 {
@@ -60,7 +58,7 @@ std::optional<std::string> matchInFolder(const std::string& folder, const std::s
         std::string_view name(e->d_name);
         if (name == "." || name == "..")
             continue;
-        if (equalsNoCase(name, wanted) && (!best || name < *best))
+        if (text::equalsNoCase(name, wanted) && (!best || name < *best))
             best = std::string(name);
     }
     return best;
@@ -89,21 +87,9 @@ std::pair<std::string, size_t> resolvePrefix(std::string_view path, const std::v
 
 } // namespace
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i]))
-            return false;
-    return true;
-}
-
 std::string toPosixPath(std::string_view programPath)
 {
-    std::string_view p = programPath;
-    while (!p.empty() && (p.back() == ' ' || p.back() == '\t'))
-        p.remove_suffix(1);
+    std::string_view p = text::trimRight(programPath, text::kBlankOrTab);
     if (hasDrive(p)) {
         p.remove_prefix(2);
         if (p.empty())

@@ -47,8 +47,4 @@ bool iniNameHasFolder(std::string_view iniName);
 // a + "/" + b without doubling the separator; b when b is absolute or a empty.
 std::string joinPath(std::string_view a, std::string_view b);
 
-// ASCII case-insensitive equality; the program's file, section and key names
-// are ASCII, so folding beyond it would only add ambiguity.
-bool equalsNoCase(std::string_view a, std::string_view b);
-
 } // namespace qv::rt

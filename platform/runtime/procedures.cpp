@@ -3,7 +3,7 @@
 #include <map>
 
 #include "platform/runtime/scheduler.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 namespace qv::rt {
 namespace {
@@ -18,14 +18,14 @@ std::map<std::string, Entry>& registry()
 }
 const Entry* find(std::string_view name)
 {
-    const auto it = registry().find(text::foldCase(name));
+    const auto it = registry().find(text::asciiLower(name));
     return it == registry().end() ? nullptr : &it->second;
 }
 } // namespace
 
 void Procedures::add(std::string name, Procedure procedure)
 {
-    auto key = text::foldCase(name);
+    auto key = text::asciiLower(name);
     registry()[std::move(key)] = Entry{std::move(name), std::move(procedure)};
 }
 

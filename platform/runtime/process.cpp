@@ -1,6 +1,7 @@
 #include "platform/runtime/process.h"
 
 #include "platform/runtime/paths.h"
+#include "platform/text/case.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
@@ -77,16 +78,11 @@ std::vector<std::string> splitArguments(std::string_view s)
     return args;
 }
 
-bool endsWithNoCase(std::string_view s, std::string_view suffix)
-{
-    return s.size() >= suffix.size() && equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
 std::optional<std::string> executableAt(const std::string& posixPath)
 {
     std::vector<std::string> variants{posixPath};
     for (std::string_view ext : {".exe", ".com", ".bat", ".pif"})
-        if (endsWithNoCase(posixPath, ext) && posixPath.size() > ext.size() &&
+        if (text::endsWithNoCase(posixPath, ext) && posixPath.size() > ext.size() &&
             posixPath[posixPath.size() - ext.size() - 1] != '/')
             variants.push_back(posixPath.substr(0, posixPath.size() - ext.size()));
     for (const std::string& v : variants) {

@@ -3,7 +3,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 namespace qv::rt {
 namespace {
@@ -16,12 +16,12 @@ std::map<std::string, std::vector<std::span<const EmbeddedFile>>>& modules()
 
 void ResourceStore::add(std::string_view module, std::span<const EmbeddedFile> files)
 {
-    modules()[text::foldCase(module)].push_back(files);
+    modules()[text::asciiLower(module)].push_back(files);
 }
 
 std::optional<std::string_view> ResourceStore::find(std::string_view module, std::string_view path)
 {
-    const auto it = modules().find(text::foldCase(module));
+    const auto it = modules().find(text::asciiLower(module));
     if (it == modules().end())
         return std::nullopt;
     for (const auto& files : it->second)

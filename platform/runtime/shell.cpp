@@ -2,6 +2,8 @@
 
 #include "platform/runtime/paths.h"
 #include "platform/runtime/process.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <sys/stat.h>
 
@@ -18,15 +20,6 @@ constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kOutOfMemory = 8;
 constexpr int kNoAssociation = 31;
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // "scheme:" of two or more characters; one letter and a colon is a drive.
 bool hasScheme(std::string_view s)
@@ -62,19 +55,19 @@ std::string parentOf(const std::string& p)
 
 int shellOpen(std::string_view target, std::string_view verb)
 {
-    verb = trimBlanks(verb);
-    if (!verb.empty() && !equalsNoCase(verb, "open") && !equalsNoCase(verb, "play") && !equalsNoCase(verb, "edit") &&
-        !equalsNoCase(verb, "explore"))
+    verb = text::trim(verb, text::kBlankOrTab);
+    if (!verb.empty() && !text::equalsNoCase(verb, "open") && !text::equalsNoCase(verb, "play") &&
+        !text::equalsNoCase(verb, "edit") && !text::equalsNoCase(verb, "explore"))
         return kNoAssociation;
 
-    target = trimBlanks(target);
+    target = text::trim(target, text::kBlankOrTab);
     if (target.empty())
         return kFileNotFound;
 
     std::string arg;
     if (hasScheme(target)) {
         arg = target;
-    } else if (target.size() > 4 && equalsNoCase(target.substr(0, 4), "www.")) {
+    } else if (target.size() > 4 && text::startsWithNoCase(target, "www.")) {
         arg = "http://" + std::string(target);
     } else {
         arg = resolvePath(target);

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "platform/runtime/scheduler.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 namespace qv::rt {
 
@@ -299,7 +299,7 @@ void Window::build(const std::vector<ControlDef>& defs, Control* parent)
         if (parent)
             parent->children_.push_back(c);
         if (!d.name.empty())
-            byName_[text::foldCase(d.name)] = c;
+            byName_[text::asciiLower(d.name)] = c;
         build(d.children, c);
     }
 }
@@ -358,7 +358,7 @@ void Window::post(Event e)
 
 Control* Window::control(std::string_view name) const
 {
-    const auto it = byName_.find(text::foldCase(name));
+    const auto it = byName_.find(text::asciiLower(name));
     return it == byName_.end() ? nullptr : it->second;
 }
 

@@ -7,7 +7,7 @@
 
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/resources.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 
 namespace qv::rt {
 namespace {
@@ -195,7 +195,7 @@ void number(std::vector<ControlDef>& controls, int& next, std::set<std::string>&
 {
     for (ControlDef& c : controls) {
         c.number = next++;
-        if (!c.name.empty() && !names.insert(text::foldCase(c.name)).second)
+        if (!c.name.empty() && !names.insert(text::asciiLower(c.name)).second)
             r.fail("control name '" + c.name + "' used twice");
         number(c.children, next, names, r);
     }

@@ -1,6 +1,6 @@
 #include "platform/tables/decl.h"
 
-#include <cctype>
+#include "platform/text/case.h"
 
 namespace qv::tables {
 
@@ -29,23 +29,14 @@ std::string_view bareName(std::string_view name)
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-static bool equalNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // "ALB:Artist", "alb:ARTIST" and "Artist" all name one field.
 bool sameName(std::string_view a, std::string_view b)
 {
-    if (equalNoCase(a, b)) return true;
+    if (text::equalsNoCase(a, b)) return true;
     bool aPrefixed = a.find(':') != std::string_view::npos;
     bool bPrefixed = b.find(':') != std::string_view::npos;
     if (aPrefixed && bPrefixed) return false;
-    return equalNoCase(bareName(a), bareName(b));
+    return text::equalsNoCase(bareName(a), bareName(b));
 }
 
 template <class T>

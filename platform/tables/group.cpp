@@ -1,7 +1,7 @@
 #include "platform/tables/group.h"
 
-#include "platform/expr/expression.h"
 #include "platform/tables/errors.h"
+#include "platform/text/case.h"
 
 #include <sqlite3.h>
 
@@ -113,7 +113,7 @@ int Group::ensureOpen()
         db_, "qv_upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
         [](sqlite3_context* ctx, int, sqlite3_value** argv) {
             const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-            std::string up = qv::expr::toUpper(t ? t : "");
+            std::string up = qv::text::upper(t ? t : "");
             sqlite3_result_text(ctx, up.data(), static_cast<int>(up.size()), SQLITE_TRANSIENT);
         },
         nullptr, nullptr);

@@ -1,6 +1,6 @@
 #include "platform/tables/record.h"
 
-#include "platform/tables/text.h"
+#include "platform/text/text.h"
 
 #include <cstdlib>
 
@@ -55,7 +55,7 @@ std::int64_t Record::getInt(int field) const
 {
     const auto& f = def_->fields[field];
     if (f.type == FieldType::String) {
-        auto d = expr::Decimal::parse(trimRight(values_[field].text));
+        auto d = expr::Decimal::parse(text::trimRight(values_[field].text));
         return d ? d->toInt() : 0;
     }
     if (f.type == FieldType::Decimal) return expr::Decimal(values_[field].number, f.places).toInt();
@@ -75,7 +75,7 @@ expr::Decimal Record::getDecimal(int field) const
     const auto& f = def_->fields[field];
     if (f.type == FieldType::Decimal) return expr::Decimal(values_[field].number, f.places);
     if (f.type == FieldType::String) {
-        auto d = expr::Decimal::parse(trimRight(values_[field].text));
+        auto d = expr::Decimal::parse(text::trimRight(values_[field].text));
         return d ? *d : expr::Decimal();
     }
     return expr::Decimal::fromInt(values_[field].number);
@@ -101,7 +101,7 @@ std::string Record::getString(int field) const
     return std::to_string(values_[field].number);
 }
 
-std::string Record::getText(int field) const { return std::string(trimRight(getString(field))); }
+std::string Record::getText(int field) const { return std::string(text::trimRight(getString(field))); }
 
 void Record::setString(int field, std::string_view v)
 {
@@ -109,12 +109,12 @@ void Record::setString(int field, std::string_view v)
     if (f.type == FieldType::String) {
         std::string& t = values_[field].text;
         const auto n = static_cast<size_t>(f.length);
-        if (v.size() <= n && charCount(v) == v.size()) {
+        if (v.size() <= n && text::charCount(v) == v.size()) {
             // Plain ASCII that fits: filled in place, reusing the buffer's storage.
             t.assign(v.data(), v.size());
             t.append(n - v.size(), ' ');
         } else {
-            t = padTo(v, n);
+            t = text::padTo(v, n);
         }
         return;
     }
@@ -124,12 +124,12 @@ void Record::setString(int field, std::string_view v)
 
 void Record::setMemo(int memo, std::string_view text)
 {
-    memos_[memo] = std::string(firstChars(text, static_cast<size_t>(def_->memos[memo].maxLength)));
+    memos_[memo] = std::string(text::firstChars(text, static_cast<size_t>(def_->memos[memo].maxLength)));
 }
 
 bool Record::isEmpty(int field) const
 {
-    if (def_->fields[field].type == FieldType::String) return trimRight(values_[field].text).empty();
+    if (def_->fields[field].type == FieldType::String) return text::trimRight(values_[field].text).empty();
     return values_[field].number == 0;
 }
 

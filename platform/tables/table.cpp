@@ -1,9 +1,10 @@
 #include "platform/tables/table.h"
 
 #include "platform/tables/group.h"
-#include "platform/tables/text.h"
 #include "platform/tables/view.h"
 #include "platform/tables/sql.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <sqlite3.h>
 
@@ -94,8 +95,7 @@ Group& Table::group() const
 
 int Table::sendOption(const std::string& option)
 {
-    std::string up;
-    for (char c : option) up += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string up = text::asciiUpper(option);
     if (up == "QUICKSCAN" || up.rfind("QUICKSCAN=", 0) == 0) return 0;
     if (up.rfind("RECOVER", 0) == 0) {
         int seconds = 10;
@@ -121,7 +121,7 @@ std::string Table::keyColumnOf(int field) const
 KeyValue Table::keyValueOf(int field) const
 {
     const auto& f = def_.fields[field];
-    if (f.type == FieldType::String) return foldKey(record_.rawString(field));
+    if (f.type == FieldType::String) return text::foldKey(record_.rawString(field));
     if (f.type == FieldType::Decimal) return record_.decimalUnits(field);
     return record_.getInt(field);
 }
@@ -643,7 +643,7 @@ int Table::bindRecord(void* stmtPtr, int i)
     for (int f = 0; f < static_cast<int>(def_.fields.size()); ++f, ++i) {
         const auto& fd = def_.fields[f];
         if (fd.type == FieldType::String) {
-            auto t = trimRight(record_.rawString(f));
+            auto t = text::trimRight(record_.rawString(f));
             sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
         } else if (fd.type == FieldType::Decimal) {
             sqlite3_bind_int64(s, i, record_.decimalUnits(f));
@@ -654,7 +654,7 @@ int Table::bindRecord(void* stmtPtr, int i)
     for (int m = 0; m < static_cast<int>(def_.memos.size()); ++m, ++i)
         sqlite3_bind_text(s, i, record_.memo(m).data(), static_cast<int>(record_.memo(m).size()), SQLITE_TRANSIENT);
     for (int f : keyedStringFields_) {
-        std::string k = foldKey(record_.rawString(f));
+        std::string k = text::foldKey(record_.rawString(f));
         sqlite3_bind_text(s, i++, k.data(), static_cast<int>(k.size()), SQLITE_TRANSIENT);
     }
     return i;

@@ -2,7 +2,7 @@
 // The record id of a record read is its byte offset in the file.
 
 #include "platform/tables/table.h"
-#include "platform/tables/text.h"
+#include "platform/text/text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -91,11 +91,11 @@ int Table::textRead(bool forward)
     if (!line.empty() && line.back() == '\r') line.pop_back();
     bytesRead_ = line.size();
     // Files from other programs are often in the Windows code page.
-    if (!isValidUtf8(line)) line = fromCp1252(line);
+    if (!text::isValidUtf8(line)) line = text::fromCp1252(line);
     record_.clear();
     std::string_view rest(line);
     for (int f = 0; f < record_.fieldCount(); ++f) {
-        auto part = firstChars(rest, static_cast<size_t>(def_.fields[f].length));
+        auto part = text::firstChars(rest, static_cast<size_t>(def_.fields[f].length));
         record_.setString(f, part);
         rest.remove_prefix(part.size());
     }
@@ -112,7 +112,7 @@ int Table::textWrite(bool append)
         for (int f = 0; f < record_.fieldCount(); ++f) out += record_.rawString(f);
     } else {
         for (int f = 0; f < record_.fieldCount(); ++f) out += record_.getString(f);
-        out = std::string(trimRight(out)) + "\n";
+        out = std::string(text::trimRight(out)) + "\n";
     }
     long at;
     if (append) {

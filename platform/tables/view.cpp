@@ -4,13 +4,13 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 #include "platform/tables/group.h"
-#include "platform/tables/text.h"
 #include "platform/tables/sql.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 namespace qv::tables {
@@ -25,21 +25,6 @@ KeyValue columnValue(sqlite3_stmt* s, int col)
         return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
                            static_cast<size_t>(sqlite3_column_bytes(s, col)));
     return sqlite3_column_int64(s, col);
-}
-
-std::string trim(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return std::string(s);
-}
-
-// SQLite's upper(): ASCII letters only.
-std::string asciiUpper(std::string s)
-{
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
 }
 
 }  // namespace
@@ -101,12 +86,11 @@ int View::setOrder(std::string_view text)
     bool allPlain = !terms.empty() && !primary_.encrypted();
     std::vector<OrderCol> cols;
     for (auto& t : terms) {
-        std::string e = trim(t.expression.text());
+        std::string e(text::trim(t.expression.text(), text::kWhiteSpace));
         bool upper = false;
-        std::string up = asciiUpper(e);
-        if (up.rfind("UPPER(", 0) == 0 && e.back() == ')') {
+        if (text::startsWithNoCase(e, "UPPER(") && e.back() == ')') {
             upper = true;
-            e = trim(std::string_view(e).substr(6, e.size() - 7));
+            e = text::trim(std::string_view(e).substr(6, e.size() - 7), text::kWhiteSpace);
         }
         int f = -1;
         auto colon = e.find(':');
@@ -180,7 +164,7 @@ void View::compileFilters()
 
 int View::setFilter(const std::string& name, std::string_view expression)
 {
-    if (trim(expression).empty()) {
+    if (text::trim(expression, text::kWhiteSpace).empty()) {
         clearFilter(name);
         return 0;
     }
@@ -231,7 +215,7 @@ void View::rebuildPushdown()
             KeyValue bound = std::int64_t{0};
             if (fd.type == FieldType::String) {
                 if (!k.isString() || k.looksNumeric()) continue;
-                bound = std::string(expr::clipView(k.str()));
+                bound = std::string(text::trimRight(k.str()));
             } else {
                 if (!k.isExact()) continue;
                 expr::Decimal d = k.toDecimal();
@@ -272,8 +256,8 @@ std::vector<KeyValue> View::bufferValues() const
         if (f < 0) v.push_back(r.recordId);
         else if (key_ >= 0) v.push_back(primary_.keyValueOf(f));
         else if (primary_.def().fields[f].type == FieldType::String) {
-            std::string t(trimRight(r.rawString(f)));
-            v.push_back(colUpper_[i] ? expr::toUpper(t) : t);
+            std::string t(text::trimRight(r.rawString(f)));
+            v.push_back(colUpper_[i] ? text::upper(t) : t);
         } else {
             v.push_back(primary_.keyValueOf(f));
         }

@@ -4,6 +4,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/text/text.h"
+
 namespace qv::qvls {
 
 namespace {
@@ -30,20 +32,7 @@ Sets& state()
 // is cut at a character boundary.
 std::string normalise(std::string_view key)
 {
-    std::size_t chars = 0, cut = key.size();
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        if ((static_cast<unsigned char>(key[i]) & 0xC0) == 0x80)
-            continue;
-        if (chars == kTagKeyLength) {
-            cut = i;
-            break;
-        }
-        ++chars;
-    }
-    std::string out(key.substr(0, cut));
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
-    return out;
+    return std::string(text::trimRight(text::firstChars(key, kTagKeyLength)));
 }
 
 TagSet* select(int set)

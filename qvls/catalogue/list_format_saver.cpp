@@ -3,8 +3,8 @@
 #include "platform/framework/ini_store.h"
 #include "platform/runtime/events.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/settings.h"
-#include "qvls/core/text_helpers.h"
 
 namespace qv::qvls {
 
@@ -14,10 +14,10 @@ namespace {
 // went through the file equal to its design.
 std::string storable(std::string_view format)
 {
-    std::u32string c = toChars(trimBoth(format));
+    std::u32string c = text::toChars(text::trim(format));
     if (c.size() > ListFormatSaver::kMaxFormat)
         c.resize(ListFormatSaver::kMaxFormat);
-    return std::string(trimBoth(fromChars(c)));
+    return std::string(text::trim(text::fromChars(c)));
 }
 } // namespace
 

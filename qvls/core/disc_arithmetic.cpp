@@ -1,5 +1,7 @@
 #include "qvls/core/disc_arithmetic.h"
 
+#include "platform/text/case.h"
+
 namespace qv::qvls {
 
 Msf FramesToMsf(std::int32_t f)
@@ -66,11 +68,7 @@ std::string ComputeDiscId(const std::vector<TrackPosition>& tracks, std::int32_t
     discLength = static_cast<std::int32_t>(seconds * 100);
     const std::uint32_t value = static_cast<std::uint32_t>((checksum % 255) << 24)
                               + static_cast<std::uint32_t>(seconds << 8) + static_cast<std::uint32_t>(tracks.size());
-    std::string text = HexText(value, 8, true);
-    for (char& c : text)
-        if (c >= 'A' && c <= 'F')
-            c = static_cast<char>(c + 32);
-    return text;
+    return text::asciiLower(HexText(value, 8, true));
 }
 
 } // namespace qv::qvls

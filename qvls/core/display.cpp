@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/text/text.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/text_helpers.h"
 #include "qvls/core/time_text.h"
 #include "qvls/dictionary/tables.h"
 
@@ -40,16 +40,16 @@ std::string SongDisplayTitle()
     const std::string title = song["SNG:Title"].toString();
     std::string result = title;
     if (song["SNG:Skips"].toInt() != 0)
-        result = std::string(trimRight(title)) + " (Skips)";
+        result = std::string(text::trimRight(title)) + " (Skips)";
     if (title.find("(Skips)") != std::string::npos)
         song["SNG:Skips"] = 1;
     const std::string mix = song["SNG:Mix"].toString();
-    if (!trimRight(mix).empty())
-        result = std::string(trimRight(result)) + " (" + std::string(trimRight(mix)) + ")";
-    std::u32string chars = toChars(trimRight(result));
+    if (!text::trimRight(mix).empty())
+        result = std::string(text::trimRight(result)) + " (" + std::string(text::trimRight(mix)) + ")";
+    std::u32string chars = text::toChars(text::trimRight(result));
     if (chars.size() > kDisplayTitle)
         chars.resize(kDisplayTitle);
-    return std::string(trimRight(fromChars(chars)));
+    return std::string(text::trimRight(text::fromChars(chars)));
 }
 
 } // namespace qv::qvls

@@ -1,7 +1,8 @@
 #include "qvls/core/file_warning.h"
 
 #include "platform/outside/file_manager.h"
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <algorithm>
 
@@ -12,21 +13,6 @@
 namespace qv::qvls {
 
 namespace {
-
-std::string trimmed(std::string_view s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 std::string fileName(const tables::Table& table)
 {
@@ -41,7 +27,7 @@ std::string FileErrorText()
     std::string text = e.code == tables::FileSystemError
                            ? e.osText + " (" + std::to_string(e.osCode) + ")"
                            : (e.text.empty() ? tables::errorText(e.code) : e.text) + " (" + std::to_string(e.code) + ")";
-    return rt::text::firstChars(text, 150);
+    return std::string(text::firstChars(text, 150));
 }
 
 int FileWarning(int number, std::string_view text1In, std::string_view text2In)
@@ -50,7 +36,7 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
     namespace b = rt::button;
     const std::string error = FileErrorText();
     const int lastCode = tables::lastError().code;
-    const std::string t1 = trimmed(text1In), t2 = trimmed(text2In);
+    const std::string t1(text::trimRight(text1In)), t2(text::trimRight(text2In));
 
     rt::MessageSpec m;
     m.icon = Icon::Exclamation;
@@ -240,8 +226,8 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
         break;
     case 34:
         m.title = "Transaction Framing Error";
-        m.text = "Error: (" + error + ") attempting to frame the " + lower(t1) + " transaction on " + t2 + ".  " + t1 +
-                 " transaction cancelled.";
+        m.text = "Error: (" + error + ") attempting to frame the " + text::asciiLower(t1) + " transaction on " + t2 +
+                 ".  " + t1 + " transaction cancelled.";
         break;
     case 35:
         m.title = "Record Retrieval Error";

@@ -1,6 +1,6 @@
 #include "qvls/core/files.h"
 
-#include "platform/runtime/text.h"
+#include "platform/text/text.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,6 @@
 #include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
 #include "qvls/core/settings.h"
-#include "qvls/core/text_helpers.h"
 #include "qvls/dictionary/tables.h"
 
 namespace qv::qvls {
@@ -20,8 +19,6 @@ namespace {
 constexpr std::size_t kShellFile = 256;
 constexpr std::size_t kShellVerb = 80;
 constexpr std::size_t kFileNumberText = 20;
-
-using rt::text::firstChars;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -43,13 +40,14 @@ std::string increment(std::string digits)
 
 void ShellOpenFile(std::string_view verb, std::string_view file)
 {
-    const std::string v = verb.empty() ? std::string("open") : firstChars(trimRight(verb), kShellVerb);
-    rt::shellOpen(firstChars(trimRight(file), kShellFile), v);
+    const std::string_view v =
+        verb.empty() ? std::string_view("open") : text::firstChars(text::trimRight(verb), kShellVerb);
+    rt::shellOpen(text::firstChars(text::trimRight(file), kShellFile), v);
 }
 
 FileNumberStep FollowingFileNumber(std::string_view last)
 {
-    const std::string t = firstChars(trimRight(last), kFileNumberText);
+    const std::string t(text::firstChars(text::trimRight(last), kFileNumberText));
     std::size_t a = t.size();
     while (a > 0 && isDigit(t[a - 1]))
         --a;
@@ -59,7 +57,7 @@ FileNumberStep FollowingFileNumber(std::string_view last)
     // Keeps the digit count, and its leading zeros, unless the number outgrows it.
     const std::string number = increment(digits);
     step.next = prefix + number;
-    step.prefixLength = static_cast<int>(textLength(prefix));
+    step.prefixLength = static_cast<int>(text::charCount(prefix));
     step.digits = static_cast<int>(number.size());
     return step;
 }
@@ -68,7 +66,7 @@ void NextAlbumFileNumber()
 {
     rt::IniFile ini = settingsIni();
     const std::string last = ini.get(settings_section::Album, settings_key::FileNumber);
-    if (trimRight(last).empty())
+    if (text::trimRight(last).empty())
         return;
     const FileNumberStep step = FollowingFileNumber(last);
     dictionary::Album().record()["ALB:FileNumber"] = step.next;

@@ -19,6 +19,8 @@
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 #include "qvls/core/file_warning.h"
 #include "qvls/core/files.h"
 #include "qvls/core/frame_commands.h"
@@ -46,27 +48,13 @@ extern "C" void onTerminate(int)
     endOfSession = 1;
 }
 
-std::string rtrim(std::string_view s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool sameFolder(const std::string& a, const std::string& b)
 {
     std::error_code ec1, ec2;
     const fs::path ca = fs::weakly_canonical(a, ec1), cb = fs::weakly_canonical(b, ec2);
     if (!ec1 && !ec2)
         return ca == cb;
-    return upper(a) == upper(b);
+    return text::equalsNoCase(a, b);
 }
 
 // An existing file of a folder, found without regard to case.
@@ -371,7 +359,7 @@ void FrameController::trakhand(const FrameCommand& c)
         }
     std::vector<std::string> args{c.argument, "/VID"};
     // The drive token as stored; none when no drive is set.
-    if (const std::string drive = rtrim(settings().CDDrive); !drive.empty())
+    if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
         args.push_back(drive);
     startTrakhand(std::move(args));
 }
@@ -498,7 +486,7 @@ void CreateMissingTables()
 std::string CollectionPathText(std::string folder)
 {
     const std::string sep = "/";
-    std::string text = rtrim(folder);
+    std::string text(text::trimRight(folder));
     // The home folder reads as "~", as file managers show it.
     if (const char* home = std::getenv("HOME"); home && *home) {
         std::string h = home;
@@ -531,7 +519,7 @@ void ShowCollectionPath(rt::Window& frame)
 std::string ClockDateText(int dayNumber)
 {
     const int wd = ((dayNumber % 7) + 7) % 7;
-    const std::string name = rtrim(std::string_view(kWeekdays).substr(wd * 9, 9));
+    const std::string name(text::trimRight(std::string_view(kWeekdays).substr(wd * 9, 9)));
     return name + ", " + expr::format(expr::Value(dayNumber), "@d17b");
 }
 
@@ -602,7 +590,7 @@ bool SwitchCollection(const std::string& folder)
 std::string ChosenCollectionFolder(const std::string& choice)
 {
     std::string c = rt::toPosixPath(choice);
-    const std::string up = upper(c);
+    const std::string up = text::asciiUpper(c);
     if (const auto at = up.find("/QVLDATA.TPS"); at != std::string::npos)
         c = c.substr(0, at + 1);
     else if (fs::is_regular_file(c))

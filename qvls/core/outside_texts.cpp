@@ -1,6 +1,6 @@
 #include "qvls/core/outside_texts.h"
 
-#include "platform/runtime/text.h"
+#include "platform/text/text.h"
 
 #include <variant>
 
@@ -170,12 +170,11 @@ ReportDisplayStrings& reportDisplayStrings()
 void LoadReportDisplayStrings(std::string_view iniName, std::string_view userText, std::string_view previewTitle,
                               std::string_view previewQuestion)
 {
-    while (!iniName.empty() && iniName.back() == ' ')
-        iniName.remove_suffix(1);
+    iniName = text::trimRight(iniName);
     const rt::IniFile ini = rt::IniFile::named(iniName.empty() ? std::string_view("WIN.INI") : iniName);
     ReportDisplayStrings& s = reportDisplayStrings();
     auto read = [&](std::string& global, std::string_view key, std::string_view def, std::size_t length = 64) {
-        global = rt::text::firstChars(ini.get("DISPLAY STRINGS 2.0", key, def), length);
+        global = text::firstChars(ini.get("DISPLAY STRINGS 2.0", key, def), length);
     };
     read(s.ProgWinTitlePrvw, "ProgWinTitlePrvw", "Generating Report");
     read(s.ProgWinTitlePrnt, "ProgWinTitlePrnt", "Printing Report");

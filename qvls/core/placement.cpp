@@ -3,6 +3,7 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/ini.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
 
@@ -113,8 +114,7 @@ void ChooseReportFont(ReportFontTarget& report, std::string_view reportKey, bool
 
 std::string ApplyDatePicture(std::string format, std::string_view datePicture)
 {
-    while (!datePicture.empty() && datePicture.back() == ' ')
-        datePicture.remove_suffix(1);
+    datePicture = text::trimRight(datePicture);
     std::size_t from = 0;
     for (;;) {
         std::size_t at = std::string::npos;

@@ -1,7 +1,6 @@
 #include "qvls/core/program.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "platform/framework/error_reporter.h"
@@ -11,6 +10,7 @@
 #include "platform/framework/text_translator.h"
 #include "platform/outside/file_manager.h"
 #include "platform/outside/report_designer.h"
+#include "platform/text/case.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/outside_texts.h"
@@ -52,14 +52,6 @@ std::vector<TearDownStep>& tearDownSteps()
 }
 
 void step(std::string name) { steps().push_back(std::move(name)); }
-
-std::string upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // The main module's initialiser: blank texts, zero numbers, the settings' first values,
 // cleared record buffers.
@@ -119,7 +111,7 @@ const std::string& helpFile() { return helpFileName(); }
 
 Switches readSwitches(std::string_view commandLine)
 {
-    const std::string line = upper(commandLine);
+    const std::string line = text::asciiUpper(commandLine);
     return {line.find("/NOMOUSE") != std::string::npos, line.find("/FREEDB") != std::string::npos};
 }
 

@@ -1,6 +1,6 @@
 #include "qvls/core/required_fields.h"
 
-#include "platform/runtime/text.h"
+#include "platform/text/text.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,14 +18,12 @@ constexpr std::size_t kFieldName = 40;
 constexpr std::size_t kTitle = 255;
 constexpr std::size_t kTemplate = 1024;
 
-using rt::text::firstChars;
-
 std::string withoutMarks(std::string_view prompt, std::size_t width)
 {
-    std::string p = fitText(prompt, width);
+    std::string p = text::padTo(prompt, width);
     ReplaceAllNoCase(p, "&", "");
     ReplaceAllNoCase(p, ":", "");
-    return std::string(trimRight(p));
+    return std::string(text::trimRight(p));
 }
 
 bool collects(rt::ControlType t)
@@ -71,8 +69,8 @@ void RequiredFields::Prepare(rt::Window& window, std::string_view title, std::st
                              bool validateOnFieldAccept)
 {
     window_ = &window;
-    title_ = firstChars(title, kTitle);
-    text_ = firstChars(templ, kTemplate);
+    title_ = text::firstChars(title, kTitle);
+    text_ = text::firstChars(templ, kTemplate);
     validateOnFieldAccept_ = validateOnFieldAccept;
     fields_.clear();
     fieldTexts_.clear();
@@ -84,8 +82,9 @@ void RequiredFields::Prepare(rt::Window& window, std::string_view title, std::st
         }
         // A required control without a prompt of its own takes the last one seen.
         if (collects(c->type()) && c->required())
-            fields_.push_back({c->number(), prompt, firstChars(c->statusText(), kFieldText), firstChars(c->toolTip(), kFieldText),
-                               firstChars(c->def().use, kFieldName)});
+            fields_.push_back({c->number(), prompt, std::string(text::firstChars(c->statusText(), kFieldText)),
+                               std::string(text::firstChars(c->toolTip(), kFieldText)),
+                               std::string(text::firstChars(c->def().use, kFieldName))});
     }
     std::sort(fields_.begin(), fields_.end(), [](const Field& a, const Field& b) { return a.feq < b.feq; });
 }
@@ -110,20 +109,21 @@ void RequiredFields::SetField(int control, bool addIfMissing, std::string_view p
         f = &*fields_.insert(at, Field{control, {}, {}, {}, {}});
     }
     f->prompt = withoutMarks(prompt, kFieldText);
-    f->msg = firstChars(message, kFieldText);
-    f->tip = firstChars(tip, kFieldText);
-    f->fldName = firstChars(fieldName, kFieldName);
+    f->msg = text::firstChars(message, kFieldText);
+    f->tip = text::firstChars(tip, kFieldText);
+    f->fldName = text::firstChars(fieldName, kFieldName);
 }
 
 void RequiredFields::SetFieldText(int control, std::string_view title, std::string_view text)
 {
     for (FieldText& t : fieldTexts_)
         if (t.feq == control) {
-            t.title = firstChars(title, kTitle);
-            t.text = firstChars(text, kTemplate);
+            t.title = text::firstChars(title, kTitle);
+            t.text = text::firstChars(text, kTemplate);
             return;
         }
-    fieldTexts_.push_back({control, firstChars(title, kTitle), firstChars(text, kTemplate)});
+    fieldTexts_.push_back(
+        {control, std::string(text::firstChars(title, kTitle)), std::string(text::firstChars(text, kTemplate))});
 }
 
 int RequiredFields::Validate(bool onlyVisible)
@@ -138,7 +138,7 @@ int RequiredFields::Validate(bool onlyVisible)
         const bool textBox = c->type() == rt::ControlType::Text;
         if (!c->required() && !textBox)
             continue;
-        bool filled = !trimRight(c->value()).empty();
+        bool filled = !text::trimRight(c->value()).empty();
         if (numericPicture(c->picture()))
             filled = nonZero(*c);
         if (textBox) {
@@ -160,12 +160,12 @@ int RequiredFields::Validate(bool onlyVisible)
 
 std::string RequiredFields::MessageFor(const Field& f) const
 {
-    std::string text = fitText(text_, kTemplate);
-    ReplaceAllNoCase(text, "@PROMPT", "\"" + f.prompt + "\"");
-    ReplaceAllNoCase(text, "@MSG", std::string(trimRight(f.msg)));
-    ReplaceAllNoCase(text, "@TIP", std::string(trimRight(f.tip)));
-    ReplaceAllNoCase(text, "@FIELD", "\"" + std::string(trimRight(f.fldName)) + "\"");
-    return std::string(trimRight(text));
+    std::string message = text::padTo(text_, kTemplate);
+    ReplaceAllNoCase(message, "@PROMPT", "\"" + f.prompt + "\"");
+    ReplaceAllNoCase(message, "@MSG", std::string(text::trimRight(f.msg)));
+    ReplaceAllNoCase(message, "@TIP", std::string(text::trimRight(f.tip)));
+    ReplaceAllNoCase(message, "@FIELD", "\"" + std::string(text::trimRight(f.fldName)) + "\"");
+    return std::string(text::trimRight(message));
 }
 
 void RequiredFields::ShowMissing()

@@ -1,12 +1,12 @@
 #include "qvls/core/settings.h"
 
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <array>
 #include <cstdlib>
 
 #include "platform/framework/use_binding.h"
-#include "platform/runtime/paths.h"
 #include "qvls/core/globals.h"
 
 namespace qv::qvls {
@@ -89,7 +89,7 @@ const std::array<KeyDef, 35>& keyDefs()
 const KeyDef* findKey(std::string_view name)
 {
     for (const KeyDef& d : keyDefs())
-        if (rt::equalsNoCase(d.name, name))
+        if (text::equalsNoCase(d.name, name))
             return &d;
     return nullptr;
 }
@@ -106,7 +106,7 @@ void read(const rt::IniFile& ini, std::string_view name)
     const std::string def = d.currentIsDefault ? s.*d.text : std::string(d.textDefault);
     std::string value = ini.get(settings_section::Settings, d.name, def);
     if (d.length > 0) // 0: a text without a fixed length
-        value = rt::text::firstChars(value, d.length);
+        value = text::firstChars(value, d.length);
     // A one-character text that the file keeps empty held a blank.
     if (d.text == &Settings::GLO_Delimiter && value.empty())
         value = " ";
@@ -136,9 +136,7 @@ Settings& settings()
 
 rt::IniFile settingsIni()
 {
-    std::string_view name = glo().settingsFile;
-    while (!name.empty() && name.back() == ' ')
-        name.remove_suffix(1);
+    const std::string_view name = text::trimRight(glo().settingsFile);
     return rt::IniFile::named(name.empty() ? kSettingsFile : name);
 }
 
@@ -194,7 +192,7 @@ void SaveSettings()
 bool WriteSetting(std::string_view name)
 {
     rt::IniFile ini = settingsIni();
-    if (rt::equalsNoCase(name, settings_key::Setup))
+    if (text::equalsNoCase(name, settings_key::Setup))
         return ini.setInt(settings_section::Settings, settings_key::Setup, 1);
     const KeyDef* d = findKey(name);
     return d && write(ini, *d);

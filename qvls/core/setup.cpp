@@ -9,11 +9,11 @@
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup_wizard.h"
-#include "qvls/core/text_helpers.h"
 #include "qvls/windows/Setup.h"
 
 namespace qv::qvls {
@@ -42,7 +42,7 @@ constexpr std::array<DateFormatChoice, 15> kDateFormats{{
 // Settings hold no padding, but a hand-edited file may.
 std::string clipped(std::string_view s)
 {
-    return std::string(trimRight(s));
+    return std::string(text::trimRight(s));
 }
 } // namespace
 

@@ -2,9 +2,9 @@
 
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup.h"
-#include "qvls/core/text_helpers.h"
 #include "qvls/core/wizard_sheet.h"
 #include "qvls/core/wizard_tabs.h"
 #include "qvls/windows/SetupWizard.h"
@@ -57,7 +57,7 @@ public:
         BuildDriveList(drives_);
         fillDateList(dates_);
         dateText_ = dateTextForToken(settings().DateFormat);
-        if (std::string(trimRight(dateText_)).empty())
+        if (text::trimRight(dateText_).empty())
             dateText_ = std::string(kYearOnlyText);
         rereadStartUpLists();
         // Cancel puts the settings back as they are now, as the file has
@@ -99,8 +99,8 @@ private:
         s.SetupWizardComplete = 1;
         WriteSetting("SetupWizardComplete");
         WriteSetting("CDDrive");
-        const std::string old(trimRight(s.DateFormat));
-        if (!old.empty() && old != kYearOnlyToken && std::string(trimRight(dateText_)) == kYearOnlyText)
+        const std::string old(text::trimRight(s.DateFormat));
+        if (!old.empty() && old != kYearOnlyToken && std::string(text::trimRight(dateText_)) == kYearOnlyText)
             askYearOnlyConversion();
         if (const auto token = dateTokenForText(dateText_))
             s.DateFormat = *token;

@@ -5,20 +5,21 @@
 #include "platform/framework/table_access.h"
 #include "platform/framework/use_binding.h"
 #include "platform/runtime/keycodes.h"
-#include "qvls/core/text_helpers.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 
 namespace qv::qvls {
 
 namespace {
 std::u32string clippedChars(std::string_view s)
 {
-    return toChars(trimRight(s));
+    return text::toChars(text::trimRight(s));
 }
 
 bool startsNoCase(std::string_view candidate, std::string_view text)
 {
-    const std::u32string c = upperChars(toChars(candidate));
-    const std::u32string t = upperChars(clippedChars(text));
+    const std::u32string c = text::upperChars(text::toChars(candidate));
+    const std::u32string t = text::upperChars(clippedChars(text));
     return c.size() >= t.size() && c.compare(0, t.size(), t) == 0;
 }
 
@@ -31,8 +32,8 @@ int property(const rt::Control& c, int id, int fallback)
 
 bool wildcardMatch(std::string_view pattern, std::string_view text)
 {
-    const std::u32string p = upperChars(clippedChars(pattern));
-    const std::u32string t = upperChars(clippedChars(text));
+    const std::u32string p = text::upperChars(clippedChars(pattern));
+    const std::u32string t = text::upperChars(clippedChars(text));
     std::size_t pi = 0, ti = 0, star = std::u32string::npos, mark = 0;
     while (ti < t.size()) {
         if (pi < p.size() && (p[pi] == U'?' || p[pi] == t[ti])) {
@@ -210,17 +211,17 @@ void TypeAheadEntry::OnKey(const rt::Event& e)
         return;
     }
     rt::Control& c = *entry();
-    const std::u32string shown = toChars(c.value());
+    const std::u32string shown = text::toChars(c.value());
     const int selStart = property(c, entry_property::SelStart, static_cast<int>(shown.size()) + 1);
     std::string typed;
     if (e.keyCode == rt::key::Back) {
-        std::u32string last = toChars(lastTyped_);
+        std::u32string last = text::toChars(lastTyped_);
         if (!last.empty())
             last.pop_back();
-        typed = fromChars(last);
+        typed = text::fromChars(last);
     } else {
         const std::size_t before = static_cast<std::size_t>(std::max(selStart - 1, 0));
-        typed = fromChars(shown.substr(0, std::min(before, shown.size())));
+        typed = text::fromChars(shown.substr(0, std::min(before, shown.size())));
     }
     if (typed == lastTyped_)
         return;
@@ -232,8 +233,8 @@ void TypeAheadEntry::OnKey(const rt::Event& e)
             setVariable(candidate);
             const int length = static_cast<int>(clippedChars(candidate).size());
             if (selStart - 1 < length) {
-                c.setValue(std::string(trimRight(candidate)));
-                const int typedLength = static_cast<int>(toChars(typed).size());
+                c.setValue(std::string(text::trimRight(candidate)));
+                const int typedLength = static_cast<int>(text::charCount(typed));
                 int start = selStart;
                 int end = property(c, entry_property::SelEnd, selStart);
                 if (start < typedLength + 1)
@@ -256,7 +257,7 @@ void TypeAheadEntry::CheckEntry()
     rt::Control& c = *entry();
     const std::string text = c.value();
     setVariable(text);
-    if (FindCandidate(trimRight(text)) != 0)
+    if (FindCandidate(text::trimRight(text)) != 0)
         return;
     window_->select(c);
     setVariable({});

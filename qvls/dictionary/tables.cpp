@@ -1,8 +1,9 @@
 #include "qvls/dictionary/tables.h"
 
-#include <cctype>
 #include <memory>
 #include <stdexcept>
+
+#include "platform/text/case.h"
 
 namespace qv::qvls::schema {
 
@@ -77,13 +78,6 @@ KeyDef keepingEmpty(KeyDef k)
     return k;
 }
 
-std::string upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // Another collection's copy of a table: same layout and keys under its own label and
 // prefix; field and key names are spelt in capitals, memo names as they are.
 TableDef twin(const TableDef& of, std::string label, std::string prefix, std::string description)
@@ -94,8 +88,8 @@ TableDef twin(const TableDef& of, std::string label, std::string prefix, std::st
     d.prefix = std::move(prefix);
     d.fileName.clear();
     d.description = std::move(description);
-    for (auto& f : d.fields) f.name = d.prefix + ":" + upper(qv::tables::bareName(f.name));
-    for (auto& k : d.keys) k.name = d.prefix + ":" + upper(qv::tables::bareName(k.name));
+    for (auto& f : d.fields) f.name = d.prefix + ":" + text::asciiUpper(qv::tables::bareName(f.name));
+    for (auto& k : d.keys) k.name = d.prefix + ":" + text::asciiUpper(qv::tables::bareName(k.name));
     for (auto& m : d.memos) m.name = d.prefix + ":" + std::string(qv::tables::bareName(m.name));
     return d;
 }

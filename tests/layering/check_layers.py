@@ -24,11 +24,11 @@ ALLOWED = {
     "qvls/resources": {"platform/runtime"},
     "qvls/dictionary": {"platform/*"},
     "qvls/core": {"platform/*", "qvls/dictionary", "qvls/resources"},
-    "qvls/browse_extension": {"platform/*", "qvls/dictionary", "qvls/core"},
-    "qvls/catalogue": {"platform/*", "qvls/dictionary", "qvls/core", "qvls/browse_extension"},
-    "qvls/tools": {"platform/*", "hdrscan", "qvls/dictionary", "qvls/core"},
-    "qvls/acquisition": {"platform/*", "qvls/dictionary", "qvls/core", "qvls/browse_extension", "qvls/catalogue"},
-    "qvls/reports": {"platform/*", "platform/report", "qvls/dictionary", "qvls/core", "qvls/browse_extension"},
+    "qvls/browse_extension": {"qvls/resources", "platform/*", "qvls/dictionary", "qvls/core"},
+    "qvls/catalogue": {"qvls/resources", "platform/*", "qvls/dictionary", "qvls/core", "qvls/browse_extension"},
+    "qvls/tools": {"qvls/resources", "platform/*", "hdrscan", "qvls/dictionary", "qvls/core"},
+    "qvls/acquisition": {"qvls/resources", "platform/*", "qvls/dictionary", "qvls/core", "qvls/browse_extension", "qvls/catalogue"},
+    "qvls/reports": {"qvls/resources", "platform/*", "platform/report", "qvls/dictionary", "qvls/core", "qvls/browse_extension"},
     "trakhand": {"platform/*"},
 }
 # platform/* stands for every platform module but the window system's host.

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/runtime/text.h"
+#include "platform/text/case.h"
 #include "platform/runtime/window_def.h"
 
 namespace qv::rt {
@@ -92,13 +92,13 @@ std::string windowHeader(std::string_view yaml, std::string_view module, std::st
     // Case-blind, as control names are: constants that differ only in case
     // are too easily mistaken for each other.
     std::map<std::string, std::string> taken{
-        {text::foldCase(kWindowConstant), "the window's own " + std::string(kWindowConstant)}};
+        {text::asciiLower(kWindowConstant), "the window's own " + std::string(kWindowConstant)}};
     auto add = [&](const ControlDef& c) {
         if (c.name.empty())
             return;
         Named n{&c, controlConstant(c.name)};
         const std::string mine = "control " + c.name + " (" + n.constant + ")";
-        const auto [it, fresh] = taken.emplace(text::foldCase(n.constant), mine);
+        const auto [it, fresh] = taken.emplace(text::asciiLower(n.constant), mine);
         if (!fresh)
             throw DefinitionError(where + ": " + it->second + " and " + mine +
                                   " would make the same constant; rename one of them");

@@ -64,7 +64,7 @@ struct Roles : ListFixture {
 
 TEST_F(Roles, DropListWritesTheChosenRecordsValueIntoItsVariable)
 {
-    for (const char* m : {"LP", "CD", "Cassette"})
+    for (const char* m : {"LP", "CD", "Cassette", "Vidéo"})
         c.addMedia(m);
     c.albums.record().clear();
     c.albums.record()["ALB:Media"] = "lp";
@@ -76,7 +76,7 @@ TEST_F(Roles, DropListWritesTheChosenRecordsValueIntoItsVariable)
     });
     ASSERT_TRUE(w);
     rt::Control& list = (*w)["?Media"];
-    EXPECT_EQ(media.RowCount(), 3);
+    EXPECT_EQ(media.RowCount(), 4);
     EXPECT_EQ(list.list()->cell(0, 0), "Cassette") << "in key order";
     EXPECT_EQ(list.selected(), 3) << "the variable's value is chosen";
     c.host.choose(*w, "?Media", 2);
@@ -85,6 +85,8 @@ TEST_F(Roles, DropListWritesTheChosenRecordsValueIntoItsVariable)
 
     c.host.enter(*w, "?SongMedia", "cassette");
     EXPECT_EQ(c.songs.record().getText(c.songs.def().fieldIndex("SNG:Media")), "Cassette");
+    c.host.enter(*w, "?SongMedia", "VIDÉO");
+    EXPECT_EQ(c.songs.record().getText(c.songs.def().fieldIndex("SNG:Media")), "Vidéo") << "as the key compares";
     c.host.enter(*w, "?SongMedia", "Reel");
     EXPECT_EQ(c.songs.record().getText(c.songs.def().fieldIndex("SNG:Media")), "Reel") << "a combo keeps typed text";
     EXPECT_EQ((*w)["?SongMedia"].selected(), 0);

@@ -2,6 +2,7 @@
 
 #include "platform/expr/expression.h"
 #include "platform/framework/query_dialog.h"
+#include "platform/text/case.h"
 
 using namespace qv;
 using fw::QueryDialog;
@@ -100,12 +101,12 @@ TEST(QueryDialogFilter, AwkwardValuesAreMatchedLiterally)
             {QueryDialog::Op::Eq, false, value, true},
             {QueryDialog::Op::Eq, false, value + "x", false},
             {QueryDialog::Op::Eq, false, "Abba", false},
-            {QueryDialog::Op::Eq, true, expr::toLower(value), true},
+            {QueryDialog::Op::Eq, true, text::lower(value), true},
             {QueryDialog::Op::Ne, false, value, false},
             {QueryDialog::Op::Ne, false, "Abba", true},
             {QueryDialog::Op::Contains, false, "[" + value + "]", true},
             {QueryDialog::Op::Contains, false, "Abba", false},
-            {QueryDialog::Op::Contains, true, "pre " + expr::toLower(value) + " post", true},
+            {QueryDialog::Op::Contains, true, "pre " + text::lower(value) + " post", true},
         };
         for (const Case& c : cases) {
             QueryDialog q = songQuery();

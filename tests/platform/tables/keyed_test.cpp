@@ -1,6 +1,6 @@
 #include "fixtures.h"
 
-#include "platform/tables/text.h"
+#include "platform/text/text.h"
 
 #include <cstdio>
 #include <set>
@@ -20,7 +20,7 @@ TEST(RecordBuffer, FieldsByNameTypedAndSized)
     std::string many;
     for (int i = 0; i < 51; ++i) many += "é";
     r["ALB:Album"] = many;
-    EXPECT_EQ(charCount(r["ALB:Album"].toString()), 50u);
+    EXPECT_EQ(text::charCount(r["ALB:Album"].toString()), 50u);
     EXPECT_EQ(r.getText(def.fieldIndex("ALB:Album")).size(), 100u);
 
     // DECIMAL keeps its places exactly and rounds half away from zero.
@@ -42,14 +42,6 @@ TEST(RecordBuffer, FieldsByNameTypedAndSized)
     s.clear();
     EXPECT_TRUE(s.isEmpty(songs.fieldIndex("SNG:Title")));
     EXPECT_EQ(s.memo(0), "");
-}
-
-TEST(KeyFolding, CaseAndTrailingBlanksOnly)
-{
-    EXPECT_EQ(foldKey("Beatles  "), foldKey("bEATLES"));
-    EXPECT_EQ(foldKey("ÉMILE"), foldKey("émile"));
-    EXPECT_EQ(foldKey("ΣΟΦΊΑ"), foldKey("σοφία"));
-    EXPECT_NE(foldKey(" Beatles"), foldKey("Beatles"));
 }
 
 TEST(KeyedTable, SqliteToolSeesOneTableWithTheDeclaredColumns)

@@ -1,7 +1,7 @@
 #include "fixtures.h"
 
-#include "platform/tables/text.h"
 #include "platform/tables/view.h"
+#include "platform/text/case.h"
 
 #include <sqlite3.h>
 
@@ -71,7 +71,8 @@ struct ViewFixture : ::testing::Test {
 };
 
 auto byArtistTitle = [](const Song& a, const Song& b) {
-    return std::make_tuple(foldKey(a.artist), foldKey(a.title)) < std::make_tuple(foldKey(b.artist), foldKey(b.title));
+    return std::make_tuple(text::foldKey(a.artist), text::foldKey(a.title)) <
+           std::make_tuple(text::foldKey(b.artist), text::foldKey(b.title));
 };
 
 std::vector<std::int64_t> slice(const std::vector<std::int64_t>& v, size_t from, size_t n)
@@ -210,7 +211,7 @@ TEST_F(ViewFixture, OrderExpressions)
          [](const Song& a, const Song& b) { return std::tie(b.side, a.title, a.id) < std::tie(a.side, b.title, b.id); }},
         {"-UPPER(SNG:Title)",
          [](const Song& a, const Song& b) {
-             auto ua = expr::toUpper(a.title), ub = expr::toUpper(b.title);
+             auto ua = text::upper(a.title), ub = text::upper(b.title);
              return ua != ub ? ua > ub : a.id < b.id;
          }},
         {"SNG:AlbumID * 100 + SNG:Side",

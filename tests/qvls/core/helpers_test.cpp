@@ -10,6 +10,7 @@
 #include "platform/runtime/headless.h"
 #include "platform/runtime/ini.h"
 #include "platform/runtime/paths.h"
+#include "platform/text/text.h"
 #include "qvls/core/display.h"
 #include "qvls/core/files.h"
 #include "qvls/core/names.h"
@@ -24,12 +25,12 @@ namespace {
 // A fixed-length buffer as the program passes one: padded to n characters.
 std::string buffer(const std::string& text, std::size_t n)
 {
-    return fitText(text, n);
+    return text::padTo(text, n);
 }
 
 std::string clipped(const std::string& s)
 {
-    return std::string(trimRight(s));
+    return std::string(text::trimRight(s));
 }
 
 // ---------------------------------------------------------------- capitalisation
@@ -78,7 +79,7 @@ TEST(HelpersCapitalize, MixedCaseRules)
         std::string text = buffer(c.in, 80);
         DefaultCapitalize(text);
         EXPECT_EQ(clipped(text), clipped(c.out)) << c.in;
-        EXPECT_EQ(textLength(text), 80u) << c.in;
+        EXPECT_EQ(text::charCount(text), 80u) << c.in;
     }
 }
 
@@ -211,7 +212,7 @@ TEST_F(MatchArtist, NameBecomesTheStoredSpellingOfItsSwappedForm)
         std::string name = buffer(c.in, 50);
         MatchArtistName(name);
         EXPECT_EQ(clipped(name), c.out) << c.in;
-        EXPECT_EQ(textLength(name), 50u);
+        EXPECT_EQ(text::charCount(name), 50u);
         EXPECT_EQ(clipped(dictionary::Artists().record()["ART:Artist"].toString()), c.buffer) << c.in;
         EXPECT_FALSE(dictionary::Artists().isOpen());
     }
@@ -245,7 +246,7 @@ TEST(HelpersReplace, RightToLeftWithOverlaps)
         std::string text = buffer(c.text, c.width);
         ReplaceText(text, c.search, c.replacement, c.ignoreCase);
         EXPECT_EQ(clipped(text), c.out) << c.text << " / " << c.search;
-        EXPECT_EQ(textLength(text), c.width) << c.text;
+        EXPECT_EQ(text::charCount(text), c.width) << c.text;
     }
     std::string s = buffer("x.y.z", 5);
     ReplaceSubstring(s, ".", "");
@@ -272,7 +273,7 @@ TEST(HelpersReplace, AllNoCaseResumesAfterTheInsertedText)
         std::string text = buffer(c.text, c.width);
         ReplaceAllNoCase(text, c.find, c.replacement);
         EXPECT_EQ(clipped(text), c.out) << c.text;
-        EXPECT_EQ(textLength(text), c.width);
+        EXPECT_EQ(text::charCount(text), c.width);
     }
 }
 

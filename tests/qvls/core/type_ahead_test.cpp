@@ -10,7 +10,8 @@
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/headless.h"
 #include "platform/runtime/keycodes.h"
-#include "qvls/core/text_helpers.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
 #include "qvls/core/type_ahead.h"
 #include "qvls/dictionary/tables.h"
 
@@ -121,7 +122,7 @@ protected:
     {
         rt::Control& c = (*w)[entry];
         c.userInput(shown);
-        const std::string caret = std::to_string(textLength(shown) + 1);
+        const std::string caret = std::to_string(text::charCount(shown) + 1);
         c.setProperty(entry_property::SelStart, caret);
         c.setProperty(entry_property::SelEnd, caret);
         host->post(*w, {rt::event::NewSelection, c.number(), keyCode});
@@ -129,7 +130,7 @@ protected:
     void typeLetters(const char* entry, const std::string& text)
     {
         for (std::size_t n = 1; n <= text.size(); ++n)
-            type(entry, text.substr(0, n), std::toupper(static_cast<unsigned char>(text[n - 1])));
+            type(entry, text.substr(0, n), text::asciiUpper(text[n - 1]));
     }
     std::string shown(const char* entry) const { return (*w)[entry].value(); }
     std::string selection(const char* entry) const
@@ -152,7 +153,7 @@ TEST_F(TypeAhead, LowerCaseLettersCompleteToTheStoredName)
     typeLetters("?Artist", "smit");
     EXPECT_EQ(shown("?Artist"), "Smith, John");
     EXPECT_EQ(selection("?Artist"), "5-11");  // the letters after the fourth
-    EXPECT_EQ(std::string(trimRight(artistVar)), "Smith, John");
+    EXPECT_EQ(std::string(text::trimRight(artistVar)), "Smith, John");
     EXPECT_EQ(form->artist.LastTyped(), "smit");
 
     // Typing over the selection narrows the candidate.
@@ -255,7 +256,7 @@ TEST_F(TypeAhead, EachEntryKeepsItsOwnLastTypedText)
     select("?Composer");
     type("?Composer", "zap", 'P');
     EXPECT_EQ(shown("?Composer"), "Zappa, Frank");
-    EXPECT_EQ(std::string(trimRight(composerVar)), "Zappa, Frank");
+    EXPECT_EQ(std::string(text::trimRight(composerVar)), "Zappa, Frank");
     EXPECT_EQ(form->artist.LastTyped(), "zap");
     EXPECT_EQ(form->composer.LastTyped(), "zap");
 }
@@ -272,7 +273,7 @@ TEST_F(TypeAhead, QueueModeAndFindCandidate)
     TypeAheadEntry f;
     f.Attach(*w, "?Title", "ART:Artist", access.record().def().keyIndex("ART:K_ARTIST"), access, false);
     EXPECT_EQ(f.FindCandidate("SMITHE"), 1);
-    EXPECT_EQ(std::string(trimRight(dictionary::Artists().record()["ART:Artist"].toString())), "Smithers, Al");
+    EXPECT_EQ(std::string(text::trimRight(dictionary::Artists().record()["ART:Artist"].toString())), "Smithers, Al");
     EXPECT_EQ(f.FindCandidate("zz"), 0);
 }
 
