@@ -24,12 +24,12 @@ extern "C" int32_t GetMP3Data(const char* LPFILENAME, char* LPTITLE, char* LPART
     if (length < kPathBuffer && length > 0) {
         std::memcpy(path, LPFILENAME, length);
         FileSource file(path);
-        if (file.IsOpen()) {
-            reader.Scan(file);
-            if (file.ReadFailed()) reader.MarkNotOpened();
+        if (file.isOpen()) {
+            reader.scan(file);
+            if (file.readFailed()) reader.markNotOpened();
         }
     }
     const Mp3Outputs out{LPTITLE, LPARTIST, LPALBUM,   LPCOMMENT, LPGENRE, YEAR,    TRACKNUMBER,
                          SIZE,    LPVERSION, LPMODE, FREQUENCY, BITRATE, LENGTH};
-    return WriteOutputs(reader, out) ? 1 : 0;
+    return writeOutputs(reader, out) ? 1 : 0;
 }

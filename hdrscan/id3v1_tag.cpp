@@ -31,7 +31,7 @@ constexpr std::string_view kGenres[kGenreCount] = {
 };
 
 // Leading white space, an optional sign, then digits, all within the four year characters.
-std::int32_t ParseYear(const std::uint8_t* p, std::size_t n) {
+std::int32_t parseYear(const std::uint8_t* p, std::size_t n) {
     std::size_t i = 0;
     auto is_space = [](std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     while (i < n && is_space(p[i])) ++i;
@@ -54,15 +54,15 @@ void CopyTrimmedField(char* dst, const std::uint8_t* src, std::size_t width) {
     dst[end] = '\0';
 }
 
-void Id3v1Tag::Clear() { *this = Id3v1Tag{}; }
+void Id3v1Tag::clear() { *this = Id3v1Tag{}; }
 
 bool Id3v1Tag::Read(const std::uint8_t (&b)[kId3v1Size]) {
-    Clear();
+    clear();
     if (b[0] != 'T' || b[1] != 'A' || b[2] != 'G') return false;
     CopyTrimmedField(title, b + 3, 30);
     CopyTrimmedField(artist, b + 33, 30);
     CopyTrimmedField(album, b + 63, 30);
-    year = ParseYear(b + 93, 4);
+    year = parseYear(b + 93, 4);
     if (b[125] == 0 && b[126] != 0) {
         version = Version::V1_1;
         track = b[126];

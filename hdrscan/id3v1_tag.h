@@ -24,7 +24,7 @@ struct Id3v1Tag {
 
     // Parses the last 128 bytes of a file; false (and an empty tag) without the "TAG" marker.
     bool Read(const std::uint8_t (&bytes)[kId3v1Size]);
-    void Clear();
+    void clear();
 };
 
 // Copies a fixed-width, blank- or NUL-padded field into dst (width + 1 bytes),

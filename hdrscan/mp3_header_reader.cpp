@@ -46,19 +46,19 @@ constexpr std::string_view kModeTexts[4] = {"Stereo", "Joint Stereo", "Dual Chan
                                              "Single Channel"};
 
 constexpr unsigned VersionBits(std::uint32_t h) { return (h >> 19) & 3u; }
-constexpr unsigned LayerNumber(std::uint32_t h) { return 4u - ((h >> 17) & 3u); }
-constexpr unsigned BitRateIndex(std::uint32_t h) { return (h >> 12) & 15u; }
-constexpr unsigned RateIndex(std::uint32_t h) { return (h >> 10) & 3u; }
-constexpr unsigned ModeBits(std::uint32_t h) { return (h >> 6) & 3u; }
+constexpr unsigned layerNumber(std::uint32_t h) { return 4u - ((h >> 17) & 3u); }
+constexpr unsigned bitRateIndex(std::uint32_t h) { return (h >> 12) & 15u; }
+constexpr unsigned rateIndex(std::uint32_t h) { return (h >> 10) & 3u; }
+constexpr unsigned modeBits(std::uint32_t h) { return (h >> 6) & 3u; }
 
-constexpr std::uint32_t BigEndian32(const std::uint8_t* p) {
+constexpr std::uint32_t bigEndian32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
            (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
 }
 
 // Side information between the frame header and a Xing header; a CRC is not allowed for.
-constexpr int SideInfoSize(std::uint32_t h) {
-    const bool mono = ModeBits(h) == 3;
+constexpr int sideInfoSize(std::uint32_t h) {
+    const bool mono = modeBits(h) == 3;
     if (VersionBits(h) == 3) return mono ? 17 : 32;
     return mono ? 9 : 17;
 }
@@ -75,7 +75,7 @@ public:
     const std::uint8_t* data() const { return data_.get(); }
     void clear() { size_ = 0; }
     // Room for n more bytes; Commit says how many arrived.
-    std::uint8_t* Extend(std::size_t n) {
+    std::uint8_t* extend(std::size_t n) {
         if (size_ + n > capacity_) {
             const std::size_t capacity = std::max(size_ + n, capacity_ * 2);
             auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
@@ -85,7 +85,7 @@ public:
         }
         return data_.get() + size_;
     }
-    void Commit(std::size_t n) { size_ += n; }
+    void commit(std::size_t n) { size_ += n; }
 
 private:
     std::unique_ptr<std::uint8_t[]> data_;
@@ -99,49 +99,49 @@ class Window {
 public:
     Window(ByteSource& source, std::int64_t fileSize) : source_(source), fileSize_(fileSize) {}
 
-    void Reset(std::int64_t base, std::int64_t capEnd) {
+    void reset(std::int64_t base, std::int64_t capEnd) {
         base_ = base;
         shortRead_ = false;
         end_ = std::min(std::max(capEnd, base), fileSize_);
         buf_.clear();
     }
-    void ExtendCap(std::int64_t capEnd) {
+    void extendCap(std::int64_t capEnd) {
         if (!shortRead_) end_ = std::max(end_, std::min(capEnd, fileSize_));
     }
 
-    std::int64_t Base() const { return base_; }
-    std::int64_t LoadedEnd() const { return base_ + static_cast<std::int64_t>(buf_.size()); }
+    std::int64_t base() const { return base_; }
+    std::int64_t loadedEnd() const { return base_ + static_cast<std::int64_t>(buf_.size()); }
 
     // Loads [pos, pos + n) as far as the file and the cap allow; returns how many
-    // of those bytes are available at Data(pos).
-    std::size_t Ensure(std::int64_t pos, std::size_t n) {
+    // of those bytes are available at data(pos).
+    std::size_t ensure(std::int64_t pos, std::size_t n) {
         if (pos < base_) return 0;
         const std::int64_t want = pos + static_cast<std::int64_t>(n);
-        if (want > LoadedEnd()) Grow(want);
-        if (pos >= LoadedEnd()) return 0;
-        return static_cast<std::size_t>(std::min<std::int64_t>(want, LoadedEnd()) - pos);
+        if (want > loadedEnd()) Grow(want);
+        if (pos >= loadedEnd()) return 0;
+        return static_cast<std::size_t>(std::min<std::int64_t>(want, loadedEnd()) - pos);
     }
-    const std::uint8_t* Data(std::int64_t pos) const {
+    const std::uint8_t* data(std::int64_t pos) const {
         return buf_.data() + static_cast<std::size_t>(pos - base_);
     }
-    bool Covers(std::int64_t from, std::int64_t to) const {
-        return from >= base_ && to <= LoadedEnd();
+    bool covers(std::int64_t from, std::int64_t to) const {
+        return from >= base_ && to <= loadedEnd();
     }
 
 private:
     void Grow(std::int64_t want) {
-        const std::int64_t loaded = LoadedEnd();
+        const std::int64_t loaded = loadedEnd();
         const std::int64_t step =
             std::max<std::int64_t>(static_cast<std::int64_t>(buf_.size()), kFirstRead);
         const std::int64_t target = std::min(std::max(want, loaded + step), end_);
         if (target <= loaded) return;
         const std::size_t ask = static_cast<std::size_t>(target - loaded);
-        const std::size_t got = source_.ReadAt(loaded, buf_.Extend(ask), ask);
-        buf_.Commit(got);
+        const std::size_t got = source_.readAt(loaded, buf_.extend(ask), ask);
+        buf_.commit(got);
         if (got < ask) {
             // A file that shrank or failed to read ends where the data ends.
             shortRead_ = true;
-            end_ = LoadedEnd();
+            end_ = loadedEnd();
         }
     }
 
@@ -155,7 +155,7 @@ private:
 
 }  // namespace
 
-std::size_t MemorySource::ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) {
+std::size_t MemorySource::readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) {
     if (offset < 0 || static_cast<std::uint64_t>(offset) >= size_) return 0;
     const std::size_t count = std::min(n, size_ - static_cast<std::size_t>(offset));
     std::memcpy(dst, data_ + offset, count);
@@ -180,7 +180,7 @@ FileSource::~FileSource() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::size_t FileSource::ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) {
+std::size_t FileSource::readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
         const ssize_t r = ::pread(fd_, dst + done, n - done, static_cast<off_t>(offset) + done);
@@ -194,10 +194,10 @@ std::size_t FileSource::ReadAt(std::int64_t offset, std::uint8_t* dst, std::size
 
 bool Mp3HeaderReader::IsValidFrameHeader(std::uint32_t h) {
     return (h & 0xFFE00000u) == 0xFFE00000u && VersionBits(h) != 1 && ((h >> 17) & 3u) != 0 &&
-           BitRateIndex(h) != 0 && BitRateIndex(h) != 15 && RateIndex(h) != 3 && (h & 3u) != 2;
+           bitRateIndex(h) != 0 && bitRateIndex(h) != 15 && rateIndex(h) != 3 && (h & 3u) != 2;
 }
 
-std::int64_t Mp3HeaderReader::Id3v2TagEnd(const std::uint8_t* b, std::size_t n) {
+std::int64_t Mp3HeaderReader::id3v2TagEnd(const std::uint8_t* b, std::size_t n) {
     if (n < 10 || b[0] != 'I' || b[1] != 'D' || b[2] != '3') return 0;
     if (b[3] == 0xFF || b[4] == 0xFF) return 0;
     if ((b[6] | b[7] | b[8] | b[9]) & 0x80) return 0;
@@ -207,30 +207,30 @@ std::int64_t Mp3HeaderReader::Id3v2TagEnd(const std::uint8_t* b, std::size_t n) 
     return 10 + size + (footer ? 10 : 0);
 }
 
-void Mp3HeaderReader::MarkNotOpened() { *this = Mp3HeaderReader{}; }
+void Mp3HeaderReader::markNotOpened() { *this = Mp3HeaderReader{}; }
 
-ScanStatus Mp3HeaderReader::Scan(ByteSource& source) {
+ScanStatus Mp3HeaderReader::scan(ByteSource& source) {
     *this = Mp3HeaderReader{};
-    fileSize_ = std::max<std::int64_t>(source.Size(), 0);
+    fileSize_ = std::max<std::int64_t>(source.size(), 0);
 
     Window window(source, fileSize_);
-    window.Reset(0, kFirstRead);
-    const std::size_t lead = window.Ensure(0, 10);
-    const std::int64_t start = lead > 0 ? Id3v2TagEnd(window.Data(0), lead) : 0;
+    window.reset(0, kFirstRead);
+    const std::size_t lead = window.ensure(0, 10);
+    const std::int64_t start = lead > 0 ? id3v2TagEnd(window.data(0), lead) : 0;
     const std::int64_t last = start + kSearchLimit;
-    if (start + 4 > window.LoadedEnd())
-        window.Reset(start, start + kWindowSpan);
+    if (start + 4 > window.loadedEnd())
+        window.reset(start, start + kWindowSpan);
     else
-        window.ExtendCap(start + kWindowSpan);
+        window.extendCap(start + kWindowSpan);
 
     for (std::int64_t p = start; p <= last;) {
-        if (window.Ensure(p, 4) < 4) break;  // end of file
+        if (window.ensure(p, 4) < 4) break;  // end of file
         // Test every position the loaded bytes allow before asking for more.
-        const std::int64_t stop = std::min(window.LoadedEnd() - 3, last + 1);
-        const std::uint8_t* d = window.Data(p);
+        const std::int64_t stop = std::min(window.loadedEnd() - 3, last + 1);
+        const std::uint8_t* d = window.data(p);
         for (; p < stop; ++p, ++d) {
             if (d[0] != 0xFF) continue;
-            const std::uint32_t h = BigEndian32(d);
+            const std::uint32_t h = bigEndian32(d);
             if (IsValidFrameHeader(h)) {
                 header_ = h;
                 headerOffset_ = p;
@@ -242,17 +242,17 @@ ScanStatus Mp3HeaderReader::Scan(ByteSource& source) {
     }
     if (!found_) return ScanStatus::NoFrameHeader;
 
-    const std::int64_t xingAt = headerOffset_ + 4 + SideInfoSize(header_);
-    const std::size_t xingBytes = window.Ensure(xingAt, 12);
-    ReadXingFrames(xingBytes ? window.Data(xingAt) : nullptr, xingBytes);
+    const std::int64_t xingAt = headerOffset_ + 4 + sideInfoSize(header_);
+    const std::size_t xingBytes = window.ensure(xingAt, 12);
+    ReadXingFrames(xingBytes ? window.data(xingAt) : nullptr, xingBytes);
 
     if (fileSize_ >= static_cast<std::int64_t>(kId3v1Size)) {
         const std::int64_t tagAt = fileSize_ - static_cast<std::int64_t>(kId3v1Size);
         std::uint8_t bytes[kId3v1Size];
-        if (window.Covers(tagAt, fileSize_)) {
-            std::memcpy(bytes, window.Data(tagAt), kId3v1Size);
+        if (window.covers(tagAt, fileSize_)) {
+            std::memcpy(bytes, window.data(tagAt), kId3v1Size);
             tag_.Read(bytes);
-        } else if (source.ReadAt(tagAt, bytes, kId3v1Size) == kId3v1Size) {
+        } else if (source.readAt(tagAt, bytes, kId3v1Size) == kId3v1Size) {
             tag_.Read(bytes);
         }
     }
@@ -263,22 +263,22 @@ void Mp3HeaderReader::ReadXingFrames(const std::uint8_t* b, std::size_t n) {
     xingFrames_ = -1;
     isXing_ = n >= 4 && std::memcmp(b, "Xing", 4) == 0;
     if (!isXing_) return;
-    const std::uint32_t flags = n >= 8 ? BigEndian32(b + 4) : 0;
-    if ((flags & 1u) && n >= 12) xingFrames_ = static_cast<std::int32_t>(BigEndian32(b + 8));
+    const std::uint32_t flags = n >= 8 ? bigEndian32(b + 4) : 0;
+    if ((flags & 1u) && n >= 12) xingFrames_ = static_cast<std::int32_t>(bigEndian32(b + 8));
 }
 
 int Mp3HeaderReader::TableBitRateKbps() const {
     if (!found_) return 0;
-    return kBitRates[(header_ >> 19) & 1u][LayerNumber(header_) - 1][BitRateIndex(header_)];
+    return kBitRates[(header_ >> 19) & 1u][layerNumber(header_) - 1][bitRateIndex(header_)];
 }
 
 int Mp3HeaderReader::SamplingRateHz() const {
     if (!found_) return 0;
-    return kSamplingRates[VersionBits(header_)][RateIndex(header_)];
+    return kSamplingRates[VersionBits(header_)][rateIndex(header_)];
 }
 
-int Mp3HeaderReader::Factor() const {
-    switch (LayerNumber(header_)) {
+int Mp3HeaderReader::factor() const {
+    switch (layerNumber(header_)) {
         case 1: return 48;
         case 2: return 144;
         default: return VersionBits(header_) == 3 ? 144 : 72;
@@ -288,7 +288,7 @@ int Mp3HeaderReader::Factor() const {
 std::int64_t Mp3HeaderReader::FrameCount() const {
     if (!found_) return 0;
     if (isXing_) return xingFrames_;
-    const double bytesPerFrame = Factor() * TableBitRateKbps() * 1000.0 / SamplingRateHz();
+    const double bytesPerFrame = factor() * TableBitRateKbps() * 1000.0 / SamplingRateHz();
     return static_cast<std::int64_t>(static_cast<double>(fileSize_) / bytesPerFrame);
 }
 
@@ -296,7 +296,7 @@ std::int32_t Mp3HeaderReader::BitRateKbps() const {
     if (!found_) return 0;
     if (isXing_ && xingFrames_ > 0) {
         const double average = SamplingRateHz() * (static_cast<double>(fileSize_) / xingFrames_) /
-                               (Factor() * 1000.0);
+                               (factor() * 1000.0);
         // An average that rounds to nothing would leave the play time undefined.
         if (average >= 1.0)
             return average >= kInt32Max ? kInt32Max : static_cast<std::int32_t>(average);
@@ -318,7 +318,7 @@ void Mp3HeaderReader::VersionText(char (&out)[32]) const {
     // Built by hand rather than with "%g", which would follow the caller's locale.
     std::size_t n = 0;
     for (std::string_view part : {std::string_view("MPEG "), kVersionNumbers[VersionBits(header_)],
-                                  std::string_view(" Layer "), kLayerTexts[LayerNumber(header_)]}) {
+                                  std::string_view(" Layer "), kLayerTexts[layerNumber(header_)]}) {
         const std::size_t count = std::min(part.size(), sizeof out - 1 - n);
         std::memcpy(out + n, part.data(), count);
         n += count;
@@ -327,41 +327,41 @@ void Mp3HeaderReader::VersionText(char (&out)[32]) const {
 
 std::string_view Mp3HeaderReader::ChannelModeText() const {
     if (!found_) return {};
-    return kModeTexts[ModeBits(header_)];
+    return kModeTexts[modeBits(header_)];
 }
 
 namespace {
 
-void WriteText32(char* out, std::string_view text) {
+void writeText32(char* out, std::string_view text) {
     if (!out) return;
     const std::size_t n = std::min<std::size_t>(text.size(), 31);
     if (n > 0) std::memcpy(out, text.data(), n);
     std::memset(out + n, 0, 32 - n);
 }
 
-void WriteNumber(std::int32_t* out, std::int64_t value) {
+void writeNumber(std::int32_t* out, std::int64_t value) {
     if (out) *out = static_cast<std::int32_t>(std::clamp<std::int64_t>(value, -kInt32Max - 1, kInt32Max));
 }
 
 }  // namespace
 
-bool WriteOutputs(const Mp3HeaderReader& r, const Mp3Outputs& out) {
-    WriteNumber(out.size, r.fileSize());
+bool writeOutputs(const Mp3HeaderReader& r, const Mp3Outputs& out) {
+    writeNumber(out.size, r.fileSize());
     char version[32];
     r.VersionText(version);
-    WriteText32(out.version, version);
-    WriteNumber(out.bitRate, r.BitRateKbps());
-    WriteNumber(out.frequency, r.SamplingRateHz());
-    WriteText32(out.mode, r.ChannelModeText());
-    WriteNumber(out.length, r.DurationSeconds());
+    writeText32(out.version, version);
+    writeNumber(out.bitRate, r.BitRateKbps());
+    writeNumber(out.frequency, r.SamplingRateHz());
+    writeText32(out.mode, r.ChannelModeText());
+    writeNumber(out.length, r.DurationSeconds());
     const Id3v1Tag& tag = r.tag();
-    WriteText32(out.title, tag.title);
-    WriteText32(out.artist, tag.artist);
-    WriteText32(out.album, tag.album);
-    WriteText32(out.comment, tag.comment);
-    WriteText32(out.genre, GenreName(tag.genre));
-    WriteNumber(out.year, tag.year);
-    WriteNumber(out.trackNumber, tag.version == Id3v1Tag::Version::V1_1 ? tag.track : -1);
+    writeText32(out.title, tag.title);
+    writeText32(out.artist, tag.artist);
+    writeText32(out.album, tag.album);
+    writeText32(out.comment, tag.comment);
+    writeText32(out.genre, GenreName(tag.genre));
+    writeNumber(out.year, tag.year);
+    writeNumber(out.trackNumber, tag.version == Id3v1Tag::Version::V1_1 ? tag.track : -1);
     return r.FrameCount() > 0;
 }
 

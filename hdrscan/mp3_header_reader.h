@@ -12,16 +12,16 @@ namespace qv::hdrscan {
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
-    virtual std::int64_t Size() const = 0;
+    virtual std::int64_t size() const = 0;
     // Reads up to n bytes at offset; fewer at the end of the source or on a read error.
-    virtual std::size_t ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) = 0;
+    virtual std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) = 0;
 };
 
 class MemorySource final : public ByteSource {
 public:
     MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::int64_t Size() const override { return static_cast<std::int64_t>(size_); }
-    std::size_t ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
+    std::int64_t size() const override { return static_cast<std::int64_t>(size_); }
+    std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
 
 private:
     const std::uint8_t* data_;
@@ -37,11 +37,11 @@ public:
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_ >= 0; }
     // A read failed (as opposed to meeting the end of the file).
-    bool ReadFailed() const { return failed_; }
-    std::int64_t Size() const override { return size_; }
-    std::size_t ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
+    bool readFailed() const { return failed_; }
+    std::int64_t size() const override { return size_; }
+    std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
 
 private:
     int fd_ = -1;
@@ -58,15 +58,15 @@ enum class ScanStatus { Found = 0, NotOpened = 2, NoFrameHeader = 4 };
 // Lives for one call; keeps nothing between files.
 class Mp3HeaderReader {
 public:
-    ScanStatus Scan(ByteSource& source);
+    ScanStatus scan(ByteSource& source);
     // The file could not be opened; only its size (0) is known.
-    void MarkNotOpened();
+    void markNotOpened();
 
     static bool IsValidFrameHeader(std::uint32_t header);
     // Where the frame search starts: just after a leading ID3v2 tag, else 0.
-    static std::int64_t Id3v2TagEnd(const std::uint8_t* bytes, std::size_t n);
+    static std::int64_t id3v2TagEnd(const std::uint8_t* bytes, std::size_t n);
 
-    bool HasFrameHeader() const { return found_; }
+    bool hasFrameHeader() const { return found_; }
     std::uint32_t header() const { return header_; }
     std::int64_t headerOffset() const { return headerOffset_; }
     std::int32_t xingFrames() const { return xingFrames_; }
@@ -85,7 +85,7 @@ public:
     std::string_view ChannelModeText() const;
 
 private:
-    int Factor() const;
+    int factor() const;
     void ReadXingFrames(const std::uint8_t* bytes, std::size_t n);
 
     std::uint32_t header_ = 0;
@@ -116,6 +116,6 @@ struct Mp3Outputs {
 
 // Writes the reader's results to the outputs (null pointers are left alone) and
 // returns whether the file has frames.
-bool WriteOutputs(const Mp3HeaderReader& reader, const Mp3Outputs& out);
+bool writeOutputs(const Mp3HeaderReader& reader, const Mp3Outputs& out);
 
 }  // namespace qv::hdrscan

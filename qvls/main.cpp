@@ -7,6 +7,6 @@ int main(int argc, char** argv)
 {
     qv::qvls::registerSubsystems();
     return qv::qvls::ProgramEntry(argc, argv, [&](std::function<void()> body) {
-        return qv::qt::runApplication(argc, argv, std::move(body), qv::qvls::RequestEndOfSession);
+        return qv::qt::runApplication(argc, argv, std::move(body), qv::qvls::requestEndOfSession);
     });
 }

@@ -124,16 +124,16 @@ struct List {
         , reader(view, *g_fx->access)
         , browser(reader, "?List")
     {
-        controller.SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(kWindow, "bench", "BrowseSongs")));
+        controller.setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(kWindow, "bench", "BrowseSongs")));
         const int byTitle = reader.AddSortOrder("SNG:SongsByTitle");
-        browser.AddField(g_fx->songs->record(), "SNG:Title");
-        browser.AddField(g_fx->songs->record(), "SNG:Artist");
-        browser.AddField(g_fx->songs->record(), "SNG:Media");
-        browser.SetPageSize(40);
-        browser.SetLocator(byTitle, &jump);
-        browser.SetThumbStep(byTitle, &thumb);
-        browser.SetChangeControl("?Change");
-        browser.SetUpdateProcedure(1);
+        browser.addField(g_fx->songs->record(), "SNG:Title");
+        browser.addField(g_fx->songs->record(), "SNG:Artist");
+        browser.addField(g_fx->songs->record(), "SNG:Media");
+        browser.setPageSize(40);
+        browser.setLocator(byTitle, &jump);
+        browser.setThumbStep(byTitle, &thumb);
+        browser.setChangeControl("?Change");
+        browser.setUpdateProcedure(1);
         if (open)
             browser.Prepare(controller);
     }
@@ -155,7 +155,7 @@ void BM_OpenFirstPageFiltered(benchmark::State& st)
     // A named filter that a quarter of the rows pass: the page reads on until it is full.
     for (auto _ : st) {
         List l(false);
-        l.reader.SetFilter("6 Query", std::string("SNG:Media = 'LP'"));
+        l.reader.setFilter("6 Query", std::string("SNG:Media = 'LP'"));
         l.browser.Prepare(l.controller);
         benchmark::DoNotOptimize(l.browser.RowCount());
     }
@@ -168,8 +168,8 @@ void BM_ScrollDown(benchmark::State& st)
     // Past the page's last row, so every step reads a row.
     l.browser.SelectRowAndNotify(l.browser.RowCount());
     for (auto _ : st)
-        if (!l.browser.MoveRows(1))
-            l.browser.ScrollTo(fw::ListBrowser::Where::Top);
+        if (!l.browser.moveRows(1))
+            l.browser.scrollTo(fw::ListBrowser::Where::Top);
 }
 BENCHMARK(BM_ScrollDown)->Unit(benchmark::kMicrosecond);
 
@@ -177,18 +177,18 @@ void BM_PageDown(benchmark::State& st)
 {
     List l;
     for (auto _ : st)
-        if (!l.browser.MovePage(true))
-            l.browser.ScrollTo(fw::ListBrowser::Where::Top);
+        if (!l.browser.movePage(true))
+            l.browser.scrollTo(fw::ListBrowser::Where::Top);
 }
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
 
 void BM_PageUp(benchmark::State& st)
 {
     List l;
-    l.browser.ScrollTo(fw::ListBrowser::Where::Bottom);
+    l.browser.scrollTo(fw::ListBrowser::Where::Bottom);
     for (auto _ : st)
-        if (!l.browser.MovePage(false))
-            l.browser.ScrollTo(fw::ListBrowser::Where::Bottom);
+        if (!l.browser.movePage(false))
+            l.browser.scrollTo(fw::ListBrowser::Where::Bottom);
 }
 BENCHMARK(BM_PageUp)->Unit(benchmark::kMicrosecond);
 
@@ -196,7 +196,7 @@ void BM_ToBottom(benchmark::State& st)
 {
     List l;
     for (auto _ : st)
-        l.browser.ScrollTo(fw::ListBrowser::Where::Bottom);
+        l.browser.scrollTo(fw::ListBrowser::Where::Bottom);
 }
 BENCHMARK(BM_ToBottom)->Unit(benchmark::kMicrosecond);
 
@@ -205,7 +205,7 @@ void BM_LocatorJump(benchmark::State& st)
     List l;
     std::mt19937 rng(3);
     for (auto _ : st)
-        l.jump.TakeKey('A' + static_cast<int>(rng() % 26), l.browser);
+        l.jump.takeKey('A' + static_cast<int>(rng() % 26), l.browser);
 }
 BENCHMARK(BM_LocatorJump)->Unit(benchmark::kMicrosecond);
 
@@ -214,8 +214,8 @@ void BM_ThumbMove(benchmark::State& st)
     List l;
     std::mt19937 rng(5);
     for (auto _ : st) {
-        l.browser.ScrollToThumb(1 + static_cast<int>(rng() % 99));
-        benchmark::DoNotOptimize(l.browser.ThumbPosition());
+        l.browser.scrollToThumb(1 + static_cast<int>(rng() % 99));
+        benchmark::DoNotOptimize(l.browser.thumbPosition());
     }
 }
 BENCHMARK(BM_ThumbMove)->Unit(benchmark::kMicrosecond);

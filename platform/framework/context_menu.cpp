@@ -70,7 +70,7 @@ void PopupMenuWindow::dismiss()
     post(rt::event::CloseWindow);
 }
 
-void ContextMenu::Init(rt::Window& window, int control)
+void ContextMenu::init(rt::Window& window, int control)
 {
     window_ = &window;
     control_ = control;
@@ -92,7 +92,7 @@ std::string ContextMenu::add(Entry e, std::string name)
     return unique;
 }
 
-std::string ContextMenu::AddItem(std::string text, std::string name)
+std::string ContextMenu::addItem(std::string text, std::string name)
 {
     Entry e;
     e.kind = Kind::Plain;
@@ -115,7 +115,7 @@ std::string ContextMenu::AddItemForButton(std::string text, std::string_view but
     return AddItemForButton(std::move(text), c ? c->number() : 0, std::move(name));
 }
 
-std::string ContextMenu::AddItemForEvent(std::string text, int event, int control, std::string name)
+std::string ContextMenu::addItemForEvent(std::string text, int event, int control, std::string name)
 {
     Entry e;
     e.kind = Kind::Event;
@@ -125,7 +125,7 @@ std::string ContextMenu::AddItemForEvent(std::string text, int event, int contro
     return add(std::move(e), std::move(name));
 }
 
-void ContextMenu::AddSeparator()
+void ContextMenu::addSeparator()
 {
     Entry e;
     e.kind = Kind::Separator;
@@ -133,26 +133,26 @@ void ContextMenu::AddSeparator()
     entries_.push_back(std::move(e));
 }
 
-void ContextMenu::RemoveItem(std::string_view name)
+void ContextMenu::removeItem(std::string_view name)
 {
     std::erase_if(entries_, [&](const Entry& e) {
         return e.kind != Kind::Separator && text::equalsNoCase(e.name, name);
     });
 }
 
-void ContextMenu::SetItemEnabled(std::string_view name, bool on)
+void ContextMenu::setItemEnabled(std::string_view name, bool on)
 {
     if (Entry* e = find(name))
         e->enabled = on;
 }
 
-void ContextMenu::SetItemText(std::string_view name, std::string text)
+void ContextMenu::setItemText(std::string_view name, std::string text)
 {
     if (Entry* e = find(name))
         e->text = std::move(text);
 }
 
-bool ContextMenu::HasItem(std::string_view name) const
+bool ContextMenu::hasItem(std::string_view name) const
 {
     return find(name) != nullptr;
 }
@@ -188,7 +188,7 @@ bool ContextMenu::active(const Entry& e) const
     return b && b->enabled() && !b->effectivelyHidden();
 }
 
-std::vector<PopupMenuWindow::Item> ContextMenu::Items() const
+std::vector<PopupMenuWindow::Item> ContextMenu::items() const
 {
     std::vector<PopupMenuWindow::Item> out;
     for (const Entry& e : entries_) {
@@ -208,12 +208,12 @@ std::vector<PopupMenuWindow::Item> ContextMenu::Items() const
     return out;
 }
 
-std::string ContextMenu::Ask(rt::Rect at)
+std::string ContextMenu::ask(rt::Rect at)
 {
-    std::vector<PopupMenuWindow::Item> items = Items();
-    if (items.empty())
+    std::vector<PopupMenuWindow::Item> shown = items();
+    if (shown.empty())
         return {};
-    PopupMenuWindow menu(std::move(items), at);
+    PopupMenuWindow menu(std::move(shown), at);
     menu.open();
     std::string chosen;
     for (;;) {
@@ -253,9 +253,9 @@ bool ContextMenu::Execute(std::string_view name)
     }
 }
 
-std::string ContextMenu::Open(rt::Rect at)
+std::string ContextMenu::open(rt::Rect at)
 {
-    std::string chosen = Ask(at);
+    std::string chosen = ask(at);
     if (!chosen.empty())
         Execute(chosen);
     return chosen;
@@ -275,7 +275,7 @@ bool ContextMenu::OnEvent(const rt::Event& e)
         return false;
     if (control_ != 0 && e.control != control_)
         return false;
-    Open();
+    open();
     return true;
 }
 

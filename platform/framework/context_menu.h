@@ -54,30 +54,30 @@ public:
     }
 
     // For a menu used without a controller; a component gets its window in Prepare.
-    void Init(rt::Window& window, int control);
+    void init(rt::Window& window, int control);
     int control() const { return control_; }
 
     // Each returns the item's name: the given one, or the text without its
     // "&" marks, made unique with a number.
-    std::string AddItem(std::string text, std::string name = {});
+    std::string addItem(std::string text, std::string name = {});
     std::string AddItemForButton(std::string text, int button, std::string name = {});
     std::string AddItemForButton(std::string text, std::string_view buttonName, std::string name = {});
-    std::string AddItemForEvent(std::string text, int event, int control = 0, std::string name = {});
-    void AddSeparator();
-    void RemoveItem(std::string_view name);
-    void SetItemEnabled(std::string_view name, bool on);
-    void SetItemText(std::string_view name, std::string text);
-    bool HasItem(std::string_view name) const;
+    std::string addItemForEvent(std::string text, int event, int control = 0, std::string name = {});
+    void addSeparator();
+    void removeItem(std::string_view name);
+    void setItemEnabled(std::string_view name, bool on);
+    void setItemText(std::string_view name, std::string text);
+    bool hasItem(std::string_view name) const;
 
     // The menu as it would show now.
-    std::vector<PopupMenuWindow::Item> Items() const;
+    std::vector<PopupMenuWindow::Item> items() const;
     // Shows the menu and waits; the chosen item's name, "" when dismissed.
-    std::string Ask(rt::Rect at = {});
+    std::string ask(rt::Rect at = {});
     // Carries out an item: presses its button (Accepted) or posts its event.
     // False for plain items and for items that cannot act now.
     bool Execute(std::string_view name);
     // Ask, then Execute; the chosen name.
-    std::string Open(rt::Rect at = {});
+    std::string open(rt::Rect at = {});
 
     void Prepare(WindowController& controller) override;
     bool OnEvent(const rt::Event& e) override;

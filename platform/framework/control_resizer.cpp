@@ -58,7 +58,7 @@ int extent(ControlResizer::Grow g, int size, int now, int design)
 
 } // namespace
 
-void ControlResizer::Init(rt::Window& window, int strategy)
+void ControlResizer::init(rt::Window& window, int strategy)
 {
     window_ = &window;
     strategy_ = strategy;
@@ -81,18 +81,18 @@ void ControlResizer::Init(rt::Window& window, int strategy)
     }
 }
 
-void ControlResizer::SetStrategy(int control, Rule rule)
+void ControlResizer::setStrategy(int control, Rule rule)
 {
     rules_[control] = rule;
 }
 
-void ControlResizer::SetStrategy(int from, int to, Rule rule)
+void ControlResizer::setStrategy(int from, int to, Rule rule)
 {
     for (int c = from; c <= to; ++c)
         rules_[c] = rule;
 }
 
-void ControlResizer::SetMinSize(int width, int height)
+void ControlResizer::setMinSize(int width, int height)
 {
     minWidth_ = width;
     minHeight_ = height;
@@ -100,13 +100,13 @@ void ControlResizer::SetMinSize(int width, int height)
         window_->setMinSize(width, height);
 }
 
-void ControlResizer::SetMinSizeToDesign()
+void ControlResizer::setMinSizeToDesign()
 {
     const rt::Rect at = window_ ? window_->def().at : design_;
-    SetMinSize(std::max(at.width, 0), std::max(at.height, 0));
+    setMinSize(std::max(at.width, 0), std::max(at.height, 0));
 }
 
-ControlResizer::Rule ControlResizer::RuleFor(const rt::Control& control) const
+ControlResizer::Rule ControlResizer::ruleFor(const rt::Control& control) const
 {
     if (const auto it = rules_.find(control.number()); it != rules_.end())
         return it->second;
@@ -120,7 +120,7 @@ ControlResizer::Rule ControlResizer::RuleFor(const rt::Control& control) const
     return r;
 }
 
-void ControlResizer::Resize()
+void ControlResizer::resize()
 {
     if (!window_ || design_.width <= 0 || design_.height <= 0)
         return;
@@ -135,7 +135,7 @@ void ControlResizer::Resize()
         window_->setGeometry(now);
     }
     for (const Design& d : controls_) {
-        const Rule r = RuleFor(*d.control);
+        const Rule r = ruleFor(*d.control);
         rt::Rect at = d.at;
         if (d.at.x >= 0)
             at.x = std::max(0, position(r.x, d.at.x, now.width, design_.width));
@@ -155,7 +155,7 @@ void ControlResizer::Prepare(WindowController& controller)
 {
     if (!controller.hasWindow())
         return;
-    Init(controller.window(), strategy_);
+    init(controller.window(), strategy_);
     if (minWidth_ >= 0 || minHeight_ >= 0)
         window_->setMinSize(std::max(minWidth_, 0), std::max(minHeight_, 0));
 }
@@ -171,7 +171,7 @@ bool ControlResizer::OnEvent(const rt::Event& e)
     // Opening: the placement restored while the window was set up may have
     // changed its size without a Sized event.
     if (e.code == rt::event::Sized || e.code == rt::event::OpenWindow)
-        Resize();
+        resize();
     return false;
 }
 

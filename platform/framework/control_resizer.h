@@ -47,19 +47,19 @@ public:
 
     // Takes the window's definition as the design; a component does this in
     // Prepare.
-    void Init(rt::Window& window, int strategy = AppStrategy);
-    void SetStrategy(int control, Rule rule);
+    void init(rt::Window& window, int strategy = AppStrategy);
+    void setStrategy(int control, Rule rule);
     // One rule shared by controls from..to.
-    void SetStrategy(int from, int to, Rule rule);
+    void setStrategy(int from, int to, Rule rule);
     // The window cannot be made smaller; 0 for a dimension without one.
-    void SetMinSize(int width, int height);
-    void SetMinSizeToDesign();
+    void setMinSize(int width, int height);
+    void setMinSizeToDesign();
 
     // The rule a control follows.
-    Rule RuleFor(const rt::Control& control) const;
+    Rule ruleFor(const rt::Control& control) const;
     // Lays the controls out for the window's present size (first raised to
     // the minimum size).
-    void Resize();
+    void resize();
 
     void Prepare(WindowController& controller) override;
     void CleanUp() override;

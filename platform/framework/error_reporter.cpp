@@ -125,14 +125,14 @@ ErrorReporter::ErrorReporter()
 
 ErrorReporter::~ErrorReporter() = default;
 
-void ErrorReporter::SetErrorText(std::string text, int code)
+void ErrorReporter::setErrorText(std::string text, int code)
 {
     errorText_ = std::move(text);
     errorCode_ = code;
     errorSet_ = true;
 }
 
-std::string ErrorReporter::Expand(std::string_view text) const
+std::string ErrorReporter::expand(std::string_view text) const
 {
     const std::string code = std::to_string(errorCode_);
     // Longer names first, so "%ErrorText" is never read as a shorter one.
@@ -165,7 +165,7 @@ std::string ErrorReporter::Expand(std::string_view text) const
     return out;
 }
 
-Level ErrorReporter::Throw(Msg msg)
+Level ErrorReporter::raise(Msg msg)
 {
     const MessageDef& def = definition(msg);
     if (!errorSet_) {
@@ -179,7 +179,7 @@ Level ErrorReporter::Throw(Msg msg)
 
     ++count_;
     lastTitle_ = def.title;
-    lastText_ = Expand(def.text);
+    lastText_ = expand(def.text);
     int answer = def.defaultButton ? def.defaultButton : button::Ok;
     if (!silent_) {
         rt::MessageSpec spec;
@@ -193,31 +193,31 @@ Level ErrorReporter::Throw(Msg msg)
     return levelOfAnswer(def, answer);
 }
 
-Level ErrorReporter::ThrowMessage(Msg msg, std::string_view text)
+Level ErrorReporter::throwMessage(Msg msg, std::string_view text)
 {
     message_ = std::string(text);
-    return Throw(msg);
+    return raise(msg);
 }
 
-Level ErrorReporter::ThrowFile(Msg msg, std::string_view file)
+Level ErrorReporter::throwFile(Msg msg, std::string_view file)
 {
     file_ = std::string(file);
-    return Throw(msg);
+    return raise(msg);
 }
 
-void ErrorReporter::PushProcedure(std::string name)
+void ErrorReporter::pushProcedure(std::string name)
 {
     procedures_->names->push_back(std::move(name));
 }
 
-void ErrorReporter::PopProcedure()
+void ErrorReporter::popProcedure()
 {
     auto& stack = *procedures_->names;
     if (!stack.empty())
         stack.pop_back();
 }
 
-std::string ErrorReporter::CurrentProcedure() const
+std::string ErrorReporter::currentProcedure() const
 {
     const auto& stack = *procedures_->names;
     return stack.empty() ? std::string() : stack.back();

@@ -48,36 +48,36 @@ public:
     // Shows the message (on the running thread, which waits for the answer)
     // and answers its level; for messages with Yes/No/Cancel, Benign means
     // Yes, User No, Cancel Cancel.
-    virtual Level Throw(Msg msg);
+    virtual Level raise(Msg msg);
     // The same with %Message set to text first.
-    Level ThrowMessage(Msg msg, std::string_view text);
+    Level throwMessage(Msg msg, std::string_view text);
     // The same with %File set to file first.
-    Level ThrowFile(Msg msg, std::string_view file);
+    Level throwFile(Msg msg, std::string_view file);
 
     // The values of the placeholders for the next message.
     void SetField(std::string field) { field_ = std::move(field); }
-    void SetFile(std::string file) { file_ = std::move(file); }
-    void SetMessageText(std::string text) { message_ = std::move(text); }
+    void setFile(std::string file) { file_ = std::move(file); }
+    void setMessageText(std::string text) { message_ = std::move(text); }
     // %ErrorText and %ErrorCode come from the table driver's last error
     // unless set here.
-    void SetErrorText(std::string text, int code);
+    void setErrorText(std::string text, int code);
     // Messages are also counted here (tests read them; a log could).
-    const std::string& LastTitle() const { return lastTitle_; }
-    const std::string& LastText() const { return lastText_; }
-    int MessageCount() const { return count_; }
+    const std::string& lastTitle() const { return lastTitle_; }
+    const std::string& lastText() const { return lastText_; }
+    int messageCount() const { return count_; }
 
     // While silent, messages are counted and remembered but not shown; each
     // answers its default button (the checks of TryUpdate run this way).
-    void SetSilent(bool silent) { silent_ = silent; }
-    bool Silent() const { return silent_; }
+    void setSilent(bool silent) { silent_ = silent; }
+    bool silent() const { return silent_; }
 
     // Placeholders replaced, trailing blanks of each value removed.
-    std::string Expand(std::string_view text) const;
+    std::string expand(std::string_view text) const;
 
     // The running thread's procedure names (a stack per thread).
-    void PushProcedure(std::string name);
-    void PopProcedure();
-    std::string CurrentProcedure() const;
+    void pushProcedure(std::string name);
+    void popProcedure();
+    std::string currentProcedure() const;
 
 protected:
     std::string field_, file_, message_, errorText_;

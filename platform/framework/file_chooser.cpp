@@ -8,14 +8,14 @@
 
 namespace qv::fw {
 
-void FileChooser::Init(rt::Window& window, int entry, int button)
+void FileChooser::init(rt::Window& window, int entry, int button)
 {
     window_ = &window;
     entry_ = entry;
     button_ = button;
 }
 
-void FileChooser::AddFilter(std::string_view description, std::string_view patterns)
+void FileChooser::addFilter(std::string_view description, std::string_view patterns)
 {
     if (!filter_.empty())
         filter_ += '|';
@@ -24,7 +24,7 @@ void FileChooser::AddFilter(std::string_view description, std::string_view patte
     filter_.append(patterns);
 }
 
-std::optional<std::string> FileChooser::Ask(std::string_view start)
+std::optional<std::string> FileChooser::ask(std::string_view start)
 {
     rt::FileDialogSpec spec;
     spec.title = title_;
@@ -47,12 +47,12 @@ std::optional<std::string> FileChooser::Ask(std::string_view start)
     return spec.fileName;
 }
 
-bool FileChooser::Choose()
+bool FileChooser::choose()
 {
     rt::Control* entry = window_ && entry_ ? window_->control(entry_) : nullptr;
     if (entry) // the variable may have changed since the entry last showed it
         entry->display();
-    auto file = Ask(entry ? entry->value() : std::string());
+    auto file = ask(entry ? entry->value() : std::string());
     if (!file)
         return false;
     if (entry) {
@@ -75,7 +75,7 @@ bool FileChooser::OnEvent(const rt::Event& e)
 {
     if (e.code != rt::event::Accepted || button_ == 0 || e.control != button_ || !window_)
         return false;
-    Choose();
+    choose();
     return true;
 }
 

@@ -26,23 +26,23 @@ public:
     {
     }
 
-    void Init(rt::Window& window, int entry, int button);
-    void SetTitle(std::string title) { title_ = std::move(title); }
+    void init(rt::Window& window, int entry, int button);
+    void setTitle(std::string title) { title_ = std::move(title); }
     // One filter pair, in the order the dialog offers them: ("MP3 Files", "*.mp3").
-    void AddFilter(std::string_view description, std::string_view patterns);
-    void ClearFilters() { filter_.clear(); }
-    void SetSave(bool save) { save_ = save; }
-    void SetKeepFolder(bool keep) { keepFolder_ = keep; }
+    void addFilter(std::string_view description, std::string_view patterns);
+    void clearFilters() { filter_.clear(); }
+    void setSave(bool save) { save_ = save; }
+    void setKeepFolder(bool keep) { keepFolder_ = keep; }
     const std::string& filter() const { return filter_; }
     // Runs after a choice was written (the window shows the file, say).
-    void OnChosen(std::function<void(const std::string&)> then) { onChosen_ = std::move(then); }
+    void onChosen(std::function<void(const std::string&)> then) { onChosen_ = std::move(then); }
 
     // Shows the dialog starting at `start`; the chosen file, or nothing when
     // the user cancelled.
-    std::optional<std::string> Ask(std::string_view start = {});
+    std::optional<std::string> ask(std::string_view start = {});
     // Ask starting at the entry's value; a choice is written into the
     // entry's use variable and shown. True when a file was chosen.
-    bool Choose();
+    bool choose();
 
     void Prepare(WindowController& controller) override;
     bool OnEvent(const rt::Event& e) override;

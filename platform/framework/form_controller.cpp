@@ -67,8 +67,8 @@ Level FormController::Prepare()
     if (const Level l = WindowController::Prepare(); l != Benign)
         return l;
     if (request() == request::None)
-        SetRequest(request::Insert);
-    LoadWindow(module_, name());
+        setRequest(request::Insert);
+    loadWindow(module_, name());
 
     const auto& sections = window().def().sections;
     if (const auto it = sections.find("form"); it != sections.end()) {
@@ -85,18 +85,18 @@ Level FormController::Prepare()
                     captions_[request] = captions[key].as<std::string>();
     }
 
-    AddResponseButton(cancelName_, response::Cancelled);
-    SetPrimary(primary_, okName_);
-    SetHistoryKey(kHistoryKey);
+    addResponseButton(cancelName_, response::Cancelled);
+    setPrimary(primary_, okName_);
+    setHistoryKey(kHistoryKey);
     if (const Level l = PrepareRecordAction(); l != Benign)
         return l; // a delete was asked and done; the window never opens
     if (const auto it = captions_.find(request()); it != captions_.end())
         window().setTitle(it->second);
     if (request() == request::Change)
-        EnableRecordNavigation();
+        enableRecordNavigation();
     if (const Level l = prepareForm(); l != Benign)
         return l;
-    OpenWindow();
+    openWindow();
     if (request() == request::Change)
         restoreNavigationFocus();
     if (viewing())
@@ -110,8 +110,8 @@ Level FormController::OnAccepted(int control)
     const rt::Control* ok = window().control(okName_);
     if (ok && control == ok->number()) {
         if (viewing()) {
-            SetResponse(response::Completed);
-            EndLoop();
+            setResponse(response::Completed);
+            endLoop();
             return Benign;
         }
         if (checkRequired() != 0 || beforeSave() != Benign || !validateAll())

@@ -11,12 +11,12 @@ InPlaceEditManager::InPlaceEditManager(ListBrowser& list, RelationSet& set)
 {
 }
 
-void InPlaceEditManager::AddColumn(std::string entryControl, std::string field)
+void InPlaceEditManager::addColumn(std::string entryControl, std::string field)
 {
     columns_.push_back(Column{std::move(entryControl), std::move(field)});
 }
 
-void InPlaceEditManager::SetButtons(std::string insert, std::string change, std::string del)
+void InPlaceEditManager::setButtons(std::string insert, std::string change, std::string del)
 {
     insertName_ = std::move(insert);
     changeName_ = std::move(change);
@@ -42,7 +42,7 @@ void InPlaceEditManager::show(bool on)
 {
     rt::Window& w = window_->window();
     const rt::Control* list = list_.listControl();
-    const int row = std::max(list_.SelectedRow(), 1);
+    const int row = std::max(list_.selectedRow(), 1);
     tables::Record& r = set_.access().record();
     bool first = true;
     for (const Column& c : columns_) {
@@ -68,42 +68,42 @@ void InPlaceEditManager::show(bool on)
         w.alert(rt::key::Esc);
 }
 
-bool InPlaceEditManager::BeginInsert()
+bool InPlaceEditManager::beginInsert()
 {
     if (editing_ || !window_)
         return false;
     list_.reader().ClearForNew();
     if (set_.access().Insert() != Benign)
         return false;
-    list_.ResetFromBuffer();
+    list_.resetFromBuffer();
     inserted_ = true;
     editing_ = true;
     show(true);
     return true;
 }
 
-bool InPlaceEditManager::BeginChange()
+bool InPlaceEditManager::beginChange()
 {
     if (editing_ || !window_ || list_.RowCount() == 0)
         return false;
-    list_.ReloadSelectedRecord();
+    list_.reloadSelectedRecord();
     inserted_ = false;
     editing_ = true;
     show(true);
     return true;
 }
 
-bool InPlaceEditManager::DeleteRow()
+bool InPlaceEditManager::deleteRow()
 {
     if (editing_ || !window_ || list_.RowCount() == 0)
         return false;
-    list_.ReloadSelectedRecord();
-    const bool gone = set_.Delete(true) == Benign;
+    list_.reloadSelectedRecord();
+    const bool gone = set_.deleteRecord(true) == Benign;
     list_.Refresh();
     return gone;
 }
 
-bool InPlaceEditManager::Commit()
+bool InPlaceEditManager::commit()
 {
     if (!editing_)
         return false;
@@ -116,11 +116,11 @@ bool InPlaceEditManager::Commit()
         return false; // the entries stay for another try
     editing_ = false;
     show(false);
-    list_.ResetFromBuffer();
+    list_.resetFromBuffer();
     return true;
 }
 
-void InPlaceEditManager::Cancel()
+void InPlaceEditManager::cancel()
 {
     if (!editing_)
         return;
@@ -128,8 +128,8 @@ void InPlaceEditManager::Cancel()
     show(false);
     if (inserted_) {
         // The added line was only there to be edited.
-        list_.ReloadSelectedRecord();
-        set_.Delete(false);
+        list_.reloadSelectedRecord();
+        set_.deleteRecord(false);
     }
     inserted_ = false;
     list_.Refresh();
@@ -141,7 +141,7 @@ bool InPlaceEditManager::OnEvent(const rt::Event& e)
         return false;
     if (editing_) {
         if (e.code == rt::event::AlertKey && e.keyCode == rt::key::Esc) {
-            Cancel();
+            cancel();
             return true;
         }
         if (e.code == rt::event::Accepted)
@@ -152,7 +152,7 @@ bool InPlaceEditManager::OnEvent(const rt::Event& e)
                         if (rt::Control* next = window_->window().control(columns_[i + 1].entry))
                             window_->window().select(*next);
                     } else {
-                        Commit();
+                        commit();
                     }
                     return true;
                 }
@@ -164,11 +164,11 @@ bool InPlaceEditManager::OnEvent(const rt::Event& e)
     if (e.code != rt::event::Accepted || e.control == 0)
         return false;
     if (e.control == insert_)
-        return BeginInsert(), true;
+        return beginInsert(), true;
     if (e.control == change_)
-        return BeginChange(), true;
+        return beginChange(), true;
     if (e.control == delete_)
-        return DeleteRow(), true;
+        return deleteRow(), true;
     return false;
 }
 

@@ -19,22 +19,22 @@ public:
 
     // An entry of the window (hidden until an edit starts) that edits one
     // field of the row, in the order Enter moves through them.
-    void AddColumn(std::string entryControl, std::string field);
+    void addColumn(std::string entryControl, std::string field);
     // The buttons that add a line, edit the highlighted one and delete it.
-    void SetButtons(std::string insert, std::string change, std::string del);
+    void setButtons(std::string insert, std::string change, std::string del);
     // Height of a list row in dialog units (where the entries are laid).
-    void SetRowHeight(int dialogUnits) { rowHeight_ = dialogUnits; }
+    void setRowHeight(int dialogUnits) { rowHeight_ = dialogUnits; }
 
     // Add: a new record (its sequence numbered as it is added) is stored at
     // once and edited; a cancelled add takes it away again.
-    bool BeginInsert();
-    bool BeginChange();
-    bool DeleteRow();
+    bool beginInsert();
+    bool beginChange();
+    bool deleteRow();
     // Writes the entries into the record and the record back; false (and
     // still editing) when the table refused it.
-    bool Commit();
-    void Cancel();
-    bool Editing() const { return editing_; }
+    bool commit();
+    void cancel();
+    bool editing() const { return editing_; }
 
     void Prepare(WindowController& controller) override;
     bool OnEvent(const rt::Event& e) override;

@@ -35,13 +35,13 @@ std::optional<int> leadingInt(std::string_view s)
 
 } // namespace
 
-void IniStore::Init(std::string_view iniName)
+void IniStore::init(std::string_view iniName)
 {
     name_ = std::string(iniName);
     file_.emplace(rt::IniFile::named(iniName));
 }
 
-void IniStore::Kill()
+void IniStore::kill()
 {
     file_.reset();
     name_.clear();
@@ -59,12 +59,12 @@ std::string IniStore::Fetch(std::string_view section, std::string_view key, std:
     return file_->get(section, key, defaultValue);
 }
 
-long long IniStore::FetchInt(std::string_view section, std::string_view key, long long defaultValue) const
+long long IniStore::fetchInt(std::string_view section, std::string_view key, long long defaultValue) const
 {
     return file_ ? file_->getInt(section, key, defaultValue) : defaultValue;
 }
 
-bool IniStore::FetchInto(std::string_view section, std::string_view key, std::string& variable) const
+bool IniStore::fetchInto(std::string_view section, std::string_view key, std::string& variable) const
 {
     if (!file_)
         return false;
@@ -75,24 +75,24 @@ bool IniStore::FetchInto(std::string_view section, std::string_view key, std::st
     return true;
 }
 
-bool IniStore::FetchInto(std::string_view section, std::string_view key, long long& variable) const
+bool IniStore::fetchInto(std::string_view section, std::string_view key, long long& variable) const
 {
-    if (!Has(section, key))
+    if (!has(section, key))
         return false;
     variable = file_->getInt(section, key, variable);
     return true;
 }
 
-bool IniStore::FetchInto(std::string_view section, std::string_view key, int& variable) const
+bool IniStore::fetchInto(std::string_view section, std::string_view key, int& variable) const
 {
     long long v = variable;
-    if (!FetchInto(section, key, v))
+    if (!fetchInto(section, key, v))
         return false;
     variable = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
     return true;
 }
 
-bool IniStore::Has(std::string_view section, std::string_view key) const
+bool IniStore::has(std::string_view section, std::string_view key) const
 {
     return file_ && file_->find(section, key).has_value();
 }
@@ -102,7 +102,7 @@ bool IniStore::Update(std::string_view section, std::string_view key, std::strin
     return file_ && file_->set(section, key, value);
 }
 
-bool IniStore::UpdateInt(std::string_view section, std::string_view key, long long value)
+bool IniStore::updateInt(std::string_view section, std::string_view key, long long value)
 {
     return file_ && file_->setInt(section, key, value);
 }
@@ -112,12 +112,12 @@ bool IniStore::Remove(std::string_view section, std::string_view key)
     return file_ && file_->removeKey(section, key);
 }
 
-bool IniStore::RemoveSection(std::string_view section)
+bool IniStore::removeSection(std::string_view section)
 {
     return file_ && file_->removeSection(section);
 }
 
-Placement IniStore::ReadPlacement(std::string_view section) const
+Placement IniStore::readPlacement(std::string_view section) const
 {
     Placement p;
     if (!file_)
@@ -135,23 +135,23 @@ Placement IniStore::ReadPlacement(std::string_view section) const
     return p;
 }
 
-bool IniStore::WritePlacement(std::string_view section, const Placement& p)
+bool IniStore::writePlacement(std::string_view section, const Placement& p)
 {
     bool ok = true;
     if (p.maximize)
         ok = Update(section, MaximizeKey, *p.maximize ? "Yes" : "No") && ok;
     if (p.x)
-        ok = UpdateInt(section, XKey, *p.x) && ok;
+        ok = updateInt(section, XKey, *p.x) && ok;
     if (p.y)
-        ok = UpdateInt(section, YKey, *p.y) && ok;
+        ok = updateInt(section, YKey, *p.y) && ok;
     if (p.height)
-        ok = UpdateInt(section, HeightKey, *p.height) && ok;
+        ok = updateInt(section, HeightKey, *p.height) && ok;
     if (p.width)
-        ok = UpdateInt(section, WidthKey, *p.width) && ok;
+        ok = updateInt(section, WidthKey, *p.width) && ok;
     return ok;
 }
 
-Placement IniStore::PlacementOf(const rt::Window& window)
+Placement IniStore::placementOf(const rt::Window& window)
 {
     const rt::Rect at = window.geometry();
     Placement p;
@@ -163,9 +163,9 @@ Placement IniStore::PlacementOf(const rt::Window& window)
     return p;
 }
 
-bool IniStore::RestoreWindow(std::string_view section, rt::Window& window) const
+bool IniStore::restoreWindow(std::string_view section, rt::Window& window) const
 {
-    const Placement p = ReadPlacement(section);
+    const Placement p = readPlacement(section);
     if (!p.maximize)
         return false;
     if (*p.maximize) {

@@ -28,42 +28,42 @@ class IniStore
 public:
     IniStore() = default;
     // A program INI name such as ".\POSITION.INI".
-    explicit IniStore(std::string_view iniName) { Init(iniName); }
+    explicit IniStore(std::string_view iniName) { init(iniName); }
 
-    void Init(std::string_view iniName);
+    void init(std::string_view iniName);
     // Forgets the file; fetches give their defaults and updates fail.
-    void Kill();
+    void kill();
     bool ready() const { return file_.has_value(); }
     const std::string& name() const { return name_; }
     // Where the file is (or would be created) now.
     std::string path() const;
 
     std::string Fetch(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
-    long long FetchInt(std::string_view section, std::string_view key, long long defaultValue = 0) const;
+    long long fetchInt(std::string_view section, std::string_view key, long long defaultValue = 0) const;
     // Leaves the variable as it was when the key is missing; true when found.
-    bool FetchInto(std::string_view section, std::string_view key, std::string& variable) const;
-    bool FetchInto(std::string_view section, std::string_view key, long long& variable) const;
-    bool FetchInto(std::string_view section, std::string_view key, int& variable) const;
-    bool Has(std::string_view section, std::string_view key) const;
+    bool fetchInto(std::string_view section, std::string_view key, std::string& variable) const;
+    bool fetchInto(std::string_view section, std::string_view key, long long& variable) const;
+    bool fetchInto(std::string_view section, std::string_view key, int& variable) const;
+    bool has(std::string_view section, std::string_view key) const;
 
     // False when the value could not be written (see rt::IniFile::set).
     bool Update(std::string_view section, std::string_view key, std::string_view value);
-    bool UpdateInt(std::string_view section, std::string_view key, long long value);
+    bool updateInt(std::string_view section, std::string_view key, long long value);
     bool Remove(std::string_view section, std::string_view key);
-    bool RemoveSection(std::string_view section);
+    bool removeSection(std::string_view section);
 
-    Placement ReadPlacement(std::string_view section) const;
+    Placement readPlacement(std::string_view section) const;
     // Writes the parts that are set, and only those; a part left empty keeps
     // whatever the file holds for it.
-    bool WritePlacement(std::string_view section, const Placement& placement);
+    bool writePlacement(std::string_view section, const Placement& placement);
     // The window's state in the store's terms: Maximize always, the four
     // numbers from its geometry.
-    static Placement PlacementOf(const rt::Window& window);
+    static Placement placementOf(const rt::Window& window);
     // As a window opens: "Yes" maximizes it; "No" with an XPos moves it to
     // XPos, YPos and, when it is resizable, sizes it to Width, Height (each
     // missing number keeps the window's own); no Maximize leaves it as
     // defined. True when anything was applied.
-    bool RestoreWindow(std::string_view section, rt::Window& window) const;
+    bool restoreWindow(std::string_view section, rt::Window& window) const;
 
 private:
     std::string name_;

@@ -26,7 +26,7 @@ ListBrowser::~ListBrowser()
 
 // ---------------------------------------------------------------- set-up
 
-int ListBrowser::AddField(tables::Record& record, std::string_view field)
+int ListBrowser::addField(tables::Record& record, std::string_view field)
 {
     const int f = record.def().fieldIndex(field);
     if (f < 0)
@@ -37,19 +37,19 @@ int ListBrowser::AddField(tables::Record& record, std::string_view field)
     return columns_ = static_cast<int>(columns_v_.size());
 }
 
-int ListBrowser::AddColumn()
+int ListBrowser::addColumn()
 {
     columns_v_.push_back(Column{});
     return columns_ = static_cast<int>(columns_v_.size());
 }
 
-void ListBrowser::AddRowRecord(tables::Record& record)
+void ListBrowser::addRowRecord(tables::Record& record)
 {
     if (std::find(rowRecords_.begin(), rowRecords_.end(), &record) == rowRecords_.end())
         rowRecords_.push_back(&record);
 }
 
-void ListBrowser::SetLocator(int order, Locator* locator)
+void ListBrowser::setLocator(int order, Locator* locator)
 {
     if (order < 1)
         return;
@@ -58,7 +58,7 @@ void ListBrowser::SetLocator(int order, Locator* locator)
     locators_[static_cast<std::size_t>(order - 1)] = locator;
 }
 
-void ListBrowser::SetThumbStep(int order, ThumbStep* thumb)
+void ListBrowser::setThumbStep(int order, ThumbStep* thumb)
 {
     if (order < 1)
         return;
@@ -69,13 +69,13 @@ void ListBrowser::SetThumbStep(int order, ThumbStep* thumb)
 
 Locator* ListBrowser::locator() const
 {
-    const int o = reader_.CurrentOrder();
+    const int o = reader_.currentOrder();
     return o >= 1 && o <= static_cast<int>(locators_.size()) ? locators_[static_cast<std::size_t>(o - 1)] : nullptr;
 }
 
 ThumbStep* ListBrowser::thumb() const
 {
-    const int o = reader_.CurrentOrder();
+    const int o = reader_.currentOrder();
     return o >= 1 && o <= static_cast<int>(thumbs_.size()) ? thumbs_[static_cast<std::size_t>(o - 1)] : nullptr;
 }
 
@@ -120,13 +120,13 @@ void ListBrowser::Prepare(WindowController& controller)
         w.select(*list_);
     const bool onRecord = selecting_ && reader_.record().recordId != 0;
     const tables::Record start = reader_.record();
-    reader_.Apply();
+    reader_.apply();
     if (ThumbStep* t = thumb())
-        t->Init(reader_.view(), reader_.record(), reader_.FreeField());
+        t->init(reader_.view(), reader_.record(), reader_.freeField());
     if (onRecord) {
         // A lookup opens on the record its caller has.
         reader_.record() = start;
-        ResetFromBuffer();
+        resetFromBuffer();
     } else {
         loadFrom(true);
     }
@@ -190,7 +190,7 @@ void ListBrowser::RegisterHotKeys()
     for (int vk = 0; vk < 256; ++vk)
         for (int shift : {0, rt::key::Shift})
             for (const Locator* l : locators_)
-                if (l && l->WantsKey(vk + shift)) {
+                if (l && l->wantsKey(vk + shift)) {
                     w.alert(vk + shift);
                     break;
                 }
@@ -222,9 +222,9 @@ bool ListBrowser::OnEvent(const rt::Event& e)
             if (rows_.empty())
                 return true;
             LoadRowToBuffer();
-            RereadRecord();
-            window_->SetResponse(response::Completed);
-            window_->EndLoop();
+            rereadRecord();
+            window_->setResponse(response::Completed);
+            window_->endLoop();
             return true;
         }
         return false;
@@ -256,25 +256,25 @@ bool ListBrowser::OnEvent(const rt::Event& e)
     case rt::event::ScrollUp:
     case rt::event::ScrollDown:
         resetLocator();
-        MoveRows(e.code == rt::event::ScrollDown ? 1 : -1);
+        moveRows(e.code == rt::event::ScrollDown ? 1 : -1);
         return true;
     case rt::event::PageUp:
     case rt::event::PageDown:
         resetLocator();
-        MovePage(e.code == rt::event::PageDown);
+        movePage(e.code == rt::event::PageDown);
         return true;
     case rt::event::ScrollTop:
     case rt::event::ScrollBottom:
         resetLocator();
-        ScrollTo(e.code == rt::event::ScrollTop ? Where::Top : Where::Bottom);
+        scrollTo(e.code == rt::event::ScrollTop ? Where::Top : Where::Bottom);
         return true;
     case rt::event::AlertKey:
         return OnKey(e.keyCode);
     case rt::event::Dragging:
-        OnDrag();
+        onDrag();
         return true;
     case rt::event::Drop:
-        OnDrop();
+        onDrop();
         return true;
     default:
         return false;
@@ -296,8 +296,8 @@ bool ListBrowser::OnKey(int keyCode)
         const rt::Control* b = c ? w.control(c) : nullptr;
         return b && b->enabled() && !b->effectivelyHidden();
     };
-    if (Locator* l = locator(); l && l->WantsKey(keyCode))
-        return l->TakeKey(keyCode, *this);
+    if (Locator* l = locator(); l && l->wantsKey(keyCode))
+        return l->takeKey(keyCode, *this);
     switch (keyCode) {
     case rt::key::Insert:
         if (usable(insert_))
@@ -334,13 +334,13 @@ void ListBrowser::Refresh()
     reload();
 }
 
-void ListBrowser::ReloadSelectedRecord()
+void ListBrowser::reloadSelectedRecord()
 {
     if (!list_)
         return;
     LoadRowToBuffer();
     if (!rows_.empty())
-        RereadRecord();
+        rereadRecord();
 }
 
 // ---------------------------------------------------------------- rows
@@ -397,13 +397,13 @@ void ListBrowser::LoadRowToBuffer()
         *rowRecords_[k] = r.records[k];
 }
 
-bool ListBrowser::RereadRecord()
+bool ListBrowser::rereadRecord()
 {
     tables::Table& t = reader_.access().table();
     return t.record().recordId != 0 && t.reget() == 0;
 }
 
-const tables::Record& ListBrowser::RowRecord(int row, int index) const
+const tables::Record& ListBrowser::rowRecord(int row, int index) const
 {
     if (row < 1 || row > rowCount()) {
         // A blank record of that table; kept, so the reference stays good.
@@ -423,7 +423,7 @@ int ListBrowser::selectedIndex() const
     return std::clamp(list_->selected(), 1, rowCount()) - 1;
 }
 
-int ListBrowser::SelectedRow() const
+int ListBrowser::selectedRow() const
 {
     return selectedIndex() + 1;
 }
@@ -456,7 +456,7 @@ void ListBrowser::resetLocator()
 {
     for (Locator* l : locators_)
         if (l)
-            l->Reset();
+            l->reset();
 }
 
 // Reads never hold a statement: each one positions by the key values of
@@ -547,18 +547,18 @@ void ListBrowser::reload()
     loadAround(target, at);
 }
 
-void ListBrowser::ResetFromBuffer()
+void ListBrowser::resetFromBuffer()
 {
     const tables::Record target = reader_.record();
     loadAround(target, rows_.empty() ? pageSize_ / 2 : selectedIndex());
 }
 
-void ListBrowser::ScrollTo(Where where)
+void ListBrowser::scrollTo(Where where)
 {
     loadFrom(where == Where::Top);
 }
 
-bool ListBrowser::MoveRows(int delta)
+bool ListBrowser::moveRows(int delta)
 {
     if (rows_.empty())
         return false;
@@ -594,7 +594,7 @@ bool ListBrowser::MoveRows(int delta)
     return true;
 }
 
-bool ListBrowser::MovePage(bool forward)
+bool ListBrowser::movePage(bool forward)
 {
     if (rows_.empty())
         return false;
@@ -628,13 +628,13 @@ bool ListBrowser::MovePage(bool forward)
     return true;
 }
 
-void ListBrowser::Locate(std::string_view value)
+void ListBrowser::locate(std::string_view value)
 {
     tables::Record& r = reader_.record();
     r.clear();
     r.recordId = 0;
-    reader_.SetRangeFields();
-    if (const int f = reader_.FreeField(); f >= 0)
+    reader_.setRangeFields();
+    if (const int f = reader_.freeField(); f >= 0)
         r.setString(f, value);
     reader_.view().seekToBuffer();
     std::vector<Row> after;
@@ -652,28 +652,28 @@ void ListBrowser::Locate(std::string_view value)
     setRows(std::move(before), located);
 }
 
-int ListBrowser::ThumbPosition()
+int ListBrowser::thumbPosition()
 {
     ThumbStep* t = thumb();
-    const int f = reader_.FreeField();
+    const int f = reader_.freeField();
     if (!t || rows_.empty() || f < 0)
         return 0;
     return t->Position(rows_[static_cast<std::size_t>(selectedIndex())].records.front().getText(f));
 }
 
-void ListBrowser::ScrollToThumb(int percent)
+void ListBrowser::scrollToThumb(int percent)
 {
     ThumbStep* t = thumb();
     if (percent <= 0 || !t) {
-        ScrollTo(percent >= 100 ? Where::Bottom : Where::Top);
+        scrollTo(percent >= 100 ? Where::Bottom : Where::Top);
         return;
     }
     if (percent >= 100) {
-        ScrollTo(Where::Bottom);
+        scrollTo(Where::Bottom);
         return;
     }
     resetLocator();
-    Locate(t->Value(percent));
+    locate(t->Value(percent));
 }
 
 // ---------------------------------------------------------------- orders and buttons
@@ -684,19 +684,19 @@ void ListBrowser::ReapplySort()
     const tables::Record target = had ? rows_[static_cast<std::size_t>(selectedIndex())].records.front()
                                       : reader_.record();
     const int at = had ? selectedIndex() : 0;
-    reader_.Apply();
+    reader_.apply();
     resetLocator();
     if (ThumbStep* t = thumb())
-        t->Init(reader_.view(), reader_.record(), reader_.FreeField());
+        t->init(reader_.view(), reader_.record(), reader_.freeField());
     if (had)
         loadAround(target, at);
     else
         loadFrom(true);
 }
 
-void ListBrowser::SetSort(int order)
+void ListBrowser::setSort(int order)
 {
-    reader_.SetCurrentOrder(order);
+    reader_.setCurrentOrder(order);
     ReapplySort();
 }
 
@@ -727,7 +727,7 @@ void ListBrowser::UpdateControls()
     }
 }
 
-int ListBrowser::CopyRecord()
+int ListBrowser::copyRecord()
 {
     if (rows_.empty())
         return response::Cancelled;
@@ -749,7 +749,7 @@ int ListBrowser::EditRecord(int request)
         if (request == request::Insert) {
             if (copyPending_) {
                 LoadRowToBuffer();
-                RereadRecord();
+                rereadRecord();
             }
             reader_.ClearForNew(std::exchange(copyPending_, false));
         } else {
@@ -757,7 +757,7 @@ int ListBrowser::EditRecord(int request)
                 break;
             // Under watch: the form starts from the record as it is now.
             LoadRowToBuffer();
-            if (!RereadRecord()) {
+            if (!rereadRecord()) {
                 reload(); // another station deleted it
                 break;
             }
@@ -779,7 +779,7 @@ int ListBrowser::EditRecord(int request)
         }
         if (request == request::Change && response == response::Completed
             && (navRequest == nav::NextRecord || navRequest == nav::PreviousRecord)) {
-            if (MoveRows(navRequest == nav::NextRecord ? 1 : -1))
+            if (moveRows(navRequest == nav::NextRecord ? 1 : -1))
                 continue;
         }
         break;

@@ -35,50 +35,50 @@ public:
     // --- set-up, before the window opens
     // A column shown from a field of the primary table or of a table the
     // view joins; the row keeps a copy of every such record.
-    int AddField(tables::Record& record, std::string_view field);
+    int addField(tables::Record& record, std::string_view field);
     // A column whose text StoreRowFromBuffer computes.
-    int AddColumn();
+    int addColumn();
     // Records besides the primary one that a row keeps (joined tables).
-    void AddRowRecord(tables::Record& record);
+    void addRowRecord(tables::Record& record);
     // Rows of one page: what the list control shows at once.
-    void SetPageSize(int rows) { pageSize_ = rows < 1 ? 1 : rows; }
-    int PageSize() const { return pageSize_; }
+    void setPageSize(int rows) { pageSize_ = rows < 1 ? 1 : rows; }
+    int pageSize() const { return pageSize_; }
     // Buttons by control name ("" for none).
-    void SetInsertControl(std::string name) { insertName_ = std::move(name); }
-    void SetChangeControl(std::string name) { changeName_ = std::move(name); }
-    void SetDeleteControl(std::string name) { deleteName_ = std::move(name); }
-    void SetSelectControl(std::string name) { selectName_ = std::move(name); }
-    void SetPrintControl(std::string name) { printName_ = std::move(name); }
+    void setInsertControl(std::string name) { insertName_ = std::move(name); }
+    void setChangeControl(std::string name) { changeName_ = std::move(name); }
+    void setDeleteControl(std::string name) { deleteName_ = std::move(name); }
+    void setSelectControl(std::string name) { selectName_ = std::move(name); }
+    void setPrintControl(std::string name) { printName_ = std::move(name); }
     // Outside a selection the Select button is hidden, not only disabled.
-    void SetHideSelect(bool on) { hideSelect_ = on; }
+    void setHideSelect(bool on) { hideSelect_ = on; }
     // The update procedure EditRecord runs (0: none; the buttons stay off).
-    void SetUpdateProcedure(int number) { updateProcedure_ = number; }
+    void setUpdateProcedure(int number) { updateProcedure_ = number; }
     // Per sort order: a locator and a thumb (not owned; may be shared).
-    void SetLocator(int order, Locator* locator);
-    void SetThumbStep(int order, ThumbStep* thumb);
+    void setLocator(int order, Locator* locator);
+    void setThumbStep(int order, ThumbStep* thumb);
     // Whether the list's keys (Insert, Delete, Enter, typed characters) are
     // taken over for the whole window. Keys are window-wide in the run time,
     // so by default only a window where nothing else takes typing gives its
     // keys to the list.
     enum class Keys { Auto, On, Off };
-    void SetKeys(Keys keys) { keys_ = keys; }
+    void setKeys(Keys keys) { keys_ = keys; }
     // Drag and drop identifiers of the list ("" for none).
-    void SetDragId(std::string id) { dragId_ = std::move(id); }
-    void SetDropId(std::string id) { dropId_ = std::move(id); }
-    const std::string& DragId() const { return dragId_; }
-    const std::string& DropId() const { return dropId_; }
+    void setDragId(std::string id) { dragId_ = std::move(id); }
+    void setDropId(std::string id) { dropId_ = std::move(id); }
+    const std::string& dragId() const { return dragId_; }
+    const std::string& dropId() const { return dropId_; }
     // The context menu gets an item for each button the list has.
-    void SetContextMenu(ContextMenu* menu) { popup_ = menu; }
+    void setContextMenu(ContextMenu* menu) { popup_ = menu; }
     ContextMenu* contextMenu() const { return popup_; }
-    const std::string& SelectControlName() const { return selectName_; }
-    const std::string& ChangeControlName() const { return changeName_; }
+    const std::string& selectControlName() const { return selectName_; }
+    const std::string& changeControlName() const { return changeName_; }
 
     // --- WindowComponent
     void Prepare(WindowController& controller) override;
     void CleanUp() override;
     bool OnEvent(const rt::Event& e) override;
     void Refresh() override;
-    void ReloadSelectedRecord() override;
+    void reloadSelectedRecord() override;
     void RegisterHotKeys() override;
 
     // --- rt::ListSource: the loaded page
@@ -104,44 +104,44 @@ public:
     // reloads around the highlighted record.
     virtual void ReapplySort();
     // Changes the order; the highlighted record stays highlighted.
-    void SetSort(int order);
+    void setSort(int order);
     int RowCount() const { return rowCount(); }
-    int SelectedRow() const;
+    int selectedRow() const;
     // Highlights row (1-based) and posts a new selection for the list.
     void SelectRowAndNotify(int row);
-    bool Selecting() const { return selecting_; }
-    void SetSelecting(bool on) { selecting_ = on; }
+    bool selecting() const { return selecting_; }
+    void setSelecting(bool on) { selecting_ = on; }
 
     enum class Where { Top, Bottom };
-    void ScrollTo(Where where);
+    void scrollTo(Where where);
     // One row or one page on; false at the end of the view.
-    bool MoveRows(int delta);
-    bool MovePage(bool forward);
+    bool moveRows(int delta);
+    bool movePage(bool forward);
     // The first row whose free key field is at or after value (in the order).
-    void Locate(std::string_view value);
+    void locate(std::string_view value);
     // Re-reads the page so that the record now in the primary buffer is on it
     // and highlighted (or, if it left the view, its neighbour).
-    void ResetFromBuffer();
+    void resetFromBuffer();
     // Thumb: the highlighted row's place 0..100, and a move of it.
-    int ThumbPosition();
-    void ScrollToThumb(int percent);
+    int thumbPosition();
+    void scrollToThumb(int percent);
 
     // A row's kept copy of a record (the primary one is 0).
-    const tables::Record& RowRecord(int row, int index = 0) const;
+    const tables::Record& rowRecord(int row, int index = 0) const;
     // The column texts of the row being stored: StoreRowFromBuffer overrides
     // write computed columns here.
     std::vector<std::string>& storing();
     // An insert whose new record starts from the highlighted one's values.
-    int CopyRecord();
+    int copyRecord();
 
 protected:
     // Drag and drop on the list (events 18, 19): the source gets Dragging,
     // the target Drop. Nothing by default.
-    virtual void OnDrag() {}
-    virtual void OnDrop() {}
+    virtual void onDrag() {}
+    virtual void onDrop() {}
     // The record put into the buffers by LoadRowToBuffer has been re-read
     // from the table; false when it is gone.
-    bool RereadRecord();
+    bool rereadRecord();
 
 private:
     struct Column {

@@ -65,7 +65,7 @@ std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
     else if (!kind.empty())
         throw std::invalid_argument("unknown locator '" + kind + "'");
     if (l && order["entry"])
-        l->SetEntry(controlName(order["entry"]));
+        l->setEntry(controlName(order["entry"]));
     return l;
 }
 
@@ -123,7 +123,7 @@ Level ListWindow::Prepare()
 {
     if (const Level l = WindowController::Prepare(); l != Benign)
         return l;
-    LoadWindow(module_, name());
+    loadWindow(module_, name());
     try {
         if (const Level l = readDeclaration(); l != Benign)
             return l;
@@ -134,18 +134,18 @@ Level ListWindow::Prepare()
     }
     if (const Level l = prepareList(); l != Benign)
         return l;
-    OpenWindow();
+    openWindow();
 
     // The context menu's own items come after those of the buttons.
     const auto& sections = window().def().sections;
     const YAML::Node list = YAML::Load(sections.at("list"));
     for (const YAML::Node& item : list["menu"]) {
         if (item.IsScalar() && item.as<std::string>() == "separator")
-            menu_->AddSeparator();
+            menu_->addSeparator();
         else if (item["press"])
             menu_->AddItemForButton(text(item["text"]), controlName(item["press"]));
         else if (item["event"])
-            menu_->AddItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
+            menu_->addItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
     }
     listOpened();
     return Benign;
@@ -167,7 +167,7 @@ Level ListWindow::readDeclaration()
         listControl_ = controlName(list["control"]);
     rt::Control& control = window()[listControl_];
     RelationSet& primary = setOf(text(list["view"]));
-    if (primary.Open() != Benign)
+    if (primary.open() != Benign)
         return Fatal;
     openSets_.push_back(&primary);
     view_ = std::make_unique<tables::View>(primary.access().table());
@@ -179,7 +179,7 @@ Level ListWindow::readDeclaration()
         order.tab = controlName(o["tab"]);
         if (o["parent"]) {
             RelationSet& parent = setOf(text(o["parent"]));
-            if (parent.Open() != Benign)
+            if (parent.open() != Benign)
                 return Fatal;
             openSets_.push_back(&parent);
             std::vector<std::pair<std::string, std::string>> links;
@@ -205,17 +205,17 @@ Level ListWindow::readDeclaration()
     }
     browser_ = makeBrowser(*reader_, listControl_, b);
     ListBrowser& browser = *browser_;
-    browser.SetInsertControl(b.insert);
-    browser.SetChangeControl(b.change);
-    browser.SetDeleteControl(b.delete_);
-    browser.SetSelectControl(b.select);
-    browser.SetPrintControl(b.print);
-    browser.SetHideSelect(true);
+    browser.setInsertControl(b.insert);
+    browser.setChangeControl(b.change);
+    browser.setDeleteControl(b.delete_);
+    browser.setSelectControl(b.select);
+    browser.setPrintControl(b.print);
+    browser.setHideSelect(true);
     if (!b.close.empty())
-        AddResponseButton(b.close, response::Cancelled);
+        addResponseButton(b.close, response::Cancelled);
     for (const Order& o : orders_) {
-        browser.SetLocator(o.number, o.locator.get());
-        browser.SetThumbStep(o.number, o.thumb.get());
+        browser.setLocator(o.number, o.locator.get());
+        browser.setThumbStep(o.number, o.thumb.get());
     }
 
     std::string format;
@@ -224,7 +224,7 @@ Level ListWindow::readDeclaration()
         const FieldLocation at = locateField(field);
         if (!at.record || at.field < 0)
             throw std::invalid_argument("no field '" + field + "'");
-        browser.AddField(*at.record, field);
+        browser.addField(*at.record, field);
         format += formatOf(column);
     }
     control.setFormat(format);
@@ -232,16 +232,16 @@ Level ListWindow::readDeclaration()
     // A page is what the control shows: about one row per 8 dialog units
     // below its header.
     const int rows = list["rows"] ? list["rows"].as<int>() : (control.geometry().height - 10) / 8;
-    browser.SetPageSize(std::max(rows, 4));
+    browser.setPageSize(std::max(rows, 4));
 
     form_ = text(list["form"]);
     if (!form_.empty()) {
-        browser.SetUpdateProcedure(kUpdateProcedure);
-        SetUpdateProcedure(kUpdateProcedure, [this] { rt::Procedures::call(form_); });
+        browser.setUpdateProcedure(kUpdateProcedure);
+        setUpdateProcedure(kUpdateProcedure, [this] { rt::Procedures::call(form_); });
     }
 
     menu_ = std::make_unique<ContextMenu>(control.number());
-    browser.SetContextMenu(menu_.get());
+    browser.setContextMenu(menu_.get());
     ToolbarDispatcher::ListButtons targets;
     auto number = [this](const std::string& name) {
         const rt::Control* c = name.empty() ? nullptr : window().control(name);
@@ -251,11 +251,11 @@ Level ListWindow::readDeclaration()
     targets.change = number(b.change);
     targets.delete_ = number(b.delete_);
     targets.select = number(b.select);
-    toolbar_.AddListTarget(control.number(), targets);
+    toolbar_.addListTarget(control.number(), targets);
 
-    AddComponent(browser);
-    AddComponent(*menu_);
-    AddComponent(toolbar_);
+    addComponent(browser);
+    addComponent(*menu_);
+    addComponent(toolbar_);
     return Benign;
 }
 
@@ -305,8 +305,8 @@ void ListWindow::followTab(const rt::Control& sheet)
     const std::string& tab = sheet.children()[static_cast<std::size_t>(shown - 1)]->name();
     for (const Order& o : orders_)
         if (!o.tab.empty() && text::equalsNoCase(o.tab, tab)) {
-            if (reader_->CurrentOrder() != o.number)
-                browser_->SetSort(o.number);
+            if (reader_->currentOrder() != o.number)
+                browser_->setSort(o.number);
             return;
         }
 }
@@ -315,7 +315,7 @@ void ListWindow::CleanUp()
 {
     WindowController::CleanUp();
     for (auto it = openSets_.rbegin(); it != openSets_.rend(); ++it)
-        (*it)->Close();
+        (*it)->close();
     openSets_.clear();
     if (registered_) {
         std::erase_if(instances(), [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });

@@ -11,7 +11,7 @@ namespace {
 const std::string kNothing;
 }
 
-char Locator::CharOf(int keyCode)
+char Locator::charOf(int keyCode)
 {
     using namespace rt::key;
     if (keyCode & (Ctrl | Alt))
@@ -41,9 +41,9 @@ char Locator::CharOf(int keyCode)
     }
 }
 
-bool Locator::WantsKey(int keyCode) const
+bool Locator::wantsKey(int keyCode) const
 {
-    return CharOf(keyCode) != 0;
+    return charOf(keyCode) != 0;
 }
 
 const std::string& Locator::typed() const
@@ -51,21 +51,21 @@ const std::string& Locator::typed() const
     return kNothing;
 }
 
-bool KeyJumpLocator::TakeKey(int keyCode, ListBrowser& list)
+bool KeyJumpLocator::takeKey(int keyCode, ListBrowser& list)
 {
-    const char c = CharOf(keyCode);
+    const char c = charOf(keyCode);
     if (c == 0)
         return false;
-    list.Locate(std::string(1, c));
+    list.locate(std::string(1, c));
     return true;
 }
 
-bool TypedPrefixLocator::WantsKey(int keyCode) const
+bool TypedPrefixLocator::wantsKey(int keyCode) const
 {
-    return keyCode == rt::key::Back || Locator::WantsKey(keyCode);
+    return keyCode == rt::key::Back || Locator::wantsKey(keyCode);
 }
 
-bool TypedPrefixLocator::TakeKey(int keyCode, ListBrowser& list)
+bool TypedPrefixLocator::takeKey(int keyCode, ListBrowser& list)
 {
     if (keyCode == rt::key::Back) {
         if (typed_.empty())
@@ -73,20 +73,20 @@ bool TypedPrefixLocator::TakeKey(int keyCode, ListBrowser& list)
         // One character back, not one byte.
         typed_.resize(text::byteOffset(typed_, text::charCount(typed_) - 1));
     } else {
-        const char c = CharOf(keyCode);
+        const char c = charOf(keyCode);
         if (c == 0)
             return false;
         typed_ += c;
     }
     if (typed_.empty())
-        list.ScrollTo(ListBrowser::Where::Top);
+        list.scrollTo(ListBrowser::Where::Top);
     else
-        list.Locate(typed_);
+        list.locate(typed_);
     show(list);
     return true;
 }
 
-void TypedPrefixLocator::Reset()
+void TypedPrefixLocator::reset()
 {
     typed_.clear();
 }

@@ -13,19 +13,19 @@ class Locator
 public:
     virtual ~Locator() = default;
     // An entry of the window that shows what was typed; "" for none.
-    void SetEntry(std::string control) { entry_ = std::move(control); }
+    void setEntry(std::string control) { entry_ = std::move(control); }
     const std::string& entry() const { return entry_; }
 
     // A key the list received; true when the locator used it.
-    virtual bool TakeKey(int keyCode, ListBrowser& list) = 0;
+    virtual bool takeKey(int keyCode, ListBrowser& list) = 0;
     // The list scrolled or changed its order: start again.
-    virtual void Reset() {}
+    virtual void reset() {}
     // Whether the locator wants this key at all (the list registers them).
-    virtual bool WantsKey(int keyCode) const;
+    virtual bool wantsKey(int keyCode) const;
     virtual const std::string& typed() const;
 
     // The character a key types, or 0 for keys that type nothing.
-    static char CharOf(int keyCode);
+    static char charOf(int keyCode);
 
 protected:
     std::string entry_;
@@ -35,16 +35,16 @@ protected:
 class KeyJumpLocator : public Locator
 {
 public:
-    bool TakeKey(int keyCode, ListBrowser& list) override;
+    bool takeKey(int keyCode, ListBrowser& list) override;
 };
 
 // The characters typed so far locate together; Backspace takes one back.
 class TypedPrefixLocator : public Locator
 {
 public:
-    bool TakeKey(int keyCode, ListBrowser& list) override;
-    void Reset() override;
-    bool WantsKey(int keyCode) const override;
+    bool takeKey(int keyCode, ListBrowser& list) override;
+    void reset() override;
+    bool wantsKey(int keyCode) const override;
     const std::string& typed() const override { return typed_; }
 
 private:

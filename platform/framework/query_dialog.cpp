@@ -80,7 +80,7 @@ QueryDialog::Limit parseLimit(QueryDialog::Slot slot, std::string_view t)
     return l;
 }
 
-std::string limitText(QueryDialog::Slot slot, const QueryDialog::Limit& l)
+std::string textOfLimit(QueryDialog::Slot slot, const QueryDialog::Limit& l)
 {
     if (l.value.empty())
         return {};
@@ -121,7 +121,7 @@ std::string condition(const QueryDialog::Field& f, QueryDialog::Slot slot, const
 
 } // namespace
 
-bool QueryDialog::AddItem(std::string name, std::string title, Kind kind)
+bool QueryDialog::addItem(std::string name, std::string title, Kind kind)
 {
     if (!validName(name) || find(name))
         return false;
@@ -133,7 +133,7 @@ bool QueryDialog::AddItem(std::string name, std::string title, Kind kind)
     return true;
 }
 
-bool QueryDialog::HasItem(std::string_view name) const
+bool QueryDialog::hasItem(std::string_view name) const
 {
     return find(name) != nullptr;
 }
@@ -151,24 +151,24 @@ const QueryDialog::Field* QueryDialog::find(std::string_view name) const
     return const_cast<QueryDialog*>(this)->find(name);
 }
 
-bool QueryDialog::SetCondition(std::string_view name, Op op, std::string_view value, bool caseBlind)
+bool QueryDialog::setCondition(std::string_view name, Op op, std::string_view value, bool caseBlind)
 {
     Limit l;
     l.value = text::trimRight(value);
     l.caseBlind = caseBlind;
     switch (op) {
-    case Op::Eq: return SetLimit(name, Slot::Equal, l);
-    case Op::Ne: l.negate = true; return SetLimit(name, Slot::Equal, l);
-    case Op::Contains: l.contains = true; return SetLimit(name, Slot::Equal, l);
-    case Op::Lt: return SetLimit(name, Slot::High, l);
-    case Op::Le: l.inclusive = true; return SetLimit(name, Slot::High, l);
-    case Op::Gt: return SetLimit(name, Slot::Low, l);
-    case Op::Ge: l.inclusive = true; return SetLimit(name, Slot::Low, l);
+    case Op::Eq: return setLimit(name, Slot::Equal, l);
+    case Op::Ne: l.negate = true; return setLimit(name, Slot::Equal, l);
+    case Op::Contains: l.contains = true; return setLimit(name, Slot::Equal, l);
+    case Op::Lt: return setLimit(name, Slot::High, l);
+    case Op::Le: l.inclusive = true; return setLimit(name, Slot::High, l);
+    case Op::Gt: return setLimit(name, Slot::Low, l);
+    case Op::Ge: l.inclusive = true; return setLimit(name, Slot::Low, l);
     }
     return false;
 }
 
-bool QueryDialog::SetLimit(std::string_view name, Slot slot, Limit limit)
+bool QueryDialog::setLimit(std::string_view name, Slot slot, Limit limit)
 {
     Field* f = find(name);
     if (!f)
@@ -185,7 +185,7 @@ bool QueryDialog::SetLimit(std::string_view name, Slot slot, Limit limit)
     return true;
 }
 
-std::optional<QueryDialog::Limit> QueryDialog::GetLimit(std::string_view name, Slot slot) const
+std::optional<QueryDialog::Limit> QueryDialog::getLimit(std::string_view name, Slot slot) const
 {
     const Field* f = find(name);
     if (!f)
@@ -193,30 +193,30 @@ std::optional<QueryDialog::Limit> QueryDialog::GetLimit(std::string_view name, S
     return slot == Slot::Low ? f->low : slot == Slot::High ? f->high : f->equal;
 }
 
-bool QueryDialog::SetLimitText(std::string_view name, Slot slot, std::string_view text)
+bool QueryDialog::setLimitText(std::string_view name, Slot slot, std::string_view text)
 {
-    return SetLimit(name, slot, parseLimit(slot, text));
+    return setLimit(name, slot, parseLimit(slot, text));
 }
 
-std::string QueryDialog::LimitText(std::string_view name, Slot slot) const
+std::string QueryDialog::limitText(std::string_view name, Slot slot) const
 {
-    const auto l = GetLimit(name, slot);
-    return l ? limitText(slot, *l) : std::string();
+    const auto l = getLimit(name, slot);
+    return l ? textOfLimit(slot, *l) : std::string();
 }
 
-void QueryDialog::ClearField(std::string_view name)
+void QueryDialog::clearField(std::string_view name)
 {
     if (Field* f = find(name))
         f->low = f->high = f->equal = Limit{};
 }
 
-void QueryDialog::Reset()
+void QueryDialog::reset()
 {
     for (Field& f : fields_)
         f.low = f.high = f.equal = Limit{};
 }
 
-bool QueryDialog::HasConditions() const
+bool QueryDialog::hasConditions() const
 {
     for (const Field& f : fields_)
         if (!f.low.value.empty() || !f.high.value.empty() || !f.equal.value.empty())

@@ -48,24 +48,24 @@ public:
 
     // False (nothing added) when the name is not a name of the expression
     // language or is there already.
-    bool AddItem(std::string name, std::string title = {}, Kind kind = Kind::Auto);
-    bool HasItem(std::string_view name) const;
+    bool addItem(std::string name, std::string title = {}, Kind kind = Kind::Auto);
+    bool hasItem(std::string_view name) const;
     const std::vector<Field>& fields() const { return fields_; }
 
     // One operator and value, as the user picks them: Eq, Ne and Contains
     // set the equal value; Lt and Le the high limit; Gt and Ge the low limit.
     // An empty value clears that limit. False for an unknown field.
-    bool SetCondition(std::string_view name, Op op, std::string_view value, bool caseBlind = false);
-    bool SetLimit(std::string_view name, Slot slot, Limit limit);
-    std::optional<Limit> GetLimit(std::string_view name, Slot slot) const;
+    bool setCondition(std::string_view name, Op op, std::string_view value, bool caseBlind = false);
+    bool setLimit(std::string_view name, Slot slot, Limit limit);
+    std::optional<Limit> getLimit(std::string_view name, Slot slot) const;
     // The marked text of a limit, and setting one from such a text.
-    bool SetLimitText(std::string_view name, Slot slot, std::string_view text);
-    std::string LimitText(std::string_view name, Slot slot) const;
+    bool setLimitText(std::string_view name, Slot slot, std::string_view text);
+    std::string limitText(std::string_view name, Slot slot) const;
 
-    void ClearField(std::string_view name);
+    void clearField(std::string_view name);
     // Every limit of every field becomes empty.
-    void Reset();
-    bool HasConditions() const;
+    void reset();
+    bool hasConditions() const;
 
     // The filter; empty when no field has a limit.
     std::string BuildFilter() const;

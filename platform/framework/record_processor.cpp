@@ -9,14 +9,14 @@ RecordProcessor::RecordProcessor(ViewReader& reader)
 {
 }
 
-void RecordProcessor::SetControls(std::string progress, std::string percentText, std::string cancel)
+void RecordProcessor::setControls(std::string progress, std::string percentText, std::string cancel)
 {
     progressName_ = std::move(progress);
     percentName_ = std::move(percentText);
     cancelName_ = std::move(cancel);
 }
 
-int RecordProcessor::Percent() const
+int RecordProcessor::percent() const
 {
     if (total_ <= 0)
         return finished_ ? 100 : 0;
@@ -30,7 +30,7 @@ void RecordProcessor::Prepare(WindowController& controller)
     rt::Window& w = controller.window();
     if (const rt::Control* c = cancelName_.empty() ? nullptr : w.control(cancelName_))
         cancel_ = c->number();
-    reader_.Apply();
+    reader_.apply();
     total_ = reader_.view().count();
     reader_.view().toStart();
     processed_ = 0;
@@ -45,12 +45,12 @@ bool RecordProcessor::OnEvent(const rt::Event& e)
         return false;
     if (e.code == rt::event::Accepted && cancel_ && e.control == cancel_) {
         cancelled_ = true;
-        Finish(false);
+        finish(false);
         return true;
     }
     if (e.code == rt::event::CloseWindow) {
         cancelled_ = true;
-        Finish(false);
+        finish(false);
         return false;
     }
     if (e.code == NextTurn && e.control == 0) {
@@ -60,7 +60,7 @@ bool RecordProcessor::OnEvent(const rt::Event& e)
     return false;
 }
 
-Level RecordProcessor::TakeRecord()
+Level RecordProcessor::takeRecord()
 {
     return step_ ? step_() : Benign;
 }
@@ -71,13 +71,13 @@ void RecordProcessor::turn()
         if (reader_.view().next() != 0) {
             finished_ = true;
             showProgress();
-            Finish(true);
+            finish(true);
             return;
         }
         ++processed_;
-        if (TakeRecord() != Benign) {
+        if (takeRecord() != Benign) {
             showProgress();
-            Finish(false);
+            finish(false);
             return;
         }
     }
@@ -92,16 +92,16 @@ void RecordProcessor::showProgress()
 {
     rt::Window& w = window_->window();
     if (rt::Control* p = progressName_.empty() ? nullptr : w.control(progressName_))
-        p->setValue(std::to_string(Percent()));
+        p->setValue(std::to_string(percent()));
     if (rt::Control* t = percentName_.empty() ? nullptr : w.control(percentName_))
-        t->setText(std::to_string(Percent()) + "% Completed");
+        t->setText(std::to_string(percent()) + "% Completed");
 }
 
-void RecordProcessor::Finish(bool completed)
+void RecordProcessor::finish(bool completed)
 {
     finished_ = true;
-    window_->SetResponse(completed ? response::Completed : response::Cancelled);
-    window_->EndLoop();
+    window_->setResponse(completed ? response::Completed : response::Cancelled);
+    window_->endLoop();
 }
 
 } // namespace qv::fw

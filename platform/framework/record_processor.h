@@ -24,25 +24,25 @@ public:
 
     // Controls of the window (names; "" for none): the progress bar (its
     // value is 0..100), the text that reads "n% Completed", and Cancel.
-    void SetControls(std::string progress, std::string percentText, std::string cancel);
-    void SetRecordsPerTurn(int n) { perTurn_ = n < 1 ? 1 : n; }
+    void setControls(std::string progress, std::string percentText, std::string cancel);
+    void setRecordsPerTurn(int n) { perTurn_ = n < 1 ? 1 : n; }
     // The step for each record, with the record in the view's buffers:
     // Benign goes on, any other level ends the walk (response 2).
-    void SetStep(std::function<Level()> step) { step_ = std::move(step); }
+    void setStep(std::function<Level()> step) { step_ = std::move(step); }
 
     void Prepare(WindowController& controller) override;
     bool OnEvent(const rt::Event& e) override;
 
-    std::int64_t Processed() const { return processed_; }
-    std::int64_t Total() const { return total_; }
-    int Percent() const;
-    bool Cancelled() const { return cancelled_; }
-    bool Finished() const { return finished_; }
+    std::int64_t processed() const { return processed_; }
+    std::int64_t total() const { return total_; }
+    int percent() const;
+    bool cancelled() const { return cancelled_; }
+    bool finished() const { return finished_; }
 
 protected:
-    virtual Level TakeRecord();
+    virtual Level takeRecord();
     // The walk ended: response 1 when it ran through, 2 otherwise.
-    virtual void Finish(bool completed);
+    virtual void finish(bool completed);
 
 private:
     void turn();

@@ -108,7 +108,7 @@ struct RelationWork {
     {
         rollback();
         for (auto it = opened.rbegin(); it != opened.rend(); ++it)
-            (*it)->Close();
+            (*it)->close();
     }
 
     bool fail(TableAccess& access, Msg msg, int result = 0)
@@ -131,7 +131,7 @@ struct RelationWork {
             todo.pop_back();
             if (!seen.insert(s).second)
                 continue;
-            if (const Level l = s->primary_.Open(); l != Benign)
+            if (const Level l = s->primary_.open(); l != Benign)
                 return l;
             opened.push_back(&s->primary_);
             for (const Relation& r : s->relations_)
@@ -195,7 +195,7 @@ struct RelationWork {
         case Msg::UpdateFailed:
         case Msg::DeleteFailed:
         case Msg::InsertFailed:
-            return a.RaiseWriteError(failure.result, failure.msg);
+            return a.raiseWriteError(failure.result, failure.msg);
         default:
             return a.RaiseStoredError(failure.msg);
         }
@@ -407,7 +407,7 @@ RelationSet::RelationSet(TableAccess& primary)
 
 RelationSet::~RelationSet() = default;
 
-void RelationSet::AddRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
+void RelationSet::addRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
                               std::vector<std::pair<std::string, std::string>> links)
 {
     // Only the reference is kept: the related set may declare its own
@@ -415,13 +415,13 @@ void RelationSet::AddRelation(RelationSet& related, Rule onUpdate, Rule onDelete
     relations_.push_back({&related, onUpdate, onDelete, relatedKey, std::move(links)});
 }
 
-void RelationSet::AddLookup(RelationSet& lookup) { lookups_.push_back(&lookup); }
+void RelationSet::addLookup(RelationSet& lookup) { lookups_.push_back(&lookup); }
 
-Level RelationSet::Open()
+Level RelationSet::open()
 {
     std::vector<TableAccess*> opened;
     auto openOne = [&opened](TableAccess& a) {
-        const Level l = a.Open();
+        const Level l = a.open();
         if (l == Benign)
             opened.push_back(&a);
         return l;
@@ -433,17 +433,17 @@ Level RelationSet::Open()
         l = openOne(lookups_[i]->primary_);
     if (l != Benign)
         for (auto it = opened.rbegin(); it != opened.rend(); ++it)
-            (*it)->Close();
+            (*it)->close();
     return l;
 }
 
-Level RelationSet::Close()
+Level RelationSet::close()
 {
     for (auto it = lookups_.rbegin(); it != lookups_.rend(); ++it)
-        (*it)->primary_.Close();
+        (*it)->primary_.close();
     for (auto it = relations_.rbegin(); it != relations_.rend(); ++it)
-        it->related->primary_.Close();
-    primary_.Close();
+        it->related->primary_.close();
+    primary_.close();
     return Benign;
 }
 
@@ -464,10 +464,10 @@ Level RelationSet::Update(bool fromForm)
             linksChanged = linksChanged || (rel.onUpdate != Rule::None && RelationWork::linksChanged(rel, stored, edited));
     }
     if (!linksChanged)
-        return fromForm ? primary_.Update() : primary_.WriteRecord();
+        return fromForm ? primary_.Update() : primary_.writeRecord();
 
     if (fromForm)
-        if (const Level l = primary_.ValidateRecord(); l != Benign)
+        if (const Level l = primary_.validateRecord(); l != Benign)
             return l;
 
     RelationWork work(*this);
@@ -495,7 +495,7 @@ Level RelationSet::Update(bool fromForm)
     return work.show();
 }
 
-Level RelationSet::Delete(bool ask)
+Level RelationSet::deleteRecord(bool ask)
 {
     tables::Table& t = primary_.table();
     // The record the user is asked about: while the question is up, other

@@ -24,18 +24,18 @@ public:
     TableAccess& access() const { return primary_; }
 
     // Transactions frame deletes and linking-field updates (time-out 2 s).
-    void SetTransactions(bool on) { transactions_ = on; }
+    void setTransactions(bool on) { transactions_ = on; }
     // A related table found through its key by the linking fields
     // (parent field, related field), in order. Values convert between
     // LONG and DECIMAL fields as they cross.
-    void AddRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
+    void addRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
                      std::vector<std::pair<std::string, std::string>> links);
     // A table that only opens and closes with this set.
-    void AddLookup(RelationSet& lookup);
+    void addLookup(RelationSet& lookup);
 
     // Opens and closes the primary table and every related table.
-    Level Open();
-    Level Close();
+    Level open();
+    Level close();
 
     // Writes the primary buffer back; when linking fields changed, applies
     // the update rules to the related records (recursively) in one
@@ -44,7 +44,7 @@ public:
     Level Update(bool fromForm = true);
     // Deletes the primary record with the delete rules applied (recursively)
     // in one transaction; ask: confirm first ("Confirm Delete").
-    Level Delete(bool ask = true);
+    Level deleteRecord(bool ask = true);
 
     virtual void CleanUp();
 

@@ -43,7 +43,7 @@ TableAccess::TableAccess(tables::Table& table, ErrorReporter& reporter)
 
 TableAccess::~TableAccess() = default;
 
-const std::string& TableAccess::Name() const
+const std::string& TableAccess::name() const
 {
     if (!name_.empty())
         return name_;
@@ -53,7 +53,7 @@ const std::string& TableAccess::Name() const
     return defaultName_;
 }
 
-std::string TableAccess::CheckName() const
+std::string TableAccess::checkName() const
 {
     if (!checkName_.empty())
         return checkName_;
@@ -69,14 +69,14 @@ void TableAccess::RegisterKey(int key, std::string description, int autoNumbered
     keys_[static_cast<std::size_t>(key)] = {std::move(description), autoNumbered};
 }
 
-std::string TableAccess::KeyDescription(int key) const
+std::string TableAccess::keyDescription(int key) const
 {
     if (key < 0 || key >= static_cast<int>(keys_.size()))
         return {};
     return keys_[static_cast<std::size_t>(key)].description;
 }
 
-int TableAccess::AutoNumbered(int key) const
+int TableAccess::autoNumbered(int key) const
 {
     if (key < 0 || key >= static_cast<int>(keys_.size()))
         return 0;
@@ -86,7 +86,7 @@ int TableAccess::AutoNumbered(int key) const
 // ---------------------------------------------------------------------------
 // open and close
 
-Level TableAccess::Open()
+Level TableAccess::open()
 {
     int r = table_.open(openMode_);
     if (r == tables::AlreadyOpen)
@@ -111,7 +111,7 @@ Level TableAccess::Open()
     return Benign;
 }
 
-Level TableAccess::Close()
+Level TableAccess::close()
 {
     if (table_.isOpen())
         table_.close();
@@ -128,7 +128,7 @@ void TableAccess::placeAfterRead(int result)
         place_ = Place::After;
 }
 
-int TableAccess::UseKey(int key)
+int TableAccess::useKey(int key)
 {
     key_ = key;
     place_ = Place::Start;
@@ -136,7 +136,7 @@ int TableAccess::UseKey(int key)
     return table_.setOrder(key);
 }
 
-int TableAccess::SetPosition(int key)
+int TableAccess::setPosition(int key)
 {
     key_ = key;
     place_ = Place::At;
@@ -195,7 +195,7 @@ int TableAccess::TryFetch(int key)
 // ---------------------------------------------------------------------------
 // writing
 
-Level TableAccess::RaiseWriteError(int driverResult, Msg msg)
+Level TableAccess::raiseWriteError(int driverResult, Msg msg)
 {
     if (driverResult == tables::ChangedByOther) {
         // The other station's record is shown; the form's history keeps ours.
@@ -210,7 +210,7 @@ Level TableAccess::RaiseWriteError(int driverResult, Msg msg)
     const auto& keys = table_.def().keys;
     for (int k = 0; k < static_cast<int>(keys.size()); ++k)
         if (keys[static_cast<std::size_t>(k)].description == refused)
-            return RaiseErrorWithText(Msg::DuplicateKey, KeyDescription(k));
+            return RaiseErrorWithText(Msg::DuplicateKey, keyDescription(k));
     return RaiseErrorWithText(Msg::DuplicateKey, refused);
 }
 
@@ -221,7 +221,7 @@ Level TableAccess::Insert()
         place_ = Place::After;
         return Benign;
     }
-    return RaiseWriteError(r, Msg::InsertFailed);
+    return raiseWriteError(r, Msg::InsertFailed);
 }
 
 Level TableAccess::TryInsert()
@@ -236,27 +236,27 @@ Level TableAccess::TryInsert()
 
 Level TableAccess::Update()
 {
-    if (const Level l = ValidateRecord(); l != Benign)
+    if (const Level l = validateRecord(); l != Benign)
         return l;
-    return WriteRecord();
+    return writeRecord();
 }
 
-Level TableAccess::WriteRecord()
+Level TableAccess::writeRecord()
 {
     const int r = table_.update();
     if (r == 0) {
         place_ = Place::After;
         return Benign;
     }
-    return RaiseWriteError(r, Msg::UpdateFailed);
+    return raiseWriteError(r, Msg::UpdateFailed);
 }
 
 Level TableAccess::TryUpdate()
 {
-    const bool wasSilent = reporter_.Silent();
-    reporter_.SetSilent(true);
-    const Level l = ValidateRecord();
-    reporter_.SetSilent(wasSilent);
+    const bool wasSilent = reporter_.silent();
+    reporter_.setSilent(true);
+    const Level l = validateRecord();
+    reporter_.setSilent(wasSilent);
     if (l != Benign)
         return l;
     const int r = table_.update();
@@ -272,28 +272,28 @@ Level TableAccess::TryUpdate()
     return r == tables::DuplicateKey ? User : Program;
 }
 
-Level TableAccess::Delete()
+Level TableAccess::deleteRecord()
 {
     const int r = table_.remove();
     if (r == 0)
         return Benign;
-    return RaiseWriteError(r, Msg::DeleteFailed);
+    return raiseWriteError(r, Msg::DeleteFailed);
 }
 
-Level TableAccess::PrimeRecord()
+Level TableAccess::primeRecord()
 {
-    PrimeFields();
-    return PrimeAutoInc();
+    primeFields();
+    return primeAutoInc();
 }
 
-void TableAccess::PrimeFields(bool keepBuffer)
+void TableAccess::primeFields(bool keepBuffer)
 {
     if (!keepBuffer)
         record().clear();
     FillDefaults();
 }
 
-Level TableAccess::PrimeAutoInc()
+Level TableAccess::primeAutoInc()
 {
     bool numbered = false;
     for (const auto& k : keys_)
@@ -308,7 +308,7 @@ Level TableAccess::PrimeAutoInc()
     const auto& def = table_.def();
     for (int k = 0; k < static_cast<int>(def.keys.size()); ++k) {
         const auto& comps = def.keys[static_cast<std::size_t>(k)].components;
-        const int n = AutoNumbered(k);
+        const int n = autoNumbered(k);
         if (n < 1 || n > static_cast<int>(comps.size()))
             continue;
         if (const int f = def.fieldIndex(comps[static_cast<std::size_t>(n - 1)]); f >= 0) {
@@ -337,11 +337,11 @@ Level TableAccess::PrimeAutoInc()
 // ---------------------------------------------------------------------------
 // history
 
-void TableAccess::SaveHistory() { history_ = std::make_unique<tables::Record>(record()); }
+void TableAccess::saveHistory() { history_ = std::make_unique<tables::Record>(record()); }
 
-bool TableAccess::ChangedSinceHistory() const { return history_ && !history_->sameValues(record()); }
+bool TableAccess::changedSinceHistory() const { return history_ && !history_->sameValues(record()); }
 
-void TableAccess::RestoreHistoryField(int field)
+void TableAccess::restoreHistoryField(int field)
 {
     if (history_)
         copyField(*history_, record(), field);
@@ -352,7 +352,7 @@ void TableAccess::RestoreHistoryField(int field)
 
 Level TableAccess::CheckField(int field)
 {
-    reporter_.SetFile(CheckName());
+    reporter_.setFile(checkName());
     return Benign;
 }
 
@@ -367,17 +367,17 @@ void TableAccess::BindRecordFields(expr::NameTable& names)
 
 Level TableAccess::RaiseStoredError(Msg msg)
 {
-    reporter_.SetFile(Name());
-    return reporter_.Throw(msg);
+    reporter_.setFile(name());
+    return reporter_.raise(msg);
 }
 
 Level TableAccess::RaiseErrorWithText(Msg msg, std::string text)
 {
-    reporter_.SetFile(Name());
-    return reporter_.ThrowMessage(msg, text);
+    reporter_.setFile(name());
+    return reporter_.throwMessage(msg, text);
 }
 
-Level TableAccess::ValidateRecord(int* failedField)
+Level TableAccess::validateRecord(int* failedField)
 {
     for (int i = 0; i < record().fieldCount(); ++i) {
         const Level l = CheckField(i);
@@ -392,18 +392,18 @@ Level TableAccess::ValidateRecord(int* failedField)
     return Benign;
 }
 
-Level TableAccess::CheckRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
+Level TableAccess::checkRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
                               std::string_view rangeText)
 {
     const expr::Decimal v = record().getDecimal(field);
     if (v >= expr::Decimal::fromInt(low) && v <= expr::Decimal::fromInt(high))
         return Benign;
-    reporter_.SetFile(CheckName());
+    reporter_.setFile(checkName());
     reporter_.SetField(std::string(fieldText));
-    return reporter_.ThrowMessage(Msg::FieldOutOfRange, rangeText);
+    return reporter_.throwMessage(Msg::FieldOutOfRange, rangeText);
 }
 
-Level TableAccess::CheckFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
+Level TableAccess::checkFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
                               const std::function<void(tables::Record&)>& setKey)
 {
     const State kept = lookup.SaveTableState();
@@ -412,9 +412,9 @@ Level TableAccess::CheckFound(std::string_view fieldText, TableAccess& lookup, i
     lookup.RestoreTableState(kept);
     if (found == 0)
         return Benign;
-    reporter_.SetFile(CheckName());
+    reporter_.setFile(checkName());
     reporter_.SetField(std::string(fieldText));
-    return reporter_.ThrowMessage(Msg::FieldNotInFile, lookupName);
+    return reporter_.throwMessage(Msg::FieldNotInFile, lookupName);
 }
 
 // ---------------------------------------------------------------------------

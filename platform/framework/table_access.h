@@ -30,17 +30,17 @@ public:
     ErrorReporter& reporter() const { return reporter_; }
 
     // Set-up, as the dictionary declares it.
-    void SetCreate(bool createWhenMissing) { create_ = createWhenMissing; }
-    void SetLockRecover(int seconds) { lockRecover_ = seconds; }
-    void SetOpenMode(int access) { openMode_ = access; }
+    void setCreate(bool createWhenMissing) { create_ = createWhenMissing; }
+    void setLockRecover(int seconds) { lockRecover_ = seconds; }
+    void setOpenMode(int access) { openMode_ = access; }
     // The name the table has in messages (%File), and the name field checks give.
-    void SetName(std::string nameInMessages) { name_ = std::move(nameInMessages); }
-    const std::string& Name() const;
-    void SetCheckName(std::string checkName) { checkName_ = std::move(checkName); }
+    void setName(std::string nameInMessages) { name_ = std::move(nameInMessages); }
+    const std::string& name() const;
+    void setCheckName(std::string checkName) { checkName_ = std::move(checkName); }
     // The check name, else the table's description, else its label.
-    std::string CheckName() const;
+    std::string checkName() const;
     // The names that BindRecordFields fills when the table is first opened.
-    void SetBindings(expr::NameTable* names) { bindings_ = names; }
+    void setBindings(expr::NameTable* names) { bindings_ = names; }
     // Declares a key (numbered from 0 as the table's keys are): its
     // description and the 1-based number of its auto-numbered component (0
     // for none). Until declared, a key has the table's own declaration.
@@ -50,14 +50,14 @@ public:
     // "Recover=n" once) and counts the opens; Close closes the file when the
     // count returns to 0. Failures show the framework's message; the result
     // is a Level.
-    virtual Level Open();
-    virtual Level Close();
-    int OpenCount() const { return table_.openCount(); }
+    virtual Level open();
+    virtual Level close();
+    int openCount() const { return table_.openCount(); }
 
     // Reading in key order. Try*: no messages, non-zero at the end or on an
     // error. Read*: messages for errors; Notify at the end.
-    int UseKey(int key);          // the order of the next reads, from the start
-    int SetPosition(int key);     // the next reads start at the buffer's key values
+    int useKey(int key);          // the order of the next reads, from the start
+    int setPosition(int key);     // the next reads start at the buffer's key values
     int TryNext();
     int TryPrevious();
     Level ReadNext();
@@ -78,39 +78,39 @@ public:
     Level TryUpdate();
     Level UpdateRecord() { return Update(); }
     // Update without the field checks.
-    Level WriteRecord();
+    Level writeRecord();
     // The message for a write the driver refused with driverResult: a
     // duplicate names the key, a record changed meanwhile is re-read and
     // says so, anything else raises msg.
-    Level RaiseWriteError(int driverResult, Msg msg);
-    Level Delete();   // without relations: the relation set deletes with them
+    Level raiseWriteError(int driverResult, Msg msg);
+    Level deleteRecord();   // without relations: the relation set deletes with them
 
     // A new record: clears the buffer, FillDefaults, and reserves its
     // auto-numbered id by adding it at once (three failed tries ask
     // "Auto Increment Error ... Try Again?").
-    Level PrimeRecord();
+    Level primeRecord();
     // The two halves of PrimeRecord, for callers that fill fields in
     // between (a list's range values and copies, a form's own defaults):
     // clear (unless keeping the buffer, as a copy does) and FillDefaults;
     // then reserve the auto-numbered id by adding the buffer as it stands.
-    void PrimeFields(bool keepBuffer = false);
-    Level PrimeAutoInc();
+    void primeFields(bool keepBuffer = false);
+    Level primeAutoInc();
     // The history copy: the record as it was when a form took it.
-    void SaveHistory();
-    bool ChangedSinceHistory() const;
-    void RestoreHistoryField(int field);
+    void saveHistory();
+    bool changedSinceHistory() const;
+    void restoreHistoryField(int field);
 
     // The table's rules; the dictionary overrides them per table.
     virtual Level CheckField(int field);
     virtual void FillDefaults();
     virtual void BindRecordFields(expr::NameTable& names);
-    // Both set %File to Name() and raise the message; %ErrorText is the
+    // Both set %File to name() and raise the message; %ErrorText is the
     // driver's last error.
     virtual Level RaiseStoredError(Msg msg);
     virtual Level RaiseErrorWithText(Msg msg, std::string text);
     // Every field checked in order; the first failure's level. Fields are
     // numbered from 0 as in the record; *failedField is -1 when all pass.
-    Level ValidateRecord(int* failedField = nullptr);
+    Level validateRecord(int* failedField = nullptr);
 
     // A table's key, position and record buffer, kept aside and put back
     // (a field check looks records up without disturbing a list).
@@ -122,21 +122,21 @@ public:
     };
     State SaveTableState() const;
     void RestoreTableState(const State& state);
-    int CurrentKey() const { return key_; }
+    int currentKey() const { return key_; }
 
     // For messages: the description of a key, its auto-numbered component.
-    std::string KeyDescription(int key) const;
-    int AutoNumbered(int key) const;
+    std::string keyDescription(int key) const;
+    int autoNumbered(int key) const;
 
 protected:
     // For the dictionary's checks. A value within low..high (inclusive), else
     // "Range Error" with %Field fieldText and %Message rangeText.
-    Level CheckRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
+    Level checkRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
                      std::string_view rangeText);
     // A record of lookup found by key after setKey has put the values into
     // lookup's buffer, else "Field contents error" with %Field fieldText and
     // %Message lookupName. lookup's key, position and buffer are put back.
-    Level CheckFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
+    Level checkFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
                      const std::function<void(tables::Record&)>& setKey);
 
     tables::Table& table_;

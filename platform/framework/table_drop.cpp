@@ -28,7 +28,7 @@ void TableDropList::Prepare(WindowController& controller)
     if (useName_.empty())
         useName_ = control_->def().use;
     control_->setList(&rows_);
-    Reload();
+    reload();
 }
 
 void TableDropList::CleanUp()
@@ -38,7 +38,7 @@ void TableDropList::CleanUp()
     control_ = nullptr;
 }
 
-void TableDropList::Reload()
+void TableDropList::reload()
 {
     // The table's buffer is the caller's: the rows are read around it.
     const tables::Record keep = access_.record();
@@ -57,10 +57,10 @@ void TableDropList::Reload()
 void TableDropList::Refresh()
 {
     if (control_)
-        Reload();
+        reload();
 }
 
-void TableDropList::ReloadSelectedRecord()
+void TableDropList::reloadSelectedRecord()
 {
     if (control_ && control_->selected() > 0 && control_->selected() <= static_cast<int>(records_.size()))
         access_.record() = records_[static_cast<std::size_t>(control_->selected() - 1)];
@@ -98,7 +98,7 @@ void TableDropList::showCurrent()
         control_->setValue(records_[static_cast<std::size_t>(row - 1)].getText(shown_));
 }
 
-void TableDropList::TakeChoice(int row)
+void TableDropList::takeChoice(int row)
 {
     if (row < 1 || row > static_cast<int>(records_.size()))
         return;
@@ -114,7 +114,7 @@ bool TableDropList::OnEvent(const rt::Event& e)
     if (!control_ || e.control != control_->number())
         return false;
     if (e.code == rt::event::NewSelection || e.code == rt::event::Accepted) {
-        TakeChoice(control_->selected());
+        takeChoice(control_->selected());
         return false; // the window still hears of the choice
     }
     return false;
@@ -127,15 +127,15 @@ bool TableDropCombo::OnEvent(const rt::Event& e)
     if (e.code == rt::event::Accepted) {
         // Typed text that names a row chooses it; other text stays as typed.
         if (const int row = findValue(control_->value(), true); row > 0)
-            TakeChoice(row);
+            takeChoice(row);
         else
-            TakeText(control_->value());
+            takeText(control_->value());
         return false;
     }
     return TableDropList::OnEvent(e);
 }
 
-void TableDropCombo::TakeText(const std::string& text)
+void TableDropCombo::takeText(const std::string& text)
 {
     control_->setSelected(0);
     setUseValue(text);

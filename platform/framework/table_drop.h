@@ -26,17 +26,17 @@ public:
     void CleanUp() override;
     bool OnEvent(const rt::Event& e) override;
     void Refresh() override;
-    void ReloadSelectedRecord() override;
+    void reloadSelectedRecord() override;
 
     int RowCount() const { return rows_.rowCount(); }
     // Reads the table again (the list keeps every row: the table is small).
-    void Reload();
+    void reload();
 
 protected:
     // The row chosen (1-based): buffer and use variable.
-    virtual void TakeChoice(int row);
+    virtual void takeChoice(int row);
     // Typed text that names no row; the combo keeps it.
-    virtual void TakeText(const std::string&) {}
+    virtual void takeText(const std::string&) {}
     int findValue(const std::string& value, bool byShown) const;
     std::string useValue() const;
     void setUseValue(const std::string& value);
@@ -59,7 +59,7 @@ public:
     bool OnEvent(const rt::Event& e) override;
 
 protected:
-    void TakeText(const std::string& text) override;
+    void takeText(const std::string& text) override;
 };
 
 } // namespace qv::fw

@@ -21,7 +21,7 @@ std::string withoutMnemonics(std::string_view s)
 
 } // namespace
 
-void TextTranslator::AddTranslation(std::string from, std::string to)
+void TextTranslator::addTranslation(std::string from, std::string to)
 {
     if (from.empty())
         return;
@@ -29,13 +29,13 @@ void TextTranslator::AddTranslation(std::string from, std::string to)
     exact_[std::move(from)] = std::move(to);
 }
 
-void TextTranslator::Clear()
+void TextTranslator::clear()
 {
     exact_.clear();
     bare_.clear();
 }
 
-std::string TextTranslator::Translate(std::string_view text) const
+std::string TextTranslator::translate(std::string_view text) const
 {
     if (text.empty() || exact_.empty())
         return std::string(text);
@@ -46,12 +46,12 @@ std::string TextTranslator::Translate(std::string_view text) const
     return std::string(text);
 }
 
-void TextTranslator::TranslateWindow(rt::Window& window) const
+void TextTranslator::translateWindow(rt::Window& window) const
 {
     if (exact_.empty())
         return;
     auto apply = [this](const std::string& now, auto&& set) {
-        std::string t = Translate(now);
+        std::string t = translate(now);
         if (t != now)
             set(std::move(t));
     };
@@ -66,7 +66,7 @@ void TextTranslator::TranslateWindow(rt::Window& window) const
 void TextTranslator::Prepare(WindowController& controller)
 {
     if (controller.hasWindow())
-        TranslateWindow(controller.window());
+        translateWindow(controller.window());
 }
 
 } // namespace qv::fw

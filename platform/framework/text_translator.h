@@ -18,14 +18,14 @@ public:
     // A text is replaced when it equals `from` exactly, or, failing that,
     // when it equals it once the "&" mnemonic marks of both are left out
     // ("&Cancel" and "Cancel" are one text; "&&" is a literal "&").
-    void AddTranslation(std::string from, std::string to);
-    void Clear();
+    void addTranslation(std::string from, std::string to);
+    void clear();
     bool empty() const { return exact_.empty(); }
 
     // The replacement of a text, or the text itself.
-    std::string Translate(std::string_view text) const;
+    std::string translate(std::string_view text) const;
     // Every text of the window, its controls and their items.
-    void TranslateWindow(rt::Window& window) const;
+    void translateWindow(rt::Window& window) const;
 
     void Prepare(WindowController& controller) override;
 

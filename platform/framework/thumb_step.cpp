@@ -71,7 +71,7 @@ std::string ThumbStepText::Value(int percent) const
     return std::string(1, alphabet_[i]);
 }
 
-void ThumbStepLong::Init(tables::View& view, tables::Record& record, int field)
+void ThumbStepLong::init(tables::View& view, tables::Record& record, int field)
 {
     if (fixed_)
         return;
@@ -97,7 +97,7 @@ std::string ThumbStepLong::Value(int percent) const
     return std::to_string(static_cast<std::int64_t>(std::llround(v)));
 }
 
-void ThumbStepReal::Init(tables::View& view, tables::Record& record, int field)
+void ThumbStepReal::init(tables::View& view, tables::Record& record, int field)
 {
     if (!fixed_)
         readBounds(view, record, field, low_, high_);

@@ -24,7 +24,7 @@ public:
     // Learns the range of values from the view's first and last rows where it
     // needs one (two keyed reads); field is the free field of the primary
     // record. The view is left at its start.
-    virtual void Init(tables::View&, tables::Record&, int /*field*/) {}
+    virtual void init(tables::View&, tables::Record&, int /*field*/) {}
     // 0..100 for a value of the free field.
     virtual int Position(std::string_view value) const = 0;
     // The value to locate for a thumb place of 0..100.
@@ -58,7 +58,7 @@ public:
         , fixed_(true)
     {
     }
-    void Init(tables::View& view, tables::Record& record, int field) override;
+    void init(tables::View& view, tables::Record& record, int field) override;
     int Position(std::string_view value) const override;
     std::string Value(int percent) const override;
     std::int64_t low() const { return low_; }
@@ -80,7 +80,7 @@ public:
         , fixed_(true)
     {
     }
-    void Init(tables::View& view, tables::Record& record, int field) override;
+    void init(tables::View& view, tables::Record& record, int field) override;
     int Position(std::string_view value) const override;
     std::string Value(int percent) const override;
 
@@ -97,7 +97,7 @@ public:
         : values_(std::move(values))
     {
     }
-    void SetValues(std::vector<std::string> values) { values_ = std::move(values); }
+    void setValues(std::vector<std::string> values) { values_ = std::move(values); }
     int Position(std::string_view value) const override;
     std::string Value(int percent) const override;
 

@@ -47,26 +47,26 @@ ToolbarDispatcher::~ToolbarDispatcher()
     deactivate();
 }
 
-void ToolbarDispatcher::AddListTarget(int listControl, ListButtons buttons)
+void ToolbarDispatcher::addListTarget(int listControl, ListButtons buttons)
 {
     lists_.push_back({listControl, buttons});
     if (!targetSet_ && target_ == 0)
         target_ = listControl;
 }
 
-void ToolbarDispatcher::SetFormTarget(int historyKey, bool recordNavigation, int helpButton)
+void ToolbarDispatcher::setFormTarget(int historyKey, bool recordNavigation, int helpButton)
 {
     historyKey_ = historyKey;
     navigation_ = recordNavigation;
     helpButton_ = helpButton;
 }
 
-void ToolbarDispatcher::SetTarget(int control)
+void ToolbarDispatcher::setTarget(int control)
 {
     target_ = control;
     targetSet_ = true;
-    if (Active() == this)
-        SyncFrame();
+    if (active() == this)
+        syncFrame();
 }
 
 const ToolbarDispatcher::ListTarget* ToolbarDispatcher::currentList() const
@@ -92,7 +92,7 @@ bool ToolbarDispatcher::keyActs(int key) const
     return key != 0 && window_ && window_->alertKeys().count(key) != 0;
 }
 
-bool ToolbarDispatcher::Enabled(Action action) const
+bool ToolbarDispatcher::enabled(Action action) const
 {
     if (!window_ || !window_->isOpen())
         return false;
@@ -116,9 +116,9 @@ bool ToolbarDispatcher::Enabled(Action action) const
     return false;
 }
 
-bool ToolbarDispatcher::Forward(Action action)
+bool ToolbarDispatcher::forward(Action action)
 {
-    if (!Enabled(action))
+    if (!enabled(action))
         return false;
     const ListTarget* list = currentList();
     const int focus = window_->focus() ? window_->focus()->number() : 0;
@@ -136,7 +136,7 @@ bool ToolbarDispatcher::Forward(Action action)
     return true;
 }
 
-void ToolbarDispatcher::AttachFrame(rt::Window& frame, std::vector<std::pair<Action, std::string>> buttons)
+void ToolbarDispatcher::attachFrame(rt::Window& frame, std::vector<std::pair<Action, std::string>> buttons)
 {
     FrameState& s = state();
     s.frame = &frame;
@@ -144,10 +144,10 @@ void ToolbarDispatcher::AttachFrame(rt::Window& frame, std::vector<std::pair<Act
     for (const auto& [action, name] : buttons)
         if (const rt::Control* c = frame.control(name))
             s.buttons.emplace_back(action, c->number());
-    SyncFrame();
+    syncFrame();
 }
 
-std::vector<std::pair<Action, std::string>> ToolbarDispatcher::DefaultFrameButtons()
+std::vector<std::pair<Action, std::string>> ToolbarDispatcher::defaultFrameButtons()
 {
     return {
         {Action::Insert, "?Toolbar:Insert"},
@@ -167,40 +167,40 @@ std::vector<std::pair<Action, std::string>> ToolbarDispatcher::DefaultFrameButto
     };
 }
 
-void ToolbarDispatcher::DetachFrame()
+void ToolbarDispatcher::detachFrame()
 {
     state().frame = nullptr;
     state().buttons.clear();
 }
 
-bool ToolbarDispatcher::FrameAccepted(int control)
+bool ToolbarDispatcher::frameAccepted(int control)
 {
     FrameState& s = state();
     for (const auto& [action, number] : s.buttons) {
         if (number != control)
             continue;
-        if (ToolbarDispatcher* active = Active())
-            active->Forward(action);
+        if (ToolbarDispatcher* dispatcher = active())
+            dispatcher->forward(action);
         return true;
     }
     return false;
 }
 
-void ToolbarDispatcher::SyncFrame()
+void ToolbarDispatcher::syncFrame()
 {
     FrameState& s = state();
     if (!s.frame)
         return;
-    ToolbarDispatcher* active = Active();
+    ToolbarDispatcher* dispatcher = active();
     for (const auto& [action, number] : s.buttons)
         if (rt::Control* c = s.frame->control(number)) {
-            const bool on = active && active->Enabled(action);
+            const bool on = dispatcher && dispatcher->enabled(action);
             if (c->enabled() != on)
                 c->setEnabled(on);
         }
 }
 
-ToolbarDispatcher* ToolbarDispatcher::Active()
+ToolbarDispatcher* ToolbarDispatcher::active()
 {
     auto& a = state().activation;
     return a.empty() ? nullptr : a.back();
@@ -211,7 +211,7 @@ void ToolbarDispatcher::activate()
     auto& a = state().activation;
     std::erase(a, this);
     a.push_back(this);
-    SyncFrame();
+    syncFrame();
 }
 
 void ToolbarDispatcher::deactivate()
@@ -220,7 +220,7 @@ void ToolbarDispatcher::deactivate()
     const bool was = std::find(a.begin(), a.end(), this) != a.end();
     std::erase(a, this);
     if (was)
-        SyncFrame();
+        syncFrame();
 }
 
 void ToolbarDispatcher::Prepare(WindowController& controller)
@@ -253,15 +253,15 @@ bool ToolbarDispatcher::OnEvent(const rt::Event& e)
             }
     // The buttons follow what the previous event left; the event itself is
     // still to be handled, and Refresh catches what it changes.
-    if (Active() == this)
-        SyncFrame();
+    if (active() == this)
+        syncFrame();
     return false;
 }
 
 void ToolbarDispatcher::Refresh()
 {
-    if (Active() == this)
-        SyncFrame();
+    if (active() == this)
+        syncFrame();
 }
 
 } // namespace qv::fw

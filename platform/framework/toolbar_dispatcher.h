@@ -35,33 +35,33 @@ public:
 
     // A list and its buttons; the first list added is the target until
     // another gets the focus or SetTarget says otherwise.
-    void AddListTarget(int listControl, ListButtons buttons);
+    void addListTarget(int listControl, ListButtons buttons);
     // The form's own keys: Ctrl+' style history key, Alt+Right/Alt+Left
     // record navigation (each acts only while the window has it as an
     // alert key), and an optional help button.
-    void SetFormTarget(int historyKey, bool recordNavigation, int helpButton = 0);
+    void setFormTarget(int historyKey, bool recordNavigation, int helpButton = 0);
     // A list control number, or 0 to hand the toolbar back to the form.
-    void SetTarget(int control);
+    void setTarget(int control);
     int target() const { return target_; }
 
     // Whether the action would do something in this window now.
-    bool Enabled(Action action) const;
+    bool enabled(Action action) const;
     // Sends the action to this window; false when it cannot act now.
-    bool Forward(Action action);
+    bool forward(Action action);
 
     // --- the frame's side (one frame per program)
     // Binds frame toolbar controls to actions and takes them over.
-    static void AttachFrame(rt::Window& frame, std::vector<std::pair<Action, std::string>> buttons);
+    static void attachFrame(rt::Window& frame, std::vector<std::pair<Action, std::string>> buttons);
     // The conventional names "?Toolbar:Insert", "?Toolbar:Change", ...
-    static std::vector<std::pair<Action, std::string>> DefaultFrameButtons();
-    static void DetachFrame();
+    static std::vector<std::pair<Action, std::string>> defaultFrameButtons();
+    static void detachFrame();
     // The frame's accepted handler calls this first: true when the control
     // is a record-toolbar button (forwarded when the active window can act).
-    static bool FrameAccepted(int control);
+    static bool frameAccepted(int control);
     // Enables the frame's buttons as the active window's controls are.
-    static void SyncFrame();
+    static void syncFrame();
     // The dispatcher of the active window, if any.
-    static ToolbarDispatcher* Active();
+    static ToolbarDispatcher* active();
 
     void Prepare(WindowController& controller) override;
     void CleanUp() override;

@@ -39,7 +39,7 @@ ViewReader::Order& ViewReader::order(int n)
     return orders_[static_cast<std::size_t>(n - 1)];
 }
 
-const ViewReader::Order* ViewReader::currentOrder() const
+const ViewReader::Order* ViewReader::currentOrderEntry() const
 {
     if (current_ < 1 || current_ > static_cast<int>(orders_.size()))
         return nullptr;
@@ -70,14 +70,14 @@ int ViewReader::AddOrderExpression(std::string expression)
     return static_cast<int>(orders_.size());
 }
 
-void ViewReader::SetOrderKey(int n, int key)
+void ViewReader::setOrderKey(int n, int key)
 {
     Order& o = order(n);
     o.key = key;
     o.expression.clear();
 }
 
-void ViewReader::SetOrderExpression(int n, std::string expression)
+void ViewReader::setOrderExpression(int n, std::string expression)
 {
     Order& o = order(n);
     o.key = -1;
@@ -85,20 +85,20 @@ void ViewReader::SetOrderExpression(int n, std::string expression)
     o.ranges.clear();
 }
 
-void ViewReader::SetCurrentOrder(int n)
+void ViewReader::setCurrentOrder(int n)
 {
     order(n);
     current_ = n;
 }
 
-int ViewReader::OrderKey(int n) const
+int ViewReader::orderKey(int n) const
 {
     if (n < 1 || n > static_cast<int>(orders_.size()))
         return -1;
     return orders_[static_cast<std::size_t>(n - 1)].key;
 }
 
-void ViewReader::AddRange(int n, std::string field, std::function<std::string()> value)
+void ViewReader::addRange(int n, std::string field, std::function<std::string()> value)
 {
     Order& o = order(n);
     o.ranges.push_back(Range{std::move(field), [value = std::move(value)](tables::Record& r, int f) {
@@ -130,14 +130,14 @@ void ViewReader::LimitToParent(int n, RelationSet& parent, std::vector<std::pair
     LimitToParent(n, parent.access(), std::move(links));
 }
 
-int ViewReader::RangeComponents(int n) const
+int ViewReader::rangeComponents(int n) const
 {
     if (n < 1 || n > static_cast<int>(orders_.size()))
         return 0;
     return static_cast<int>(orders_[static_cast<std::size_t>(n - 1)].ranges.size());
 }
 
-void ViewReader::SetFilter(const std::string& name, std::string expression)
+void ViewReader::setFilter(const std::string& name, std::string expression)
 {
     predicates_.erase(name);
     if (expression.find_first_not_of(' ') == std::string::npos)
@@ -146,7 +146,7 @@ void ViewReader::SetFilter(const std::string& name, std::string expression)
         filterTexts_[name] = std::move(expression);
 }
 
-void ViewReader::SetFilter(const std::string& name, std::function<bool()> predicate)
+void ViewReader::setFilter(const std::string& name, std::function<bool()> predicate)
 {
     filterTexts_.erase(name);
     if (predicate)
@@ -155,21 +155,21 @@ void ViewReader::SetFilter(const std::string& name, std::function<bool()> predic
         predicates_.erase(name);
 }
 
-void ViewReader::ClearFilter(const std::string& name)
+void ViewReader::clearFilter(const std::string& name)
 {
     filterTexts_.erase(name);
     predicates_.erase(name);
 }
 
-const std::string& ViewReader::FilterText(const std::string& name) const
+const std::string& ViewReader::filterText(const std::string& name) const
 {
     const auto it = filterTexts_.find(name);
     return it == filterTexts_.end() ? kNoText : it->second;
 }
 
-void ViewReader::SetRangeFields()
+void ViewReader::setRangeFields()
 {
-    const Order* o = currentOrder();
+    const Order* o = currentOrderEntry();
     if (!o)
         return;
     tables::Record& r = record();
@@ -180,9 +180,9 @@ void ViewReader::SetRangeFields()
     }
 }
 
-int ViewReader::Apply()
+int ViewReader::apply()
 {
-    const Order* o = currentOrder();
+    const Order* o = currentOrderEntry();
     int result = 0;
     if (!o) {
         view_.setOrderKey(-1);
@@ -198,10 +198,10 @@ int ViewReader::Apply()
 int ViewReader::PushFilterToView()
 {
     // The range values are read from the parent now, through the buffer.
-    const Order* o = currentOrder();
+    const Order* o = currentOrderEntry();
     if (o && o->key >= 0) {
         const tables::Record keep = record();
-        SetRangeFields();
+        setRangeFields();
         view_.limitToBuffer(static_cast<int>(o->ranges.size()));
         record() = keep;
     } else {
@@ -230,8 +230,8 @@ void ViewReader::ClearForNew(bool keepValues)
     if (!keepValues)
         for (tables::Record* r : joined_)
             r->clear();
-    primary_.PrimeFields(keepValues);
-    SetRangeFields();
+    primary_.primeFields(keepValues);
+    setRangeFields();
     // A new record: whatever it was copied from, it is not stored yet.
     record().recordId = 0;
     record().changeCount = 0;
@@ -239,7 +239,7 @@ void ViewReader::ClearForNew(bool keepValues)
 
 std::string ViewReader::FreeKeyFieldName()
 {
-    const Order* o = currentOrder();
+    const Order* o = currentOrderEntry();
     if (!o)
         return {};
     const auto& def = primary_.table().def();
@@ -258,13 +258,13 @@ std::string ViewReader::FreeKeyFieldName()
 
 int ViewReader::FreeKeyFieldIndex()
 {
-    const Order* o = currentOrder();
+    const Order* o = currentOrderEntry();
     if (!o)
         return 0;
     return o->key >= 0 ? static_cast<int>(o->ranges.size()) + 1 : 1;
 }
 
-int ViewReader::FreeField()
+int ViewReader::freeField()
 {
     std::string name = FreeKeyFieldName();
     // UPPER(field) locates on the field itself: the key folds case anyway.

@@ -37,38 +37,38 @@ public:
     int AddSortOrder(std::string_view keyName);
     int AddOrderExpression(std::string expression);
     // Replaces an order's key or expression (a header sort reuses one order).
-    void SetOrderKey(int order, int key);
-    void SetOrderExpression(int order, std::string expression);
-    int OrderCount() const { return static_cast<int>(orders_.size()); }
+    void setOrderKey(int order, int key);
+    void setOrderExpression(int order, std::string expression);
+    int orderCount() const { return static_cast<int>(orders_.size()); }
     // The order used by the next Apply; 0 when none was added.
-    int CurrentOrder() const { return current_; }
-    void SetCurrentOrder(int order);
-    int OrderKey(int order) const;
+    int currentOrder() const { return current_; }
+    void setCurrentOrder(int order);
+    int orderKey(int order) const;
 
     // A range limit of an order: its leading key component `field` equals
     // what `value` answers when the order is applied. Further calls limit
     // the following components.
-    void AddRange(int order, std::string field, std::function<std::string()> value);
+    void addRange(int order, std::string field, std::function<std::string()> value);
     // Limits the order to the children of the parent record now in
     // parent's buffer: each (child field, parent field) pair fixes one
     // leading component. Numbers convert between LONG and DECIMAL.
     virtual void LimitToParent(int order, TableAccess& parent,
                                std::vector<std::pair<std::string, std::string>> links);
     void LimitToParent(int order, RelationSet& parent, std::vector<std::pair<std::string, std::string>> links);
-    int RangeComponents(int order) const;
+    int rangeComponents(int order) const;
 
     // Named filter parts ("6 Query", "Brovex", ...) that apply together with
     // the range limits; an empty text removes the part. A predicate reads
     // the loaded buffers.
-    void SetFilter(const std::string& name, std::string expression);
-    void SetFilter(const std::string& name, std::function<bool()> predicate);
-    void ClearFilter(const std::string& name);
-    const std::string& FilterText(const std::string& name) const;
+    void setFilter(const std::string& name, std::string expression);
+    void setFilter(const std::string& name, std::function<bool()> predicate);
+    void clearFilter(const std::string& name);
+    const std::string& filterText(const std::string& name) const;
 
     // Gives the view the current order, its range values read now and the
     // filter parts. Answers 0, or the driver's error for a filter or an order
     // that does not compile (the view's filterError()/orderError() says why).
-    int Apply();
+    int apply();
     // Builds the view filter from the range limits and the named filter
     // parts; overrides set their own parts first and then call this.
     virtual int PushFilterToView();
@@ -79,7 +79,7 @@ public:
     // stored: its id is reserved by whoever adds it.
     virtual void ClearForNew(bool keepValues = false);
     // Puts the range values of the current order into the primary buffer.
-    void SetRangeFields();
+    void setRangeFields();
 
     // The first key component the range leaves free, and its 1-based
     // position in the key; for an order expression its first term. Locators
@@ -88,10 +88,10 @@ public:
     virtual int FreeKeyFieldIndex();
     // The free field's index in the primary record, -1 when it is not a
     // plain field of the primary table.
-    int FreeField();
+    int freeField();
 
     // Buffers of joined tables that a new record clears as well.
-    void AddJoinedRecord(tables::Record& record) { joined_.push_back(&record); }
+    void addJoinedRecord(tables::Record& record) { joined_.push_back(&record); }
 
 protected:
     struct Range {
@@ -104,7 +104,7 @@ protected:
         std::vector<Range> ranges;
     };
     Order& order(int n);
-    const Order* currentOrder() const;
+    const Order* currentOrderEntry() const;
 
     tables::View& view_;
     TableAccess& primary_;

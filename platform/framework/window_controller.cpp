@@ -54,7 +54,7 @@ int WindowController::Execute()
 
 Level WindowController::Prepare()
 {
-    appErrorReporter().PushProcedure(name_);
+    appErrorReporter().pushProcedure(name_);
     procedurePushed_ = true;
     request_ = handover().request;
     handover().request = request::None;
@@ -75,11 +75,11 @@ void WindowController::CleanUp()
     if (window_)
         window_->close();
     if (recordOpen_ && primary_) {
-        primary_->Close();
+        primary_->close();
         recordOpen_ = false;
     }
     if (procedurePushed_) {
-        appErrorReporter().PopProcedure();
+        appErrorReporter().popProcedure();
         procedurePushed_ = false;
     }
 }
@@ -91,11 +91,11 @@ Level WindowController::OnEvent(const rt::Event& e)
             return Benign;
     if (e.code == rt::event::AlertKey) {
         if (historyKey_ && e.keyCode == historyKey_) {
-            RecallHistory();
+            recallHistory();
             return Benign;
         }
         if (navigation_ && (e.keyCode == AltRight || e.keyCode == AltLeft)) {
-            Navigate(e.keyCode == AltRight ? nav::NextRecord : nav::PreviousRecord);
+            navigate(e.keyCode == AltRight ? nav::NextRecord : nav::PreviousRecord);
             return Benign;
         }
     }
@@ -114,7 +114,7 @@ Level WindowController::OnEvent(const rt::Event& e)
 Level WindowController::OnWindowEvent(const rt::Event& e)
 {
     if (e.code == rt::event::CloseWindow || e.code == rt::event::CloseDown) {
-        if (primary_ && !ConfirmClose())
+        if (primary_ && !confirmClose())
             return Benign; // the user stays in the form
         done_ = true;
     }
@@ -127,7 +127,7 @@ Level WindowController::OnAccepted(int control)
         it->second();
     if (const auto it = responseButtons_.find(control); it != responseButtons_.end()) {
         if (primary_ && it->second == response::Cancelled) {
-            if (!ConfirmClose())
+            if (!confirmClose())
                 return Benign;
         } else {
             response_ = it->second;
@@ -136,18 +136,18 @@ Level WindowController::OnAccepted(int control)
         return Benign;
     }
     if (primary_ && control == okControl_ && okControl_ != 0) {
-        if (SaveRecord() != Benign)
+        if (saveRecord() != Benign)
             return User;
         response_ = response::Completed;
         if (insertAgain_ && request_ == request::Insert) {
             auto& access = primary_->access();
-            access.PrimeFields();
+            access.primeFields();
             FillNewRecordDefaults();
-            if (access.PrimeAutoInc() != Benign) {
+            if (access.primeAutoInc() != Benign) {
                 done_ = true;
                 return Benign;
             }
-            TakeRecord();
+            takeRecord();
             window_->display();
         } else {
             done_ = true;
@@ -185,7 +185,7 @@ void WindowController::RegisterHotKeys()
 void WindowController::ReloadSelectedRecords()
 {
     for (WindowComponent* c : components_)
-        c->ReloadSelectedRecord();
+        c->reloadSelectedRecord();
 }
 
 int WindowController::CallUpdateProcedure(int number, int request)
@@ -202,7 +202,7 @@ Level WindowController::PrepareRecordAction()
 {
     if (!primary_)
         return Benign;
-    if (primary_->Open() != Benign)
+    if (primary_->open() != Benign)
         return Fatal;
     recordOpen_ = true;
     auto& access = primary_->access();
@@ -212,37 +212,37 @@ Level WindowController::PrepareRecordAction()
         // here, so child rows added while the form is open carry it.
         if (access.record().recordId == 0) {
             FillNewRecordDefaults();
-            if (access.PrimeAutoInc() != Benign) {
+            if (access.primeAutoInc() != Benign) {
                 response_ = response::Cancelled;
                 return Notify;
             }
         }
         break;
     case request::Delete:
-        response_ = primary_->Delete(true) == Benign ? response::Completed : response::Cancelled;
+        response_ = primary_->deleteRecord(true) == Benign ? response::Completed : response::Cancelled;
         return Notify; // the form never opens
     default:
         break;
     }
-    TakeRecord();
+    takeRecord();
     return Benign;
 }
 
-void WindowController::TakeRecord()
+void WindowController::takeRecord()
 {
     saved_ = false;
     if (primary_) {
-        primary_->access().SaveHistory();
+        primary_->access().saveHistory();
         if (request_ == request::Insert)
             reservedId_ = primary_->access().record().recordId;
     }
 }
 
-Level WindowController::SaveRecord()
+Level WindowController::saveRecord()
 {
     auto& access = primary_->access();
     int failed = -1;
-    if (access.ValidateRecord(&failed) != Benign) {
+    if (access.validateRecord(&failed) != Benign) {
         // The form stays open on the field that failed.
         for (const auto& c : window_->controls())
             if (!c->def().use.empty() && locateField(c->def().use).record == &access.record()
@@ -262,7 +262,7 @@ Level WindowController::SaveRecord()
     return Benign;
 }
 
-void WindowController::AbandonRecord()
+void WindowController::abandonRecord()
 {
     if (request_ != request::Insert || saved_ || reservedId_ == 0)
         return;
@@ -271,19 +271,19 @@ void WindowController::AbandonRecord()
     tables::Table& table = primary_->access().table();
     if (table.record().recordId != reservedId_ && table.fetchRecord(reservedId_) != 0)
         return;
-    primary_->Delete(false);
+    primary_->deleteRecord(false);
     reservedId_ = 0;
 }
 
-bool WindowController::ConfirmClose()
+bool WindowController::confirmClose()
 {
     if (saved_ && !insertAgain_)
         return true;
     if (request_ != request::Insert && request_ != request::Change)
         return true;
     auto& access = primary_->access();
-    if (askOnClose_ && access.ChangedSinceHistory()) {
-        switch (appErrorReporter().Throw(Msg::SaveRecord)) {
+    if (askOnClose_ && access.changedSinceHistory()) {
+        switch (appErrorReporter().raise(Msg::SaveRecord)) {
         case Benign: // Yes
             window_->post(rt::event::Accepted, okControl_);
             return false;
@@ -294,23 +294,23 @@ bool WindowController::ConfirmClose()
             return false;
         }
     }
-    AbandonRecord();
+    abandonRecord();
     if (response_ == response::None)
         response_ = response::Cancelled;
     return true;
 }
 
-void WindowController::SetWindow(std::unique_ptr<rt::Window> window)
+void WindowController::setWindow(std::unique_ptr<rt::Window> window)
 {
     window_ = std::move(window);
 }
 
-void WindowController::LoadWindow(std::string_view module, std::string_view name)
+void WindowController::loadWindow(std::string_view module, std::string_view name)
 {
     window_ = rt::Window::load(module, name);
 }
 
-void WindowController::OpenWindow()
+void WindowController::openWindow()
 {
     if (!lifecycle_ && lifecycleFactory()) {
         lifecycle_ = lifecycleFactory()(*this);
@@ -328,7 +328,7 @@ void WindowController::OpenWindow()
     window_->display();
 }
 
-void WindowController::AddComponent(WindowComponent& component)
+void WindowController::addComponent(WindowComponent& component)
 {
     components_.push_back(&component);
 }
@@ -354,37 +354,37 @@ void WindowController::selectFirstField()
         }
 }
 
-void WindowController::AddResponseButton(std::string_view control, int response)
+void WindowController::addResponseButton(std::string_view control, int response)
 {
     responseButtons_[(*window_)[control].number()] = response;
 }
 
-void WindowController::SetUpdateProcedure(int number, std::function<void()> procedure)
+void WindowController::setUpdateProcedure(int number, std::function<void()> procedure)
 {
     updateProcedures_[number] = std::move(procedure);
 }
 
-void WindowController::SetPrimary(RelationSet& primary, std::string_view okControl)
+void WindowController::setPrimary(RelationSet& primary, std::string_view okControl)
 {
     primary_ = &primary;
     okControl_ = window_ ? (*window_)[okControl].number() : 0;
     askOnClose_ = true;
 }
 
-void WindowController::SetHistoryKey(int keyCode)
+void WindowController::setHistoryKey(int keyCode)
 {
     historyKey_ = keyCode;
     window_->alert(keyCode);
 }
 
-void WindowController::EnableRecordNavigation()
+void WindowController::enableRecordNavigation()
 {
     navigation_ = true;
     window_->alert(AltRight);
     window_->alert(AltLeft);
 }
 
-void WindowController::RecallHistory()
+void WindowController::recallHistory()
 {
     rt::Control* focus = window_->focus();
     if (!focus || !primary_ || focus->def().use.empty())
@@ -392,11 +392,11 @@ void WindowController::RecallHistory()
     const FieldLocation loc = locateField(focus->def().use);
     if (loc.record != &primary_->access().record() || loc.field < 0)
         return;
-    primary_->access().RestoreHistoryField(loc.field);
+    primary_->access().restoreHistoryField(loc.field);
     focus->display();
 }
 
-void WindowController::Navigate(int navRequest)
+void WindowController::navigate(int navRequest)
 {
     handover().navRequest = navRequest;
     handover().navFocus = window_->focus() ? window_->focus()->number() : 0;

@@ -34,7 +34,7 @@ public:
     // True when the event has been dealt with.
     virtual bool OnEvent(const rt::Event&) { return false; }
     virtual void Refresh() {}
-    virtual void ReloadSelectedRecord() {}
+    virtual void reloadSelectedRecord() {}
     virtual void RegisterHotKeys() {}
     // Before the window shows: placement and texts apply without a flicker.
     virtual void beforeOpen(WindowController&) {}
@@ -83,13 +83,13 @@ public:
     virtual void FillNewRecordDefaults() {}
 
     // --- set-up, called from a derived Prepare in the order it needs
-    void SetWindow(std::unique_ptr<rt::Window> window);
-    void LoadWindow(std::string_view module, std::string_view name);
+    void setWindow(std::unique_ptr<rt::Window> window);
+    void loadWindow(std::string_view module, std::string_view name);
     // Opens the window, then prepares every component and shows the values.
-    void OpenWindow();
+    void openWindow();
     rt::Window& window() const { return *window_; }
     bool hasWindow() const { return window_ != nullptr; }
-    void AddComponent(WindowComponent& component);
+    void addComponent(WindowComponent& component);
     // A control's own handler of its accepted or new-selection event, run
     // before the framework's handling of it. May be set before the window
     // is loaded; it must be a control of this window.
@@ -100,46 +100,46 @@ public:
     void bindVariable(std::string name, rt::UseBinding binding) { locals_.add(std::move(name), std::move(binding)); }
     void bindVariable(std::string name, std::string& text) { locals_.add(std::move(name), text); }
     // A button that closes the window with a response (Cancel: 2).
-    void AddResponseButton(std::string_view control, int response);
-    void SetUpdateProcedure(int number, std::function<void()> procedure);
+    void addResponseButton(std::string_view control, int response);
+    void setUpdateProcedure(int number, std::function<void()> procedure);
     // Forms: the relation set that saves, and the button that saves.
-    void SetPrimary(RelationSet& primary, std::string_view okControl);
+    void setPrimary(RelationSet& primary, std::string_view okControl);
     RelationSet* primary() const { return primary_; }
     // The key that brings back the focused field's value as it was when the
     // form took the record (Ctrl+').
-    void SetHistoryKey(int keyCode);
+    void setHistoryKey(int keyCode);
     // Change mode: Alt+Right and Alt+Left save and ask the list for the next
     // or previous record.
-    void EnableRecordNavigation();
+    void enableRecordNavigation();
     // After an insert is saved, prime the next record and stay open.
-    void SetInsertAgain(bool on) { insertAgain_ = on; }
+    void setInsertAgain(bool on) { insertAgain_ = on; }
 
     const std::string& name() const { return name_; }
     int request() const { return request_; }
-    void SetRequest(int request) { request_ = request; }
+    void setRequest(int request) { request_ = request; }
     int response() const { return response_; }
-    void SetResponse(int response) { response_ = response; }
+    void setResponse(int response) { response_ = response; }
     // Ends the event loop after the current event.
-    void EndLoop() { done_ = true; }
+    void endLoop() { done_ = true; }
     bool loopEnded() const { return done_; }
     // Asking whether to save is off until the form's record is taken.
-    void SetAskOnClose(bool on) { askOnClose_ = on; }
+    void setAskOnClose(bool on) { askOnClose_ = on; }
 
 protected:
     // Forms: validate and save the primary record; Benign when saved.
-    virtual Level SaveRecord();
+    virtual Level saveRecord();
     // Forms: the record is not saved (cancel); an insert's reserved record
     // goes with its child rows.
-    virtual void AbandonRecord();
+    virtual void abandonRecord();
     // Asks "Save Record" when the record changed; false when the user
     // stays in the form: Yes presses OK (which saves and closes unless a
     // check refuses), Cancel goes back to the first field.
-    bool ConfirmClose();
-    void TakeRecord();
+    bool confirmClose();
+    void takeRecord();
 
 private:
-    void RecallHistory();
-    void Navigate(int navRequest);
+    void recallHistory();
+    void navigate(int navRequest);
     void selectFirstField();
 
     std::string name_;

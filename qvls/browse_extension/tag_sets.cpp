@@ -177,9 +177,9 @@ void TagFreeAll()
 
 void TagFreeSpareSets() { state().spare.clear(); }
 
-int TagSetCount() { return static_cast<int>(state().sets.size()); }
+int tagSetCount() { return static_cast<int>(state().sets.size()); }
 
-int TagKeyCount(int set)
+int tagKeyCount(int set)
 {
     const auto& sets = state().sets;
     auto it = sets.find(set);

@@ -36,7 +36,7 @@ void TagFreeAll();
 void TagFreeSpareSets();
 
 // What the program body and tests look at.
-int TagSetCount();
-int TagKeyCount(int set);
+int tagSetCount();
+int tagKeyCount(int set);
 
 } // namespace qv::qvls

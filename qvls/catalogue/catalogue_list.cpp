@@ -13,7 +13,7 @@ CatalogueList::CatalogueList(std::string procedure)
 
 void CatalogueList::restoreLayout()
 {
-    store_.Init(glo().positionFile.empty() ? kPositionFile : std::string_view(glo().positionFile));
+    store_.init(glo().positionFile.empty() ? kPositionFile : std::string_view(glo().positionFile));
     const bool keepsTab = window().control(ListFormatSaver::kSheet) != nullptr;
     saver_ = std::make_unique<ListFormatSaver>(store_, name(),
                                                std::vector<std::string>{browser().listControl()->name()}, keepsTab);
@@ -28,7 +28,7 @@ void CatalogueList::saveLayout()
 
 fw::Level CatalogueList::OnEvent(const rt::Event& e)
 {
-    if (saver_ && e.code == rt::event::AlertKey && saver_->OnAlertKey(window(), e.keyCode))
+    if (saver_ && e.code == rt::event::AlertKey && saver_->onAlertKey(window(), e.keyCode))
         return fw::Benign;
     return List::OnEvent(e);
 }

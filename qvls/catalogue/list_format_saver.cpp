@@ -30,7 +30,7 @@ ListFormatSaver::ListFormatSaver(fw::IniStore& store, std::string procedure, std
 {
 }
 
-bool ListFormatSaver::Visible(const rt::Control& control)
+bool ListFormatSaver::visible(const rt::Control& control)
 {
     for (const rt::Control* c = &control; c; c = c->parent()) {
         if (c->hidden())
@@ -69,14 +69,14 @@ void ListFormatSaver::Restore(rt::Window& window)
             continue;
         const std::string design = list->format();
         designs_.push_back({name, list->number(), design});
-        const std::string original = store_.Fetch(procedure_, OriginalKeyOf(name), kUnknown);
+        const std::string original = store_.Fetch(procedure_, originalKeyOf(name), kUnknown);
         if (storable(original) != storable(design)) {
-            store_.Update(procedure_, OriginalKeyOf(name), storable(design));
-            store_.Update(procedure_, KeyOf(name), storable(design));
+            store_.Update(procedure_, originalKeyOf(name), storable(design));
+            store_.Update(procedure_, keyOf(name), storable(design));
             continue;
         }
         std::string saved = design;
-        store_.FetchInto(procedure_, KeyOf(name), saved);
+        store_.fetchInto(procedure_, keyOf(name), saved);
         if (saved != list->format())
             list->setFormat(saved);
     }
@@ -106,21 +106,21 @@ void ListFormatSaver::Save(rt::Window& window)
     }
     for (const std::string& name : lists_)
         if (const rt::Control* list = window.control(name))
-            store_.Update(procedure_, KeyOf(name), storable(list->format()));
+            store_.Update(procedure_, keyOf(name), storable(list->format()));
 }
 
 void ListFormatSaver::RestoreDesign(rt::Window& window)
 {
     for (const DesignFormat& d : designs_) {
         rt::Control* list = window.control(d.control);
-        if (!list || !Visible(*list))
+        if (!list || !visible(*list))
             continue;
         list->setFormat(d.format);
         window.post(rt::event::NewSelection, d.control);
     }
 }
 
-bool ListFormatSaver::OnAlertKey(rt::Window& window, int keyCode)
+bool ListFormatSaver::onAlertKey(rt::Window& window, int keyCode)
 {
     if (keyCode != kRestoreDesignKey)
         return false;

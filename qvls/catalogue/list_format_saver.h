@@ -53,16 +53,16 @@ public:
     // Visible lists go back to their design formats; the file is not touched.
     void RestoreDesign(rt::Window& window);
     // True when the event was the restore-design key and was handled.
-    bool OnAlertKey(rt::Window& window, int keyCode);
+    bool onAlertKey(rt::Window& window, int keyCode);
 
     const std::vector<DesignFormat>& DesignFormats() const { return designs_; }
 
-    static std::string KeyOf(std::string_view listName) { return "SRCF" + std::string(listName); }
-    static std::string OriginalKeyOf(std::string_view listName) { return "SRCFOriginal" + std::string(listName); }
+    static std::string keyOf(std::string_view listName) { return "SRCF" + std::string(listName); }
+    static std::string originalKeyOf(std::string_view listName) { return "SRCFOriginal" + std::string(listName); }
     static constexpr std::string_view kTabKey = "Tab:?CurrentTab";
 
     // A list on a tab that is not shown, or hidden itself, is not visible.
-    static bool Visible(const rt::Control& control);
+    static bool visible(const rt::Control& control);
 
 private:
     bool tabKept(rt::Window& window) const;

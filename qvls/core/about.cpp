@@ -85,16 +85,16 @@ public:
             CompileDate();
             backToClose();
         });
-        onAccepted(HotSpot8, [this] { EndLoop(); });
-        onAccepted(Exit, [this] { EndLoop(); });
+        onAccepted(HotSpot8, [this] { endLoop(); });
+        onAccepted(Exit, [this] { endLoop(); });
     }
 
     fw::Level Prepare() override
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        LoadWindow("qvls", ctl::AboutQVL::kWindow);
-        OpenWindow();
+        loadWindow("qvls", ctl::AboutQVL::kWindow);
+        openWindow();
         backToClose();
         return fw::Benign;
     }
@@ -123,11 +123,11 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        LoadWindow("qvls", ctl::CompileDate::kWindow);
+        loadWindow("qvls", ctl::CompileDate::kWindow);
         bits32_ = std::to_string(thirtyTwoBit());
         bindVariable("LOC:Bits32", bits32_);
-        AddResponseButton(ctl::CompileDate::Close.name, fw::response::Completed);
-        OpenWindow();
+        addResponseButton(ctl::CompileDate::Close.name, fw::response::Completed);
+        openWindow();
         return fw::Benign;
     }
 

@@ -18,8 +18,8 @@ void BrovexBrowse::Prepare(fw::WindowController& controller)
     // sets the buttons for the first rows.
     view_ = resolve(viewName_);
     copy_ = resolve(copyName_);
-    select_ = resolve(SelectControlName());
-    change_ = resolve(ChangeControlName());
+    select_ = resolve(selectControlName());
+    change_ = resolve(changeControlName());
     fw::ListBrowser::Prepare(controller);
 }
 
@@ -29,7 +29,7 @@ void BrovexBrowse::RegisterHotKeys()
     if (!view_ || !controller() || !controller()->hasWindow())
         return;
     controller()->window().alert(kViewKey);
-    if (fw::ContextMenu* menu = contextMenu(); menu && !menu->HasItem("!View"))
+    if (fw::ContextMenu* menu = contextMenu(); menu && !menu->hasItem("!View"))
         menu->AddItemForButton("&View", view_, "!View");
 }
 
@@ -43,7 +43,7 @@ bool BrovexBrowse::OnEvent(const rt::Event& e)
             controller()->ReloadSelectedRecords();
             // The new record keeps the highlighted one's values (range
             // fields set as for any new record) and gets an id of its own.
-            CopyRecord();
+            copyRecord();
         }
     } else if (e.code == rt::event::AlertKey && e.keyCode == kViewKey && view_) {
         // The View key reaches the list wherever the focus is.
@@ -66,7 +66,7 @@ void BrovexBrowse::pressFor(int control)
     controller()->window().post(rt::event::Accepted, control);
     LoadRowToBuffer();
     UpdateControls();
-    SelectRowAndNotify(SelectedRow());
+    SelectRowAndNotify(selectedRow());
 }
 
 bool BrovexBrowse::OnKey(int keyCode)
@@ -75,7 +75,7 @@ bool BrovexBrowse::OnKey(int keyCode)
         if (keyCode == rt::key::MouseLeft2 || keyCode == rt::key::Enter) {
             // Select before View before Change: the order decides when more
             // than one is marked as the default button.
-            for (int candidate : {Selecting() ? select_ : 0, view_, change_}) {
+            for (int candidate : {selecting() ? select_ : 0, view_, change_}) {
                 if (candidate && isDefaultButton(candidate)) {
                     pressFor(candidate);
                     return true;

@@ -23,12 +23,12 @@ public:
 
     // Buttons by control name ("" for none); the numbers are known once
     // the window has opened.
-    void SetViewControl(std::string name) { viewName_ = std::move(name); }
-    void SetCopyControl(std::string name) { copyName_ = std::move(name); }
-    int ViewControl() const { return view_; }   // VIEWCONTROL
-    int CopyControl() const { return copy_; }   // COPYCONTROL
-    int SelectControl() const { return select_; }
-    int ChangeControl() const { return change_; }
+    void setViewControl(std::string name) { viewName_ = std::move(name); }
+    void setCopyControl(std::string name) { copyName_ = std::move(name); }
+    int viewControl() const { return view_; }   // VIEWCONTROL
+    int copyControl() const { return copy_; }   // COPYCONTROL
+    int selectControl() const { return select_; }
+    int changeControl() const { return change_; }
 
     void Prepare(fw::WindowController& controller) override;
     void RegisterHotKeys() override;

@@ -21,7 +21,7 @@ std::string fileName(const tables::Table& table)
 
 } // namespace
 
-std::string FileErrorText()
+std::string fileErrorText()
 {
     const tables::ErrorState& e = tables::lastError();
     std::string text = e.code == tables::FileSystemError
@@ -34,7 +34,7 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
 {
     using rt::Icon;
     namespace b = rt::button;
-    const std::string error = FileErrorText();
+    const std::string error = fileErrorText();
     const int lastCode = tables::lastError().code;
     const std::string t1(text::trimRight(text1In)), t2(text::trimRight(text2In));
 

@@ -16,7 +16,7 @@ inline constexpr int kFileHaltCode = 1;
 // The driver's last error as the warnings show it: "Message (number)"; for a
 // file-system error the system's own message and code. At most 150
 // characters.
-std::string FileErrorText();
+std::string fileErrorText();
 
 // Shows warning `number` and answers the button pressed (1 OK, 2 Yes, 4 No,
 // 16 Retry, 64 Cancel). Warnings 1, 3, 4, 5 and 22, and any answer but Yes to

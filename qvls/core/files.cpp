@@ -45,7 +45,7 @@ void ShellOpenFile(std::string_view verb, std::string_view file)
     rt::shellOpen(text::firstChars(text::trimRight(file), kShellFile), v);
 }
 
-FileNumberStep FollowingFileNumber(std::string_view last)
+FileNumberStep followingFileNumber(std::string_view last)
 {
     const std::string t(text::firstChars(text::trimRight(last), kFileNumberText));
     std::size_t a = t.size();
@@ -68,7 +68,7 @@ void NextAlbumFileNumber()
     const std::string last = ini.get(settings_section::Album, settings_key::FileNumber);
     if (text::trimRight(last).empty())
         return;
-    const FileNumberStep step = FollowingFileNumber(last);
+    const FileNumberStep step = followingFileNumber(last);
     dictionary::Album().record()["ALB:FileNumber"] = step.next;
     ini.set(settings_section::Album, settings_key::FileNumberFormat,
             "Alpha " + std::to_string(step.prefixLength) + " Numeric " + std::to_string(step.digits));

@@ -30,7 +30,7 @@ struct FileNumberStep {
     int prefixLength = 0;
     int digits = 0;
 };
-FileNumberStep FollowingFileNumber(std::string_view last);
+FileNumberStep followingFileNumber(std::string_view last);
 
 // One row of WindowList.
 struct WindowListRow {

@@ -73,13 +73,13 @@ std::vector<dictionary::DictionaryRelations*> frameRelations()
 void openFrameTables()
 {
     for (auto* set : frameRelations())
-        set->Open();
+        set->open();
 }
 
 void closeFrameTables()
 {
     for (auto* set : frameRelations())
-        set->Close();
+        set->close();
 }
 
 void closeConfiguration()
@@ -151,8 +151,8 @@ private:
 fw::Level FrameController::Prepare()
 {
     Globals& g = glo();
-    LoadWindow("qvls", ctl::Main::kWindow);
-    OpenWindow();
+    loadWindow("qvls", ctl::Main::kWindow);
+    openWindow();
     rt::Window& w = window();
     w.setHidden(true);
 
@@ -163,7 +163,7 @@ fw::Level FrameController::Prepare()
     if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
         return l;
 
-    MigrateOldSettings();
+    migrateOldSettings();
     g.settingsFile = std::string(kSettingsFile);
 
     openFrameTables();
@@ -243,13 +243,13 @@ void FrameController::RunEventLoop()
 void FrameController::clock()
 {
     const expr::Clock& c = expr::defaultClock();
-    window().setStatusText(3, ClockDateText(c.today()));
-    window().setStatusText(4, ClockTimeText(c.clock()));
+    window().setStatusText(3, clockDateText(c.today()));
+    window().setStatusText(4, clockTimeText(c.clock()));
 }
 
 bool FrameController::closeFrame()
 {
-    if (CloseOtherThreads())
+    if (closeOtherThreads())
         return true;
     rt::message("A window is still open. Close it, then try again.", "Quorvel Pro", rt::Icon::Exclamation);
     return false;
@@ -392,7 +392,7 @@ void FrameController::newCollection()
     spec.keepFolder = true;
     if (!rt::fileDialog(spec))
         return;
-    const std::string chosen = ChosenCollectionFolder(spec.fileName);
+    const std::string chosen = chosenCollectionFolder(spec.fileName);
     if (sameFolder(chosen, old) || fileInFolder(chosen, "QVLCONF.TPS")) {
         rt::message("Databases already exist in that folder.", "Error", rt::Icon::None, rt::button::Ok);
         return;
@@ -423,7 +423,7 @@ void FrameController::openCollection()
     spec.keepFolder = true;
     if (!rt::fileDialog(spec))
         return;
-    const std::string chosen = ChosenCollectionFolder(spec.fileName);
+    const std::string chosen = chosenCollectionFolder(spec.fileName);
     if (sameFolder(chosen, collectionFolder()))
         return;
     if (!fs::is_directory(chosen) || ::access(chosen.c_str(), R_OK | W_OK | X_OK) != 0) {
@@ -483,7 +483,7 @@ void CreateMissingTables()
     }
 }
 
-std::string CollectionPathText(std::string folder)
+std::string collectionPathText(std::string folder)
 {
     const std::string sep = "/";
     std::string text(text::trimRight(folder));
@@ -513,22 +513,22 @@ void ShowCollectionPath(rt::Window& frame)
     std::string folder = collectionFolder();
     if (folder.size() > 1)
         folder.pop_back();
-    frame.setStatusText(2, CollectionPathText(folder));
+    frame.setStatusText(2, collectionPathText(folder));
 }
 
-std::string ClockDateText(int dayNumber)
+std::string clockDateText(int dayNumber)
 {
     const int wd = ((dayNumber % 7) + 7) % 7;
     const std::string name(text::trimRight(std::string_view(kWeekdays).substr(wd * 9, 9)));
     return name + ", " + expr::format(expr::Value(dayNumber), "@d17b");
 }
 
-std::string ClockTimeText(int time)
+std::string clockTimeText(int time)
 {
     return expr::format(expr::Value(time), "@t7");
 }
 
-bool CloseOtherThreads()
+bool closeOtherThreads()
 {
     rt::Scheduler& s = rt::Scheduler::instance();
     const int self = s.current();
@@ -560,7 +560,7 @@ bool CloseOtherThreads()
 bool SwitchCollection(const std::string& folder)
 {
     Globals& g = glo();
-    if (!CloseOtherThreads()) {
+    if (!closeOtherThreads()) {
         rt::message("The windows of this collection must be closed before another collection is opened.",
                     "Switch Collection", rt::Icon::Exclamation);
         return false;
@@ -587,7 +587,7 @@ bool SwitchCollection(const std::string& folder)
     return true;
 }
 
-std::string ChosenCollectionFolder(const std::string& choice)
+std::string chosenCollectionFolder(const std::string& choice)
 {
     std::string c = rt::toPosixPath(choice);
     const std::string up = text::asciiUpper(c);
@@ -604,7 +604,7 @@ std::string ChosenCollectionFolder(const std::string& choice)
     return c;
 }
 
-void RequestEndOfSession()
+void requestEndOfSession()
 {
     endOfSession = 1;
 }

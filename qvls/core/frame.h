@@ -32,18 +32,18 @@ void CreateMissingTables();
 // What status zone 2 shows for a collection folder: the folder as it is up
 // to 40 characters; longer ones keep their root, "..." and the tail from a
 // separator on.
-std::string CollectionPathText(std::string folder);
+std::string collectionPathText(std::string folder);
 // Writes the current folder into zone 2 of the frame.
 void ShowCollectionPath(rt::Window& frame);
 
 // Zone 3 and zone 4 of the clock for a day number and a time value.
-std::string ClockDateText(int dayNumber);
-std::string ClockTimeText(int time);
+std::string clockDateText(int dayNumber);
+std::string clockTimeText(int time);
 
 // Closes every window of the other threads (2..64) and waits until their
 // threads have ended. False, with nothing else changed, when a window stays
 // open (one waits for the user's answer).
-bool CloseOtherThreads();
+bool closeOtherThreads();
 
 // Closes the other windows, makes folder (empty: the current one) the
 // current folder, reopens the tables there and asks the frame for the
@@ -53,10 +53,10 @@ bool SwitchCollection(const std::string& folder = {});
 // The collection folder a file-dialog choice names: the folder of a chosen
 // "qvldata.tps" (any case) or of any existing file, else the choice itself;
 // always ending with "/".
-std::string ChosenCollectionFolder(const std::string& choice);
+std::string chosenCollectionFolder(const std::string& choice);
 
 // A desktop session that ends (SIGTERM, or the session manager) closes the
 // frame as File > Exit does. Safe in a signal handler.
-void RequestEndOfSession();
+void requestEndOfSession();
 
 } // namespace qv::qvls

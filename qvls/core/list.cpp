@@ -15,8 +15,8 @@ std::unique_ptr<fw::ListBrowser> List::makeBrowser(fw::ViewReader& reader, const
                                                    const Buttons& buttons)
 {
     auto browser = std::make_unique<BrovexBrowse>(reader, listControl);
-    browser->SetViewControl(buttons.view);
-    browser->SetCopyControl(buttons.copy);
+    browser->setViewControl(buttons.view);
+    browser->setCopyControl(buttons.copy);
     return browser;
 }
 

@@ -71,7 +71,7 @@ void MouseWheelScroller::Remove()
     window_ = nullptr;
 }
 
-bool MouseWheelScroller::HandleWheel(const rt::Event& e)
+bool MouseWheelScroller::handleWheel(const rt::Event& e)
 {
     if (e.code != rt::event::MouseWheel || !window_)
         return false;
@@ -86,11 +86,11 @@ bool MouseWheelScroller::HandleWheel(const rt::Event& e)
     const bool down = pendingDelta_ < 0;
     pendingDelta_ %= kNotch;
     mouseControl_ = e.control;
-    down ? ScrollDown() : ScrollUp();
+    down ? scrollDown() : scrollUp();
     return true;
 }
 
-int MouseWheelScroller::FindTargetList(int controlUnderMouse) const
+int MouseWheelScroller::findTargetList(int controlUnderMouse) const
 {
     if (!window_)
         return 0;
@@ -108,19 +108,19 @@ int MouseWheelScroller::FindTargetList(int controlUnderMouse) const
     return 0;
 }
 
-void MouseWheelScroller::ScrollUp()
+void MouseWheelScroller::scrollUp()
 {
     scroll(false);
 }
 
-void MouseWheelScroller::ScrollDown()
+void MouseWheelScroller::scrollDown()
 {
     scroll(true);
 }
 
 void MouseWheelScroller::scroll(bool down)
 {
-    const int target = FindTargetList(mouseControl_);
+    const int target = findTargetList(mouseControl_);
     if (target == 0)
         return;
     rt::Control& c = *window_->control(target);
@@ -155,13 +155,13 @@ std::size_t MouseWheelScroller::installedCount()
     return registry().size();
 }
 
-void InstallScroller(MouseWheelScroller& scroller, rt::Window& window)
+void installScroller(MouseWheelScroller& scroller, rt::Window& window)
 {
     if (!glo().noMouse)
         scroller.Install(window);
 }
 
-void RemoveScroller(MouseWheelScroller& scroller)
+void removeScroller(MouseWheelScroller& scroller)
 {
     if (!glo().noMouse)
         scroller.Remove();

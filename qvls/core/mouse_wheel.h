@@ -25,17 +25,17 @@ public:
     bool installed() const { return window_ != nullptr; }
 
     // A wheel event of the window: true when it was taken.
-    bool HandleWheel(const rt::Event& e);
+    bool handleWheel(const rt::Event& e);
     // The control to scroll: the focused scrollable control, else the one
     // under the mouse, else the first visible one; 0 for none.
-    int FindTargetList(int controlUnderMouse) const;
-    void ScrollUp();
-    void ScrollDown();
+    int findTargetList(int controlUnderMouse) const;
+    void scrollUp();
+    void scrollDown();
 
     // Whole notches of the wheel event being handled.
     int TURNS = 0;
 
-    bool OnEvent(const rt::Event& e) override { return HandleWheel(e); }
+    bool OnEvent(const rt::Event& e) override { return handleWheel(e); }
 
     // The windows that have a scroller now.
     static bool installedOn(const rt::Window& window);
@@ -51,7 +51,7 @@ private:
 };
 
 // Installs the scroller unless "/NOMOUSE" was given.
-void InstallScroller(MouseWheelScroller& scroller, rt::Window& window);
-void RemoveScroller(MouseWheelScroller& scroller);
+void installScroller(MouseWheelScroller& scroller, rt::Window& window);
+void removeScroller(MouseWheelScroller& scroller);
 
 } // namespace qv::qvls

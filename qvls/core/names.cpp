@@ -77,7 +77,7 @@ void MatchArtistName(std::string& name)
 {
     tables::Table& artists = dictionary::Artists();
     fw::TableAccess& access = *dictionary::ArtistsAccess;
-    if (access.Open() != fw::Benign)
+    if (access.open() != fw::Benign)
         return;
     tables::Record& rec = artists.record();
     const int field = rec.def().fieldIndex("ART:Artist");
@@ -95,7 +95,7 @@ void MatchArtistName(std::string& name)
             name = text::padTo(stored, text::charCount(name));
         }
     }
-    access.Close();
+    access.close();
 }
 
 void DefaultCapitalize(std::string& text)

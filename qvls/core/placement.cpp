@@ -38,12 +38,12 @@ void SaveWindowPosition(fw::IniStore& store, std::string_view procedure, const r
             p.height = at.height;
         }
     }
-    store.WritePlacement(procedure, p);
+    store.writePlacement(procedure, p);
 }
 
-bool RestoreWindowPosition(const fw::IniStore& store, std::string_view procedure, rt::Window& window)
+bool restoreWindowPosition(const fw::IniStore& store, std::string_view procedure, rt::Window& window)
 {
-    return store.RestoreWindow(procedure, window);
+    return store.restoreWindow(procedure, window);
 }
 
 void KeepWindowOnScreen(rt::Window& window)
@@ -60,7 +60,7 @@ void KeepWindowOnScreen(rt::Window& window)
     window.setGeometry(at);
 }
 
-ReportFont ReadReportFont(std::string_view reportKey)
+ReportFont readReportFont(std::string_view reportKey)
 {
     const rt::IniFile ini = rt::IniFile::named(kReportFontFile);
     ReportFont f;
@@ -77,7 +77,7 @@ void ChooseReportFont(ReportFontTarget& report, std::string_view reportKey, bool
     namespace fs = font_style;
     if (glo().reportCustomFont == 0 && !force)
         return;
-    const ReportFont kept = ReadReportFont(reportKey);
+    const ReportFont kept = readReportFont(reportKey);
     const int keptWeight = kept.style & fs::WeightMask;
     rt::FontSpec spec;
     spec.name = kept.name;

@@ -25,7 +25,7 @@ inline constexpr std::string_view kReportFontFile = ".\\QVLRORPT.INI";
 void SaveWindowPosition(fw::IniStore& store, std::string_view procedure, const rt::Window& window);
 // As a window opens: puts it where SaveWindowPosition left it. True when the
 // store held a placement for it.
-bool RestoreWindowPosition(const fw::IniStore& store, std::string_view procedure, rt::Window& window);
+bool restoreWindowPosition(const fw::IniStore& store, std::string_view procedure, rt::Window& window);
 // Pulls a window that is not maximized back from beyond the top or left edge.
 void KeepWindowOnScreen(rt::Window& window);
 
@@ -54,7 +54,7 @@ public:
     virtual void setControlFont(std::size_t control, const ReportFont& font) = 0;
 };
 
-ReportFont ReadReportFont(std::string_view reportKey);
+ReportFont readReportFont(std::string_view reportKey);
 // When custom report fonts are on (or force is set) asks for the report's
 // font, preset with the one kept for it; applies and keeps the choice. A
 // cancel leaves the report and the file as they were.

@@ -179,11 +179,11 @@ void ProgramBody()
     steps().clear();
     helpFileName() = std::string(kHelpFile);
     step("help file");
-    fw::appErrorReporter().SetSilent(false);
+    fw::appErrorReporter().setSilent(false);
     step("AppErrorReporter");
-    appTranslator().Clear();
+    appTranslator().clear();
     step("AppTranslator");
-    positionStore().Init(kPositionFile);
+    positionStore().init(kPositionFile);
     step("PositionStore");
     dictionary::InitDictionary();
     // The collection folder is the current folder while the program runs.
@@ -202,7 +202,7 @@ void ProgramBody()
     if (const auto frame = frameProcedure())
         frame();
 
-    positionStore().Kill();
+    positionStore().kill();
     step("release PositionStore");
     settingsStore().Release();
     step("release SettingsStore");
@@ -212,7 +212,7 @@ void ProgramBody()
     }
     dictionary::KillDictionary();
     step("KillDictionary");
-    appTranslator().Clear();
+    appTranslator().clear();
     step("release AppTranslator");
     step("release AppErrorReporter");
 }

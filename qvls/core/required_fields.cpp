@@ -114,7 +114,7 @@ void RequiredFields::SetField(int control, bool addIfMissing, std::string_view p
     f->fldName = text::firstChars(fieldName, kFieldName);
 }
 
-void RequiredFields::SetFieldText(int control, std::string_view title, std::string_view text)
+void RequiredFields::setFieldText(int control, std::string_view title, std::string_view text)
 {
     for (FieldText& t : fieldTexts_)
         if (t.feq == control) {
@@ -151,14 +151,14 @@ int RequiredFields::Validate(bool onlyVisible)
         if (!filled) {
             window_->select(*c);
             current_ = f.feq;
-            ShowMissing();
+            showMissing();
             return f.feq;
         }
     }
     return 0;
 }
 
-std::string RequiredFields::MessageFor(const Field& f) const
+std::string RequiredFields::messageFor(const Field& f) const
 {
     std::string message = text::padTo(text_, kTemplate);
     ReplaceAllNoCase(message, "@PROMPT", "\"" + f.prompt + "\"");
@@ -168,7 +168,7 @@ std::string RequiredFields::MessageFor(const Field& f) const
     return std::string(text::trimRight(message));
 }
 
-void RequiredFields::ShowMissing()
+void RequiredFields::showMissing()
 {
     rt::MessageSpec spec;
     spec.icon = rt::Icon::Information;
@@ -183,7 +183,7 @@ void RequiredFields::ShowMissing()
     Field* f = find(current_);
     if (!f)
         return;
-    spec.text = MessageFor(*f);
+    spec.text = messageFor(*f);
     spec.title = title_;
     rt::message(spec);
 }

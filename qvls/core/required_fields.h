@@ -43,14 +43,14 @@ public:
     // user; 0 when nothing is missing.
     int Validate(bool onlyVisible = false);
     // The message for the control Validate stopped at.
-    void ShowMissing();
+    void showMissing();
     void Release();
 
-    const std::vector<Field>& Fields() const { return fields_; }
+    const std::vector<Field>& fields() const { return fields_; }
     // A control with a message of its own instead of the template.
-    void SetFieldText(int control, std::string_view title, std::string_view text);
+    void setFieldText(int control, std::string_view title, std::string_view text);
     // The message ShowMissing gives for a field with the template.
-    std::string MessageFor(const Field& field) const;
+    std::string messageFor(const Field& field) const;
 
 private:
     Field* find(int feq);

@@ -189,7 +189,7 @@ void SaveSettings()
         write(ini, name);
 }
 
-bool WriteSetting(std::string_view name)
+bool writeSetting(std::string_view name)
 {
     rt::IniFile ini = settingsIni();
     if (text::equalsNoCase(name, settings_key::Setup))
@@ -198,7 +198,7 @@ bool WriteSetting(std::string_view name)
     return d && write(ini, *d);
 }
 
-void CopySetting(std::string_view name, const Settings& from, Settings& to)
+void copySetting(std::string_view name, const Settings& from, Settings& to)
 {
     if (const KeyDef* d = findKey(name)) {
         if (d->number)
@@ -221,7 +221,7 @@ void registerSettingUses()
     }
 }
 
-bool MigrateOldSettings()
+bool migrateOldSettings()
 {
     Globals& g = glo();
     const rt::IniFile current = rt::IniFile::named(kSettingsFile);

@@ -110,9 +110,9 @@ void SaveSettings();
 // Writes one global of "Settings" by its key name ("CDTimer", "ShowTips",
 // "GLO:Delimiter", ...), for the windows that write single keys. False for a
 // key that is no global, or when the write failed.
-bool WriteSetting(std::string_view key);
+bool writeSetting(std::string_view key);
 // Copies one global, by its key, from one set of settings to another.
-void CopySetting(std::string_view key, const Settings& from, Settings& to);
+void copySetting(std::string_view key, const Settings& from, Settings& to);
 
 // Makes every global of "Settings" a use name under its key's name, so a
 // control binds to one by `use: SU_Albums`. Safe to call again.
@@ -121,6 +121,6 @@ void registerSettingUses();
 // Carries an older version's settings into ".\QVLROCFG.INI" once: only when
 // that file is missing and "QVLRO98.INI" says set-up was completed. Leaves
 // GLO:SettingsFile naming ".\QVLROCFG.INI". True when it migrated.
-bool MigrateOldSettings();
+bool migrateOldSettings();
 
 } // namespace qv::qvls

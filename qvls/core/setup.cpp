@@ -78,7 +78,7 @@ void fillDateList(rt::ListQueue& list)
 
 // ------------------------------------------------------------ drives
 
-void BuildDriveList(rt::ListQueue& list)
+void buildDriveList(rt::ListQueue& list)
 {
     list.clear();
     list.append({"", "Default"});
@@ -182,14 +182,14 @@ public:
         onAccepted(OK, [this] { ok(); });
         onAccepted(Cancel, [this] {
             cancel();
-            EndLoop();
+            endLoop();
         });
         onAccepted(UseWizard, [this] {
             fw::handover().request = fw::request::Change;
             SetupWizard();
             Refresh();
-            SetResponse(fw::response::Completed);
-            EndLoop();
+            setResponse(fw::response::Completed);
+            endLoop();
         });
     }
 
@@ -201,7 +201,7 @@ public:
             SetupWizard();
             return fw::Notify;
         }
-        BuildDriveList(drives_);
+        buildDriveList(drives_);
         fillDateList(dates_);
         dateText_ = dateTextForToken(settings().DateFormat);
         dateCopy_ = dateText_;
@@ -211,12 +211,12 @@ public:
         // file has no CDDrive key.
         before_ = settings();
 
-        LoadWindow("qvls", ctl::Setup::kWindow);
+        loadWindow("qvls", ctl::Setup::kWindow);
         bindVariables();
         rt::Window& w = window();
         w[ctl::Setup::DateFormat].setList(&dates_);
         w[ctl::Setup::CDDrive].setList(&drives_);
-        OpenWindow();
+        openWindow();
         w[ctl::Setup::CDDrive].setSelected(driveRowFor(drives_, settings().CDDrive));
         return fw::Benign;
     }
@@ -298,15 +298,15 @@ private:
         if (const auto token = dateTokenForText(dateText_))
             s.DateFormat = *token;
         SaveSettings();
-        SetResponse(fw::response::Completed);
-        EndLoop();
+        setResponse(fw::response::Completed);
+        endLoop();
     }
 
     void cancel()
     {
         settings() = before_;
         LoadSettings();
-        SetResponse(fw::response::Cancelled);
+        setResponse(fw::response::Cancelled);
     }
 
     rt::ListQueue drives_;

@@ -37,7 +37,7 @@ void fillDateList(rt::ListQueue& list);
 // ---- drives
 
 // Rows of drive (two characters, blank for "Default") and type.
-void BuildDriveList(rt::ListQueue& list);
+void buildDriveList(rt::ListQueue& list);
 // The row (1-based) that shows a drive token; 0 when none does.
 int driveRowFor(const rt::ListQueue& list, std::string_view token);
 // The CDDrive setting a chosen row gives: its token, or blank for "Default".

@@ -36,7 +36,7 @@ public:
         });
         onAccepted(Next, [this] {
             ReloadSelectedRecords();
-            steps_->Next();
+            steps_->next();
         });
         onAccepted(Back, [this] {
             ReloadSelectedRecords();
@@ -45,7 +45,7 @@ public:
         onAccepted(Finish, [this] { finish(); });
         onAccepted(Cancel, [this] {
             cancel();
-            EndLoop();
+            endLoop();
         });
     }
 
@@ -54,7 +54,7 @@ public:
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
         LoadSettings();
-        BuildDriveList(drives_);
+        buildDriveList(drives_);
         fillDateList(dates_);
         dateText_ = dateTextForToken(settings().DateFormat);
         if (text::trimRight(dateText_).empty())
@@ -64,19 +64,19 @@ public:
         // them: a later save must not store a choice the user cancelled.
         before_ = settings();
 
-        LoadWindow("qvls", ctl::SetupWizard::kWindow);
+        loadWindow("qvls", ctl::SetupWizard::kWindow);
         rt::Window& w = window();
         bindVariable("LOC:DateFormat", dateText_);
         w[ctl::SetupWizard::DateFormat].setList(&dates_);
         w[ctl::SetupWizard::CDDrive].setList(&drives_);
-        OpenWindow();
+        openWindow();
 
         setWizardStyle(w[ctl::SetupWizard::Sheet], true);
         using namespace ctl::SetupWizard;
         steps_ = std::make_unique<WizardTabs>(w, WizardTabs::Controls{std::string(Sheet.name), std::string(Back.name),
                                                                       std::string(Next.name), std::string(Finish.name),
                                                                       std::string(Cancel.name)});
-        steps_->SetUp();
+        steps_->setUp();
         w[ctl::SetupWizard::CDDrive].setSelected(driveRowFor(drives_, settings().CDDrive));
         return fw::Benign;
     }
@@ -94,19 +94,19 @@ private:
     void finish()
     {
         for (std::string_view key : kWrittenKeys)
-            WriteSetting(key);
+            writeSetting(key);
         Settings& s = settings();
         s.SetupWizardComplete = 1;
-        WriteSetting("SetupWizardComplete");
-        WriteSetting("CDDrive");
+        writeSetting("SetupWizardComplete");
+        writeSetting("CDDrive");
         const std::string old(text::trimRight(s.DateFormat));
         if (!old.empty() && old != kYearOnlyToken && std::string(text::trimRight(dateText_)) == kYearOnlyText)
             askYearOnlyConversion();
         if (const auto token = dateTokenForText(dateText_))
             s.DateFormat = *token;
-        WriteSetting("DateFormat");
-        SetResponse(fw::response::Completed);
-        EndLoop();
+        writeSetting("DateFormat");
+        setResponse(fw::response::Completed);
+        endLoop();
     }
 
     void cancel()
@@ -114,10 +114,10 @@ private:
         // Only what this wizard edits: other windows may have changed other
         // settings meanwhile.
         for (std::string_view key : kWrittenKeys)
-            CopySetting(key, before_, settings());
+            copySetting(key, before_, settings());
         for (std::string_view key : {"CDDrive", "DateFormat", "SetupWizardComplete"})
-            CopySetting(key, before_, settings());
-        SetResponse(fw::response::Cancelled);
+            copySetting(key, before_, settings());
+        setResponse(fw::response::Cancelled);
     }
 
     rt::ListQueue drives_;

@@ -25,8 +25,8 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        LoadWindow("qvls", "Splash");
-        OpenWindow();
+        loadWindow("qvls", "Splash");
+        openWindow();
         RegisterHotKeys();
         return fw::Benign;
     }

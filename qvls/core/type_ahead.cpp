@@ -104,7 +104,7 @@ std::string TypeAheadEntry::candidateText() const
     return found_ > 0 ? (*list_)[static_cast<std::size_t>(found_ - 1)] : std::string();
 }
 
-int TypeAheadEntry::FindCandidate(std::string_view text)
+int TypeAheadEntry::findCandidate(std::string_view text)
 {
     found_ = 0;
     auto passes = [&](std::string_view candidate) {
@@ -121,8 +121,8 @@ int TypeAheadEntry::FindCandidate(std::string_view text)
     if (!access_ || fromField_ < 0 || key_ < 0)
         return 0;
     // A form may use the entry before its table is open.
-    const bool opened = access_->OpenCount() == 0;
-    if (opened && access_->Open() != fw::Benign)
+    const bool opened = access_->openCount() == 0;
+    if (opened && access_->open() != fw::Benign)
         return 0;
     tables::Record& r = access_->record();
     const tables::TableDef& def = r.def();
@@ -135,10 +135,10 @@ int TypeAheadEntry::FindCandidate(std::string_view text)
     r.setString(fromField_, text);
     int result = 0;
     // Only the first record at or after the text is looked at.
-    if (access_->SetPosition(key_) == 0 && access_->TryNext() == 0 && passes(r.getString(fromField_)))
+    if (access_->setPosition(key_) == 0 && access_->TryNext() == 0 && passes(r.getString(fromField_)))
         result = found_ = 1;
     if (opened)
-        access_->Close();
+        access_->close();
     return result;
 }
 
@@ -163,7 +163,7 @@ void TypeAheadEntry::OnEvent(const rt::Event& e)
         break;
     case rt::event::Accepted:
         if (e.control == entryField_)
-            CheckEntry();
+            checkEntry();
         break;
     default:
         break;
@@ -175,7 +175,7 @@ void TypeAheadEntry::OnNewSelection(const rt::Event& e)
     OnKey(e);
 }
 
-bool TypeAheadEntry::IsCompletionKey(const rt::Event& e) const
+bool TypeAheadEntry::isCompletionKey(const rt::Event& e) const
 {
     // A keystroke the host reports without its code is a character typed
     // into the immediate entry; focus arriving is no keystroke at all.
@@ -203,7 +203,7 @@ void TypeAheadEntry::OnKey(const rt::Event& e)
         econ_ = false;
         return;
     }
-    if (!IsCompletionKey(e))
+    if (!isCompletionKey(e))
         return;
     if (!econ_) {
         // The keystroke that arms completion completes nothing.
@@ -226,7 +226,7 @@ void TypeAheadEntry::OnKey(const rt::Event& e)
     if (typed == lastTyped_)
         return;
     if (!typed.empty()) {
-        if (FindCandidate(typed) == 0) {
+        if (findCandidate(typed) == 0) {
             econ_ = false;
         } else {
             const std::string candidate = candidateText();
@@ -249,7 +249,7 @@ void TypeAheadEntry::OnKey(const rt::Event& e)
     lastTyped_ = typed;
 }
 
-void TypeAheadEntry::CheckEntry()
+void TypeAheadEntry::checkEntry()
 {
     // A form re-checking all its fields on OK: the field's own handler checks it.
     if (!mustValidate_ || window_->acceptingAll())
@@ -257,7 +257,7 @@ void TypeAheadEntry::CheckEntry()
     rt::Control& c = *entry();
     const std::string text = c.value();
     setVariable(text);
-    if (FindCandidate(text::trimRight(text)) != 0)
+    if (findCandidate(text::trimRight(text)) != 0)
         return;
     window_->select(c);
     setVariable({});

@@ -42,17 +42,17 @@ public:
     virtual void OnEvent(const rt::Event& e);
     // 0 when nothing matches; file mode 1 (the candidate is in the table's
     // record buffer); queue mode the position of the matching text.
-    int FindCandidate(std::string_view text);
+    int findCandidate(std::string_view text);
 
-    bool Armed() const { return econ_; }
+    bool armed() const { return econ_; }
     // What this entry last completed from; every entry keeps its own.
-    const std::string& LastTyped() const { return lastTyped_; }
+    const std::string& lastTyped() const { return lastTyped_; }
 
 protected:
-    virtual void CheckEntry();
+    virtual void checkEntry();
     virtual void OnNewSelection(const rt::Event& e);
     virtual void OnKey(const rt::Event& e);
-    virtual bool IsCompletionKey(const rt::Event& e) const;
+    virtual bool isCompletionKey(const rt::Event& e) const;
 
 private:
     rt::Control* entry() const;

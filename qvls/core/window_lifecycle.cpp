@@ -22,15 +22,15 @@ void WindowLifecycle::beforeOpen(fw::WindowController& controller)
     controller_ = &controller;
     storeWindowGlobals();
     rt::Window& w = controller.window();
-    appTranslator().TranslateWindow(w);
-    RestoreWindowPosition(placementStore(), controller.name(), w);
+    appTranslator().translateWindow(w);
+    restoreWindowPosition(placementStore(), controller.name(), w);
 }
 
 void WindowLifecycle::Prepare(fw::WindowController& controller)
 {
     controller_ = &controller;
     opened_ = true;
-    InstallScroller(scroller_, controller.window());
+    installScroller(scroller_, controller.window());
 }
 
 bool WindowLifecycle::OnEvent(const rt::Event& e)
@@ -45,7 +45,7 @@ bool WindowLifecycle::OnEvent(const rt::Event& e)
 
 void WindowLifecycle::CleanUp()
 {
-    RemoveScroller(scroller_);
+    removeScroller(scroller_);
     savePlacement();
     opened_ = false;
 }

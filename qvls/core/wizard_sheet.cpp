@@ -59,7 +59,7 @@ void WizardSheet::Prepare(rt::Window& window, int sheet, int back, int next, int
                 CURTABFEQ = c->number();
                 break;
             }
-    FindStepRange();
+    findStepRange();
     CURTABNUM = MINTAB;
 
     rt::Control* ok = control(OKFEQ);
@@ -85,10 +85,10 @@ void WizardSheet::Prepare(rt::Window& window, int sheet, int back, int next, int
         if (nextButton)
             nextButton->setHidden(true);
     }
-    UpdateButtons();
+    updateButtons();
 }
 
-void WizardSheet::FindFirstStep()
+void WizardSheet::findFirstStep()
 {
     MINTAB = 1;
     if (!SKIPHIDDEN)
@@ -101,7 +101,7 @@ void WizardSheet::FindFirstStep()
         }
 }
 
-void WizardSheet::FindLastStep()
+void WizardSheet::findLastStep()
 {
     MAXTAB = tabCount();
     if (!SKIPHIDDEN)
@@ -113,10 +113,10 @@ void WizardSheet::FindLastStep()
         }
 }
 
-void WizardSheet::FindStepRange()
+void WizardSheet::findStepRange()
 {
-    FindFirstStep();
-    FindLastStep();
+    findFirstStep();
+    findLastStep();
 }
 
 void WizardSheet::ClampStep()
@@ -127,11 +127,11 @@ void WizardSheet::ClampStep()
         CURTABNUM = MAXTAB;
 }
 
-void WizardSheet::NextStep()
+void WizardSheet::nextStep()
 {
-    if (VALIDATEONNEXT && ValidateStep())
+    if (VALIDATEONNEXT && validateStep())
         return;
-    FindStepRange();
+    findStepRange();
     if (SKIPHIDDEN) {
         while (CURTABNUM < MAXTAB) {
             ++CURTABNUM;
@@ -144,9 +144,9 @@ void WizardSheet::NextStep()
     ClampStep();
 }
 
-void WizardSheet::PreviousStep()
+void WizardSheet::previousStep()
 {
-    FindStepRange();
+    findStepRange();
     if (SKIPHIDDEN) {
         while (CURTABNUM > MINTAB) {
             --CURTABNUM;
@@ -159,12 +159,12 @@ void WizardSheet::PreviousStep()
     ClampStep();
 }
 
-int WizardSheet::DefaultButton() const
+int WizardSheet::defaultButton() const
 {
     return WIZARDACTIVE && CURTABNUM != MAXTAB ? NEXTFEQ : OKFEQ;
 }
 
-void WizardSheet::UpdateButtons()
+void WizardSheet::updateButtons()
 {
     if (!WIZARDACTIVE)
         return;
@@ -211,21 +211,21 @@ void WizardSheet::OnAccepted(int accepted)
     if (!window_ || accepted == 0)
         return;
     if (accepted == BACKFEQ) {
-        PreviousStep();
-        AfterBack();
-        UpdateButtons();
+        previousStep();
+        afterBack();
+        updateButtons();
     } else if (accepted == NEXTFEQ) {
-        NextStep();
-        AfterNext();
-        UpdateButtons();
-        if (VALIDATEONNEXT && ValidateStep())
-            if (rt::Control* d = control(DefaultButton()))
+        nextStep();
+        afterNext();
+        updateButtons();
+        if (VALIDATEONNEXT && validateStep())
+            if (rt::Control* d = control(defaultButton()))
                 d->setEnabled(false);
     } else if (accepted == SHEETFEQ) {
-        UpdateButtons();
+        updateButtons();
     } else if (rt::Control* c = control(accepted); c && c->type() == rt::ControlType::Tab && c->parent()
                && c->parent()->number() == SHEETFEQ) {
-        UpdateButtons();
+        updateButtons();
     }
 }
 
@@ -234,7 +234,7 @@ void WizardSheet::OnNewSelection(int selected)
     if (!WIZARDACTIVE || selected != SHEETFEQ)
         return;
     if (rt::Control* sheet = control(SHEETFEQ); sheet && sheet->selected() != CURTABNUM)
-        UpdateButtons();
+        updateButtons();
 }
 
 } // namespace qv::qvls

@@ -54,20 +54,20 @@ public:
     // A new selection on the sheet: in wizard mode the current step's tab
     // is shown again, so tabs chosen any other way do not change the step.
     void OnNewSelection(int control);
-    virtual void UpdateButtons();
-    virtual void AfterBack() {}
-    virtual void AfterNext() {}
+    virtual void updateButtons();
+    virtual void afterBack() {}
+    virtual void afterNext() {}
     // True while the current step is not complete.
-    virtual bool ValidateStep() { return false; }
+    virtual bool validateStep() { return false; }
 
-    void FindStepRange();
-    void FindFirstStep();
-    void FindLastStep();
-    void NextStep();
-    void PreviousStep();
+    void findStepRange();
+    void findFirstStep();
+    void findLastStep();
+    void nextStep();
+    void previousStep();
     void ClampStep();
     // Next while a later step is left in wizard mode, else Finish.
-    int DefaultButton() const;
+    int defaultButton() const;
 
 protected:
     rt::Window* window() const { return window_; }

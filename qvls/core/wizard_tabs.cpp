@@ -120,7 +120,7 @@ void WizardTabs::ShowStep()
     window_.display();
 }
 
-void WizardTabs::SetUp()
+void WizardTabs::setUp()
 {
     FindLast();
     StartAtFirst();
@@ -136,7 +136,7 @@ void WizardTabs::SetUp()
     }
 }
 
-void WizardTabs::Next()
+void WizardTabs::next()
 {
     FindBounds();
     while (CurrentStep < LastStep) {

@@ -34,9 +34,9 @@ public:
     void ShowStep();
 
     // The wizard's Prepare, after its window has opened.
-    void SetUp();
+    void setUp();
     // The Next and Back buttons, after the window's lists re-read their rows.
-    void Next();
+    void next();
     void Back();
 
 private:

@@ -142,12 +142,12 @@ DictionaryAccess::DictionaryAccess(qv::tables::Table& table, const AccessRules& 
     : TableAccess(table, fw::appErrorReporter())
     , rules_(rules)
 {
-    SetOpenMode(qv::tables::DefaultAccess);
-    SetCreate(true);
-    SetLockRecover(10);
+    setOpenMode(qv::tables::DefaultAccess);
+    setCreate(true);
+    setLockRecover(10);
     if (!rules.nameInMessages.empty())
-        SetName(std::string(rules.nameInMessages));
-    SetCheckName(std::string(rules.checkName));
+        setName(std::string(rules.nameInMessages));
+    setCheckName(std::string(rules.checkName));
     const auto& def = table.def();
     for (int k = 0; k < static_cast<int>(def.keys.size()); ++k)
         RegisterKey(k, def.keys[static_cast<std::size_t>(k)].description,
@@ -156,11 +156,11 @@ DictionaryAccess::DictionaryAccess(qv::tables::Table& table, const AccessRules& 
         checks_.push_back({&c, def.fieldIndex(c.field)});
 }
 
-fw::Level DictionaryAccess::Open()
+fw::Level DictionaryAccess::open()
 {
     if (!table().isOpen())
         applyRunTimeName(table());
-    return TableAccess::Open();
+    return TableAccess::open();
 }
 
 fw::Level DictionaryAccess::CheckField(int field)
@@ -172,7 +172,7 @@ fw::Level DictionaryAccess::CheckField(int field)
             continue;
         const FieldCheckRule& rule = *c.rule;
         if (rule.kind == Kind::Range)
-            return CheckRange(field, rule.fieldText, rule.low, rule.high, rule.rangeText);
+            return checkRange(field, rule.fieldText, rule.low, rule.high, rule.rangeText);
         if (rule.emptyAccepted && record().isEmpty(field))
             return fw::Benign;
         DictionaryAccess* lookup = accessOf(rule.lookupLabel);
@@ -181,7 +181,7 @@ fw::Level DictionaryAccess::CheckField(int field)
         const int key = lookup->table().def().keyIndex(rule.lookupKey);
         const int into = lookup->table().def().fieldIndex(rule.lookupField);
         const auto& from = table().def().fields[static_cast<std::size_t>(field)];
-        return CheckFound(rule.fieldText, *lookup, key, rule.lookupName, [&](Record& r) {
+        return checkFound(rule.fieldText, *lookup, key, rule.lookupName, [&](Record& r) {
             // Ids cross between LONG and DECIMAL(6,0) here.
             if (from.type == qv::tables::FieldType::String)
                 r.setString(into, record().getText(field));

@@ -50,7 +50,7 @@ public:
     const AccessRules& rules() const { return rules_; }
 
     // A table named at run time takes its name global's value as it opens.
-    fw::Level Open() override;
+    fw::Level open() override;
     fw::Level CheckField(int field) override;
     void FillDefaults() override;
     void BindRecordFields(expr::NameTable& names) override;

@@ -166,7 +166,7 @@ DictionaryRelations::DictionaryRelations(std::unique_ptr<DictionaryAccess> acces
 {
     // The access object's last step: its reference points at it.
     *accessRef_ = owned.get();
-    SetTransactions(true);
+    setTransactions(true);
 }
 
 void DictionaryRelations::CleanUp()
@@ -214,14 +214,14 @@ void InitDictionary()
         if (!parent || !related)
             continue;
         if (d.lookup()) {
-            parent->AddLookup(*related);
+            parent->addLookup(*related);
             continue;
         }
         std::vector<std::pair<std::string, std::string>> links;
         for (const auto& [p, c] : d.links)
             links.emplace_back(p, c);
         const int key = related->access().table().def().keyIndex(d.key);
-        parent->AddRelation(*related, d.onUpdate, d.onDelete, key, std::move(links));
+        parent->addRelation(*related, d.onUpdate, d.onDelete, key, std::move(links));
     }
 }
 

@@ -29,23 +29,23 @@ public:
     {
         if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
             return l;
-        if (songs_.Open() != fw::Benign)
+        if (songs_.open() != fw::Benign)
             return fw::Fatal;
         songsOpen_ = true;
-        if (artists_.Open() != fw::Benign)
+        if (artists_.open() != fw::Benign)
             return fw::Fatal;
         artistsOpen_ = true;
         view_ = std::make_unique<tables::View>(dictionary::Quorvel());
         reader_ = std::make_unique<fw::ViewReader>(*view_, songs_);
         reader_->AddSortOrder("SNG:SongsByArtist");
         processor_ = std::make_unique<fw::RecordProcessor>(*reader_);
-        processor_->SetControls(std::string(ctl::DefaultArtists::Progress.name),
+        processor_->setControls(std::string(ctl::DefaultArtists::Progress.name),
                                 std::string(ctl::DefaultArtists::Percent.name),
                                 std::string(ctl::DefaultArtists::Cancel.name));
-        processor_->SetStep([this] { return step(); });
-        LoadWindow("qvls", ctl::DefaultArtists::kWindow);
-        AddComponent(*processor_);
-        OpenWindow();
+        processor_->setStep([this] { return step(); });
+        loadWindow("qvls", ctl::DefaultArtists::kWindow);
+        addComponent(*processor_);
+        openWindow();
         return fw::Benign;
     }
 
@@ -56,9 +56,9 @@ public:
         reader_.reset();
         view_.reset();
         if (artistsOpen_)
-            artists_.Close();
+            artists_.close();
         if (songsOpen_)
-            songs_.Close();
+            songs_.close();
     }
 
 private:

@@ -13,9 +13,9 @@ class ShrunkSource final : public qv::hdrscan::ByteSource {
 public:
     ShrunkSource(const std::uint8_t* data, std::size_t size, std::int64_t claimed)
         : memory_(data, size), claimed_(claimed) {}
-    std::int64_t Size() const override { return claimed_; }
-    std::size_t ReadAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override {
-        return memory_.ReadAt(offset, dst, n);
+    std::int64_t size() const override { return claimed_; }
+    std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override {
+        return memory_.readAt(offset, dst, n);
     }
 
 private:
@@ -35,13 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Mp3HeaderReader reader;
     MemorySource whole(data, size);
-    reader.Scan(whole);
-    WriteOutputs(reader, out);
+    reader.scan(whole);
+    writeOutputs(reader, out);
 
     if (size > 0) {
         ShrunkSource shrunk(data + 1, size - 1, static_cast<std::int64_t>(size) * (1 + data[0] % 4));
-        reader.Scan(shrunk);
-        WriteOutputs(reader, out);
+        reader.scan(shrunk);
+        writeOutputs(reader, out);
     }
     return 0;
 }

@@ -116,7 +116,7 @@ TEST(Program, ObjectsStandWhileTheFrameRunsAndGoInTheReverseOrder)
 
     EXPECT_FALSE(dictionary::dictionaryBuilt());
     EXPECT_EQ(dictionary::AlbumAccess, nullptr);
-    EXPECT_EQ(TagSetCount(), 0);
+    EXPECT_EQ(tagSetCount(), 0);
     EXPECT_FALSE(settingsStore().prepared());
     EXPECT_FALSE(positionStore().ready());
 }

@@ -38,11 +38,11 @@ public:
     Level Prepare() override
     {
         WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(yaml_, "test", name())));
-        AddResponseButton("?Close", response::Cancelled);
+        setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(yaml_, "test", name())));
+        addResponseButton("?Close", response::Cancelled);
         if (setup_)
             setup_(*this);
-        OpenWindow();
+        openWindow();
         return Benign;
     }
     Level OnAccepted(int control) override
@@ -113,23 +113,23 @@ TEST_F(IniStoreTest, ValuesWithDefaultsAndVariablesLeftAlone)
     EXPECT_EQ(store.Fetch("browsealbums", "FORMAT"), "80L(2)|M~Title~");
     EXPECT_EQ(store.Fetch("BrowseAlbums", "Missing", "dflt"), "dflt");
     EXPECT_EQ(store.Fetch("BrowseAlbums", "Empty", "dflt"), "") << "an empty value is a value";
-    EXPECT_EQ(store.FetchInt("BrowseAlbums", "Tab", 1), 3);
-    EXPECT_EQ(store.FetchInt("Nowhere", "Tab", 1), 1);
+    EXPECT_EQ(store.fetchInt("BrowseAlbums", "Tab", 1), 3);
+    EXPECT_EQ(store.fetchInt("Nowhere", "Tab", 1), 1);
 
     std::string format = "kept";
     int tab = 7;
-    EXPECT_FALSE(store.FetchInto("BrowseSongs", "Format", format));
-    EXPECT_FALSE(store.FetchInto("BrowseSongs", "Tab", tab));
+    EXPECT_FALSE(store.fetchInto("BrowseSongs", "Format", format));
+    EXPECT_FALSE(store.fetchInto("BrowseSongs", "Tab", tab));
     EXPECT_EQ(format, "kept");
     EXPECT_EQ(tab, 7);
-    EXPECT_TRUE(store.FetchInto("BrowseAlbums", "Tab", tab));
+    EXPECT_TRUE(store.fetchInto("BrowseAlbums", "Tab", tab));
     EXPECT_EQ(tab, 3);
 
     EXPECT_TRUE(store.Update("BrowseSongs", "Tab", "2"));
-    EXPECT_TRUE(store.UpdateInt("BrowseAlbums", "Tab", 4));
+    EXPECT_TRUE(store.updateInt("BrowseAlbums", "Tab", 4));
     EXPECT_EQ(read(), "[BrowseAlbums]\nFormat=80L(2)|M~Title~\nTab=4\nEmpty=\n[BrowseSongs]\nTab=2\n");
 
-    store.Kill();
+    store.kill();
     EXPECT_EQ(store.Fetch("BrowseAlbums", "Tab", "gone"), "gone");
     EXPECT_FALSE(store.Update("BrowseAlbums", "Tab", "5"));
 }
@@ -137,8 +137,8 @@ TEST_F(IniStoreTest, ValuesWithDefaultsAndVariablesLeftAlone)
 TEST_F(IniStoreTest, PlacementWritesOnlyThePartsGiven)
 {
     IniStore store(".\\POSITION.INI");
-    EXPECT_TRUE(store.WritePlacement("Main", {false, -12, 30, 400, 250}));
-    Placement p = store.ReadPlacement("MAIN");
+    EXPECT_TRUE(store.writePlacement("Main", {false, -12, 30, 400, 250}));
+    Placement p = store.readPlacement("MAIN");
     EXPECT_EQ(p.maximize, false);
     EXPECT_EQ(p.x, -12);
     EXPECT_EQ(p.y, 30);
@@ -146,10 +146,10 @@ TEST_F(IniStoreTest, PlacementWritesOnlyThePartsGiven)
     EXPECT_EQ(p.height, 250);
 
     // Maximized later: only Maximize changes, the normal place stays.
-    EXPECT_TRUE(store.WritePlacement("Main", {.maximize = true}));
+    EXPECT_TRUE(store.writePlacement("Main", {.maximize = true}));
     EXPECT_EQ(read(), "[Main]\nMaximize=Yes\nXPos=-12\nYPos=30\nHeight=250\nWidth=400\n");
 
-    const Placement none = store.ReadPlacement("Splash");
+    const Placement none = store.readPlacement("Splash");
     EXPECT_FALSE(none.maximize || none.x || none.y || none.width || none.height);
 }
 
@@ -185,7 +185,7 @@ TEST_F(IniStoreTest, RestoringAWindow)
         def.resizable = c.resizable;
         def.maximized = c.definedMaximized;
         rt::Window w(def);
-        IniStore(".\\POSITION.INI").RestoreWindow("W", w);
+        IniStore(".\\POSITION.INI").restoreWindow("W", w);
         EXPECT_EQ(w.maximized(), c.maximized);
         const rt::Rect at = w.geometry();
         EXPECT_EQ(std::vector<int>({at.x, at.y, at.width, at.height}),
@@ -201,8 +201,8 @@ TEST_F(IniStoreTest, APlacementWrittenIsRestoredUnchanged)
     rt::Window from(def), to(def);
     from.setGeometry({17, 23, 321, 187});
     IniStore store(".\\POSITION.INI");
-    ASSERT_TRUE(store.WritePlacement("UpdateSong", IniStore::PlacementOf(from)));
-    ASSERT_TRUE(store.RestoreWindow("UpdateSong", to));
+    ASSERT_TRUE(store.writePlacement("UpdateSong", IniStore::placementOf(from)));
+    ASSERT_TRUE(store.restoreWindow("UpdateSong", to));
     EXPECT_EQ(to.geometry().x, 17);
     EXPECT_EQ(to.geometry().y, 23);
     EXPECT_EQ(to.geometry().width, 321);
@@ -216,13 +216,13 @@ TEST(TextTranslator, ReplacesTheTextsOfAWindowAsItOpens)
 {
     rt::HeadlessHost host;
     TextTranslator translator;
-    translator.AddTranslation("Browse Albums", "Albums");
-    translator.AddTranslation("Cl&ose", "&Done");
-    translator.AddTranslation("Change", "&Edit"); // matches "&Change" without its mark
-    translator.AddTranslation("Type to locate", "Type the first letters");
-    translator.AddTranslation("Close the list", "Back to the frame");
-    translator.AddTranslation("Leave the list", "");
-    Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) { self.AddComponent(translator); });
+    translator.addTranslation("Browse Albums", "Albums");
+    translator.addTranslation("Cl&ose", "&Done");
+    translator.addTranslation("Change", "&Edit"); // matches "&Change" without its mark
+    translator.addTranslation("Type to locate", "Type the first letters");
+    translator.addTranslation("Close the list", "Back to the frame");
+    translator.addTranslation("Leave the list", "");
+    Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) { self.addComponent(translator); });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->title(), "Albums");
@@ -232,7 +232,7 @@ TEST(TextTranslator, ReplacesTheTextsOfAWindowAsItOpens)
     EXPECT_EQ((*w)["?Locator"].toolTip(), "Type the first letters");
     EXPECT_EQ((*w)["?Close"].statusText(), "Back to the frame");
     EXPECT_EQ((*w)["?Quit"].statusText(), "") << "a menu item's status text too";
-    EXPECT_EQ(translator.Translate("&&Rock & Roll"), "&&Rock & Roll");
+    EXPECT_EQ(translator.translate("&&Rock & Roll"), "&&Rock & Roll");
     host.press(*w, "?Close");
     EXPECT_TRUE(host.failures().empty());
     EXPECT_EQ(host.window(p.name()), nullptr);
@@ -242,7 +242,7 @@ TEST(TextTranslator, AnEmptyTableChangesNothing)
 {
     rt::HeadlessHost host;
     TextTranslator translator;
-    Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) { self.AddComponent(translator); });
+    Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) { self.addComponent(translator); });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);
     const rt::Window reference(rt::parseWindowDef(browseYaml, "test", "BrowseAlbums"));
@@ -279,15 +279,15 @@ TEST(ContextMenu, ItemsFollowTheirButtonsAndPressThem)
     rt::HeadlessHost host;
     ContextMenu menu;
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
-        menu.Init(self.window(), self.number("?List"));
+        menu.init(self.window(), self.number("?List"));
         menu.AddItemForButton("&Insert", "?Insert");
         menu.AddItemForButton("&Change", "?Change");
         menu.AddItemForButton("&Delete", "?Delete");
         menu.AddItemForButton("&View", "?View", "!View");
-        menu.AddSeparator();
-        menu.AddItemForEvent("Create Label...", 1547);
-        menu.AddSeparator();
-        self.AddComponent(menu);
+        menu.addSeparator();
+        menu.addItemForEvent("Create Label...", 1547);
+        menu.addSeparator();
+        self.addComponent(menu);
     });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);
@@ -347,23 +347,23 @@ TEST(ContextMenu, NamesAreUniqueAndItemsCanBeSwitchedOff)
     rt::HeadlessHost host;
     ContextMenu menu;
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
-        menu.Init(self.window(), 0);
+        menu.init(self.window(), 0);
         EXPECT_EQ(menu.AddItemForButton("&Print", "?Insert"), "Print");
         EXPECT_EQ(menu.AddItemForButton("P&rint", "?Change"), "Print2");
-        EXPECT_EQ(menu.AddItem("Cop&y"), "Copy");
-        self.AddComponent(menu);
+        EXPECT_EQ(menu.addItem("Cop&y"), "Copy");
+        self.addComponent(menu);
     });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);
-    menu.SetItemEnabled("COPY", false);
-    menu.SetItemText("Print2", "Print &All");
-    const auto items = menu.Items();
+    menu.setItemEnabled("COPY", false);
+    menu.setItemText("Print2", "Print &All");
+    const auto items = menu.items();
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[1].text, "Print &All");
     EXPECT_FALSE(items[2].enabled);
     EXPECT_FALSE(menu.Execute("Copy")) << "a plain item is for the caller to act on";
-    menu.RemoveItem("Print");
-    EXPECT_FALSE(menu.HasItem("Print"));
+    menu.removeItem("Print");
+    EXPECT_FALSE(menu.hasItem("Print"));
     EXPECT_TRUE(menu.Execute("Print2"));
     host.settle();
     EXPECT_EQ(p.accepted, std::vector<int>{p.number("?Change")});
@@ -402,14 +402,14 @@ protected:
     using A = ToolbarDispatcher::Action;
     ToolbarTest()
     {
-        ToolbarDispatcher::AttachFrame(frame_, {{A::Insert, "?TbInsert"},
+        ToolbarDispatcher::attachFrame(frame_, {{A::Insert, "?TbInsert"},
                                                 {A::Change, "?TbChange"},
                                                 {A::Delete, "?TbDelete"},
                                                 {A::Down, "?TbDown"},
                                                 {A::NextRecord, "?TbNext"},
                                                 {A::History, "?TbHistory"}});
     }
-    ~ToolbarTest() override { ToolbarDispatcher::DetachFrame(); }
+    ~ToolbarTest() override { ToolbarDispatcher::detachFrame(); }
 
     std::string enabled() const
     {
@@ -418,7 +418,7 @@ protected:
             s += frame_[n].enabled() ? '1' : '0';
         return s;
     }
-    bool press(const char* name) { return ToolbarDispatcher::FrameAccepted(frame_[name].number()); }
+    bool press(const char* name) { return ToolbarDispatcher::frameAccepted(frame_[name].number()); }
 
     rt::HeadlessHost host_;
     rt::Window frame_{rt::parseWindowDef(frameYaml, "test", "Frame")};
@@ -429,25 +429,25 @@ TEST_F(ToolbarTest, FrameButtonsWorkOnTheActiveWindow)
     constexpr int history = rt::key::withCtrl(rt::key::Quote);
     ToolbarDispatcher listBar, formBar;
     Procedure list("BrowseAlbums", browseYaml, [&](Procedure& self) {
-        listBar.AddListTarget(self.number("?List"), {.insert = self.number("?Insert"),
+        listBar.addListTarget(self.number("?List"), {.insert = self.number("?Insert"),
                                                       .change = self.number("?Change"),
                                                       .delete_ = self.number("?Delete")});
         self.window()["?Delete"].setEnabled(false);
-        self.AddComponent(listBar);
+        self.addComponent(listBar);
     });
     Procedure form("UpdateAlbum", formYaml, [&](Procedure& self) {
         self.window().alert(rt::key::withAlt(rt::key::Right));
         self.window().alert(history);
-        formBar.SetFormTarget(history, true);
-        formBar.AddListTarget(self.number("?Songs"), {.insert = self.number("?AddSong")});
-        formBar.SetTarget(0); // the form's own fields first
-        self.AddComponent(formBar);
+        formBar.setFormTarget(history, true);
+        formBar.addListTarget(self.number("?Songs"), {.insert = self.number("?AddSong")});
+        formBar.setTarget(0); // the form's own fields first
+        self.addComponent(formBar);
     });
     EXPECT_EQ(enabled(), "000000") << "no window yet";
 
     rt::Window* lw = started(host_, list);
     ASSERT_NE(lw, nullptr);
-    EXPECT_EQ(ToolbarDispatcher::Active(), &listBar);
+    EXPECT_EQ(ToolbarDispatcher::active(), &listBar);
     EXPECT_EQ(enabled(), "110100");
     EXPECT_TRUE(press("?TbInsert"));
     host_.settle();
@@ -463,7 +463,7 @@ TEST_F(ToolbarTest, FrameButtonsWorkOnTheActiveWindow)
 
     rt::Window* fw = started(host_, form); // another thread's window becomes active
     ASSERT_NE(fw, nullptr);
-    EXPECT_EQ(ToolbarDispatcher::Active(), &formBar);
+    EXPECT_EQ(ToolbarDispatcher::active(), &formBar);
     EXPECT_EQ(enabled(), "000011");
     press("?TbNext");
     press("?TbHistory");
@@ -473,12 +473,12 @@ TEST_F(ToolbarTest, FrameButtonsWorkOnTheActiveWindow)
     EXPECT_EQ(form.others[1].keyCode, history);
 
     // The song list's tab takes the toolbar, then hands it back.
-    formBar.SetTarget(form.number("?Songs"));
+    formBar.setTarget(form.number("?Songs"));
     EXPECT_EQ(enabled(), "100100");
     press("?TbInsert");
     host_.settle();
     EXPECT_EQ(form.accepted, std::vector<int>{form.number("?AddSong")});
-    formBar.SetTarget(0);
+    formBar.setTarget(0);
 
     // The user clicks the list window: it is active again.
     host_.post(*lw, rt::Event{rt::event::GainFocus});
@@ -488,11 +488,11 @@ TEST_F(ToolbarTest, FrameButtonsWorkOnTheActiveWindow)
     EXPECT_EQ(enabled(), "100100") << "a hidden button's toolbar twin is off";
 
     host_.post(*fw, rt::Event{rt::event::GainFocus});
-    EXPECT_EQ(ToolbarDispatcher::Active(), &formBar);
+    EXPECT_EQ(ToolbarDispatcher::active(), &formBar);
     host_.press(*fw, "?Close");
-    EXPECT_EQ(ToolbarDispatcher::Active(), &listBar) << "closing hands back to the window before";
+    EXPECT_EQ(ToolbarDispatcher::active(), &listBar) << "closing hands back to the window before";
     host_.press(*lw, "?Close");
-    EXPECT_EQ(ToolbarDispatcher::Active(), nullptr);
+    EXPECT_EQ(ToolbarDispatcher::active(), nullptr);
     EXPECT_EQ(enabled(), "000000");
     EXPECT_TRUE(host_.failures().empty());
 }
@@ -517,13 +517,13 @@ TEST(FileChooser, AChosenFileGoesIntoTheVariableACancelLeavesIt)
     FileChooser chooser;
     Procedure p("UpdateSong", songFormYaml, [&](Procedure& self) {
         self.window()["?File"].bind({[&] { return file; }, [&](const std::string& v) { file = v; }});
-        chooser.Init(self.window(), self.number("?File"), self.number("?Browse"));
-        chooser.SetTitle("Select MP3 or WAV File");
-        chooser.AddFilter("MP3s", "*.MP3");
-        chooser.AddFilter("WAV Files", "*.WAV");
-        chooser.AddFilter("All Files", "*.*");
-        chooser.OnChosen([&](const std::string& f) { chosen.push_back(f); });
-        self.AddComponent(chooser);
+        chooser.init(self.window(), self.number("?File"), self.number("?Browse"));
+        chooser.setTitle("Select MP3 or WAV File");
+        chooser.addFilter("MP3s", "*.MP3");
+        chooser.addFilter("WAV Files", "*.WAV");
+        chooser.addFilter("All Files", "*.*");
+        chooser.onChosen([&](const std::string& f) { chosen.push_back(f); });
+        self.addComponent(chooser);
     });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);
@@ -563,13 +563,13 @@ TEST(FileChooser, AskWithoutAnEntry)
 {
     rt::HeadlessHost host;
     FileChooser chooser;
-    chooser.SetTitle("Select ASCII Export File");
-    chooser.AddFilter("CSV Files", "*.csv");
-    chooser.SetSave(true);
+    chooser.setTitle("Select ASCII Export File");
+    chooser.addFilter("CSV Files", "*.csv");
+    chooser.setSave(true);
     std::optional<std::string> first = "unset", second = "unset";
     host.start("Export", [&] {
-        first = chooser.Ask("BvOut.CSV");
-        second = chooser.Ask("BvOut.CSV");
+        first = chooser.ask("BvOut.CSV");
+        second = chooser.ask("BvOut.CSV");
     });
     auto* dialog = host.dialog<rt::FileDialogWindow>();
     ASSERT_NE(dialog, nullptr);
@@ -599,10 +599,10 @@ TEST(ControlResizer, GeneralStrategyKeepsRelativePlacesAndGrowsLists)
     ControlResizer resizer(ControlResizer::AppStrategy);
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
         // Close keeps to the bottom-right corner.
-        resizer.SetStrategy(self.number("?Close"), {ControlResizer::Anchor::End, ControlResizer::Anchor::End,
+        resizer.setStrategy(self.number("?Close"), {ControlResizer::Anchor::End, ControlResizer::Anchor::End,
                                                     ControlResizer::Grow::Fixed, ControlResizer::Grow::Fixed});
-        resizer.SetMinSize(150, 80);
-        self.AddComponent(resizer);
+        resizer.setMinSize(150, 80);
+        self.addComponent(resizer);
     });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);
@@ -643,7 +643,7 @@ TEST(ControlResizer, APlacementRestoredBeforeOpeningIsLaidOut)
     rt::HeadlessHost host;
     ControlResizer resizer;
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
-        self.AddComponent(resizer);
+        self.addComponent(resizer);
         self.window().setGeometry({30, 40, 400, 200});
     });
     rt::Window* w = started(host, p);
@@ -659,12 +659,12 @@ TEST(ControlResizer, WithoutAStrategyOnlyRuledControlsFollow)
     rt::HeadlessHost host;
     ControlResizer resizer(ControlResizer::NoStrategy);
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
-        resizer.SetStrategy(self.number("?Insert"), self.number("?Delete"),
+        resizer.setStrategy(self.number("?Insert"), self.number("?Delete"),
                             {ControlResizer::Anchor::Start, ControlResizer::Anchor::End, ControlResizer::Grow::Fixed,
                              ControlResizer::Grow::Fixed});
-        resizer.SetStrategy(self.number("?List"), {ControlResizer::Anchor::Start, ControlResizer::Anchor::Start,
+        resizer.setStrategy(self.number("?List"), {ControlResizer::Anchor::Start, ControlResizer::Anchor::Start,
                                                    ControlResizer::Grow::Stretch, ControlResizer::Grow::Stretch});
-        self.AddComponent(resizer);
+        self.addComponent(resizer);
     });
     rt::Window* w = started(host, p);
     ASSERT_NE(w, nullptr);

@@ -144,9 +144,9 @@ public:
             return l;
         const auto& def = table().def();
         if (field == def.fieldIndex("ALB:Rating"))
-            return CheckRange(field, "Rating", 0, 10, "0 and 10");
+            return checkRange(field, "Rating", 0, 10, "0 and 10");
         if (field == def.fieldIndex("ALB:Media") && !record().isEmpty(field))
-            return CheckFound("Media (Album)", media_, 0, "Media",
+            return checkFound("Media (Album)", media_, 0, "Media",
                               [this](Record& m) { m["MED:Media"] = record()["ALB:Media"].toString(); });
         return Benign;
     }
@@ -181,29 +181,29 @@ struct Catalogue {
             t->setFileName(dir.file(t->def().fileName));
             t->setGroup(&group);
         }
-        albumAccess.SetName("Albums [Album]");
-        songAccess.SetName("Songs [Quorvel]");
-        entryAccess.SetName("Playlist Details (Songs) [PlaylistDetails]");
-        mediaAccess.SetName("Media Tyes [Media]");
+        albumAccess.setName("Albums [Album]");
+        songAccess.setName("Songs [Quorvel]");
+        entryAccess.setName("Playlist Details (Songs) [PlaylistDetails]");
+        mediaAccess.setName("Media Tyes [Media]");
 
         // The album set names the song set before the song set declares
         // its own relations.
-        albumSet.AddRelation(songSet, Rule::Cascade, Rule::Cascade, 1, {{"ALB:AlbumID", "SNG:AlbumID"}});
-        albumSet.AddLookup(mediaSet);
-        songSet.AddRelation(detailSet, Rule::Cascade, Rule::Cascade, 0, {{"SNG:ID", "SDT:ID"}});
-        songSet.AddRelation(entrySet, Rule::None, Rule::Restrict, 1, {{"SNG:ID", "PLA:ID"}});
-        mediaSet.AddRelation(songSet, Rule::Cascade, Rule::Restrict, 2, {{"MED:Media", "SNG:Media"}});
-        mediaSet.AddRelation(albumSet, Rule::Restrict, Rule::None, 1, {{"MED:Media", "ALB:Media"}});
+        albumSet.addRelation(songSet, Rule::Cascade, Rule::Cascade, 1, {{"ALB:AlbumID", "SNG:AlbumID"}});
+        albumSet.addLookup(mediaSet);
+        songSet.addRelation(detailSet, Rule::Cascade, Rule::Cascade, 0, {{"SNG:ID", "SDT:ID"}});
+        songSet.addRelation(entrySet, Rule::None, Rule::Restrict, 1, {{"SNG:ID", "PLA:ID"}});
+        mediaSet.addRelation(songSet, Rule::Cascade, Rule::Restrict, 2, {{"MED:Media", "SNG:Media"}});
+        mediaSet.addRelation(albumSet, Rule::Restrict, Rule::None, 1, {{"MED:Media", "ALB:Media"}});
 
         for (TableAccess* a : accesses())
-            EXPECT_EQ(a->Open(), Benign) << a->Name();
+            EXPECT_EQ(a->open(), Benign) << a->name();
     }
 
     ~Catalogue()
     {
         for (TableAccess* a : accesses())
-            while (a->OpenCount() > 0)
-                a->Close();
+            while (a->openCount() > 0)
+                a->close();
     }
 
     void addMedia(const std::string& name)

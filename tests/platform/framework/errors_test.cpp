@@ -29,10 +29,10 @@ TEST_P(Expansion, ReplacesPlaceholders)
     const ExpandCase& c = GetParam();
     ErrorReporter r;
     r.SetField(c.field);
-    r.SetFile(c.file);
-    r.SetMessageText(c.message);
-    r.SetErrorText(c.errorText, c.errorCode);
-    EXPECT_EQ(r.Expand(c.text), c.expected);
+    r.setFile(c.file);
+    r.setMessageText(c.message);
+    r.setErrorText(c.errorText, c.errorCode);
+    EXPECT_EQ(r.expand(c.text), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -71,19 +71,19 @@ TEST_P(Shown, TitleTextAndLevelOfTheAnswer)
     const ShownCase& c = GetParam();
     rt::HeadlessHost host;
     ErrorReporter r;
-    r.SetFile("Playlist Details (Songs) [PlaylistDetails]");
-    r.SetMessageText("Artists");
-    r.SetErrorText("File Not Open", 37);
+    r.setFile("Playlist Details (Songs) [PlaylistDetails]");
+    r.setMessageText("Artists");
+    r.setErrorText("File Not Open", 37);
     Level level = Fatal;
-    host.start("Asker", [&] { level = r.Throw(c.msg); });
+    host.start("Asker", [&] { level = r.raise(c.msg); });
     rt::MessageBoxWindow* box = host.messageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->title(), c.title);
     EXPECT_EQ(box->text(), c.text);
     host.answer(c.press);
     EXPECT_EQ(level, c.expected);
-    EXPECT_EQ(r.LastTitle(), c.title);
-    EXPECT_EQ(r.MessageCount(), 1);
+    EXPECT_EQ(r.lastTitle(), c.title);
+    EXPECT_EQ(r.messageCount(), 1);
 }
 
 namespace button = qv::rt::button;
@@ -117,77 +117,77 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ErrorReporter, EndOfTableShowsNothing)
 {
     ErrorReporter r;
-    EXPECT_EQ(r.Throw(Msg::RecordLimit), Notify);
-    EXPECT_EQ(r.MessageCount(), 0);
+    EXPECT_EQ(r.raise(Msg::RecordLimit), Notify);
+    EXPECT_EQ(r.messageCount(), 0);
 }
 
 TEST(ErrorReporter, ErrorTextIsTheDriversUnlessSetForOneMessage)
 {
     ErrorReporter r;
-    r.SetSilent(true);
-    r.SetFile("Albums [Album]");
+    r.setSilent(true);
+    r.setFile("Albums [Album]");
     tables::setError(tables::RecordNotFound, "albums.tps");
-    r.Throw(Msg::RecordRetrievalError);
-    EXPECT_EQ(r.LastText(), "Error 35 (Record Not Found) attempting to read a record from the file Albums [Album].");
+    r.raise(Msg::RecordRetrievalError);
+    EXPECT_EQ(r.lastText(), "Error 35 (Record Not Found) attempting to read a record from the file Albums [Album].");
 
-    r.SetErrorText("Disk full", 90);
-    r.Throw(Msg::UpdateFailed);
-    EXPECT_EQ(r.LastText(), "Error 90 (Disk full) attempting to change a record of the file Albums [Album].");
+    r.setErrorText("Disk full", 90);
+    r.raise(Msg::UpdateFailed);
+    EXPECT_EQ(r.lastText(), "Error 90 (Disk full) attempting to change a record of the file Albums [Album].");
 
-    r.Throw(Msg::UpdateFailed);
-    EXPECT_EQ(r.LastText(), "Error 35 (Record Not Found) attempting to change a record of the file Albums [Album].");
+    r.raise(Msg::UpdateFailed);
+    EXPECT_EQ(r.lastText(), "Error 35 (Record Not Found) attempting to change a record of the file Albums [Album].");
     tables::clearError();
 }
 
 TEST(ErrorReporter, SilentAnswersTheDefaultButton)
 {
     ErrorReporter r;
-    r.SetSilent(true);
-    EXPECT_EQ(r.Throw(Msg::SaveRecord), Cancel);
-    EXPECT_EQ(r.Throw(Msg::ConfirmDelete), User);
-    EXPECT_EQ(r.ThrowMessage(Msg::FieldOutOfRange, "0 and 99"), User);
-    EXPECT_EQ(r.LastTitle(), "Range Error");
-    EXPECT_EQ(r.MessageCount(), 3);
+    r.setSilent(true);
+    EXPECT_EQ(r.raise(Msg::SaveRecord), Cancel);
+    EXPECT_EQ(r.raise(Msg::ConfirmDelete), User);
+    EXPECT_EQ(r.throwMessage(Msg::FieldOutOfRange, "0 and 99"), User);
+    EXPECT_EQ(r.lastTitle(), "Range Error");
+    EXPECT_EQ(r.messageCount(), 3);
 }
 
 TEST(ErrorReporter, ProcedureNamesArePerThread)
 {
     rt::HeadlessHost host;
     ErrorReporter r;
-    r.PushProcedure("Main");
+    r.pushProcedure("Main");
     std::vector<std::string> list, wizard;
     auto& s = rt::Scheduler::instance();
     // Both threads run turn about: each yields while the other has pushed.
     s.start("List", [&] {
-        r.PushProcedure("BrowseAlbums");
+        r.pushProcedure("BrowseAlbums");
         s.yield();
-        list.push_back(r.CurrentProcedure());
-        r.PushProcedure("UpdateAlbum");
+        list.push_back(r.currentProcedure());
+        r.pushProcedure("UpdateAlbum");
         s.yield();
-        list.push_back(r.CurrentProcedure());
-        r.PopProcedure();
-        list.push_back(r.CurrentProcedure());
+        list.push_back(r.currentProcedure());
+        r.popProcedure();
+        list.push_back(r.currentProcedure());
     });
     s.start("Wizard", [&] {
-        wizard.push_back(r.CurrentProcedure());
-        r.PushProcedure("CDDBWizard");
+        wizard.push_back(r.currentProcedure());
+        r.pushProcedure("CDDBWizard");
         s.yield();
-        wizard.push_back(r.CurrentProcedure());
+        wizard.push_back(r.currentProcedure());
         s.yield();
-        wizard.push_back(r.CurrentProcedure());
+        wizard.push_back(r.currentProcedure());
     });
     host.settle();
     EXPECT_EQ(list, (std::vector<std::string>{"BrowseAlbums", "UpdateAlbum", "BrowseAlbums"}));
     EXPECT_EQ(wizard, (std::vector<std::string>{"", "CDDBWizard", "CDDBWizard"}));
-    EXPECT_EQ(r.CurrentProcedure(), "Main");
+    EXPECT_EQ(r.currentProcedure(), "Main");
 
     // A thread that reuses an ended thread's number starts with no names.
     std::string fresh = "?";
-    host.start("Again", [&] { fresh = r.CurrentProcedure(); });
+    host.start("Again", [&] { fresh = r.currentProcedure(); });
     EXPECT_EQ(fresh, "");
-    r.PopProcedure();
-    r.PopProcedure(); // more pops than pushes are harmless
-    EXPECT_EQ(r.CurrentProcedure(), "");
+    r.popProcedure();
+    r.popProcedure(); // more pops than pushes are harmless
+    EXPECT_EQ(r.currentProcedure(), "");
 }
 
 } // namespace

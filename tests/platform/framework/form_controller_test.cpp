@@ -55,7 +55,7 @@ public:
     }
     Level prepareForm() override
     {
-        AddComponent(refreshes);
+        addComponent(refreshes);
         return Benign;
     }
 

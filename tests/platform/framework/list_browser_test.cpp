@@ -73,16 +73,16 @@ TEST_F(Paging, ThumbFollowsTheKeyAndMovesTheList)
         int percent;
         std::string highlighted;
     };
-    EXPECT_EQ(albumList.ThumbPosition(), 0);
-    albumList.ScrollToThumb(100);
+    EXPECT_EQ(albumList.thumbPosition(), 0);
+    albumList.scrollToThumb(100);
     EXPECT_EQ(highlighted(albumList), "A19");
-    albumList.ScrollToThumb(0);
+    albumList.scrollToThumb(0);
     EXPECT_EQ(highlighted(albumList), "A00");
     c.addAlbum("Nectar");
     c.addAlbum("Zest");
-    albumList.ScrollToThumb(50);
+    albumList.scrollToThumb(50);
     EXPECT_EQ(highlighted(albumList), "Nectar") << "half way is the letter N";
-    EXPECT_EQ(albumList.ThumbPosition(), 52);
+    EXPECT_EQ(albumList.thumbPosition(), 52);
 }
 
 TEST_F(Paging, ChangingTheOrderKeepsTheHighlightedRecord)
@@ -90,7 +90,7 @@ TEST_F(Paging, ChangingTheOrderKeepsTheHighlightedRecord)
     c.addMedia("LP");
     c.addAlbum("B", "LP");
     scroll(rt::event::ScrollDown);
-    albumList.SetSort(byMedia);
+    albumList.setSort(byMedia);
     EXPECT_EQ(highlighted(albumList), "A01");
     c.host.key(*w, 'B');
     EXPECT_EQ(highlighted(albumList), "A01") << "no locator on this order";
@@ -129,7 +129,7 @@ TEST_F(Prefix, TypedCharactersLocateTogether)
     c.addMedia("CD");
     for (const char* t : {"Rain", "Robot", "Rock", "Rocket", "Rose", "Zoo"})
         c.addAlbum(t);
-    albumList.SetLocator(byTitle, &prefix);
+    albumList.setLocator(byTitle, &prefix);
     rt::Window* w = openAlbums();
     ASSERT_TRUE(w);
     struct Step {
@@ -165,7 +165,7 @@ TEST(LocatorKeys, TypeTheirCharacters)
                                           {0xBD, '-'},
                                           {rt::key::withCtrl('A'), 0},
                                           {rt::key::F1, 0}})
-        EXPECT_EQ(Locator::CharOf(k.key), k.typed) << k.key;
+        EXPECT_EQ(Locator::charOf(k.key), k.typed) << k.key;
 }
 
 } // namespace

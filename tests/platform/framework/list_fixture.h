@@ -50,17 +50,17 @@ public:
     Level Prepare() override
     {
         WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(listYaml, "test", name())));
-        AddResponseButton("?Close", response::Cancelled);
-        list_.SetInsertControl("?Insert");
-        list_.SetChangeControl("?Change");
-        list_.SetDeleteControl("?Delete");
-        list_.SetSelectControl("?Select");
-        list_.SetHideSelect(true);
-        list_.SetUpdateProcedure(1);
-        SetUpdateProcedure(1, form_);
-        AddComponent(list_);
-        OpenWindow();
+        setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(listYaml, "test", name())));
+        addResponseButton("?Close", response::Cancelled);
+        list_.setInsertControl("?Insert");
+        list_.setChangeControl("?Change");
+        list_.setDeleteControl("?Delete");
+        list_.setSelectControl("?Select");
+        list_.setHideSelect(true);
+        list_.setUpdateProcedure(1);
+        setUpdateProcedure(1, form_);
+        addComponent(list_);
+        openWindow();
         return Benign;
     }
 
@@ -88,16 +88,16 @@ struct ListFixture : ::testing::Test {
         registerRecord(c.songs.record());
         byTitle = albums.AddSortOrder("ALB:KeyTitle");
         byMedia = albums.AddSortOrder("ALB:KeyMedia");
-        albumList.AddField(c.albums.record(), "ALB:Title");
-        albumList.AddField(c.albums.record(), "ALB:Media");
-        albumList.SetLocator(byTitle, &jump);
-        albumList.SetThumbStep(byTitle, &letters);
-        albumList.SetPageSize(4);
+        albumList.addField(c.albums.record(), "ALB:Title");
+        albumList.addField(c.albums.record(), "ALB:Media");
+        albumList.setLocator(byTitle, &jump);
+        albumList.setThumbStep(byTitle, &letters);
+        albumList.setPageSize(4);
 
         const int byAlbum = songs.AddSortOrder("SNG:KeyAlbumID");
         songs.LimitToParent(byAlbum, c.albumAccess, {{"SNG:AlbumID", "ALB:AlbumID"}});
-        songList.AddField(c.songs.record(), "SNG:Title");
-        songList.SetPageSize(4);
+        songList.addField(c.songs.record(), "SNG:Title");
+        songList.setPageSize(4);
         handover() = Handover{};
     }
     ~ListFixture() override
@@ -148,7 +148,7 @@ struct ListFixture : ::testing::Test {
     }
     static std::string highlighted(const ListBrowser& l, int column = 0)
     {
-        return l.cell(l.SelectedRow() - 1, column);
+        return l.cell(l.selectedRow() - 1, column);
     }
     std::string dialogText() const
     {

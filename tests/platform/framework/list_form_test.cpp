@@ -264,7 +264,7 @@ TEST_F(ListForm, FilteredAndRangeLimitedList)
     c.addSong(alpha, "Red");
     c.addSong(alpha, "Blue Moon");
     c.addSong(bravo, "Blue Other");
-    songs.SetFilter("6 Query", std::string("INSTRING('Blue', SNG:Title, 1, 1) > 0"));
+    songs.setFilter("6 Query", std::string("INSTRING('Blue', SNG:Title, 1, 1) > 0"));
     c.loadAlbum(alpha);
     rt::Window* w = openSongs();
     EXPECT_EQ(shown(songList), (std::vector<std::string>{"Blue Train", "Blue Moon"}));

@@ -29,11 +29,11 @@ public:
     Level Prepare() override
     {
         WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(yaml_, "test", name())));
+        setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(yaml_, "test", name())));
         if (window().control("?Close"))
-            AddResponseButton("?Close", response::Cancelled);
+            addResponseButton("?Close", response::Cancelled);
         setup_(*this);
-        OpenWindow();
+        openWindow();
         return Benign;
     }
 
@@ -71,8 +71,8 @@ TEST_F(Roles, DropListWritesTheChosenRecordsValueIntoItsVariable)
     TableDropList media(c.mediaAccess, 0, "?Media", "MED:Media", "MED:Media");
     TableDropCombo songMedia(c.mediaAccess, 0, "?SongMedia", "MED:Media", "MED:Media");
     rt::Window* w = start("Drops", dropYaml, [&](Plain& p) {
-        p.AddComponent(media);
-        p.AddComponent(songMedia);
+        p.addComponent(media);
+        p.addComponent(songMedia);
     });
     ASSERT_TRUE(w);
     rt::Control& list = (*w)["?Media"];
@@ -114,15 +114,15 @@ struct Process : Roles {
         for (int i = 0; i < 25; ++i)
             c.addSong(album, "song " + std::to_string(i));
         reader.AddSortOrder("SNG:KEYID");
-        processor.SetControls("?Progress", "?Percent", "?Cancel");
-        processor.SetRecordsPerTurn(10);
+        processor.setControls("?Progress", "?Percent", "?Cancel");
+        processor.setRecordsPerTurn(10);
     }
 };
 
 TEST_F(Process, WalksTheViewInTurnsLettingOtherThreadsRun)
 {
     // Upper-cases every title; another thread counts how often it ran.
-    processor.SetStep([this] {
+    processor.setStep([this] {
         std::string t = c.songs.record().getText(4);
         for (char& ch : t)
             ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -135,12 +135,12 @@ TEST_F(Process, WalksTheViewInTurnsLettingOtherThreadsRun)
             rt::Scheduler::instance().yield();
         }
     });
-    rt::Window* w = start("Process", processYaml, [this](Plain& p) { p.AddComponent(processor); });
+    rt::Window* w = start("Process", processYaml, [this](Plain& p) { p.addComponent(processor); });
     c.host.settle();
     EXPECT_FALSE(w && w->isOpen());
     EXPECT_EQ(result, response::Completed);
-    EXPECT_EQ(processor.Processed(), 25);
-    EXPECT_EQ(processor.Percent(), 100);
+    EXPECT_EQ(processor.processed(), 25);
+    EXPECT_EQ(processor.percent(), 100);
     for (const std::string& row : Catalogue::rows(c.songs))
         EXPECT_NE(row.find("SONG "), std::string::npos) << row;
     EXPECT_GE(otherThreadTurns, 3) << "the walk yields between its turns";
@@ -149,22 +149,22 @@ TEST_F(Process, WalksTheViewInTurnsLettingOtherThreadsRun)
 TEST_F(Process, CancelStopsTheWalkBetweenTurns)
 {
     rt::Window* w = nullptr;
-    processor.SetStep([&] {
-        if (processor.Processed() == 5)
+    processor.setStep([&] {
+        if (processor.processed() == 5)
             w->post(rt::event::Accepted, (*w)["?Cancel"].number()); // the user's press
         return Benign;
     });
     c.host.start("Process", [&] {
         Plain p("Process", processYaml, [&](Plain& pp) {
             w = &pp.window();
-            pp.AddComponent(processor);
+            pp.addComponent(processor);
         });
         result = p.Execute();
     });
     c.host.settle();
     EXPECT_EQ(result, response::Cancelled);
-    EXPECT_TRUE(processor.Cancelled());
-    EXPECT_EQ(processor.Processed(), 10) << "the turn under way ends first";
+    EXPECT_TRUE(processor.cancelled());
+    EXPECT_EQ(processor.processed(), 10) << "the turn under way ends first";
 }
 
 constexpr const char* detailYaml = R"(
@@ -193,13 +193,13 @@ struct InPlace : Roles {
         c.addDetail(song, "second");
         const int order = reader.AddSortOrder("SDT:K_ID");
         reader.LimitToParent(order, c.songAccess, {{"SDT:ID", "SNG:ID"}});
-        list.AddField(c.details.record(), "SDT:Text");
-        edit.AddColumn("?EditText", "SDT:Text");
-        edit.SetButtons("?Insert", "?Change", "?Delete");
+        list.addField(c.details.record(), "SDT:Text");
+        edit.addColumn("?EditText", "SDT:Text");
+        edit.setButtons("?Insert", "?Change", "?Delete");
         c.load(c.songs, "SNG:ID", song);
         w = start("Details", detailYaml, [this](Plain& p) {
-            p.AddComponent(edit);
-            p.AddComponent(list);
+            p.addComponent(edit);
+            p.addComponent(list);
         });
         ASSERT_TRUE(w);
     }
@@ -229,9 +229,9 @@ TEST_F(InPlace, AddNumbersTheLineLastAndACancelTakesItAway)
     EXPECT_EQ(highlighted(list), "third");
 
     c.host.press(*w, "?Insert");
-    ASSERT_TRUE(edit.Editing());
+    ASSERT_TRUE(edit.editing());
     c.host.key(*w, rt::key::Esc);
-    EXPECT_FALSE(edit.Editing());
+    EXPECT_FALSE(edit.editing());
     EXPECT_EQ(Catalogue::rows(c.details).size(), 3u);
 }
 

@@ -39,9 +39,9 @@ bool matches(const std::string& filter, const Song& s)
 QueryDialog songQuery()
 {
     QueryDialog q;
-    EXPECT_TRUE(q.AddItem("SNG:Artist", "Artist", QueryDialog::Kind::Text));
-    EXPECT_TRUE(q.AddItem("SNG:ReleaseDate", "Year", QueryDialog::Kind::Number));
-    EXPECT_TRUE(q.AddItem("SNG:FileNumber", "File Number", QueryDialog::Kind::Text));
+    EXPECT_TRUE(q.addItem("SNG:Artist", "Artist", QueryDialog::Kind::Text));
+    EXPECT_TRUE(q.addItem("SNG:ReleaseDate", "Year", QueryDialog::Kind::Number));
+    EXPECT_TRUE(q.addItem("SNG:FileNumber", "File Number", QueryDialog::Kind::Text));
     return q;
 }
 
@@ -49,8 +49,8 @@ TEST(QueryDialogFilter, CaseBlindTextAndANumberJoinWithAnd)
 {
     QueryDialog q = songQuery();
     EXPECT_EQ(q.BuildFilter(), "");
-    q.SetCondition("sng:artist", QueryDialog::Op::Eq, "Abba", true);
-    q.SetCondition("SNG:ReleaseDate", QueryDialog::Op::Ge, "1970");
+    q.setCondition("sng:artist", QueryDialog::Op::Eq, "Abba", true);
+    q.setCondition("SNG:ReleaseDate", QueryDialog::Op::Ge, "1970");
     EXPECT_EQ(q.BuildFilter(), "UPPER(SNG:Artist) = 'ABBA' AND SNG:ReleaseDate >= 1970");
     EXPECT_TRUE(matches(q.BuildFilter(), {"ABBA", 1970, ""}));
     EXPECT_TRUE(matches(q.BuildFilter(), {"abba   ", 1976, ""})) << "padded field";
@@ -110,7 +110,7 @@ TEST(QueryDialogFilter, AwkwardValuesAreMatchedLiterally)
         };
         for (const Case& c : cases) {
             QueryDialog q = songQuery();
-            q.SetCondition("SNG:Artist", c.op, value, c.caseBlind);
+            q.setCondition("SNG:Artist", c.op, value, c.caseBlind);
             const std::string filter = q.BuildFilter();
             const expr::Expression e = expr::Expression::compile(filter);
             ASSERT_TRUE(e.ok()) << filter;
@@ -144,7 +144,7 @@ TEST(QueryDialogFilter, LimitsOfANumberField)
     };
     for (const Case& c : cases) {
         QueryDialog q = songQuery();
-        q.SetCondition("SNG:ReleaseDate", c.op, c.value);
+        q.setCondition("SNG:ReleaseDate", c.op, c.value);
         const std::string f = q.BuildFilter();
         SCOPED_TRACE(f);
         EXPECT_EQ(matches(f, {"", 1969, ""}), c.at1969);
@@ -156,7 +156,7 @@ TEST(QueryDialogFilter, LimitsOfANumberField)
 TEST(QueryDialogFilter, TextFieldsCompareDigitsAsText)
 {
     QueryDialog q = songQuery();
-    q.SetCondition("SNG:FileNumber", QueryDialog::Op::Eq, "007");
+    q.setCondition("SNG:FileNumber", QueryDialog::Op::Eq, "007");
     EXPECT_EQ(q.BuildFilter(), "SNG:FileNumber = '007'");
     EXPECT_TRUE(matches(q.BuildFilter(), {"", 0, "007"}));
     EXPECT_FALSE(matches(q.BuildFilter(), {"", 0, "7"}));
@@ -165,20 +165,20 @@ TEST(QueryDialogFilter, TextFieldsCompareDigitsAsText)
 TEST(QueryDialogFilter, RangesReplacementAndClearing)
 {
     QueryDialog q = songQuery();
-    q.SetCondition("SNG:ReleaseDate", QueryDialog::Op::Lt, "1990");
-    q.SetCondition("SNG:ReleaseDate", QueryDialog::Op::Lt, "1980"); // replaces the first
-    q.SetCondition("SNG:ReleaseDate", QueryDialog::Op::Gt, "1970"); // with it, a range
+    q.setCondition("SNG:ReleaseDate", QueryDialog::Op::Lt, "1990");
+    q.setCondition("SNG:ReleaseDate", QueryDialog::Op::Lt, "1980"); // replaces the first
+    q.setCondition("SNG:ReleaseDate", QueryDialog::Op::Gt, "1970"); // with it, a range
     EXPECT_EQ(q.BuildFilter(), "SNG:ReleaseDate > 1970 AND SNG:ReleaseDate < 1980");
     EXPECT_TRUE(matches(q.BuildFilter(), {"", 1975, ""}));
     EXPECT_FALSE(matches(q.BuildFilter(), {"", 1985, ""}));
 
-    q.SetCondition("SNG:ReleaseDate", QueryDialog::Op::Gt, "   "); // blank: that limit goes
+    q.setCondition("SNG:ReleaseDate", QueryDialog::Op::Gt, "   "); // blank: that limit goes
     EXPECT_EQ(q.BuildFilter(), "SNG:ReleaseDate < 1980");
-    EXPECT_TRUE(q.HasConditions());
-    q.Reset();
-    EXPECT_FALSE(q.HasConditions());
+    EXPECT_TRUE(q.hasConditions());
+    q.reset();
+    EXPECT_FALSE(q.hasConditions());
     EXPECT_EQ(q.BuildFilter(), "");
-    EXPECT_TRUE(q.HasItem("SNG:ReleaseDate")) << "Reset keeps the fields";
+    EXPECT_TRUE(q.hasItem("SNG:ReleaseDate")) << "Reset keeps the fields";
 }
 
 TEST(QueryDialogFilter, MarkedLimitTexts)
@@ -203,13 +203,13 @@ TEST(QueryDialogFilter, MarkedLimitTexts)
     };
     for (const Case& c : cases) {
         QueryDialog q = songQuery();
-        ASSERT_TRUE(q.SetLimitText("SNG:ARTIST", c.slot, c.text));
+        ASSERT_TRUE(q.setLimitText("SNG:ARTIST", c.slot, c.text));
         EXPECT_EQ(q.BuildFilter(), c.filter) << c.text;
-        EXPECT_EQ(q.LimitText("SNG:Artist", c.slot), c.roundTrip) << c.text;
+        EXPECT_EQ(q.limitText("SNG:Artist", c.slot), c.roundTrip) << c.text;
     }
     // Given as a limit rather than a text, a value may start with a mark.
     QueryDialog q = songQuery();
-    q.SetLimit("SNG:Artist", S::Equal, {.value = "^caret"});
+    q.setLimit("SNG:Artist", S::Equal, {.value = "^caret"});
     EXPECT_TRUE(matches(q.BuildFilter(), {"^caret", 0, ""}));
 }
 
@@ -217,11 +217,11 @@ TEST(QueryDialogFilter, OnlyNamesOfTheLanguageBecomeFields)
 {
     QueryDialog q;
     for (const char* bad : {"", "1st", "SNG:Artist) OR (1", "AND", "or", "SNG Artist", "A'B"})
-        EXPECT_FALSE(q.AddItem(bad)) << bad;
-    EXPECT_TRUE(q.AddItem("SNG:Artist"));
-    EXPECT_FALSE(q.AddItem("sng:ARTIST")) << "names ignore case";
-    EXPECT_TRUE(q.AddItem("$X:Y"));
-    EXPECT_FALSE(q.SetCondition("SNG:Title", QueryDialog::Op::Eq, "x"));
+        EXPECT_FALSE(q.addItem(bad)) << bad;
+    EXPECT_TRUE(q.addItem("SNG:Artist"));
+    EXPECT_FALSE(q.addItem("sng:ARTIST")) << "names ignore case";
+    EXPECT_TRUE(q.addItem("$X:Y"));
+    EXPECT_FALSE(q.setCondition("SNG:Title", QueryDialog::Op::Eq, "x"));
     EXPECT_EQ(q.BuildFilter(), "");
 }
 

@@ -54,7 +54,7 @@ protected:
 TEST_F(Relations, DeletingAnAlbumDeletesItsSongsAndTheirDetails)
 {
     c.loadAlbum(a1);
-    EXPECT_EQ(run([&] { return c.albumSet.Delete(false); }), Benign);
+    EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(false); }), Benign);
     EXPECT_TRUE(titles.empty());
     EXPECT_EQ(Catalogue::rows(c.albums), (std::vector<std::string>{"2|Red|LP|0"}));
     EXPECT_EQ(Catalogue::rows(c.songs), (std::vector<std::string>{"3|2|1|1|Three|LP"}));
@@ -74,7 +74,7 @@ class DeleteQuestion : public Relations, public ::testing::WithParamInterface<As
 TEST_P(DeleteQuestion, AsksFirst)
 {
     c.loadAlbum(a1);
-    EXPECT_EQ(run([&] { return c.albumSet.Delete(true); }, GetParam().press), GetParam().expected);
+    EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(true); }, GetParam().press), GetParam().expected);
     EXPECT_EQ(titles, std::vector<std::string>{"Confirm Delete"});
     EXPECT_EQ(c.albums.records(), GetParam().albumsLeft);
 }
@@ -87,7 +87,7 @@ TEST_F(Relations, TheConfirmedRecordIsDeletedWhateverOthersLoadMeanwhile)
 {
     c.loadAlbum(a1);
     Level level = Fatal;
-    c.host.start("Form", [&] { level = c.albumSet.Delete(true); });
+    c.host.start("Form", [&] { level = c.albumSet.deleteRecord(true); });
     ASSERT_NE(c.host.messageBox(), nullptr);
     c.loadAlbum(a2); // a list on another thread highlights another album
     c.host.answer(Yes);
@@ -99,14 +99,14 @@ class RefusedDelete : public Relations, public ::testing::WithParamInterface<boo
 
 TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)
 {
-    c.albumSet.SetTransactions(GetParam());
-    c.songSet.SetTransactions(GetParam());
+    c.albumSet.setTransactions(GetParam());
+    c.songSet.setTransactions(GetParam());
     c.addEntry(1, s2); // the album's second song, found through a DECIMAL id
     const auto before = c.snapshot();
     c.loadAlbum(a1);
     const Record buffer = c.albums.record();
 
-    EXPECT_EQ(run([&] { return c.albumSet.Delete(false); }), User);
+    EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(false); }), User);
     ASSERT_EQ(titles, std::vector<std::string>{"Referential Integrity Delete Error"});
     EXPECT_EQ(texts[0], "This record is referenced from the file Playlist Details (Songs) [PlaylistDetails]. This "
                         "record cannot be deleted while these references exist.");
@@ -121,10 +121,10 @@ TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)
     // The song itself is refused the same way; its neighbour without entries is not.
     titles.clear();
     c.load(c.songs, "SNG:ID", s2);
-    EXPECT_EQ(run([&] { return c.songSet.Delete(false); }), User);
+    EXPECT_EQ(run([&] { return c.songSet.deleteRecord(false); }), User);
     EXPECT_EQ(titles, std::vector<std::string>{"Referential Integrity Delete Error"});
     c.load(c.songs, "SNG:ID", s1);
-    EXPECT_EQ(run([&] { return c.songSet.Delete(false); }), Benign);
+    EXPECT_EQ(run([&] { return c.songSet.deleteRecord(false); }), Benign);
     EXPECT_EQ(c.songs.records(), 2);
     EXPECT_EQ(c.details.records(), 2);
 }
@@ -198,8 +198,8 @@ TEST_F(Relations, ASongIdCarriedIntoDecimalPlaylistIds)
     c.addEntry(4, s3);
     // A set over the same songs whose playlist entries follow a new id.
     RelationSet following(c.songAccess);
-    following.AddRelation(c.entrySet, Rule::Cascade, Rule::Restrict, 1, {{"SNG:ID", "PLA:ID"}});
-    following.AddRelation(c.detailSet, Rule::Cascade, Rule::Cascade, 0, {{"SNG:ID", "SDT:ID"}});
+    following.addRelation(c.entrySet, Rule::Cascade, Rule::Restrict, 1, {{"SNG:ID", "PLA:ID"}});
+    following.addRelation(c.detailSet, Rule::Cascade, Rule::Cascade, 0, {{"SNG:ID", "SDT:ID"}});
     c.load(c.songs, "SNG:ID", s2);
     c.songs.record()["SNG:ID"] = 700;
     EXPECT_EQ(run([&] { return following.Update(); }), Benign);
@@ -246,7 +246,7 @@ TEST_F(Relations, AFailedCascadeRollsEverythingBack)
     c.songs.record()["SNG:ID"] = 99;
     EXPECT_EQ(run([&] { return c.songSet.Update(); }), User);
     ASSERT_EQ(titles, std::vector<std::string>{"Duplicate Key Error"});
-    EXPECT_EQ(texts[0], "Adding this record creates a duplicate entry for the key: Song\nFile: " + c.detailAccess.Name());
+    EXPECT_EQ(texts[0], "Adding this record creates a duplicate entry for the key: Song\nFile: " + c.detailAccess.name());
     EXPECT_EQ(c.snapshot(), before);
     // A refusal that is no restriction keeps the edit in the buffer.
     EXPECT_EQ(c.songs.record()["SNG:ID"].toInt(), 99);
@@ -254,40 +254,40 @@ TEST_F(Relations, AFailedCascadeRollsEverythingBack)
 
 TEST_F(Relations, OpeningASetOpensItsRelatedTablesAndLookups)
 {
-    const int albums = c.albumAccess.OpenCount(), songs = c.songAccess.OpenCount(),
-              media = c.mediaAccess.OpenCount(), details = c.detailAccess.OpenCount();
-    EXPECT_EQ(c.albumSet.Open(), Benign);
-    EXPECT_EQ(c.albumAccess.OpenCount(), albums + 1);
-    EXPECT_EQ(c.songAccess.OpenCount(), songs + 1);
-    EXPECT_EQ(c.mediaAccess.OpenCount(), media + 1);
-    EXPECT_EQ(c.detailAccess.OpenCount(), details); // a relation of a relation is not opened
-    c.albumSet.Close();
-    EXPECT_EQ(c.albumAccess.OpenCount(), albums);
-    EXPECT_EQ(c.songAccess.OpenCount(), songs);
-    EXPECT_EQ(c.mediaAccess.OpenCount(), media);
+    const int albums = c.albumAccess.openCount(), songs = c.songAccess.openCount(),
+              media = c.mediaAccess.openCount(), details = c.detailAccess.openCount();
+    EXPECT_EQ(c.albumSet.open(), Benign);
+    EXPECT_EQ(c.albumAccess.openCount(), albums + 1);
+    EXPECT_EQ(c.songAccess.openCount(), songs + 1);
+    EXPECT_EQ(c.mediaAccess.openCount(), media + 1);
+    EXPECT_EQ(c.detailAccess.openCount(), details); // a relation of a relation is not opened
+    c.albumSet.close();
+    EXPECT_EQ(c.albumAccess.openCount(), albums);
+    EXPECT_EQ(c.songAccess.openCount(), songs);
+    EXPECT_EQ(c.mediaAccess.openCount(), media);
 }
 
 TEST_F(Relations, ADeleteOpensWhatItNeedsAndClosesItAgain)
 {
     // Only the album set open, as a form would have it.
     for (TableAccess* a : c.accesses())
-        a->Close();
-    ASSERT_EQ(c.albumSet.Open(), Benign);
+        a->close();
+    ASSERT_EQ(c.albumSet.open(), Benign);
     c.loadAlbum(a1);
-    EXPECT_EQ(run([&] { return c.albumSet.Delete(false); }), Benign);
-    EXPECT_EQ(c.detailAccess.OpenCount(), 0);
-    EXPECT_EQ(c.entryAccess.OpenCount(), 0);
-    c.detailAccess.Open();
+    EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(false); }), Benign);
+    EXPECT_EQ(c.detailAccess.openCount(), 0);
+    EXPECT_EQ(c.entryAccess.openCount(), 0);
+    c.detailAccess.open();
     EXPECT_EQ(Catalogue::rows(c.details), (std::vector<std::string>{"3|1|three a"}));
-    c.albumSet.Close();
-    EXPECT_EQ(c.albumAccess.OpenCount(), 0);
+    c.albumSet.close();
+    EXPECT_EQ(c.albumAccess.openCount(), 0);
 }
 
 TEST_F(Relations, CleanUpForgetsTheRelations)
 {
     c.albumSet.CleanUp();
     c.loadAlbum(a1);
-    EXPECT_EQ(run([&] { return c.albumSet.Delete(false); }), Benign);
+    EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(false); }), Benign);
     EXPECT_EQ(c.songs.records(), 3);
 }
 
@@ -306,7 +306,7 @@ TEST_F(Relations, ADeleteThatCannotFrameItsTransactionChangesNothing)
 
     c.loadAlbum(a1);
     const Record buffer = c.albums.record();
-    EXPECT_EQ(run([&] { return c.albumSet.Delete(false); }), Program);
+    EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(false); }), Program);
     ASSERT_EQ(titles, std::vector<std::string>{"Transaction cancelled"});
     EXPECT_EQ(texts[0], "Error: (File Is Already Locked) attempting to frame the transaction on Albums [Album].");
     EXPECT_TRUE(c.albums.record().sameValues(buffer));

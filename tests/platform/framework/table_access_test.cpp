@@ -24,14 +24,14 @@ protected:
 TEST_F(TableAccessTest, OpenCreatesAMissingFileAndCountsOpens)
 {
     EXPECT_TRUE(std::filesystem::exists(c.dir.file("albums.tps")));
-    EXPECT_EQ(c.albumAccess.OpenCount(), 1);
-    EXPECT_EQ(c.albumAccess.Open(), Benign);
-    EXPECT_EQ(c.albumAccess.OpenCount(), 2);
-    c.albumAccess.Close();
+    EXPECT_EQ(c.albumAccess.openCount(), 1);
+    EXPECT_EQ(c.albumAccess.open(), Benign);
+    EXPECT_EQ(c.albumAccess.openCount(), 2);
+    c.albumAccess.close();
     EXPECT_TRUE(c.albums.isOpen());
-    c.albumAccess.Close();
+    c.albumAccess.close();
     EXPECT_FALSE(c.albums.isOpen());
-    EXPECT_EQ(c.albumAccess.Close(), Benign); // closing a closed table is no fault
+    EXPECT_EQ(c.albumAccess.close(), Benign); // closing a closed table is no fault
 }
 
 TEST_F(TableAccessTest, AFileThatIsNoTableIsReportedByItsName)
@@ -41,9 +41,9 @@ TEST_F(TableAccessTest, AFileThatIsNoTableIsReportedByItsName)
     other.setGroup(&c.group);
     std::ofstream(c.dir.file("broken.tps")) << std::string(4096, 'x');
     TableAccess access(other, c.reporter);
-    access.SetName("Media Tyes [Media]");
+    access.setName("Media Tyes [Media]");
     Level level = Benign;
-    c.host.start("Opener", [&] { level = access.Open(); });
+    c.host.start("Opener", [&] { level = access.open(); });
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "File Open Error");
     EXPECT_EQ(c.host.messageBox()->text(),
@@ -55,37 +55,37 @@ TEST_F(TableAccessTest, AFileThatIsNoTableIsReportedByItsName)
 
 TEST_F(TableAccessTest, NameInMessagesDefaultsToTheFileName)
 {
-    EXPECT_EQ(c.detailAccess.Name(), c.dir.file("details.tps"));
-    EXPECT_EQ(c.detailAccess.CheckName(), "Song Details");
-    c.detailAccess.SetCheckName("SongDetails");
-    EXPECT_EQ(c.detailAccess.CheckName(), "SongDetails");
+    EXPECT_EQ(c.detailAccess.name(), c.dir.file("details.tps"));
+    EXPECT_EQ(c.detailAccess.checkName(), "Song Details");
+    c.detailAccess.setCheckName("SongDetails");
+    EXPECT_EQ(c.detailAccess.checkName(), "SongDetails");
 }
 
 TEST_F(TableAccessTest, PrimeRecordReservesTheIdsAtOnce)
 {
-    ASSERT_EQ(c.albumAccess.PrimeRecord(), Benign);
+    ASSERT_EQ(c.albumAccess.primeRecord(), Benign);
     EXPECT_EQ(c.albums.record()["ALB:AlbumID"].toInt(), 1);
     EXPECT_EQ(c.albums.record().getText(1), "New Album");
-    ASSERT_EQ(c.albumAccess.PrimeRecord(), Benign);
+    ASSERT_EQ(c.albumAccess.primeRecord(), Benign);
     EXPECT_EQ(c.albums.record()["ALB:AlbumID"].toInt(), 2);
     EXPECT_EQ(c.albums.records(), 2);
 
     // Songs primed while album 2 is in the album buffer are numbered within it.
-    ASSERT_EQ(c.songAccess.PrimeRecord(), Benign);
-    ASSERT_EQ(c.songAccess.PrimeRecord(), Benign);
+    ASSERT_EQ(c.songAccess.primeRecord(), Benign);
+    ASSERT_EQ(c.songAccess.primeRecord(), Benign);
     EXPECT_EQ(Catalogue::rows(c.songs), (std::vector<std::string>{"1|2|1|1||", "2|2|1|2||"}));
 
     // A copy keeps the buffer but gets new numbers.
     c.albums.record()["ALB:Title"] = "Copy";
-    c.albumAccess.PrimeFields(true);
+    c.albumAccess.primeFields(true);
     EXPECT_EQ(c.albums.record().getText(1), "New Album");
     c.albums.record()["ALB:Media"] = "LP";
-    ASSERT_EQ(c.albumAccess.PrimeAutoInc(), Benign);
+    ASSERT_EQ(c.albumAccess.primeAutoInc(), Benign);
     EXPECT_EQ(Catalogue::rows(c.albums).back(), "3|New Album|LP|0");
 
     // A table without auto-numbering is only cleared and given its defaults.
     c.addMedia("CD");
-    ASSERT_EQ(c.mediaAccess.PrimeRecord(), Benign);
+    ASSERT_EQ(c.mediaAccess.primeRecord(), Benign);
     EXPECT_EQ(c.media.records(), 1);
     EXPECT_TRUE(c.media.record().isEmpty(0));
 }
@@ -104,22 +104,22 @@ TEST_P(PrimeRetry, AsksAfterThreeFailedAdds)
 {
     const RetryCase& rc = GetParam();
     Catalogue c;
-    c.albumAccess.Close(); // adds now fail
+    c.albumAccess.close(); // adds now fail
     Level level = Fatal;
-    c.host.start("Form", [&] { level = c.albumAccess.PrimeRecord(); });
+    c.host.start("Form", [&] { level = c.albumAccess.primeRecord(); });
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "Auto Increment Error");
     EXPECT_EQ(c.host.messageBox()->text(), "Attempts to automatically number this Albums [Album] record have failed. "
                                            "Error: File Not Open. Try Again?");
     if (rc.openBeforeAnswer)
-        c.albumAccess.Open();
+        c.albumAccess.open();
     c.host.answer(rc.press);
     if (rc.press == Yes && !rc.openBeforeAnswer) {
         ASSERT_NE(c.host.messageBox(), nullptr) << "three more failures ask again";
         c.host.answer(No);
     }
     EXPECT_EQ(level, rc.expected);
-    c.albumAccess.Open();
+    c.albumAccess.open();
     EXPECT_EQ(c.albums.records(), rc.stored);
 }
 
@@ -222,7 +222,7 @@ TEST_F(TableAccessTest, AMembershipCheckLeavesTheLookedUpTableWhereItWas)
         c.addMedia(m);
     const auto id = c.addAlbum("Blue");
     // A list stands on "CD" in the media table.
-    c.mediaAccess.UseKey(0);
+    c.mediaAccess.useKey(0);
     ASSERT_EQ(c.mediaAccess.TryNext(), 0);
     ASSERT_EQ(c.media.record().getText(0), "CD");
 
@@ -243,16 +243,16 @@ TEST_F(TableAccessTest, SavedStateIsPutBack)
 
     // Positioned by key values, nothing read yet.
     c.media.record()["MED:Media"] = "LP";
-    c.mediaAccess.SetPosition(0);
+    c.mediaAccess.setPosition(0);
     auto atLp = c.mediaAccess.SaveTableState();
     // After a read, with an edit in the buffer.
-    c.mediaAccess.UseKey(0);
+    c.mediaAccess.useKey(0);
     read();
     read();
     c.media.record()["MED:Media"] = "edited";
     auto afterLp = c.mediaAccess.SaveTableState();
 
-    c.mediaAccess.UseKey(0);
+    c.mediaAccess.useKey(0);
     read();
     c.mediaAccess.RestoreTableState(atLp);
     EXPECT_EQ(read(), "LP");
@@ -266,10 +266,10 @@ TEST_F(TableAccessTest, SavedStateIsPutBack)
 TEST_F(TableAccessTest, ReadsAndFetches)
 {
     c.addMedia("CD");
-    c.mediaAccess.UseKey(0);
+    c.mediaAccess.useKey(0);
     EXPECT_EQ(c.mediaAccess.ReadNext(), Benign);
     EXPECT_EQ(c.mediaAccess.ReadNext(), Notify); // the end shows nothing
-    EXPECT_EQ(c.reporter.MessageCount(), 0);
+    EXPECT_EQ(c.reporter.messageCount(), 0);
 
     c.media.record()["MED:Media"] = "cd";
     EXPECT_EQ(c.mediaAccess.Fetch(0), 0);
@@ -291,7 +291,7 @@ TEST_F(TableAccessTest, ADuplicateNamesTheKeyAsDeclared)
     c.addMedia("CD");
     c.media.record()["MED:Media"] = "cd ";
     EXPECT_EQ(c.mediaAccess.TryInsert(), User);
-    EXPECT_EQ(c.reporter.MessageCount(), 0);
+    EXPECT_EQ(c.reporter.messageCount(), 0);
     Level level = Benign;
     c.host.start("Form", [&] { level = c.mediaAccess.Insert(); });
     ASSERT_NE(c.host.messageBox(), nullptr);
@@ -310,7 +310,7 @@ TEST_F(TableAccessTest, TryUpdateChecksWithoutMessages)
     c.albums.record()["ALB:Rating"] = 11;
     EXPECT_EQ(c.albumAccess.TryUpdate(), User);
     EXPECT_EQ(c.host.messageBox(), nullptr);
-    EXPECT_FALSE(c.reporter.Silent());
+    EXPECT_FALSE(c.reporter.silent());
     c.albums.record()["ALB:Rating"] = 9;
     EXPECT_EQ(c.albumAccess.TryUpdate(), Benign);
     c.loadAlbum(id);
@@ -321,16 +321,16 @@ TEST_F(TableAccessTest, HistoryTellsAndUndoesChanges)
 {
     const auto id = c.addAlbum("Blue");
     c.loadAlbum(id);
-    c.albumAccess.SaveHistory();
-    EXPECT_FALSE(c.albumAccess.ChangedSinceHistory());
+    c.albumAccess.saveHistory();
+    EXPECT_FALSE(c.albumAccess.changedSinceHistory());
     c.albums.record()["ALB:Title"] = "Green";
     c.albums.record()["ALB:Rating"] = 4;
-    EXPECT_TRUE(c.albumAccess.ChangedSinceHistory());
-    c.albumAccess.RestoreHistoryField(c.albums.def().fieldIndex("ALB:Title"));
+    EXPECT_TRUE(c.albumAccess.changedSinceHistory());
+    c.albumAccess.restoreHistoryField(c.albums.def().fieldIndex("ALB:Title"));
     EXPECT_EQ(c.albums.record().getText(1), "Blue");
-    EXPECT_TRUE(c.albumAccess.ChangedSinceHistory());
-    c.albumAccess.RestoreHistoryField(c.albums.def().fieldIndex("ALB:Rating"));
-    EXPECT_FALSE(c.albumAccess.ChangedSinceHistory());
+    EXPECT_TRUE(c.albumAccess.changedSinceHistory());
+    c.albumAccess.restoreHistoryField(c.albums.def().fieldIndex("ALB:Rating"));
+    EXPECT_FALSE(c.albumAccess.changedSinceHistory());
 }
 
 TEST_F(TableAccessTest, FieldsAreBoundForExpressionsWhenOpened)
@@ -340,13 +340,13 @@ TEST_F(TableAccessTest, FieldsAreBoundForExpressionsWhenOpened)
     t.setFileName(c.dir.file("albums"));
     t.setGroup(&c.group);
     TableAccess access(t, c.reporter);
-    access.SetBindings(&names);
-    ASSERT_EQ(access.Open(), Benign);
+    access.setBindings(&names);
+    ASSERT_EQ(access.open(), Benign);
     t.record()["ALB:Rating"] = 7;
     const int slot = names.lookup("alb:rating");
     ASSERT_GE(slot, 0);
     EXPECT_EQ(names.value(slot).toInt(), 7);
-    access.Close();
+    access.close();
 }
 
 } // namespace

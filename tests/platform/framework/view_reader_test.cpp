@@ -41,7 +41,7 @@ TEST_F(ReaderTest, RangeFollowsTheParentRecordEachTimeItIsPushed)
     const int byAlbum = r.AddSortOrder("SNG:KeyAlbumID");
     r.LimitToParent(byAlbum, c.albumAccess, {{"SNG:AlbumID", "ALB:AlbumID"}});
     c.loadAlbum(rock);
-    ASSERT_EQ(r.Apply(), 0);
+    ASSERT_EQ(r.apply(), 0);
     EXPECT_EQ(titles(v, c.songs, "SNG:Title"), (std::vector<std::string>{"Zebra", "Apple"}));
     c.loadAlbum(jazz);
     r.PushFilterToView();
@@ -55,21 +55,21 @@ TEST_F(ReaderTest, NamedFilterPartsApplyTogetherAndComeOffOneByOne)
     tables::View v(c.songs);
     ViewReader r(v, c.songAccess);
     r.AddSortOrder("SNG:SongsByMedia");
-    r.SetFilter("6 Query", std::string("SNG:Media = 'CD'"));
-    r.SetFilter("Brovex", std::string("INSTRING('e', SNG:Title, 1, 1) > 0"));
-    ASSERT_EQ(r.Apply(), 0);
+    r.setFilter("6 Query", std::string("SNG:Media = 'CD'"));
+    r.setFilter("Brovex", std::string("INSTRING('e', SNG:Title, 1, 1) > 0"));
+    ASSERT_EQ(r.apply(), 0);
     EXPECT_EQ(titles(v, c.songs, "SNG:Title"), (std::vector<std::string>{"Zebra", "Blue"}));
-    r.SetFilter("6 Query", std::string(""));
+    r.setFilter("6 Query", std::string(""));
     r.PushFilterToView();
     EXPECT_EQ(titles(v, c.songs, "SNG:Title"), (std::vector<std::string>{"Zebra", "Blue", "Apple"}));
-    r.SetFilter("Brovex", [&] { return c.songs.record().getText(4) == "Apple"; });
+    r.setFilter("Brovex", [&] { return c.songs.record().getText(4) == "Apple"; });
     r.PushFilterToView();
     EXPECT_EQ(titles(v, c.songs, "SNG:Title"), (std::vector<std::string>{"Apple"}));
-    r.ClearFilter("Brovex");
+    r.clearFilter("Brovex");
     r.PushFilterToView();
     EXPECT_EQ(titles(v, c.songs, "SNG:Title").size(), 3u);
 
-    r.SetFilter("6 Query", std::string("SNG:Title = "));
+    r.setFilter("6 Query", std::string("SNG:Title = "));
     EXPECT_NE(r.PushFilterToView(), 0) << "a filter that does not compile is reported";
 }
 
@@ -80,7 +80,7 @@ TEST_F(ReaderTest, ClearForNewPutsTheRangeIntoTheKeyAndKeepsACopysValues)
     const int byAlbum = r.AddSortOrder("SNG:KeyAlbumID");
     r.LimitToParent(byAlbum, c.albumAccess, {{"SNG:AlbumID", "ALB:AlbumID"}});
     c.loadAlbum(jazz);
-    r.Apply();
+    r.apply();
     v.toStart();
     ASSERT_EQ(v.next(), 0);
     ASSERT_NE(c.songs.record().recordId, 0);
@@ -103,11 +103,11 @@ TEST_F(ReaderTest, OrderExpressionsLocateOnTheirFirstTerm)
     ViewReader r(v, c.songAccess);
     r.AddSortOrder("SNG:KeyAlbumID");
     const int byTitle = r.AddOrderExpression("-UPPER(SNG:Title)");
-    r.SetCurrentOrder(byTitle);
-    ASSERT_EQ(r.Apply(), 0);
+    r.setCurrentOrder(byTitle);
+    ASSERT_EQ(r.apply(), 0);
     EXPECT_EQ(titles(v, c.songs, "SNG:Title"), (std::vector<std::string>{"Zebra", "Blue", "Apple"}));
     EXPECT_EQ(r.FreeKeyFieldName(), "UPPER(SNG:Title)");
-    EXPECT_EQ(r.FreeField(), c.songs.def().fieldIndex("SNG:Title"));
+    EXPECT_EQ(r.freeField(), c.songs.def().fieldIndex("SNG:Title"));
     EXPECT_EQ(r.FreeKeyFieldIndex(), 1);
 }
 

@@ -19,9 +19,9 @@ public:
     fw::Level Prepare() override
     {
         fw::WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(
+        setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(
             "title: Faulty\ncontrols:\n  - {type: button, name: Go, text: Go}\n", "test", "Faulty")));
-        OpenWindow();
+        openWindow();
         return fw::Benign;
     }
     fw::Level OnAccepted(int) override { throw std::runtime_error("no such control"); }

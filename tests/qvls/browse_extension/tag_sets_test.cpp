@@ -65,7 +65,7 @@ TEST_F(TagSets, SetsAreKeptApartByNumber)
     TagToggle(2, "/music/c.mp3");
     EXPECT_FALSE(IsTagged(2, "/music/b.mp3"));
     EXPECT_TRUE(IsTagged(2, "/music/c.mp3"));
-    EXPECT_EQ(TagKeyCount(1), 1);
+    EXPECT_EQ(tagKeyCount(1), 1);
 }
 
 TEST_F(TagSets, SetZeroAndEmptyKeysAreIgnored)
@@ -74,11 +74,11 @@ TEST_F(TagSets, SetZeroAndEmptyKeysAreIgnored)
     EXPECT_FALSE(IsTagged(0, "A"));
     EXPECT_EQ(TagFirst(0), "");
     EXPECT_EQ(TagNext(0), "");
-    EXPECT_EQ(TagSetCount(), 0);
+    EXPECT_EQ(tagSetCount(), 0);
     EXPECT_FALSE(TagAdd(1, ""));
     EXPECT_FALSE(TagAdd(1, "   "));
     TagToggle(1, "");
-    EXPECT_EQ(TagKeyCount(1), 0);
+    EXPECT_EQ(tagKeyCount(1), 0);
 }
 
 TEST_F(TagSets, LongKeysAreCutAtTheLimit)
@@ -173,11 +173,11 @@ TEST_F(TagSets, FreeingEndsEverySet)
 {
     TagAdd(1, "A");
     TagAdd(5, "B");
-    EXPECT_EQ(TagSetCount(), 2);
+    EXPECT_EQ(tagSetCount(), 2);
     TagFreeSpareSets();
-    EXPECT_EQ(TagSetCount(), 2);
+    EXPECT_EQ(tagSetCount(), 2);
     TagFreeAll();
-    EXPECT_EQ(TagSetCount(), 0);
+    EXPECT_EQ(tagSetCount(), 0);
     EXPECT_FALSE(IsTagged(1, "A"));
     EXPECT_EQ(TagFirst(5), "");
 }

@@ -60,7 +60,7 @@ protected:
     void SetUp() override
     {
         CollectionFolder::SetUp();
-        store.Init(kPositionFile);
+        store.init(kPositionFile);
         settings().SaveLastTab = 1;
     }
 
@@ -152,7 +152,7 @@ TEST_F(Saver, RealFormatsRoundTrip)
                 EXPECT_EQ((*w)["?Browse:1"].format(), mine) << design;
                 EXPECT_EQ(key("SRCFOriginal?Browse:1"), design);
             }
-            store.RemoveSection("BrowseAlbumsAndSongs");
+            store.removeSection("BrowseAlbumsAndSongs");
         }
     });
 }
@@ -291,8 +291,8 @@ TEST_F(Saver, RestoreDesignResetsOnlyVisibleListsAndLeavesTheFile)
         while (w->hasPendingEvents())
             w->waitEvent();
         EXPECT_TRUE(w->alertKeys().count(1618));
-        EXPECT_FALSE(s.OnAlertKey(*w, 1617));
-        EXPECT_TRUE(s.OnAlertKey(*w, 1618));
+        EXPECT_FALSE(s.onAlertKey(*w, 1617));
+        EXPECT_TRUE(s.onAlertKey(*w, 1618));
         EXPECT_EQ((*w)["?Browse:1"].format(), realFormats[0]);
         EXPECT_EQ((*w)["?List"].format(), widened(realFormats[2]));  // on a tab not shown
         ASSERT_TRUE(w->hasPendingEvents());

@@ -50,14 +50,14 @@ public:
     Level Prepare() override
     {
         WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(listYaml, "test", name())));
+        setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(listYaml, "test", name())));
         for (const std::string& d : defaults_)
             window()[d].setDefault(true);
-        AddResponseButton("?Close", response::Cancelled);
-        SetUpdateProcedure(1, form_);
-        AddComponent(menu_);
-        AddComponent(list_);
-        OpenWindow();
+        addResponseButton("?Close", response::Cancelled);
+        setUpdateProcedure(1, form_);
+        addComponent(menu_);
+        addComponent(list_);
+        openWindow();
         return Benign;
     }
 
@@ -104,17 +104,17 @@ protected:
     {
         list = std::make_unique<BrovexBrowse>(reader, "?List");
         menu = std::make_unique<ContextMenu>();
-        list->AddField(c.albums.record(), "ALB:Title");
-        list->SetInsertControl("?Insert");
-        list->SetChangeControl("?Change");
-        list->SetSelectControl("?Select");
-        list->SetHideSelect(true);
+        list->addField(c.albums.record(), "ALB:Title");
+        list->setInsertControl("?Insert");
+        list->setChangeControl("?Change");
+        list->setSelectControl("?Select");
+        list->setHideSelect(true);
         if (withView)
-            list->SetViewControl("?View");
+            list->setViewControl("?View");
         if (withCopy)
-            list->SetCopyControl("?Copy");
-        list->SetUpdateProcedure(1);
-        list->SetContextMenu(menu.get());
+            list->setCopyControl("?Copy");
+        list->setUpdateProcedure(1);
+        list->setContextMenu(menu.get());
         calls.clear();
         response = -1;
         c.host.start("BrowseAlbums", [this, defaults, request] {
@@ -202,9 +202,9 @@ TEST_F(BrowseBase, ViewAndCopyFollowTheRowsAndTheMenuHasView)
     rt::Window* w = open(true, true, {"?View"});
     EXPECT_FALSE((*w)["?View"].enabled());
     EXPECT_FALSE((*w)["?Copy"].enabled());
-    ASSERT_TRUE(menu->HasItem("!View"));
+    ASSERT_TRUE(menu->hasItem("!View"));
     auto item = [&] {
-        for (const auto& i : menu->Items())
+        for (const auto& i : menu->items())
             if (i.name == "!View")
                 return i;
         return PopupMenuWindow::Item{};
@@ -231,7 +231,7 @@ TEST_F(BrowseBase, AListWithoutViewOrCopyIsTheFrameworksList)
 {
     c.addAlbum("Alpha");
     rt::Window* w = open(false, false, {"?View"});
-    EXPECT_FALSE(menu->HasItem("!View"));
+    EXPECT_FALSE(menu->hasItem("!View"));
     EXPECT_FALSE(w->alertKeys().count(269));
     // View and Copy buttons that are not bound are left alone.
     EXPECT_TRUE((*w)["?View"].enabled());

@@ -228,7 +228,7 @@ TEST_F(FileWarnings, NameAndPlainFormsAndTheErrorText)
 {
     rt::HeadlessHost host;
     tables::setError(tables::FileSystemError, "qvldata.tps", "No space left on device", 28);
-    EXPECT_EQ(FileErrorText(), "No space left on device (28)");
+    EXPECT_EQ(fileErrorText(), "No space left on device (28)");
     host.start("Warn", [&] { FileWarningWithName(30, "qvldata.tps"); });
     EXPECT_EQ(host.messageBox()->text(), "File (qvldata.tps) could not be opened.  Error: No space left on device (28).");
     host.answer(b::Ok);
@@ -239,7 +239,7 @@ TEST_F(FileWarnings, NameAndPlainFormsAndTheErrorText)
     host.answer(b::Ok);
 
     tables::setError(tables::FileSystemError, "qvldata.tps", std::string(200, 'x'), 5);
-    EXPECT_EQ(FileErrorText(), std::string(150, 'x'));
+    EXPECT_EQ(fileErrorText(), std::string(150, 'x'));
 }
 
 } // namespace

@@ -161,7 +161,7 @@ TEST(CollectionPath, LongFoldersKeepTheirRootAndTheirTail)
         {"/music/a-folder-name-that-is-longer-than-forty-characters", "/music/a-folder-name-that-is-longer-than-forty-characters"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CollectionPathText(c.folder), c.shown) << c.folder;
+        EXPECT_EQ(collectionPathText(c.folder), c.shown) << c.folder;
     if (oldHome)
         setenv("HOME", savedHome.c_str(), 1);
 }
@@ -177,7 +177,7 @@ TEST_F(Frame, TheClockShowsTheWeekdayDateAndTimeAndMovesOnWithTheTimer)
     host->advance(1000);
     EXPECT_EQ(frame->statusText(3), "Wednesday, " + expr::format(expr::Value(79999), "@d17"));
     EXPECT_EQ(frame->statusText(4), expr::format(expr::Value(4600001), "@t7"));
-    EXPECT_EQ(ClockDateText(0), "Sunday, ") << "no date, no date text";
+    EXPECT_EQ(clockDateText(0), "Sunday, ") << "no date, no date text";
 }
 
 TEST(CollectionChoice, TheFolderOfTheChosenDataFile)
@@ -199,7 +199,7 @@ TEST(CollectionChoice, TheFolderOfTheChosenDataFile)
         {"/x/y/missing.tps", "/x/y/"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ChosenCollectionFolder(c.choice), c.folder) << c.choice;
+        EXPECT_EQ(chosenCollectionFolder(c.choice), c.folder) << c.choice;
     fs::remove_all(dir);
 }
 

@@ -36,7 +36,7 @@ protected:
     void SetUp() override
     {
         CollectionFolder::SetUp();
-        store.Init(kPositionFile);
+        store.init(kPositionFile);
     }
     fw::IniStore store;
 };
@@ -68,8 +68,8 @@ TEST_F(Placement, SavedOnlyWhenWorthKeeping)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        store.RemoveSection("BrowseAlbums");
-        store.WritePlacement("BrowseAlbums", {false, 5, 6, 80, 70});
+        store.removeSection("BrowseAlbums");
+        store.writePlacement("BrowseAlbums", {false, 5, 6, 80, 70});
         auto w = makeWindow(c.resizable);
         w->setGeometry(c.at);
         w->setHidden(c.hidden);
@@ -116,7 +116,7 @@ TEST_F(Placement, RestoredAsSaved)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        store.RemoveSection("BrowseAlbums");
+        store.removeSection("BrowseAlbums");
         if (c.file.empty()) {
             auto w = makeWindow(c.resizable);
             w->setGeometry(c.saved);
@@ -126,7 +126,7 @@ TEST_F(Placement, RestoredAsSaved)
             writeFile(collection("POSITION.INI"), "[BrowseAlbums]\n" + c.file);
         }
         auto w = makeWindow(c.resizable);
-        RestoreWindowPosition(store, "BrowseAlbums", *w);
+        restoreWindowPosition(store, "BrowseAlbums", *w);
         const rt::Rect at = w->geometry();
         EXPECT_EQ(std::vector<int>({at.x, at.y, at.width, at.height}),
                   std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
@@ -252,7 +252,7 @@ TEST_F(ReportFonts, WhatTheDialogCannotShowIsKept)
     answer.size = 12;
     dialog()->answer(answer);
     host.settle();
-    const ReportFont f = ReadReportFont("PrintAlbumsByArtist");
+    const ReportFont f = readReportFont("PrintAlbumsByArtist");
     EXPECT_EQ(f.name, "Arial");
     EXPECT_EQ(f.size, 12);
     EXPECT_EQ(f.style, 600 | font_style::Underline);

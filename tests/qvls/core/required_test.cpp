@@ -97,7 +97,7 @@ TEST_F(Required, ControlsAndTheirPromptsAreCollected)
 {
     std::vector<std::string> seen;
     validate(filled(), [&](RequiredFields& req, rt::Window& w) {
-        for (const auto& f : req.Fields())
+        for (const auto& f : req.fields())
             seen.push_back(w.control(f.feq)->name() + "=" + f.prompt + "|" + f.msg + "|" + f.tip + "|" + f.fldName);
     });
     EXPECT_EQ(seen, (std::vector<std::string>{
@@ -203,7 +203,7 @@ TEST_F(Required, OwnMessageOfAControl)
     auto values = filled();
     values["?Year"] = "0";
     const Outcome o = validate(values, [](RequiredFields& req, rt::Window& w) {
-        req.SetFieldText(w["?Year"].number(), "Year", "A release year, please.");
+        req.setFieldText(w["?Year"].number(), "Year", "A release year, please.");
     });
     EXPECT_EQ(o.title, "Year");
     EXPECT_EQ(o.text, "A release year, please.");

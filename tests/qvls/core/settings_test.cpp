@@ -289,11 +289,11 @@ TEST_F(Settings_, SingleKeysAreWrittenByName)
     settings().CDTimer = 75;
     settings().ShowTips = 0;
     settings().GLO_Delimiter = "|";
-    EXPECT_TRUE(WriteSetting("CDTimer"));
-    EXPECT_TRUE(WriteSetting("showtips"));
-    EXPECT_TRUE(WriteSetting("GLO:Delimiter"));
-    EXPECT_TRUE(WriteSetting("Setup"));
-    EXPECT_FALSE(WriteSetting("NoSuchKey"));
+    EXPECT_TRUE(writeSetting("CDTimer"));
+    EXPECT_TRUE(writeSetting("showtips"));
+    EXPECT_TRUE(writeSetting("GLO:Delimiter"));
+    EXPECT_TRUE(writeSetting("Setup"));
+    EXPECT_FALSE(writeSetting("NoSuchKey"));
     const rt::IniFile ini = settingsFile();
     EXPECT_EQ(ini.get("Settings", "CDTimer"), "75");
     EXPECT_EQ(ini.get("Settings", "ShowTips"), "0");
@@ -333,7 +333,7 @@ TEST_F(Migration, CarriesWhatSaveWritesAndTheFrameLogo)
              "[Global Settings]\nFrameLogo=C:\\Logos\\frame.bmp\nLastMP3Directory=D:\\MP3\n"
              "[Album]\nFileNumber=CD042\n");
     glo().settingsFile = "";
-    ASSERT_TRUE(MigrateOldSettings());
+    ASSERT_TRUE(migrateOldSettings());
     EXPECT_EQ(glo().settingsFile, ".\\QVLROCFG.INI");
 
     const rt::IniFile ini = settingsFile();
@@ -362,7 +362,7 @@ TEST_F(Migration, CarriesWhatSaveWritesAndTheFrameLogo)
 TEST_F(Migration, AnOldFileWithoutCascadeValuesGetsThemFirst)
 {
     writeOld("[Settings]\nSetupWizardComplete=1\n");
-    ASSERT_TRUE(MigrateOldSettings());
+    ASSERT_TRUE(migrateOldSettings());
     const rt::IniFile old = rt::IniFile::named(kOldSettingsFile);
     EXPECT_EQ(old.get("Settings", "CascadeDefault"), "1");
     const rt::IniFile ini = settingsFile();
@@ -393,7 +393,7 @@ TEST_F(Migration, OnlyOnceAndOnlyAfterACompletedSetup)
             writeOld(*c.old);
         if (c.current)
             writeFile(collection("qvlrocfg.ini"), *c.current); // found whatever its case
-        EXPECT_FALSE(MigrateOldSettings()) << c.what;
+        EXPECT_FALSE(migrateOldSettings()) << c.what;
         EXPECT_EQ(std::filesystem::exists(collection("QVLROCFG.INI")), false) << c.what;
         if (c.current) {
             EXPECT_EQ(readFile(collection("qvlrocfg.ini")), *c.current) << c.what;

@@ -42,9 +42,9 @@ public:
     fw::Level Prepare() override
     {
         WindowController::Prepare();
-        SetWindow(std::make_unique<rt::Window>(rt::parseWindowDef(formYaml, "test", name())));
-        AddResponseButton("?Cancel", fw::response::Cancelled);
-        OpenWindow();
+        setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(formYaml, "test", name())));
+        addResponseButton("?Cancel", fw::response::Cancelled);
+        openWindow();
         const int byName = artists_.record().def().keyIndex("ART:K_ARTIST");
         artist.Attach(window(), "?Artist", "ART:Artist", byName, artists_, mustValidate_);
         composer.Attach(window(), "?Composer", "ART:Artist", byName, artists_, false);
@@ -154,7 +154,7 @@ TEST_F(TypeAhead, LowerCaseLettersCompleteToTheStoredName)
     EXPECT_EQ(shown("?Artist"), "Smith, John");
     EXPECT_EQ(selection("?Artist"), "5-11");  // the letters after the fourth
     EXPECT_EQ(std::string(text::trimRight(artistVar)), "Smith, John");
-    EXPECT_EQ(form->artist.LastTyped(), "smit");
+    EXPECT_EQ(form->artist.lastTyped(), "smit");
 
     // Typing over the selection narrows the candidate.
     typeLetters("?Artist", "smithe");
@@ -172,7 +172,7 @@ TEST_F(TypeAhead, TheFirstKeystrokeOnlyArms)
     open();
     type("?Artist", "s", 'S');  // not selected yet: this keystroke arms
     EXPECT_EQ(shown("?Artist"), "s");
-    EXPECT_TRUE(form->artist.Armed());
+    EXPECT_TRUE(form->artist.armed());
     type("?Artist", "sm", 'M');
     EXPECT_EQ(shown("?Artist"), "Smith, John");
 }
@@ -183,15 +183,15 @@ TEST_F(TypeAhead, NoCandidateDisarmsUntilSelectedAgain)
     select("?Artist");
     typeLetters("?Artist", "q");
     EXPECT_EQ(shown("?Artist"), "q");
-    EXPECT_FALSE(form->artist.Armed());
+    EXPECT_FALSE(form->artist.armed());
     type("?Artist", "t", 'T');  // would complete, but only re-arms
     EXPECT_EQ(shown("?Artist"), "t");
 
     // Leaving the entry disarms; selecting it again arms at once.
     select("?Title");
-    EXPECT_FALSE(form->artist.Armed());
+    EXPECT_FALSE(form->artist.armed());
     select("?Artist");
-    EXPECT_TRUE(form->artist.Armed());
+    EXPECT_TRUE(form->artist.armed());
     type("?Artist", "th", 'H');
     EXPECT_EQ(shown("?Artist"), "The Band");
 }
@@ -220,7 +220,7 @@ TEST_F(TypeAhead, WildcardsCompleteOnlyWhenTheFirstArtistAtOrAfterMatches)
     select("?Artist");
     type("?Artist", "sm*s", 'S');  // "Smith, John" comes first and does not end in s
     EXPECT_EQ(shown("?Artist"), "sm*s");
-    EXPECT_FALSE(form->artist.Armed());
+    EXPECT_FALSE(form->artist.armed());
 }
 
 TEST_F(TypeAhead, ValidationEmptiesAnUnknownArtist)
@@ -257,8 +257,8 @@ TEST_F(TypeAhead, EachEntryKeepsItsOwnLastTypedText)
     type("?Composer", "zap", 'P');
     EXPECT_EQ(shown("?Composer"), "Zappa, Frank");
     EXPECT_EQ(std::string(text::trimRight(composerVar)), "Zappa, Frank");
-    EXPECT_EQ(form->artist.LastTyped(), "zap");
-    EXPECT_EQ(form->composer.LastTyped(), "zap");
+    EXPECT_EQ(form->artist.lastTyped(), "zap");
+    EXPECT_EQ(form->composer.lastTyped(), "zap");
 }
 
 TEST_F(TypeAhead, QueueModeAndFindCandidate)
@@ -267,14 +267,14 @@ TEST_F(TypeAhead, QueueModeAndFindCandidate)
     TypeAheadEntry t;
     const std::vector<std::string> names{"Alpha", "Beta", "Gamma"};
     t.Attach(*w, "?Title", names, false);
-    EXPECT_EQ(t.FindCandidate("be"), 2);
-    EXPECT_EQ(t.FindCandidate("*mm*"), 3);
-    EXPECT_EQ(t.FindCandidate("x"), 0);
+    EXPECT_EQ(t.findCandidate("be"), 2);
+    EXPECT_EQ(t.findCandidate("*mm*"), 3);
+    EXPECT_EQ(t.findCandidate("x"), 0);
     TypeAheadEntry f;
     f.Attach(*w, "?Title", "ART:Artist", access.record().def().keyIndex("ART:K_ARTIST"), access, false);
-    EXPECT_EQ(f.FindCandidate("SMITHE"), 1);
+    EXPECT_EQ(f.findCandidate("SMITHE"), 1);
     EXPECT_EQ(std::string(text::trimRight(dictionary::Artists().record()["ART:Artist"].toString())), "Smithers, Al");
-    EXPECT_EQ(f.FindCandidate("zz"), 0);
+    EXPECT_EQ(f.findCandidate("zz"), 0);
 }
 
 } // namespace

@@ -35,15 +35,15 @@ protected:
             w["?First"].setList(&rows);
             w["?First"].setSelected(3);
             w.open();
-            InstallScroller(scroller, w);
+            installScroller(scroller, w);
             for (;;) {
                 const rt::Event e = w.waitEvent();
                 if (e.code == rt::event::CloseWindow)
                     break;
-                if (!scroller.HandleWheel(e))
+                if (!scroller.handleWheel(e))
                     seen.push_back(e);
             }
-            RemoveScroller(scroller);
+            removeScroller(scroller);
             w.close();
             window = nullptr;
         });
@@ -103,12 +103,12 @@ TEST_F(Wheel, TargetRules)
     wheel(-120, "?First");
     EXPECT_EQ((*window)["?First"].selected(), 4);
     EXPECT_EQ((*window)["?Notes"].takeScrollLines(), scroller.TURNS) << "a line per turn, down";
-    EXPECT_EQ(scroller.FindTargetList(number("?First")), number("?Notes"));
+    EXPECT_EQ(scroller.findTargetList(number("?First")), number("?Notes"));
     // A focused list beats the one under the mouse.
     window->select((*window)["?Paged"]);
-    EXPECT_EQ(scroller.FindTargetList(number("?First")), number("?Paged"));
+    EXPECT_EQ(scroller.findTargetList(number("?First")), number("?Paged"));
     window->select((*window)["?Ok"]);
-    EXPECT_EQ(scroller.FindTargetList(number("?Hidden")), number("?First")) << "a hidden list is never the target";
+    EXPECT_EQ(scroller.findTargetList(number("?Hidden")), number("?First")) << "a hidden list is never the target";
 }
 
 TEST_F(Wheel, FineGrainedWheelsAddUpPerWindow)
@@ -147,7 +147,7 @@ TEST(WheelInstall, WindowsWithoutScrollablesAndTheNoMouseSwitchAreLeftAlone)
 
         glo().noMouse = true;
         MouseWheelScroller c;
-        InstallScroller(c, lists);
+        installScroller(c, lists);
         noMouseTaken = c.installed();
         glo().noMouse = false;
         plain.close();

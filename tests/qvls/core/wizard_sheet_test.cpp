@@ -33,10 +33,10 @@ class ScanSheet : public WizardSheet
 {
 public:
     std::set<int> incomplete;
-    int afterNext = 0, afterBack = 0;
-    bool ValidateStep() override { return incomplete.count(CURTABNUM) > 0; }
-    void AfterNext() override { ++afterNext; }
-    void AfterBack() override { ++afterBack; }
+    int nexts = 0, backs = 0;
+    bool validateStep() override { return incomplete.count(CURTABNUM) > 0; }
+    void afterNext() override { ++nexts; }
+    void afterBack() override { ++backs; }
 };
 
 struct Options {
@@ -109,14 +109,14 @@ TEST_F(WizardSheetTest, NextAndBackSkipHiddenTabs)
     EXPECT_EQ(state(), "3 tab 3 back next finish [next]");
     press("?Next");
     EXPECT_EQ(state(), "4 tab 4 back - finish [finish]");
-    EXPECT_EQ(sheet.DefaultButton(), sheet.OKFEQ);
+    EXPECT_EQ(sheet.defaultButton(), sheet.OKFEQ);
     press("?Next");
     EXPECT_EQ(sheet.CURTABNUM, 4) << "never past the last step";
     press("?Back");
     press("?Back");
     EXPECT_EQ(state(), "1 tab 1 - next finish [next]");
-    EXPECT_EQ(sheet.afterNext, 3);
-    EXPECT_EQ(sheet.afterBack, 2);
+    EXPECT_EQ(sheet.nexts, 3);
+    EXPECT_EQ(sheet.backs, 2);
 }
 
 TEST_F(WizardSheetTest, WithoutSkippingHiddenTabsAreSteps)

@@ -53,11 +53,11 @@ TEST(WizardTabs, StepsSkipHiddenTabsAndButtonsFollow)
         SCOPED_TRACE(std::string(w.pattern) + " " + w.moves);
         auto win = wizard(w.pattern);
         WizardTabs tabs(*win, {"?Sheet", "?Back", "?Next", "?Finish", "?Cancel"});
-        tabs.SetUp();
+        tabs.setUp();
         std::vector<int> steps{tabs.CurrentStep};
         EXPECT_EQ((*win)["?Sheet"].selected(), tabs.CurrentStep);
         for (const char* m = w.moves; *m; ++m) {
-            *m == 'N' ? tabs.Next() : tabs.Back();
+            *m == 'N' ? tabs.next() : tabs.Back();
             steps.push_back(tabs.CurrentStep);
             EXPECT_EQ((*win)["?Sheet"].selected(), tabs.CurrentStep) << "the sheet shows the step";
         }
@@ -70,15 +70,15 @@ TEST(WizardTabs, HidingTheCurrentTabKeepsTheStepInTheVisibleRange)
 {
     auto win = wizard(".....");
     WizardTabs tabs(*win, {"?Sheet", "?Back", "?Next", "?Finish", "?Cancel"});
-    tabs.SetUp();
-    tabs.Next();
-    tabs.Next();
-    tabs.Next(); // step 4
+    tabs.setUp();
+    tabs.next();
+    tabs.next();
+    tabs.next(); // step 4
     // Steps 4 and 5 go away: the step falls back to the last visible one.
     for (rt::Control* c : (*win)["?Sheet"].children())
         if (c->text() == "Step4" || c->text() == "Step5")
             c->setHidden(true);
-    tabs.Next();
+    tabs.next();
     EXPECT_EQ(tabs.CurrentStep, 3);
     EXPECT_EQ(buttons(*win), "BnF enter=finish");
 }
@@ -87,10 +87,10 @@ TEST(WizardTabs, TheSubmissionWizardKeepsFinishWhereItIs)
 {
     auto win = wizard("...");
     WizardTabs tabs(*win, {"?Sheet", "?Back", "?Next", "?Finish", "?Cancel"}, true);
-    tabs.SetUp();
+    tabs.setUp();
     EXPECT_FALSE((*win)["?Finish"].hidden());
-    tabs.Next();
-    tabs.Next();
+    tabs.next();
+    tabs.next();
     EXPECT_EQ(buttons(*win), "BnF enter=finish") << "the default and enable rules still apply";
     tabs.Back();
     EXPECT_FALSE((*win)["?Finish"].hidden());

@@ -73,8 +73,8 @@ TEST(Dictionary, TablesAreNamedInMessagesAndChecksAsDeclared)
         {"MP3ApprovalList", "QVL_MPAL.TPS", "MP3ApprovalList"},
     };
     for (const auto& [label, inMessages, inChecks] : names) {
-        EXPECT_EQ(accessOf(label)->Name(), inMessages) << label;
-        EXPECT_EQ(accessOf(label)->CheckName(), inChecks) << label;
+        EXPECT_EQ(accessOf(label)->name(), inMessages) << label;
+        EXPECT_EQ(accessOf(label)->checkName(), inChecks) << label;
     }
 }
 
@@ -121,7 +121,7 @@ TEST(Dictionary, NewRecordsTakeTheirDefaultsFromTheCurrentAlbumAndSong)
         if (&t != &Album())
             put(t, t.def().fields[0].name, t.def().fields[0].type == qv::tables::FieldType::String ? "stale" : "99");
         const Record keptAlbum = Album().record(), keptSong = Quorvel().record();
-        accessOf(e.label)->PrimeFields();
+        accessOf(e.label)->primeFields();
         for (const auto& [field, value] : e.fields)
             EXPECT_EQ(text(t, field), value) << field;
         Album().record() = keptAlbum;
@@ -141,7 +141,7 @@ TEST(Dictionary, FieldChecksAcceptOrNameTheFieldAndTheRule)
 {
     BuiltCollection c;
     for (const char* label : {"Media", "Categories", "Album", "Quorvel"})
-        ASSERT_EQ(accessOf(label)->Open(), fw::Benign);
+        ASSERT_EQ(accessOf(label)->open(), fw::Benign);
     // A blank media format is stored too, but the key leaves it out, so a blank song
     // media still fails.
     for (const char* m : {"CD", "LP", ""}) {
@@ -212,14 +212,14 @@ TEST(Dictionary, AMembershipCheckLeavesTheLookedUpTableWhereItStood)
 {
     BuiltCollection c;
     for (const char* label : {"Media", "Album"})
-        ASSERT_EQ(accessOf(label)->Open(), fw::Benign);
+        ASSERT_EQ(accessOf(label)->open(), fw::Benign);
     for (const char* m : {"CD", "LP", "MC"}) {
         Media().record().clear();
         put(Media(), "MED:Media", m);
         ASSERT_EQ(Media().insert(), 0);
     }
     // A list stands on "LP" and reads on from there.
-    MediaAccess->UseKey(0);
+    MediaAccess->useKey(0);
     ASSERT_EQ(MediaAccess->TryNext(), 0);
     ASSERT_EQ(MediaAccess->TryNext(), 0);
     ASSERT_EQ(text(Media(), "MED:Media"), "LP");
@@ -235,10 +235,10 @@ TEST(Dictionary, AMembershipCheckLeavesTheLookedUpTableWhereItStood)
 TEST(Dictionary, ManyAlbumsWithoutADiscIdentityButEachIdentityOnce)
 {
     BuiltCollection c;
-    ASSERT_EQ(AlbumRelations->Open(), fw::Benign);
+    ASSERT_EQ(AlbumRelations->open(), fw::Benign);
     auto addAlbum = [&](const std::string& title, const std::string& identity) {
         return c.run([&] {
-            if (const fw::Level l = AlbumAccess->PrimeRecord(); l != fw::Benign)
+            if (const fw::Level l = AlbumAccess->primeRecord(); l != fw::Benign)
                 return l;
             put(Album(), "ALB:Album", title);
             put(Album(), "ALB:Artist", "Various");
@@ -260,7 +260,7 @@ TEST(Dictionary, ManyAlbumsWithoutADiscIdentityButEachIdentityOnce)
 TEST(Dictionary, TrackNumbersAreReservedPerAlbumAndSide)
 {
     BuiltCollection c;
-    ASSERT_EQ(QuorvelRelations->Open(), fw::Benign);
+    ASSERT_EQ(QuorvelRelations->open(), fw::Benign);
     auto song = [](int album, int side, int track) {
         Quorvel().record().clear();
         put(Quorvel(), "SNG:AlbumID", std::to_string(album));
@@ -281,9 +281,9 @@ TEST(Dictionary, TrackNumbersAreReservedPerAlbumAndSide)
         SCOPED_TRACE("album " + std::to_string(k.album) + " side " + std::to_string(k.side));
         Album().record().clear();
         put(Album(), "ALB:AlbumID", std::to_string(k.album));
-        QuorvelAccess->PrimeFields();
+        QuorvelAccess->primeFields();
         put(Quorvel(), "SNG:Side", std::to_string(k.side));
-        EXPECT_EQ(c.run([] { return QuorvelAccess->PrimeAutoInc(); }), fw::Benign);
+        EXPECT_EQ(c.run([] { return QuorvelAccess->primeAutoInc(); }), fw::Benign);
         EXPECT_EQ(text(Quorvel(), "SNG:AlbumID"), std::to_string(k.album));
         EXPECT_EQ(text(Quorvel(), "SNG:TrackNumber"), std::to_string(k.track));
     }
@@ -295,8 +295,8 @@ TEST(Dictionary, MemosCanBeUsedInExpressionsOnceTheTableIsOpened)
 {
     BuiltCollection c;
     qv::expr::NameTable names;
-    AlbumAccess->SetBindings(&names);
-    ASSERT_EQ(AlbumAccess->Open(), fw::Benign);
+    AlbumAccess->setBindings(&names);
+    ASSERT_EQ(AlbumAccess->open(), fw::Benign);
     Album().record().clear();
     Album().record().setMemo(Album().def().memoIndex("ALB:Notes"), "signed copy");
     put(Album(), "ALB:Album", "Blue");
@@ -306,11 +306,11 @@ TEST(Dictionary, MemosCanBeUsedInExpressionsOnceTheTableIsOpened)
     EXPECT_GE(names.lookup("ALB:Album"), 0);
     // Tables whose memos are not bound keep them out of expressions.
     qv::expr::NameTable details;
-    AlbumDetailsAccess->SetBindings(&details);
-    ASSERT_EQ(AlbumDetailsAccess->Open(), fw::Benign);
+    AlbumDetailsAccess->setBindings(&details);
+    ASSERT_EQ(AlbumDetailsAccess->open(), fw::Benign);
     EXPECT_GE(details.lookup("ADT:DATAVALUE"), 0);
-    AlbumAccess->SetBindings(nullptr);
-    AlbumDetailsAccess->SetBindings(nullptr);
+    AlbumAccess->setBindings(nullptr);
+    AlbumDetailsAccess->setBindings(nullptr);
 }
 
 } // namespace

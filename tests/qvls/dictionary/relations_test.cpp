@@ -24,7 +24,7 @@ public:
     {
         for (const char* label : {"Quorvel", "Album", "AlbumDetails", "SongDetails", "PlaylistMaster",
                                   "PlaylistDetails", "Categories", "Media", "Artists"})
-            EXPECT_EQ(accessOf(label)->Open(), fw::Benign) << label;
+            EXPECT_EQ(accessOf(label)->open(), fw::Benign) << label;
         for (const char* m : {"CD", "LP", "Tape"})
             add(Media(), {{"MED:Media", m}});
         add(Categories(), {{"CAT:Category", "Rock"}});
@@ -110,7 +110,7 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
         {"album delete takes its songs, their details and its details",
          [] {
              Seeded::load(Album(), "ALB:AlbumID", "1");
-             return AlbumRelations->Delete(false);
+             return AlbumRelations->deleteRecord(false);
          },
          fw::Benign, "", "",
          [](Snapshot& s) {
@@ -122,19 +122,19 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
         {"album delete refused while one of its songs stands in a playlist",
          [] {
              Seeded::load(Album(), "ALB:AlbumID", "2");
-             return AlbumRelations->Delete(false);
+             return AlbumRelations->deleteRecord(false);
          },
          fw::User, "Referential Integrity Delete Error", "Playlist Details (Songs) [PlaylistDetails]", nullptr},
         {"song delete refused while it stands in a playlist",
          [] {
              Seeded::load(Quorvel(), "SNG:ID", "3");
-             return QuorvelRelations->Delete(false);
+             return QuorvelRelations->deleteRecord(false);
          },
          fw::User, "Referential Integrity Delete Error", "Playlist Details (Songs) [PlaylistDetails]", nullptr},
         {"song delete takes its details",
          [] {
              Seeded::load(Quorvel(), "SNG:ID", "1");
-             return QuorvelRelations->Delete(false);
+             return QuorvelRelations->deleteRecord(false);
          },
          fw::Benign, "", "",
          [](Snapshot& s) {
@@ -144,7 +144,7 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
         {"playlist delete takes its entries only",
          [] {
              Seeded::load(PlaylistMaster(), "PLD:PlaylistID", "1");
-             return PlaylistMasterRelations->Delete(false);
+             return PlaylistMasterRelations->deleteRecord(false);
          },
          fw::Benign, "", "",
          [](Snapshot& s) {
@@ -154,13 +154,13 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
         {"media in use by a song cannot be deleted",
          [] {
              Seeded::load(Media(), "MED:Media", "LP");
-             return MediaRelations->Delete(false);
+             return MediaRelations->deleteRecord(false);
          },
          fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
         {"media used only by albums can be deleted",
          [] {
              Seeded::load(Media(), "MED:Media", "Tape");
-             return MediaRelations->Delete(false);
+             return MediaRelations->deleteRecord(false);
          },
          fw::Benign, "", "", [](Snapshot& s) { s["media"] = {"CD", "LP"}; }},
         {"media rename reaches songs but not albums",
@@ -198,7 +198,7 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
         {"category used by a song cannot be deleted",
          [] {
              Seeded::load(Categories(), "CAT:CategoryID", "2");
-             return CategoriesRelations->Delete(false);
+             return CategoriesRelations->deleteRecord(false);
          },
          fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
         {"album id change carried to songs and details",
@@ -269,10 +269,10 @@ TEST(RelationRules, TheTablesThatSetsUpdateTogetherShareOneConnection)
 
     // Opening every set at once stays within each connection's limit.
     for (std::string_view label : catalogueGroupLabels())
-        EXPECT_EQ(relationsOf(label)->Open(), fw::Benign) << label;
+        EXPECT_EQ(relationsOf(label)->open(), fw::Benign) << label;
     for (const char* label : {"Labels", "Fonts", "AddWizard", "Configuration", "MP3FolderList", "QVLTips", "TagSet_",
                               "TagFile_", "TagFilePos_", "MP3ApprovalList"})
-        EXPECT_EQ(relationsOf(label)->Open(), fw::Benign) << label;
+        EXPECT_EQ(relationsOf(label)->open(), fw::Benign) << label;
     EXPECT_EQ(catalogue.attachedCount(), 9);
     EXPECT_EQ(other.attachedCount(), 10);
 
