@@ -11,9 +11,8 @@
 extern "C" {
 #endif
 
-__attribute__((visibility("default"))) int32_t GetMP3Data(
-    const char* LPFILENAME, char* LPTITLE, char* LPARTIST, char* LPALBUM, char* LPCOMMENT,
-    char* LPGENRE, int32_t* YEAR, int32_t* TRACKNUMBER, int32_t* SIZE, char* LPVERSION,
+__attribute__((visibility("default"))) int32_t GetMP3Data(const char* LPFILENAME, char* LPTITLE, char* LPARTIST,
+    char* LPALBUM, char* LPCOMMENT, char* LPGENRE, int32_t* YEAR, int32_t* TRACKNUMBER, int32_t* SIZE, char* LPVERSION,
     char* LPMODE, int32_t* FREQUENCY, int32_t* BITRATE, int32_t* LENGTH);
 
 #ifdef __cplusplus

@@ -18,7 +18,7 @@ struct Id3v1Tag {
     char album[31] = {};
     char comment[31] = {};
     std::int32_t year = 0;
-    std::int32_t track = 0;  // meaningful only for V1_1
+    std::int32_t track = 0; // meaningful only for V1_1
     Version version = Version::None;
     std::optional<std::uint8_t> genre;
 
@@ -36,4 +36,4 @@ std::string_view GenreName(std::optional<std::uint8_t> index);
 
 inline constexpr int kGenreCount = 126;
 
-}  // namespace qv::hdrscan
+} // namespace qv::hdrscan

@@ -19,7 +19,11 @@ public:
 
 class MemorySource final : public ByteSource {
 public:
-    MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    MemorySource(const std::uint8_t* data, std::size_t size)
+        : data_(data)
+        , size_(size)
+    {
+    }
     std::int64_t size() const override { return static_cast<std::int64_t>(size_); }
     std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
 
@@ -118,4 +122,4 @@ struct Mp3Outputs {
 // returns whether the file has frames.
 bool writeOutputs(const Mp3HeaderReader& reader, const Mp3Outputs& out);
 
-}  // namespace qv::hdrscan
+} // namespace qv::hdrscan

@@ -45,10 +45,10 @@ TableDef songsDef()
     d.fileName = "listsongs";
     d.description = "Songs";
     d.fields = {longField("SNG:ID"), stringField("SNG:Artist", 50), stringField("SNG:Title", 50),
-                stringField("SNG:Media", 20), longField("SNG:ReleaseDate")};
+        stringField("SNG:Media", 20), longField("SNG:ReleaseDate")};
     d.keys = {{"SNG:KEYID", "Unique Song ID", {"ID"}, true, true, 1, true},
-              {"SNG:SongsByTitle", "Songs By Title", {"Title", "Artist"}, false, false, 0, false},
-              {"SNG:SongsByMedia", "Songs By Media", {"Media", "Title"}, false, false, 0, false}};
+        {"SNG:SongsByTitle", "Songs By Title", {"Title", "Artist"}, false, false, 0, false},
+        {"SNG:SongsByMedia", "Songs By Media", {"Media", "Title"}, false, false, 0, false}};
     return d;
 }
 
@@ -107,7 +107,7 @@ void generate(const std::string& file, long rows)
     g.commit();
     t.close();
     std::fprintf(stderr, "\rgenerated %ld rows in %.0f s\n", rows,
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
 }
 
 // A list window as a procedure builds it; the window need not be shown.

@@ -39,20 +39,26 @@ constexpr int kMpeg1Layer3Rates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 16
 
 struct Collection {
     std::vector<std::string> all;
-    std::vector<std::string> withCover;  // a large ID3v2 block in front
+    std::vector<std::string> withCover; // a large ID3v2 block in front
     std::uintmax_t bytes = 0;
 };
 
 Collection gFiles;
 
-void PutBigEndian(Bytes& b, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<std::uint8_t>(v >> shift));
+void PutBigEndian(Bytes& b, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
-void PutText(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
+void PutText(Bytes& b, const std::string& s)
+{
+    b.insert(b.end(), s.begin(), s.end());
+}
 
 // One ID3v2.3 frame.
-void PutFrame(Bytes& b, const char* id, const Bytes& body) {
+void PutFrame(Bytes& b, const char* id, const Bytes& body)
+{
     PutText(b, id);
     PutBigEndian(b, static_cast<std::uint32_t>(body.size()));
     b.push_back(0);
@@ -60,7 +66,8 @@ void PutFrame(Bytes& b, const char* id, const Bytes& body) {
     b.insert(b.end(), body.begin(), body.end());
 }
 
-Bytes Utf16Text(const std::string& ascii) {
+Bytes Utf16Text(const std::string& ascii)
+{
     Bytes body = {1, 0xFF, 0xFE};
     for (char c : ascii) {
         body.push_back(static_cast<std::uint8_t>(c));
@@ -70,7 +77,8 @@ Bytes Utf16Text(const std::string& ascii) {
 }
 
 // An ID3v2.3 tag with UTF-16 title and artist and a cover picture.
-Bytes Id3v2WithCover(int n, std::size_t pictureSize, std::mt19937& rng) {
+Bytes Id3v2WithCover(int n, std::size_t pictureSize, std::mt19937& rng)
+{
     Bytes frames;
     PutFrame(frames, "TIT2", Utf16Text("Track " + std::to_string(n)));
     PutFrame(frames, "TPE1", Utf16Text("Some Artist"));
@@ -78,20 +86,23 @@ Bytes Id3v2WithCover(int n, std::size_t pictureSize, std::mt19937& rng) {
     PutText(picture, std::string("\0image/jpeg\0\3\0", 14));
     picture.push_back(0xFF);
     picture.push_back(0xD8);
-    for (std::size_t i = 0; i < pictureSize; ++i) picture.push_back(static_cast<std::uint8_t>(rng()));
+    for (std::size_t i = 0; i < pictureSize; ++i)
+        picture.push_back(static_cast<std::uint8_t>(rng()));
     PutFrame(frames, "APIC", picture);
-    frames.resize(frames.size() + 1024, 0);  // padding, as taggers leave it
+    frames.resize(frames.size() + 1024, 0); // padding, as taggers leave it
 
     Bytes tag = {'I', 'D', '3', 3, 0, 0};
     const auto size = static_cast<std::uint32_t>(frames.size());
-    for (int shift = 21; shift >= 0; shift -= 7) tag.push_back(static_cast<std::uint8_t>(size >> shift & 0x7F));
+    for (int shift = 21; shift >= 0; shift -= 7)
+        tag.push_back(static_cast<std::uint8_t>(size >> shift & 0x7F));
     tag.insert(tag.end(), frames.begin(), frames.end());
     return tag;
 }
 
 // A stream of MPEG 1 Layer III frames at 44100 Hz, joint stereo; a variable
 // bit-rate stream starts with a Xing frame that counts them.
-Bytes AudioFrames(int frames, bool variable, std::mt19937& rng) {
+Bytes AudioFrames(int frames, bool variable, std::mt19937& rng)
+{
     Bytes b;
     auto frame = [&](int index, const Bytes& body) {
         const std::size_t length = 144000u * kMpeg1Layer3Rates[index] / 44100u;
@@ -111,11 +122,13 @@ Bytes AudioFrames(int frames, bool variable, std::mt19937& rng) {
         frame(9, xing);
     }
     const int fixedIndex = 9 + static_cast<int>(rng() % 5);
-    for (int i = 0; i < frames; ++i) frame(variable ? 9 + static_cast<int>(rng() % 6) : fixedIndex, {});
+    for (int i = 0; i < frames; ++i)
+        frame(variable ? 9 + static_cast<int>(rng() % 6) : fixedIndex, {});
     return b;
 }
 
-Bytes Id3v1(int n) {
+Bytes Id3v1(int n)
+{
     Bytes tag(128, 0);
     auto put = [&](std::size_t at, const std::string& s) { std::copy(s.begin(), s.end(), tag.begin() + at); };
     put(0, "TAG");
@@ -129,12 +142,14 @@ Bytes Id3v1(int n) {
     return tag;
 }
 
-void Generate(const fs::path& dir) {
+void Generate(const fs::path& dir)
+{
     std::mt19937 rng(2610);
     for (int n = 0; n < kFileCount; ++n) {
         Bytes file;
         const bool cover = n % 4 == 0;
-        if (cover) file = Id3v2WithCover(n, 100000 + rng() % 400000, rng);
+        if (cover)
+            file = Id3v2WithCover(n, 100000 + rng() % 400000, rng);
         const Bytes audio = AudioFrames(300 + static_cast<int>(rng() % 1200), n % 3 == 0, rng);
         file.insert(file.end(), audio.begin(), audio.end());
         const Bytes tag = Id3v1(n);
@@ -146,49 +161,54 @@ void Generate(const fs::path& dir) {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
         gFiles.all.push_back(path);
-        if (cover) gFiles.withCover.push_back(path);
+        if (cover)
+            gFiles.withCover.push_back(path);
         gFiles.bytes += file.size();
     }
 }
 
 // Reads every file once so that all contenders find them in the page cache.
-void WarmUp() {
+void WarmUp()
+{
     std::vector<char> buf(1 << 20);
     for (const std::string& path : gFiles.all) {
         std::ifstream in(path, std::ios::binary);
-        while (in.read(buf.data(), static_cast<std::streamsize>(buf.size()))) {
-        }
+        while (in.read(buf.data(), static_cast<std::streamsize>(buf.size()))) { }
     }
 }
 
-const std::vector<std::string>& Files(const benchmark::State& state) {
+const std::vector<std::string>& Files(const benchmark::State& state)
+{
     return state.range(0) ? gFiles.withCover : gFiles.all;
 }
 
-template <class Read>
-void OverFiles(benchmark::State& state, Read read) {
+template <class Read> void OverFiles(benchmark::State& state, Read read)
+{
     const std::vector<std::string>& files = Files(state);
     std::size_t i = 0;
     for (auto _ : state) {
         read(files[i].c_str());
-        if (++i == files.size()) i = 0;
+        if (++i == files.size())
+            i = 0;
     }
     state.SetItemsProcessed(state.iterations());
     state.SetLabel(state.range(0) ? "with cover" : "all files");
 }
 
-void BM_GetMP3Data(benchmark::State& state) {
+void BM_GetMP3Data(benchmark::State& state)
+{
     OverFiles(state, [](const char* path) {
         char title[255], artist[255], album[255], comment[255], genre[255], version[255], mode[255];
         std::int32_t year, track, size, frequency, bitRate, length;
-        benchmark::DoNotOptimize(GetMP3Data(path, title, artist, album, comment, genre, &year, &track,
-                                            &size, version, mode, &frequency, &bitRate, &length));
+        benchmark::DoNotOptimize(GetMP3Data(path, title, artist, album, comment, genre, &year, &track, &size, version,
+            mode, &frequency, &bitRate, &length));
         benchmark::DoNotOptimize(length);
     });
 }
 
 #ifdef HDRSCAN_BENCH_TAGLIB
-void BM_TagLib(benchmark::State& state) {
+void BM_TagLib(benchmark::State& state)
+{
     OverFiles(state, [](const char* path) {
         TagLib::MPEG::File file(path, true, TagLib::AudioProperties::Average);
         if (const TagLib::MPEG::Properties* p = file.audioProperties()) {
@@ -210,13 +230,16 @@ void BM_TagLib(benchmark::State& state) {
 }
 #endif
 
-void BM_Floor(benchmark::State& state) {
+void BM_Floor(benchmark::State& state)
+{
     OverFiles(state, [](const char* path) {
         char buf[4096];
         const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0)
+            return;
         benchmark::DoNotOptimize(::read(fd, buf, sizeof buf));
-        if (::lseek(fd, -128, SEEK_END) >= 0) benchmark::DoNotOptimize(::read(fd, buf, 128));
+        if (::lseek(fd, -128, SEEK_END) >= 0)
+            benchmark::DoNotOptimize(::read(fd, buf, 128));
         ::close(fd);
         benchmark::ClobberMemory();
     });
@@ -225,11 +248,13 @@ void BM_Floor(benchmark::State& state) {
 // Prints the console report, then the rates side by side.
 class SideBySide : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             const auto it = run.counters.find("items_per_second");
-            if (it == run.counters.end()) continue;
+            if (it == run.counters.end())
+                continue;
             // With repetitions the median stands for the run; otherwise the run itself.
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
@@ -237,17 +262,20 @@ public:
         }
     }
 
-    void Summary() const {
+    void Summary() const
+    {
         for (const auto& [label, rates] : rates_) {
             auto rate = [&](const char* name) {
                 const auto it = rates.find(name);
                 return it == rates.end() ? 0.0 : it->second;
             };
             const double ours = rate("BM_GetMP3Data"), taglib = rate("BM_TagLib"), floor = rate("BM_Floor");
-            std::printf("\n%s: GetMP3Data %.0f files/s, TagLib %.0f files/s, floor %.0f files/s\n", label.c_str(),
-                        ours, taglib, floor);
-            if (taglib > 0) std::printf("  GetMP3Data / TagLib = %.1fx (goal >= 10x)\n", ours / taglib);
-            if (ours > 0) std::printf("  floor / GetMP3Data  = %.2fx (goal <= 2x)\n", floor / ours);
+            std::printf("\n%s: GetMP3Data %.0f files/s, TagLib %.0f files/s, floor %.0f files/s\n", label.c_str(), ours,
+                taglib, floor);
+            if (taglib > 0)
+                std::printf("  GetMP3Data / TagLib = %.1fx (goal >= 10x)\n", ours / taglib);
+            if (ours > 0)
+                std::printf("  floor / GetMP3Data  = %.2fx (goal <= 2x)\n", floor / ours);
         }
     }
 
@@ -255,7 +283,7 @@ private:
     std::map<std::string, std::map<std::string, double>> rates_;
 };
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_GetMP3Data)->Arg(0)->Arg(1)->UseRealTime();
 #ifdef HDRSCAN_BENCH_TAGLIB
@@ -263,9 +291,11 @@ BENCHMARK(BM_TagLib)->Arg(0)->Arg(1)->UseRealTime();
 #endif
 BENCHMARK(BM_Floor)->Arg(0)->Arg(1)->UseRealTime();
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
 
     fs::path dir;
     bool keep = false;
@@ -289,13 +319,14 @@ int main(int argc, char** argv) {
     ::sync();
     WarmUp();
     std::printf("%zu files (%zu with a cover), %.0f MiB in %s\n", gFiles.all.size(), gFiles.withCover.size(),
-                static_cast<double>(gFiles.bytes) / (1 << 20), dir.c_str());
+        static_cast<double>(gFiles.bytes) / (1 << 20), dir.c_str());
 
     SideBySide reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.Summary();
     benchmark::Shutdown();
 
-    if (!keep) fs::remove_all(dir);
+    if (!keep)
+        fs::remove_all(dir);
     return 0;
 }

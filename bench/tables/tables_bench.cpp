@@ -35,8 +35,7 @@ TableDef songsDef()
     d.prefix = "SNG";
     d.fileName = "songs";
     d.version = 14;
-    d.fields = {
-        stringField("SNG:Artist", 50), stringField("SNG:Title", 50), stringField("SNG:Mix", 30),
+    d.fields = {stringField("SNG:Artist", 50), stringField("SNG:Title", 50), stringField("SNG:Mix", 30),
         stringField("SNG:Album", 50), stringField("SNG:Media", 20), stringField("SNG:FileNumber", 20),
         longField("SNG:ReleaseDate"), longField("SNG:CategoryID"), stringField("SNG:Category", 30),
         byteField("SNG:ChartNumber"), byteField("SNG:TrackNumber"), byteField("SNG:Side"),
@@ -52,11 +51,13 @@ TableDef songsDef()
     d.keys = {
         {"SNG:SongsByArtist", "Songs By Artist", {"Artist", "Title", "Mix"}, false, false, 0, false},
         {"SNG:SongsByTitle", "Songs By Title", {"Title", "Artist"}, false, false, 0, false},
-        {"SNG:SongsByAlbum", "Songs By Album", {"Album", "Artist", "Side", "TrackNumber", "Title"}, false, false, 0, false},
+        {"SNG:SongsByAlbum", "Songs By Album", {"Album", "Artist", "Side", "TrackNumber", "Title"}, false, false, 0,
+            false},
         {"SNG:SongsByMedia", "Songs By Media", {"Media", "FileNumber", "Title"}, false, false, 0, false},
         {"SNG:SongsByCategory", "Songs By Category", {"CategoryID", "Artist", "Title", "Album"}, false, false, 0, true},
         {"SNG:SONGSBYCHARTNUMBER", "By Chart Number", {"ChartNumber", "Artist", "Title"}, false, false, 0, true},
-        {"SNG:SONGSBYUSERDEFINEDKEY", "By User Defined Key", {"UserDefinedKeyField", "Artist", "Title"}, false, false, 0, true},
+        {"SNG:SONGSBYUSERDEFINEDKEY", "By User Defined Key", {"UserDefinedKeyField", "Artist", "Title"}, false, false,
+            0, true},
         {"SNG:KEYID", "Unique Song ID", {"ID"}, true, true, 1, true},
         {"SNG:KeyAlbumID", "Album ID", {"AlbumID", "Side", "TrackNumber"}, false, false, 3, true},
         {"SNG:KEYBEATSPERMINUTE", "BPM", {"BeatsPerMinute", "Title", "Artist"}, false, false, 0, true},
@@ -75,9 +76,9 @@ TableDef albumsDef()
     d.fileName = "albums";
     d.version = 5;
     d.fields = {longField("ALB:AlbumID"), stringField("ALB:Artist", 50), stringField("ALB:Album", 50),
-                stringField("ALB:Media", 20), stringField("ALB:FileNumber", 20), longField("ALB:ReleaseDate"),
-                decimalField("ALB:CategoryID", 6, 0), stringField("ALB:Category", 30),
-                stringField("ALB:CDIdentifier", 24), decimalField("ALB:Value", 8, 2)};
+        stringField("ALB:Media", 20), stringField("ALB:FileNumber", 20), longField("ALB:ReleaseDate"),
+        decimalField("ALB:CategoryID", 6, 0), stringField("ALB:Category", 30), stringField("ALB:CDIdentifier", 24),
+        decimalField("ALB:Value", 8, 2)};
     d.memos = {{"ALB:Notes", 4096}};
     d.keys = {
         {"ALB:KEYALBUMID", "Album ID", {"AlbumID"}, true, true, 1, true},
@@ -100,16 +101,20 @@ long currentRssKb()
 {
     long pages = 0, resident = 0;
     if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
         std::fclose(f);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-const char* kWords[] = {"love", "night", "rain", "blue", "heart", "dance", "fire", "dream", "road", "song",
-                        "moon", "sun", "river", "baby", "time", "home", "city", "light", "gold", "wild"};
+const char* kWords[] = {"love", "night", "rain", "blue", "heart", "dance", "fire", "dream", "road", "song", "moon",
+    "sun", "river", "baby", "time", "home", "city", "light", "gold", "wild"};
 
-std::string word(std::mt19937& r) { return kWords[r() % 20]; }
+std::string word(std::mt19937& r)
+{
+    return kWords[r() % 20];
+}
 
 std::string titleOf(std::mt19937& r)
 {
@@ -135,7 +140,8 @@ void fillSong(Record& r, std::mt19937& rng, long album)
     r.clear();
     r["SNG:Artist"] = "Artist " + std::to_string(rng() % 20000);
     r["SNG:Title"] = titleOf(rng);
-    if (rng() % 4 == 0) r["SNG:Mix"] = "Mix " + std::to_string(rng() % 10);
+    if (rng() % 4 == 0)
+        r["SNG:Mix"] = "Mix " + std::to_string(rng() % 10);
     r["SNG:Album"] = "Album " + std::to_string(album);
     r["SNG:Media"] = rng() % 2 ? "CD" : "MP3";
     r["SNG:FileNumber"] = "CD" + std::to_string(album);
@@ -144,7 +150,8 @@ void fillSong(Record& r, std::mt19937& rng, long album)
     r["SNG:ChartNumber"] = static_cast<int>(rng() % 101);
     r["SNG:Side"] = 1 + static_cast<int>(rng() % 2);
     r["SNG:Time"] = static_cast<int>(rng() % 40000) + 1;
-    if (rng() % 3 == 0) r["SNG:UserDefinedKeyField"] = word(rng);
+    if (rng() % 3 == 0)
+        r["SNG:UserDefinedKeyField"] = word(rng);
     r["SNG:BeatsPerMinute"] = 60 + static_cast<int>(rng() % 120);
     r["SNG:Composer"] = "Composer " + std::to_string(rng() % 5000);
     r["SNG:AlbumID"] = static_cast<int>(album);
@@ -170,14 +177,16 @@ void generate(Fixture& fx, long songs, long albums)
         a.record()["ALB:Artist"] = "Artist " + std::to_string(rng() % 20000);
         a.record()["ALB:Album"] = "Album " + std::to_string(i);
         a.record()["ALB:FileNumber"] = "CD" + std::to_string(i);
-        if (rng() % 2) a.record()["ALB:CDIdentifier"] = std::to_string(i * 7919) + "X";
+        if (rng() % 2)
+            a.record()["ALB:CDIdentifier"] = std::to_string(i * 7919) + "X";
         a.insert();
     }
     g.commit();
     g.begin();
     for (long i = 1; i <= songs; ++i) {
         fillSong(s.record(), rng, 1 + static_cast<long>(rng() % static_cast<unsigned long>(albums)));
-        if (s.insert() != 0) std::fprintf(stderr, "insert failed: %s\n", lastError().text.c_str());
+        if (s.insert() != 0)
+            std::fprintf(stderr, "insert failed: %s\n", lastError().text.c_str());
         if (i % 50000 == 0) {
             g.commit();
             g.begin();
@@ -194,8 +203,8 @@ void generate(Fixture& fx, long songs, long albums)
 // ---- the same list operations written directly against SQLite ---------------------------
 
 struct RawKey {
-    std::string cols;      // order columns, the record id last
-    std::string where;     // partial condition or ""
+    std::string cols; // order columns, the record id last
+    std::string where; // partial condition or ""
     int ncols;
 };
 
@@ -204,7 +213,8 @@ RawKey rawKey(int key)
     static Table probe(songsDef());
     auto cols = probe.keyOrderColumns(key);
     RawKey k;
-    for (auto& c : cols) k.cols += c + ", ";
+    for (auto& c : cols)
+        k.cols += c + ", ";
     k.cols += "_rid";
     k.ncols = static_cast<int>(cols.size()) + 1;
     k.where = probe.keyWhere(key);
@@ -217,7 +227,8 @@ int readRows(sqlite3_stmt* s)
     int n = 0;
     while (sqlite3_step(s) == SQLITE_ROW) {
         int cols = sqlite3_column_count(s);
-        for (int c = 0; c < cols; ++c) benchmark::DoNotOptimize(sqlite3_column_text(s, c));
+        for (int c = 0; c < cols; ++c)
+            benchmark::DoNotOptimize(sqlite3_column_text(s, c));
         ++n;
     }
     sqlite3_reset(s);
@@ -229,10 +240,12 @@ sqlite3_stmt* rawPage(int key, const std::string& extraWhere, bool fromPosition,
     RawKey k = rawKey(key);
     std::string where = k.where;
     auto add = [&](const std::string& w) { where = where.empty() ? w : where + " AND " + w; };
-    if (!extraWhere.empty()) add(extraWhere);
+    if (!extraWhere.empty())
+        add(extraWhere);
     if (fromPosition) {
         std::string marks;
-        for (int i = 0; i < k.ncols; ++i) marks += i ? ", ?" : "?";
+        for (int i = 0; i < k.ncols; ++i)
+            marks += i ? ", ?" : "?";
         add("(" + k.cols + ") " + (backward ? "<" : ">") + " (" + marks + ")");
     }
     std::string order = k.cols;
@@ -244,13 +257,14 @@ sqlite3_stmt* rawPage(int key, const std::string& extraWhere, bool fromPosition,
         while (true) {
             size_t comma = c.find(", ", start);
             order += c.substr(start, comma - start) + " DESC";
-            if (comma == std::string::npos) break;
+            if (comma == std::string::npos)
+                break;
             order += ", ";
             start = comma + 2;
         }
     }
-    std::string sql = "SELECT * , " + k.cols + " FROM Songs" + (where.empty() ? "" : " WHERE " + where) + " ORDER BY " +
-                      order + " LIMIT 40";
+    std::string sql = "SELECT * , " + k.cols + " FROM Songs" + (where.empty() ? "" : " WHERE " + where) + " ORDER BY "
+        + order + " LIMIT 40";
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(g_fx->raw, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
         std::fprintf(stderr, "%s\n%s\n", sql.c_str(), sqlite3_errmsg(g_fx->raw));
@@ -274,7 +288,8 @@ void BM_FirstPage(benchmark::State& st)
 void BM_FirstPageRaw(benchmark::State& st)
 {
     sqlite3_stmt* s = rawPage(static_cast<int>(st.range(0)), "", false, false);
-    for (auto _ : st) benchmark::DoNotOptimize(readRows(s));
+    for (auto _ : st)
+        benchmark::DoNotOptimize(readRows(s));
     sqlite3_finalize(s);
     st.SetLabel(g_fx->songsTable->def().keys[static_cast<size_t>(st.range(0))].description);
 }
@@ -306,12 +321,16 @@ void BM_PageDownUpRaw(benchmark::State& st)
     t.record()["SNG:ID"] = static_cast<int>(g_fx->songs / 2);
     t.fetch(7);
     std::vector<KeyValue> pos;
-    for (const auto& c : t.def().keys[static_cast<size_t>(key)].components) pos.push_back(t.keyValueOf(t.def().fieldIndex(c)));
+    for (const auto& c : t.def().keys[static_cast<size_t>(key)].components)
+        pos.push_back(t.keyValueOf(t.def().fieldIndex(c)));
     pos.push_back(t.record().recordId);
     auto bind = [&](sqlite3_stmt* s, const std::vector<KeyValue>& p) {
         for (size_t i = 0; i < p.size(); ++i) {
-            if (auto n = std::get_if<std::int64_t>(&p[i])) sqlite3_bind_int64(s, static_cast<int>(i + 1), *n);
-            else sqlite3_bind_text(s, static_cast<int>(i + 1), std::get<std::string>(p[i]).c_str(), -1, SQLITE_TRANSIENT);
+            if (auto n = std::get_if<std::int64_t>(&p[i]))
+                sqlite3_bind_int64(s, static_cast<int>(i + 1), *n);
+            else
+                sqlite3_bind_text(
+                    s, static_cast<int>(i + 1), std::get<std::string>(p[i]).c_str(), -1, SQLITE_TRANSIENT);
         }
     };
     for (auto _ : st) {
@@ -328,7 +347,7 @@ void BM_TypedPrefix(benchmark::State& st)
 {
     Table& t = *g_fx->songsTable;
     View v(t);
-    v.setOrderKey(1);  // by title
+    v.setOrderKey(1); // by title
     const char* prefixes[] = {"l", "lo", "lov", "love n", "ri", "riv", "river b"};
     size_t i = 0;
     for (auto _ : st) {
@@ -366,7 +385,8 @@ void BM_FilteredFirstPage(benchmark::State& st)
 void BM_FilteredFirstPageRaw(benchmark::State& st)
 {
     sqlite3_stmt* s = rawPage(0, "instr(upper(Title), 'DREAM') > 0 AND Rating >= 5", false, false);
-    for (auto _ : st) benchmark::DoNotOptimize(readRows(s));
+    for (auto _ : st)
+        benchmark::DoNotOptimize(readRows(s));
     sqlite3_finalize(s);
 }
 
@@ -384,8 +404,10 @@ void BM_OrderExpressionFirstPage(benchmark::State& st)
 void BM_OrderExpressionFirstPageRaw(benchmark::State& st)
 {
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(g_fx->raw, "SELECT * FROM Songs ORDER BY upper(Title) DESC, Artist, _rid LIMIT 40", -1, &s, nullptr);
-    for (auto _ : st) benchmark::DoNotOptimize(readRows(s));
+    sqlite3_prepare_v2(
+        g_fx->raw, "SELECT * FROM Songs ORDER BY upper(Title) DESC, Artist, _rid LIMIT 40", -1, &s, nullptr);
+    for (auto _ : st)
+        benchmark::DoNotOptimize(readRows(s));
     sqlite3_finalize(s);
 }
 
@@ -403,7 +425,8 @@ void BM_JoinedFirstPage(benchmark::State& st)
 
 void BM_CountByKey(benchmark::State& st)
 {
-    for (auto _ : st) benchmark::DoNotOptimize(g_fx->songsTable->records(4));
+    for (auto _ : st)
+        benchmark::DoNotOptimize(g_fx->songsTable->records(4));
 }
 
 // Bulk insert into a fresh table beside the collection, a transaction per 1,000 rows.
@@ -454,7 +477,8 @@ void BM_BulkInsertRaw(benchmark::State& st)
     for (int i = 0; i < static_cast<int>(def.fields.size()); ++i) {
         bool keyed = false;
         for (const auto& k : def.keys)
-            for (const auto& c : k.components) keyed = keyed || def.fieldIndex(c) == i;
+            for (const auto& c : k.components)
+                keyed = keyed || def.fieldIndex(c) == i;
         if (keyed && def.fields[i].type == FieldType::String) {
             cols += ", " + shape.keyColumnOf(i);
             marks += ", ?";
@@ -465,9 +489,9 @@ void BM_BulkInsertRaw(benchmark::State& st)
     sqlite3_prepare_v2(db, ("INSERT INTO Songs (" + cols + ") VALUES (" + marks + ")").c_str(), -1, &ins, nullptr);
     sqlite3_prepare_v2(db, "SELECT ID FROM Songs WHERE NOT (ID = 0) ORDER BY ID DESC LIMIT 1", -1, &maxId, nullptr);
     sqlite3_prepare_v2(db,
-                       "SELECT TrackNumber FROM Songs WHERE AlbumID = ? AND Side = ? AND "
-                       "NOT (AlbumID = 0 AND Side = 0 AND TrackNumber = 0) ORDER BY TrackNumber DESC LIMIT 1",
-                       -1, &maxTrack, nullptr);
+        "SELECT TrackNumber FROM Songs WHERE AlbumID = ? AND Side = ? AND "
+        "NOT (AlbumID = 0 AND Side = 0 AND TrackNumber = 0) ORDER BY TrackNumber DESC LIMIT 1",
+        -1, &maxTrack, nullptr);
     std::mt19937 rng(7);
     Record r(def);
     for (auto _ : st) {
@@ -492,8 +516,9 @@ void BM_BulkInsertRaw(benchmark::State& st)
                 }
             }
             for (int f : folded) {
-                std::string v = r.getText(f);  // plain lower-casing stands in for the fold
-                for (auto& ch : v) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                std::string v = r.getText(f); // plain lower-casing stands in for the fold
+                for (auto& ch : v)
+                    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
                 sqlite3_bind_text(ins, c++, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
             }
             if (sqlite3_step(ins) != SQLITE_DONE) {
@@ -513,13 +538,14 @@ void BM_BulkInsertRaw(benchmark::State& st)
 
 void BM_Memory(benchmark::State& st)
 {
-    for (auto _ : st) benchmark::DoNotOptimize(currentRssKb());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(currentRssKb());
     st.counters["rss_MB"] = static_cast<double>(currentRssKb()) / 1024.0;
     st.counters["peak_rss_MB"] = static_cast<double>(peakRssKb()) / 1024.0;
     st.counters["generate_s"] = g_fx->generateSeconds;
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_FirstPage)->DenseRange(0, 12)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstPageRaw)->DenseRange(0, 12)->Unit(benchmark::kMicrosecond);
@@ -550,7 +576,8 @@ int main(int argc, char** argv)
     if (!fs::exists(fx.dir + "/songs.tps") || !fs::exists(fx.dir + "/.complete")) {
         generate(fx, fx.songs, fx.albums);
         std::FILE* f = std::fopen((fx.dir + "/.complete").c_str(), "w");
-        if (f) std::fclose(f);
+        if (f)
+            std::fclose(f);
     }
     fx.group = std::make_unique<Group>(fx.dir + "/.qvtables");
     fx.songsTable = std::make_unique<Table>(songsDef());

@@ -83,8 +83,8 @@ std::vector<OpticalDrive> OpticalDrives::list(const std::vector<Override>& overr
         ++letter;
     }
     std::erase_if(drives, [](const OpticalDrive& d) { return d.token.empty(); });
-    std::sort(drives.begin(), drives.end(),
-              [](const OpticalDrive& a, const OpticalDrive& b) { return a.token < b.token; });
+    std::sort(
+        drives.begin(), drives.end(), [](const OpticalDrive& a, const OpticalDrive& b) { return a.token < b.token; });
     return drives;
 }
 

@@ -43,7 +43,8 @@ std::atomic<const Clock*> gClock{&kSystemClock};
 int daysInMonth(int y, int m)
 {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) return 29;
+    if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0))
+        return 29;
     return kDays[m - 1];
 }
 
@@ -52,30 +53,34 @@ int daysInMonth(int y, int m)
 int expandTwoDigitYear(int yy)
 {
     int current = ymdFromDate(defaultClock().today()).year;
-    if (current < 1900) current = 2000;    // a clock set to "no date"
+    if (current < 1900)
+        current = 2000; // a clock set to "no date"
     int first = current - 80;
     int year = first - first % 100 + yy;
-    if (year < first) year += 100;
+    if (year < first)
+        year += 100;
     return year;
 }
 
 std::int32_t dateFromYmd(int year, int month, int day)
 {
-    if (year >= 0 && year < 100) year = expandTwoDigitYear(year);
+    if (year >= 0 && year < 100)
+        year = expandTwoDigitYear(year);
     // Carry months into years first, then days through the calendar.
     std::int64_t m0 = static_cast<std::int64_t>(month) - 1;
     std::int64_t y = year + (m0 >= 0 ? m0 / 12 : (m0 - 11) / 12);
     m0 -= (y - year) * 12;
-    if (y < 1700 || y > 10000) return 0;
+    if (y < 1700 || y > 10000)
+        return 0;
     std::int64_t n = daysFromCivil(y, static_cast<unsigned>(m0 + 1), 1) + (day - 1) - kEpoch;
-    if (n < 1 || n > kLastDay) return 0;
+    if (n < 1 || n > kLastDay)
+        return 0;
     return static_cast<std::int32_t>(n);
 }
 
 bool isValidYmd(int year, int month, int day)
 {
-    return year >= 1801 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month);
+    return year >= 1801 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
 }
 
 Ymd ymdFromDate(std::int32_t dayNumber)
@@ -92,8 +97,10 @@ int weekday(std::int32_t dayNumber)
 std::int32_t timeFromHms(std::int64_t hours, int minutes, int seconds, int hundredths)
 {
     std::int64_t t = ((hours * 60 + minutes) * 60 + seconds) * 100 + hundredths + 1;
-    if (t < 1) return 1;
-    if (t > INT32_MAX) return INT32_MAX;
+    if (t < 1)
+        return 1;
+    if (t > INT32_MAX)
+        return INT32_MAX;
     return static_cast<std::int32_t>(t);
 }
 
@@ -138,7 +145,8 @@ void setDefaultClock(const Clock* clock)
     gClock.store(clock ? clock : &kSystemClock);
 }
 
-ScopedClock::ScopedClock(const Clock& clock) : previous_(&defaultClock())
+ScopedClock::ScopedClock(const Clock& clock)
+    : previous_(&defaultClock())
 {
     setDefaultClock(&clock);
 }

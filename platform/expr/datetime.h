@@ -13,8 +13,8 @@ namespace qv::expr {
 
 struct Ymd {
     int year = 0;
-    int month = 0;   // 1..12
-    int day = 0;     // 1..31
+    int month = 0; // 1..12
+    int day = 0; // 1..31
 };
 
 // Any month/day overflow is carried the way DATE() does it: month 13 is
@@ -24,7 +24,7 @@ struct Ymd {
 std::int32_t dateFromYmd(int year, int month, int day);
 Ymd ymdFromDate(std::int32_t dayNumber);
 bool isValidYmd(int year, int month, int day);
-int weekday(std::int32_t dayNumber);   // 0 Sunday .. 6 Saturday
+int weekday(std::int32_t dayNumber); // 0 Sunday .. 6 Saturday
 
 // Two-digit years: yy falls in the 100 years that begin 80 years before the
 // current year of the clock (so in 2024 "59" is 1959 and "40" is 2040).
@@ -45,8 +45,8 @@ Hms hmsFromTime(std::int32_t time);
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual std::int32_t today() const = 0;   // day number
-    virtual std::int32_t clock() const = 0;   // time value of the time of day
+    virtual std::int32_t today() const = 0; // day number
+    virtual std::int32_t clock() const = 0; // time value of the time of day
 };
 
 // Local time of the machine.
@@ -58,10 +58,18 @@ public:
 
 class FixedClock final : public Clock {
 public:
-    FixedClock(std::int32_t today = 0, std::int32_t clock = 0) : today_(today), clock_(clock) {}
+    FixedClock(std::int32_t today = 0, std::int32_t clock = 0)
+        : today_(today)
+        , clock_(clock)
+    {
+    }
     std::int32_t today() const override { return today_; }
     std::int32_t clock() const override { return clock_; }
-    void set(std::int32_t today, std::int32_t clock) { today_ = today; clock_ = clock; }
+    void set(std::int32_t today, std::int32_t clock)
+    {
+        today_ = today;
+        clock_ = clock;
+    }
 
 private:
     std::int32_t today_;

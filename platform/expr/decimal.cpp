@@ -16,7 +16,8 @@ constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 Wide pow10(int n)
 {
     Wide r = 1;
-    for (int i = 0; i < n; ++i) r *= 10;
+    for (int i = 0; i < n; ++i)
+        r *= 10;
     return r;
 }
 
@@ -25,8 +26,10 @@ Wide divRound(Wide a, Wide b)
 {
     Wide q = a / b;
     Wide r = a % b;
-    if (r < 0) r = -r;
-    if (r * 2 >= b) q += (a < 0) ? -1 : 1;
+    if (r < 0)
+        r = -r;
+    if (r * 2 >= b)
+        q += (a < 0) ? -1 : 1;
     return q;
 }
 
@@ -37,8 +40,10 @@ Decimal narrow(Wide m, int scale)
         m = divRound(m, 10);
         --scale;
     }
-    if (m > kMax) return Decimal(kMax, 0);
-    if (m < -kMax) return Decimal(-kMax, 0);
+    if (m > kMax)
+        return Decimal(kMax, 0);
+    if (m < -kMax)
+        return Decimal(-kMax, 0);
     return Decimal(static_cast<std::int64_t>(m), scale);
 }
 
@@ -50,15 +55,18 @@ Wide scaledTo(const Decimal& d, int scale)
 } // namespace
 
 Decimal::Decimal(std::int64_t mantissa, int scale)
-    : mantissa_(mantissa), scale_(std::clamp(scale, 0, kMaxScale))
+    : mantissa_(mantissa)
+    , scale_(std::clamp(scale, 0, kMaxScale))
 {
-    if (mantissa_ == std::numeric_limits<std::int64_t>::min()) mantissa_ = -kMax;
+    if (mantissa_ == std::numeric_limits<std::int64_t>::min())
+        mantissa_ = -kMax;
 }
 
 std::optional<Decimal> Decimal::parse(std::string_view text)
 {
     text = text::trim(text, text::kBlankOrTab);
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
 
     bool negative = false;
     if (text.front() == '+' || text.front() == '-') {
@@ -67,35 +75,43 @@ std::optional<Decimal> Decimal::parse(std::string_view text)
     }
     Wide m = 0;
     int scale = 0;
-    int digits = 0;          // significant integer digits
+    int digits = 0; // significant integer digits
     bool point = false;
     bool any = false;
-    bool roundUp = false;    // first dropped fraction digit was >= 5
+    bool roundUp = false; // first dropped fraction digit was >= 5
     bool dropping = false;
     for (char c : text) {
         if (c == '.') {
-            if (point) return std::nullopt;
+            if (point)
+                return std::nullopt;
             point = true;
             continue;
         }
-        if (c < '0' || c > '9') return std::nullopt;
+        if (c < '0' || c > '9')
+            return std::nullopt;
         any = true;
         int d = c - '0';
         if (!point) {
-            if (m == 0 && d == 0) continue;
-            if (++digits > 18) return std::nullopt;
+            if (m == 0 && d == 0)
+                continue;
+            if (++digits > 18)
+                return std::nullopt;
             m = m * 10 + d;
         } else if (dropping || scale == kMaxScale || m * 10 + d > kMax) {
-            if (!dropping) roundUp = d >= 5;
+            if (!dropping)
+                roundUp = d >= 5;
             dropping = true;
         } else {
             m = m * 10 + d;
             ++scale;
         }
     }
-    if (!any) return std::nullopt;
-    if (roundUp) m += 1;
-    if (negative) m = -m;
+    if (!any)
+        return std::nullopt;
+    if (roundUp)
+        m += 1;
+    if (negative)
+        m = -m;
     return narrow(m, scale);
 }
 
@@ -104,17 +120,21 @@ std::string Decimal::toString() const
     std::string digits;
     Wide m = mantissa_;
     bool negative = m < 0;
-    if (negative) m = -m;
+    if (negative)
+        m = -m;
     do {
         digits.push_back(static_cast<char>('0' + static_cast<int>(m % 10)));
         m /= 10;
     } while (m != 0);
-    while (static_cast<int>(digits.size()) <= scale_) digits.push_back('0');
+    while (static_cast<int>(digits.size()) <= scale_)
+        digits.push_back('0');
     std::string out;
-    if (negative) out.push_back('-');
+    if (negative)
+        out.push_back('-');
     for (int i = static_cast<int>(digits.size()) - 1; i >= 0; --i) {
         out.push_back(digits[static_cast<std::size_t>(i)]);
-        if (i == scale_ && scale_ > 0) out.push_back('.');
+        if (i == scale_ && scale_ > 0)
+            out.push_back('.');
     }
     return out;
 }
@@ -133,7 +153,8 @@ double Decimal::toDouble() const
 Decimal Decimal::round(int places) const
 {
     places = std::clamp(places, 0, kMaxScale);
-    if (places >= scale_) return narrow(scaledTo(*this, places), places);
+    if (places >= scale_)
+        return narrow(scaledTo(*this, places), places);
     return narrow(divRound(mantissa_, pow10(scale_ - places)), places);
 }
 
@@ -161,15 +182,22 @@ Decimal operator*(const Decimal& a, const Decimal& b)
 
 Decimal operator/(const Decimal& a, const Decimal& b)
 {
-    if (b.isZero()) return Decimal();
+    if (b.isZero())
+        return Decimal();
     int s = std::max({Decimal::kDivisionPlaces, a.scale(), b.scale()});
     // a/b at scale s: (ma * 10^(s - sa + sb)) / mb. Reduce the exponent if the
     // numerator would overflow 128 bits; only extreme scales get there (10^19 * 2^63 < 2^127).
     int exp = s - a.scale() + b.scale();
-    while (exp > 19) { --exp; --s; }
+    while (exp > 19) {
+        --exp;
+        --s;
+    }
     Wide num = Wide(a.mantissa()) * pow10(exp);
     Wide den = b.mantissa();
-    if (den < 0) { num = -num; den = -den; }
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
     return narrow(divRound(num, den), s);
 }
 
@@ -178,9 +206,7 @@ std::strong_ordering operator<=>(const Decimal& a, const Decimal& b)
     int s = std::max(a.scale(), b.scale());
     Wide x = scaledTo(a, s);
     Wide y = scaledTo(b, s);
-    return x < y ? std::strong_ordering::less
-         : x > y ? std::strong_ordering::greater
-                 : std::strong_ordering::equal;
+    return x < y ? std::strong_ordering::less : x > y ? std::strong_ordering::greater : std::strong_ordering::equal;
 }
 
 } // namespace qv::expr

@@ -54,13 +54,13 @@ private:
         bool bound = false;
     };
     int slotFor(std::string_view name);
-    std::unordered_map<std::string, int> slots_;   // upper-cased name -> slot
+    std::unordered_map<std::string, int> slots_; // upper-cased name -> slot
     std::vector<Entry> entries_;
 };
 
 struct Error {
     std::string message;
-    int position = 0;    // 1-based character position in the text; 0 = none
+    int position = 0; // 1-based character position in the text; 0 = none
     bool empty() const { return message.empty(); }
 };
 
@@ -69,15 +69,15 @@ enum class CompareOp : std::uint8_t { Eq, Ne, Lt, Le, Gt, Ge };
 
 // One part of an AND chain at the top of an expression.
 struct Conjunct {
-    std::size_t begin = 0, end = 0;   // its text: [begin, end) in text()
+    std::size_t begin = 0, end = 0; // its text: [begin, end) in text()
     // Set when the part is <name> <op> <constant> (either side) or
     // UPPER(<name>) <op> <constant>: what a table driver could answer
     // with an index instead of evaluating the part per record.
     struct Simple {
-        std::string name;            // as written
-        CompareOp op = CompareOp::Eq;   // name op constant
+        std::string name; // as written
+        CompareOp op = CompareOp::Eq; // name op constant
         Value constant;
-        bool upper = false;          // the name is wrapped in UPPER()
+        bool upper = false; // the name is wrapped in UPPER()
     };
     std::optional<Simple> simple;
 };

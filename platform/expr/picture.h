@@ -75,11 +75,11 @@ private:
     bool blankWhenZero_ = false;
     // N
     char fill_ = ' ';
-    char grouping_ = 0;        // 0 = none
-    char decimalMark_ = '.';   // 0 = none printed
-    char signStyle_ = '-';     // '-' leading, 't' trailing "-", '(' parentheses
+    char grouping_ = 0; // 0 = none
+    char decimalMark_ = '.'; // 0 = none printed
+    char signStyle_ = '-'; // '-' leading, 't' trailing "-", '(' parentheses
     // D, T
-    char separator_ = 0;       // 0 = the picture's default
+    char separator_ = 0; // 0 = the picture's default
     // P
     std::string pattern_;
 };
@@ -87,11 +87,11 @@ private:
 // The system's date and time pictures (@D17, @D18, @T7, @T8), as picture
 // numbers of the same type; set once at start-up from the user's settings.
 struct PictureSettings {
-    int shortDate = 2;     // mm/dd/yyyy
+    int shortDate = 2; // mm/dd/yyyy
     char shortDateSeparator = '/';
-    int longDate = 4;      // "October 31, 1959", with the weekday in front
-    int shortTime = 1;     // h:mm
-    int longTime = 4;      // h:mm:ss
+    int longDate = 4; // "October 31, 1959", with the weekday in front
+    int shortTime = 1; // h:mm
+    int longTime = 4; // h:mm:ss
 };
 PictureSettings& pictureSettings();
 

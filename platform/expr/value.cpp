@@ -13,7 +13,8 @@ namespace {
 
 std::string realText(double v)
 {
-    if (std::isnan(v) || std::isinf(v)) return "0";
+    if (std::isnan(v) || std::isinf(v))
+        return "0";
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.15g", v);
     return buf;
@@ -24,25 +25,33 @@ std::string decimalText(const Decimal& d)
 {
     std::string s = d.toString();
     if (s.find('.') != std::string::npos) {
-        while (s.back() == '0') s.pop_back();
-        if (s.back() == '.') s.pop_back();
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.')
+            s.pop_back();
     }
     return s;
 }
 
-int sign(double d) { return d < 0 ? -1 : d > 0 ? 1 : 0; }
+int sign(double d)
+{
+    return d < 0 ? -1 : d > 0 ? 1 : 0;
+}
 
 } // namespace
 
 bool parseNumber(std::string_view text, Value& out)
 {
     text = text::trim(text, text::kBlankOrTab);
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     bool exponent = false;
     bool point = false;
     for (char c : text) {
-        if (c == 'e' || c == 'E') exponent = true;
-        if (c == '.') point = true;
+        if (c == 'e' || c == 'E')
+            exponent = true;
+        if (c == '.')
+            point = true;
     }
     if (!exponent) {
         if (!point) {
@@ -53,7 +62,8 @@ bool parseNumber(std::string_view text, Value& out)
                     digits = digits && text[j] >= '0' && text[j] <= '9';
                 if (digits) {
                     std::int64_t v = 0;
-                    for (std::size_t j = i; j < text.size(); ++j) v = v * 10 + (text[j] - '0');
+                    for (std::size_t j = i; j < text.size(); ++j)
+                        v = v * 10 + (text[j] - '0');
                     out = Value(text[0] == '-' ? -v : v);
                     return true;
                 }
@@ -67,30 +77,36 @@ bool parseNumber(std::string_view text, Value& out)
     // Reals: a mantissa with digits, then an optional exponent; nothing else.
     std::string buf(text);
     bool sawDigit = false;
-    for (char c : buf) sawDigit = sawDigit || (c >= '0' && c <= '9');
-    if (!sawDigit) return false;
+    for (char c : buf)
+        sawDigit = sawDigit || (c >= '0' && c <= '9');
+    if (!sawDigit)
+        return false;
     for (char c : buf)
         if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
             return false;
     errno = 0;
     char* end = nullptr;
     double v = std::strtod(buf.c_str(), &end);
-    if (end != buf.c_str() + buf.size() || errno == ERANGE || !std::isfinite(v)) return false;
+    if (end != buf.c_str() + buf.size() || errno == ERANGE || !std::isfinite(v))
+        return false;
     out = Value(v);
     return true;
 }
 
 Value Value::asNumber() const
 {
-    if (kind_ != Kind::String) return *this;
+    if (kind_ != Kind::String)
+        return *this;
     Value v;
-    if (parseNumber(str_, v)) return v;
+    if (parseNumber(str_, v))
+        return v;
     return Value(0);
 }
 
 bool Value::looksNumeric() const
 {
-    if (kind_ != Kind::String) return true;
+    if (kind_ != Kind::String)
+        return true;
     Value v;
     return parseNumber(str_, v);
 }
@@ -98,14 +114,20 @@ bool Value::looksNumeric() const
 std::int64_t Value::toInt() const
 {
     switch (kind_) {
-    case Kind::Integer: return int_;
-    case Kind::Decimal: return dec_.toInt();
+    case Kind::Integer:
+        return int_;
+    case Kind::Decimal:
+        return dec_.toInt();
     case Kind::Real:
-        if (!std::isfinite(real_)) return 0;
-        if (real_ >= 9.2e18) return INT64_MAX;
-        if (real_ <= -9.2e18) return -INT64_MAX;
+        if (!std::isfinite(real_))
+            return 0;
+        if (real_ >= 9.2e18)
+            return INT64_MAX;
+        if (real_ <= -9.2e18)
+            return -INT64_MAX;
         return static_cast<std::int64_t>(real_);
-    case Kind::String: return asNumber().toInt();
+    case Kind::String:
+        return asNumber().toInt();
     }
     return 0;
 }
@@ -113,20 +135,25 @@ std::int64_t Value::toInt() const
 Decimal Value::toDecimal() const
 {
     switch (kind_) {
-    case Kind::Integer: return Decimal::fromInt(int_);
-    case Kind::Decimal: return dec_;
+    case Kind::Integer:
+        return Decimal::fromInt(int_);
+    case Kind::Decimal:
+        return dec_;
     case Kind::Real: {
-        if (!std::isfinite(real_)) return Decimal();
+        if (!std::isfinite(real_))
+            return Decimal();
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.15g", real_);
         // %g may answer with an exponent; spell it out for Decimal::parse.
         if (std::string_view(buf).find('e') != std::string_view::npos) {
-            if (std::fabs(real_) >= 1e18) return Decimal(real_ < 0 ? -INT64_MAX : INT64_MAX, 0);
+            if (std::fabs(real_) >= 1e18)
+                return Decimal(real_ < 0 ? -INT64_MAX : INT64_MAX, 0);
             std::snprintf(buf, sizeof buf, "%.18f", real_);
         }
         return Decimal::parse(buf).value_or(Decimal());
     }
-    case Kind::String: return asNumber().toDecimal();
+    case Kind::String:
+        return asNumber().toDecimal();
     }
     return Decimal();
 }
@@ -134,10 +161,14 @@ Decimal Value::toDecimal() const
 double Value::toReal() const
 {
     switch (kind_) {
-    case Kind::Integer: return static_cast<double>(int_);
-    case Kind::Decimal: return dec_.toDouble();
-    case Kind::Real: return real_;
-    case Kind::String: return asNumber().toReal();
+    case Kind::Integer:
+        return static_cast<double>(int_);
+    case Kind::Decimal:
+        return dec_.toDouble();
+    case Kind::Real:
+        return real_;
+    case Kind::String:
+        return asNumber().toReal();
     }
     return 0;
 }
@@ -145,10 +176,14 @@ double Value::toReal() const
 std::string Value::toString() const
 {
     switch (kind_) {
-    case Kind::Integer: return std::to_string(int_);
-    case Kind::Decimal: return decimalText(dec_);
-    case Kind::Real: return realText(real_);
-    case Kind::String: return str_;
+    case Kind::Integer:
+        return std::to_string(int_);
+    case Kind::Decimal:
+        return decimalText(dec_);
+    case Kind::Real:
+        return realText(real_);
+    case Kind::String:
+        return str_;
     }
     return {};
 }
@@ -156,10 +191,14 @@ std::string Value::toString() const
 bool Value::truthy() const
 {
     switch (kind_) {
-    case Kind::Integer: return int_ != 0;
-    case Kind::Decimal: return !dec_.isZero();
-    case Kind::Real: return real_ != 0;
-    case Kind::String: return !text::trim(str_, text::kBlankOrTab).empty();
+    case Kind::Integer:
+        return int_ != 0;
+    case Kind::Decimal:
+        return !dec_.isZero();
+    case Kind::Real:
+        return real_ != 0;
+    case Kind::String:
+        return !text::trim(str_, text::kBlankOrTab).empty();
     }
     return false;
 }

@@ -17,18 +17,53 @@ class Value {
 public:
     enum class Kind : std::uint8_t { Integer, Decimal, Real, String };
 
-    Value() = default;   // integer 0
-    Value(int v) : int_(v) {}
-    Value(std::int64_t v) : int_(v) {}
-    Value(long long v) : int_(static_cast<std::int64_t>(v)) {}
-    Value(unsigned v) : int_(v) {}
+    Value() = default; // integer 0
+    Value(int v)
+        : int_(v)
+    {
+    }
+    Value(std::int64_t v)
+        : int_(v)
+    {
+    }
+    Value(long long v)
+        : int_(static_cast<std::int64_t>(v))
+    {
+    }
+    Value(unsigned v)
+        : int_(v)
+    {
+    }
     // Counts beyond the int64 range saturate.
-    Value(unsigned long v) : int_(v > 9223372036854775807UL ? 9223372036854775807 : static_cast<std::int64_t>(v)) {}
-    Value(const Decimal& v) : kind_(Kind::Decimal), dec_(v) {}
-    Value(double v) : kind_(Kind::Real), real_(v) {}
-    Value(std::string v) : kind_(Kind::String), str_(std::move(v)) {}
-    Value(std::string_view v) : kind_(Kind::String), str_(v) {}
-    Value(const char* v) : kind_(Kind::String), str_(v) {}
+    Value(unsigned long v)
+        : int_(v > 9223372036854775807UL ? 9223372036854775807 : static_cast<std::int64_t>(v))
+    {
+    }
+    Value(const Decimal& v)
+        : kind_(Kind::Decimal)
+        , dec_(v)
+    {
+    }
+    Value(double v)
+        : kind_(Kind::Real)
+        , real_(v)
+    {
+    }
+    Value(std::string v)
+        : kind_(Kind::String)
+        , str_(std::move(v))
+    {
+    }
+    Value(std::string_view v)
+        : kind_(Kind::String)
+        , str_(v)
+    {
+    }
+    Value(const char* v)
+        : kind_(Kind::String)
+        , str_(v)
+    {
+    }
 
     Kind kind() const { return kind_; }
     bool isString() const { return kind_ == Kind::String; }
@@ -38,7 +73,7 @@ public:
 
     // Integer part (truncated toward zero).
     std::int64_t toInt() const;
-    Decimal toDecimal() const;   // reals are rounded to 15 significant digits
+    Decimal toDecimal() const; // reals are rounded to 15 significant digits
     double toReal() const;
     std::string toString() const;
     // The string itself without a copy; only for kind() == String.

@@ -135,9 +135,8 @@ void ContextMenu::addSeparator()
 
 void ContextMenu::removeItem(std::string_view name)
 {
-    std::erase_if(entries_, [&](const Entry& e) {
-        return e.kind != Kind::Separator && text::equalsNoCase(e.name, name);
-    });
+    std::erase_if(
+        entries_, [&](const Entry& e) { return e.kind != Kind::Separator && text::equalsNoCase(e.name, name); });
 }
 
 void ContextMenu::setItemEnabled(std::string_view name, bool on)

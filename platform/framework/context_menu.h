@@ -18,8 +18,7 @@
 
 namespace qv::fw {
 
-class PopupMenuWindow : public rt::Window
-{
+class PopupMenuWindow : public rt::Window {
 public:
     struct Item {
         std::string name;
@@ -44,8 +43,7 @@ private:
     std::vector<Item> items_;
 };
 
-class ContextMenu : public WindowComponent
-{
+class ContextMenu : public WindowComponent {
 public:
     // control: the control whose right click opens the menu; 0 for any.
     explicit ContextMenu(int control = 0)

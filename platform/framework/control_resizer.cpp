@@ -39,9 +39,12 @@ int scaled(int v, int now, int design)
 int position(ControlResizer::Anchor a, int pos, int now, int design)
 {
     switch (a) {
-    case ControlResizer::Anchor::Relative: return scaled(pos, now, design);
-    case ControlResizer::Anchor::Start: return pos;
-    case ControlResizer::Anchor::End: return pos + (now - design);
+    case ControlResizer::Anchor::Relative:
+        return scaled(pos, now, design);
+    case ControlResizer::Anchor::Start:
+        return pos;
+    case ControlResizer::Anchor::End:
+        return pos + (now - design);
     }
     return pos;
 }
@@ -49,9 +52,12 @@ int position(ControlResizer::Anchor a, int pos, int now, int design)
 int extent(ControlResizer::Grow g, int size, int now, int design)
 {
     switch (g) {
-    case ControlResizer::Grow::Fixed: return size;
-    case ControlResizer::Grow::Relative: return std::max(1, scaled(size, now, design));
-    case ControlResizer::Grow::Stretch: return std::max(1, size + (now - design));
+    case ControlResizer::Grow::Fixed:
+        return size;
+    case ControlResizer::Grow::Relative:
+        return std::max(1, scaled(size, now, design));
+    case ControlResizer::Grow::Stretch:
+        return std::max(1, size + (now - design));
     }
     return size;
 }

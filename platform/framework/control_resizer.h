@@ -17,23 +17,22 @@
 
 namespace qv::fw {
 
-class ControlResizer : public WindowComponent
-{
+class ControlResizer : public WindowComponent {
 public:
-    static constexpr int NoStrategy = 0;  // controls stay where they are unless given a rule
+    static constexpr int NoStrategy = 0; // controls stay where they are unless given a rule
     static constexpr int AppStrategy = 1; // the general strategy above
 
     // Where a control's left (top) edge goes.
     enum class Anchor {
         Relative, // the same fraction of the window's width (height)
-        Start,    // stays at its distance from the left (top)
-        End,      // keeps its distance from the right (bottom)
+        Start, // stays at its distance from the left (top)
+        End, // keeps its distance from the right (bottom)
     };
     // What its width (height) does.
     enum class Grow {
-        Fixed,    // stays
+        Fixed, // stays
         Relative, // the same fraction of the window's
-        Stretch,  // takes the whole change, so its far edge keeps its margin
+        Stretch, // takes the whole change, so its far edge keeps its margin
     };
     struct Rule {
         Anchor x = Anchor::Relative, y = Anchor::Relative;

@@ -46,23 +46,24 @@ const MessageDef& definition(Msg msg)
         {User, "Range Error", "The value of %Field must be at most %Message.", Bang, button::Ok, 0},
         // DuplicateKey
         {User, "Duplicate Key Error", "Adding this record creates a duplicate entry for the key: %Message|File: %File",
-         Bang, button::Ok, 0},
+            Bang, button::Ok, 0},
         // RestrictDelete
         {User, "Referential Integrity Delete Error",
-         "This record is referenced from the file %File. This record cannot be deleted while these references exist.",
-         Bang, button::Ok, 0},
+            "This record is referenced from the file %File. This record cannot be deleted while these references "
+            "exist.",
+            Bang, button::Ok, 0},
         // RestrictUpdate
         {User, "Referential Integrity Update Error",
-         "This record is referenced from the file %File. Linking field(s) have been restricted from change and have "
-         "been reset to original values.",
-         Bang, button::Ok, 0},
+            "This record is referenced from the file %File. Linking field(s) have been restricted from change and have "
+            "been reset to original values.",
+            Bang, button::Ok, 0},
         // RetryAutoInc
         {User, "Auto Increment Error",
-         "Attempts to automatically number this %File record have failed. Error: %ErrorText. Try Again?", Bang,
-         kQuestion, button::Yes},
+            "Attempts to automatically number this %File record have failed. Error: %ErrorText. Try Again?", Bang,
+            kQuestion, button::Yes},
         // AbortTransaction
         {Program, "Transaction cancelled", "Error: (%ErrorText) attempting to frame the transaction on %File.", Bang,
-         button::Ok, 0},
+            button::Ok, 0},
         // ConfirmDelete
         {User, "Confirm Delete", "Are you sure you want to delete the highlighted record?", Ask, kQuestion, button::No},
         // ConfirmCancel
@@ -71,32 +72,32 @@ const MessageDef& definition(Msg msg)
         {User, "Save Record", "Do you want to save the changes to this record?", Ask, kQuestionCancel, button::Cancel},
         // ChangedByAnother
         {User, "Record Was Not Updated",
-         "This record was changed by another station. Those changes will now be displayed. Use the Ditto Button or "
-         "Ctrl+' to recall your changes.",
-         Bang, button::Ok, 0},
+            "This record was changed by another station. Those changes will now be displayed. Use the Ditto Button or "
+            "Ctrl+' to recall your changes.",
+            Bang, button::Ok, 0},
         // OpenFailed
         {Program, "File Open Error", "Error %ErrorCode (%ErrorText) attempting to open the file %File.", Bang,
-         button::Ok, 0},
+            button::Ok, 0},
         // CreateFailed
         {Program, "File Creation Error", "Error %ErrorCode (%ErrorText) attempting to create the file %File.", Bang,
-         button::Ok, 0},
+            button::Ok, 0},
         // RecordRetrievalError
         {Program, "Record Retrieval Error",
-         "Error %ErrorCode (%ErrorText) attempting to read a record from the file %File.", Bang, button::Ok, 0},
+            "Error %ErrorCode (%ErrorText) attempting to read a record from the file %File.", Bang, button::Ok, 0},
         // UpdateFailed
         {Program, "Record Update Error",
-         "Error %ErrorCode (%ErrorText) attempting to change a record of the file %File.", Bang, button::Ok, 0},
+            "Error %ErrorCode (%ErrorText) attempting to change a record of the file %File.", Bang, button::Ok, 0},
         // DeleteFailed
         {Program, "Record Delete Error",
-         "Error %ErrorCode (%ErrorText) attempting to delete a record from the file %File.", Bang, button::Ok, 0},
+            "Error %ErrorCode (%ErrorText) attempting to delete a record from the file %File.", Bang, button::Ok, 0},
         // InsertFailed
         {Program, "Record Insert Error", "Error %ErrorCode (%ErrorText) attempting to add a record to the file %File.",
-         Bang, button::Ok, 0},
+            Bang, button::Ok, 0},
         // RecordLimit: the end of a table is no fault; nothing is shown
         {Notify, "", "", rt::Icon::None, 0, 0},
         // ViewOpenFailed
         {Program, "View Open Error", "Error %ErrorCode (%ErrorText) attempting to open the view of the file %File.",
-         Bang, button::Ok, 0},
+            Bang, button::Ok, 0},
     }};
     return defs.at(static_cast<std::size_t>(msg));
 }

@@ -14,31 +14,30 @@ namespace qv::fw {
 // placeholders %File, %Field, %Message, %ErrorText and %ErrorCode, and
 // buttons; the level decides what the caller does next.
 enum class Msg {
-    FieldNotInFile,        // "Field contents error" / "The value of %Field must be found in the %Message file."
-    FieldOutOfRange,       // "Range Error" / "The value of %Field must be between %Message."
-    FieldOutOfRangeLow,    // "Range Error" / "... must be at least %Message."
-    FieldOutOfRangeHigh,   // "Range Error" / "... must be at most %Message."
-    DuplicateKey,          // "Duplicate Key Error" / "Adding this record creates a duplicate entry for the key: %Message"
-    RestrictDelete,        // "Referential Integrity Delete Error"
-    RestrictUpdate,        // "Referential Integrity Update Error"
-    RetryAutoInc,          // "Auto Increment Error" ... "Try Again?" (Yes/No)
-    AbortTransaction,      // "Transaction cancelled" / "Error: (%ErrorText) attempting to frame the transaction on %File."
-    ConfirmDelete,         // "Confirm Delete"
-    ConfirmCancel,         // "Update Cancelled" / "Are you sure you want to cancel?"
-    SaveRecord,            // "Save Record" / "Do you want to save the changes to this record?" Yes/No/Cancel
-    ChangedByAnother,      // "Record Was Not Updated" / "This record was changed by another station. ..."
-    OpenFailed,            // a table could not be opened
-    CreateFailed,          // a table could not be created
-    RecordRetrievalError,  // a read failed
-    UpdateFailed,          // a write failed
-    DeleteFailed,          // a delete failed
-    InsertFailed,          // an add failed
-    RecordLimit,           // nothing more to read (Notify)
-    ViewOpenFailed,        // a view could not be opened
+    FieldNotInFile, // "Field contents error" / "The value of %Field must be found in the %Message file."
+    FieldOutOfRange, // "Range Error" / "The value of %Field must be between %Message."
+    FieldOutOfRangeLow, // "Range Error" / "... must be at least %Message."
+    FieldOutOfRangeHigh, // "Range Error" / "... must be at most %Message."
+    DuplicateKey, // "Duplicate Key Error" / "Adding this record creates a duplicate entry for the key: %Message"
+    RestrictDelete, // "Referential Integrity Delete Error"
+    RestrictUpdate, // "Referential Integrity Update Error"
+    RetryAutoInc, // "Auto Increment Error" ... "Try Again?" (Yes/No)
+    AbortTransaction, // "Transaction cancelled" / "Error: (%ErrorText) attempting to frame the transaction on %File."
+    ConfirmDelete, // "Confirm Delete"
+    ConfirmCancel, // "Update Cancelled" / "Are you sure you want to cancel?"
+    SaveRecord, // "Save Record" / "Do you want to save the changes to this record?" Yes/No/Cancel
+    ChangedByAnother, // "Record Was Not Updated" / "This record was changed by another station. ..."
+    OpenFailed, // a table could not be opened
+    CreateFailed, // a table could not be created
+    RecordRetrievalError, // a read failed
+    UpdateFailed, // a write failed
+    DeleteFailed, // a delete failed
+    InsertFailed, // an add failed
+    RecordLimit, // nothing more to read (Notify)
+    ViewOpenFailed, // a view could not be opened
 };
 
-class ErrorReporter
-{
+class ErrorReporter {
 public:
     ErrorReporter();
     virtual ~ErrorReporter();

@@ -14,8 +14,7 @@
 
 namespace qv::fw {
 
-class FileChooser : public WindowComponent
-{
+class FileChooser : public WindowComponent {
 public:
     FileChooser() = default;
     // entry: the control that shows the file (0: none, Ask only);

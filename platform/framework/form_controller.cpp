@@ -77,8 +77,8 @@ Level FormController::Prepare()
             okName_ = controlName(form["ok"].as<std::string>());
         if (form["cancel"])
             cancelName_ = controlName(form["cancel"].as<std::string>());
-        static const std::pair<const char*, int> kRequests[] = {
-            {"insert", request::Insert}, {"change", request::Change}, {"view", request::Select}};
+        static const std::pair<const char*, int> kRequests[]
+            = {{"insert", request::Insert}, {"change", request::Change}, {"view", request::Select}};
         if (const YAML::Node captions = form["captions"])
             for (const auto& [key, request] : kRequests)
                 if (captions[key])

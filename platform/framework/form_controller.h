@@ -33,8 +33,7 @@ namespace qv::fw {
 
 class TableAccess;
 
-class FormController : public WindowController
-{
+class FormController : public WindowController {
 public:
     // procedure: the form's name, also its window definition's name in module.
     FormController(std::string module, std::string procedure, RelationSet& primary);
@@ -52,14 +51,14 @@ public:
     struct Lookup {
         rt::ControlId entry;
         std::optional<rt::ControlId> button;
-        TableAccess* table = nullptr;     // the looked-up table
-        std::string key;                  // its key on the first `copies` field
-        std::string procedure;            // the list that selects
+        TableAccess* table = nullptr; // the looked-up table
+        std::string key; // its key on the first `copies` field
+        std::string procedure; // the list that selects
         // {looked-up field, form field}; the first pair is the one the entry
         // shows and the key finds.
         std::vector<std::pair<std::string, std::string>> copies;
-        bool blankOpensList = false;      // else a blank is accepted and clears the other copies
-        bool cancelClears = false;        // a cancelled list also clears the other copies
+        bool blankOpensList = false; // else a blank is accepted and clears the other copies
+        bool cancelClears = false; // a cancelled list also clears the other copies
     };
     void lookup(Lookup spec);
 
@@ -75,7 +74,7 @@ protected:
     // The form's own set-up before the window opens (lists, variables).
     virtual Level prepareForm() { return Benign; }
     // After the window opened.
-    virtual void formOpened() {}
+    virtual void formOpened() { }
     // OK, after the required fields: work that must come before the fields
     // are checked again and the record saved. Anything but Benign stays.
     virtual Level beforeSave() { return Benign; }

@@ -17,10 +17,10 @@ constexpr int None = 0, NextRecord = 2008, PreviousRecord = 2009;
 }
 
 struct Handover {
-    int request = 0;     // GLO:Request
-    int response = 0;    // GLO:Response
-    int navRequest = 0;  // GLO:NavRequest
-    int navFocus = 0;    // GLO:NavFocus: the control focused when navigation was asked for
+    int request = 0; // GLO:Request
+    int response = 0; // GLO:Response
+    int navRequest = 0; // GLO:NavRequest
+    int navFocus = 0; // GLO:NavFocus: the control focused when navigation was asked for
 };
 
 Handover& handover();

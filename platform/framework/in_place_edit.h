@@ -11,8 +11,7 @@
 
 namespace qv::fw {
 
-class InPlaceEditManager : public WindowComponent
-{
+class InPlaceEditManager : public WindowComponent {
 public:
     // The list's primary table is saved through set.
     InPlaceEditManager(ListBrowser& list, RelationSet& set);

@@ -19,12 +19,11 @@ namespace qv::fw {
 // A window's place as stored: each part is absent when its key is missing
 // (XPos, YPos, Width, Height are read only when their text is not empty).
 struct Placement {
-    std::optional<bool> maximize{};         // "Maximize": "Yes" / "No"
+    std::optional<bool> maximize{}; // "Maximize": "Yes" / "No"
     std::optional<int> x{}, y{}, width{}, height{}; // "XPos", "YPos", "Width", "Height"
 };
 
-class IniStore
-{
+class IniStore {
 public:
     IniStore() = default;
     // A program INI name such as ".\POSITION.INI".

@@ -681,8 +681,8 @@ void ListBrowser::scrollToThumb(int percent)
 void ListBrowser::ReapplySort()
 {
     const bool had = !rows_.empty();
-    const tables::Record target = had ? rows_[static_cast<std::size_t>(selectedIndex())].records.front()
-                                      : reader_.record();
+    const tables::Record target
+        = had ? rows_[static_cast<std::size_t>(selectedIndex())].records.front() : reader_.record();
     const int at = had ? selectedIndex() : 0;
     reader_.apply();
     resetLocator();
@@ -744,8 +744,7 @@ int ListBrowser::EditRecord(int request)
     for (;;) {
         const bool had = !rows_.empty();
         const int at = had ? selectedIndex() : 0;
-        const tables::Record highlighted = had ? rows_[static_cast<std::size_t>(at)].records.front()
-                                               : reader_.record();
+        const tables::Record highlighted = had ? rows_[static_cast<std::size_t>(at)].records.front() : reader_.record();
         if (request == request::Insert) {
             if (copyPending_) {
                 LoadRowToBuffer();

@@ -22,8 +22,7 @@ namespace qv::fw {
 
 class ContextMenu;
 
-class ListBrowser : public WindowComponent, public rt::ListSource
-{
+class ListBrowser : public WindowComponent, public rt::ListSource {
 public:
     ListBrowser(ViewReader& reader, std::string listControl);
     ~ListBrowser() override;
@@ -137,15 +136,15 @@ public:
 protected:
     // Drag and drop on the list (events 18, 19): the source gets Dragging,
     // the target Drop. Nothing by default.
-    virtual void onDrag() {}
-    virtual void onDrop() {}
+    virtual void onDrag() { }
+    virtual void onDrop() { }
     // The record put into the buffers by LoadRowToBuffer has been re-read
     // from the table; false when it is gone.
     bool rereadRecord();
 
 private:
     struct Column {
-        tables::Record* record = nullptr;  // nullptr: computed
+        tables::Record* record = nullptr; // nullptr: computed
         int field = -1;
     };
     struct Row {
@@ -177,7 +176,7 @@ private:
     rt::Control* list_ = nullptr;
     std::vector<Column> columns_v_;
     int columns_ = 0;
-    std::vector<tables::Record*> rowRecords_;  // [0] is the primary buffer
+    std::vector<tables::Record*> rowRecords_; // [0] is the primary buffer
     std::vector<Row> rows_;
     Row* storingRow_ = nullptr;
     bool copyPending_ = false;

@@ -10,9 +10,9 @@
 #include "platform/framework/use_binding.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
-#include "platform/text/case.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/view.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
 
@@ -113,8 +113,7 @@ void ListWindow::forgetSingleInstances()
     instances().clear();
 }
 
-std::unique_ptr<ListBrowser> ListWindow::makeBrowser(ViewReader& reader, const std::string& listControl,
-                                                     const Buttons&)
+std::unique_ptr<ListBrowser> ListWindow::makeBrowser(ViewReader& reader, const std::string& listControl, const Buttons&)
 {
     return std::make_unique<ListBrowser>(reader, listControl);
 }
@@ -262,8 +261,8 @@ Level ListWindow::readDeclaration()
 bool ListWindow::takenByOpenInstance()
 {
     auto& list = instances();
-    const auto open = std::find_if(list.begin(), list.end(),
-                                   [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });
+    const auto open = std::find_if(
+        list.begin(), list.end(), [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });
     if (open != list.end()) {
         rt::Scheduler::instance().post(open->thread, rt::Event{rt::event::GainFocus});
         return true;

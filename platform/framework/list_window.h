@@ -45,8 +45,7 @@ class View;
 
 namespace qv::fw {
 
-class ListWindow : public WindowController
-{
+class ListWindow : public WindowController {
 public:
     // procedure: the list's name, also its window definition's name in module.
     ListWindow(std::string module, std::string procedure);
@@ -74,11 +73,11 @@ public:
 
 protected:
     // The program's own kind of list browser; the framework's by default.
-    virtual std::unique_ptr<ListBrowser> makeBrowser(ViewReader& reader, const std::string& listControl,
-                                                     const Buttons& buttons);
+    virtual std::unique_ptr<ListBrowser> makeBrowser(
+        ViewReader& reader, const std::string& listControl, const Buttons& buttons);
     // The list's own set-up before the window opens, and after.
     virtual Level prepareList() { return Benign; }
-    virtual void listOpened() {}
+    virtual void listOpened() { }
     // The list takes the order of the tab its sheet shows now (after a
     // remembered tab came back).
     void followCurrentTab();

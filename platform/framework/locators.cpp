@@ -26,18 +26,30 @@ char Locator::charOf(int keyCode)
         return ' ';
     // The punctuation keys of a US layout.
     switch (vk) {
-    case 0xBA: return shift ? ':' : ';';
-    case 0xBB: return shift ? '+' : '=';
-    case 0xBC: return shift ? '<' : ',';
-    case 0xBD: return shift ? '_' : '-';
-    case 0xBE: return shift ? '>' : '.';
-    case 0xBF: return shift ? '?' : '/';
-    case 0xC0: return shift ? '~' : '`';
-    case 0xDB: return shift ? '{' : '[';
-    case 0xDC: return shift ? '|' : '\\';
-    case 0xDD: return shift ? '}' : ']';
-    case 0xDE: return shift ? '"' : '\'';
-    default: return 0;
+    case 0xBA:
+        return shift ? ':' : ';';
+    case 0xBB:
+        return shift ? '+' : '=';
+    case 0xBC:
+        return shift ? '<' : ',';
+    case 0xBD:
+        return shift ? '_' : '-';
+    case 0xBE:
+        return shift ? '>' : '.';
+    case 0xBF:
+        return shift ? '?' : '/';
+    case 0xC0:
+        return shift ? '~' : '`';
+    case 0xDB:
+        return shift ? '{' : '[';
+    case 0xDC:
+        return shift ? '|' : '\\';
+    case 0xDD:
+        return shift ? '}' : ']';
+    case 0xDE:
+        return shift ? '"' : '\'';
+    default:
+        return 0;
     }
 }
 

@@ -8,8 +8,7 @@ namespace qv::fw {
 
 class ListBrowser;
 
-class Locator
-{
+class Locator {
 public:
     virtual ~Locator() = default;
     // An entry of the window that shows what was typed; "" for none.
@@ -19,7 +18,7 @@ public:
     // A key the list received; true when the locator used it.
     virtual bool takeKey(int keyCode, ListBrowser& list) = 0;
     // The list scrolled or changed its order: start again.
-    virtual void reset() {}
+    virtual void reset() { }
     // Whether the locator wants this key at all (the list registers them).
     virtual bool wantsKey(int keyCode) const;
     virtual const std::string& typed() const;
@@ -32,15 +31,13 @@ protected:
 };
 
 // A typed character moves to the first row that begins with it.
-class KeyJumpLocator : public Locator
-{
+class KeyJumpLocator : public Locator {
 public:
     bool takeKey(int keyCode, ListBrowser& list) override;
 };
 
 // The characters typed so far locate together; Backspace takes one back.
-class TypedPrefixLocator : public Locator
-{
+class TypedPrefixLocator : public Locator {
 public:
     bool takeKey(int keyCode, ListBrowser& list) override;
     void reset() override;

@@ -8,12 +8,8 @@ namespace qv::fw {
 void installPictures()
 {
     rt::setPictureHooks({
-        [](const std::string& value, const std::string& picture) {
-            return expr::format(expr::Value(value), picture);
-        },
-        [](const std::string& text, const std::string& picture) {
-            return expr::deformat(text, picture).toString();
-        },
+        [](const std::string& value, const std::string& picture) { return expr::format(expr::Value(value), picture); },
+        [](const std::string& text, const std::string& picture) { return expr::deformat(text, picture).toString(); },
     });
 }
 

@@ -112,9 +112,15 @@ std::string condition(const QueryDialog::Field& f, QueryDialog::Slot slot, const
         return "INSTRING(" + rhs + ", " + lhs + ", 1, 1) " + (l.negate ? "= 0" : "> 0");
     const char* op = "=";
     switch (slot) {
-    case QueryDialog::Slot::Low: op = l.inclusive ? ">=" : ">"; break;
-    case QueryDialog::Slot::High: op = l.inclusive ? "<=" : "<"; break;
-    case QueryDialog::Slot::Equal: op = l.negate ? "<>" : "="; break;
+    case QueryDialog::Slot::Low:
+        op = l.inclusive ? ">=" : ">";
+        break;
+    case QueryDialog::Slot::High:
+        op = l.inclusive ? "<=" : "<";
+        break;
+    case QueryDialog::Slot::Equal:
+        op = l.negate ? "<>" : "=";
+        break;
     }
     return lhs + " " + op + " " + rhs;
 }
@@ -157,13 +163,24 @@ bool QueryDialog::setCondition(std::string_view name, Op op, std::string_view va
     l.value = text::trimRight(value);
     l.caseBlind = caseBlind;
     switch (op) {
-    case Op::Eq: return setLimit(name, Slot::Equal, l);
-    case Op::Ne: l.negate = true; return setLimit(name, Slot::Equal, l);
-    case Op::Contains: l.contains = true; return setLimit(name, Slot::Equal, l);
-    case Op::Lt: return setLimit(name, Slot::High, l);
-    case Op::Le: l.inclusive = true; return setLimit(name, Slot::High, l);
-    case Op::Gt: return setLimit(name, Slot::Low, l);
-    case Op::Ge: l.inclusive = true; return setLimit(name, Slot::Low, l);
+    case Op::Eq:
+        return setLimit(name, Slot::Equal, l);
+    case Op::Ne:
+        l.negate = true;
+        return setLimit(name, Slot::Equal, l);
+    case Op::Contains:
+        l.contains = true;
+        return setLimit(name, Slot::Equal, l);
+    case Op::Lt:
+        return setLimit(name, Slot::High, l);
+    case Op::Le:
+        l.inclusive = true;
+        return setLimit(name, Slot::High, l);
+    case Op::Gt:
+        return setLimit(name, Slot::Low, l);
+    case Op::Ge:
+        l.inclusive = true;
+        return setLimit(name, Slot::Low, l);
     }
     return false;
 }
@@ -228,7 +245,8 @@ std::string QueryDialog::BuildFilter() const
 {
     std::string out;
     for (const Field& f : fields_)
-        for (const auto& [slot, limit] : {std::pair{Slot::Low, &f.low}, {Slot::High, &f.high}, {Slot::Equal, &f.equal}}) {
+        for (const auto& [slot, limit] :
+            {std::pair{Slot::Low, &f.low}, {Slot::High, &f.high}, {Slot::Equal, &f.equal}}) {
             std::string c = condition(f, slot, *limit);
             if (c.empty())
                 continue;

@@ -22,8 +22,7 @@
 
 namespace qv::fw {
 
-class QueryDialog
-{
+class QueryDialog {
 public:
     // How values of a field are written: Auto and Number write a value that
     // reads as a number as a number (so 1970 compares with a number field by
@@ -33,14 +32,14 @@ public:
     enum class Slot { Low, High, Equal };
 
     struct Limit {
-        std::string value;      // without trailing blanks; empty: no condition
+        std::string value; // without trailing blanks; empty: no condition
         bool caseBlind = false; // "^"
         bool inclusive = false; // "=": low and high limits only
-        bool negate = false;    // "~": the equal value only
-        bool contains = false;  // "*": the equal value only
+        bool negate = false; // "~": the equal value only
+        bool contains = false; // "*": the equal value only
     };
     struct Field {
-        std::string name;  // as used in expressions: "SNG:Artist"
+        std::string name; // as used in expressions: "SNG:Artist"
         std::string title; // what the user sees
         Kind kind = Kind::Auto;
         Limit low, high, equal;

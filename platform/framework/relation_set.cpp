@@ -87,7 +87,7 @@ struct RelationWork {
     struct Failure {
         TableAccess* access = nullptr;
         Msg msg = Msg::UpdateFailed;
-        int result = 0;                   // the driver's answer to a refused write
+        int result = 0; // the driver's answer to a refused write
         tables::ErrorState error;
         const Relation* restricted = nullptr; // the parent's relation whose links are reset
     };
@@ -239,8 +239,8 @@ struct RelationWork {
             bool prefix = true;
             for (const auto& comp : cdef.keys[static_cast<std::size_t>(rel.key)].components) {
                 const int f = cdef.fieldIndex(comp);
-                const bool isLink =
-                    std::any_of(links.begin(), links.end(), [f](const auto& l) { return l.second == f; });
+                const bool isLink
+                    = std::any_of(links.begin(), links.end(), [f](const auto& l) { return l.second == f; });
                 if (prefix && isLink) {
                     leading.push_back(f);
                     continue;
@@ -333,8 +333,8 @@ struct RelationWork {
         return true;
     }
 
-    static bool linksChanged(const RelationSet::Relation& rel, const tables::Record& before,
-                             const tables::Record& after)
+    static bool linksChanged(
+        const RelationSet::Relation& rel, const tables::Record& before, const tables::Record& after)
     {
         for (const auto& pair : rel.links) {
             const int p = before.def().fieldIndex(pair.first);
@@ -346,8 +346,7 @@ struct RelationWork {
 
     // The update rules below a record whose values change from before to
     // after; perform as for deleteBelow.
-    bool updateBelow(RelationSet& s, const tables::Record& before, const tables::Record& after, int depth,
-                     bool perform)
+    bool updateBelow(RelationSet& s, const tables::Record& before, const tables::Record& after, int depth, bool perform)
     {
         if (depth > kMaxDepth)
             return true;
@@ -408,14 +407,17 @@ RelationSet::RelationSet(TableAccess& primary)
 RelationSet::~RelationSet() = default;
 
 void RelationSet::addRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
-                              std::vector<std::pair<std::string, std::string>> links)
+    std::vector<std::pair<std::string, std::string>> links)
 {
     // Only the reference is kept: the related set may declare its own
     // relations later.
     relations_.push_back({&related, onUpdate, onDelete, relatedKey, std::move(links)});
 }
 
-void RelationSet::addLookup(RelationSet& lookup) { lookups_.push_back(&lookup); }
+void RelationSet::addLookup(RelationSet& lookup)
+{
+    lookups_.push_back(&lookup);
+}
 
 Level RelationSet::open()
 {
@@ -455,13 +457,14 @@ Level RelationSet::Update(bool fromForm)
     // The stored record tells which linking fields the edit changes.
     bool linksChanged = false;
     tables::Record stored(t.def());
-    const bool hasRules = std::any_of(relations_.begin(), relations_.end(),
-                                      [](const Relation& r) { return r.onUpdate != Rule::None; });
+    const bool hasRules
+        = std::any_of(relations_.begin(), relations_.end(), [](const Relation& r) { return r.onUpdate != Rule::None; });
     if (hasRules && edited.recordId != 0 && t.isOpen() && t.reget() == 0) {
         stored = t.record();
         t.record() = edited;
         for (const Relation& rel : relations_)
-            linksChanged = linksChanged || (rel.onUpdate != Rule::None && RelationWork::linksChanged(rel, stored, edited));
+            linksChanged
+                = linksChanged || (rel.onUpdate != Rule::None && RelationWork::linksChanged(rel, stored, edited));
     }
     if (!linksChanged)
         return fromForm ? primary_.Update() : primary_.writeRecord();
@@ -474,8 +477,8 @@ Level RelationSet::Update(bool fromForm)
     if (const Level l = work.openTables(); l != Benign)
         return l;
     t.record() = edited;
-    bool ok = work.begin() && (transactions_ || work.updateBelow(*this, stored, edited, 0, false)) &&
-              work.updateBelow(*this, stored, edited, 0, true);
+    bool ok = work.begin() && (transactions_ || work.updateBelow(*this, stored, edited, 0, false))
+        && work.updateBelow(*this, stored, edited, 0, true);
     if (ok) {
         t.record() = edited;
         if (const int r = t.update(); r != 0)
@@ -513,8 +516,8 @@ Level RelationSet::deleteRecord(bool ask)
     t.record() = before;
     // Without a transaction the restrictions are looked for before anything
     // is deleted; inside one, the rollback undoes what was done.
-    bool ok = work.begin() && (transactions_ || work.deleteBelow(*this, before, 0, false)) &&
-              work.deleteBelow(*this, before, 0, true);
+    bool ok = work.begin() && (transactions_ || work.deleteBelow(*this, before, 0, false))
+        && work.deleteBelow(*this, before, 0, true);
     if (ok) {
         t.record() = before;
         if (const int r = t.remove(); r != 0)

@@ -13,8 +13,7 @@ namespace qv::fw {
 
 enum class Rule { None, Clear, Restrict, Cascade };
 
-class RelationSet
-{
+class RelationSet {
 public:
     explicit RelationSet(TableAccess& primary);
     virtual ~RelationSet();
@@ -29,7 +28,7 @@ public:
     // (parent field, related field), in order. Values convert between
     // LONG and DECIMAL fields as they cross.
     void addRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
-                     std::vector<std::pair<std::string, std::string>> links);
+        std::vector<std::pair<std::string, std::string>> links);
     // A table that only opens and closes with this set.
     void addLookup(RelationSet& lookup);
 

@@ -337,9 +337,15 @@ Level TableAccess::primeAutoInc()
 // ---------------------------------------------------------------------------
 // history
 
-void TableAccess::saveHistory() { history_ = std::make_unique<tables::Record>(record()); }
+void TableAccess::saveHistory()
+{
+    history_ = std::make_unique<tables::Record>(record());
+}
 
-bool TableAccess::changedSinceHistory() const { return history_ && !history_->sameValues(record()); }
+bool TableAccess::changedSinceHistory() const
+{
+    return history_ && !history_->sameValues(record());
+}
 
 void TableAccess::restoreHistoryField(int field)
 {
@@ -356,13 +362,16 @@ Level TableAccess::CheckField(int field)
     return Benign;
 }
 
-void TableAccess::FillDefaults() {}
+void TableAccess::FillDefaults()
+{
+}
 
 void TableAccess::BindRecordFields(expr::NameTable& names)
 {
     const auto& fields = table_.def().fields;
     for (int i = 0; i < static_cast<int>(fields.size()); ++i)
-        names.bind(fields[static_cast<std::size_t>(i)].name, [this, i] { return tables::RecordBindings::fieldValue(record(), i); });
+        names.bind(fields[static_cast<std::size_t>(i)].name,
+            [this, i] { return tables::RecordBindings::fieldValue(record(), i); });
 }
 
 Level TableAccess::RaiseStoredError(Msg msg)
@@ -392,8 +401,8 @@ Level TableAccess::validateRecord(int* failedField)
     return Benign;
 }
 
-Level TableAccess::checkRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
-                              std::string_view rangeText)
+Level TableAccess::checkRange(
+    int field, std::string_view fieldText, std::int64_t low, std::int64_t high, std::string_view rangeText)
 {
     const expr::Decimal v = record().getDecimal(field);
     if (v >= expr::Decimal::fromInt(low) && v <= expr::Decimal::fromInt(high))
@@ -404,7 +413,7 @@ Level TableAccess::checkRange(int field, std::string_view fieldText, std::int64_
 }
 
 Level TableAccess::checkFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
-                              const std::function<void(tables::Record&)>& setKey)
+    const std::function<void(tables::Record&)>& setKey)
 {
     const State kept = lookup.SaveTableState();
     setKey(lookup.record());

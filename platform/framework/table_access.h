@@ -17,8 +17,7 @@
 
 namespace qv::fw {
 
-class TableAccess
-{
+class TableAccess {
 public:
     TableAccess(tables::Table& table, ErrorReporter& reporter);
     virtual ~TableAccess();
@@ -56,8 +55,8 @@ public:
 
     // Reading in key order. Try*: no messages, non-zero at the end or on an
     // error. Read*: messages for errors; Notify at the end.
-    int useKey(int key);          // the order of the next reads, from the start
-    int setPosition(int key);     // the next reads start at the buffer's key values
+    int useKey(int key); // the order of the next reads, from the start
+    int setPosition(int key); // the next reads start at the buffer's key values
     int TryNext();
     int TryPrevious();
     Level ReadNext();
@@ -83,7 +82,7 @@ public:
     // duplicate names the key, a record changed meanwhile is re-read and
     // says so, anything else raises msg.
     Level raiseWriteError(int driverResult, Msg msg);
-    Level deleteRecord();   // without relations: the relation set deletes with them
+    Level deleteRecord(); // without relations: the relation set deletes with them
 
     // A new record: clears the buffer, FillDefaults, and reserves its
     // auto-numbered id by adding it at once (three failed tries ask
@@ -118,7 +117,7 @@ public:
         std::vector<std::uint8_t> opaque;
         std::unique_ptr<tables::Record> record;
         int key = -1;
-        std::unique_ptr<tables::Record> position;  // the key values reads start at, if set
+        std::unique_ptr<tables::Record> position; // the key values reads start at, if set
     };
     State SaveTableState() const;
     void RestoreTableState(const State& state);
@@ -131,13 +130,13 @@ public:
 protected:
     // For the dictionary's checks. A value within low..high (inclusive), else
     // "Range Error" with %Field fieldText and %Message rangeText.
-    Level checkRange(int field, std::string_view fieldText, std::int64_t low, std::int64_t high,
-                     std::string_view rangeText);
+    Level checkRange(
+        int field, std::string_view fieldText, std::int64_t low, std::int64_t high, std::string_view rangeText);
     // A record of lookup found by key after setKey has put the values into
     // lookup's buffer, else "Field contents error" with %Field fieldText and
     // %Message lookupName. lookup's key, position and buffer are put back.
     Level checkFound(std::string_view fieldText, TableAccess& lookup, int key, std::string_view lookupName,
-                     const std::function<void(tables::Record&)>& setKey);
+        const std::function<void(tables::Record&)>& setKey);
 
     tables::Table& table_;
     ErrorReporter& reporter_;
@@ -159,7 +158,7 @@ protected:
     enum class Place : std::uint8_t { Start, At, After };
     Place place_ = Place::Start;
     int key_ = -1;
-    std::unique_ptr<tables::Record> atValues_;  // the buffer when SetPosition was called
+    std::unique_ptr<tables::Record> atValues_; // the buffer when SetPosition was called
     void placeAfterRead(int result);
 };
 

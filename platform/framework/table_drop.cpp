@@ -8,8 +8,8 @@
 
 namespace qv::fw {
 
-TableDropList::TableDropList(TableAccess& access, int key, std::string control, std::string shown,
-                             std::string value, std::string useName)
+TableDropList::TableDropList(
+    TableAccess& access, int key, std::string control, std::string shown, std::string value, std::string useName)
     : access_(access)
     , key_(key)
     , controlName_(std::move(control))

@@ -14,13 +14,12 @@ namespace qv::fw {
 
 class TableAccess;
 
-class TableDropList : public WindowComponent
-{
+class TableDropList : public WindowComponent {
 public:
     // shown: the field the list shows; value: the field written into the use
     // variable named by useName ("" for the control's own use name).
     TableDropList(TableAccess& access, int key, std::string control, std::string shown, std::string value,
-                  std::string useName = {});
+        std::string useName = {});
 
     void Prepare(WindowController& controller) override;
     void CleanUp() override;
@@ -36,7 +35,7 @@ protected:
     // The row chosen (1-based): buffer and use variable.
     virtual void takeChoice(int row);
     // Typed text that names no row; the combo keeps it.
-    virtual void takeText(const std::string&) {}
+    virtual void takeText(const std::string&) { }
     int findValue(const std::string& value, bool byShown) const;
     std::string useValue() const;
     void setUseValue(const std::string& value);
@@ -52,8 +51,7 @@ protected:
     std::vector<tables::Record> records_;
 };
 
-class TableDropCombo : public TableDropList
-{
+class TableDropCombo : public TableDropList {
 public:
     using TableDropList::TableDropList;
     bool OnEvent(const rt::Event& e) override;

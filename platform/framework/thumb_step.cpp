@@ -87,8 +87,8 @@ int ThumbStepLong::Position(std::string_view value) const
     if (high_ <= low_)
         return 0;
     const double v = toNumber(value);
-    return clampPercent(static_cast<int>(std::lround(100.0 * (v - static_cast<double>(low_))
-                                                      / static_cast<double>(high_ - low_))));
+    return clampPercent(
+        static_cast<int>(std::lround(100.0 * (v - static_cast<double>(low_)) / static_cast<double>(high_ - low_))));
 }
 
 std::string ThumbStepLong::Value(int percent) const
@@ -127,8 +127,8 @@ int ThumbStepList::Position(std::string_view value) const
     for (std::size_t i = 0; i < values_.size(); ++i)
         if (values_[i] <= value)
             at = i;
-    return clampPercent(static_cast<int>(std::lround(100.0 * static_cast<double>(at)
-                                                      / static_cast<double>(values_.size() - 1))));
+    return clampPercent(
+        static_cast<int>(std::lround(100.0 * static_cast<double>(at) / static_cast<double>(values_.size() - 1))));
 }
 
 std::string ThumbStepList::Value(int percent) const

@@ -17,14 +17,13 @@ class Record;
 
 namespace qv::fw {
 
-class ThumbStep
-{
+class ThumbStep {
 public:
     virtual ~ThumbStep() = default;
     // Learns the range of values from the view's first and last rows where it
     // needs one (two keyed reads); field is the free field of the primary
     // record. The view is left at its start.
-    virtual void init(tables::View&, tables::Record&, int /*field*/) {}
+    virtual void init(tables::View&, tables::Record&, int /*field*/) { }
     // 0..100 for a value of the free field.
     virtual int Position(std::string_view value) const = 0;
     // The value to locate for a thumb place of 0..100.
@@ -32,12 +31,11 @@ public:
 };
 
 // Text keys: the first character's place in an alphabet.
-class ThumbStepText : public ThumbStep
-{
+class ThumbStepText : public ThumbStep {
 public:
     static constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    static constexpr std::string_view LettersDigitsPunctuation =
-        " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`{|}~";
+    static constexpr std::string_view LettersDigitsPunctuation
+        = " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`{|}~";
 
     explicit ThumbStepText(std::string_view alphabet = Letters);
     int Position(std::string_view value) const override;
@@ -48,8 +46,7 @@ private:
 };
 
 // Whole numbers between the view's lowest and highest value.
-class ThumbStepLong : public ThumbStep
-{
+class ThumbStepLong : public ThumbStep {
 public:
     ThumbStepLong() = default;
     ThumbStepLong(std::int64_t low, std::int64_t high)
@@ -70,8 +67,7 @@ private:
 };
 
 // Numbers with places, between the view's lowest and highest value.
-class ThumbStepReal : public ThumbStep
-{
+class ThumbStepReal : public ThumbStep {
 public:
     ThumbStepReal() = default;
     ThumbStepReal(double low, double high)
@@ -90,8 +86,7 @@ private:
 };
 
 // A fixed, ordered list of values (each one step of the thumb).
-class ThumbStepList : public ThumbStep
-{
+class ThumbStepList : public ThumbStep {
 public:
     explicit ThumbStepList(std::vector<std::string> values = {})
         : values_(std::move(values))

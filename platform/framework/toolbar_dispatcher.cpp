@@ -30,13 +30,20 @@ FrameState& state()
 int scrollEvent(Action a)
 {
     switch (a) {
-    case Action::Top: return rt::event::ScrollTop;
-    case Action::Bottom: return rt::event::ScrollBottom;
-    case Action::PageUp: return rt::event::PageUp;
-    case Action::PageDown: return rt::event::PageDown;
-    case Action::Up: return rt::event::ScrollUp;
-    case Action::Down: return rt::event::ScrollDown;
-    default: return 0;
+    case Action::Top:
+        return rt::event::ScrollTop;
+    case Action::Bottom:
+        return rt::event::ScrollBottom;
+    case Action::PageUp:
+        return rt::event::PageUp;
+    case Action::PageDown:
+        return rt::event::PageDown;
+    case Action::Up:
+        return rt::event::ScrollUp;
+    case Action::Down:
+        return rt::event::ScrollDown;
+    default:
+        return 0;
     }
 }
 
@@ -98,20 +105,29 @@ bool ToolbarDispatcher::enabled(Action action) const
         return false;
     const ListTarget* list = currentList();
     switch (action) {
-    case Action::Insert: return list && controlActs(list->buttons.insert);
-    case Action::Change: return list && controlActs(list->buttons.change);
-    case Action::Delete: return list && controlActs(list->buttons.delete_);
-    case Action::Select: return list && controlActs(list->buttons.select);
+    case Action::Insert:
+        return list && controlActs(list->buttons.insert);
+    case Action::Change:
+        return list && controlActs(list->buttons.change);
+    case Action::Delete:
+        return list && controlActs(list->buttons.delete_);
+    case Action::Select:
+        return list && controlActs(list->buttons.select);
     case Action::Top:
     case Action::Bottom:
     case Action::PageUp:
     case Action::PageDown:
     case Action::Up:
-    case Action::Down: return list && controlActs(list->list);
-    case Action::NextRecord: return !list && navigation_ && keyActs(AltRight);
-    case Action::PreviousRecord: return !list && navigation_ && keyActs(AltLeft);
-    case Action::History: return !list && keyActs(historyKey_);
-    case Action::Help: return controlActs(helpButton_);
+    case Action::Down:
+        return list && controlActs(list->list);
+    case Action::NextRecord:
+        return !list && navigation_ && keyActs(AltRight);
+    case Action::PreviousRecord:
+        return !list && navigation_ && keyActs(AltLeft);
+    case Action::History:
+        return !list && keyActs(historyKey_);
+    case Action::Help:
+        return controlActs(helpButton_);
     }
     return false;
 }
@@ -123,15 +139,33 @@ bool ToolbarDispatcher::forward(Action action)
     const ListTarget* list = currentList();
     const int focus = window_->focus() ? window_->focus()->number() : 0;
     switch (action) {
-    case Action::Insert: window_->post(rt::event::Accepted, list->buttons.insert); break;
-    case Action::Change: window_->post(rt::event::Accepted, list->buttons.change); break;
-    case Action::Delete: window_->post(rt::event::Accepted, list->buttons.delete_); break;
-    case Action::Select: window_->post(rt::event::Accepted, list->buttons.select); break;
-    case Action::NextRecord: window_->post(rt::Event{rt::event::AlertKey, focus, AltRight}); break;
-    case Action::PreviousRecord: window_->post(rt::Event{rt::event::AlertKey, focus, AltLeft}); break;
-    case Action::History: window_->post(rt::Event{rt::event::AlertKey, focus, historyKey_}); break;
-    case Action::Help: window_->post(rt::event::Accepted, helpButton_); break;
-    default: window_->post(rt::Event{scrollEvent(action), list->list}); break;
+    case Action::Insert:
+        window_->post(rt::event::Accepted, list->buttons.insert);
+        break;
+    case Action::Change:
+        window_->post(rt::event::Accepted, list->buttons.change);
+        break;
+    case Action::Delete:
+        window_->post(rt::event::Accepted, list->buttons.delete_);
+        break;
+    case Action::Select:
+        window_->post(rt::event::Accepted, list->buttons.select);
+        break;
+    case Action::NextRecord:
+        window_->post(rt::Event{rt::event::AlertKey, focus, AltRight});
+        break;
+    case Action::PreviousRecord:
+        window_->post(rt::Event{rt::event::AlertKey, focus, AltLeft});
+        break;
+    case Action::History:
+        window_->post(rt::Event{rt::event::AlertKey, focus, historyKey_});
+        break;
+    case Action::Help:
+        window_->post(rt::event::Accepted, helpButton_);
+        break;
+    default:
+        window_->post(rt::Event{scrollEvent(action), list->list});
+        break;
     }
     return true;
 }

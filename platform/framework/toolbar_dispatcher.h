@@ -14,13 +14,23 @@
 
 namespace qv::fw {
 
-class ToolbarDispatcher : public WindowComponent
-{
+class ToolbarDispatcher : public WindowComponent {
 public:
     enum class Action {
-        Insert, Change, Delete, Select,
-        Top, Bottom, PageUp, PageDown, Up, Down,
-        NextRecord, PreviousRecord, History, Help,
+        Insert,
+        Change,
+        Delete,
+        Select,
+        Top,
+        Bottom,
+        PageUp,
+        PageDown,
+        Up,
+        Down,
+        NextRecord,
+        PreviousRecord,
+        History,
+        Help,
     };
     static constexpr int ActionCount = 14;
 

@@ -101,9 +101,8 @@ int ViewReader::orderKey(int n) const
 void ViewReader::addRange(int n, std::string field, std::function<std::string()> value)
 {
     Order& o = order(n);
-    o.ranges.push_back(Range{std::move(field), [value = std::move(value)](tables::Record& r, int f) {
-                                 r.setString(f, value());
-                             }});
+    o.ranges.push_back(
+        Range{std::move(field), [value = std::move(value)](tables::Record& r, int f) { r.setString(f, value()); }});
 }
 
 void ViewReader::LimitToParent(int n, TableAccess& parent, std::vector<std::pair<std::string, std::string>> links)
@@ -114,14 +113,14 @@ void ViewReader::LimitToParent(int n, TableAccess& parent, std::vector<std::pair
         const int pf = pr->def().fieldIndex(parentField);
         if (pf < 0)
             throw std::invalid_argument("no field " + parentField);
-        o.ranges.push_back(Range{child, [pr, pf](tables::Record& r, int f) {
-                                     if (pr->def().fields[static_cast<std::size_t>(pf)].type == tables::FieldType::String
-                                         || r.def().fields[static_cast<std::size_t>(f)].type
-                                                == tables::FieldType::String)
-                                         r.setString(f, pr->getText(pf));
-                                     else
-                                         r.setDecimal(f, pr->getDecimal(pf));
-                                 }});
+        o.ranges.push_back(
+            Range{child, [pr, pf](tables::Record& r, int f) {
+                      if (pr->def().fields[static_cast<std::size_t>(pf)].type == tables::FieldType::String
+                          || r.def().fields[static_cast<std::size_t>(f)].type == tables::FieldType::String)
+                          r.setString(f, pr->getText(pf));
+                      else
+                          r.setDecimal(f, pr->getDecimal(pf));
+                  }});
     }
 }
 

@@ -18,8 +18,7 @@ namespace qv::fw {
 class TableAccess;
 class RelationSet;
 
-class ViewReader
-{
+class ViewReader {
 public:
     ViewReader(tables::View& view, TableAccess& primary);
     virtual ~ViewReader();
@@ -52,8 +51,7 @@ public:
     // Limits the order to the children of the parent record now in
     // parent's buffer: each (child field, parent field) pair fixes one
     // leading component. Numbers convert between LONG and DECIMAL.
-    virtual void LimitToParent(int order, TableAccess& parent,
-                               std::vector<std::pair<std::string, std::string>> links);
+    virtual void LimitToParent(int order, TableAccess& parent, std::vector<std::pair<std::string, std::string>> links);
     void LimitToParent(int order, RelationSet& parent, std::vector<std::pair<std::string, std::string>> links);
     int rangeComponents(int order) const;
 
@@ -96,7 +94,7 @@ public:
 protected:
     struct Range {
         std::string field;
-        std::function<void(tables::Record&, int)> put;  // writes the value into the child field
+        std::function<void(tables::Record&, int)> put; // writes the value into the child field
     };
     struct Order {
         int key = -1;
@@ -112,7 +110,7 @@ protected:
     int current_ = 0;
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, std::function<bool()>> predicates_;
-    std::vector<std::string> pushed_;  // the parts the view has now
+    std::vector<std::string> pushed_; // the parts the view has now
     std::vector<tables::Record*> joined_;
 };
 

@@ -10,7 +10,7 @@ namespace qv::fw {
 
 namespace {
 constexpr int AltRight = rt::key::withAlt(rt::key::Right); // 1063
-constexpr int AltLeft = rt::key::withAlt(rt::key::Left);   // 1061
+constexpr int AltLeft = rt::key::withAlt(rt::key::Left); // 1061
 } // namespace
 
 namespace {

@@ -24,20 +24,19 @@ class WindowController;
 // Something that takes part in a window's life: a list browser, a drop
 // list, the resizer, a context menu. It sees every event before the
 // controller does.
-class WindowComponent
-{
+class WindowComponent {
 public:
     virtual ~WindowComponent() = default;
     // After the window has opened.
-    virtual void Prepare(WindowController&) {}
-    virtual void CleanUp() {}
+    virtual void Prepare(WindowController&) { }
+    virtual void CleanUp() { }
     // True when the event has been dealt with.
     virtual bool OnEvent(const rt::Event&) { return false; }
-    virtual void Refresh() {}
-    virtual void reloadSelectedRecord() {}
-    virtual void RegisterHotKeys() {}
+    virtual void Refresh() { }
+    virtual void reloadSelectedRecord() { }
+    virtual void RegisterHotKeys() { }
     // Before the window shows: placement and texts apply without a flicker.
-    virtual void beforeOpen(WindowController&) {}
+    virtual void beforeOpen(WindowController&) { }
 };
 
 // What every window of a program does besides its own rules (placement,
@@ -46,8 +45,7 @@ public:
 using LifecycleFactory = std::function<std::unique_ptr<WindowComponent>(WindowController&)>;
 void setWindowLifecycle(LifecycleFactory factory);
 
-class WindowController
-{
+class WindowController {
 public:
     // name: the procedure's name, told to the error reporter and used as
     // the section of its placement.
@@ -80,7 +78,7 @@ public:
     // Forms: opens the primary relation set and, for an insert, primes the
     // record; a delete is asked and done here, and Prepare then refuses.
     virtual Level PrepareRecordAction();
-    virtual void FillNewRecordDefaults() {}
+    virtual void FillNewRecordDefaults() { }
 
     // --- set-up, called from a derived Prepare in the order it needs
     void setWindow(std::unique_ptr<rt::Window> window);

@@ -20,7 +20,8 @@ int storedVersion(const std::string& path)
     if (std::string_view(header, 16) != std::string_view("SQLite format 3\0", 16))
         return -1;
     const auto* b = reinterpret_cast<const unsigned char*>(header + 60);
-    const std::uint32_t v = (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
+    const std::uint32_t v
+        = (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
     return static_cast<int>(v);
 }
 
@@ -109,12 +110,21 @@ FileManager& fileManager()
     return manager;
 }
 
-int ds_AddDriver(std::string_view name) { return fileManager().addDriver(name); }
-int ds_IgnoreDriver(std::string_view name, int ignore) { return fileManager().ignoreDriver(name, ignore); }
+int ds_AddDriver(std::string_view name)
+{
+    return fileManager().addDriver(name);
+}
+int ds_IgnoreDriver(std::string_view name, int ignore)
+{
+    return fileManager().ignoreDriver(name, ignore);
+}
 int ds_UsingFile(tables::Table& table, std::string_view prefix, std::string_view label, int version)
 {
     return fileManager().usingFile(table, prefix, label, version);
 }
-int ds_FileOpen(tables::Table& table, int access) { return fileManager().fileOpen(table, access); }
+int ds_FileOpen(tables::Table& table, int access)
+{
+    return fileManager().fileOpen(table, access);
+}
 
 } // namespace qv::outside

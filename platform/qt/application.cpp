@@ -14,8 +14,8 @@ int runApplication(int& argc, char** argv, std::function<void()> firstThread, st
 {
     QApplication app(argc, argv);
     if (endOfSession)
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                         [endOfSession](QSessionManager&) { endOfSession(); });
+        QObject::connect(
+            &app, &QGuiApplication::commitDataRequest, &app, [endOfSession](QSessionManager&) { endOfSession(); });
     QApplication::setApplicationName(QStringLiteral("Quorvel Pro"));
     QApplication::setFont(defaultWindowFont());
     // Windows close when the program closes them, not when the last one goes.

@@ -11,7 +11,6 @@ namespace qv::qt {
 // endOfSession, when given, is called as the desktop session ends (the
 // session manager asks the program to save and close); it must only note the
 // request, as it runs from the Qt loop, outside every program thread.
-int runApplication(int& argc, char** argv, std::function<void()> firstThread,
-                   std::function<void()> endOfSession = {});
+int runApplication(int& argc, char** argv, std::function<void()> firstThread, std::function<void()> endOfSession = {});
 
 } // namespace qv::qt

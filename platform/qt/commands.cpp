@@ -16,7 +16,7 @@ using rt::Control;
 using rt::ControlType;
 
 CommandSet::CommandSet(rt::Window& window, std::function<bool(const std::string&)> standard,
-                       std::function<void(const std::string&)> hint, QObject* parent)
+    std::function<void(const std::string&)> hint, QObject* parent)
     : QObject(parent)
     , window_(window)
     , standard_(std::move(standard))

@@ -19,13 +19,12 @@ class QWidget;
 
 namespace qv::qt {
 
-class CommandSet : public QObject
-{
+class CommandSet : public QObject {
 public:
     // standard: runs a standard action, answering false when it has none of
     // that name. hint: shows a status text; empty restores the window's own.
     CommandSet(rt::Window& window, std::function<bool(const std::string&)> standard,
-               std::function<void(const std::string&)> hint, QObject* parent = nullptr);
+        std::function<void(const std::string&)> hint, QObject* parent = nullptr);
 
     // nullptr when the window has no menus or no tool bar.
     QMenuBar* buildMenuBar(QWidget* parent);

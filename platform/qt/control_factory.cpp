@@ -164,7 +164,7 @@ void ControlView::place()
     const QRect r = host_.units().toPixels(control_.geometry());
     const QSize hint = widget_->sizeHint();
     widget_->setGeometry(std::max(r.x(), 0), std::max(r.y(), 0), r.width() >= 0 ? r.width() : hint.width(),
-                         r.height() >= 0 ? r.height() : hint.height());
+        r.height() >= 0 ? r.height() : hint.height());
 }
 
 bool ControlView::eventFilter(QObject* watched, QEvent* event)
@@ -196,8 +196,7 @@ namespace {
 
 // ---------------------------------------------------------------- labels
 
-class LabelView : public ControlView
-{
+class LabelView : public ControlView {
 public:
     LabelView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QLabel(parent), host)
@@ -239,8 +238,7 @@ int maxLengthOf(const std::string& picture)
     return std::regex_search(picture, m, s) ? std::stoi(m[1]) : 0;
 }
 
-class EntryView : public ControlView
-{
+class EntryView : public ControlView {
 public:
     EntryView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QLineEdit(parent), host)
@@ -319,8 +317,7 @@ private:
     int lastKey_ = 0;
 };
 
-class TextView : public ControlView
-{
+class TextView : public ControlView {
 public:
     TextView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QPlainTextEdit(parent), host)
@@ -365,8 +362,7 @@ private:
     bool modified_ = false;
 };
 
-class SpinView : public ControlView
-{
+class SpinView : public ControlView {
 public:
     SpinView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QSpinBox(parent), host)
@@ -403,8 +399,7 @@ private:
 
 // ---------------------------------------------------------------- buttons
 
-class ButtonView : public ControlView
-{
+class ButtonView : public ControlView {
 public:
     ButtonView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QPushButton(parent), host)
@@ -430,8 +425,7 @@ private:
     QPushButton* button_;
 };
 
-class CheckView : public ControlView
-{
+class CheckView : public ControlView {
 public:
     CheckView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QCheckBox(parent), host)
@@ -458,8 +452,7 @@ private:
 
 // An option group: the radios are its children; its value is the value of
 // the chosen radio (by default the radio's text).
-class OptionView : public ControlView
-{
+class OptionView : public ControlView {
 public:
     OptionView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, c.text().empty() ? new QWidget(parent) : new QGroupBox(parent), host)
@@ -514,8 +507,7 @@ private:
     QButtonGroup* group_;
 };
 
-class RadioView : public ControlView
-{
+class RadioView : public ControlView {
 public:
     RadioView(Control& c, QWidget* parent, ControlHost& host, OptionView* option)
         : ControlView(c, new QRadioButton(parent), host)
@@ -523,8 +515,8 @@ public:
     {
         if (option) {
             const auto& siblings = c.parent()->children();
-            option->addRadio(radio_, static_cast<int>(std::find(siblings.begin(), siblings.end(), &c) -
-                                                      siblings.begin()) + 1);
+            option->addRadio(
+                radio_, static_cast<int>(std::find(siblings.begin(), siblings.end(), &c) - siblings.begin()) + 1);
         }
     }
 
@@ -537,8 +529,7 @@ private:
 
 // ---------------------------------------------------------------- lists
 
-class ListView : public ControlView
-{
+class ListView : public ControlView {
 public:
     ListView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QTableView(parent), host)
@@ -557,13 +548,13 @@ public:
         view_->horizontalHeader()->setStretchLastSection(true);
         view_->setVerticalScrollBarPolicy(c.def().vscroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
         view_->viewport()->installEventFilter(this);
-        QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                         [this](const QModelIndex& now) {
-                             if (!live() || !now.isValid())
-                                 return;
-                             control_.userSelected(now.row() + 1);
-                             post(rt::event::NewSelection);
-                         });
+        QObject::connect(
+            view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+                if (!live() || !now.isValid())
+                    return;
+                control_.userSelected(now.row() + 1);
+                post(rt::event::NewSelection);
+            });
         QObject::connect(view_, &QTableView::doubleClicked, this, [this] {
             // An alerted double-click reaches the program as an alert key.
             if (!control_.window().alertKeys().count(rt::key::MouseLeft2))
@@ -611,17 +602,30 @@ protected:
             return false;
         int e = 0;
         switch (code) {
-        case rt::key::Up: e = rt::event::ScrollUp; break;
-        case rt::key::Down: e = rt::event::ScrollDown; break;
-        case rt::key::PgUp: e = rt::event::PageUp; break;
-        case rt::key::PgDn: e = rt::event::PageDown; break;
+        case rt::key::Up:
+            e = rt::event::ScrollUp;
+            break;
+        case rt::key::Down:
+            e = rt::event::ScrollDown;
+            break;
+        case rt::key::PgUp:
+            e = rt::event::PageUp;
+            break;
+        case rt::key::PgDn:
+            e = rt::event::PageDown;
+            break;
         case rt::key::Home:
         case rt::key::Home | rt::key::Ctrl:
-        case rt::key::PgUp | rt::key::Ctrl: e = rt::event::ScrollTop; break;
+        case rt::key::PgUp | rt::key::Ctrl:
+            e = rt::event::ScrollTop;
+            break;
         case rt::key::End:
         case rt::key::End | rt::key::Ctrl:
-        case rt::key::PgDn | rt::key::Ctrl: e = rt::event::ScrollBottom; break;
-        default: return false;
+        case rt::key::PgDn | rt::key::Ctrl:
+            e = rt::event::ScrollBottom;
+            break;
+        default:
+            return false;
         }
         post(e);
         return true;
@@ -634,8 +638,7 @@ private:
 
 // Drop lists and combos: fixed choices "a|b|c" (a choice may be followed
 // by "#value"), or the first column of a list source.
-class ComboView : public ControlView
-{
+class ComboView : public ControlView {
 public:
     ComboView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QComboBox(parent), host)
@@ -651,8 +654,8 @@ public:
             post(rt::event::Accepted);
         });
         if (editable) {
-            QObject::connect(combo_->lineEdit(), &QLineEdit::textEdited, this,
-                             [this](const QString& t) { input(t.toStdString()); });
+            QObject::connect(
+                combo_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) { input(t.toStdString()); });
             QObject::connect(combo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { commit(); });
         }
     }
@@ -724,8 +727,7 @@ private:
 
 // ---------------------------------------------------------------- sheets
 
-class SheetView : public ControlView
-{
+class SheetView : public ControlView {
 public:
     SheetView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QTabWidget(parent), host)
@@ -767,8 +769,7 @@ private:
 
 // A tab is a page of its sheet. Its controls are drawn on the window's
 // canvas, like every other control, and shown while the tab is chosen.
-class TabView : public ControlView
-{
+class TabView : public ControlView {
 public:
     TabView(Control& c, ControlHost& host, SheetView* sheet)
         : ControlView(c, new QWidget, host)
@@ -819,8 +820,7 @@ private:
 
 // ---------------------------------------------------------------- pictures and decoration
 
-class ImageView : public ControlView
-{
+class ImageView : public ControlView {
 public:
     ImageView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QLabel(parent), host)
@@ -844,8 +844,7 @@ private:
     QLabel* label_;
 };
 
-class DecorView : public ControlView
-{
+class DecorView : public ControlView {
 public:
     DecorView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, makeWidget(c, parent), host)
@@ -876,8 +875,8 @@ private:
             else if (c.type() == ControlType::Panel)
                 f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
             else
-                f->setFrameStyle((c.geometry().height > c.geometry().width ? QFrame::VLine : QFrame::HLine) |
-                                 QFrame::Sunken);
+                f->setFrameStyle(
+                    (c.geometry().height > c.geometry().width ? QFrame::VLine : QFrame::HLine) | QFrame::Sunken);
             return f;
         }
         default:
@@ -886,8 +885,7 @@ private:
     }
 };
 
-class ProgressView : public ControlView
-{
+class ProgressView : public ControlView {
 public:
     ProgressView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QProgressBar(parent), host)

@@ -14,8 +14,7 @@
 
 namespace qv::qt {
 
-class ControlView : public QObject
-{
+class ControlView : public QObject {
 public:
     ControlView(rt::Control& control, QWidget* widget, ControlHost& host);
     ~ControlView() override;
@@ -27,7 +26,7 @@ public:
     virtual void load();
     virtual void apply(rt::ControlChange what);
     // An edit in progress is complete (Enter pressed the default button).
-    virtual void commit() {}
+    virtual void commit() { }
     // Tabs are pages of their sheet; every other control sits on the canvas.
     virtual bool onCanvas() const { return true; }
     // Visible unless hidden itself, inside a hidden control, or on a tab the
@@ -42,16 +41,15 @@ protected:
     void input(std::string value);
     void place();
     void showFont();
-    virtual void showText() {}
-    virtual void showValue() {}
-    virtual void showSelection() {}
-    virtual void showList() {}
-    virtual void focusLost() {}
+    virtual void showText() { }
+    virtual void showValue() { }
+    virtual void showSelection() { }
+    virtual void showList() { }
+    virtual void focusLost() { }
     virtual bool keyPressed(int /*keyCode*/) { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Applies a model change to the widget without signals.
-    template <typename F>
-    void quietly(F&& f)
+    template <typename F> void quietly(F&& f)
     {
         const bool was = widget_->blockSignals(true);
         f();
@@ -69,8 +67,7 @@ private:
 // "&Save" -> "Save" for widgets that cannot show a mnemonic; "&&" -> "&".
 QString withoutMnemonic(const std::string& text);
 
-class ControlFactory
-{
+class ControlFactory {
 public:
     using Lookup = std::function<ControlView*(int number)>;
     ControlFactory(ControlHost& host, Lookup lookup);

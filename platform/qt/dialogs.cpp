@@ -30,11 +30,20 @@ MessageDialog::MessageDialog(rt::MessageBoxWindow& box, QWidget* parent)
     auto* body = new QHBoxLayout;
     QStyle::StandardPixmap icon = QStyle::SP_CustomBase;
     switch (box.icon()) {
-    case rt::Icon::Exclamation: icon = QStyle::SP_MessageBoxWarning; break;
-    case rt::Icon::Question: icon = QStyle::SP_MessageBoxQuestion; break;
-    case rt::Icon::Information: icon = QStyle::SP_MessageBoxInformation; break;
-    case rt::Icon::Hand: icon = QStyle::SP_MessageBoxCritical; break;
-    case rt::Icon::None: break;
+    case rt::Icon::Exclamation:
+        icon = QStyle::SP_MessageBoxWarning;
+        break;
+    case rt::Icon::Question:
+        icon = QStyle::SP_MessageBoxQuestion;
+        break;
+    case rt::Icon::Information:
+        icon = QStyle::SP_MessageBoxInformation;
+        break;
+    case rt::Icon::Hand:
+        icon = QStyle::SP_MessageBoxCritical;
+        break;
+    case rt::Icon::None:
+        break;
     }
     if (icon != QStyle::SP_CustomBase) {
         auto* picture = new QLabel(this);
@@ -164,7 +173,7 @@ ChooserView* ChooserView::create(rt::Window& window, QWidget* parent)
         d->setOption(QFileDialog::DontUseNativeDialog);
         d->setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         d->setFileMode(spec.directory ? QFileDialog::Directory
-                       : spec.save    ? QFileDialog::AnyFile
+                : spec.save           ? QFileDialog::AnyFile
                                       : QFileDialog::ExistingFile);
         if (!spec.filter.empty())
             d->setNameFilters(fileFilters(spec.filter));

@@ -21,8 +21,7 @@ namespace qv::qt {
 class QtHost;
 class WindowWidget;
 
-class FrameWindow : public QMainWindow, public WindowView, public ControlHost
-{
+class FrameWindow : public QMainWindow, public WindowView, public ControlHost {
 public:
     FrameWindow(rt::Window& window, QtHost& host);
     ~FrameWindow() override;

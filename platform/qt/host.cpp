@@ -11,8 +11,8 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <limits>
+#include <map>
 
 #include "platform/qt/dialogs.h"
 #include "platform/qt/frame_window.h"
@@ -23,8 +23,7 @@
 
 namespace qv::qt {
 
-class QtClipboard : public rt::Clipboard
-{
+class QtClipboard : public rt::Clipboard {
 public:
     std::string text() const override { return QGuiApplication::clipboard()->text().toStdString(); }
     void setText(const std::string& text) override
@@ -100,7 +99,8 @@ void QtHost::wake()
     if (pumpQueued_)
         return;
     pumpQueued_ = true;
-    QMetaObject::invokeMethod(this, [this] { pump(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { pump(); }, Qt::QueuedConnection);
 }
 
 void QtHost::pump()

@@ -12,8 +12,7 @@ namespace qv::qt {
 
 class QtHost;
 
-class InputRouter : public QObject
-{
+class InputRouter : public QObject {
 public:
     explicit InputRouter(QtHost& host);
     ~InputRouter() override;

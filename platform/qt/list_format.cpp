@@ -13,8 +13,7 @@ bool isAlign(char c)
     return c == 'L' || c == 'R' || c == 'C' || c == 'D';
 }
 
-class Scanner
-{
+class Scanner {
 public:
     explicit Scanner(std::string_view s)
         : s_(s)

@@ -10,11 +10,11 @@
 namespace qv::qt {
 
 struct ListColumn {
-    int width = 0;          // dialog units; 0: not given
-    char align = 'L';       // L, R, C or D (decimal: drawn right-aligned)
+    int width = 0; // dialog units; 0: not given
+    char align = 'L'; // L, R, C or D (decimal: drawn right-aligned)
     int indent = 0;
     std::string header;
-    char headerAlign = 0;   // 0: as the column
+    char headerAlign = 0; // 0: as the column
     std::string picture;
 };
 

@@ -11,8 +11,7 @@
 
 namespace qv::qt {
 
-class ListModel : public QAbstractTableModel, private rt::ListObserver
-{
+class ListModel : public QAbstractTableModel, private rt::ListObserver {
     Q_OBJECT
 public:
     explicit ListModel(QObject* parent = nullptr);

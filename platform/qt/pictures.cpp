@@ -20,7 +20,8 @@ QPixmap loadPicture(std::string_view name, std::string_view module)
             continue;
         for (std::string_view folder : folders) {
             const auto bytes = rt::ResourceStore::find(m, std::string(folder) + std::string(name));
-            if (bytes && pm.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size())))
+            if (bytes
+                && pm.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size())))
                 return pm;
         }
     }

@@ -21,9 +21,7 @@ PopupMenuView::PopupMenuView(rt::Window& window, QWidget* parent)
         connect(a, &QAction::triggered, this, [this, number] { answer(number); });
     }
     // The menu hides before it reports the chosen action: decide afterwards.
-    connect(this, &QMenu::aboutToHide, this, [this] {
-        QTimer::singleShot(0, this, [this] { answer(0); });
-    });
+    connect(this, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, this, [this] { answer(0); }); });
 }
 
 void PopupMenuView::showView()

@@ -10,16 +10,15 @@
 
 namespace qv::qt {
 
-class WindowView
-{
+class WindowView {
 public:
     virtual ~WindowView() = default;
     virtual rt::Window& window() const = 0;
     virtual QWidget* widget() = 0;
     // The widget the window system shows (an MDI child's sub-window).
     virtual QWidget* outerWidget() { return widget(); }
-    virtual void windowChanged(rt::WindowChange) {}
-    virtual void controlChanged(rt::Control&, rt::ControlChange) {}
+    virtual void windowChanged(rt::WindowChange) { }
+    virtual void controlChanged(rt::Control&, rt::ControlChange) { }
     // A window below the top of its thread's stack takes no input.
     virtual void setBlocked(bool blocked) = 0;
     virtual void showView() = 0;
@@ -31,8 +30,7 @@ public:
 };
 
 // What a control's widget needs of the window that holds it.
-class ControlHost
-{
+class ControlHost {
 public:
     virtual ~ControlHost() = default;
     virtual const DialogUnits& units() const = 0;

@@ -280,8 +280,8 @@ bool WindowWidget::pressDefault()
 {
     ControlView* button = nullptr;
     for (auto& [n, v] : views_)
-        if (v->control().type() == ControlType::Button && v->control().isDefault() && v->widget()->isVisible() &&
-            v->widget()->isEnabled())
+        if (v->control().type() == ControlType::Button && v->control().isDefault() && v->widget()->isVisible()
+            && v->widget()->isEnabled())
             button = v.get();
     if (!button)
         return false;

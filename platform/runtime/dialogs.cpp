@@ -153,8 +153,7 @@ DialogWindow<Spec>::DialogWindow(WindowKind kind, std::string title, Spec reques
 {
 }
 
-template <typename Spec>
-void DialogWindow<Spec>::answer(std::optional<Spec> result)
+template <typename Spec> void DialogWindow<Spec>::answer(std::optional<Spec> result)
 {
     result_ = std::move(result);
     post(result_ ? event::Accepted : event::CloseWindow);

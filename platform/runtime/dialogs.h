@@ -18,22 +18,21 @@ constexpr int Ok = 1, Yes = 2, No = 4, Abort = 8, Retry = 16, Ignore = 32, Cance
 enum class Icon { None, Exclamation, Question, Information, Hand };
 
 struct MessageSpec {
-    std::string text;          // "|" starts a new line
+    std::string text; // "|" starts a new line
     std::string title;
     Icon icon = Icon::None;
-    int buttons = button::Ok;  // a sum of button:: values
-    std::string custom;        // "Retry|Skip|Stop": custom buttons answering 1, 2, 3
-    int defaultButton = 0;     // a button value (or custom index); 0: the first
+    int buttons = button::Ok; // a sum of button:: values
+    std::string custom; // "Retry|Skip|Stop": custom buttons answering 1, 2, 3
+    int defaultButton = 0; // a button value (or custom index); 0: the first
 };
 
 // Shows the message on the running thread and waits for the answer: a
 // button value, or the 1-based index of a custom button.
 int message(const MessageSpec& spec);
-int message(std::string text, std::string title = {}, Icon icon = Icon::None, int buttons = button::Ok,
-            int defaultButton = 0);
+int message(
+    std::string text, std::string title = {}, Icon icon = Icon::None, int buttons = button::Ok, int defaultButton = 0);
 
-class MessageBoxWindow : public Window
-{
+class MessageBoxWindow : public Window {
 public:
     explicit MessageBoxWindow(const MessageSpec& spec);
 
@@ -60,8 +59,8 @@ private:
 
 struct FileDialogSpec {
     std::string title;
-    std::string fileName;   // the initial name; the chosen one on return
-    std::string filter;     // pairs "Text files|*.txt|All files|*.*"
+    std::string fileName; // the initial name; the chosen one on return
+    std::string filter; // pairs "Text files|*.txt|All files|*.*"
     bool save = false;
     bool directory = false; // choose a folder
     // The program asks the window system to keep the current folder; this
@@ -86,9 +85,7 @@ bool colorDialog(int& color, std::string title = "Select Color");
 
 // The window of a file, font or colour dialog: the host reads the request,
 // and answers with a result or with nothing (cancel).
-template <typename Spec>
-class DialogWindow : public Window
-{
+template <typename Spec> class DialogWindow : public Window {
 public:
     DialogWindow(WindowKind kind, std::string title, Spec request);
     const Spec& request() const { return request_; }

@@ -44,8 +44,8 @@ constexpr bool isWindowEvent(int code)
 
 struct Event {
     int code = 0;
-    int control = 0;    // control number, 0 for window events
-    int keyCode = 0;    // for AlertKey / PreAlertKey: the key that was pressed
+    int control = 0; // control number, 0 for window events
+    int keyCode = 0; // for AlertKey / PreAlertKey: the key that was pressed
 };
 
 } // namespace qv::rt

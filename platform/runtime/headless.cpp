@@ -22,9 +22,8 @@ HeadlessHost::HeadlessHost()
     s.reset();
     s.setClock([this] { return now_; });
     s.setWakeHandler({});
-    s.setFailureHandler([this](const std::string& name, const std::string& what) {
-        failures_.push_back(name + ": " + what);
-    });
+    s.setFailureHandler(
+        [this](const std::string& name, const std::string& what) { failures_.push_back(name + ": " + what); });
     setHost(this);
 }
 
@@ -37,8 +36,7 @@ HeadlessHost::~HeadlessHost()
     // Leave a live clock behind for code that runs after the test.
     const auto start = std::chrono::steady_clock::now();
     s.setClock([start] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
-            .count();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     });
 }
 

@@ -14,8 +14,7 @@
 
 namespace qv::rt {
 
-class HeadlessHost : public HostObserver
-{
+class HeadlessHost : public HostObserver {
 public:
     HeadlessHost();
     ~HeadlessHost() override;
@@ -38,8 +37,7 @@ public:
     Window* window(std::string_view nameOrTitle) const;
     const std::vector<Window*>& openWindows() const { return open_; }
     MessageBoxWindow* messageBox() const;
-    template <typename W>
-    W* dialog() const
+    template <typename W> W* dialog() const
     {
         for (auto it = open_.rbegin(); it != open_.rend(); ++it)
             if (auto* d = dynamic_cast<W*>(*it))

@@ -12,8 +12,8 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -45,17 +45,17 @@ bool hasLineBreak(std::string_view s)
 }
 
 struct Line {
-    size_t begin = 0;     // content, without the line ending
+    size_t begin = 0; // content, without the line ending
     size_t end = 0;
-    size_t eolEnd = 0;    // after the line ending
+    size_t eolEnd = 0; // after the line ending
     enum Kind { Other, Header, Key } kind = Other;
-    size_t nameBegin = 0, nameEnd = 0;   // section name or key, trimmed
+    size_t nameBegin = 0, nameEnd = 0; // section name or key, trimmed
     size_t valueBegin = 0, valueEnd = 0; // trimmed value
 };
 
 struct Section {
-    size_t header = npos;  // npos: the lines before the first header
-    size_t endLine = 0;    // one past the section's last line
+    size_t header = npos; // npos: the lines before the first header
+    size_t endLine = 0; // one past the section's last line
     std::vector<size_t> keyLines;
 };
 
@@ -167,8 +167,8 @@ struct Stamp {
     timespec mtime{};
     bool operator==(const Stamp& o) const
     {
-        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec;
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
+            && mtime.tv_nsec == o.mtime.tv_nsec;
     }
 };
 
@@ -258,16 +258,14 @@ std::string parentOf(const std::string& path)
 // Serialises read-modify-write cycles: within the process by a mutex, between
 // processes by a lock on the folder (the file itself is replaced on every
 // write, so a lock on it would not hold across writers).
-class FolderLock
-{
+class FolderLock {
 public:
     explicit FolderLock(const std::string& folder)
         : guard_(mutex())
     {
         fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd_ >= 0)
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
     }
     ~FolderLock()
     {
@@ -312,8 +310,8 @@ bool replaceFile(const std::string& path, std::string_view data)
         }
     }
     static std::atomic<unsigned> counter{0};
-    std::string tmp = parentOf(target) + "/." + target.substr(target.rfind('/') + 1) + ".tmp" +
-                      std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    std::string tmp = parentOf(target) + "/." + target.substr(target.rfind('/') + 1) + ".tmp"
+        + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
@@ -336,8 +334,8 @@ bool validSection(std::string_view s)
 
 bool validKey(std::string_view k)
 {
-    return !k.empty() && !hasLineBreak(k) && k.find('=') == std::string_view::npos && k.front() != '[' &&
-           k.front() != ';';
+    return !k.empty() && !hasLineBreak(k) && k.find('=') == std::string_view::npos && k.front() != '['
+        && k.front() != ';';
 }
 
 } // namespace

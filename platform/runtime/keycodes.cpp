@@ -20,15 +20,24 @@ struct Named {
 
 // Keys with names of their own; letters, digits and F-keys are generated.
 constexpr std::array namedKeys{
-    Named{"Back", "Backspace", Back},   Named{"Tab", "Tab", Tab},
-    Named{"Enter", "Enter", Enter},     Named{"Esc", "Esc", Esc},
-    Named{"Space", "Space", Space},     Named{"PgUp", "PgUp", PgUp},
-    Named{"PgDn", "PgDn", PgDn},        Named{"End", "End", End},
-    Named{"Home", "Home", Home},        Named{"Left", "Left", Left},
-    Named{"Up", "Up", Up},              Named{"Right", "Right", Right},
-    Named{"Down", "Down", Down},        Named{"Insert", "Ins", Insert},
-    Named{"Delete", "Del", Delete},     Named{"Quote", "'", Quote},
-    Named{"Plus", "+", 0xBB},           Named{"Minus", "-", 0xBD},
+    Named{"Back", "Backspace", Back},
+    Named{"Tab", "Tab", Tab},
+    Named{"Enter", "Enter", Enter},
+    Named{"Esc", "Esc", Esc},
+    Named{"Space", "Space", Space},
+    Named{"PgUp", "PgUp", PgUp},
+    Named{"PgDn", "PgDn", PgDn},
+    Named{"End", "End", End},
+    Named{"Home", "Home", Home},
+    Named{"Left", "Left", Left},
+    Named{"Up", "Up", Up},
+    Named{"Right", "Right", Right},
+    Named{"Down", "Down", Down},
+    Named{"Insert", "Ins", Insert},
+    Named{"Delete", "Del", Delete},
+    Named{"Quote", "'", Quote},
+    Named{"Plus", "+", 0xBB},
+    Named{"Minus", "-", 0xBD},
 };
 
 constexpr std::array mouseKeys{
@@ -37,8 +46,7 @@ constexpr std::array mouseKeys{
     Named{"MouseLeft2", "Double click", MouseLeft2},
 };
 
-constexpr std::array<std::pair<std::string_view, int>, 3> modifiers{{
-    {"Ctrl", Ctrl}, {"Shift", Shift}, {"Alt", Alt}}};
+constexpr std::array<std::pair<std::string_view, int>, 3> modifiers{{{"Ctrl", Ctrl}, {"Shift", Shift}, {"Alt", Alt}}};
 
 std::optional<int> baseKey(std::string_view name)
 {

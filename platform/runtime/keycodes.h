@@ -26,11 +26,26 @@ constexpr int Insert = 0x2D, Delete = 0x2E;
 constexpr int F1 = 0x70; // F1..F24 follow
 constexpr int Quote = 0xDE; // the ' key, as in Ctrl+'
 
-constexpr int withShift(int code) { return code + Shift; }
-constexpr int withCtrl(int code) { return code + Ctrl; }
-constexpr int withAlt(int code) { return code + Alt; }
-constexpr int virtualKey(int code) { return code & 0xFF; }
-constexpr bool isMouse(int code) { return code == MouseLeft || code == MouseRight || code == MouseLeft2; }
+constexpr int withShift(int code)
+{
+    return code + Shift;
+}
+constexpr int withCtrl(int code)
+{
+    return code + Ctrl;
+}
+constexpr int withAlt(int code)
+{
+    return code + Alt;
+}
+constexpr int virtualKey(int code)
+{
+    return code & 0xFF;
+}
+constexpr bool isMouse(int code)
+{
+    return code == MouseLeft || code == MouseRight || code == MouseLeft2;
+}
 
 // "CtrlShiftF3" -> 881; unknown names give nullopt.
 std::optional<int> fromName(std::string_view name);

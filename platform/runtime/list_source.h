@@ -8,18 +8,16 @@
 
 namespace qv::rt {
 
-class ListObserver
-{
+class ListObserver {
 public:
     virtual ~ListObserver() = default;
     virtual void listReset() = 0;
     virtual void rowsChanged(int first, int last) = 0;
     // The source is going away; an observer must stop reading it.
-    virtual void sourceDestroyed() {}
+    virtual void sourceDestroyed() { }
 };
 
-class ListSource
-{
+class ListSource {
 public:
     virtual ~ListSource();
     virtual int rowCount() const = 0;
@@ -39,8 +37,7 @@ private:
 };
 
 // An in-memory queue of rows, the common case for small lists.
-class ListQueue : public ListSource
-{
+class ListQueue : public ListSource {
 public:
     explicit ListQueue(int columns = 1)
         : columns_(columns)

@@ -82,8 +82,8 @@ std::optional<std::string> executableAt(const std::string& posixPath)
 {
     std::vector<std::string> variants{posixPath};
     for (std::string_view ext : {".exe", ".com", ".bat", ".pif"})
-        if (text::endsWithNoCase(posixPath, ext) && posixPath.size() > ext.size() &&
-            posixPath[posixPath.size() - ext.size() - 1] != '/')
+        if (text::endsWithNoCase(posixPath, ext) && posixPath.size() > ext.size()
+            && posixPath[posixPath.size() - ext.size() - 1] != '/')
             variants.push_back(posixPath.substr(0, posixPath.size() - ext.size()));
     for (const std::string& v : variants) {
         auto found = findNoCase(v);
@@ -198,8 +198,8 @@ CommandLine resolveCommandLine(std::string_view commandLine, const std::string& 
     return result;
 }
 
-Process Process::start(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& workingFolder)
+Process Process::start(
+    const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder)
 {
     Process p;
     if (program.empty()) {
@@ -248,8 +248,8 @@ Process Process::start(const std::string& program, const std::vector<std::string
     return p;
 }
 
-Process Process::startCommandLine(std::string_view commandLine, const std::string& workingFolder,
-                                  const std::string& searchFolder)
+Process Process::startCommandLine(
+    std::string_view commandLine, const std::string& workingFolder, const std::string& searchFolder)
 {
     CommandLine cl = resolveCommandLine(commandLine, searchFolder);
     if (!cl.found) {
@@ -297,8 +297,7 @@ void Process::detach()
     try {
         std::thread([pid] {
             int status;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         }).detach();
     } catch (...) {
         // No thread to spare: the child stays unreaped until this process ends.
@@ -341,8 +340,7 @@ std::uint32_t Process::wait()
         return kNoExitCode;
     int status = 0;
     pid_t r;
-    while ((r = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
-    }
+    while ((r = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) { }
     if (r == pid_)
         finish(status);
     else

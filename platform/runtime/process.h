@@ -23,21 +23,20 @@ inline constexpr std::uint32_t kStillActive = 259;
 // observed; it is not kStillActive, so a waiting loop ends.
 inline constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
 
-class Process
-{
+class Process {
 public:
     // Starts program with args (argv[1..]) in workingFolder (empty: the
     // current folder). A program path with a "/" is used as given (relative
     // to the current folder, not to workingFolder); a bare name is searched
     // on PATH. The child gets the caller's environment, default signal
     // handling, and no open descriptors but 0, 1 and 2.
-    static Process start(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workingFolder = {});
+    static Process start(
+        const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder = {});
 
     // A legacy command line ("TRAKHAND.EXE /S /VID D:"), split and resolved by
     // resolveCommandLine against searchFolder (empty: the program folder).
-    static Process startCommandLine(std::string_view commandLine, const std::string& workingFolder = {},
-                                    const std::string& searchFolder = {});
+    static Process startCommandLine(
+        std::string_view commandLine, const std::string& workingFolder = {}, const std::string& searchFolder = {});
 
     Process() = default;
     Process(Process&& other) noexcept;

@@ -50,7 +50,7 @@ struct Scheduler::Thread {
     std::string name;
     std::function<void()> body;
     std::size_t stackBytes = 0;
-    ctx::fiber fiber;  // the thread's context while it is suspended
+    ctx::fiber fiber; // the thread's context while it is suspended
     ctx::fiber caller; // the scheduler's context while the thread runs
     bool started = false;
     bool finished = false;
@@ -66,8 +66,7 @@ struct Scheduler::Thread {
 
 namespace {
 // A guard-paged stack that remembers where it lies, for the sanitizer.
-class RecordedStack
-{
+class RecordedStack {
 public:
     RecordedStack(std::size_t size, const void*& bottom, std::size_t& recorded)
         : inner_(size)
@@ -102,8 +101,7 @@ Scheduler::Scheduler()
 {
     const auto start = std::chrono::steady_clock::now();
     clock_ = [start] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
-            .count();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     };
 }
 
@@ -269,27 +267,27 @@ void Scheduler::resume(Thread& t)
     if (!t.started) {
         t.started = true;
         t.fiber = ctx::fiber(std::allocator_arg, RecordedStack(t.stackBytes, t.stackBottom, t.stackSize),
-                             [this, tp = &t](ctx::fiber&& caller) {
-                                 finishSwitch(nullptr, &hostBottom_, &hostSize_);
-                                 tp->caller = std::move(caller);
-                                 try {
-                                     tp->body();
-                                 } catch (const ctx::detail::forced_unwind&) {
-                                     startSwitch(nullptr, hostBottom_, hostSize_);
-                                     throw;
-                                 } catch (const std::exception& e) {
-                                     if (onFailure_)
-                                         onFailure_(tp->name, e.what());
-                                     else
-                                         std::fprintf(stderr, "thread %s ended: %s\n", tp->name.c_str(), e.what());
-                                 } catch (...) {
-                                     if (onFailure_)
-                                         onFailure_(tp->name, "unknown exception");
-                                 }
-                                 tp->finished = true;
-                                 startSwitch(nullptr, hostBottom_, hostSize_);
-                                 return std::move(tp->caller);
-                             });
+            [this, tp = &t](ctx::fiber&& caller) {
+                finishSwitch(nullptr, &hostBottom_, &hostSize_);
+                tp->caller = std::move(caller);
+                try {
+                    tp->body();
+                } catch (const ctx::detail::forced_unwind&) {
+                    startSwitch(nullptr, hostBottom_, hostSize_);
+                    throw;
+                } catch (const std::exception& e) {
+                    if (onFailure_)
+                        onFailure_(tp->name, e.what());
+                    else
+                        std::fprintf(stderr, "thread %s ended: %s\n", tp->name.c_str(), e.what());
+                } catch (...) {
+                    if (onFailure_)
+                        onFailure_(tp->name, "unknown exception");
+                }
+                tp->finished = true;
+                startSwitch(nullptr, hostBottom_, hostSize_);
+                return std::move(tp->caller);
+            });
     }
     current_ = t.number;
     void* fake = nullptr;
@@ -374,8 +372,8 @@ std::int64_t Scheduler::fireTimers()
                 continue;
             if (t >= w->timerDue_) {
                 // Like the window system's timer, a pending tick is not queued twice.
-                const bool pending = std::any_of(w->events_.begin(), w->events_.end(),
-                                                 [](const Event& e) { return e.code == event::Timer; });
+                const bool pending = std::any_of(
+                    w->events_.begin(), w->events_.end(), [](const Event& e) { return e.code == event::Timer; });
                 if (!pending)
                     post(*w, Event{event::Timer});
                 w->timerDue_ = t + w->timer_ * 10;

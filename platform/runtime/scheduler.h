@@ -25,8 +25,7 @@ constexpr int MaxThreads = 64;
 // Milliseconds on a monotonic clock; tests replace it to drive timers.
 using MonotonicClock = std::function<std::int64_t()>;
 
-class Scheduler
-{
+class Scheduler {
 public:
     static Scheduler& instance();
 
@@ -112,9 +111,7 @@ private:
 };
 
 // A value that exists once per thread; slot 0 serves code outside threads.
-template <typename T>
-class PerThread
-{
+template <typename T> class PerThread {
 public:
     PerThread()
         : token_(Scheduler::instance().addSlotReset([this](int thread) { slots_[thread] = T{}; }))

@@ -56,8 +56,8 @@ std::string parentOf(const std::string& p)
 int shellOpen(std::string_view target, std::string_view verb)
 {
     verb = text::trim(verb, text::kBlankOrTab);
-    if (!verb.empty() && !text::equalsNoCase(verb, "open") && !text::equalsNoCase(verb, "play") &&
-        !text::equalsNoCase(verb, "edit") && !text::equalsNoCase(verb, "explore"))
+    if (!verb.empty() && !text::equalsNoCase(verb, "open") && !text::equalsNoCase(verb, "play")
+        && !text::equalsNoCase(verb, "edit") && !text::equalsNoCase(verb, "explore"))
         return kNoAssociation;
 
     target = text::trim(target, text::kBlankOrTab);

@@ -382,8 +382,8 @@ Control* Window::control(ControlId id) const
     Control* c = control(id.number);
     if (c && !id.name.empty() && text::equalsNoCase(c->name(), id.name))
         return c;
-    throw std::logic_error("window " + def_.name + " has no control " + std::string(id.name) + " numbered " +
-                           std::to_string(id.number));
+    throw std::logic_error(
+        "window " + def_.name + " has no control " + std::string(id.name) + " numbered " + std::to_string(id.number));
 }
 
 Control& Window::operator[](ControlId id) const

@@ -44,28 +44,37 @@ std::string deformatPicture(const std::string& text, const std::string& picture)
 namespace prop {
 constexpr int SelStart = 0x7E01; // an entry's selection, 1-based; the caret when SelEnd < SelStart
 constexpr int SelEnd = 0x7E02;
-constexpr int Wizard = 0x7A4B;   // a sheet whose tabs are wizard steps: "1" hides the tab headers
+constexpr int Wizard = 0x7A4B; // a sheet whose tabs are wizard steps: "1" hides the tab headers
 } // namespace prop
 
 enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property, Scroll };
-enum class WindowChange { Title, Hidden, Iconized, Maximized, Geometry, MinSize, StatusText, AlertKeys, Focus, Activate };
+enum class WindowChange {
+    Title,
+    Hidden,
+    Iconized,
+    Maximized,
+    Geometry,
+    MinSize,
+    StatusText,
+    AlertKeys,
+    Focus,
+    Activate
+};
 
 // What a host hears of the model. Calls come on the OS thread, from inside
 // whichever program thread changed the model.
-class HostObserver
-{
+class HostObserver {
 public:
     virtual ~HostObserver() = default;
-    virtual void windowOpened(Window&) {}
-    virtual void windowClosed(Window&) {}
-    virtual void windowChanged(Window&, WindowChange) {}
-    virtual void controlChanged(Control&, ControlChange) {}
+    virtual void windowOpened(Window&) { }
+    virtual void windowClosed(Window&) { }
+    virtual void windowChanged(Window&, WindowChange) { }
+    virtual void controlChanged(Control&, ControlChange) { }
 };
 void setHost(HostObserver* host);
 HostObserver* host();
 
-class Control
-{
+class Control {
 public:
     Control(Window& window, const ControlDef& def, Control* parent);
     Control(const Control&) = delete;
@@ -161,8 +170,7 @@ private:
     UseBinding use_;
 };
 
-class Window
-{
+class Window {
 public:
     explicit Window(WindowDef def);
     // Loads "windows/<name>.yaml" of a module; throws DefinitionError.

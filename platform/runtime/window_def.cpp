@@ -13,33 +13,41 @@ namespace qv::rt {
 namespace {
 
 constexpr std::array<std::pair<std::string_view, ControlType>, 25> typeNames{{
-    {"string", ControlType::String},   {"image", ControlType::Image},
-    {"region", ControlType::Region},   {"line", ControlType::Line},
-    {"box", ControlType::Box},         {"entry", ControlType::Entry},
-    {"button", ControlType::Button},   {"prompt", ControlType::Prompt},
-    {"option", ControlType::Option},   {"check", ControlType::Check},
-    {"group", ControlType::Group},     {"list", ControlType::List},
-    {"combo", ControlType::Combo},     {"spin", ControlType::Spin},
-    {"text", ControlType::Text},       {"menu", ControlType::Menu},
-    {"item", ControlType::Item},       {"radio", ControlType::Radio},
-    {"dropcombo", ControlType::DropCombo}, {"droplist", ControlType::DropList},
-    {"sheet", ControlType::Sheet},     {"tab", ControlType::Tab},
-    {"panel", ControlType::Panel},     {"progress", ControlType::Progress},
+    {"string", ControlType::String},
+    {"image", ControlType::Image},
+    {"region", ControlType::Region},
+    {"line", ControlType::Line},
+    {"box", ControlType::Box},
+    {"entry", ControlType::Entry},
+    {"button", ControlType::Button},
+    {"prompt", ControlType::Prompt},
+    {"option", ControlType::Option},
+    {"check", ControlType::Check},
+    {"group", ControlType::Group},
+    {"list", ControlType::List},
+    {"combo", ControlType::Combo},
+    {"spin", ControlType::Spin},
+    {"text", ControlType::Text},
+    {"menu", ControlType::Menu},
+    {"item", ControlType::Item},
+    {"radio", ControlType::Radio},
+    {"dropcombo", ControlType::DropCombo},
+    {"droplist", ControlType::DropList},
+    {"sheet", ControlType::Sheet},
+    {"tab", ControlType::Tab},
+    {"panel", ControlType::Panel},
+    {"progress", ControlType::Progress},
     {"separator", ControlType::Separator},
 }};
 
-class Reader
-{
+class Reader {
 public:
     explicit Reader(std::string where)
         : where_(std::move(where))
     {
     }
 
-    [[noreturn]] void fail(const std::string& what) const
-    {
-        throw DefinitionError(where_ + ": " + what);
-    }
+    [[noreturn]] void fail(const std::string& what) const { throw DefinitionError(where_ + ": " + what); }
 
     Rect rect(const YAML::Node& n) const
     {
@@ -163,21 +171,31 @@ public:
             } else if (key == "flags") {
                 for (const auto& f : v) {
                     const auto flag = f.as<std::string>();
-                    if (flag == "default") c.isDefault = true;
-                    else if (flag == "immediate") c.immediate = true;
-                    else if (flag == "disabled") c.disabled = true;
-                    else if (flag == "hidden") c.hidden = true;
-                    else if (flag == "required") c.required = true;
-                    else if (flag == "readonly") c.readOnly = true;
-                    else if (flag == "skip") c.skip = true;
-                    else if (flag == "vscroll") c.vscroll = true;
-                    else if (flag == "hscroll") c.hscroll = true;
-                    else fail("unknown control flag '" + flag + "'");
+                    if (flag == "default")
+                        c.isDefault = true;
+                    else if (flag == "immediate")
+                        c.immediate = true;
+                    else if (flag == "disabled")
+                        c.disabled = true;
+                    else if (flag == "hidden")
+                        c.hidden = true;
+                    else if (flag == "required")
+                        c.required = true;
+                    else if (flag == "readonly")
+                        c.readOnly = true;
+                    else if (flag == "skip")
+                        c.skip = true;
+                    else if (flag == "vscroll")
+                        c.vscroll = true;
+                    else if (flag == "hscroll")
+                        c.hscroll = true;
+                    else
+                        fail("unknown control flag '" + flag + "'");
                 }
             } else if (key == "items" || key == "tabs" || key == "controls") {
                 const ControlType childType = key == "items" ? ControlType::Item
-                                              : key == "tabs" ? ControlType::Tab
-                                                              : ControlType::String;
+                    : key == "tabs"                          ? ControlType::Tab
+                                                             : ControlType::String;
                 for (const auto& child : v)
                     c.children.push_back(control(child, childType));
             } else {
@@ -244,9 +262,12 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module, std::st
                 def.title = v.as<std::string>();
             } else if (key == "kind") {
                 const auto k = v.as<std::string>();
-                if (k == "frame") def.kind = WindowKind::Frame;
-                else if (k == "window") def.kind = WindowKind::Normal;
-                else r.fail("unknown window kind '" + k + "'");
+                if (k == "frame")
+                    def.kind = WindowKind::Frame;
+                else if (k == "window")
+                    def.kind = WindowKind::Normal;
+                else
+                    r.fail("unknown window kind '" + k + "'");
             } else if (key == "at") {
                 def.at = r.rect(v);
             } else if (key == "min") {
@@ -267,15 +288,24 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module, std::st
             } else if (key == "flags") {
                 for (const auto& f : v) {
                     const auto flag = f.as<std::string>();
-                    if (flag == "resizable") def.resizable = true;
-                    else if (flag == "maximize") def.maximized = true;
-                    else if (flag == "iconize") def.iconized = true;
-                    else if (flag == "hidden") def.hidden = true;
-                    else if (flag == "mdi") def.mdi = true;
-                    else if (flag == "modal") def.modal = true;
-                    else if (flag == "center") def.center = true;
-                    else if (flag == "nosystem") def.system = false;
-                    else r.fail("unknown window flag '" + flag + "'");
+                    if (flag == "resizable")
+                        def.resizable = true;
+                    else if (flag == "maximize")
+                        def.maximized = true;
+                    else if (flag == "iconize")
+                        def.iconized = true;
+                    else if (flag == "hidden")
+                        def.hidden = true;
+                    else if (flag == "mdi")
+                        def.mdi = true;
+                    else if (flag == "modal")
+                        def.modal = true;
+                    else if (flag == "center")
+                        def.center = true;
+                    else if (flag == "nosystem")
+                        def.system = false;
+                    else
+                        r.fail("unknown window flag '" + flag + "'");
                 }
             } else if (key == "menubar") {
                 for (const auto& m : v)

@@ -53,28 +53,28 @@ struct Rect {
 
 struct FontDef {
     std::string name; // empty: the window's or the system default
-    int size = 0;     // points; 0: default
+    int size = 0; // points; 0: default
     bool bold = false;
     bool italic = false;
-    int color = -1;   // text colour as 0xBBGGRR; -1: the system's
+    int color = -1; // text colour as 0xBBGGRR; -1: the system's
 };
 
 struct ControlDef {
     ControlType type = ControlType::String;
-    std::string name;      // "?OkButton"; the program finds controls by it
-    int number = 0;        // given in document order when the window is read
-    std::string text;      // caption, prompt text, menu text ("&" marks the mnemonic)
+    std::string name; // "?OkButton"; the program finds controls by it
+    int number = 0; // given in document order when the window is read
+    std::string text; // caption, prompt text, menu text ("&" marks the mnemonic)
     Rect at;
-    std::string use;       // the bound variable, e.g. "ALB:Artist" or "LOC:Choice"
-    std::string picture;   // "@s40", "@n7.2", ...
-    std::string format;    // list format string
-    std::string from;      // fixed choices of a drop list: "Yes|No"
-    std::string value;     // the value a radio or check box stands for
-    std::string icon;      // resource name of a button or tool-button picture
-    std::string msg;       // status-bar text
-    std::string tip;       // tool tip
-    std::string standard;  // standard action of a menu item: "close", "cut", "tile", ...
-    int key = 0;           // shortcut key code
+    std::string use; // the bound variable, e.g. "ALB:Artist" or "LOC:Choice"
+    std::string picture; // "@s40", "@n7.2", ...
+    std::string format; // list format string
+    std::string from; // fixed choices of a drop list: "Yes|No"
+    std::string value; // the value a radio or check box stands for
+    std::string icon; // resource name of a button or tool-button picture
+    std::string msg; // status-bar text
+    std::string tip; // tool tip
+    std::string standard; // standard action of a menu item: "close", "cut", "tile", ...
+    int key = 0; // shortcut key code
     FontDef font;
     bool isDefault = false;
     bool immediate = false;
@@ -82,7 +82,7 @@ struct ControlDef {
     bool hidden = false;
     bool required = false;
     bool readOnly = false;
-    bool skip = false;     // left out of the tab order
+    bool skip = false; // left out of the tab order
     bool vscroll = false;
     bool hscroll = false;
     std::vector<ControlDef> children; // menu items, tabs of a sheet, controls of a tab/group/option
@@ -106,10 +106,10 @@ struct WindowDef {
     bool maximized = false;
     bool iconized = false;
     bool hidden = false;
-    bool mdi = false;      // a child of the frame
+    bool mdi = false; // a child of the frame
     bool modal = false;
     bool center = false;
-    bool system = true;    // has a system menu / close box
+    bool system = true; // has a system menu / close box
     // What the framework's window shapes read ("form", "list"), as YAML text:
     // the run time only carries them.
     std::map<std::string, std::string> sections;
@@ -139,8 +139,7 @@ struct DefinitionError : std::runtime_error {
 };
 
 // Visits every control of a definition, depth first, in number order.
-template <typename F>
-void forEachControl(const std::vector<ControlDef>& controls, F&& f)
+template <typename F> void forEachControl(const std::vector<ControlDef>& controls, F&& f)
 {
     for (const ControlDef& c : controls) {
         f(c);

@@ -2,7 +2,10 @@
 
 namespace qv::tables {
 
-void RecordBindings::add(Table& table) { tables_.push_back(&table); }
+void RecordBindings::add(Table& table)
+{
+    tables_.push_back(&table);
+}
 
 int RecordBindings::lookup(std::string_view name) const
 {
@@ -12,14 +15,18 @@ int RecordBindings::lookup(std::string_view name) const
         std::string_view prefix = name.substr(0, colon);
         for (size_t t = 0; t < tables_.size(); ++t) {
             const TableDef& def = tables_[t]->def();
-            if (!sameName(def.prefix, prefix)) continue;
-            if (int f = def.fieldIndex(name); f >= 0) return static_cast<int>(t) * kPerTable + f;
-            if (int m = def.memoIndex(name); m >= 0) return static_cast<int>(t) * kPerTable + kMemoBase + m;
+            if (!sameName(def.prefix, prefix))
+                continue;
+            if (int f = def.fieldIndex(name); f >= 0)
+                return static_cast<int>(t) * kPerTable + f;
+            if (int m = def.memoIndex(name); m >= 0)
+                return static_cast<int>(t) * kPerTable + kMemoBase + m;
         }
     }
     if (fallback_) {
         int slot = fallback_->lookup(name);
-        if (slot >= 0) return static_cast<int>(tables_.size() + 1) * kPerTable + slot;
+        if (slot >= 0)
+            return static_cast<int>(tables_.size() + 1) * kPerTable + slot;
     }
     return -1;
 }
@@ -33,9 +40,12 @@ bool RecordBindings::isProcedure(int slot) const
 expr::Value RecordBindings::fieldValue(const Record& r, int field)
 {
     switch (r.def().fields[field].type) {
-    case FieldType::String: return expr::Value(r.getString(field));
-    case FieldType::Decimal: return expr::Value(r.getDecimal(field));
-    default: return expr::Value(r.getInt(field));
+    case FieldType::String:
+        return expr::Value(r.getString(field));
+    case FieldType::Decimal:
+        return expr::Value(r.getDecimal(field));
+    default:
+        return expr::Value(r.getInt(field));
     }
 }
 
@@ -44,18 +54,21 @@ expr::Value RecordBindings::value(int slot) const
     int t = slot / kPerTable, rest = slot % kPerTable;
     if (t < static_cast<int>(tables_.size())) {
         const Record& r = tables_[t]->record();
-        if (rest >= kMemoBase) return expr::Value(r.memo(rest - kMemoBase));
+        if (rest >= kMemoBase)
+            return expr::Value(r.memo(rest - kMemoBase));
         return fieldValue(r, rest);
     }
-    if (fallback_) return fallback_->value(slot - static_cast<int>(tables_.size() + 1) * kPerTable);
+    if (fallback_)
+        return fallback_->value(slot - static_cast<int>(tables_.size() + 1) * kPerTable);
     return {};
 }
 
 expr::Value RecordBindings::call(int slot, std::span<const expr::Value> args) const
 {
     int base = static_cast<int>(tables_.size() + 1) * kPerTable;
-    if (fallback_ && slot >= base) return fallback_->call(slot - base, args);
+    if (fallback_ && slot >= base)
+        return fallback_->call(slot - base, args);
     return {};
 }
 
-}  // namespace qv::tables
+} // namespace qv::tables

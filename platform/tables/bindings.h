@@ -12,7 +12,10 @@ namespace qv::tables {
 class RecordBindings : public expr::Bindings {
 public:
     // Names not found in the buffers are looked up here (globals, bound procedures).
-    explicit RecordBindings(const expr::Bindings* fallback = nullptr) : fallback_(fallback) {}
+    explicit RecordBindings(const expr::Bindings* fallback = nullptr)
+        : fallback_(fallback)
+    {
+    }
 
     void add(Table& table);
     const std::vector<Table*>& tables() const { return tables_; }
@@ -32,4 +35,4 @@ private:
     const expr::Bindings* fallback_;
 };
 
-}  // namespace qv::tables
+} // namespace qv::tables

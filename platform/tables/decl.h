@@ -15,10 +15,10 @@ enum class FieldType { Byte, Short, Long, Decimal, String };
 enum class LongKind { Plain, Date, Time, Year };
 
 struct FieldDef {
-    std::string name;            // "ALB:Artist"
+    std::string name; // "ALB:Artist"
     FieldType type = FieldType::Long;
-    int length = 0;              // STRING(n): n characters; DECIMAL(b,p): b bytes
-    int places = 0;              // DECIMAL(b,p): p
+    int length = 0; // STRING(n): n characters; DECIMAL(b,p): b bytes
+    int places = 0; // DECIMAL(b,p): p
     LongKind kind = LongKind::Plain;
 
     // Bytes the field takes in the declared record layout.
@@ -28,33 +28,33 @@ struct FieldDef {
 };
 
 struct KeyDef {
-    std::string name;            // "ALB:KEYALBUM"
-    std::string description;     // "Album"
-    std::vector<std::string> components;  // field names, in order
+    std::string name; // "ALB:KEYALBUM"
+    std::string description; // "Album"
+    std::vector<std::string> components; // field names, in order
     bool unique = false;
     bool primary = false;
-    int autoNumbered = 0;        // 1-based component number; 0 = none
-    bool excludeEmpty = true;    // records whose components are all empty are left out
+    int autoNumbered = 0; // 1-based component number; 0 = none
+    bool excludeEmpty = true; // records whose components are all empty are left out
 };
 
 struct MemoDef {
-    std::string name;            // "ALB:Notes"
-    int maxLength = 0;           // characters
+    std::string name; // "ALB:Notes"
+    int maxLength = 0; // characters
 };
 
 enum class DriverKind { Keyed, Text, Binary };
 
 struct TableDef {
-    std::string label;           // "Album"
-    std::string prefix;          // "ALB"
-    std::string fileName;        // "qvlalbum"; empty when set at run time
+    std::string label; // "Album"
+    std::string prefix; // "ALB"
+    std::string fileName; // "qvlalbum"; empty when set at run time
     DriverKind driver = DriverKind::Keyed;
     std::string description;
     std::vector<FieldDef> fields;
     std::vector<KeyDef> keys;
     std::vector<MemoDef> memos;
-    int version = -1;            // structure version; -1 = none
-    std::string ownerPassword;   // non-empty: records are stored encrypted
+    int version = -1; // structure version; -1 = none
+    std::string ownerPassword; // non-empty: records are stored encrypted
     // The name of the table inside its file, when it is another table's layout
     // read under a label of its own (another collection's songs); empty: the label.
     std::string storedAs;
@@ -79,4 +79,4 @@ FieldDef stringField(std::string name, int chars);
 std::string_view bareName(std::string_view name);
 bool sameName(std::string_view a, std::string_view b);
 
-}  // namespace qv::tables
+} // namespace qv::tables

@@ -9,29 +9,50 @@ ErrorState g_error;
 std::string errorText(int code)
 {
     switch (code) {
-    case NoError: return "No error";
-    case FileNotFound: return "File Not Found";
-    case PathNotFound: return "Path Not Found";
-    case TooManyOpenFiles: return "Too Many Open Files";
-    case AccessDenied: return "Access Denied";
-    case FileLocked: return "File Is Already Locked";
-    case RecordNotAvailable: return "Record Not Available";
-    case RecordNotFound: return "Record Not Found";
-    case FileNotOpen: return "File Not Open";
-    case DuplicateKey: return "Creates Duplicate Key";
-    case BadKeys: return "Keys Need Rebuilding";
-    case InvalidFile: return "Invalid Data File";
-    case TransactionFailed: return "Unable To Log Transaction";
-    case AlreadyOpen: return "File Already Open";
-    case TransactionActive: return "Transaction Already Active";
-    case ChangedByOther: return "Record Changed By Another Station";
-    case FileSystemError: return "File System Error";
-    case NoTransaction: return "No Transaction Active";
+    case NoError:
+        return "No error";
+    case FileNotFound:
+        return "File Not Found";
+    case PathNotFound:
+        return "Path Not Found";
+    case TooManyOpenFiles:
+        return "Too Many Open Files";
+    case AccessDenied:
+        return "Access Denied";
+    case FileLocked:
+        return "File Is Already Locked";
+    case RecordNotAvailable:
+        return "Record Not Available";
+    case RecordNotFound:
+        return "Record Not Found";
+    case FileNotOpen:
+        return "File Not Open";
+    case DuplicateKey:
+        return "Creates Duplicate Key";
+    case BadKeys:
+        return "Keys Need Rebuilding";
+    case InvalidFile:
+        return "Invalid Data File";
+    case TransactionFailed:
+        return "Unable To Log Transaction";
+    case AlreadyOpen:
+        return "File Already Open";
+    case TransactionActive:
+        return "Transaction Already Active";
+    case ChangedByOther:
+        return "Record Changed By Another Station";
+    case FileSystemError:
+        return "File System Error";
+    case NoTransaction:
+        return "No Transaction Active";
     }
     return "Error " + std::to_string(code);
 }
 
-const ErrorState& lastError() { return g_error; }
+const ErrorState& lastError()
+{
+    return g_error;
+}
 
 int setError(int code, const std::string& file, const std::string& detail, int osCode)
 {
@@ -52,6 +73,9 @@ void setDuplicateKey(const std::string& file, const std::string& keyDescription)
     g_error.key = keyDescription;
 }
 
-void clearError() { g_error = ErrorState{}; }
+void clearError()
+{
+    g_error = ErrorState{};
+}
 
-}  // namespace qv::tables
+} // namespace qv::tables

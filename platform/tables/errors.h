@@ -13,16 +13,16 @@ enum Error : int {
     TooManyOpenFiles = 4,
     AccessDenied = 5,
     FileLocked = 32,
-    RecordNotAvailable = 33,   // past the end or the beginning in key order
-    RecordNotFound = 35,       // fetch by key found nothing
+    RecordNotAvailable = 33, // past the end or the beginning in key order
+    RecordNotFound = 35, // fetch by key found nothing
     FileNotOpen = 37,
     DuplicateKey = 40,
-    BadKeys = 46,              // keys must be rebuilt
-    InvalidFile = 47,          // not such a table, another structure version, or a wrong password
-    TransactionFailed = 48,    // a transaction could not be framed in time
+    BadKeys = 46, // keys must be rebuilt
+    InvalidFile = 47, // not such a table, another structure version, or a wrong password
+    TransactionFailed = 48, // a transaction could not be framed in time
     AlreadyOpen = 52,
     TransactionActive = 56,
-    ChangedByOther = 89,       // watched record changed meanwhile
+    ChangedByOther = 89, // watched record changed meanwhile
     FileSystemError = 90,
     NoTransaction = 91,
 };
@@ -32,11 +32,11 @@ std::string errorText(int code);
 // The last error of the driver, as the error procedures read it.
 struct ErrorState {
     int code = 0;
-    std::string text;          // the driver's message
-    int osCode = 0;            // for 90: the file system's code
-    std::string osText;        // for 90: the file system's message
-    std::string file;          // file the error concerns
-    std::string key;           // for 40: the description of the key that refused
+    std::string text; // the driver's message
+    int osCode = 0; // for 90: the file system's code
+    std::string osText; // for 90: the file system's message
+    std::string file; // file the error concerns
+    std::string key; // for 40: the description of the key that refused
 };
 
 const ErrorState& lastError();
@@ -44,4 +44,4 @@ int setError(int code, const std::string& file = {}, const std::string& detail =
 void setDuplicateKey(const std::string& file, const std::string& keyDescription);
 void clearError();
 
-}  // namespace qv::tables
+} // namespace qv::tables

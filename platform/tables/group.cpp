@@ -19,7 +19,8 @@ std::string quoteId(const std::string& name)
 {
     std::string out = "\"";
     for (char c : name) {
-        if (c == '"') out += '"';
+        if (c == '"')
+            out += '"';
         out += c;
     }
     return out + "\"";
@@ -46,16 +47,23 @@ int driverError(int rc, sqlite3* db, const std::string& file)
     switch (rc & 0xFF) {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE: return setError(NoError, file);
+    case SQLITE_DONE:
+        return setError(NoError, file);
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return setError(FileLocked, file);
-    case SQLITE_CORRUPT: return setError(BadKeys, file);
-    case SQLITE_NOTADB: return setError(InvalidFile, file);
-    case SQLITE_CONSTRAINT: return setError(DuplicateKey, file);
+    case SQLITE_LOCKED:
+        return setError(FileLocked, file);
+    case SQLITE_CORRUPT:
+        return setError(BadKeys, file);
+    case SQLITE_NOTADB:
+        return setError(InvalidFile, file);
+    case SQLITE_CONSTRAINT:
+        return setError(DuplicateKey, file);
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: return setError(AccessDenied, file);
-    case SQLITE_FULL: return setError(FileSystemError, file, std::strerror(ENOSPC), ENOSPC);
+    case SQLITE_AUTH:
+        return setError(AccessDenied, file);
+    case SQLITE_FULL:
+        return setError(FileSystemError, file, std::strerror(ENOSPC), ENOSPC);
     default: {
         int os = db ? sqlite3_system_errno(db) : 0;
         std::string text = os ? std::strerror(os) : (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
@@ -66,15 +74,21 @@ int driverError(int rc, sqlite3* db, const std::string& file)
 
 StatementUse::~StatementUse()
 {
-    if (s_) sqlite3_reset(s_);
+    if (s_)
+        sqlite3_reset(s_);
 }
 
-Group::Group(std::string mainFile) : mainFile_(std::move(mainFile)) {}
+Group::Group(std::string mainFile)
+    : mainFile_(std::move(mainFile))
+{
+}
 
 Group::~Group()
 {
-    for (auto& [sql, s] : cache_) sqlite3_finalize(s);
-    if (db_) sqlite3_close_v2(db_);
+    for (auto& [sql, s] : cache_)
+        sqlite3_finalize(s);
+    if (db_)
+        sqlite3_close_v2(db_);
 }
 
 Group& Group::forFolder(const std::string& folder)
@@ -88,8 +102,8 @@ Group& Group::forFolder(const std::string& folder)
         // A collection on read-only media cannot hold the group's file; nothing is written
         // there anyway, so the file goes to the temporary folder.
         if (::access(key.c_str(), W_OK) != 0)
-            main = std::filesystem::temp_directory_path() /
-                   (".qvtables-" + std::to_string(std::hash<std::string>{}(key)) + "-" + std::to_string(::getuid()));
+            main = std::filesystem::temp_directory_path()
+                / (".qvtables-" + std::to_string(std::hash<std::string>{}(key)) + "-" + std::to_string(::getuid()));
         g = std::make_unique<Group>(main.string());
     }
     return *g;
@@ -97,9 +111,10 @@ Group& Group::forFolder(const std::string& folder)
 
 int Group::ensureOpen()
 {
-    if (db_) return 0;
-    int rc = sqlite3_open_v2(mainFile_.c_str(), &db_,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
+    if (db_)
+        return 0;
+    int rc = sqlite3_open_v2(
+        mainFile_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         int err = driverError(rc, db_, mainFile_);
         sqlite3_close_v2(db_);
@@ -124,16 +139,19 @@ int Group::ensureOpen()
 
 int Group::exec(const std::string& sql)
 {
-    if (int e = ensureOpen()) return e;
+    if (int e = ensureOpen())
+        return e;
     int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
     return rc == SQLITE_OK ? 0 : rc;
 }
 
 sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
 {
-    if (rcOut) *rcOut = SQLITE_OK;
+    if (rcOut)
+        *rcOut = SQLITE_OK;
     if (ensureOpen()) {
-        if (rcOut) *rcOut = SQLITE_CANTOPEN;
+        if (rcOut)
+            *rcOut = SQLITE_CANTOPEN;
         return nullptr;
     }
     auto it = cache_.find(sql);
@@ -145,7 +163,8 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
     sqlite3_stmt* s = nullptr;
     int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
     if (rc != SQLITE_OK) {
-        if (rcOut) *rcOut = rc;
+        if (rcOut)
+            *rcOut = rc;
         return nullptr;
     }
     cache_[sql] = s;
@@ -156,7 +175,8 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
 // file as two databases that lock each other out.
 int Group::attach(const std::string& path, bool readOnly, std::string& alias)
 {
-    if (int e = ensureOpen()) return e;
+    if (int e = ensureOpen())
+        return e;
     std::error_code ec;
     std::string canonical = std::filesystem::weakly_canonical(path, ec).string();
     for (auto& a : attached_) {
@@ -164,28 +184,35 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
             if (a.readOnly && !readOnly) {
                 // A reader's attachment takes no writes: the file is attached
                 // again, to write, under the same name.
-                if (inTransaction()) return setError(TransactionActive, path);
+                if (inTransaction())
+                    return setError(TransactionActive, path);
                 dropStatements(a.alias);
                 int rc = sqlite3_exec(db_, ("DETACH DATABASE " + a.alias).c_str(), nullptr, nullptr, nullptr);
-                if (rc == SQLITE_OK) rc = attachAs(path, false, a.alias);
-                if (rc != SQLITE_DONE && rc != SQLITE_OK) return driverError(rc, db_, path);
+                if (rc == SQLITE_OK)
+                    rc = attachAs(path, false, a.alias);
+                if (rc != SQLITE_DONE && rc != SQLITE_OK)
+                    return driverError(rc, db_, path);
                 a.readOnly = false;
             }
             alias = a.alias;
             auto pending = std::find(pendingDetach_.begin(), pendingDetach_.end(), a.alias);
-            if (pending != pendingDetach_.end()) pendingDetach_.erase(pending);  // its last user had let go
-            else ++a.users;
+            if (pending != pendingDetach_.end())
+                pendingDetach_.erase(pending); // its last user had let go
+            else
+                ++a.users;
             return 0;
         }
     }
     if (static_cast<int>(attached_.size()) >= kMaxFiles) {
         flushDetaches();
-        if (static_cast<int>(attached_.size()) >= kMaxFiles) return setError(TooManyOpenFiles, path);
+        if (static_cast<int>(attached_.size()) >= kMaxFiles)
+            return setError(TooManyOpenFiles, path);
     }
     alias = "t" + std::to_string(nextAlias_++);
     const int rc = attachAs(path, readOnly, alias);
     if (rc != SQLITE_DONE) {
-        if (sqlite3_get_autocommit(db_) == 0) return setError(TransactionActive, path);
+        if (sqlite3_get_autocommit(db_) == 0)
+            return setError(TransactionActive, path);
         return driverError(rc, db_, path);
     }
     attached_.push_back({alias, canonical, 1, readOnly});
@@ -221,7 +248,8 @@ void Group::dropStatements(const std::string& alias)
 void Group::detach(const std::string& alias)
 {
     auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
-    if (it == attached_.end()) return;
+    if (it == attached_.end())
+        return;
     dropStatements(alias);
     if (sqlite3_exec(db_, ("DETACH DATABASE " + alias).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
         attached_.erase(it);
@@ -233,7 +261,8 @@ void Group::detach(const std::string& alias)
 void Group::detachLater(const std::string& alias)
 {
     auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
-    if (it == attached_.end()) return;
+    if (it == attached_.end())
+        return;
     if (it->users > 1) {
         --it->users;
         return;
@@ -248,29 +277,38 @@ void Group::detachLater(const std::string& alias)
 
 void Group::flushDetaches()
 {
-    if (inTransaction()) return;
+    if (inTransaction())
+        return;
     auto pending = std::move(pendingDetach_);
     pendingDetach_.clear();
-    for (auto& a : pending) detach(a);
+    for (auto& a : pending)
+        detach(a);
 }
 
-bool Group::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
+bool Group::inTransaction() const
+{
+    return db_ && sqlite3_get_autocommit(db_) == 0;
+}
 
 void Group::setBusySeconds(int seconds)
 {
     busyMs_ = std::max(busyMs_, seconds * 1000);
-    if (db_) sqlite3_busy_timeout(db_, busyMs_);
+    if (db_)
+        sqlite3_busy_timeout(db_, busyMs_);
 }
 
 int Group::begin(int timeoutSeconds)
 {
-    if (int e = ensureOpen()) return e;
-    if (inTransaction()) return setError(TransactionActive, mainFile_);
+    if (int e = ensureOpen())
+        return e;
+    if (inTransaction())
+        return setError(TransactionActive, mainFile_);
     sqlite3_busy_timeout(db_, std::max(0, timeoutSeconds) * 1000);
     int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db_, busyMs_);
     if (rc != SQLITE_OK) {
-        if ((rc & 0xFF) == SQLITE_BUSY) return setError(FileLocked, mainFile_);
+        if ((rc & 0xFF) == SQLITE_BUSY)
+            return setError(FileLocked, mainFile_);
         return driverError(rc, db_, mainFile_);
     }
     return setError(NoError);
@@ -278,20 +316,24 @@ int Group::begin(int timeoutSeconds)
 
 int Group::commit()
 {
-    if (!inTransaction()) return setError(NoTransaction, mainFile_);
+    if (!inTransaction())
+        return setError(NoTransaction, mainFile_);
     int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return driverError(rc, db_, mainFile_);
+    if (rc != SQLITE_OK)
+        return driverError(rc, db_, mainFile_);
     flushDetaches();
     return setError(NoError);
 }
 
 int Group::rollback()
 {
-    if (!inTransaction()) return setError(NoTransaction, mainFile_);
+    if (!inTransaction())
+        return setError(NoTransaction, mainFile_);
     int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return driverError(rc, db_, mainFile_);
+    if (rc != SQLITE_OK)
+        return driverError(rc, db_, mainFile_);
     flushDetaches();
     return setError(NoError);
 }
 
-}  // namespace qv::tables
+} // namespace qv::tables

@@ -57,7 +57,7 @@ public:
 
 private:
     void flushDetaches();
-    int attachAs(const std::string& path, bool readOnly, const std::string& alias);  // SQLite's answer
+    int attachAs(const std::string& path, bool readOnly, const std::string& alias); // SQLite's answer
     void dropStatements(const std::string& alias);
 
     std::string mainFile_;
@@ -81,7 +81,10 @@ int driverError(int sqliteRc, sqlite3* db, const std::string& file);
 // Resets a statement when it goes out of scope.
 class StatementUse {
 public:
-    explicit StatementUse(sqlite3_stmt* s) : s_(s) {}
+    explicit StatementUse(sqlite3_stmt* s)
+        : s_(s)
+    {
+    }
     ~StatementUse();
     StatementUse(const StatementUse&) = delete;
     StatementUse& operator=(const StatementUse&) = delete;
@@ -93,4 +96,4 @@ private:
 
 std::string quoteId(const std::string& name);
 
-}  // namespace qv::tables
+} // namespace qv::tables

@@ -17,12 +17,16 @@ class Record;
 // A field reached by name; reads and writes through the buffer.
 class FieldRef {
 public:
-    FieldRef(Record* rec, int index) : rec_(rec), index_(index) {}
+    FieldRef(Record* rec, int index)
+        : rec_(rec)
+        , index_(index)
+    {
+    }
     bool valid() const { return index_ >= 0; }
     int index() const { return index_; }
     std::int64_t toInt() const;
     expr::Decimal toDecimal() const;
-    std::string toString() const;        // padded for STRING fields
+    std::string toString() const; // padded for STRING fields
     FieldRef& operator=(std::int64_t v);
     FieldRef& operator=(int v) { return *this = static_cast<std::int64_t>(v); }
     FieldRef& operator=(const expr::Decimal& v);
@@ -88,4 +92,4 @@ private:
     std::vector<std::string> memos_;
 };
 
-}  // namespace qv::tables
+} // namespace qv::tables

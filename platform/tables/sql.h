@@ -17,4 +17,4 @@ void bindKeyValue(sqlite3_stmt* s, int index, const KeyValue& v);
 std::string joinSql(const std::vector<std::string>& parts, const std::string& separator);
 std::int64_t pow10(int n);
 
-}  // namespace qv::tables
+} // namespace qv::tables

@@ -1,8 +1,8 @@
 #include "platform/tables/table.h"
 
 #include "platform/tables/group.h"
-#include "platform/tables/view.h"
 #include "platform/tables/sql.h"
+#include "platform/tables/view.h"
 #include "platform/text/case.h"
 #include "platform/text/text.h"
 
@@ -29,7 +29,8 @@ bool usedInKey(const TableDef& def, int field)
 {
     for (const auto& k : def.keys)
         for (const auto& c : k.components)
-            if (def.fieldIndex(c) == field) return true;
+            if (def.fieldIndex(c) == field)
+                return true;
     return false;
 }
 
@@ -37,11 +38,16 @@ bool usedInKey(const TableDef& def, int field)
 std::int64_t fieldMax(const FieldDef& f)
 {
     switch (f.type) {
-    case FieldType::Byte: return 255;
-    case FieldType::Short: return 32767;
-    case FieldType::Long: return 2147483647;
-    case FieldType::Decimal: return pow10(std::min(f.digits(), 18)) - 1;
-    case FieldType::String: return kMax;
+    case FieldType::Byte:
+        return 255;
+    case FieldType::Short:
+        return 32767;
+    case FieldType::Long:
+        return 2147483647;
+    case FieldType::Decimal:
+        return pow10(std::min(f.digits(), 18)) - 1;
+    case FieldType::String:
+        return kMax;
     }
     return kMax;
 }
@@ -55,61 +61,86 @@ void syncFolder(const fs::path& folder)
     }
 }
 
-}  // namespace
+} // namespace
 
-int fetchLevel(int r) { return r == 0 ? 0 : (r == RecordNotFound || r == RecordNotAvailable) ? 5 : 3; }
+int fetchLevel(int r)
+{
+    return r == 0 ? 0 : (r == RecordNotFound || r == RecordNotAvailable) ? 5 : 3;
+}
 
-Table::Table(TableDef def) : def_(std::move(def)), record_(def_), fileName_(def_.fileName), password_(def_.ownerPassword)
+Table::Table(TableDef def)
+    : def_(std::move(def))
+    , record_(def_)
+    , fileName_(def_.fileName)
+    , password_(def_.ownerPassword)
 {
     for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i)
-        if (def_.fields[i].type == FieldType::String && usedInKey(def_, i)) keyedStringFields_.push_back(i);
+        if (def_.fields[i].type == FieldType::String && usedInKey(def_, i))
+            keyedStringFields_.push_back(i);
     if (encrypted()) {
         selectList_ = "_rid, _chg, _data";
     } else {
         selectList_ = "_rid, _chg";
-        for (const auto& f : def_.fields) selectList_ += ", " + quoteId(std::string(bareName(f.name)));
-        for (const auto& m : def_.memos) selectList_ += ", " + quoteId(std::string(bareName(m.name)));
+        for (const auto& f : def_.fields)
+            selectList_ += ", " + quoteId(std::string(bareName(f.name)));
+        for (const auto& m : def_.memos)
+            selectList_ += ", " + quoteId(std::string(bareName(m.name)));
     }
 }
 
 Table::~Table()
 {
-    if (file_) std::fclose(file_);
-    if (openCount_ > 0 && openGroup_ && !alias_.empty()) openGroup_->detachLater(alias_);
+    if (file_)
+        std::fclose(file_);
+    if (openCount_ > 0 && openGroup_ && !alias_.empty())
+        openGroup_->detachLater(alias_);
 }
 
-void Table::setFileName(std::string name) { fileName_ = std::move(name); }
+void Table::setFileName(std::string name)
+{
+    fileName_ = std::move(name);
+}
 
 std::string Table::filePath() const
 {
     fs::path p(fileName_);
-    if (def_.driver == DriverKind::Keyed && !p.has_extension()) p += ".tps";
+    if (def_.driver == DriverKind::Keyed && !p.has_extension())
+        p += ".tps";
     return p.string();
 }
 
 Group& Table::group() const
 {
-    if (group_) return *group_;
+    if (group_)
+        return *group_;
     return Group::forFolder(fs::path(filePath()).parent_path().string());
 }
 
 int Table::sendOption(const std::string& option)
 {
     const std::string up = text::asciiUpper(option);
-    if (up == "QUICKSCAN" || up.rfind("QUICKSCAN=", 0) == 0) return 0;
+    if (up == "QUICKSCAN" || up.rfind("QUICKSCAN=", 0) == 0)
+        return 0;
     if (up.rfind("RECOVER", 0) == 0) {
         int seconds = 10;
         auto eq = up.find('=');
-        if (eq != std::string::npos) seconds = std::atoi(up.c_str() + eq + 1);
+        if (eq != std::string::npos)
+            seconds = std::atoi(up.c_str() + eq + 1);
         group().setBusySeconds(seconds);
         return 0;
     }
     return 0;
 }
 
-std::string Table::sqlTable() const { return alias_ + "." + quoteId(def_.storedName()); }
+std::string Table::sqlTable() const
+{
+    return alias_ + "." + quoteId(def_.storedName());
+}
 
-std::string Table::columnOf(int field) const { return quoteId(std::string(bareName(def_.fields[field].name))); }
+std::string Table::columnOf(int field) const
+{
+    return quoteId(std::string(bareName(def_.fields[field].name)));
+}
 
 std::string Table::keyColumnOf(int field) const
 {
@@ -121,28 +152,35 @@ std::string Table::keyColumnOf(int field) const
 KeyValue Table::keyValueOf(int field) const
 {
     const auto& f = def_.fields[field];
-    if (f.type == FieldType::String) return text::foldKey(record_.rawString(field));
-    if (f.type == FieldType::Decimal) return record_.decimalUnits(field);
+    if (f.type == FieldType::String)
+        return text::foldKey(record_.rawString(field));
+    if (f.type == FieldType::Decimal)
+        return record_.decimalUnits(field);
     return record_.getInt(field);
 }
 
 std::vector<std::string> Table::keyOrderColumns(int key) const
 {
     std::vector<std::string> cols;
-    if (key < 0) return cols;
-    for (const auto& c : def_.keys[key].components) cols.push_back(keyColumnOf(def_.fieldIndex(c)));
+    if (key < 0)
+        return cols;
+    for (const auto& c : def_.keys[key].components)
+        cols.push_back(keyColumnOf(def_.fieldIndex(c)));
     return cols;
 }
 
 std::string Table::keyWhere(int key) const
 {
-    if (key < 0 || !def_.keys[key].excludeEmpty) return {};
+    if (key < 0 || !def_.keys[key].excludeEmpty)
+        return {};
     std::vector<std::string> empties;
     for (const auto& c : def_.keys[key].components) {
         int fi = def_.fieldIndex(c);
         std::string col = keyColumnOf(fi);
-        if (encrypted()) empties.push_back(col + " IS NULL");
-        else empties.push_back(col + (def_.fields[fi].type == FieldType::String ? " = ''" : " = 0"));
+        if (encrypted())
+            empties.push_back(col + " IS NULL");
+        else
+            empties.push_back(col + (def_.fields[fi].type == FieldType::String ? " = ''" : " = 0"));
     }
     return "NOT (" + joinSql(empties, " AND ") + ")";
 }
@@ -152,20 +190,25 @@ std::string Table::createSql() const
     std::vector<std::string> cols{"_rid INTEGER PRIMARY KEY", "_chg INTEGER NOT NULL DEFAULT 1"};
     for (const auto& f : def_.fields) {
         std::string c = quoteId(std::string(bareName(f.name)));
-        if (f.type == FieldType::String) c += " TEXT NOT NULL DEFAULT ''";
-        else c += " INTEGER NOT NULL DEFAULT 0";
+        if (f.type == FieldType::String)
+            c += " TEXT NOT NULL DEFAULT ''";
+        else
+            c += " INTEGER NOT NULL DEFAULT 0";
         if (f.type == FieldType::Decimal && f.places > 0)
-            c += " /* DECIMAL(" + std::to_string(f.length) + "," + std::to_string(f.places) + ") in units of 1e-" +
-                 std::to_string(f.places) + " */";
+            c += " /* DECIMAL(" + std::to_string(f.length) + "," + std::to_string(f.places) + ") in units of 1e-"
+                + std::to_string(f.places) + " */";
         cols.push_back(c);
     }
-    for (const auto& m : def_.memos) cols.push_back(quoteId(std::string(bareName(m.name))) + " TEXT NOT NULL DEFAULT ''");
+    for (const auto& m : def_.memos)
+        cols.push_back(quoteId(std::string(bareName(m.name))) + " TEXT NOT NULL DEFAULT ''");
     if (encrypted()) {
         cols.push_back("_data BLOB");
         for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i)
-            if (usedInKey(def_, i)) cols.push_back(keyColumnOf(i) + " BLOB");
+            if (usedInKey(def_, i))
+                cols.push_back(keyColumnOf(i) + " BLOB");
     } else {
-        for (int i : keyedStringFields_) cols.push_back(keyColumnOf(i) + " TEXT NOT NULL DEFAULT ''");
+        for (int i : keyedStringFields_)
+            cols.push_back(keyColumnOf(i) + " TEXT NOT NULL DEFAULT ''");
     }
     return "CREATE TABLE " + quoteId(def_.storedName()) + " (\n  " + joinSql(cols, ",\n  ") + "\n)";
 }
@@ -175,10 +218,11 @@ std::vector<std::string> Table::indexSql() const
     std::vector<std::string> out;
     for (int k = 0; k < static_cast<int>(def_.keys.size()); ++k) {
         const auto& key = def_.keys[k];
-        std::string sql = std::string("CREATE ") + (key.unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " +
-                          quoteId(std::string(bareName(key.name))) + " ON " + quoteId(def_.storedName()) + " (" +
-                          joinSql(keyOrderColumns(k), ", ") + ")";
-        if (auto w = keyWhere(k); !w.empty()) sql += " WHERE " + w;
+        std::string sql = std::string("CREATE ") + (key.unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS "
+            + quoteId(std::string(bareName(key.name))) + " ON " + quoteId(def_.storedName()) + " ("
+            + joinSql(keyOrderColumns(k), ", ") + ")";
+        if (auto w = keyWhere(k); !w.empty())
+            sql += " WHERE " + w;
         out.push_back(sql);
     }
     return out;
@@ -189,23 +233,29 @@ std::vector<std::string> Table::indexSql() const
 
 int Table::create()
 {
-    if (def_.driver != DriverKind::Keyed) return textCreate();
+    if (def_.driver != DriverKind::Keyed)
+        return textCreate();
     std::string path = filePath();
-    if (isOpen()) return setError(AlreadyOpen, path);
+    if (isOpen())
+        return setError(AlreadyOpen, path);
     fs::path target(path);
     std::error_code ec;
-    if (target.has_parent_path() && !fs::is_directory(target.parent_path(), ec)) return setError(PathNotFound, path);
+    if (target.has_parent_path() && !fs::is_directory(target.parent_path(), ec))
+        return setError(PathNotFound, path);
     // Built beside the target and renamed over it, so a failed create leaves any old file whole.
     std::string tmp = path + ".new";
     fs::remove(tmp, ec);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::string script = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; " + createSql() + ";";
-    for (const auto& s : indexSql()) script += s + ";";
+    for (const auto& s : indexSql())
+        script += s + ";";
     script += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
-    if (encrypted()) script += "CREATE TABLE qv_owner (salt BLOB NOT NULL, verifier BLOB NOT NULL);";
+    if (encrypted())
+        script += "CREATE TABLE qv_owner (salt BLOB NOT NULL, verifier BLOB NOT NULL);";
     script += "COMMIT;";
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK && encrypted()) {
         // The salt and a sealed check value let a wrong password be told from a damaged file.
         extern int qvCreateOwnerKey(sqlite3*, const std::string&);
@@ -244,8 +294,10 @@ int Table::open(int access)
 
 int Table::close()
 {
-    if (openCount_ == 0) return setError(FileNotOpen, filePath());
-    if (--openCount_ > 0) return setError(NoError);
+    if (openCount_ == 0)
+        return setError(FileNotOpen, filePath());
+    if (--openCount_ > 0)
+        return setError(NoError);
     if (def_.driver == DriverKind::Keyed) {
         openGroup_->detachLater(alias_);
         alias_.clear();
@@ -264,31 +316,40 @@ int Table::checkFile(const std::string& path)
 {
     std::error_code ec;
     fs::path p(path);
-    if (p.has_parent_path() && !fs::is_directory(p.parent_path(), ec)) return setError(PathNotFound, path);
-    if (!fs::exists(p, ec)) return setError(FileNotFound, path);
+    if (p.has_parent_path() && !fs::is_directory(p.parent_path(), ec))
+        return setError(PathNotFound, path);
+    if (!fs::exists(p, ec))
+        return setError(FileNotFound, path);
     auto size = fs::file_size(p, ec);
-    if (ec) return setError(FileSystemError, path, ec.message(), ec.value());
+    if (ec)
+        return setError(FileSystemError, path, ec.message(), ec.value());
     std::ifstream in(path, std::ios::binary);
-    if (!in) return setError(AccessDenied, path);
+    if (!in)
+        return setError(AccessDenied, path);
     unsigned char h[100] = {};
     in.read(reinterpret_cast<char*>(h), sizeof h);
-    if (size < 100 || std::memcmp(h, "SQLite format 3", 16) != 0) return setError(InvalidFile, path);
+    if (size < 100 || std::memcmp(h, "SQLite format 3", 16) != 0)
+        return setError(InvalidFile, path);
     std::uint32_t pageSize = (h[16] << 8) | h[17];
-    if (pageSize == 1) pageSize = 65536;
+    if (pageSize == 1)
+        pageSize = 65536;
     std::uint32_t pages = (std::uint32_t(h[28]) << 24) | (h[29] << 16) | (h[30] << 8) | h[31];
     bool sizeValid = std::memcmp(h + 24, h + 92, 4) == 0 && pages > 0;
     bool hotJournal = fs::exists(path + "-journal", ec);
-    if (sizeValid && !hotJournal && size < std::uint64_t(pages) * pageSize) return setError(InvalidFile, path);
+    if (sizeValid && !hotJournal && size < std::uint64_t(pages) * pageSize)
+        return setError(InvalidFile, path);
     return 0;
 }
 
 int Table::keyedOpen(int access)
 {
     std::string path = filePath();
-    if (int e = checkFile(path)) return e;
+    if (int e = checkFile(path))
+        return e;
     Group& g = group();
     std::string alias;
-    if (int e = g.attach(path, (access & 0x0F) == ReadOnly, alias)) return e;
+    if (int e = g.attach(path, (access & 0x0F) == ReadOnly, alias))
+        return e;
     alias_ = alias;
     openGroup_ = &g;
     sqlText_.clear();
@@ -308,7 +369,9 @@ int Table::verifySchema()
     std::string path = filePath();
     int rc = 0;
     sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
-    if (!s) return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
+    if (!s)
+        return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
+                                                                             : driverError(rc, g.db(), path);
     bool haveTable = false, sealed = false;
     std::vector<std::string> indexes;
     {
@@ -316,9 +379,12 @@ int Table::verifySchema()
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
             std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-            if (type == "table" && sameName(name, def_.storedName())) haveTable = true;
-            if (type == "table" && name == "qv_owner") sealed = true;
-            if (type == "index") indexes.push_back(name);
+            if (type == "table" && sameName(name, def_.storedName()))
+                haveTable = true;
+            if (type == "table" && name == "qv_owner")
+                sealed = true;
+            if (type == "index")
+                indexes.push_back(name);
         }
         if (rc != SQLITE_DONE) {
             int c = rc & 0xFF;
@@ -326,37 +392,49 @@ int Table::verifySchema()
         }
     }
     // A sealed file read without its password would show blank records.
-    if (!haveTable || sealed != encrypted()) return InvalidFile;
+    if (!haveTable || sealed != encrypted())
+        return InvalidFile;
     s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
-    if (!s) return driverError(rc, g.db(), path);
+    if (!s)
+        return driverError(rc, g.db(), path);
     {
         StatementUse use(s);
-        if (sqlite3_step(s) != SQLITE_ROW) return InvalidFile;
-        if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version) return InvalidFile;
+        if (sqlite3_step(s) != SQLITE_ROW)
+            return InvalidFile;
+        if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
+            return InvalidFile;
     }
     // Every declared column must be there; a file of another layout is another table.
     s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
-    if (!s) return driverError(rc, g.db(), path);
+    if (!s)
+        return driverError(rc, g.db(), path);
     std::vector<std::string> cols;
     {
         StatementUse use(s);
         sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(s) == SQLITE_ROW) cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        while (sqlite3_step(s) == SQLITE_ROW)
+            cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
     }
     auto has = [&](const std::string& name) {
         for (const auto& c : cols)
-            if (sameName(c, name)) return true;
+            if (sameName(c, name))
+                return true;
         return false;
     };
     for (const auto& f : def_.fields)
-        if (!has(std::string(bareName(f.name)))) return InvalidFile;
+        if (!has(std::string(bareName(f.name))))
+            return InvalidFile;
     for (const auto& m : def_.memos)
-        if (!has(std::string(bareName(m.name)))) return InvalidFile;
-    if (encrypted() && !has("_data")) return InvalidFile;
+        if (!has(std::string(bareName(m.name))))
+            return InvalidFile;
+    if (encrypted() && !has("_data"))
+        return InvalidFile;
     for (const auto& k : def_.keys) {
         bool found = false;
-        for (const auto& i : indexes) found = found || sameName(i, std::string(bareName(k.name)));
-        if (!found) return BadKeys;
+        for (const auto& i : indexes)
+            found = found || sameName(i, std::string(bareName(k.name)));
+        if (!found)
+            return BadKeys;
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
     // A file another tool switched to WAL would commit on its own, outside the group.
@@ -365,18 +443,23 @@ int Table::verifySchema()
         bool wal = false;
         if (j) {
             StatementUse use(j);
-            wal = sqlite3_step(j) == SQLITE_ROW && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(j, 0)), "wal", 3) == 0;
+            wal = sqlite3_step(j) == SQLITE_ROW
+                && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(j, 0)), "wal", 3) == 0;
         }
-        if (wal) g.exec("PRAGMA " + alias_ + ".journal_mode=DELETE");
+        if (wal)
+            g.exec("PRAGMA " + alias_ + ".journal_mode=DELETE");
     }
-    if (encrypted()) return deriveKey();
+    if (encrypted())
+        return deriveKey();
     return 0;
 }
 
 int Table::requireOpen(bool write)
 {
-    if (!isOpen()) return setError(FileNotOpen, filePath());
-    if (write && (access_ & 0x0F) == ReadOnly) return setError(AccessDenied, filePath());
+    if (!isOpen())
+        return setError(FileNotOpen, filePath());
+    if (write && (access_ & 0x0F) == ReadOnly)
+        return setError(AccessDenied, filePath());
     return 0;
 }
 
@@ -396,7 +479,8 @@ void Table::loadRow(void* stmtPtr, int first)
     }
     record_.changeCount = chg;
     int col = first + 2;
-    for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i, ++col) loadField(s, col, i);
+    for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i, ++col)
+        loadField(s, col, i);
     for (int m = 0; m < static_cast<int>(def_.memos.size()); ++m, ++col) {
         const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
         record_.setMemo(m, std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, col))));
@@ -423,7 +507,8 @@ void Table::loadField(void* stmtPtr, int col, int field)
 void Table::loadFields(void* stmtPtr, int first, const std::vector<int>& fields, const std::vector<int>& memos)
 {
     auto* s = static_cast<sqlite3_stmt*>(stmtPtr);
-    for (int i : fields) loadField(s, first + 2 + i, i);
+    for (int i : fields)
+        loadField(s, first + 2 + i, i);
     for (int m : memos) {
         int col = first + 2 + static_cast<int>(def_.fields.size()) + m;
         const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
@@ -436,18 +521,21 @@ void Table::positionOnRecord()
     pos_.mode = Position::After;
     pos_.values.clear();
     if (pos_.key >= 0)
-        for (const auto& c : def_.keys[pos_.key].components) pos_.values.push_back(keyValueOf(def_.fieldIndex(c)));
+        for (const auto& c : def_.keys[pos_.key].components)
+            pos_.values.push_back(keyValueOf(def_.fieldIndex(c)));
     pos_.recordId = record_.recordId;
 }
 
 int Table::setOrder(int key)
 {
     if (def_.driver != DriverKind::Keyed) {
-        if (int e = requireOpen(false)) return e;
+        if (int e = requireOpen(false))
+            return e;
         std::fseek(file_, 0, SEEK_SET);
         return 0;
     }
-    if (key >= static_cast<int>(def_.keys.size())) key = -1;
+    if (key >= static_cast<int>(def_.keys.size()))
+        key = -1;
     pos_ = Position{Position::Start, key, {}, 0};
     return 0;
 }
@@ -455,24 +543,35 @@ int Table::setOrder(int key)
 int Table::setAt(int key)
 {
     if (def_.driver != DriverKind::Keyed) {
-        if (int e = requireOpen(false)) return e;
+        if (int e = requireOpen(false))
+            return e;
         std::fseek(file_, static_cast<long>(record_.recordId), SEEK_SET);
         return 0;
     }
-    if (key >= static_cast<int>(def_.keys.size())) key = -1;
+    if (key >= static_cast<int>(def_.keys.size()))
+        key = -1;
     pos_ = Position{Position::At, key, {}, record_.recordId};
     if (key >= 0)
-        for (const auto& c : def_.keys[key].components) pos_.values.push_back(keyValueOf(def_.fieldIndex(c)));
+        for (const auto& c : def_.keys[key].components)
+            pos_.values.push_back(keyValueOf(def_.fieldIndex(c)));
     return 0;
 }
 
-int Table::next() { return def_.driver == DriverKind::Keyed ? read(true) : textRead(true); }
-int Table::previous() { return def_.driver == DriverKind::Keyed ? read(false) : textRead(false); }
+int Table::next()
+{
+    return def_.driver == DriverKind::Keyed ? read(true) : textRead(true);
+}
+int Table::previous()
+{
+    return def_.driver == DriverKind::Keyed ? read(false) : textRead(false);
+}
 
 int Table::read(bool forward)
 {
-    if (int e = requireOpen(false)) return e;
-    if (encrypted()) return readEncrypted(forward);
+    if (int e = requireOpen(false))
+        return e;
+    if (encrypted())
+        return readEncrypted(forward);
     const int key = pos_.key;
     const bool bounded = pos_.mode == Position::At || pos_.mode == Position::After;
     const int id = 1000 + (key + 1) * 8 + (forward ? 4 : 0) + static_cast<int>(pos_.mode);
@@ -480,7 +579,8 @@ int Table::read(bool forward)
         auto cols = keyOrderColumns(key);
         cols.push_back("_rid");
         std::vector<std::string> where;
-        if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
+        if (auto w = keyWhere(key); !w.empty())
+            where.push_back(w);
         if (bounded) {
             std::string op = pos_.mode == Position::At ? (forward ? ">=" : "<=") : (forward ? ">" : "<");
             std::vector<std::string> marks(cols.size(), "?");
@@ -488,23 +588,29 @@ int Table::read(bool forward)
         }
         std::string dir = forward ? "" : " DESC";
         std::string sql = "SELECT " + selectList_ + " FROM " + sqlTable();
-        if (!where.empty()) sql += " WHERE " + joinSql(where, " AND ");
+        if (!where.empty())
+            sql += " WHERE " + joinSql(where, " AND ");
         return sql + " ORDER BY " + joinSql(cols, dir + ", ") + dir + " LIMIT 1";
     });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     if (bounded) {
         int i = 1;
-        for (const auto& v : pos_.values) bindKeyValue(s, i++, v);
+        for (const auto& v : pos_.values)
+            bindKeyValue(s, i++, v);
         std::int64_t rid = pos_.recordId;
-        if (pos_.mode == Position::At && key >= 0) rid = forward ? kMin : kMax;
+        if (pos_.mode == Position::At && key >= 0)
+            rid = forward ? kMin : kMax;
         sqlite3_bind_int64(s, i, rid);
     }
     rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE) return setError(RecordNotAvailable, filePath());
-    if (rc != SQLITE_ROW) return driverError(rc, openGroup_->db(), filePath());
+    if (rc == SQLITE_DONE)
+        return setError(RecordNotAvailable, filePath());
+    if (rc != SQLITE_ROW)
+        return driverError(rc, openGroup_->db(), filePath());
     loadRow(s, 0);
     positionOnRecord();
     return setError(NoError);
@@ -514,23 +620,32 @@ int Table::fetch(int key)
 {
     if (def_.driver != DriverKind::Keyed || key < 0 || key >= static_cast<int>(def_.keys.size()))
         return setError(RecordNotFound, filePath());
-    if (int e = requireOpen(false)) return e;
-    if (encrypted()) return fetchEncrypted(key);
+    if (int e = requireOpen(false))
+        return e;
+    if (encrypted())
+        return fetchEncrypted(key);
     const auto& comps = def_.keys[key].components;
     const std::string& sql = sqlFor(3000 + key, [&] {
         std::vector<std::string> where;
-        for (const auto& c : keyOrderColumns(key)) where.push_back(c + " = ?");
-        if (auto w = keyWhere(key); !w.empty()) where.push_back(w);
-        return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + joinSql(where, " AND ") + " ORDER BY _rid LIMIT 1";
+        for (const auto& c : keyOrderColumns(key))
+            where.push_back(c + " = ?");
+        if (auto w = keyWhere(key); !w.empty())
+            where.push_back(w);
+        return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + joinSql(where, " AND ")
+            + " ORDER BY _rid LIMIT 1";
     });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
-    for (size_t i = 0; i < comps.size(); ++i) bindKeyValue(s, static_cast<int>(i + 1), keyValueOf(def_.fieldIndex(comps[i])));
+    for (size_t i = 0; i < comps.size(); ++i)
+        bindKeyValue(s, static_cast<int>(i + 1), keyValueOf(def_.fieldIndex(comps[i])));
     rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE) return setError(RecordNotFound, filePath());
-    if (rc != SQLITE_ROW) return driverError(rc, openGroup_->db(), filePath());
+    if (rc == SQLITE_DONE)
+        return setError(RecordNotFound, filePath());
+    if (rc != SQLITE_ROW)
+        return driverError(rc, openGroup_->db(), filePath());
     loadRow(s, 0);
     pos_.key = key;
     positionOnRecord();
@@ -540,20 +655,25 @@ int Table::fetch(int key)
 int Table::fetchRecord(std::int64_t recordId)
 {
     if (def_.driver != DriverKind::Keyed) {
-        if (int e = requireOpen(false)) return e;
+        if (int e = requireOpen(false))
+            return e;
         std::fseek(file_, static_cast<long>(recordId), SEEK_SET);
         return textRead(true);
     }
-    if (int e = requireOpen(false)) return e;
+    if (int e = requireOpen(false))
+        return e;
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(
         sqlFor(1, [&] { return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE _rid = ?"; }), &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     sqlite3_bind_int64(s, 1, recordId);
     rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE) return setError(RecordNotFound, filePath());
-    if (rc != SQLITE_ROW) return driverError(rc, openGroup_->db(), filePath());
+    if (rc == SQLITE_DONE)
+        return setError(RecordNotFound, filePath());
+    if (rc != SQLITE_ROW)
+        return driverError(rc, openGroup_->db(), filePath());
     loadRow(s, 0);
     positionOnRecord();
     return setError(NoError);
@@ -561,27 +681,36 @@ int Table::fetchRecord(std::int64_t recordId)
 
 int Table::last()
 {
-    if (int e = requireOpen(false)) return e;
-    if (def_.driver != DriverKind::Keyed) return setError(RecordNotAvailable, filePath());
+    if (int e = requireOpen(false))
+        return e;
+    if (def_.driver != DriverKind::Keyed)
+        return setError(RecordNotAvailable, filePath());
     int rc = 0;
-    sqlite3_stmt* s =
-        openGroup_->statement("SELECT " + selectList_ + " FROM " + sqlTable() + " ORDER BY _rid DESC LIMIT 1", &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    sqlite3_stmt* s
+        = openGroup_->statement("SELECT " + selectList_ + " FROM " + sqlTable() + " ORDER BY _rid DESC LIMIT 1", &rc);
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE) return setError(RecordNotAvailable, filePath());
-    if (rc != SQLITE_ROW) return driverError(rc, openGroup_->db(), filePath());
+    if (rc == SQLITE_DONE)
+        return setError(RecordNotAvailable, filePath());
+    if (rc != SQLITE_ROW)
+        return driverError(rc, openGroup_->db(), filePath());
     loadRow(s, 0);
     pos_.key = -1;
     positionOnRecord();
     return setError(NoError);
 }
 
-std::int64_t Table::records() { return records(-1); }
+std::int64_t Table::records()
+{
+    return records(-1);
+}
 
 std::int64_t Table::records(int key)
 {
-    if (requireOpen(false)) return 0;
+    if (requireOpen(false))
+        return 0;
     if (def_.driver != DriverKind::Keyed) {
         // A text file counts its lines, a binary one its blocks.
         long here = std::ftell(file_);
@@ -594,16 +723,19 @@ std::int64_t Table::records(int key)
             std::fseek(file_, 0, SEEK_SET);
             int c, prev = '\n';
             while ((c = std::fgetc(file_)) != EOF) {
-                if (c == '\n') ++n;
+                if (c == '\n')
+                    ++n;
                 prev = c;
             }
-            if (prev != '\n') ++n;
+            if (prev != '\n')
+                ++n;
         }
         std::fseek(file_, here, SEEK_SET);
         return n;
     }
     std::string sql = "SELECT count(*) FROM " + sqlTable();
-    if (auto w = keyWhere(key); key >= 0 && !w.empty()) sql += " WHERE " + w;
+    if (auto w = keyWhere(key); key >= 0 && !w.empty())
+        sql += " WHERE " + w;
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
     if (!s) {
@@ -630,7 +762,8 @@ int Table::bindRecord(void* stmtPtr, int i)
         std::string blob = encryptRecord();
         sqlite3_bind_blob(s, i++, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
         for (int f = 0; f < static_cast<int>(def_.fields.size()); ++f) {
-            if (!usedInKey(def_, f)) continue;
+            if (!usedInKey(def_, f))
+                continue;
             if (record_.isEmpty(f)) {
                 sqlite3_bind_null(s, i++);
             } else {
@@ -666,12 +799,16 @@ static std::vector<std::string> writeColumns(const Table& t, const TableDef& def
     if (t.encrypted()) {
         cols.push_back("_data");
         for (int f = 0; f < static_cast<int>(def.fields.size()); ++f)
-            if (usedInKey(def, f)) cols.push_back(t.keyColumnOf(f));
+            if (usedInKey(def, f))
+                cols.push_back(t.keyColumnOf(f));
         return cols;
     }
-    for (int f = 0; f < static_cast<int>(def.fields.size()); ++f) cols.push_back(t.columnOf(f));
-    for (const auto& m : def.memos) cols.push_back(quoteId(std::string(bareName(m.name))));
-    for (int f : keyedStrings) cols.push_back(t.keyColumnOf(f));
+    for (int f = 0; f < static_cast<int>(def.fields.size()); ++f)
+        cols.push_back(t.columnOf(f));
+    for (const auto& m : def.memos)
+        cols.push_back(quoteId(std::string(bareName(m.name))));
+    for (int f : keyedStrings)
+        cols.push_back(t.keyColumnOf(f));
     return cols;
 }
 
@@ -686,19 +823,22 @@ int Table::ownWrite(int (Table::*op)())
         return e ? e : setError(NoError);
     }
     int rc = sqlite3_exec(g.db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return driverError(rc, g.db(), filePath());
+    if (rc != SQLITE_OK)
+        return driverError(rc, g.db(), filePath());
     int e = (this->*op)();
     if (e) {
         ErrorState keep = lastError();
         sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
         setError(keep.code, keep.file, keep.osText, keep.osCode);
-        if (keep.code == DuplicateKey) setDuplicateKey(keep.file, keep.key);
+        if (keep.code == DuplicateKey)
+            setDuplicateKey(keep.file, keep.key);
         return e;
     }
     rc = sqlite3_exec(g.db(), "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         e = driverError(rc, g.db(), filePath());
-        if (g.inTransaction()) sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+        if (g.inTransaction())
+            sqlite3_exec(g.db(), "ROLLBACK", nullptr, nullptr, nullptr);
         record_.recordId = 0;
         return e;
     }
@@ -707,8 +847,10 @@ int Table::ownWrite(int (Table::*op)())
 
 int Table::insert()
 {
-    if (def_.driver != DriverKind::Keyed) return textWrite(true);
-    if (int e = requireOpen(true)) return e;
+    if (def_.driver != DriverKind::Keyed)
+        return textWrite(true);
+    if (int e = requireOpen(true))
+        return e;
     return ownWrite(&Table::doInsert);
 }
 
@@ -716,9 +858,11 @@ int Table::autoNumber()
 {
     for (int k = 0; k < static_cast<int>(def_.keys.size()); ++k) {
         const auto& key = def_.keys[k];
-        if (key.autoNumbered <= 0 || key.autoNumbered > static_cast<int>(key.components.size())) continue;
+        if (key.autoNumbered <= 0 || key.autoNumbered > static_cast<int>(key.components.size()))
+            continue;
         int fi = def_.fieldIndex(key.components[key.autoNumbered - 1]);
-        if (fi < 0 || !record_.isEmpty(fi)) continue;
+        if (fi < 0 || !record_.isEmpty(fi))
+            continue;
         std::int64_t highest = 0;
         if (encrypted()) {
             // Sealed records cannot be searched; the few such records are read through.
@@ -731,7 +875,8 @@ int Table::autoNumber()
                     int cf = def_.fieldIndex(key.components[c]);
                     same = same && record_.getString(cf) == keep.getString(cf);
                 }
-                if (same) highest = std::max(highest, record_.getInt(fi));
+                if (same)
+                    highest = std::max(highest, record_.getInt(fi));
             }
             record_ = keep;
             pos_ = keepPos;
@@ -739,35 +884,43 @@ int Table::autoNumber()
             const std::string& sql = sqlFor(2000 + k, [&] {
                 std::vector<std::string> where;
                 auto cols = keyOrderColumns(k);
-                for (int c = 0; c + 1 < key.autoNumbered; ++c) where.push_back(cols[c] + " = ?");
+                for (int c = 0; c + 1 < key.autoNumbered; ++c)
+                    where.push_back(cols[c] + " = ?");
                 // The key's own condition lets SQLite answer from the key; the records it
                 // leaves out are all-empty and would only add a zero. Read from the top of
                 // the key's range: max() with a condition would visit the whole range.
-                if (auto w = keyWhere(k); !w.empty()) where.push_back(w);
+                if (auto w = keyWhere(k); !w.empty())
+                    where.push_back(w);
                 std::string sql = "SELECT " + columnOf(fi) + " FROM " + sqlTable();
-                if (!where.empty()) sql += " WHERE " + joinSql(where, " AND ");
+                if (!where.empty())
+                    sql += " WHERE " + joinSql(where, " AND ");
                 return sql + " ORDER BY " + cols[key.autoNumbered - 1] + " DESC LIMIT 1";
             });
             int rc = 0;
             sqlite3_stmt* s = openGroup_->statement(sql, &rc);
-            if (!s) return driverError(rc, openGroup_->db(), filePath());
+            if (!s)
+                return driverError(rc, openGroup_->db(), filePath());
             StatementUse use(s);
             for (int c = 0; c + 1 < key.autoNumbered; ++c)
                 bindKeyValue(s, c + 1, keyValueOf(def_.fieldIndex(key.components[c])));
             rc = sqlite3_step(s);
-            if (rc != SQLITE_ROW && rc != SQLITE_DONE) return driverError(rc, openGroup_->db(), filePath());
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                return driverError(rc, openGroup_->db(), filePath());
             highest = rc == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
         }
         const auto& f = def_.fields[fi];
         std::int64_t next = highest + 1;
-        if (f.type == FieldType::Decimal) next = highest + pow10(f.places);
+        if (f.type == FieldType::Decimal)
+            next = highest + pow10(f.places);
         if (highest >= fieldMax(f) || next > fieldMax(f)) {
             // The field cannot hold a larger number; wrapping would reuse one.
             setDuplicateKey(filePath(), key.description);
             return DuplicateKey;
         }
-        if (f.type == FieldType::Decimal) record_.setDecimalUnits(fi, next);
-        else record_.setInt(fi, next);
+        if (f.type == FieldType::Decimal)
+            record_.setDecimalUnits(fi, next);
+        else
+            record_.setInt(fi, next);
     }
     return 0;
 }
@@ -776,24 +929,30 @@ int Table::findDuplicate()
 {
     for (int k = 0; k < static_cast<int>(def_.keys.size()); ++k) {
         const auto& key = def_.keys[k];
-        if (!key.unique) continue;
+        if (!key.unique)
+            continue;
         bool allEmpty = true;
-        for (const auto& c : key.components) allEmpty = allEmpty && record_.isEmpty(def_.fieldIndex(c));
-        if (allEmpty && key.excludeEmpty) continue;
+        for (const auto& c : key.components)
+            allEmpty = allEmpty && record_.isEmpty(def_.fieldIndex(c));
+        if (allEmpty && key.excludeEmpty)
+            continue;
         std::vector<std::string> where;
         auto cols = keyOrderColumns(k);
-        for (const auto& c : cols) where.push_back(c + (encrypted() ? " IS ?" : " = ?"));
+        for (const auto& c : cols)
+            where.push_back(c + (encrypted() ? " IS ?" : " = ?"));
         where.push_back("_rid <> ?");
         int rc = 0;
         sqlite3_stmt* s = openGroup_->statement(
             "SELECT 1 FROM " + sqlTable() + " WHERE " + joinSql(where, " AND ") + " LIMIT 1", &rc);
-        if (!s) continue;
+        if (!s)
+            continue;
         StatementUse use(s);
         int i = 1;
         for (const auto& c : key.components) {
             int fi = def_.fieldIndex(c);
             if (encrypted()) {
-                if (record_.isEmpty(fi)) sqlite3_bind_null(s, i++);
+                if (record_.isEmpty(fi))
+                    sqlite3_bind_null(s, i++);
                 else {
                     auto h = keyHash(keyValueOf(fi));
                     sqlite3_bind_blob(s, i++, h.data(), static_cast<int>(h.size()), SQLITE_TRANSIENT);
@@ -803,21 +962,27 @@ int Table::findDuplicate()
             }
         }
         sqlite3_bind_int64(s, i, record_.recordId);
-        if (sqlite3_step(s) == SQLITE_ROW) return k;
+        if (sqlite3_step(s) == SQLITE_ROW)
+            return k;
     }
     return -1;
 }
 
 int Table::doInsert()
 {
-    if (int e = autoNumber()) return e;
+    if (int e = autoNumber())
+        return e;
     int rc = 0;
-    sqlite3_stmt* s = openGroup_->statement(sqlFor(2, [&] {
-        auto cols = writeColumns(*this, def_, keyedStringFields_);
-        std::vector<std::string> marks(cols.size(), "?");
-        return "INSERT INTO " + sqlTable() + " (" + joinSql(cols, ", ") + ") VALUES (" + joinSql(marks, ", ") + ")";
-    }), &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    sqlite3_stmt* s = openGroup_->statement(sqlFor(2,
+                                                [&] {
+                                                    auto cols = writeColumns(*this, def_, keyedStringFields_);
+                                                    std::vector<std::string> marks(cols.size(), "?");
+                                                    return "INSERT INTO " + sqlTable() + " (" + joinSql(cols, ", ")
+                                                        + ") VALUES (" + joinSql(marks, ", ") + ")";
+                                                }),
+        &rc);
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     bindRecord(s, 1);
     rc = sqlite3_step(s);
@@ -839,9 +1004,12 @@ int Table::doInsert()
 
 int Table::update()
 {
-    if (def_.driver != DriverKind::Keyed) return textWrite(false);
-    if (int e = requireOpen(true)) return e;
-    if (record_.recordId == 0) return setError(RecordNotAvailable, filePath());
+    if (def_.driver != DriverKind::Keyed)
+        return textWrite(false);
+    if (int e = requireOpen(true))
+        return e;
+    if (record_.recordId == 0)
+        return setError(RecordNotAvailable, filePath());
     return ownWrite(&Table::doUpdate);
 }
 
@@ -849,7 +1017,8 @@ int Table::update()
 static int changedOrGone(Group& g, const std::string& table, std::int64_t rid, const std::string& file)
 {
     sqlite3_stmt* s = g.statement("SELECT 1 FROM " + table + " WHERE _rid = ?");
-    if (!s) return setError(ChangedByOther, file);
+    if (!s)
+        return setError(ChangedByOther, file);
     StatementUse use(s);
     sqlite3_bind_int64(s, 1, rid);
     return setError(sqlite3_step(s) == SQLITE_ROW ? ChangedByOther : RecordNotAvailable, file);
@@ -858,13 +1027,18 @@ static int changedOrGone(Group& g, const std::string& table, std::int64_t rid, c
 int Table::doUpdate()
 {
     int rc = 0;
-    sqlite3_stmt* s = openGroup_->statement(sqlFor(3, [&] {
-        auto cols = writeColumns(*this, def_, keyedStringFields_);
-        for (auto& c : cols) c += " = ?";
-        cols.push_back("_chg = _chg + 1");
-        return "UPDATE " + sqlTable() + " SET " + joinSql(cols, ", ") + " WHERE _rid = ? AND _chg = ?";
-    }), &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    sqlite3_stmt* s = openGroup_->statement(sqlFor(3,
+                                                [&] {
+                                                    auto cols = writeColumns(*this, def_, keyedStringFields_);
+                                                    for (auto& c : cols)
+                                                        c += " = ?";
+                                                    cols.push_back("_chg = _chg + 1");
+                                                    return "UPDATE " + sqlTable() + " SET " + joinSql(cols, ", ")
+                                                        + " WHERE _rid = ? AND _chg = ?";
+                                                }),
+        &rc);
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     int i = bindRecord(s, 1);
     sqlite3_bind_int64(s, i++, record_.recordId);
@@ -878,7 +1052,8 @@ int Table::doUpdate()
         }
         return driverError(rc, openGroup_->db(), filePath());
     }
-    if (sqlite3_changes(openGroup_->db()) == 0) return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
+    if (sqlite3_changes(openGroup_->db()) == 0)
+        return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
     record_.changeCount += 1;
     noteWrite();
     positionOnRecord();
@@ -887,9 +1062,12 @@ int Table::doUpdate()
 
 int Table::remove()
 {
-    if (def_.driver != DriverKind::Keyed) return setError(AccessDenied, filePath());
-    if (int e = requireOpen(true)) return e;
-    if (record_.recordId == 0) return setError(RecordNotAvailable, filePath());
+    if (def_.driver != DriverKind::Keyed)
+        return setError(AccessDenied, filePath());
+    if (int e = requireOpen(true))
+        return e;
+    if (record_.recordId == 0)
+        return setError(RecordNotAvailable, filePath());
     return ownWrite(&Table::doRemove);
 }
 
@@ -897,13 +1075,16 @@ int Table::doRemove()
 {
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement("DELETE FROM " + sqlTable() + " WHERE _rid = ? AND _chg = ?", &rc);
-    if (!s) return driverError(rc, openGroup_->db(), filePath());
+    if (!s)
+        return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     sqlite3_bind_int64(s, 1, record_.recordId);
     sqlite3_bind_int64(s, 2, record_.changeCount);
     rc = sqlite3_step(s);
-    if (rc != SQLITE_DONE) return driverError(rc, openGroup_->db(), filePath());
-    if (sqlite3_changes(openGroup_->db()) == 0) return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
+    if (rc != SQLITE_DONE)
+        return driverError(rc, openGroup_->db(), filePath());
+    if (sqlite3_changes(openGroup_->db()) == 0)
+        return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
     record_.recordId = 0;
     noteWrite();
     return 0;
@@ -914,29 +1095,38 @@ int Table::doRemove()
 
 int Table::rebuildKeys()
 {
-    if (def_.driver != DriverKind::Keyed) return 0;
+    if (def_.driver != DriverKind::Keyed)
+        return 0;
     std::string path = filePath();
-    if (isOpen()) return setError(AlreadyOpen, path);
-    if (int e = checkFile(path)) return e;
+    if (isOpen())
+        return setError(AlreadyOpen, path);
+    if (int e = checkFile(path))
+        return e;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     auto integrityOk = [&] {
         bool ok = false;
         sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK
+            && sqlite3_step(s) == SQLITE_ROW)
             ok = std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok") == 0;
         sqlite3_finalize(s);
         return ok;
     };
     std::string script = "BEGIN IMMEDIATE;";
-    for (const auto& i : indexSql()) script += i + ";";
+    for (const auto& i : indexSql())
+        script += i + ";";
     script += "COMMIT;";
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK && !integrityOk()) rc = sqlite3_exec(db, "REINDEX", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK && !integrityOk())
+        rc = sqlite3_exec(db, "REINDEX", nullptr, nullptr, nullptr);
     bool ok = rc == SQLITE_OK && integrityOk();
-    if (!ok && db) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!ok && db)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db);
-    if (ok) return setError(NoError);
+    if (ok)
+        return setError(NoError);
 
     // A key too damaged to reindex in place: the records are copied into a fresh file,
     // which builds every key anew, and that file replaces the old one.
@@ -944,7 +1134,8 @@ int Table::rebuildKeys()
     std::error_code ec;
     fs::remove(tmp, ec);
     rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         // The folder's name is the user's: bound, never pasted into the SQL.
         sqlite3_stmt* attach = nullptr;
@@ -955,13 +1146,16 @@ int Table::rebuildKeys()
         }
         sqlite3_finalize(attach);
     }
-    std::string copy = "BEGIN; " + createSql() + "; INSERT INTO main." + quoteId(def_.storedName()) +
-                       " SELECT * FROM old." + quoteId(def_.storedName()) + " WHERE _rid IS NOT NULL;";
-    for (const auto& i : indexSql()) copy += i + ";";
+    std::string copy = "BEGIN; " + createSql() + "; INSERT INTO main." + quoteId(def_.storedName())
+        + " SELECT * FROM old." + quoteId(def_.storedName()) + " WHERE _rid IS NOT NULL;";
+    for (const auto& i : indexSql())
+        copy += i + ";";
     copy += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
-    if (encrypted()) copy += "CREATE TABLE qv_owner AS SELECT * FROM old.qv_owner;";
+    if (encrypted())
+        copy += "CREATE TABLE qv_owner AS SELECT * FROM old.qv_owner;";
     copy += "COMMIT; DETACH DATABASE old;";
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, copy.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, copy.c_str(), nullptr, nullptr, nullptr);
     ok = rc == SQLITE_OK && integrityOk();
     int err = ok ? 0 : driverError(rc == SQLITE_OK ? SQLITE_CORRUPT : rc, db, path);
     sqlite3_close_v2(db);
@@ -970,9 +1164,10 @@ int Table::rebuildKeys()
         return setError(err == BadKeys ? InvalidFile : err, path);
     }
     fs::rename(tmp, path, ec);
-    if (ec) return setError(FileSystemError, path, ec.message(), ec.value());
+    if (ec)
+        return setError(FileSystemError, path, ec.message(), ec.value());
     syncFolder(fs::path(path).parent_path());
     return setError(NoError);
 }
 
-}  // namespace qv::tables
+} // namespace qv::tables

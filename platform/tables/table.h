@@ -27,7 +27,7 @@ enum Access : int {
     DenyAll = 0x10,
     DenyWrite = 0x20,
     DenyNone = 0x40,
-    DefaultAccess = ReadWrite | DenyNone,  // 66
+    DefaultAccess = ReadWrite | DenyNone, // 66
 };
 
 // A key component's stored value: numbers as integers (DECIMAL in its smallest units),
@@ -65,16 +65,16 @@ public:
     bool isOpen() const { return openCount_ > 0; }
 
     // Reading in key order; key -1 is the physical order.
-    int setOrder(int key);             // next reads from the start, previous from the end
-    int setAt(int key);                // at the buffer's key values: next reads >=, previous <=
+    int setOrder(int key); // next reads from the start, previous from the end
+    int setAt(int key); // at the buffer's key values: next reads >=, previous <=
     int next();
     int previous();
-    int fetch(int key);                // the first record whose components equal the buffer's
+    int fetch(int key); // the first record whose components equal the buffer's
     int fetchRecord(std::int64_t recordId);
     int reget() { return fetchRecord(record_.recordId); }
-    int last();                        // the physically last record
+    int last(); // the physically last record
     std::int64_t records();
-    std::int64_t records(int key);     // the records the key holds
+    std::int64_t records(int key); // the records the key holds
     // Every record is watched: update and remove refuse one changed since it was read (89).
     int watch() { return 0; }
 
@@ -92,13 +92,13 @@ public:
     // For views and tools: the SQL names of this open keyed table.
     std::string sqlTable() const;
     std::string columnOf(int field) const;
-    std::string keyColumnOf(int field) const;  // the folded copy for text key components
-    KeyValue keyValueOf(int field) const;      // the buffer's value in key form
+    std::string keyColumnOf(int field) const; // the folded copy for text key components
+    KeyValue keyValueOf(int field) const; // the buffer's value in key form
     const std::string& selectList() const { return selectList_; }
-    void loadRow(void* stmt, int firstColumn);  // sqlite3_stmt row into the buffer
-    void loadField(void* stmt, int column, int field);  // one column into the buffer
+    void loadRow(void* stmt, int firstColumn); // sqlite3_stmt row into the buffer
+    void loadField(void* stmt, int column, int field); // one column into the buffer
     void loadFields(void* stmt, int firstColumn, const std::vector<int>& fields, const std::vector<int>& memos);
-    std::string keyWhere(int key) const;        // partial-index condition, or ""
+    std::string keyWhere(int key) const; // partial-index condition, or ""
     std::vector<std::string> keyOrderColumns(int key) const;
     bool encrypted() const { return !def_.ownerPassword.empty(); }
 
@@ -149,15 +149,15 @@ private:
     int access_ = DefaultAccess;
     Position pos_;
     std::string selectList_;
-    std::vector<int> keyedStringFields_;  // text fields that have a folded copy
+    std::vector<int> keyedStringFields_; // text fields that have a folded copy
     std::vector<unsigned char> cryptKey_;
     // Statement texts built once per open; they name the file's alias.
     std::map<int, std::string> sqlText_;
-    template <class Build>
-    const std::string& sqlFor(int id, Build build)
+    template <class Build> const std::string& sqlFor(int id, Build build)
     {
         auto it = sqlText_.find(id);
-        if (it == sqlText_.end()) it = sqlText_.emplace(id, build()).first;
+        if (it == sqlText_.end())
+            it = sqlText_.emplace(id, build()).first;
         return it->second;
     }
     std::FILE* file_ = nullptr;
@@ -167,4 +167,4 @@ private:
 // What TableAccess.Fetch answers for a driver result: 0 found, 5 not found, 3 cannot read.
 int fetchLevel(int driverResult);
 
-}  // namespace qv::tables
+} // namespace qv::tables

@@ -23,16 +23,24 @@ KeyValue columnValue(sqlite3_stmt* s, int col)
 {
     if (sqlite3_column_type(s, col) == SQLITE_TEXT)
         return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
-                           static_cast<size_t>(sqlite3_column_bytes(s, col)));
+            static_cast<size_t>(sqlite3_column_bytes(s, col)));
     return sqlite3_column_int64(s, col);
 }
 
-}  // namespace
+} // namespace
 
-std::uint64_t writeSerial() { return g_writes; }
-void noteWrite() { ++g_writes; }
+std::uint64_t writeSerial()
+{
+    return g_writes;
+}
+void noteWrite()
+{
+    ++g_writes;
+}
 
-View::View(Table& primary, const expr::Bindings* globals) : primary_(primary), bindings_(globals)
+View::View(Table& primary, const expr::Bindings* globals)
+    : primary_(primary)
+    , bindings_(globals)
 {
     bindings_.add(primary);
     setOrderKey(-1);
@@ -41,7 +49,8 @@ View::View(Table& primary, const expr::Bindings* globals) : primary_(primary), b
 void View::join(Table& joined, int key, std::vector<std::string> parentFields, bool inner, Table* parent)
 {
     Join j{&joined, key, parent ? parent : &primary_, {}, inner};
-    for (const auto& f : parentFields) j.parentFields.push_back(j.parent->def().fieldIndex(f));
+    for (const auto& f : parentFields)
+        j.parentFields.push_back(j.parent->def().fieldIndex(f));
     joins_.push_back(std::move(j));
     bindings_.add(joined);
     compileFilters();
@@ -76,7 +85,8 @@ int View::setOrder(std::string_view text)
 {
     orderError_ = {};
     auto terms = expr::parseOrder(text, &bindings_, &orderError_);
-    if (!orderError_.empty()) return setError(InvalidFile, primary_.filePath());
+    if (!orderError_.empty())
+        return setError(InvalidFile, primary_.filePath());
     setOrderKey(-1);
     key_ = -2;
     cols_.clear();
@@ -124,7 +134,8 @@ int View::setOrder(std::string_view text)
 void View::limitToBuffer(int components)
 {
     range_.clear();
-    if (key_ < 0) return;
+    if (key_ < 0)
+        return;
     for (int i = 0; i < components && i + 1 < static_cast<int>(cols_.size()); ++i)
         range_.push_back({cols_[i].sql, primary_.keyValueOf(colFields_[i])});
     sortedBuilt_ = false;
@@ -136,7 +147,8 @@ void View::compileFilters()
     filterError_ = {};
     for (auto& [name, text] : filterTexts_) {
         auto e = expr::Expression::compile(text, &bindings_);
-        if (!e.ok()) filterError_ = e.error();
+        if (!e.ok())
+            filterError_ = e.error();
         filters_[name].expression = std::move(e);
     }
     rebuildPushdown();
@@ -144,19 +156,24 @@ void View::compileFilters()
     earlyFields_.clear();
     earlyMemos_.clear();
     for (auto& [name, f] : filters_) {
-        if (f.predicate) earlyFilter_ = false;
-        if (!earlyFilter_) break;
+        if (f.predicate)
+            earlyFilter_ = false;
+        if (!earlyFilter_)
+            break;
         for (const auto& n : f.expression.names()) {
             auto colon = n.find(':');
             bool ours = colon != std::string::npos && sameName(n.substr(0, colon), primary_.def().prefix);
             int fi = ours ? primary_.def().fieldIndex(n) : -1;
             int mi = ours ? primary_.def().memoIndex(n) : -1;
-            if (fi >= 0) earlyFields_.push_back(fi);
-            else if (mi >= 0) earlyMemos_.push_back(mi);
+            if (fi >= 0)
+                earlyFields_.push_back(fi);
+            else if (mi >= 0)
+                earlyMemos_.push_back(mi);
             else if (bindings_.lookup(n) >= 0 && colon != std::string::npos) {
                 // Another table's field: it is known only once the joins are loaded.
                 for (size_t t = 1; t < bindings_.tables().size(); ++t)
-                    if (sameName(n.substr(0, colon), bindings_.tables()[t]->def().prefix)) earlyFilter_ = false;
+                    if (sameName(n.substr(0, colon), bindings_.tables()[t]->def().prefix))
+                        earlyFilter_ = false;
             }
         }
     }
@@ -199,29 +216,37 @@ void View::clearFilter(const std::string& name)
 void View::rebuildPushdown()
 {
     pushed_.clear();
-    if (primary_.encrypted()) return;
+    if (primary_.encrypted())
+        return;
     static const char* ops[] = {" = ?", " <> ?", " < ?", " <= ?", " > ?", " >= ?"};
     for (auto& [name, f] : filters_) {
-        if (!f.expression.ok() || f.expression.empty()) continue;
+        if (!f.expression.ok() || f.expression.empty())
+            continue;
         for (const auto& c : f.expression.conjuncts()) {
-            if (!c.simple || c.simple->upper) continue;
+            if (!c.simple || c.simple->upper)
+                continue;
             const auto& sname = c.simple->name;
             auto colon = sname.find(':');
-            if (colon == std::string::npos || !sameName(sname.substr(0, colon), primary_.def().prefix)) continue;
+            if (colon == std::string::npos || !sameName(sname.substr(0, colon), primary_.def().prefix))
+                continue;
             int fi = primary_.def().fieldIndex(sname);
-            if (fi < 0) continue;
+            if (fi < 0)
+                continue;
             const auto& fd = primary_.def().fields[fi];
             const expr::Value& k = c.simple->constant;
             KeyValue bound = std::int64_t{0};
             if (fd.type == FieldType::String) {
-                if (!k.isString() || k.looksNumeric()) continue;
+                if (!k.isString() || k.looksNumeric())
+                    continue;
                 bound = std::string(text::trimRight(k.str()));
             } else {
-                if (!k.isExact()) continue;
+                if (!k.isExact())
+                    continue;
                 expr::Decimal d = k.toDecimal();
                 int places = fd.type == FieldType::Decimal ? fd.places : 0;
                 if (d.scale() > places) {
-                    if (d.round(places) != d) continue;
+                    if (d.round(places) != d)
+                        continue;
                     d = d.round(places);
                 }
                 bound = d.mantissa() * pow10(places - d.scale());
@@ -235,7 +260,8 @@ std::string View::baseWhere(std::vector<KeyValue>& binds) const
 {
     std::vector<std::string> parts;
     if (key_ >= 0)
-        if (auto w = primary_.keyWhere(key_); !w.empty()) parts.push_back(w);
+        if (auto w = primary_.keyWhere(key_); !w.empty())
+            parts.push_back(w);
     for (const auto& [col, v] : range_) {
         parts.push_back(col + " = ?");
         binds.push_back(v);
@@ -253,8 +279,10 @@ std::vector<KeyValue> View::bufferValues() const
     const Record& r = primary_.record();
     for (size_t i = 0; i < colFields_.size(); ++i) {
         int f = colFields_[i];
-        if (f < 0) v.push_back(r.recordId);
-        else if (key_ >= 0) v.push_back(primary_.keyValueOf(f));
+        if (f < 0)
+            v.push_back(r.recordId);
+        else if (key_ >= 0)
+            v.push_back(primary_.keyValueOf(f));
         else if (primary_.def().fields[f].type == FieldType::String) {
             std::string t(text::trimRight(r.rawString(f)));
             v.push_back(colUpper_[i] ? text::upper(t) : t);
@@ -267,7 +295,8 @@ std::vector<KeyValue> View::bufferValues() const
 
 Record View::spareRecord()
 {
-    if (spare_.empty()) return Record(primary_.def());
+    if (spare_.empty())
+        return Record(primary_.def());
     Record r = std::move(spare_.back());
     spare_.pop_back();
     return r;
@@ -277,7 +306,8 @@ void View::invalidate()
 {
     chunkMissed_ = false;
     scanPosValid_ = false;
-    for (auto& row : chunk_) spare_.push_back(std::move(row.record));
+    for (auto& row : chunk_)
+        spare_.push_back(std::move(row.record));
     chunk_.clear();
     chunkAtEnd_ = false;
 }
@@ -305,18 +335,22 @@ void View::seekToBuffer()
         // The sorted rows are searched for the first whose sort values reach the buffer's.
         sortedBuilt_ = false;
         std::vector<expr::Value> want;
-        for (auto& t : sortTerms_) want.push_back(t.expression.evaluate(bindings_));
-        readSorted(true);  // builds
+        for (auto& t : sortTerms_)
+            want.push_back(t.expression.evaluate(bindings_));
+        readSorted(true); // builds
         auto less = [&](const std::vector<expr::Value>& a, const std::vector<expr::Value>& b) {
             for (size_t i = 0; i < a.size(); ++i) {
                 int c = expr::compare(a[i], b[i]);
-                if (sortTerms_[i].descending) c = -c;
-                if (c != 0) return c < 0;
+                if (sortTerms_[i].descending)
+                    c = -c;
+                if (c != 0)
+                    return c < 0;
             }
             return false;
         };
         std::int64_t i = 0;
-        while (i < static_cast<std::int64_t>(sorted_.size()) && less(sorted_[static_cast<size_t>(i)].first, want)) ++i;
+        while (i < static_cast<std::int64_t>(sorted_.size()) && less(sorted_[static_cast<size_t>(i)].first, want))
+            ++i;
         sortedIndex_ = i - 1;
     }
 }
@@ -327,7 +361,8 @@ void View::positionOnBuffer()
     invalidate();
     if (!sortTerms_.empty())
         for (size_t i = 0; i < sorted_.size(); ++i)
-            if (sorted_[i].second == primary_.record().recordId) sortedIndex_ = static_cast<std::int64_t>(i);
+            if (sorted_[i].second == primary_.record().recordId)
+                sortedIndex_ = static_cast<std::int64_t>(i);
 }
 
 bool View::loadJoins()
@@ -341,11 +376,14 @@ bool View::loadJoins()
             int tf = t.def().fieldIndex(comps[i]);
             const Record& pr = j.parent->record();
             int pf = j.parentFields[i];
-            if (pr.def().fields[pf].type == FieldType::String) r.setString(tf, pr.getString(pf));
-            else r.setDecimal(tf, pr.getDecimal(pf));
+            if (pr.def().fields[pf].type == FieldType::String)
+                r.setString(tf, pr.getString(pf));
+            else
+                r.setDecimal(tf, pr.getDecimal(pf));
         }
         std::vector<KeyValue> want;
-        for (size_t i = 0; i < j.parentFields.size(); ++i) want.push_back(t.keyValueOf(t.def().fieldIndex(comps[i])));
+        for (size_t i = 0; i < j.parentFields.size(); ++i)
+            want.push_back(t.keyValueOf(t.def().fieldIndex(comps[i])));
         bool found = false;
         if (j.parentFields.size() == comps.size()) {
             found = t.fetch(j.key) == 0;
@@ -358,7 +396,8 @@ bool View::loadJoins()
             }
         }
         if (!found) {
-            if (j.inner) return false;
+            if (j.inner)
+                return false;
             r.clear();
         }
     }
@@ -369,7 +408,8 @@ bool View::passes()
 {
     for (auto& [name, f] : filters_) {
         if (f.predicate) {
-            if (!f.predicate()) return false;
+            if (!f.predicate())
+                return false;
         } else if (!f.expression.test(bindings_)) {
             return false;
         }
@@ -388,7 +428,8 @@ int View::refill(bool forward, int limit, const Pos& from)
         chunkAtEnd_ = true;
         return 0;
     }
-    if (!primary_.isOpen()) return setError(FileNotOpen, primary_.filePath());
+    if (!primary_.isOpen())
+        return setError(FileNotOpen, primary_.filePath());
     std::vector<KeyValue> binds;
     std::string where = baseWhere(binds);
     std::vector<std::string> colSql, orderSql;
@@ -399,14 +440,16 @@ int View::refill(bool forward, int limit, const Pos& from)
     }
     if (from.mode == Pos::At || from.mode == Pos::After) {
         bool inclusive = from.mode == Pos::At;
-        bool uniform = std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
+        bool uniform
+            = std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
         std::string cond;
         if (uniform) {
             bool greater = cols_[0].desc != forward;
             std::string op = greater ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
             std::vector<std::string> marks(cols_.size(), "?");
             cond = "(" + joinSql(colSql, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
-            for (const auto& v : from.values) binds.push_back(v);
+            for (const auto& v : from.values)
+                binds.push_back(v);
         } else {
             std::vector<std::string> ors;
             for (size_t i = 0; i < cols_.size(); ++i) {
@@ -433,15 +476,18 @@ int View::refill(bool forward, int limit, const Pos& from)
         where = where.empty() ? cond : where + " AND " + cond;
     }
     std::string sql = "SELECT " + primary_.selectList() + ", " + joinSql(colSql, ", ") + " FROM " + primary_.sqlTable();
-    if (!where.empty()) sql += " WHERE " + where;
+    if (!where.empty())
+        sql += " WHERE " + where;
     sql += " ORDER BY " + joinSql(orderSql, ", ") + " LIMIT ?";
     Group& g = *primary_.openGroup_;
     int rc = 0;
     sqlite3_stmt* s = g.statement(sql, &rc);
-    if (!s) return driverError(rc, g.db(), primary_.filePath());
+    if (!s)
+        return driverError(rc, g.db(), primary_.filePath());
     StatementUse use(s);
     int i = 1;
-    for (const auto& b : binds) bindKeyValue(s, i++, b);
+    for (const auto& b : binds)
+        bindKeyValue(s, i++, b);
     sqlite3_bind_int(s, i, budget + 1);
     const int first = sqlite3_column_count(s) - static_cast<int>(cols_.size());
     // Rows are read into the table's buffer and swapped out, so the buffer ends as it was.
@@ -453,14 +499,17 @@ int View::refill(bool forward, int limit, const Pos& from)
     while (n < limit && scanned < budget && (rc = sqlite3_step(s)) == SQLITE_ROW) {
         ++scanned;
         values.clear();
-        for (size_t c = 0; c < cols_.size(); ++c) values.push_back(columnValue(s, first + static_cast<int>(c)));
+        for (size_t c = 0; c < cols_.size(); ++c)
+            values.push_back(columnValue(s, first + static_cast<int>(c)));
         scanPos_ = Pos{Pos::After, values};
         scanPosValid_ = true;
         if (earlyFilter_) {
             primary_.loadFields(s, 0, earlyFields_, earlyMemos_);
             bool ok = true;
-            for (auto& [name, f] : filters_) ok = ok && f.expression.test(bindings_);
-            if (!ok) continue;
+            for (auto& [name, f] : filters_)
+                ok = ok && f.expression.test(bindings_);
+            if (!ok)
+                continue;
         }
         primary_.loadRow(s, 0);
         Row row{spareRecord(), values};
@@ -480,10 +529,13 @@ int View::refill(bool forward, int limit, const Pos& from)
 
 int View::read(bool forward)
 {
-    if (!filterError_.empty()) return setError(InvalidFile, primary_.filePath());
-    if (!sortTerms_.empty()) return readSorted(forward);
+    if (!filterError_.empty())
+        return setError(InvalidFile, primary_.filePath());
+    if (!sortTerms_.empty())
+        return readSorted(forward);
     for (;;) {
-        if (chunkForward_ != forward || chunkSerial_ != writeSerial()) invalidate();
+        if (chunkForward_ != forward || chunkSerial_ != writeSerial())
+            invalidate();
         if (chunk_.empty()) {
             if (chunkAtEnd_) {
                 pos_ = Pos{forward ? Pos::End : Pos::Start, {}};
@@ -491,17 +543,21 @@ int View::read(bool forward)
                 return setError(RecordNotAvailable, primary_.filePath());
             }
             // A filter that rejected a whole chunk reads further ahead the next time.
-            if (chunkMissed_) chunkSize_ = std::min(chunkSize_ * 2, 1024);
+            if (chunkMissed_)
+                chunkSize_ = std::min(chunkSize_ * 2, 1024);
             chunkMissed_ = true;
-            if (int e = refill(forward, chunkSize_, scanPosValid_ ? scanPos_ : pos_)) return e;
-            if (chunk_.empty()) continue;
+            if (int e = refill(forward, chunkSize_, scanPosValid_ ? scanPos_ : pos_))
+                return e;
+            if (chunk_.empty())
+                continue;
         }
         Row row = std::move(chunk_.front());
         chunk_.pop_front();
         pos_ = Pos{Pos::After, std::move(row.values)};
         std::swap(primary_.record(), row.record);
         spare_.push_back(std::move(row.record));
-        if (!loadJoins() || !passes()) continue;
+        if (!loadJoins() || !passes())
+            continue;
         chunkMissed_ = false;
         return setError(NoError);
     }
@@ -522,10 +578,11 @@ int View::readSorted(bool forward)
         while (read(true) == 0)
             sorted_.push_back({[&] {
                                    std::vector<expr::Value> v;
-                                   for (auto& t : keepTerms) v.push_back(t.expression.evaluate(bindings_));
+                                   for (auto& t : keepTerms)
+                                       v.push_back(t.expression.evaluate(bindings_));
                                    return v;
                                }(),
-                               primary_.record().recordId});
+                primary_.record().recordId});
         chunkSize_ = 48;
         sortTerms_ = std::move(keepTerms);
         cols_ = keepCols;
@@ -533,13 +590,16 @@ int View::readSorted(bool forward)
         std::stable_sort(sorted_.begin(), sorted_.end(), [&](const auto& a, const auto& b) {
             for (size_t i = 0; i < a.first.size(); ++i) {
                 int c = expr::compare(a.first[i], b.first[i]);
-                if (sortTerms_[i].descending) c = -c;
-                if (c != 0) return c < 0;
+                if (sortTerms_[i].descending)
+                    c = -c;
+                if (c != 0)
+                    return c < 0;
             }
             return false;
         });
         sortedBuilt_ = true;
-        if (pos_.mode == Pos::End) sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
+        if (pos_.mode == Pos::End)
+            sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
     }
     const auto n = static_cast<std::int64_t>(sorted_.size());
     for (;;) {
@@ -549,13 +609,21 @@ int View::readSorted(bool forward)
             return setError(RecordNotAvailable, primary_.filePath());
         }
         // Rows deleted since the sort are passed over; changed ones are shown as they are now.
-        if (primary_.fetchRecord(sorted_[static_cast<size_t>(sortedIndex_)].second) != 0) continue;
-        if (loadJoins() && passes()) return setError(NoError);
+        if (primary_.fetchRecord(sorted_[static_cast<size_t>(sortedIndex_)].second) != 0)
+            continue;
+        if (loadJoins() && passes())
+            return setError(NoError);
     }
 }
 
-int View::next() { return read(true); }
-int View::previous() { return read(false); }
+int View::next()
+{
+    return read(true);
+}
+int View::previous()
+{
+    return read(false);
+}
 
 int View::page(int n, bool forward, const std::function<void()>& onRow)
 {
@@ -563,7 +631,8 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
     chunkSize_ = std::max(16, n + 1);
     int got = 0;
     while (got < n && read(forward) == 0) {
-        if (onRow) onRow();
+        if (onRow)
+            onRow();
         ++got;
     }
     chunkSize_ = 48;
@@ -572,8 +641,8 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
 
 std::int64_t View::count()
 {
-    bool plain = sortTerms_.empty() && filters_.empty() &&
-                 std::none_of(joins_.begin(), joins_.end(), [](const Join& j) { return j.inner; });
+    bool plain = sortTerms_.empty() && filters_.empty()
+        && std::none_of(joins_.begin(), joins_.end(), [](const Join& j) { return j.inner; });
     if (plain && primary_.isOpen()) {
         std::vector<KeyValue> binds;
         std::string where = baseWhere(binds);
@@ -581,10 +650,12 @@ std::int64_t View::count()
         Group& g = *primary_.openGroup_;
         int rc = 0;
         sqlite3_stmt* s = g.statement(sql, &rc);
-        if (!s) return 0;
+        if (!s)
+            return 0;
         StatementUse use(s);
         int i = 1;
-        for (const auto& b : binds) bindKeyValue(s, i++, b);
+        for (const auto& b : binds)
+            bindKeyValue(s, i++, b);
         return sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
     }
     // Filters and inner joins are tested per row: the rows are read through.
@@ -594,7 +665,8 @@ std::int64_t View::count()
     toStart();
     chunkSize_ = 1024;
     std::int64_t n = 0;
-    while (read(true) == 0) ++n;
+    while (read(true) == 0)
+        ++n;
     chunkSize_ = 48;
     pos_ = keepPos;
     sortedIndex_ = keepIndex;
@@ -603,4 +675,4 @@ std::int64_t View::count()
     return n;
 }
 
-}  // namespace qv::tables
+} // namespace qv::tables

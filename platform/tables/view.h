@@ -25,8 +25,8 @@ public:
     // Each row of the view fills the joined table's buffer with its record whose key's
     // leading components equal the parent's fields (parent: the primary table by default).
     // An inner join leaves out rows that have no such record; an outer one clears the buffer.
-    void join(Table& joined, int key, std::vector<std::string> parentFields, bool inner = false,
-              Table* parent = nullptr);
+    void join(
+        Table& joined, int key, std::vector<std::string> parentFields, bool inner = false, Table* parent = nullptr);
 
     // Key order of the primary table (-1: physical order).
     void setOrderKey(int key);
@@ -39,7 +39,11 @@ public:
     // Range limit: the first n components of the order key equal the primary buffer's
     // values now (set the parent's linking values into the key fields first).
     void limitToBuffer(int components);
-    void clearRange() { range_.clear(); invalidate(); }
+    void clearRange()
+    {
+        range_.clear();
+        invalidate();
+    }
 
     // Named filter parts apply together. An expression over the view's tables' fields, or
     // a predicate that reads the loaded buffers.
@@ -81,11 +85,11 @@ private:
     };
     struct Pos {
         enum Mode { Start, End, At, After } mode = Start;
-        std::vector<KeyValue> values;  // one per order column, the record id last
+        std::vector<KeyValue> values; // one per order column, the record id last
     };
     struct Row {
         Record record;
-        std::vector<KeyValue> values;  // the record id last
+        std::vector<KeyValue> values; // the record id last
     };
     struct Filter {
         expr::Expression expression;
@@ -112,12 +116,12 @@ private:
     std::vector<Join> joins_;
     int key_ = -1;
     std::vector<OrderCol> cols_;
-    std::vector<int> colFields_;    // primary field behind each order column; -1 for the record id
+    std::vector<int> colFields_; // primary field behind each order column; -1 for the record id
     std::vector<bool> colUpper_;
-    std::vector<expr::OrderTerm> sortTerms_;  // in-memory order
+    std::vector<expr::OrderTerm> sortTerms_; // in-memory order
     std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> sorted_;
     bool sortedBuilt_ = false;
-    std::int64_t sortedIndex_ = -1;  // -1 before the first, size() after the last
+    std::int64_t sortedIndex_ = -1; // -1 before the first, size() after the last
     std::vector<std::pair<std::string, KeyValue>> range_;
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, Filter> filters_;
@@ -125,13 +129,13 @@ private:
     expr::Error filterError_, orderError_;
     Pos pos_;
     std::deque<Row> chunk_;
-    std::vector<Record> spare_;  // buffers of rows handed out, reused so a page allocates little
+    std::vector<Record> spare_; // buffers of rows handed out, reused so a page allocates little
     bool chunkForward_ = true;
     bool chunkAtEnd_ = false;
     std::uint64_t chunkSerial_ = 0;
     int chunkSize_ = 48;
     bool chunkMissed_ = false;
-    Pos scanPos_;               // the last row the read-ahead looked at
+    Pos scanPos_; // the last row the read-ahead looked at
     bool scanPosValid_ = false;
     // Filters over the primary table's own fields are tested while rows are read ahead,
     // from just the fields they name, so rows that fail are never loaded whole.
@@ -143,4 +147,4 @@ private:
 std::uint64_t writeSerial();
 void noteWrite();
 
-}  // namespace qv::tables
+} // namespace qv::tables

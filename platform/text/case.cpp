@@ -18,8 +18,7 @@ locale_t utf8Locale()
     return loc;
 }
 
-template <bool Upper>
-char32_t mapChar(char32_t c)
+template <bool Upper> char32_t mapChar(char32_t c)
 {
     if (c < 0x80)
         return static_cast<unsigned char>(Upper ? asciiUpper(static_cast<char>(c)) : asciiLower(static_cast<char>(c)));
@@ -31,8 +30,7 @@ char32_t mapChar(char32_t c)
 }
 
 // A copy of s with each unit passed through map.
-template <typename Char, typename Map>
-std::basic_string<Char> mapEach(std::basic_string_view<Char> s, Map map)
+template <typename Char, typename Map> std::basic_string<Char> mapEach(std::basic_string_view<Char> s, Map map)
 {
     std::basic_string<Char> out(s);
     std::transform(out.begin(), out.end(), out.begin(), map);
@@ -46,8 +44,7 @@ std::size_t encodedLength(char32_t c)
 
 // Mapped in a copy of s: most texts are ASCII, and most letters keep their
 // encoded length when their case changes.
-template <bool Upper>
-std::string mapText(std::string_view s)
+template <bool Upper> std::string mapText(std::string_view s)
 {
     std::string out(s);
     for (std::size_t i = 0; i < out.size();) {
@@ -84,8 +81,8 @@ std::string asciiUpper(std::string_view s)
 
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix)

@@ -11,9 +11,9 @@ namespace qv::qvls {
 namespace {
 
 struct TagSet {
-    int position = 0;        // 0 no walk, -1 to be found again from remembered, else its index
+    int position = 0; // 0 no walk, -1 to be found again from remembered, else its index
     std::string remembered;
-    std::vector<std::string> keys;  // sorted, distinct
+    std::vector<std::string> keys; // sorted, distinct
 };
 
 struct Sets {
@@ -55,7 +55,10 @@ TagSet* currentSet()
 
 } // namespace
 
-void TagSelectSet(int set) { select(set); }
+void TagSelectSet(int set)
+{
+    select(set);
+}
 
 bool TagAdd(int set, std::string_view key)
 {
@@ -128,8 +131,7 @@ std::string TagNext(int set)
     if (!t || t->position == 0)
         return {};
     // A changed set (-1) is only meaningful for a walk that has handed out a key.
-    auto next = t->remembered.empty() ? t->keys.end()
-                                      : std::upper_bound(t->keys.begin(), t->keys.end(), t->remembered);
+    auto next = t->remembered.empty() ? t->keys.end() : std::upper_bound(t->keys.begin(), t->keys.end(), t->remembered);
     if (next == t->keys.end()) {
         t->remembered.clear();
         t->position = 0;
@@ -175,9 +177,15 @@ void TagFreeAll()
     s.current = 0;
 }
 
-void TagFreeSpareSets() { state().spare.clear(); }
+void TagFreeSpareSets()
+{
+    state().spare.clear();
+}
 
-int tagSetCount() { return static_cast<int>(state().sets.size()); }
+int tagSetCount()
+{
+    return static_cast<int>(state().sets.size());
+}
 
 int tagKeyCount(int set)
 {

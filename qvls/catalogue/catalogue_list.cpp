@@ -15,8 +15,8 @@ void CatalogueList::restoreLayout()
 {
     store_.init(glo().positionFile.empty() ? kPositionFile : std::string_view(glo().positionFile));
     const bool keepsTab = window().control(ListFormatSaver::kSheet) != nullptr;
-    saver_ = std::make_unique<ListFormatSaver>(store_, name(),
-                                               std::vector<std::string>{browser().listControl()->name()}, keepsTab);
+    saver_ = std::make_unique<ListFormatSaver>(
+        store_, name(), std::vector<std::string>{browser().listControl()->name()}, keepsTab);
     saver_->Restore(window());
 }
 

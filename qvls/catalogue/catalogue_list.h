@@ -11,8 +11,7 @@
 
 namespace qv::qvls {
 
-class CatalogueList : public List
-{
+class CatalogueList : public List {
 public:
     explicit CatalogueList(std::string procedure);
 

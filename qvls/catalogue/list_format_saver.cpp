@@ -21,8 +21,8 @@ std::string storable(std::string_view format)
 }
 } // namespace
 
-ListFormatSaver::ListFormatSaver(fw::IniStore& store, std::string procedure, std::vector<std::string> lists,
-                                 bool keepsTab)
+ListFormatSaver::ListFormatSaver(
+    fw::IniStore& store, std::string procedure, std::vector<std::string> lists, bool keepsTab)
     : store_(store)
     , procedure_(std::move(procedure))
     , lists_(std::move(lists))

@@ -22,22 +22,21 @@ class IniStore;
 namespace qv::rt {
 class Window;
 class Control;
-}
+} // namespace qv::rt
 
 namespace qv::qvls {
 
-class ListFormatSaver
-{
+class ListFormatSaver {
 public:
     static constexpr std::size_t kMaxFormat = 4096;
-    static constexpr int kRestoreDesignKey = rt::key::Ctrl + rt::key::Alt + 'R';  // 1618
+    static constexpr int kRestoreDesignKey = rt::key::Ctrl + rt::key::Alt + 'R'; // 1618
     static constexpr std::string_view kUnknown = "---Unknown---";
     static constexpr std::string_view kSheet = "?CurrentTab";
 
     struct DesignFormat {
-        std::string name;    // "?Browse:1"
+        std::string name; // "?Browse:1"
         int control = 0;
-        std::string format;  // as the window was opened
+        std::string format; // as the window was opened
     };
 
     // lists: the list controls' names in the order they are handled;

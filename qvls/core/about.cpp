@@ -7,8 +7,8 @@
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/window.h"
-#include "qvls/core/frame_services.h"
 #include "qvls/core/frame_commands.h"
+#include "qvls/core/frame_services.h"
 #include "qvls/windows/AboutQVL.h"
 #include "qvls/windows/CompileDate.h"
 
@@ -40,8 +40,8 @@ int dayNumber(const char* text)
     char month[4] = {};
     if (std::sscanf(text, "%3s %d %d", month, &d, &y) != 3)
         return 0;
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* const months[]
+        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     for (int i = 0; i < 12; ++i)
         if (std::strcmp(month, months[i]) == 0)
             m = i + 1;
@@ -56,8 +56,7 @@ int timeNumber(const char* text)
     return expr::timeFromHms(h, m, s);
 }
 
-class AboutController : public fw::WindowController
-{
+class AboutController : public fw::WindowController {
 public:
     AboutController()
         : fw::WindowController("AboutQVL")
@@ -111,8 +110,7 @@ private:
     void backToClose() { window().select(window()[ctl::AboutQVL::HotSpot8]); }
 };
 
-class CompileDateController : public fw::WindowController
-{
+class CompileDateController : public fw::WindowController {
 public:
     CompileDateController()
         : fw::WindowController("CompileDate")

@@ -13,11 +13,10 @@
 
 namespace qv::qvls {
 
-class BrovexBrowse : public fw::ListBrowser
-{
+class BrovexBrowse : public fw::ListBrowser {
 public:
     // The View key: registered on the list and handled as View, one key.
-    static constexpr int kViewKey = rt::key::withShift(rt::key::Enter);  // 269
+    static constexpr int kViewKey = rt::key::withShift(rt::key::Enter); // 269
 
     using fw::ListBrowser::ListBrowser;
 
@@ -25,8 +24,8 @@ public:
     // the window has opened.
     void setViewControl(std::string name) { viewName_ = std::move(name); }
     void setCopyControl(std::string name) { copyName_ = std::move(name); }
-    int viewControl() const { return view_; }   // VIEWCONTROL
-    int copyControl() const { return copy_; }   // COPYCONTROL
+    int viewControl() const { return view_; } // VIEWCONTROL
+    int copyControl() const { return copy_; } // COPYCONTROL
     int selectControl() const { return select_; }
     int changeControl() const { return change_; }
 

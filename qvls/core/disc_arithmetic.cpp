@@ -9,8 +9,7 @@ Msf FramesToMsf(std::int32_t f)
     const std::int32_t minutes = f / 4500;
     const std::int32_t seconds = f / 75 - 60 * minutes;
     const std::int32_t frames = f - 75 * (60 * minutes + seconds);
-    return {static_cast<std::uint8_t>(minutes), static_cast<std::uint8_t>(seconds),
-            static_cast<std::uint8_t>(frames)};
+    return {static_cast<std::uint8_t>(minutes), static_cast<std::uint8_t>(seconds), static_cast<std::uint8_t>(frames)};
 }
 
 namespace {
@@ -67,7 +66,7 @@ std::string ComputeDiscId(const std::vector<TrackPosition>& tracks, std::int32_t
     const std::int64_t seconds = leadOut / 75 - (60 * first.minutes + first.seconds);
     discLength = static_cast<std::int32_t>(seconds * 100);
     const std::uint32_t value = static_cast<std::uint32_t>((checksum % 255) << 24)
-                              + static_cast<std::uint32_t>(seconds << 8) + static_cast<std::uint32_t>(tracks.size());
+        + static_cast<std::uint32_t>(seconds << 8) + static_cast<std::uint32_t>(tracks.size());
     return text::asciiLower(HexText(value, 8, true));
 }
 

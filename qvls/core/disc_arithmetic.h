@@ -24,8 +24,8 @@ std::string HexText(std::uint32_t value, int digits, bool fixed = false);
 
 // One row of the CD reader's track queue.
 struct TrackPosition {
-    std::int32_t start = 0;   // CDDB:TRACKPOSITION, frames
-    std::int32_t length = 0;  // CDDB:TRACKLENGTH, frames
+    std::int32_t start = 0; // CDDB:TRACKPOSITION, frames
+    std::int32_t length = 0; // CDDB:TRACKLENGTH, frames
 };
 // Empty for an empty queue, which leaves discLength alone; otherwise
 // discLength becomes the disc's length in hundredths of a second.

@@ -27,7 +27,7 @@ std::string ShortTimeText(std::int32_t time)
     const std::int64_t seconds = time > 0 ? (static_cast<std::int64_t>(time) - 1) / 100 : 0;
     char buf[48];
     std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+        static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
     std::string t = buf;
     while (t.size() > 4 && (t.front() == '0' || t.front() == ':'))
         t.erase(0, 1);

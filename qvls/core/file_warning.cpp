@@ -25,8 +25,8 @@ std::string fileErrorText()
 {
     const tables::ErrorState& e = tables::lastError();
     std::string text = e.code == tables::FileSystemError
-                           ? e.osText + " (" + std::to_string(e.osCode) + ")"
-                           : (e.text.empty() ? tables::errorText(e.code) : e.text) + " (" + std::to_string(e.code) + ")";
+        ? e.osText + " (" + std::to_string(e.osCode) + ")"
+        : (e.text.empty() ? tables::errorText(e.code) : e.text) + " (" + std::to_string(e.code) + ")";
     return std::string(text::firstChars(text, 150));
 }
 
@@ -97,13 +97,13 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
         break;
     case 12:
         m.title = "Referential Integrity Update Error";
-        m.text = "This record is referenced from the file " + t1 +
-                 ".  Linking field(s) have been restricted from change and have been reset to original values.";
+        m.text = "This record is referenced from the file " + t1
+            + ".  Linking field(s) have been restricted from change and have been reset to original values.";
         break;
     case 13:
         m.title = "Referential Integrity Delete Error";
-        m.text = "This record is referenced from the file " + t1 +
-                 ".  This record cannot be deleted while these references exist.";
+        m.text = "This record is referenced from the file " + t1
+            + ".  This record cannot be deleted while these references exist.";
         break;
     case 14:
         m.title = "Record Insert Error";
@@ -112,8 +112,10 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
     case 15:
         m.title = "Update Operation Error";
         if (lastCode != 0 && lastCode != tables::ChangedByOther)
-            m.text = "An error (" + error + ") was experienced when attempting to update a record from the file.  "
-                     "Probable Cause: " + t1 + ".";
+            m.text = "An error (" + error
+                + ") was experienced when attempting to update a record from the file.  "
+                  "Probable Cause: "
+                + t1 + ".";
         else
             m.text = "This record was changed by another station.";
         break;
@@ -125,7 +127,8 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
         break;
     case 17:
         m.title = "Delete Operation Error";
-        m.text = "An error (" + error + ") was experienced when attempting to delete a record from the file " + t1 + ".";
+        m.text
+            = "An error (" + error + ") was experienced when attempting to delete a record from the file " + t1 + ".";
         break;
     case 18:
         m.title = "Record Update Error";
@@ -150,8 +153,8 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
         break;
     case 22:
         m.title = "File Creation Not Allowed";
-        m.text = "The File " + t1 + "was not found, " + "and creation of the file is not allowed.  Press OK to end " +
-                 "this application.";
+        m.text = "The File " + t1 + "was not found, " + "and creation of the file is not allowed.  Press OK to end "
+            + "this application.";
         haltText = "File Creation Error!";
         break;
     case 23:
@@ -226,13 +229,13 @@ int FileWarning(int number, std::string_view text1In, std::string_view text2In)
         break;
     case 34:
         m.title = "Transaction Framing Error";
-        m.text = "Error: (" + error + ") attempting to frame the " + text::asciiLower(t1) + " transaction on " + t2 +
-                 ".  " + t1 + " transaction cancelled.";
+        m.text = "Error: (" + error + ") attempting to frame the " + text::asciiLower(t1) + " transaction on " + t2
+            + ".  " + t1 + " transaction cancelled.";
         break;
     case 35:
         m.title = "Record Retrieval Error";
-        m.text = "Error: (" + error + ") attempting to access a " + "record from the " + t1 + " file.  Returning to " +
-                 "previous window.";
+        m.text = "Error: (" + error + ") attempting to access a " + "record from the " + t1 + " file.  Returning to "
+            + "previous window.";
         break;
     case 36:
         m.title = "View Open Error";

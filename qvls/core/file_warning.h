@@ -30,7 +30,7 @@ int FileWarningPlain(int number);
 // damaged keys are rebuilt when the user agrees. With defaultAccess the
 // access is read-write, deny none.
 void OpenTableChecked(tables::Table& table, int createRule = 1, bool forceCreate = false,
-                      int access = tables::DefaultAccess, bool defaultAccess = true);
+    int access = tables::DefaultAccess, bool defaultAccess = true);
 // Creates the table's file and opens it, or ends the program.
 void CreateTableAndOpen(tables::Table& table, int access);
 

@@ -20,7 +20,10 @@ constexpr std::size_t kShellFile = 256;
 constexpr std::size_t kShellVerb = 80;
 constexpr std::size_t kFileNumberText = 20;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Decimal digits plus one; the number grows a digit instead of wrapping.
 std::string increment(std::string digits)
@@ -40,8 +43,8 @@ std::string increment(std::string digits)
 
 void ShellOpenFile(std::string_view verb, std::string_view file)
 {
-    const std::string_view v =
-        verb.empty() ? std::string_view("open") : text::firstChars(text::trimRight(verb), kShellVerb);
+    const std::string_view v
+        = verb.empty() ? std::string_view("open") : text::firstChars(text::trimRight(verb), kShellVerb);
     rt::shellOpen(text::firstChars(text::trimRight(file), kShellFile), v);
 }
 
@@ -71,7 +74,7 @@ void NextAlbumFileNumber()
     const FileNumberStep step = followingFileNumber(last);
     dictionary::Album().record()["ALB:FileNumber"] = step.next;
     ini.set(settings_section::Album, settings_key::FileNumberFormat,
-            "Alpha " + std::to_string(step.prefixLength) + " Numeric " + std::to_string(step.digits));
+        "Alpha " + std::to_string(step.prefixLength) + " Numeric " + std::to_string(step.digits));
 }
 
 namespace {

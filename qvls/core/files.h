@@ -17,7 +17,10 @@ namespace qv::qvls {
 // Hands the file to the desktop with the verb ("open" when empty). A failure
 // is not reported: nothing opens.
 void ShellOpenFile(std::string_view verb, std::string_view file);
-inline void ShellOpenFile(std::string_view file) { ShellOpenFile({}, file); }
+inline void ShellOpenFile(std::string_view file)
+{
+    ShellOpenFile({}, file);
+}
 
 // ALB:FileNumber becomes the number after the last one given ("FileNumber"
 // of section "Album"): 'CD0042' gives 'CD0043', 'CD999' gives 'CD1000'.
@@ -34,9 +37,9 @@ FileNumberStep followingFileNumber(std::string_view last);
 
 // One row of WindowList.
 struct WindowListRow {
-    std::string line;            // WQ_:LINE: the window's title
+    std::string line; // WQ_:LINE: the window's title
     rt::Window* handle = nullptr; // WQ_:HANDLE
-    std::string windowClass;     // Q:WIN:CLASS: the window's definition name
+    std::string windowClass; // Q:WIN:CLASS: the window's definition name
 };
 // The calling thread's WindowList.
 std::vector<WindowListRow>& WindowList();

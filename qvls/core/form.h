@@ -10,8 +10,7 @@
 
 namespace qv::qvls {
 
-class Form : public fw::FormController
-{
+class Form : public fw::FormController {
 public:
     Form(std::string procedure, fw::RelationSet& primary);
 

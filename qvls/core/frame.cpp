@@ -38,8 +38,8 @@ namespace {
 constexpr const char* kWeekdays = "Sunday   Monday   Tuesday  WednesdayThursday Friday   Saturday ";
 constexpr int kFirstOtherThread = 2;
 // The files a new collection starts with, copied from the current one.
-constexpr const char* kNewCollectionFiles[] = {"QVLCONF.TPS", "QVLMEDIA.TPS", "QVLQUERY.TPS", "QVLCAT.TPS",
-                                               "QVLTIPS.TPS", "QVLFONT.TPS",  "QVLROCFG.INI"};
+constexpr const char* kNewCollectionFiles[]
+    = {"QVLCONF.TPS", "QVLMEDIA.TPS", "QVLQUERY.TPS", "QVLCAT.TPS", "QVLTIPS.TPS", "QVLFONT.TPS", "QVLROCFG.INI"};
 
 volatile std::sig_atomic_t endOfSession = 0;
 
@@ -120,8 +120,7 @@ void callProcedure(std::string_view name)
         reportNotAvailable(name);
 }
 
-class FrameController : public fw::WindowController
-{
+class FrameController : public fw::WindowController {
 public:
     FrameController()
         : fw::WindowController("Main")
@@ -192,19 +191,19 @@ fw::Level FrameController::Prepare()
             media.insert();
         }
 
-    if (dictionary::Artists().records() == 0 && dictionary::Album().records() > 0 &&
-        dictionary::Quorvel().records() > 0)
+    if (dictionary::Artists().records() == 0 && dictionary::Album().records() > 0
+        && dictionary::Quorvel().records() > 0)
         // Run here, not started: the frame relies on the artists being there when it returns.
         rt::Procedures::call("Process:DefaultArtists");
 
     // A blank record left last by an interrupted insert goes.
     tables::Table& songs = dictionary::Quorvel();
-    if (songs.last() == 0 && songs.record().isEmpty(songs.def().fieldIndex("SNG:Artist")) &&
-        songs.record().isEmpty(songs.def().fieldIndex("SNG:Title")))
+    if (songs.last() == 0 && songs.record().isEmpty(songs.def().fieldIndex("SNG:Artist"))
+        && songs.record().isEmpty(songs.def().fieldIndex("SNG:Title")))
         songs.remove();
     tables::Table& albums = dictionary::Album();
-    if (albums.last() == 0 && albums.record().isEmpty(albums.def().fieldIndex("ALB:Artist")) &&
-        albums.record().isEmpty(albums.def().fieldIndex("ALB:Album")))
+    if (albums.last() == 0 && albums.record().isEmpty(albums.def().fieldIndex("ALB:Artist"))
+        && albums.record().isEmpty(albums.def().fieldIndex("ALB:Album")))
         albums.remove();
 
     LoadSettings();
@@ -222,8 +221,8 @@ fw::Level FrameController::Prepare()
     oldTerm_ = std::signal(SIGTERM, onTerminate);
 
     // The free-database items (and the separator before them) only under "/FREEDB".
-    for (rt::ControlId id : {ctl::Main::OtherFreeDbSeparator, ctl::Main::OtherCDDB1Submission,
-                             ctl::Main::OtherCDDB1Retrieval})
+    for (rt::ControlId id :
+        {ctl::Main::OtherFreeDbSeparator, ctl::Main::OtherCDDB1Submission, ctl::Main::OtherCDDB1Retrieval})
         w[id].setHidden(!g.freeDb);
 
     RegisterHotKeys();
@@ -309,8 +308,8 @@ void FrameController::command(const FrameCommand& c)
         if (rt::message("This function will test (and fix where possible) the links between the album database "
                         "and your main Quorvel Pro database.  It may take some time to complete.  This should only "
                         "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?",
-                        "Housekeeping", rt::Icon::Question, rt::button::Yes | rt::button::No,
-                        rt::button::No) == rt::button::Yes)
+                "Housekeeping", rt::Icon::Question, rt::button::Yes | rt::button::No, rt::button::No)
+            == rt::button::Yes)
             startProcedure(c.procedure, c.stack);
         break;
     case CommandKind::Trakhand:
@@ -319,8 +318,8 @@ void FrameController::command(const FrameCommand& c)
     case CommandKind::Backup: {
         // Started without a check: a missing backup program shows nothing.
         const rt::CommandLine cl = rt::resolveCommandLine("SAFKEEP.EXE", frameServices().programFolder());
-        frameServices().runProgram(cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."},
-                                   collectionFolder());
+        frameServices().runProgram(
+            cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder());
         Refresh();
         break;
     }
@@ -329,7 +328,7 @@ void FrameController::command(const FrameCommand& c)
         if (frameServices().runProgram(cl.program, cl.args, collectionFolder()) != 0)
             rt::message("Report designer not found.  If you have purchased this add-on, please ensure that it has "
                         "been installed into the same directory as Quorvel Pro",
-                        "Error", rt::Icon::None, rt::button::Ok);
+                "Error", rt::Icon::None, rt::button::Ok);
         break;
     }
     case CommandKind::Help:
@@ -350,8 +349,8 @@ void FrameController::command(const FrameCommand& c)
 void FrameController::trakhand(const FrameCommand& c)
 {
     if (*c.confirmTitle)
-        rt::message("Ensure that the disc is in the CD drive, then press OK.", c.confirmTitle, rt::Icon::None,
-                    rt::button::Ok);
+        rt::message(
+            "Ensure that the disc is in the CD drive, then press OK.", c.confirmTitle, rt::Icon::None, rt::button::Ok);
     if (c.deleteNewDiscFile)
         if (const auto f = fileInFolder(collectionFolder(), "TRAKHAND.NEW")) {
             std::error_code ec;
@@ -460,19 +459,18 @@ void Main()
 
 const std::vector<std::string>& defaultMediaFormats()
 {
-    static const std::vector<std::string> formats{
-        "CD", "LP", "EP", "DVD", "7\" Single", "CD Single", "Cassette (Dolby B)", "Cassette (Dolby C)",
-        "Cassette (Dolby S)", "Cassette (DBX)", "Cassette (HX Pro)", "Cassette (Prerecorded)", "Other"};
+    static const std::vector<std::string> formats{"CD", "LP", "EP", "DVD", "7\" Single", "CD Single",
+        "Cassette (Dolby B)", "Cassette (Dolby C)", "Cassette (Dolby S)", "Cassette (DBX)", "Cassette (HX Pro)",
+        "Cassette (Prerecorded)", "Other"};
     return formats;
 }
 
 void CreateMissingTables()
 {
     constexpr int kReadWriteDenyWrite = tables::ReadWrite | tables::DenyWrite; // 34
-    for (tables::Table* t :
-         {&dictionary::Album(), &dictionary::Artists(), &dictionary::Media(), &dictionary::Labels(),
-          &dictionary::Fonts(), &dictionary::AddWizard(), &dictionary::PlaylistDetails(),
-          &dictionary::PlaylistMaster(), &dictionary::Quorvel(), &dictionary::MP3ApprovalList()}) {
+    for (tables::Table* t : {&dictionary::Album(), &dictionary::Artists(), &dictionary::Media(), &dictionary::Labels(),
+             &dictionary::Fonts(), &dictionary::AddWizard(), &dictionary::PlaylistDetails(),
+             &dictionary::PlaylistMaster(), &dictionary::Quorvel(), &dictionary::MP3ApprovalList()}) {
         const int rc = t->open(kReadWriteDenyWrite);
         if (rc == 0) {
             t->close();
@@ -562,7 +560,7 @@ bool SwitchCollection(const std::string& folder)
     Globals& g = glo();
     if (!closeOtherThreads()) {
         rt::message("The windows of this collection must be closed before another collection is opened.",
-                    "Switch Collection", rt::Icon::Exclamation);
+            "Switch Collection", rt::Icon::Exclamation);
         return false;
     }
     closeFrameTables();

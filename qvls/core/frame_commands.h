@@ -14,26 +14,26 @@
 namespace qv::qvls {
 
 enum class CommandKind {
-    NewThread,       // procedure started on a new thread with `stack`
-    FrameCall,       // procedure called on the frame's own thread
-    AlbumsList,      // BrowseAlbums, or BrovexAlbums under the explorer style
-    SongsList,       // BrowseSongs, or BrovexSongs
-    AskThenThread,   // a Yes/No question first; Yes starts the procedure
-    Trakhand,        // the disc-lookup tool with `argument` as its switch
-    Backup,          // the backup program, then the frame is refreshed
-    ReportDesigner,  // the report-designer add-on; a failed start is reported
-    Help,            // the program's manual at the anchor in `argument`
-    WebSite,         // the disc-database service's site in the browser
+    NewThread, // procedure started on a new thread with `stack`
+    FrameCall, // procedure called on the frame's own thread
+    AlbumsList, // BrowseAlbums, or BrovexAlbums under the explorer style
+    SongsList, // BrowseSongs, or BrovexSongs
+    AskThenThread, // a Yes/No question first; Yes starts the procedure
+    Trakhand, // the disc-lookup tool with `argument` as its switch
+    Backup, // the backup program, then the frame is refreshed
+    ReportDesigner, // the report-designer add-on; a failed start is reported
+    Help, // the program's manual at the anchor in `argument`
+    WebSite, // the disc-database service's site in the browser
     NewCollection,
     OpenCollection,
 };
 
 struct FrameCommand {
-    rt::ControlId control;  // the item or button of the frame's definition
+    rt::ControlId control; // the item or button of the frame's definition
     CommandKind kind;
-    const char* procedure;  // for the procedure kinds
-    std::size_t stack;      // for NewThread and the list kinds
-    const char* argument;   // Trakhand switch, help anchor, web address
+    const char* procedure; // for the procedure kinds
+    std::size_t stack; // for NewThread and the list kinds
+    const char* argument; // Trakhand switch, help anchor, web address
     const char* confirmTitle = ""; // Trakhand: "Ensure that the disc..." first, under this title
     bool deleteNewDiscFile = false; // Trakhand /S: ".\TRAKHAND.NEW" goes first
 };

@@ -17,8 +17,9 @@ FrameServices defaultServices()
     FrameServices d;
     d.startProcedure = [](std::string_view name, std::size_t stack) { return rt::Procedures::start(name, stack); };
     d.callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
-    d.runProgram = [](const std::string& program, const std::vector<std::string>& args,
-                      const std::string& folder) { return rt::Process::start(program, args, folder).runCode(); };
+    d.runProgram = [](const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
+        return rt::Process::start(program, args, folder).runCode();
+    };
     d.openAddress = [](std::string_view address) { return rt::shellOpen(address); };
     d.programFolder = [] { return rt::programFolder(); };
     return d;
@@ -47,11 +48,8 @@ void postStartUpLists(bool withBoth)
     if (g.frameThread == 0 || !g.frameWindow)
         return;
     const Settings& st = settings();
-    const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem},
-                                         {st.SU_Albums, g.albumsItem},
-                                         {st.SU_Playlists, g.playListsItem},
-                                         {st.SU_Labels, g.labelsItem},
-                                         {withBoth ? st.SU_Both : 0, g.bothItem}};
+    const std::pair<int, int> lists[] = {{st.SU_Songs, g.songsItem}, {st.SU_Albums, g.albumsItem},
+        {st.SU_Playlists, g.playListsItem}, {st.SU_Labels, g.labelsItem}, {withBoth ? st.SU_Both : 0, g.bothItem}};
     for (const auto& [on, item] : lists)
         if (on && item)
             g.frameWindow->post(rt::event::Accepted, item);

@@ -21,8 +21,8 @@ struct FrameServices {
     std::function<bool(std::string_view name)> callProcedure;
     // Starts a program with an argument list in a working folder without
     // waiting; answers the run code (0 started).
-    std::function<int(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workingFolder)>
+    std::function<int(
+        const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder)>
         runProgram;
     // A web address or file:// address in the desktop's browser; > 32 when opened.
     std::function<int(std::string_view address)> openAddress;

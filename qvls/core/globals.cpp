@@ -19,7 +19,10 @@ rt::PerThread<ThreadGlobals>& threadGlobals()
     return perThread;
 }
 
-ThreadGlobals& threadGlo() { return threadGlobals().get(); }
+ThreadGlobals& threadGlo()
+{
+    return threadGlobals().get();
+}
 
 void storeWindowGlobals()
 {
@@ -32,15 +35,15 @@ void storeWindowGlobals()
 namespace {
 void registerText(std::string name, std::string Globals::*member)
 {
-    fw::registerVariable(std::move(name), {[member] { return glo().*member; },
-                                           [member](const std::string& v) { glo().*member = v; }});
+    fw::registerVariable(
+        std::move(name), {[member] { return glo().*member; }, [member](const std::string& v) { glo().*member = v; }});
 }
 
 // The build stamp is read-only to windows.
 void registerStamp(std::string name, int BuildStamp::*member)
 {
-    fw::registerVariable(std::move(name),
-                         {[member] { return std::to_string(glo().buildStamp.*member); }, [](const std::string&) {}});
+    fw::registerVariable(
+        std::move(name), {[member] { return std::to_string(glo().buildStamp.*member); }, [](const std::string&) {}});
 }
 } // namespace
 

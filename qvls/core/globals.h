@@ -28,56 +28,55 @@ struct BuildStamp {
 
 struct Globals {
     // The frame while it is open.
-    int frameThread = 0;                 // GLO:FrameThread
-    rt::Window* frameWindow = nullptr;   // GLO:FrameWindow
+    int frameThread = 0; // GLO:FrameThread
+    rt::Window* frameWindow = nullptr; // GLO:FrameWindow
     // Control numbers of the Lists items, set with frameThread.
     int albumsItem = 0, songsItem = 0, bothItem = 0, labelsItem = 0, playListsItem = 0;
 
-    std::string settingsFile;            // GLO:SettingsFile
-    std::string positionFile;            // GLO:PositionFile
-    std::string appLabel;                // GLO:AppLabel
-    BuildStamp buildStamp;               // GLO:BuildStamp (stored by every window as it opens)
-    std::string versionText;             // GLO:VersionText
+    std::string settingsFile; // GLO:SettingsFile
+    std::string positionFile; // GLO:PositionFile
+    std::string appLabel; // GLO:AppLabel
+    BuildStamp buildStamp; // GLO:BuildStamp (stored by every window as it opens)
+    std::string versionText; // GLO:VersionText
 
-    std::string reportStyle;             // ReportStyle: "Standard" or "Brief"
-    std::string selectedOrAll;           // SelectedOrAll
-    std::string reportSelection;         // ReportSelection
-    int reportPreview = 0;               // ReportPreview
-    int reportCustomFont = 0;            // ReportCustomFont
-    std::string startingFileNumber;      // StartingFileNumber
-    std::string endingFileNumber;        // EndingFileNumber
-    std::string binderPageStyle;         // BinderPageStyle
+    std::string reportStyle; // ReportStyle: "Standard" or "Brief"
+    std::string selectedOrAll; // SelectedOrAll
+    std::string reportSelection; // ReportSelection
+    int reportPreview = 0; // ReportPreview
+    int reportCustomFont = 0; // ReportCustomFont
+    std::string startingFileNumber; // StartingFileNumber
+    std::string endingFileNumber; // EndingFileNumber
+    std::string binderPageStyle; // BinderPageStyle
 
-    std::string songTimeText;            // GLO:SongTimeText
-    std::string songTitleText;           // GLO:SongTitleText
-    std::string songFormResult;          // GLO:SongFormResult: "", "OK" or "Cancel"
-    int songFormFromWizard = 0;          // GLO:SongFormFromWizard
-    int side = 0;                        // GLO:Side
-    int threadInstance = 0;              // ThreadInstance
-
+    std::string songTimeText; // GLO:SongTimeText
+    std::string songTitleText; // GLO:SongTitleText
+    std::string songFormResult; // GLO:SongFormResult: "", "OK" or "Cancel"
+    int songFormFromWizard = 0; // GLO:SongFormFromWizard
+    int side = 0; // GLO:Side
+    int threadInstance = 0; // ThreadInstance
 
     // The command line's two switches.
-    bool noMouse = false;                // "/NOMOUSE"
-    bool freeDb = false;                 // "/FREEDB"
+    bool noMouse = false; // "/NOMOUSE"
+    bool freeDb = false; // "/FREEDB"
 };
 
 Globals& glo();
 
 // The globals with one copy per thread; the scheduler swaps them with the thread.
 struct CDTrackEntry {
-    std::int32_t trackPosition = 0;      // CDDB:TRACKPOSITION
-    std::int32_t trackLength = 0;        // CDDB:TRACKLENGTH
+    std::int32_t trackPosition = 0; // CDDB:TRACKPOSITION
+    std::int32_t trackLength = 0; // CDDB:TRACKLENGTH
 };
 struct TopWindowEntry {
-    std::string line;                    // WQ_:LINE: the window's title
-    std::uint32_t handle = 0;            // WQ_:HANDLE
-    std::string windowClass;             // Q:WIN:CLASS
+    std::string line; // WQ_:LINE: the window's title
+    std::uint32_t handle = 0; // WQ_:HANDLE
+    std::string windowClass; // Q:WIN:CLASS
 };
 struct ThreadGlobals {
-    std::vector<CDTrackEntry> cdTracks;  // the CD reader's track queue
+    std::vector<CDTrackEntry> cdTracks; // the CD reader's track queue
     std::vector<TopWindowEntry> windowList; // WindowList
-    std::string approvalText;            // the MP3 approval list's text of 512
-    std::string csvField;                // the comma-separated engine's field buffer of 4000
+    std::string approvalText; // the MP3 approval list's text of 512
+    std::string csvField; // the comma-separated engine's field buffer of 4000
 };
 ThreadGlobals& threadGlo();
 // Slot 0 serves code outside threads; each thread starts with empty values.

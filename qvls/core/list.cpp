@@ -11,8 +11,8 @@ List::List(std::string procedure)
 {
 }
 
-std::unique_ptr<fw::ListBrowser> List::makeBrowser(fw::ViewReader& reader, const std::string& listControl,
-                                                   const Buttons& buttons)
+std::unique_ptr<fw::ListBrowser> List::makeBrowser(
+    fw::ViewReader& reader, const std::string& listControl, const Buttons& buttons)
 {
     auto browser = std::make_unique<BrovexBrowse>(reader, listControl);
     browser->setViewControl(buttons.view);

@@ -12,8 +12,7 @@
 
 namespace qv::qvls {
 
-class List : public fw::ListWindow
-{
+class List : public fw::ListWindow {
 public:
     explicit List(std::string procedure);
 
@@ -21,12 +20,12 @@ public:
     void CleanUp() override;
 
 protected:
-    std::unique_ptr<fw::ListBrowser> makeBrowser(fw::ViewReader& reader, const std::string& listControl,
-                                                 const Buttons& buttons) override;
+    std::unique_ptr<fw::ListBrowser> makeBrowser(
+        fw::ViewReader& reader, const std::string& listControl, const Buttons& buttons) override;
     // Right after the window opened, before the dates take the user's
     // format; and at the start of close-down, while the window is open.
-    virtual void restoreLayout() {}
-    virtual void saveLayout() {}
+    virtual void restoreLayout() { }
+    virtual void saveLayout() { }
 
 private:
     bool opened_ = false;

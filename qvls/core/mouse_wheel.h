@@ -10,8 +10,7 @@
 
 namespace qv::qvls {
 
-class MouseWheelScroller : public fw::WindowComponent
-{
+class MouseWheelScroller : public fw::WindowComponent {
 public:
     MouseWheelScroller() = default;
     ~MouseWheelScroller() override;
@@ -46,7 +45,7 @@ private:
 
     rt::Window* window_ = nullptr;
     std::vector<int> targets_; // ascending control numbers
-    int pendingDelta_ = 0;     // fine-grained wheels: the part of a notch not yet scrolled
+    int pendingDelta_ = 0; // fine-grained wheels: the part of a notch not yet scrolled
     int mouseControl_ = 0;
 };
 

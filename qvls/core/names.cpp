@@ -52,8 +52,8 @@ std::string ArtistDisplayName(std::string_view name)
         const std::string rest(text::firstChars(text::trim(name.substr(w)), kNamePart));
         return first + " " + last + " " + rest;
     }
-    return std::string(text::firstChars(text::trim(name.substr(comma + 1)), kNamePart)) + " " +
-           std::string(text::firstChars(text::trimRight(before), kNamePart));
+    return std::string(text::firstChars(text::trim(name.substr(comma + 1)), kNamePart)) + " "
+        + std::string(text::firstChars(text::trimRight(before), kNamePart));
 }
 
 void SwapNameOrder(std::string& name, rt::Window* redisplay)
@@ -62,11 +62,13 @@ void SwapNameOrder(std::string& name, rt::Window* redisplay)
     const std::size_t width = n.size();
     const std::u32string_view v(n);
     if (const std::size_t c = v.find(U','); c != std::u32string_view::npos) {
-        const std::u32string swapped = std::u32string(text::trim(v.substr(c + 1))) + U" " + std::u32string(v.substr(0, c));
+        const std::u32string swapped
+            = std::u32string(text::trim(v.substr(c + 1))) + U" " + std::u32string(v.substr(0, c));
         name = text::fromChars(text::padTo(swapped, width));
     } else if (const std::u32string_view words = text::trimRight(v); words.find(U' ') != std::u32string_view::npos) {
         const std::size_t b = words.find(U' ');
-        const std::u32string swapped = std::u32string(text::trim(words.substr(b))) + U", " + std::u32string(words.substr(0, b + 1));
+        const std::u32string swapped
+            = std::u32string(text::trim(words.substr(b))) + U", " + std::u32string(words.substr(0, b + 1));
         name = text::fromChars(text::padTo(swapped, width));
     }
     if (redisplay)

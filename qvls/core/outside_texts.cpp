@@ -37,9 +37,10 @@ const WizardText kWizardTexts[] = {
     {35, "Overwrite Query"},
     {36, "Do you want to overwrite the query you are editing?"},
     {37, "Query No Longer Valid"},
-    {38, "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
-         "database after you created the query.| |You should go through the query and make the|necessary "
-         "corrections to fix this query."},
+    {38,
+        "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
+        "database after you created the query.| |You should go through the query and make the|necessary "
+        "corrections to fix this query."},
     {39, "Restricted Query"},
     {40, "Sorry, this is a restricted query and may not be modified."},
     {41, "Save Query"},
@@ -124,9 +125,10 @@ const WizardText kWizardTexts[] = {
     {218, "MS Sans Serif"},
     {219, 8},
     {220, "Query No Longer Valid"},
-    {221, "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
-          "database after you created the query.| |You must edit the query and fix the problems|before it can "
-          "be used."},
+    {221,
+        "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
+        "database after you created the query.| |You must edit the query and fix the problems|before it can "
+        "be used."},
     {230, ""},
     {231, "Enter a new description for the query or press OK to accept the existing description."},
     {232, "Enter a description for the new query."},
@@ -168,7 +170,7 @@ ReportDisplayStrings& reportDisplayStrings()
 }
 
 void LoadReportDisplayStrings(std::string_view iniName, std::string_view userText, std::string_view previewTitle,
-                              std::string_view previewQuestion)
+    std::string_view previewQuestion)
 {
     iniName = text::trimRight(iniName);
     const rt::IniFile ini = rt::IniFile::named(iniName.empty() ? std::string_view("WIN.INI") : iniName);
@@ -188,13 +190,13 @@ void LoadReportDisplayStrings(std::string_view iniName, std::string_view userTex
     read(s.CancelAreYouSureText, "CancelAreYouSureText", "Are you sure you want to CANCEL this Report?");
     read(s.CancelPrvwPartialTitle, "CancelPrvwPartialTitle", "Question");
     read(s.CancelPrvwPartialText, "CancelPrvwPartialText",
-         "Report Cancellation Requested!||Preview Report generated so far?", 128);
+        "Report Cancellation Requested!||Preview Report generated so far?", 128);
     read(s.NoDfltPrtrTitle, "NoDfltPrtrTitle", "WARNING!");
     read(s.NoDfltPrtrText, "NoDfltPrtrText",
-         "Warning:  No DEFAULT Printer Driver Found!||Printing may not occur correctly (or at all)|without a "
-         "Default printer assigned.||Use CONTROL PANEL (PRINTERS) to set a|printer as your Default.||Continue "
-         "with report anyway?",
-         255);
+        "Warning:  No DEFAULT Printer Driver Found!||Printing may not occur correctly (or at all)|without a "
+        "Default printer assigned.||Use CONTROL PANEL (PRINTERS) to set a|printer as your Default.||Continue "
+        "with report anyway?",
+        255);
     read(s.NothingToPrvwTitle, "NothingToPrvwTitle", "NOTE...");
     read(s.NothingToPrvwText, "NothingToPrvwText", "Nothing to Preview.");
     read(s.NothingToPrntTitle, "NothingToPrntTitle", "NOTE...");

@@ -43,7 +43,7 @@ ReportDisplayStrings& reportDisplayStrings();
 // "CPCSRPTS.INI" lives in the configuration folder; an empty name reads
 // "WIN.INI"), each value cut to its length.
 void LoadReportDisplayStrings(std::string_view iniName, std::string_view userText, std::string_view previewTitle,
-                              std::string_view previewQuestion);
+    std::string_view previewQuestion);
 
 // What every listing report passes.
 inline constexpr std::string_view kReportStringsIni = "CPCSRPTS.INI";

@@ -32,9 +32,9 @@ void KeepWindowOnScreen(rt::Window& window);
 // A report's font as ".\QVLRORPT.INI" keeps it.
 struct ReportFont {
     std::string name;
-    int size = 0;    // points
-    int color = 0;   // 0xBBGGRR
-    int style = 0;   // weight plus the attribute flags below
+    int size = 0; // points
+    int color = 0; // 0xBBGGRR
+    int style = 0; // weight plus the attribute flags below
     int charSet = 0;
 };
 namespace font_style {
@@ -45,8 +45,7 @@ inline constexpr int WeightMask = 0x0FFF;
 
 // What a report offers for its font: the report's own font, then each of
 // its controls from the first to the last.
-class ReportFontTarget
-{
+class ReportFontTarget {
 public:
     virtual ~ReportFontTarget() = default;
     virtual void setReportFont(const ReportFont& font) = 0;

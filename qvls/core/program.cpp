@@ -51,7 +51,10 @@ std::vector<TearDownStep>& tearDownSteps()
     return s;
 }
 
-void step(std::string name) { steps().push_back(std::move(name)); }
+void step(std::string name)
+{
+    steps().push_back(std::move(name));
+}
 
 // The main module's initialiser: blank texts, zero numbers, the settings' first values,
 // cleared record buffers.
@@ -107,7 +110,10 @@ fw::TextTranslator& appTranslator()
     return translator;
 }
 
-const std::string& helpFile() { return helpFileName(); }
+const std::string& helpFile()
+{
+    return helpFileName();
+}
 
 Switches readSwitches(std::string_view commandLine)
 {
@@ -131,12 +137,24 @@ std::string commandLineOf(int argc, char** argv)
 const std::vector<TableRegistration>& tableRegistrations()
 {
     static const std::vector<TableRegistration> r{
-        {"AddWizard", "AW", 2},       {"Album", "ALB", 5},          {"AlbumDetails", "ADT", 1},
-        {"Artists", "ART", 2},        {"Categories", "CAT", 1},     {"Configuration", "CF", 1},
-        {"Fonts", "FON", 1},          {"ImportAlbums", "IA", 5},    {"ImportSongs", "IS", 15},
-        {"Labels", "LAB", 2},         {"QVLTips", "TIP", 0},        {"MP3ApprovalList", "MAL", 3},
-        {"MP3FolderList", "MFL", 1},  {"Media", "MED", 1},          {"Quorvel", "SNG", 14},
-        {"PlaylistDetails", "PLA", 2}, {"PlaylistMaster", "PLD", 1}, {"SongDetails", "SDT", 1},
+        {"AddWizard", "AW", 2},
+        {"Album", "ALB", 5},
+        {"AlbumDetails", "ADT", 1},
+        {"Artists", "ART", 2},
+        {"Categories", "CAT", 1},
+        {"Configuration", "CF", 1},
+        {"Fonts", "FON", 1},
+        {"ImportAlbums", "IA", 5},
+        {"ImportSongs", "IS", 15},
+        {"Labels", "LAB", 2},
+        {"QVLTips", "TIP", 0},
+        {"MP3ApprovalList", "MAL", 3},
+        {"MP3FolderList", "MFL", 1},
+        {"Media", "MED", 1},
+        {"Quorvel", "SNG", 14},
+        {"PlaylistDetails", "PLA", 2},
+        {"PlaylistMaster", "PLD", 1},
+        {"SongDetails", "SDT", 1},
     };
     return r;
 }
@@ -154,9 +172,15 @@ bool registerTables()
     return true;
 }
 
-bool tablesRegistered() { return registeredFlag(); }
+bool tablesRegistered()
+{
+    return registeredFlag();
+}
 
-const std::vector<std::string>& programSteps() { return steps(); }
+const std::vector<std::string>& programSteps()
+{
+    return steps();
+}
 
 void addTearDownStep(std::string name, std::function<void()> run)
 {

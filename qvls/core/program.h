@@ -31,8 +31,8 @@ struct SettingsStore {
 };
 
 SettingsStore& settingsStore();
-fw::IniStore& positionStore();        // PositionStore on ".\POSITION.INI"
-fw::TextTranslator& appTranslator();  // AppTranslator, handed to every window
+fw::IniStore& positionStore(); // PositionStore on ".\POSITION.INI"
+fw::TextTranslator& appTranslator(); // AppTranslator, handed to every window
 
 inline constexpr std::string_view kHelpFile = "QVL.HLP";
 // The help file named for the window system's help ("" before the program body).

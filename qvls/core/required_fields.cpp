@@ -65,8 +65,8 @@ bool holdsText(const std::string& v)
 }
 } // namespace
 
-void RequiredFields::Prepare(rt::Window& window, std::string_view title, std::string_view templ,
-                             bool validateOnFieldAccept)
+void RequiredFields::Prepare(
+    rt::Window& window, std::string_view title, std::string_view templ, bool validateOnFieldAccept)
 {
     window_ = &window;
     title_ = text::firstChars(title, kTitle);
@@ -83,8 +83,8 @@ void RequiredFields::Prepare(rt::Window& window, std::string_view title, std::st
         // A required control without a prompt of its own takes the last one seen.
         if (collects(c->type()) && c->required())
             fields_.push_back({c->number(), prompt, std::string(text::firstChars(c->statusText(), kFieldText)),
-                               std::string(text::firstChars(c->toolTip(), kFieldText)),
-                               std::string(text::firstChars(c->def().use, kFieldName))});
+                std::string(text::firstChars(c->toolTip(), kFieldText)),
+                std::string(text::firstChars(c->def().use, kFieldName))});
     }
     std::sort(fields_.begin(), fields_.end(), [](const Field& a, const Field& b) { return a.feq < b.feq; });
 }
@@ -98,14 +98,14 @@ RequiredFields::Field* RequiredFields::find(int feq)
 }
 
 void RequiredFields::SetField(int control, bool addIfMissing, std::string_view prompt, std::string_view message,
-                              std::string_view tip, std::string_view fieldName)
+    std::string_view tip, std::string_view fieldName)
 {
     Field* f = find(control);
     if (!f) {
         if (!addIfMissing)
             return;
-        const auto at = std::lower_bound(fields_.begin(), fields_.end(), control,
-                                         [](const Field& a, int feq) { return a.feq < feq; });
+        const auto at = std::lower_bound(
+            fields_.begin(), fields_.end(), control, [](const Field& a, int feq) { return a.feq < feq; });
         f = &*fields_.insert(at, Field{control, {}, {}, {}, {}});
     }
     f->prompt = withoutMarks(prompt, kFieldText);

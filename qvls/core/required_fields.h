@@ -16,15 +16,14 @@ namespace qv::qvls {
 inline constexpr std::string_view kMissingTitle = "Missing Information";
 inline constexpr std::string_view kMissingTemplate = "@PROMPT must be entered.";
 
-class RequiredFields
-{
+class RequiredFields {
 public:
     struct Field {
         int feq = 0;
-        std::string prompt;   // 80 characters, without "&" and ":"
-        std::string msg;      // 80
-        std::string tip;      // 80
-        std::string fldName;  // 40
+        std::string prompt; // 80 characters, without "&" and ":"
+        std::string msg; // 80
+        std::string tip; // 80
+        std::string fldName; // 40
     };
     struct FieldText {
         int feq = 0;
@@ -35,10 +34,10 @@ public:
     // Right after the window opened: keeps the title and the template
     // ("@PROMPT", "@MSG", "@TIP", "@FIELD") and collects the window's
     // required controls, each with the last prompt before it.
-    void Prepare(rt::Window& window, std::string_view title, std::string_view templ,
-                 bool validateOnFieldAccept = false);
+    void Prepare(
+        rt::Window& window, std::string_view title, std::string_view templ, bool validateOnFieldAccept = false);
     void SetField(int control, bool addIfMissing, std::string_view prompt, std::string_view message,
-                  std::string_view tip, std::string_view fieldName);
+        std::string_view tip, std::string_view fieldName);
     // The first missing control's number, after focusing it and telling the
     // user; 0 when nothing is missing.
     int Validate(bool onlyVisible = false);
@@ -56,7 +55,7 @@ private:
     Field* find(int feq);
 
     rt::Window* window_ = nullptr;
-    std::vector<Field> fields_;         // ascending control numbers
+    std::vector<Field> fields_; // ascending control numbers
     std::vector<FieldText> fieldTexts_;
     std::string title_;
     std::string text_;

@@ -20,7 +20,7 @@ struct KeyDef {
     std::string_view name;
     int Settings::*number = nullptr;
     std::string Settings::*text = nullptr;
-    std::size_t length = 0;       // characters a text keeps; 0: all
+    std::size_t length = 0; // characters a text keeps; 0: all
     std::string_view textDefault;
     int numberDefault = 0;
     bool currentIsDefault = false;
@@ -148,12 +148,11 @@ void LoadSettings()
     g.reportPreview = 1;
 
     rt::IniFile ini = settingsIni();
-    for (std::string_view name :
-         {"SU_Both", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "AutoAddToAlbums", "AddMode",
-          "LabelArtistTitleOrder", "GLO:Delimiter", "UDKPrompt", "NotesLabel", "DateFormat", "Logo",
-          "ForcePreview", "UseLog", "Interface", "CDTimer", "SetupWizardComplete", "DefaultWizardCompilation",
-          "SaveLastTab", "AltCasFmt", "DbgMode", "ShowTips", "CDDBAutomaticMode", "AutoComplete", "DefaultMedia",
-          "DefaultCategory", "Autocapstyle", "CDDrive"})
+    for (std::string_view name : {"SU_Both", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "AutoAddToAlbums",
+             "AddMode", "LabelArtistTitleOrder", "GLO:Delimiter", "UDKPrompt", "NotesLabel", "DateFormat", "Logo",
+             "ForcePreview", "UseLog", "Interface", "CDTimer", "SetupWizardComplete", "DefaultWizardCompilation",
+             "SaveLastTab", "AltCasFmt", "DbgMode", "ShowTips", "CDDBAutomaticMode", "AutoComplete", "DefaultMedia",
+             "DefaultCategory", "Autocapstyle", "CDDrive"})
         read(ini, name);
 
     Settings& s = settings();
@@ -167,7 +166,7 @@ void LoadSettings()
         s.CascadeDefault = 1;
     }
     for (std::string_view name :
-         {"CascadeFileNumber", "CascadeMedia", "CascadeCategory", "CascadeReleaseDate", "MCIMode"})
+        {"CascadeFileNumber", "CascadeMedia", "CascadeCategory", "CascadeReleaseDate", "MCIMode"})
         read(ini, name);
 }
 
@@ -179,10 +178,10 @@ void SaveSettings()
 
     rt::IniFile ini = settingsIni();
     for (std::string_view name :
-         {"AddMode", "AltCasFmt", "AutoAddToAlbums", "AutoComplete", "Autocapstyle", "CDDBAutomaticMode", "CDDrive",
-          "CascadeCategory", "CascadeFileNumber", "CascadeMedia", "CascadeReleaseDate", "DateFormat",
-          "DefaultWizardCompilation", "ForcePreview", "GLO:Delimiter", "Interface", "LabelArtistTitleOrder", "Logo",
-          "MCIMode", "NotesLabel", "SU_Albums", "SU_Both", "SU_Labels", "SU_Playlists", "SU_Songs", "SaveLastTab"})
+        {"AddMode", "AltCasFmt", "AutoAddToAlbums", "AutoComplete", "Autocapstyle", "CDDBAutomaticMode", "CDDrive",
+            "CascadeCategory", "CascadeFileNumber", "CascadeMedia", "CascadeReleaseDate", "DateFormat",
+            "DefaultWizardCompilation", "ForcePreview", "GLO:Delimiter", "Interface", "LabelArtistTitleOrder", "Logo",
+            "MCIMode", "NotesLabel", "SU_Albums", "SU_Both", "SU_Labels", "SU_Playlists", "SU_Songs", "SaveLastTab"})
         write(ini, name);
     ini.setInt(settings_section::Settings, settings_key::Setup, 1);
     for (std::string_view name : {"ShowTips", "UDKPrompt", "UseLog"})
@@ -213,11 +212,11 @@ void registerSettingUses()
     for (const KeyDef& d : keyDefs()) {
         if (d.number)
             fw::registerVariable(std::string(d.name),
-                                 {[&d] { return std::to_string(settings().*d.number); },
-                                  [&d](const std::string& v) { settings().*d.number = std::atoi(v.c_str()); }});
+                {[&d] { return std::to_string(settings().*d.number); },
+                    [&d](const std::string& v) { settings().*d.number = std::atoi(v.c_str()); }});
         else
-            fw::registerVariable(std::string(d.name), {[&d] { return settings().*d.text; },
-                                                       [&d](const std::string& v) { settings().*d.text = v; }});
+            fw::registerVariable(std::string(d.name),
+                {[&d] { return settings().*d.text; }, [&d](const std::string& v) { settings().*d.text = v; }});
     }
 }
 

@@ -29,9 +29,9 @@ inline constexpr std::string_view Album = "Album";
 // Keys of "Settings" that LoadSettings and SaveSettings leave to the windows
 // that own them, with their defaults.
 namespace settings_key {
-inline constexpr std::string_view Setup = "Setup";             // written only, always 1
-inline constexpr std::string_view MainLogo = "MainLogo";       // no default
-inline constexpr std::string_view AlbumTab = "AlbumTab";       // default: the lookup's current tab
+inline constexpr std::string_view Setup = "Setup"; // written only, always 1
+inline constexpr std::string_view MainLogo = "MainLogo"; // no default
+inline constexpr std::string_view AlbumTab = "AlbumTab"; // default: the lookup's current tab
 inline constexpr std::string_view Tip = "Tip";
 inline constexpr std::string_view EmailAddress = "EmailAddress";
 inline constexpr std::string_view SMTPServer = "SMTPServer";
@@ -63,17 +63,17 @@ struct Settings {
     int SU_Playlists = 0;
     int SU_Labels = 0;
     int SU_Both = 0;
-    std::string AutoAddToAlbums;          // 20
-    std::string AddMode;                  // 20
-    std::string LabelArtistTitleOrder;    // 20
-    std::string GLO_Delimiter = " ";      // 1, key "GLO:Delimiter"
-    std::string UDKPrompt;                // 24
-    std::string NotesLabel;               // 20
-    std::string DateFormat;               // 6: a date picture without its "@"
-    std::string Logo;                     // a path, kept whole
+    std::string AutoAddToAlbums; // 20
+    std::string AddMode; // 20
+    std::string LabelArtistTitleOrder; // 20
+    std::string GLO_Delimiter = " "; // 1, key "GLO:Delimiter"
+    std::string UDKPrompt; // 24
+    std::string NotesLabel; // 20
+    std::string DateFormat; // 6: a date picture without its "@"
+    std::string Logo; // a path, kept whole
     int ForcePreview = 0;
     int UseLog = 0;
-    std::string Interface;                // 20: "Explorer" or "Standard"
+    std::string Interface; // 20: "Explorer" or "Standard"
     int CDTimer = 0;
     int SetupWizardComplete = 0;
     int DefaultWizardCompilation = 0;
@@ -83,16 +83,16 @@ struct Settings {
     int ShowTips = 0;
     int CDDBAutomaticMode = 0;
     int AutoComplete = 0;
-    std::string DefaultMedia;             // 20
-    std::string DefaultCategory;          // 30
+    std::string DefaultMedia; // 20
+    std::string DefaultCategory; // 30
     std::string Autocapstyle = "Mixed-case"; // 20
-    std::string CDDrive = "  ";           // 2: a drive token such as "D:"
+    std::string CDDrive = "  "; // 2: a drive token such as "D:"
     int CascadeDefault = 0;
     int CascadeFileNumber = 0;
     int CascadeMedia = 0;
     int CascadeCategory = 0;
     int CascadeReleaseDate = 0;
-    std::string MCIMode = "'Share'";      // 7, apostrophes included
+    std::string MCIMode = "'Share'"; // 7, apostrophes included
 };
 
 Settings& settings();

@@ -120,9 +120,9 @@ void callHousekeeping(std::string_view procedure)
 
 void askYearOnlyConversion()
 {
-    const int answer = rt::message("Convert existing entries to Year Only format (day and month information will be lost!)?",
-                                   "Basic Format Changed", rt::Icon::Exclamation, rt::button::Yes | rt::button::No,
-                                   rt::button::Yes);
+    const int answer
+        = rt::message("Convert existing entries to Year Only format (day and month information will be lost!)?",
+            "Basic Format Changed", rt::Icon::Exclamation, rt::button::Yes | rt::button::No, rt::button::Yes);
     if (answer == rt::button::Yes) {
         callHousekeeping("ConvertDateToYear");
         callHousekeeping("ConvertAlbumDateToYear");
@@ -149,8 +149,7 @@ namespace {
 
 // ------------------------------------------------------------ the window
 
-class SetupController : public fw::WindowController
-{
+class SetupController : public fw::WindowController {
 public:
     SetupController()
         : fw::WindowController("Setup")
@@ -162,16 +161,16 @@ public:
         onNewSelection(CDDrive, [this] { chooseDrive(); });
         onAccepted(CreateAlbums, [this] {
             housekeeping("CreateDefaultAlbums",
-                         "This function will create the album database based on information in your main Quorvel "
-                         "Pro database.  It may take some time to complete.  This should only be required if you "
-                         "are upgrading from version 1.1, or if you have imported song information from a "
-                         "text-file.  Are you sure you wish to continue?");
+                "This function will create the album database based on information in your main Quorvel "
+                "Pro database.  It may take some time to complete.  This should only be required if you "
+                "are upgrading from version 1.1, or if you have imported song information from a "
+                "text-file.  Are you sure you wish to continue?");
         });
         onAccepted(TestAlbumLinks, [this] {
             housekeeping("TestAlbumIDs",
-                         "This function will test (and fix where possible) the links between the album database "
-                         "and your main Quorvel Pro database.  It may take some time to complete.  This should only "
-                         "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?");
+                "This function will test (and fix where possible) the links between the album database "
+                "and your main Quorvel Pro database.  It may take some time to complete.  This should only "
+                "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?");
         });
         onAccepted(MassModifications, [] { massModifications(); });
         onAccepted(FileManager, [this] {
@@ -235,16 +234,18 @@ private:
         // The first start's "'Share'" (apostrophes and all) shares the drive,
         // so the list shows it as Share.
         Settings& s = settings();
-        bindVariable("LOC:MCIMode", {[&s] { return s.MCIMode == "Open" ? std::string("Open") : std::string("Share"); },
-                                     [&s](const std::string& v) { s.MCIMode = v; }});
+        bindVariable("LOC:MCIMode",
+            {[&s] { return s.MCIMode == "Open" ? std::string("Open") : std::string("Share"); },
+                [&s](const std::string& v) { s.MCIMode = v; }});
     }
 
     void chooseDrive() { takeChosenDrive(window()[ctl::Setup::CDDrive], drives_); }
 
     void housekeeping(std::string_view procedure, const std::string& question)
     {
-        if (rt::message(question, "Housekeeping", rt::Icon::Exclamation, rt::button::Yes | rt::button::No,
-                        rt::button::No) != rt::button::Yes)
+        if (rt::message(
+                question, "Housekeeping", rt::Icon::Exclamation, rt::button::Yes | rt::button::No, rt::button::No)
+            != rt::button::Yes)
             return;
         callHousekeeping(procedure);
         Refresh();
@@ -291,7 +292,7 @@ private:
         if (clipped(dateText_) != clipped(dateCopy_))
             rt::message("Date format changes will not affect currently open windows.  You can close and re-open "
                         "windows, or exit and restart Quorvel Pro to view information using the new date format.",
-                        "Information", rt::Icon::Information);
+                "Information", rt::Icon::Information);
         Settings& s = settings();
         if (clipped(s.DateFormat) != kYearOnlyToken && clipped(dateText_) == kYearOnlyText)
             askYearOnlyConversion();

@@ -20,7 +20,7 @@ namespace qv::qvls {
 // ---- date formats
 
 struct DateFormatChoice {
-    std::string_view text;  // as the list shows it
+    std::string_view text; // as the list shows it
     std::string_view token; // the DateFormat setting: a picture without its "@"
 };
 // In list order.

@@ -14,13 +14,11 @@ namespace qv::qvls {
 namespace {
 
 // The keys the wizard's Finish writes as the user left them.
-constexpr std::string_view kWrittenKeys[] = {
-    "AutoAddToAlbums", "AddMode", "LabelArtistTitleOrder", "GLO:Delimiter", "UDKPrompt", "NotesLabel", "Setup",
-    "Interface", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "ShowTips", "Logo",
-    "DefaultWizardCompilation"};
+constexpr std::string_view kWrittenKeys[] = {"AutoAddToAlbums", "AddMode", "LabelArtistTitleOrder", "GLO:Delimiter",
+    "UDKPrompt", "NotesLabel", "Setup", "Interface", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "ShowTips",
+    "Logo", "DefaultWizardCompilation"};
 
-class SetupWizardController : public fw::WindowController
-{
+class SetupWizardController : public fw::WindowController {
 public:
     SetupWizardController()
         : fw::WindowController("SetupWizard")
@@ -73,9 +71,9 @@ public:
 
         setWizardStyle(w[ctl::SetupWizard::Sheet], true);
         using namespace ctl::SetupWizard;
-        steps_ = std::make_unique<WizardTabs>(w, WizardTabs::Controls{std::string(Sheet.name), std::string(Back.name),
-                                                                      std::string(Next.name), std::string(Finish.name),
-                                                                      std::string(Cancel.name)});
+        steps_ = std::make_unique<WizardTabs>(w,
+            WizardTabs::Controls{std::string(Sheet.name), std::string(Back.name), std::string(Next.name),
+                std::string(Finish.name), std::string(Cancel.name)});
         steps_->setUp();
         w[ctl::SetupWizard::CDDrive].setSelected(driveRowFor(drives_, settings().CDDrive));
         return fw::Benign;

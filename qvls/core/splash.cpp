@@ -13,8 +13,7 @@ namespace qv::qvls {
 
 namespace {
 
-class SplashController : public fw::WindowController
-{
+class SplashController : public fw::WindowController {
 public:
     SplashController()
         : fw::WindowController("Splash")

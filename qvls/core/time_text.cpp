@@ -44,8 +44,8 @@ std::string TimeToMinutesText(std::int32_t time)
         return "     ";
     const std::int64_t seconds = (static_cast<std::int64_t>(time) - 1) / 100;
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%2lld:%02lld", static_cast<long long>(seconds / 60),
-                  static_cast<long long>(seconds % 60));
+    std::snprintf(
+        buf, sizeof buf, "%2lld:%02lld", static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
     return buf;
 }
 

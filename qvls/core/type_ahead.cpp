@@ -55,7 +55,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view text)
 }
 
 void TypeAheadEntry::Attach(rt::Window& window, std::string_view entry, std::string_view candidateField, int key,
-                            fw::TableAccess& access, bool mustValidate)
+    fw::TableAccess& access, bool mustValidate)
 {
     window_ = &window;
     rt::Control& e = window[entry];
@@ -71,8 +71,8 @@ void TypeAheadEntry::Attach(rt::Window& window, std::string_view entry, std::str
     fileMode_ = true;
 }
 
-void TypeAheadEntry::Attach(rt::Window& window, std::string_view entry, const std::vector<std::string>& list,
-                            bool mustValidate)
+void TypeAheadEntry::Attach(
+    rt::Window& window, std::string_view entry, const std::vector<std::string>& list, bool mustValidate)
 {
     window_ = &window;
     rt::Control& e = window[entry];
@@ -107,9 +107,8 @@ std::string TypeAheadEntry::candidateText() const
 int TypeAheadEntry::findCandidate(std::string_view text)
 {
     found_ = 0;
-    auto passes = [&](std::string_view candidate) {
-        return startsNoCase(candidate, text) || wildcardMatch(text, candidate);
-    };
+    auto passes
+        = [&](std::string_view candidate) { return startsNoCase(candidate, text) || wildcardMatch(text, candidate); };
     if (!fileMode_) {
         if (!list_)
             return 0;

@@ -25,8 +25,7 @@ namespace qv::qvls {
 
 namespace entry_property = rt::prop;
 
-class TypeAheadEntry
-{
+class TypeAheadEntry {
 public:
     virtual ~TypeAheadEntry() = default;
 
@@ -34,10 +33,10 @@ public:
     // order of `key` of the table behind `access`. The entry's variable is
     // the one its use name stands for.
     void Attach(rt::Window& window, std::string_view entry, std::string_view candidateField, int key,
-                fw::TableAccess& access, bool mustValidate);
+        fw::TableAccess& access, bool mustValidate);
     // Queue mode: candidates are the texts of `list`, in order.
     void Attach(rt::Window& window, std::string_view entry, const std::vector<std::string>& list, bool mustValidate);
-    void Detach() {}
+    void Detach() { }
 
     virtual void OnEvent(const rt::Event& e);
     // 0 when nothing matches; file mode 1 (the candidate is in the table's
@@ -61,15 +60,15 @@ private:
 
     bool fileMode_ = true;
     rt::Window* window_ = nullptr;
-    int entryField_ = 0;                         // ENTRYFIELD
-    rt::UseBinding use_;                         // USEFIELD
-    int fromField_ = -1;                         // FROMFIELD, in the candidate table's buffer
-    int key_ = -1;                               // FILEKEY
-    fw::TableAccess* access_ = nullptr;          // FILEMGR
-    const std::vector<std::string>* list_ = nullptr;  // Q
+    int entryField_ = 0; // ENTRYFIELD
+    rt::UseBinding use_; // USEFIELD
+    int fromField_ = -1; // FROMFIELD, in the candidate table's buffer
+    int key_ = -1; // FILEKEY
+    fw::TableAccess* access_ = nullptr; // FILEMGR
+    const std::vector<std::string>* list_ = nullptr; // Q
     int found_ = 0;
-    bool econ_ = false;                          // ECON
-    bool mustValidate_ = false;                  // MUSTVALIDATE
+    bool econ_ = false; // ECON
+    bool mustValidate_ = false; // MUSTVALIDATE
     std::string lastTyped_;
 };
 

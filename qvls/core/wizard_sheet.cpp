@@ -40,7 +40,7 @@ bool WizardSheet::tabHidden(int position) const
 }
 
 void WizardSheet::Prepare(rt::Window& window, int sheet, int back, int next, int wizardMode, bool validateOnNext,
-                          bool coexistOkNext, bool skipHidden, int cancel, int finish)
+    bool coexistOkNext, bool skipHidden, int cancel, int finish)
 {
     window_ = &window;
     SHEETFEQ = sheet;
@@ -223,8 +223,8 @@ void WizardSheet::OnAccepted(int accepted)
                 d->setEnabled(false);
     } else if (accepted == SHEETFEQ) {
         updateButtons();
-    } else if (rt::Control* c = control(accepted); c && c->type() == rt::ControlType::Tab && c->parent()
-               && c->parent()->number() == SHEETFEQ) {
+    } else if (rt::Control* c = control(accepted);
+               c && c->type() == rt::ControlType::Tab && c->parent() && c->parent()->number() == SHEETFEQ) {
         updateButtons();
     }
 }

@@ -22,8 +22,7 @@ inline constexpr int Wizard = rt::prop::Wizard;
 void setWizardStyle(rt::Control& sheet, bool on);
 bool wizardStyle(const rt::Control& sheet);
 
-class WizardSheet
-{
+class WizardSheet {
 public:
     virtual ~WizardSheet() = default;
 
@@ -47,7 +46,7 @@ public:
     bool ENABLEOKONTAB = false;
 
     void Prepare(rt::Window& window, int sheet, int back, int next, int wizardMode, bool validateOnNext,
-                 bool coexistOkNext, bool skipHidden, int cancel, int finish);
+        bool coexistOkNext, bool skipHidden, int cancel, int finish);
 
     // Every accepted control of the window.
     virtual void OnAccepted(int control);
@@ -55,8 +54,8 @@ public:
     // is shown again, so tabs chosen any other way do not change the step.
     void OnNewSelection(int control);
     virtual void updateButtons();
-    virtual void afterBack() {}
-    virtual void afterNext() {}
+    virtual void afterBack() { }
+    virtual void afterNext() { }
     // True while the current step is not complete.
     virtual bool validateStep() { return false; }
 

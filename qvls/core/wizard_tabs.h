@@ -12,8 +12,7 @@ class Window;
 
 namespace qv::qvls {
 
-class WizardTabs
-{
+class WizardTabs {
 public:
     struct Controls {
         std::string sheet, back, next, finish, cancel;

@@ -10,10 +10,16 @@ namespace {
 using Kind = FieldCheckRule::Kind;
 using qv::tables::Record;
 
-int currentYear() { return expr::ymdFromDate(expr::defaultClock().today()).year; }
+int currentYear()
+{
+    return expr::ymdFromDate(expr::defaultClock().today()).year;
+}
 
 // Defaults of new records read the caller's current album from its buffer.
-Record& albumBuffer() { return Album().record(); }
+Record& albumBuffer()
+{
+    return Album().record();
+}
 
 void songDefaults(Record& r)
 {
@@ -41,11 +47,26 @@ void importAlbumDefaults(Record& r)
     r["IA:CONDITION"] = "Good";
 }
 
-void albumDetailDefaults(Record& r) { r["ADT:AlbumID"] = albumBuffer()["ALB:AlbumID"].toInt(); }
-void songDetailDefaults(Record& r) { r["SDT:ID"] = Quorvel().record()["SNG:ID"].toInt(); }
-void addWizardDefaults(Record& r) { r["AW:Side"] = 1; }
-void artistDefaults(Record& r) { r["ART:Artist"] = albumBuffer()["ALB:Artist"].toString(); }
-void folderDefaults(Record& r) { r["MFL:ALBUM"] = albumBuffer()["ALB:Album"].toString(); }
+void albumDetailDefaults(Record& r)
+{
+    r["ADT:AlbumID"] = albumBuffer()["ALB:AlbumID"].toInt();
+}
+void songDetailDefaults(Record& r)
+{
+    r["SDT:ID"] = Quorvel().record()["SNG:ID"].toInt();
+}
+void addWizardDefaults(Record& r)
+{
+    r["AW:Side"] = 1;
+}
+void artistDefaults(Record& r)
+{
+    r["ART:Artist"] = albumBuffer()["ALB:Artist"].toString();
+}
+void folderDefaults(Record& r)
+{
+    r["MFL:ALBUM"] = albumBuffer()["ALB:Album"].toString();
+}
 
 void approvalDefaults(Record& r)
 {
@@ -56,8 +77,8 @@ void approvalDefaults(Record& r)
     r["MAL:Category"] = a["ALB:Category"].toString();
 }
 
-FieldCheckRule range(std::string_view field, std::string_view text, std::int64_t low, std::int64_t high,
-                     std::string_view rangeText)
+FieldCheckRule range(
+    std::string_view field, std::string_view text, std::int64_t low, std::int64_t high, std::string_view rangeText)
 {
     FieldCheckRule c;
     c.field = field;
@@ -70,7 +91,7 @@ FieldCheckRule range(std::string_view field, std::string_view text, std::int64_t
 }
 
 FieldCheckRule inTable(std::string_view field, std::string_view text, std::string_view label, std::string_view key,
-                       std::string_view lookupField, bool emptyAccepted, std::string_view name)
+    std::string_view lookupField, bool emptyAccepted, std::string_view name)
 {
     FieldCheckRule c;
     c.field = field;
@@ -92,35 +113,36 @@ const std::vector<AccessRules>& accessRules()
     // an album's blank media passes.
     static const std::vector<AccessRules> rules{
         {"Quorvel", "Songs [Quorvel]", "Songs", songDefaults,
-         {inTable("SNG:Media", "Media (Song)", "Media", "MED:KeyMedia", "MED:Media", false, "Media"),
-          inTable("SNG:CategoryID", "Category (Unique ID)", "Categories", "CAT:KeyCategoryID", "CAT:CategoryID", true,
-                  "Categories"),
-          range("SNG:ChartNumber", "Chart", 0, 100, "0 and 100"), range("SNG:TrackNumber", "Track", 0, 99, "0 and 99"),
-          range("SNG:Rating", "SNG:Rating", 0, 10, "0 and 10")},
-         true},
+            {inTable("SNG:Media", "Media (Song)", "Media", "MED:KeyMedia", "MED:Media", false, "Media"),
+                inTable("SNG:CategoryID", "Category (Unique ID)", "Categories", "CAT:KeyCategoryID", "CAT:CategoryID",
+                    true, "Categories"),
+                range("SNG:ChartNumber", "Chart", 0, 100, "0 and 100"),
+                range("SNG:TrackNumber", "Track", 0, 99, "0 and 99"),
+                range("SNG:Rating", "SNG:Rating", 0, 10, "0 and 10")},
+            true},
         {"AlbumDetails", "", "AlbumDetails", albumDetailDefaults, {}, false},
         {"ImportSongs", "Songs [ImportSongs]", "Songs", nullptr,
-         {range("IS:CHARTNUMBER", "Chart", 0, 100, "0 and 100"), range("IS:TRACKNUMBER", "Track", 0, 99, "0 and 99"),
-          range("IS:Rating", "IS:Rating", 0, 10, "0 and 10")},
-         true},
+            {range("IS:CHARTNUMBER", "Chart", 0, 100, "0 and 100"), range("IS:TRACKNUMBER", "Track", 0, 99, "0 and 99"),
+                range("IS:Rating", "IS:Rating", 0, 10, "0 and 10")},
+            true},
         {"SongDetails", "", "SongDetails", songDetailDefaults, {}, false},
         {"ImportAlbums", "Albums - Import Database [ImportAlbums]", "Albums - Import Database", importAlbumDefaults,
-         {range("IA:RATING", "Rating", 0, 10, "0 and 10")}, true},
+            {range("IA:RATING", "Rating", 0, 10, "0 and 10")}, true},
         {"Categories", "Categories [Categories]", "Categories", nullptr, {}, false},
         {"Album", "Albums [Album]", "Albums", albumDefaults,
-         {inTable("ALB:Media", "Media (Album)", "Media", "MED:KeyMedia", "MED:Media", true, "Media"),
-          inTable("ALB:CategoryID", "Category (Unique ID)", "Categories", "CAT:KeyCategoryID", "CAT:CategoryID", true,
-                  "Categories"),
-          range("ALB:Rating", "Rating", 0, 10, "0 and 10")},
-         true},
+            {inTable("ALB:Media", "Media (Album)", "Media", "MED:KeyMedia", "MED:Media", true, "Media"),
+                inTable("ALB:CategoryID", "Category (Unique ID)", "Categories", "CAT:KeyCategoryID", "CAT:CategoryID",
+                    true, "Categories"),
+                range("ALB:Rating", "Rating", 0, 10, "0 and 10")},
+            true},
         {"Labels", "Labels [Labels]", "Labels", nullptr, {}, true},
         {"Fonts", "Fonts [Fonts]", "Fonts", nullptr, {}, false},
         {"AddWizard", "Add Wizard Temporary Files [AddWizard]", "Add Wizard Temporary Files", addWizardDefaults, {},
-         false},
+            false},
         {"PlaylistMaster", "Playlist Master (Descriptions) [PlaylistMaster]", "Playlist Master (Descriptions)", nullptr,
-         {}, true},
+            {}, true},
         {"PlaylistDetails", "Playlist Details (Songs) [PlaylistDetails]", "Playlist Details (Songs)", nullptr, {},
-         false},
+            false},
         {"Media", "Media Tyes [Media]", "Media Tyes", nullptr, {}, false},
         {"Configuration", "", "Configuration", nullptr, {}, false},
         {"Input", "ASCII Input File [Input]", "ASCII Input File", nullptr, {}, false},
@@ -133,7 +155,7 @@ const std::vector<AccessRules>& accessRules()
         {"TagFilePos_", "TagFilePos_", "TagFilePos_", nullptr, {}, false},
         {"MP3ApprovalList", "", "MP3ApprovalList", approvalDefaults, {}, true},
         {"DOSFile", "DOS File for Import/Export of MP3 data [DOSFile]", "DOS File for Import/Export of MP3 data",
-         nullptr, {}, false},
+            nullptr, {}, false},
     };
     return rules;
 }
@@ -150,8 +172,8 @@ DictionaryAccess::DictionaryAccess(qv::tables::Table& table, const AccessRules& 
     setCheckName(std::string(rules.checkName));
     const auto& def = table.def();
     for (int k = 0; k < static_cast<int>(def.keys.size()); ++k)
-        RegisterKey(k, def.keys[static_cast<std::size_t>(k)].description,
-                    def.keys[static_cast<std::size_t>(k)].autoNumbered);
+        RegisterKey(
+            k, def.keys[static_cast<std::size_t>(k)].description, def.keys[static_cast<std::size_t>(k)].autoNumbered);
     for (const FieldCheckRule& c : rules.checks)
         checks_.push_back({&c, def.fieldIndex(c.field)});
 }

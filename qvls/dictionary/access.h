@@ -18,32 +18,31 @@ namespace qv::qvls::dictionary {
 // A table's own rules, as data.
 struct FieldCheckRule {
     enum class Kind { Range, InTable };
-    std::string_view field;          // "ALB:Rating"
-    std::string_view fieldText;      // %Field of the message
+    std::string_view field; // "ALB:Rating"
+    std::string_view fieldText; // %Field of the message
     Kind kind = Kind::Range;
-    std::int64_t low = 0, high = 0;  // Range, inclusive
-    std::string_view rangeText;      // Range: %Message
+    std::int64_t low = 0, high = 0; // Range, inclusive
+    std::string_view rangeText; // Range: %Message
     // InTable: the field's value must be a record of lookupLabel found by lookupKey
     // once copied into lookupField; an empty value passes when emptyAccepted.
     std::string_view lookupLabel, lookupKey, lookupField;
     bool emptyAccepted = false;
-    std::string_view lookupName;     // InTable: %Message
+    std::string_view lookupName; // InTable: %Message
 };
 
 struct AccessRules {
     std::string_view label;
-    std::string_view nameInMessages;  // empty: the framework's default
+    std::string_view nameInMessages; // empty: the framework's default
     std::string_view checkName;
     void (*defaults)(qv::tables::Record& fresh) = nullptr;
     std::vector<FieldCheckRule> checks;
-    bool memosBound = false;          // every memo bound under its name for expressions
+    bool memosBound = false; // every memo bound under its name for expressions
 };
 
 // The 24 tables' rules, in the dictionary's order.
 const std::vector<AccessRules>& accessRules();
 
-class DictionaryAccess : public fw::TableAccess
-{
+class DictionaryAccess : public fw::TableAccess {
 public:
     DictionaryAccess(qv::tables::Table& table, const AccessRules& rules);
 
@@ -71,11 +70,10 @@ struct OwnedAccess {
     std::unique_ptr<DictionaryAccess> owned;
 };
 
-class DictionaryRelations : private OwnedAccess, public fw::RelationSet
-{
+class DictionaryRelations : private OwnedAccess, public fw::RelationSet {
 public:
-    DictionaryRelations(std::unique_ptr<DictionaryAccess> access, DictionaryAccess** accessRef,
-                        DictionaryRelations** setRef);
+    DictionaryRelations(
+        std::unique_ptr<DictionaryAccess> access, DictionaryAccess** accessRef, DictionaryRelations** setRef);
 
     // Destroys the access object, clears its reference, drops the relations and
     // clears the set's own reference.
@@ -147,7 +145,7 @@ DictionaryRelations* relationsOf(std::string_view label);
 // linking fields and the rules. Lookups have neither key nor rules.
 struct RelationDecl {
     std::string_view parent, related;
-    std::string_view key;             // empty for a lookup
+    std::string_view key; // empty for a lookup
     fw::Rule onUpdate = fw::Rule::None, onDelete = fw::Rule::None;
     std::vector<std::pair<std::string_view, std::string_view>> links;
     bool lookup() const { return key.empty(); }
@@ -171,4 +169,4 @@ inline constexpr std::string_view kOtherGroupFile = ".qvother";
 // The labels in the first group.
 const std::vector<std::string_view>& catalogueGroupLabels();
 
-}  // namespace qv::qvls::dictionary
+} // namespace qv::qvls::dictionary

@@ -132,9 +132,10 @@ const std::vector<RelationDecl>& relationDecls()
         {"Quorvel", "Album", "", Rule::None, Rule::None, {}},
         {"AlbumDetails", "Album", "", Rule::None, Rule::None, {}},
         {"SongDetails", "Quorvel", "", Rule::None, Rule::None, {}},
-        {"Categories", "Album", "ALB:KEYCATEGORY", Rule::Restrict, Rule::Restrict, {{"CAT:CategoryID", "ALB:CategoryID"}}},
+        {"Categories", "Album", "ALB:KEYCATEGORY", Rule::Restrict, Rule::Restrict,
+            {{"CAT:CategoryID", "ALB:CategoryID"}}},
         {"Categories", "Quorvel", "SNG:SongsByCategory", Rule::Cascade, Rule::Restrict,
-         {{"CAT:CategoryID", "SNG:CategoryID"}}},
+            {{"CAT:CategoryID", "SNG:CategoryID"}}},
         {"Album", "AlbumDetails", "ADT:K_Album", Rule::Cascade, Rule::Cascade, {{"ALB:AlbumID", "ADT:AlbumID"}}},
         {"Album", "Categories", "", Rule::None, Rule::None, {}},
         // Albums only look media formats up: a rename does not reach ALB:Media.
@@ -143,22 +144,23 @@ const std::vector<RelationDecl>& relationDecls()
         {"Labels", "Fonts", "FON:KeyFontID", Rule::None, Rule::None, {{"LAB:CDSPINEFONTID", "FON:FONTID"}}},
         {"Fonts", "Labels", "", Rule::None, Rule::None, {}},
         {"PlaylistMaster", "PlaylistDetails", "PLA:KeyPlaylistID", Rule::None, Rule::Cascade,
-         {{"PLD:PlaylistID", "PLA:PlaylistID"}}},
+            {{"PLD:PlaylistID", "PLA:PlaylistID"}}},
         {"PlaylistDetails", "Quorvel", "", Rule::None, Rule::None, {}},
         {"PlaylistDetails", "PlaylistMaster", "", Rule::None, Rule::None, {}},
         {"Media", "Quorvel", "SNG:SongsByMedia", Rule::Cascade, Rule::Restrict, {{"MED:Media", "SNG:Media"}}},
         {"Media", "Album", "", Rule::None, Rule::None, {}},
-        {"TagSet_", "TagFile_", "TF_:PtrKey", Rule::Cascade, Rule::Cascade, {{"TS_:Usr", "TF_:USR"}, {"TS_:Tbl", "TF_:TBL"}}},
+        {"TagSet_", "TagFile_", "TF_:PtrKey", Rule::Cascade, Rule::Cascade,
+            {{"TS_:Usr", "TF_:USR"}, {"TS_:Tbl", "TF_:TBL"}}},
         {"TagSet_", "TagFilePos_", "TP_:ValKey", Rule::Cascade, Rule::Cascade,
-         {{"TS_:Usr", "TP_:USR"}, {"TS_:Tbl", "TP_:TBL"}}},
+            {{"TS_:Usr", "TP_:USR"}, {"TS_:Tbl", "TP_:TBL"}}},
         {"TagFile_", "TagSet_", "", Rule::None, Rule::None, {}},
         {"TagFilePos_", "TagSet_", "", Rule::None, Rule::None, {}},
     };
     return decls;
 }
 
-DictionaryRelations::DictionaryRelations(std::unique_ptr<DictionaryAccess> access, DictionaryAccess** accessRef,
-                                         DictionaryRelations** setRef)
+DictionaryRelations::DictionaryRelations(
+    std::unique_ptr<DictionaryAccess> access, DictionaryAccess** accessRef, DictionaryRelations** setRef)
     : OwnedAccess{std::move(access)}
     , RelationSet(*owned)
     , accessRef_(accessRef)
@@ -189,7 +191,10 @@ DictionaryRelations* relationsOf(std::string_view label)
     return i < 0 ? nullptr : *refs()[static_cast<std::size_t>(i)].relations;
 }
 
-bool dictionaryBuilt() { return QuorvelRelations != nullptr; }
+bool dictionaryBuilt()
+{
+    return QuorvelRelations != nullptr;
+}
 
 void InitDictionary()
 {
@@ -241,9 +246,8 @@ void KillDictionary()
 
 const std::vector<std::string_view>& catalogueGroupLabels()
 {
-    static const std::vector<std::string_view> labels{"Quorvel",        "Album",           "AlbumDetails",
-                                                      "SongDetails",    "PlaylistMaster",  "PlaylistDetails",
-                                                      "Categories",     "Media",           "Artists"};
+    static const std::vector<std::string_view> labels{"Quorvel", "Album", "AlbumDetails", "SongDetails",
+        "PlaylistMaster", "PlaylistDetails", "Categories", "Media", "Artists"};
     return labels;
 }
 
@@ -266,7 +270,7 @@ void useCollectionFolder(const std::string& folder)
         if (t->def().driver != qv::tables::DriverKind::Keyed)
             continue;
         if (runTimeName(*t)) {
-            t->setGroup(nullptr);  // the group of the folder its file lies in
+            t->setGroup(nullptr); // the group of the folder its file lies in
             continue;
         }
         bool inCatalogue = false;
@@ -276,4 +280,4 @@ void useCollectionFolder(const std::string& folder)
     }
 }
 
-}  // namespace qv::qvls::dictionary
+} // namespace qv::qvls::dictionary

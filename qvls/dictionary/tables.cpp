@@ -7,24 +7,24 @@
 
 namespace qv::qvls::schema {
 
+using qv::tables::byteField;
+using qv::tables::decimalField;
 using qv::tables::DriverKind;
 using qv::tables::FieldDef;
 using qv::tables::KeyDef;
+using qv::tables::longField;
 using qv::tables::LongKind;
 using qv::tables::MemoDef;
-using qv::tables::TableDef;
-using qv::tables::byteField;
-using qv::tables::decimalField;
-using qv::tables::longField;
 using qv::tables::shortField;
 using qv::tables::stringField;
+using qv::tables::TableDef;
 
 namespace {
 
 constexpr int kNoVersion = -1;
 
-TableDef table(std::string label, std::string prefix, std::string fileName, DriverKind driver,
-               std::string description, int version)
+TableDef table(std::string label, std::string prefix, std::string fileName, DriverKind driver, std::string description,
+    int version)
 {
     TableDef d;
     d.label = std::move(label);
@@ -36,8 +36,8 @@ TableDef table(std::string label, std::string prefix, std::string fileName, Driv
     return d;
 }
 
-KeyDef key(std::string name, std::string description, std::vector<std::string> components, bool unique,
-           bool primary, std::string_view numbered)
+KeyDef key(std::string name, std::string description, std::vector<std::string> components, bool unique, bool primary,
+    std::string_view numbered)
 {
     KeyDef k;
     k.name = std::move(name);
@@ -47,15 +47,17 @@ KeyDef key(std::string name, std::string description, std::vector<std::string> c
     k.primary = primary;
     if (!numbered.empty()) {
         for (size_t i = 0; i < k.components.size(); ++i)
-            if (qv::tables::sameName(k.components[i], numbered)) k.autoNumbered = static_cast<int>(i) + 1;
-        if (k.autoNumbered == 0) throw std::logic_error(k.name + ": no component " + std::string(numbered));
+            if (qv::tables::sameName(k.components[i], numbered))
+                k.autoNumbered = static_cast<int>(i) + 1;
+        if (k.autoNumbered == 0)
+            throw std::logic_error(k.name + ": no component " + std::string(numbered));
     }
     return k;
 }
 
 // `numbered` names the component that gets the next free number on insert.
-KeyDef duplicateKey(std::string name, std::string description, std::vector<std::string> components,
-                  std::string_view numbered = {})
+KeyDef duplicateKey(
+    std::string name, std::string description, std::vector<std::string> components, std::string_view numbered = {})
 {
     return key(std::move(name), std::move(description), std::move(components), false, false, numbered);
 }
@@ -65,8 +67,8 @@ KeyDef uniqueKey(std::string name, std::string description, std::vector<std::str
     return key(std::move(name), std::move(description), std::move(components), true, false, {});
 }
 
-KeyDef primaryKey(std::string name, std::string description, std::vector<std::string> components,
-               std::string_view numbered = {})
+KeyDef primaryKey(
+    std::string name, std::string description, std::vector<std::string> components, std::string_view numbered = {})
 {
     return key(std::move(name), std::move(description), std::move(components), true, true, numbered);
 }
@@ -88,13 +90,16 @@ TableDef twin(const TableDef& of, std::string label, std::string prefix, std::st
     d.prefix = std::move(prefix);
     d.fileName.clear();
     d.description = std::move(description);
-    for (auto& f : d.fields) f.name = d.prefix + ":" + text::asciiUpper(qv::tables::bareName(f.name));
-    for (auto& k : d.keys) k.name = d.prefix + ":" + text::asciiUpper(qv::tables::bareName(k.name));
-    for (auto& m : d.memos) m.name = d.prefix + ":" + std::string(qv::tables::bareName(m.name));
+    for (auto& f : d.fields)
+        f.name = d.prefix + ":" + text::asciiUpper(qv::tables::bareName(f.name));
+    for (auto& k : d.keys)
+        k.name = d.prefix + ":" + text::asciiUpper(qv::tables::bareName(k.name));
+    for (auto& m : d.memos)
+        m.name = d.prefix + ":" + std::string(qv::tables::bareName(m.name));
     return d;
 }
 
-}  // namespace
+} // namespace
 
 TableDef Quorvel()
 {
@@ -145,7 +150,8 @@ TableDef Quorvel()
     d.keys = {
         keepingEmpty(duplicateKey("SNG:SongsByArtist", "Songs By Artist", {"Artist", "Title", "Mix"})),
         keepingEmpty(duplicateKey("SNG:SongsByTitle", "Songs By Title", {"Title", "Artist"})),
-        keepingEmpty(duplicateKey("SNG:SongsByAlbum", "Songs By Album", {"Album", "Artist", "Side", "TrackNumber", "Title"})),
+        keepingEmpty(
+            duplicateKey("SNG:SongsByAlbum", "Songs By Album", {"Album", "Artist", "Side", "TrackNumber", "Title"})),
         keepingEmpty(duplicateKey("SNG:SongsByMedia", "Songs By Media", {"Media", "FileNumber", "Title"})),
         duplicateKey("SNG:SongsByCategory", "Songs By Category", {"CategoryID", "Artist", "Title", "Album"}),
         duplicateKey("SNG:SONGSBYCHARTNUMBER", "By Chart Number", {"ChartNumber", "Artist", "Title"}),
@@ -552,22 +558,23 @@ TableDef DOSFile()
 
 std::vector<TableDef> all()
 {
-    return {Quorvel(),         AlbumDetails(),    ImportSongs(), SongDetails(), ImportAlbums(), Categories(),
-            Album(),           Labels(),          Fonts(),       AddWizard(),   PlaylistMaster(), PlaylistDetails(),
-            Media(),           Configuration(),   Input(),       Artists(),     EventLog(),     MP3FolderList(),
-            QVLTips(),         TagSet_(),         TagFile_(),    TagFilePos_(), MP3ApprovalList(), DOSFile()};
+    return {Quorvel(), AlbumDetails(), ImportSongs(), SongDetails(), ImportAlbums(), Categories(), Album(), Labels(),
+        Fonts(), AddWizard(), PlaylistMaster(), PlaylistDetails(), Media(), Configuration(), Input(), Artists(),
+        EventLog(), MP3FolderList(), QVLTips(), TagSet_(), TagFile_(), TagFilePos_(), MP3ApprovalList(), DOSFile()};
 }
 
 int registeredVersion(std::string_view label)
 {
-    if (qv::tables::sameName(label, "ImportSongs")) return 15;
+    if (qv::tables::sameName(label, "ImportSongs"))
+        return 15;
     static const std::vector<TableDef> defs = all();
     for (const auto& d : defs)
-        if (qv::tables::sameName(d.label, label)) return d.version;
+        if (qv::tables::sameName(d.label, label))
+            return d.version;
     return kNoVersion;
 }
 
-}  // namespace qv::qvls::schema
+} // namespace qv::qvls::schema
 
 namespace qv::qvls::dictionary {
 
@@ -581,10 +588,30 @@ std::string DOSFileName;
 namespace {
 
 enum Index {
-    kQuorvel, kAlbumDetails, kImportSongs, kSongDetails, kImportAlbums, kCategories,
-    kAlbum, kLabels, kFonts, kAddWizard, kPlaylistMaster, kPlaylistDetails,
-    kMedia, kConfiguration, kInput, kArtists, kEventLog, kMP3FolderList,
-    kQVLTips, kTagSet, kTagFile, kTagFilePos, kMP3ApprovalList, kDOSFile,
+    kQuorvel,
+    kAlbumDetails,
+    kImportSongs,
+    kSongDetails,
+    kImportAlbums,
+    kCategories,
+    kAlbum,
+    kLabels,
+    kFonts,
+    kAddWizard,
+    kPlaylistMaster,
+    kPlaylistDetails,
+    kMedia,
+    kConfiguration,
+    kInput,
+    kArtists,
+    kEventLog,
+    kMP3FolderList,
+    kQVLTips,
+    kTagSet,
+    kTagFile,
+    kTagFilePos,
+    kMP3ApprovalList,
+    kDOSFile,
 };
 
 // Built together on first use and never destroyed: record buffers outlive every thread,
@@ -593,62 +620,147 @@ const std::vector<Table*>& registry()
 {
     static const std::vector<Table*>* tables = [] {
         auto* v = new std::vector<Table*>;
-        for (auto& def : schema::all()) v->push_back(new Table(std::move(def)));
+        for (auto& def : schema::all())
+            v->push_back(new Table(std::move(def)));
         return v;
     }();
     return *tables;
 }
 
-Table& at(Index i) { return *registry()[i]; }
+Table& at(Index i)
+{
+    return *registry()[i];
+}
 
-}  // namespace
+} // namespace
 
-Table& Quorvel() { return at(kQuorvel); }
-Table& AlbumDetails() { return at(kAlbumDetails); }
-Table& ImportSongs() { return at(kImportSongs); }
-Table& SongDetails() { return at(kSongDetails); }
-Table& ImportAlbums() { return at(kImportAlbums); }
-Table& Categories() { return at(kCategories); }
-Table& Album() { return at(kAlbum); }
-Table& Labels() { return at(kLabels); }
-Table& Fonts() { return at(kFonts); }
-Table& AddWizard() { return at(kAddWizard); }
-Table& PlaylistMaster() { return at(kPlaylistMaster); }
-Table& PlaylistDetails() { return at(kPlaylistDetails); }
-Table& Media() { return at(kMedia); }
-Table& Configuration() { return at(kConfiguration); }
-Table& Input() { return at(kInput); }
-Table& Artists() { return at(kArtists); }
-Table& EventLog() { return at(kEventLog); }
-Table& MP3FolderList() { return at(kMP3FolderList); }
-Table& QVLTips() { return at(kQVLTips); }
-Table& TagSet_() { return at(kTagSet); }
-Table& TagFile_() { return at(kTagFile); }
-Table& TagFilePos_() { return at(kTagFilePos); }
-Table& MP3ApprovalList() { return at(kMP3ApprovalList); }
-Table& DOSFile() { return at(kDOSFile); }
+Table& Quorvel()
+{
+    return at(kQuorvel);
+}
+Table& AlbumDetails()
+{
+    return at(kAlbumDetails);
+}
+Table& ImportSongs()
+{
+    return at(kImportSongs);
+}
+Table& SongDetails()
+{
+    return at(kSongDetails);
+}
+Table& ImportAlbums()
+{
+    return at(kImportAlbums);
+}
+Table& Categories()
+{
+    return at(kCategories);
+}
+Table& Album()
+{
+    return at(kAlbum);
+}
+Table& Labels()
+{
+    return at(kLabels);
+}
+Table& Fonts()
+{
+    return at(kFonts);
+}
+Table& AddWizard()
+{
+    return at(kAddWizard);
+}
+Table& PlaylistMaster()
+{
+    return at(kPlaylistMaster);
+}
+Table& PlaylistDetails()
+{
+    return at(kPlaylistDetails);
+}
+Table& Media()
+{
+    return at(kMedia);
+}
+Table& Configuration()
+{
+    return at(kConfiguration);
+}
+Table& Input()
+{
+    return at(kInput);
+}
+Table& Artists()
+{
+    return at(kArtists);
+}
+Table& EventLog()
+{
+    return at(kEventLog);
+}
+Table& MP3FolderList()
+{
+    return at(kMP3FolderList);
+}
+Table& QVLTips()
+{
+    return at(kQVLTips);
+}
+Table& TagSet_()
+{
+    return at(kTagSet);
+}
+Table& TagFile_()
+{
+    return at(kTagFile);
+}
+Table& TagFilePos_()
+{
+    return at(kTagFilePos);
+}
+Table& MP3ApprovalList()
+{
+    return at(kMP3ApprovalList);
+}
+Table& DOSFile()
+{
+    return at(kDOSFile);
+}
 
 Table* table(std::string_view label)
 {
     for (Table* t : registry())
-        if (qv::tables::sameName(t->def().label, label)) return t;
+        if (qv::tables::sameName(t->def().label, label))
+            return t;
     return nullptr;
 }
 
-const std::vector<Table*>& allTables() { return registry(); }
+const std::vector<Table*>& allTables()
+{
+    return registry();
+}
 
 std::string* runTimeName(const Table& t)
 {
-    if (&t == &ImportSongs()) return &ImportSongsFileName;
-    if (&t == &ImportAlbums()) return &ImportAlbumsFileName;
-    if (&t == &Input()) return &InputFileName;
-    if (&t == &DOSFile()) return &DOSFileName;
+    if (&t == &ImportSongs())
+        return &ImportSongsFileName;
+    if (&t == &ImportAlbums())
+        return &ImportAlbumsFileName;
+    if (&t == &Input())
+        return &InputFileName;
+    if (&t == &DOSFile())
+        return &DOSFileName;
     return nullptr;
 }
 
 void applyRunTimeName(Table& t)
 {
-    if (std::string* name = runTimeName(t)) t.setFileName(*name);
+    if (std::string* name = runTimeName(t))
+        t.setFileName(*name);
 }
 
-}  // namespace qv::qvls::dictionary
+} // namespace qv::qvls::dictionary

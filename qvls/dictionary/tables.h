@@ -13,11 +13,11 @@
 // The declarations: what each table holds and how it is keyed.
 namespace qv::qvls::schema {
 
-qv::tables::TableDef Quorvel();          // the songs
+qv::tables::TableDef Quorvel(); // the songs
 qv::tables::TableDef AlbumDetails();
-qv::tables::TableDef ImportSongs();      // another collection's songs
+qv::tables::TableDef ImportSongs(); // another collection's songs
 qv::tables::TableDef SongDetails();
-qv::tables::TableDef ImportAlbums();     // another collection's albums
+qv::tables::TableDef ImportAlbums(); // another collection's albums
 qv::tables::TableDef Categories();
 qv::tables::TableDef Album();
 qv::tables::TableDef Labels();
@@ -46,7 +46,7 @@ std::vector<qv::tables::TableDef> all();
 // for ImportSongs, which must still read the songs files of other collections.
 int registeredVersion(std::string_view label);
 
-}  // namespace qv::qvls::schema
+} // namespace qv::qvls::schema
 
 // The process's tables: one record buffer per table, shared by every thread.
 namespace qv::qvls::dictionary {
@@ -94,4 +94,4 @@ std::string* runTimeName(const qv::tables::Table& table);
 // before the table is created or opened. Fixed names are left alone.
 void applyRunTimeName(qv::tables::Table& table);
 
-}  // namespace qv::qvls::dictionary
+} // namespace qv::qvls::dictionary

@@ -15,8 +15,7 @@ namespace qv::qvls {
 
 namespace {
 
-class DefaultArtistsProcess : public fw::WindowController
-{
+class DefaultArtistsProcess : public fw::WindowController {
 public:
     DefaultArtistsProcess()
         : fw::WindowController("Process:DefaultArtists")
@@ -40,8 +39,7 @@ public:
         reader_->AddSortOrder("SNG:SongsByArtist");
         processor_ = std::make_unique<fw::RecordProcessor>(*reader_);
         processor_->setControls(std::string(ctl::DefaultArtists::Progress.name),
-                                std::string(ctl::DefaultArtists::Percent.name),
-                                std::string(ctl::DefaultArtists::Cancel.name));
+            std::string(ctl::DefaultArtists::Percent.name), std::string(ctl::DefaultArtists::Cancel.name));
         processor_->setStep([this] { return step(); });
         loadWindow("qvls", ctl::DefaultArtists::kWindow);
         addComponent(*processor_);

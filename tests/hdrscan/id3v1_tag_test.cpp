@@ -6,7 +6,7 @@
 namespace qv::hdrscan::test {
 namespace {
 
-const std::string k30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";  // 30 characters
+const std::string k30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"; // 30 characters
 const std::string k28 = k30.substr(0, 28);
 
 struct Expect {
@@ -21,7 +21,8 @@ struct Case {
     Expect expect;
 };
 
-Tag V11(std::string comment, std::uint8_t track) {
+Tag V11(std::string comment, std::uint8_t track)
+{
     Tag t;
     t.comment = std::move(comment);
     t.setTrackBytes = true;
@@ -30,45 +31,49 @@ Tag V11(std::string comment, std::uint8_t track) {
     return t;
 }
 
-Tag WithGenre(std::uint8_t genre) {
+Tag WithGenre(std::uint8_t genre)
+{
     Tag t;
     t.genre = genre;
     return t;
 }
 
-Tag WithYear(std::string year) {
+Tag WithYear(std::string year)
+{
     Tag t;
     t.year = std::move(year);
     return t;
 }
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const Case kCases[] = {
     {"BlankPaddingDropped", {.title = "Nineteen9" + std::string(21, ' ')}, {"Nineteen9", "", "", "", "Blues", 0, -1}},
     {"NulPaddingDropped", {.title = "Nineteen9"}, {"Nineteen9", "", "", "", "Blues", 0, -1}},
     {"LeadingBlanksKept", {.artist = "  Lead"}, {"", "  Lead", "", "", "Blues", 0, -1}},
     {"NulInsideEndsText", {.album = std::string("AB\0CD", 5)}, {"", "", "AB", "", "Blues", 0, -1}},
-    {"EveryV10FieldFull",
-     {.title = k30, .artist = k30, .album = k30, .year = "1999", .comment = k30, .genre = 17},
-     {k30, k30, k30, k30, "Rock", 1999, -1}},
+    {"EveryV10FieldFull", {.title = k30, .artist = k30, .album = k30, .year = "1999", .comment = k30, .genre = 17},
+        {k30, k30, k30, k30, "Rock", 1999, -1}},
     {"EveryV11FieldFull",
-     [] {
-         Tag t = V11(k28, 7);
-         t.title = t.artist = t.album = k30;
-         t.year = "2001";
-         t.genre = 12;
-         return t;
-     }(),
-     {k30, k30, k30, k28, "Other", 2001, 7}},
+        [] {
+            Tag t = V11(k28, 7);
+            t.title = t.artist = t.album = k30;
+            t.year = "2001";
+            t.genre = 12;
+            return t;
+        }(),
+        {k30, k30, k30, k28, "Other", 2001, 7}},
     {"ZeroTrackByteIsV10", V11("Short", 0), {"", "", "", "Short", "Blues", 0, -1}},
     {"NonZeroByte125IsV10",
-     [] {
-         Tag t = V11(k28, 'Y');
-         t.byte125 = 'X';
-         return t;
-     }(),
-     {"", "", "", k28 + "XY", "Blues", 0, -1}},
+        [] {
+            Tag t = V11(k28, 'Y');
+            t.byte125 = 'X';
+            return t;
+        }(),
+        {"", "", "", k28 + "XY", "Blues", 0, -1}},
     {"Track200", V11("c", 200), {"", "", "", "c", "Blues", 0, 200}},
     {"Track255", V11("c", 255), {"", "", "", "c", "Blues", 0, 255}},
     {"YearOfTwoDigits", WithYear("99  "), {"", "", "", "", "Blues", 99, -1}},
@@ -85,9 +90,10 @@ const Case kCases[] = {
     {"NoTagIsNotBlues", {.marker = std::string(3, '\0')}, {"", "", "", "", "", 0, -1}},
 };
 
-class HdrscanTagRead : public ::testing::TestWithParam<Case> {};
+class HdrscanTagRead : public ::testing::TestWithParam<Case> { };
 
-TEST_P(HdrscanTagRead, ReportsTheTag) {
+TEST_P(HdrscanTagRead, ReportsTheTag)
+{
     const Case& c = GetParam();
     TempDir dir;
     const Image image = Image(5000).Put(0, Header{}.Encode()).Append(c.tag.Encode());
@@ -103,22 +109,34 @@ TEST_P(HdrscanTagRead, ReportsTheTag) {
     EXPECT_TRUE(r.TextsWrittenAs32Bytes());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, HdrscanTagRead, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HdrscanTagRead, ::testing::ValuesIn(kCases), [](const auto& info) { return std::string(info.param.name); });
 
-TEST(HdrscanGenreNames, KeepTheCatalogueSpellings) {
+TEST(HdrscanGenreNames, KeepTheCatalogueSpellings)
+{
     const std::pair<int, std::string_view> spellings[] = {
-        {14, "R&B"},          {29, "Jazz+Funk"}, {40, "AlternRock"},   {62, "Pop/Funk"},
-        {67, "Psychadelic"},  {71, "Lo-Fi"},     {78, "Rock & Roll"},  {79, "Hard Rock"},
-        {80, "Folk"},         {85, "Bebob"},     {100, "Humour"},      {123, "Acapella"},
-        {124, "Euro-House"},  {125, "Dance Hall"},
+        {14, "R&B"},
+        {29, "Jazz+Funk"},
+        {40, "AlternRock"},
+        {62, "Pop/Funk"},
+        {67, "Psychadelic"},
+        {71, "Lo-Fi"},
+        {78, "Rock & Roll"},
+        {79, "Hard Rock"},
+        {80, "Folk"},
+        {85, "Bebob"},
+        {100, "Humour"},
+        {123, "Acapella"},
+        {124, "Euro-House"},
+        {125, "Dance Hall"},
     };
     for (const auto& [index, name] : spellings)
         EXPECT_EQ(GenreName(static_cast<std::uint8_t>(index)), name) << index;
     EXPECT_EQ(GenreName(std::nullopt), "");
 }
 
-TEST(HdrscanGenreNames, EveryNameFitsATextOutput) {
+TEST(HdrscanGenreNames, EveryNameFitsATextOutput)
+{
     for (int i = 0; i < kGenreCount; ++i) {
         const std::string_view name = GenreName(static_cast<std::uint8_t>(i));
         EXPECT_FALSE(name.empty()) << i;
@@ -126,5 +144,5 @@ TEST(HdrscanGenreNames, EveryNameFitsATextOutput) {
     }
 }
 
-}  // namespace
-}  // namespace qv::hdrscan::test
+} // namespace
+} // namespace qv::hdrscan::test

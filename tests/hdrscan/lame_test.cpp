@@ -9,38 +9,61 @@
 namespace qv::hdrscan::test {
 namespace {
 
-bool HaveProgram(const char* name) {
+bool HaveProgram(const char* name)
+{
     return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Ten seconds of two sine tones, 16-bit PCM.
-void WriteWav(const std::string& path, int rate, int channels, int seconds = 10) {
+void WriteWav(const std::string& path, int rate, int channels, int seconds = 10)
+{
     const std::uint32_t frames = static_cast<std::uint32_t>(rate * seconds);
     const std::uint32_t dataSize = frames * channels * 2;
     Bytes b;
-    auto u32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(v >> (8 * i) & 0xFF); };
-    auto u16 = [&](std::uint16_t v) { b.push_back(v & 0xFF); b.push_back(v >> 8); };
-    auto text = [&](const char* s) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(s[i])); };
-    text("RIFF"); u32(36 + dataSize); text("WAVE");
-    text("fmt "); u32(16); u16(1); u16(channels); u32(rate); u32(rate * channels * 2);
-    u16(channels * 2); u16(16);
-    text("data"); u32(dataSize);
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(v >> (8 * i) & 0xFF);
+    };
+    auto u16 = [&](std::uint16_t v) {
+        b.push_back(v & 0xFF);
+        b.push_back(v >> 8);
+    };
+    auto text = [&](const char* s) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<std::uint8_t>(s[i]));
+    };
+    text("RIFF");
+    u32(36 + dataSize);
+    text("WAVE");
+    text("fmt ");
+    u32(16);
+    u16(1);
+    u16(channels);
+    u32(rate);
+    u32(rate * channels * 2);
+    u16(channels * 2);
+    u16(16);
+    text("data");
+    u32(dataSize);
     for (std::uint32_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
             u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(9000 * std::sin(i * (0.03 + 0.01 * c)))));
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
-Bytes ReadAll(const std::string& path) {
+Bytes ReadAll(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Capture(const std::string& command) {
+std::string Capture(const std::string& command)
+{
     std::string out;
     if (FILE* p = ::popen(command.c_str(), "r")) {
         char buf[256];
-        while (std::fgets(buf, sizeof buf, p)) out += buf;
+        while (std::fgets(buf, sizeof buf, p))
+            out += buf;
         ::pclose(p);
     }
     return out;
@@ -48,13 +71,16 @@ std::string Capture(const std::string& command) {
 
 class HdrscanLame : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!HaveProgram("lame")) GTEST_SKIP() << "lame is not installed (scripts/setup)";
+    void SetUp() override
+    {
+        if (!HaveProgram("lame"))
+            GTEST_SKIP() << "lame is not installed (scripts/setup)";
         wav_ = (dir_.path() / "tone.wav").string();
         WriteWav(wav_, 44100, 2);
     }
 
-    std::string Encode(const std::string& args, const std::string& name = "out.mp3") {
+    std::string Encode(const std::string& args, const std::string& name = "out.mp3")
+    {
         const std::string mp3 = (dir_.path() / name).string();
         const std::string command = "lame --quiet " + args + " '" + wav_ + "' '" + mp3 + "'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
@@ -68,15 +94,18 @@ protected:
 struct Case {
     const char* name;
     const char* args;
-    int xingOffset;  // where lame puts its Xing header, or -1 for constant bit rate
+    int xingOffset; // where lame puts its Xing header, or -1 for constant bit rate
     const char* version;
     const char* mode;
     int frequency;
     int factor;
-    int bitRate;  // constant bit rate
+    int bitRate; // constant bit rate
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const Case kCases[] = {
     {"Cbr128JointStereo", "-b 128 -m j", -1, "MPEG 1 Layer III", "Joint Stereo", 44100, 144, 128},
@@ -87,9 +116,10 @@ const Case kCases[] = {
     {"VbrMpeg2", "-V 6 -m j --resample 22.05", 21, "MPEG 2 Layer III", "Joint Stereo", 22050, 72, 0},
 };
 
-class HdrscanLameFiles : public HdrscanLame, public ::testing::WithParamInterface<Case> {};
+class HdrscanLameFiles : public HdrscanLame, public ::testing::WithParamInterface<Case> { };
 
-TEST_P(HdrscanLameFiles, MatchTheEncodersFrames) {
+TEST_P(HdrscanLameFiles, MatchTheEncodersFrames)
+{
     const Case& c = GetParam();
     const std::string mp3 = Encode(c.args);
     const Bytes bytes = ReadAll(mp3);
@@ -98,9 +128,8 @@ TEST_P(HdrscanLameFiles, MatchTheEncodersFrames) {
     int bitRate = c.bitRate;
     if (c.xingOffset >= 0) {
         ASSERT_EQ(std::string(bytes.begin() + c.xingOffset, bytes.begin() + c.xingOffset + 4), "Xing");
-        const std::int64_t frames = (std::int64_t{bytes[c.xingOffset + 8]} << 24) |
-                                    (bytes[c.xingOffset + 9] << 16) | (bytes[c.xingOffset + 10] << 8) |
-                                    bytes[c.xingOffset + 11];
+        const std::int64_t frames = (std::int64_t{bytes[c.xingOffset + 8]} << 24) | (bytes[c.xingOffset + 9] << 16)
+            | (bytes[c.xingOffset + 10] << 8) | bytes[c.xingOffset + 11];
         bitRate = static_cast<int>(c.frequency * (static_cast<double>(size) / frames) / (c.factor * 1000.0));
     }
 
@@ -120,11 +149,13 @@ TEST_P(HdrscanLameFiles, MatchTheEncodersFrames) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Encoded, HdrscanLameFiles, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HdrscanLame, Id3v11TagWrittenByTheEncoder) {
+TEST_F(HdrscanLame, Id3v11TagWrittenByTheEncoder)
+{
     const Result r = Read(Encode("-b 128 --id3v1-only --tt 'Song Title' --ta 'The Artist' --tl 'An Album' "
-                                 "--ty 1999 --tc 'A comment' --tn 7 --tg Rock").c_str());
+                                 "--ty 1999 --tc 'A comment' --tn 7 --tg Rock")
+                              .c_str());
     EXPECT_EQ(r.Text(r.title), "Song Title");
     EXPECT_EQ(r.Text(r.artist), "The Artist");
     EXPECT_EQ(r.Text(r.album), "An Album");
@@ -134,14 +165,16 @@ TEST_F(HdrscanLame, Id3v11TagWrittenByTheEncoder) {
     EXPECT_EQ(r.track, 7);
 }
 
-TEST_F(HdrscanLame, LeadingId3v2WithUtf16TextsAndACover) {
+TEST_F(HdrscanLame, LeadingId3v2WithUtf16TextsAndACover)
+{
     // The cover is full of byte pairs FF FE that begin a valid-looking Layer I header.
     Bytes cover = {0xFF, 0xD8, 0xFF, 0xE0};
     for (int i = 0; i < 30000; ++i)
-        for (std::uint8_t c : {0xFF, 0xFE, 0x54, 0x00}) cover.push_back(c);
+        for (std::uint8_t c : {0xFF, 0xFE, 0x54, 0x00})
+            cover.push_back(c);
     const std::string coverPath = dir_.Write("cover.jpg", cover);
-    const std::string mp3 = Encode("-b 128 -m j --id3v2-only --id3v2-utf16 --tt 'Tïtle' --ta 'Ärtist' --ti '" +
-                                   coverPath + "'");
+    const std::string mp3
+        = Encode("-b 128 -m j --id3v2-only --id3v2-utf16 --tt 'Tïtle' --ta 'Ärtist' --ti '" + coverPath + "'");
     const Bytes bytes = ReadAll(mp3);
     ASSERT_EQ(std::string(bytes.begin(), bytes.begin() + 3), "ID3");
 
@@ -150,11 +183,11 @@ TEST_F(HdrscanLame, LeadingId3v2WithUtf16TextsAndACover) {
     EXPECT_EQ(r.Text(r.mode), "Joint Stereo");
     EXPECT_EQ(r.frequency, 44100);
     EXPECT_EQ(r.bitRate, 128);
-    EXPECT_EQ(r.length, static_cast<std::int64_t>(bytes.size()) * 8 / 1000 / 128);  // the tag counts
+    EXPECT_EQ(r.length, static_cast<std::int64_t>(bytes.size()) * 8 / 1000 / 128); // the tag counts
     EXPECT_EQ(r.Text(r.title), "");
     EXPECT_EQ(r.track, -1);
     EXPECT_TRUE(r.result);
 }
 
-}  // namespace
-}  // namespace qv::hdrscan::test
+} // namespace
+} // namespace qv::hdrscan::test

@@ -5,21 +5,21 @@
 
 #include <sqlite3.h>
 
-#include "platform/framework/ini_store.h"
-#include "platform/outside/file_manager.h"
-#include "platform/outside/query_wizard.h"
-#include "platform/outside/report_designer.h"
-#include "qvls/browse_extension/tag_sets.h"
-#include "qvls/core/globals.h"
-#include "qvls/core/program.h"
-#include "qvls/subsystems.h"
 #include "core/core_fixture.h"
 #include "platform/expr/datetime.h"
 #include "platform/framework/form_controller.h"
 #include "platform/framework/handover.h"
+#include "platform/framework/ini_store.h"
 #include "platform/framework/list_window.h"
+#include "platform/outside/file_manager.h"
+#include "platform/outside/query_wizard.h"
+#include "platform/outside/report_designer.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/resources.h"
+#include "qvls/browse_extension/tag_sets.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/program.h"
+#include "qvls/subsystems.h"
 
 std::span<const qv::rt::EmbeddedFile> progtestResources();
 
@@ -29,8 +29,7 @@ using namespace qv;
 using namespace qv::qvls;
 namespace fs = std::filesystem;
 
-class ScratchFolder
-{
+class ScratchFolder {
 public:
     ScratchFolder()
     {
@@ -86,10 +85,10 @@ TEST(Program, ObjectsStandWhileTheFrameRunsAndGoInTheReverseOrder)
     p.whileFrameRuns = [&] {
         sawDictionary = dictionary::dictionaryBuilt() && dictionary::AlbumRelations != nullptr;
         sawRegistry = tablesRegistered() && outside::fileManager().registration(dictionary::Quorvel()) != nullptr;
-        sawTexts = !outside::queryWizard().displayTexts().empty() && outside::reportDesigner().initialised &&
-                   outside::reportDesigner().initText.empty() && outside::reportDesigner().initFlag == 1;
-        sawStores = settingsStore().prepared() && settingsStore().QUIETMODE == 1 && positionStore().ready() &&
-                    positionStore().name() == ".\\POSITION.INI" && helpFile() == "QVL.HLP";
+        sawTexts = !outside::queryWizard().displayTexts().empty() && outside::reportDesigner().initialised
+            && outside::reportDesigner().initText.empty() && outside::reportDesigner().initFlag == 1;
+        sawStores = settingsStore().prepared() && settingsStore().QUIETMODE == 1 && positionStore().ready()
+            && positionStore().name() == ".\\POSITION.INI" && helpFile() == "QVL.HLP";
         // Tag sets in use when the frame closes.
         TagAdd(1, "/music/a.mp3");
         // The dictionary's tables are on the collection folder's connections.
@@ -101,12 +100,11 @@ TEST(Program, ObjectsStandWhileTheFrameRunsAndGoInTheReverseOrder)
     EXPECT_TRUE(sawTexts);
     EXPECT_TRUE(sawStores);
 
-    const std::vector<std::string> setUp{"help file", "AppErrorReporter", "AppTranslator", "PositionStore",
-                                         "InitDictionary"};
+    const std::vector<std::string> setUp{
+        "help file", "AppErrorReporter", "AppTranslator", "PositionStore", "InitDictionary"};
     const std::vector<std::string> rest{"SettingsStore", "REPWIZINIT", "SetQueryWizardTexts", "Main",
-                                        "release PositionStore", "release SettingsStore", "TagFreeSpareSets",
-                                        "TagFreeAll", "KillDictionary", "release AppTranslator",
-                                        "release AppErrorReporter"};
+        "release PositionStore", "release SettingsStore", "TagFreeSpareSets", "TagFreeAll", "KillDictionary",
+        "release AppTranslator", "release AppErrorReporter"};
     std::vector<std::string> steps = programSteps();
     // The registration shows only in the process's first program body.
     std::erase(steps, "register tables");
@@ -225,12 +223,24 @@ TEST(Registration, EighteenTablesInTheirOrderOncePerProcess)
     registerTables();
     auto& fm = outside::fileManager();
     const std::vector<std::tuple<std::string, std::string, int>> expected{
-        {"AddWizard", "AW", 2},       {"Album", "ALB", 5},          {"AlbumDetails", "ADT", 1},
-        {"Artists", "ART", 2},        {"Categories", "CAT", 1},     {"Configuration", "CF", 1},
-        {"Fonts", "FON", 1},          {"ImportAlbums", "IA", 5},    {"ImportSongs", "IS", 15},
-        {"Labels", "LAB", 2},         {"QVLTips", "TIP", 0},        {"MP3ApprovalList", "MAL", 3},
-        {"MP3FolderList", "MFL", 1},  {"Media", "MED", 1},          {"Quorvel", "SNG", 14},
-        {"PlaylistDetails", "PLA", 2}, {"PlaylistMaster", "PLD", 1}, {"SongDetails", "SDT", 1},
+        {"AddWizard", "AW", 2},
+        {"Album", "ALB", 5},
+        {"AlbumDetails", "ADT", 1},
+        {"Artists", "ART", 2},
+        {"Categories", "CAT", 1},
+        {"Configuration", "CF", 1},
+        {"Fonts", "FON", 1},
+        {"ImportAlbums", "IA", 5},
+        {"ImportSongs", "IS", 15},
+        {"Labels", "LAB", 2},
+        {"QVLTips", "TIP", 0},
+        {"MP3ApprovalList", "MAL", 3},
+        {"MP3FolderList", "MFL", 1},
+        {"Media", "MED", 1},
+        {"Quorvel", "SNG", 14},
+        {"PlaylistDetails", "PLA", 2},
+        {"PlaylistMaster", "PLD", 1},
+        {"SongDetails", "SDT", 1},
     };
     ASSERT_EQ(fm.files().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -264,7 +274,7 @@ void storeVersion(const std::string& path, int version)
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, ("PRAGMA user_version=" + std::to_string(version)).c_str(), nullptr, nullptr, nullptr),
-              SQLITE_OK);
+        SQLITE_OK);
     sqlite3_close(db);
 }
 
@@ -307,7 +317,7 @@ TEST(FileManager, AFileOfAnotherVersionIsRefusedUnlessItCanBeConverted)
     std::filesystem::remove(path);
     EXPECT_EQ(outside::ds_FileOpen(albums, qv::tables::DefaultAccess), qv::tables::FileNotFound);
     fm.reset();
-    registerTables();  // nothing: the registry of a process is filled once
+    registerTables(); // nothing: the registry of a process is filled once
     for (const auto& r : tableRegistrations())
         fm.usingFile(*dictionary::table(r.label), r.prefix, r.label, r.version);
 }

@@ -5,23 +5,105 @@
 #include <map>
 #include <vector>
 
-#include "platform/text/case.h"
 #include "platform/runtime/window_def.h"
+#include "platform/text/case.h"
 
 namespace qv::rt {
 namespace {
 
 constexpr std::string_view kKeywords[] = {
-    "alignas", "alignof", "and", "and_eq", "asm", "auto", "bitand", "bitor", "bool", "break",
-    "case", "catch", "char", "char8_t", "char16_t", "char32_t", "class", "compl", "concept", "const",
-    "consteval", "constexpr", "constinit", "const_cast", "continue", "co_await", "co_return",
-    "co_yield", "decltype", "default", "delete", "do", "double", "dynamic_cast", "else", "enum",
-    "explicit", "export", "extern", "false", "float", "for", "friend", "goto", "if", "inline", "int",
-    "long", "mutable", "namespace", "new", "noexcept", "not", "not_eq", "nullptr", "operator", "or",
-    "or_eq", "private", "protected", "public", "register", "reinterpret_cast", "requires", "return",
-    "short", "signed", "sizeof", "static", "static_assert", "static_cast", "struct", "switch",
-    "template", "this", "thread_local", "throw", "true", "try", "typedef", "typeid", "typename",
-    "union", "unsigned", "using", "virtual", "void", "volatile", "wchar_t", "while", "xor", "xor_eq",
+    "alignas",
+    "alignof",
+    "and",
+    "and_eq",
+    "asm",
+    "auto",
+    "bitand",
+    "bitor",
+    "bool",
+    "break",
+    "case",
+    "catch",
+    "char",
+    "char8_t",
+    "char16_t",
+    "char32_t",
+    "class",
+    "compl",
+    "concept",
+    "const",
+    "consteval",
+    "constexpr",
+    "constinit",
+    "const_cast",
+    "continue",
+    "co_await",
+    "co_return",
+    "co_yield",
+    "decltype",
+    "default",
+    "delete",
+    "do",
+    "double",
+    "dynamic_cast",
+    "else",
+    "enum",
+    "explicit",
+    "export",
+    "extern",
+    "false",
+    "float",
+    "for",
+    "friend",
+    "goto",
+    "if",
+    "inline",
+    "int",
+    "long",
+    "mutable",
+    "namespace",
+    "new",
+    "noexcept",
+    "not",
+    "not_eq",
+    "nullptr",
+    "operator",
+    "or",
+    "or_eq",
+    "private",
+    "protected",
+    "public",
+    "register",
+    "reinterpret_cast",
+    "requires",
+    "return",
+    "short",
+    "signed",
+    "sizeof",
+    "static",
+    "static_assert",
+    "static_cast",
+    "struct",
+    "switch",
+    "template",
+    "this",
+    "thread_local",
+    "throw",
+    "true",
+    "try",
+    "typedef",
+    "typeid",
+    "typename",
+    "union",
+    "unsigned",
+    "using",
+    "virtual",
+    "void",
+    "volatile",
+    "wchar_t",
+    "while",
+    "xor",
+    "xor_eq",
 };
 
 // The header's own name for the window; no control may take it.
@@ -59,7 +141,7 @@ std::string quoted(std::string_view text)
             // Octal, since a hexadecimal escape would swallow the letters after it.
             const auto u = static_cast<unsigned char>(c);
             q += {'\\', static_cast<char>('0' + (u >> 6)), static_cast<char>('0' + ((u >> 3) & 7)),
-                  static_cast<char>('0' + (u & 7))};
+                static_cast<char>('0' + (u & 7))};
         } else {
             q += c;
         }
@@ -76,8 +158,8 @@ std::string controlConstant(std::string_view controlName)
 
 } // namespace
 
-std::string windowHeader(std::string_view yaml, std::string_view module, std::string_view window,
-                         std::string_view source)
+std::string windowHeader(
+    std::string_view yaml, std::string_view module, std::string_view window, std::string_view source)
 {
     const std::string where = "window " + std::string(module) + "/" + std::string(window);
     if (module.empty() || identifier(module) != module)
@@ -100,8 +182,8 @@ std::string windowHeader(std::string_view yaml, std::string_view module, std::st
         const std::string mine = "control " + c.name + " (" + n.constant + ")";
         const auto [it, fresh] = taken.emplace(text::asciiLower(n.constant), mine);
         if (!fresh)
-            throw DefinitionError(where + ": " + it->second + " and " + mine +
-                                  " would make the same constant; rename one of them");
+            throw DefinitionError(
+                where + ": " + it->second + " and " + mine + " would make the same constant; rename one of them");
         named.push_back(std::move(n));
     };
     forEachControl(def.menubar, add);
@@ -114,8 +196,8 @@ std::string windowHeader(std::string_view yaml, std::string_view module, std::st
     h += "namespace " + ns + " {\n\n";
     h += "inline constexpr ::std::string_view " + std::string(kWindowConstant) + " = " + quoted(window) + ";\n\n";
     for (const Named& n : named)
-        h += "inline constexpr ::qv::rt::ControlId " + n.constant + "{" + std::to_string(n.control->number) + ", " +
-             quoted(n.control->name) + "};\n";
+        h += "inline constexpr ::qv::rt::ControlId " + n.constant + "{" + std::to_string(n.control->number) + ", "
+            + quoted(n.control->name) + "};\n";
     h += "\n} // namespace " + ns + "\n";
     return h;
 }

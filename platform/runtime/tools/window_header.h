@@ -13,7 +13,7 @@ namespace qv::rt {
 // "_" ("?Browse:1" -> Browse_1), "_" put before a leading digit and after a
 // keyword. Throws DefinitionError when the YAML is not a window definition or
 // two controls would make the same constant.
-std::string windowHeader(std::string_view yaml, std::string_view module, std::string_view window,
-                         std::string_view source);
+std::string windowHeader(
+    std::string_view yaml, std::string_view module, std::string_view window, std::string_view source);
 
 } // namespace qv::rt

@@ -6,8 +6,7 @@ using namespace qv::cdaudio;
 
 namespace {
 
-class Drives : public ::testing::Test
-{
+class Drives : public ::testing::Test {
 protected:
     void use(std::vector<std::string> devices)
     {
@@ -45,7 +44,7 @@ TEST_F(Drives, OverridesPinTokensAndTheRestTakeFreeLetters)
         {{{"G:", "/dev/sr2"}}, {"D:=/dev/sr0", "E:=/dev/sr1", "G:=/dev/sr2"}},
         // not present, not a token, a token taken twice: ignored
         {{{"D:", "/dev/sr9"}, {"DD", "/dev/sr1"}, {"X:", "/dev/sr1"}, {"X:", "/dev/sr2"}},
-         {"D:=/dev/sr0", "E:=/dev/sr2", "X:=/dev/sr1"}},
+            {"D:=/dev/sr0", "E:=/dev/sr2", "X:=/dev/sr1"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(tokens(OpticalDrives::list(c.overrides)), c.expected);

@@ -15,22 +15,23 @@ Decimal D(const char* s)
 
 TEST(Decimal, ParseAndPrintKeepTheScale)
 {
-    struct Case { const char* in; const char* out; };
-    const Case cases[] = {
-        {"0", "0"},           {"12.50", "12.50"},  {"-12.5", "-12.5"},
-        {" +3 ", "3"},        {".5", "0.5"},       {"7.", "7"},
-        {"-0.05", "-0.05"},   {"007.10", "7.10"},  {"-0", "0"},
-        {"999999999.99", "999999999.99"},
-        {"123456789012345678", "123456789012345678"},
-        {"0.1234567890123456789", "0.123456789012345679"},  // 19th place rounded
+    struct Case {
+        const char* in;
+        const char* out;
     };
-    for (const auto& c : cases) EXPECT_EQ(D(c.in).toString(), c.out) << c.in;
+    const Case cases[] = {
+        {"0", "0"}, {"12.50", "12.50"}, {"-12.5", "-12.5"}, {" +3 ", "3"}, {".5", "0.5"}, {"7.", "7"},
+        {"-0.05", "-0.05"}, {"007.10", "7.10"}, {"-0", "0"}, {"999999999.99", "999999999.99"},
+        {"123456789012345678", "123456789012345678"},
+        {"0.1234567890123456789", "0.123456789012345679"}, // 19th place rounded
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(D(c.in).toString(), c.out) << c.in;
 }
 
 TEST(Decimal, ParseRejectsWhatIsNotANumber)
 {
-    for (const char* bad : {"", "  ", "-", ".", "1.2.3", "12a", "1e5", "1 2", "--1",
-                            "1234567890123456789"})
+    for (const char* bad : {"", "  ", "-", ".", "1.2.3", "12a", "1e5", "1 2", "--1", "1234567890123456789"})
         EXPECT_FALSE(Decimal::parse(bad).has_value()) << bad;
 }
 
@@ -44,18 +45,26 @@ TEST(Decimal, ArithmeticIsExact)
     EXPECT_EQ((D("1.25") * D("-0.2")).toString(), "-0.250");
     EXPECT_EQ((D("999999999.99") * D("100")).toString(), "99999999999.00");
     Decimal sum;
-    for (int i = 0; i < 1000; ++i) sum += D("0.01");
+    for (int i = 0; i < 1000; ++i)
+        sum += D("0.01");
     EXPECT_EQ(sum.toString(), "10.00");
 }
 
 TEST(Decimal, DivisionRoundsHalfAwayFromZero)
 {
-    struct Case { const char* a; const char* b; const char* q; };
+    struct Case {
+        const char* a;
+        const char* b;
+        const char* q;
+    };
     const Case cases[] = {
-        {"1", "3", "0.333333"},       {"2", "3", "0.666667"},
-        {"-2", "3", "-0.666667"},     {"10", "4", "2.500000"},
-        {"1.00000000", "3", "0.33333333"},  // keeps the wider scale
-        {"7", "-2", "-3.500000"},     {"5", "0", "0"},
+        {"1", "3", "0.333333"},
+        {"2", "3", "0.666667"},
+        {"-2", "3", "-0.666667"},
+        {"10", "4", "2.500000"},
+        {"1.00000000", "3", "0.33333333"}, // keeps the wider scale
+        {"7", "-2", "-3.500000"},
+        {"5", "0", "0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ((D(c.a) / D(c.b)).toString(), c.q) << c.a << "/" << c.b;
@@ -63,11 +72,20 @@ TEST(Decimal, DivisionRoundsHalfAwayFromZero)
 
 TEST(Decimal, RoundGivesExactlyThatManyPlaces)
 {
-    struct Case { const char* in; int places; const char* out; };
+    struct Case {
+        const char* in;
+        int places;
+        const char* out;
+    };
     const Case cases[] = {
-        {"2.345", 2, "2.35"},  {"-2.345", 2, "-2.35"}, {"2.344", 2, "2.34"},
-        {"0.5", 0, "1"},       {"-0.5", 0, "-1"},      {"0.49", 0, "0"},
-        {"3", 2, "3.00"},      {"99.995", 2, "100.00"},
+        {"2.345", 2, "2.35"},
+        {"-2.345", 2, "-2.35"},
+        {"2.344", 2, "2.34"},
+        {"0.5", 0, "1"},
+        {"-0.5", 0, "-1"},
+        {"0.49", 0, "0"},
+        {"3", 2, "3.00"},
+        {"99.995", 2, "100.00"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(D(c.in).round(c.places).toString(), c.out) << c.in;

@@ -37,9 +37,7 @@ struct SongFixture : ::testing::Test {
         names.bind("ALB:Value", [this] { return Value(value); });
         names.bind("GLO:Side", [this] { return Value(globalSide); });
         names.bindProcedure("SelectSNG:Artist", [](std::span<const Value>) { return Value("Kate Bush"); });
-        names.bindProcedure("Twice", [](std::span<const Value> a) {
-            return Value(a.empty() ? 0 : a[0].toInt() * 2);
-        });
+        names.bindProcedure("Twice", [](std::span<const Value> a) { return Value(a.empty() ? 0 : a[0].toInt() * 2); });
     }
 
     Value eval(const std::string& text)
@@ -52,50 +50,80 @@ struct SongFixture : ::testing::Test {
 
 TEST_F(SongFixture, OperatorsAndPrecedence)
 {
-    struct Case { const char* text; const char* result; };
+    struct Case {
+        const char* text;
+        const char* result;
+    };
     const Case cases[] = {
-        {"1+2*3", "7"},            {"(1+2)*3", "9"},          {"-2^2", "4"},
-        {"2^10", "1024"},          {"7/2", "3.5"},            {"6/3", "2"},
-        {"7%3", "1"},              {"5/0", "0"},              {"5%0", "0"},
-        {"0.1+0.2", "0.3"},        {"1.50*2", "3"},           {"1/3", "0.333333"},
-        {"'a'&'b'&1", "ab1"},      {"'2'+'3'", "5"},          {"1+2&3", "33"},
-        {"1=1", "1"},              {"1<>1", "0"},             {"2~=3", "1"},
-        {"2=<2", "1"},             {"3=>4", "0"},             {"3~<4", "0"},
-        {"3~>4", "1"},             {"NOT 1=2", "1"},          {"~(1=1)", "0"},
-        {"1=1 AND 2=3", "0"},      {"1=2 OR 2=2", "1"},       {"1 XOR 1", "0"},
-        {"1=1 OR 1=1 AND 1=0", "1"},                         // AND binds tighter than OR
-        {"not 0 and 1", "1"},      {"'it''s'", "it's"},       {"''", ""},
-        {"--3", "3"},              {"+4", "4"},               {"2.50", "2.5"},
-        {"9223372036854775807+1>0", "1"},                     // no wrap-around
+        {"1+2*3", "7"},
+        {"(1+2)*3", "9"},
+        {"-2^2", "4"},
+        {"2^10", "1024"},
+        {"7/2", "3.5"},
+        {"6/3", "2"},
+        {"7%3", "1"},
+        {"5/0", "0"},
+        {"5%0", "0"},
+        {"0.1+0.2", "0.3"},
+        {"1.50*2", "3"},
+        {"1/3", "0.333333"},
+        {"'a'&'b'&1", "ab1"},
+        {"'2'+'3'", "5"},
+        {"1+2&3", "33"},
+        {"1=1", "1"},
+        {"1<>1", "0"},
+        {"2~=3", "1"},
+        {"2=<2", "1"},
+        {"3=>4", "0"},
+        {"3~<4", "0"},
+        {"3~>4", "1"},
+        {"NOT 1=2", "1"},
+        {"~(1=1)", "0"},
+        {"1=1 AND 2=3", "0"},
+        {"1=2 OR 2=2", "1"},
+        {"1 XOR 1", "0"},
+        {"1=1 OR 1=1 AND 1=0", "1"}, // AND binds tighter than OR
+        {"not 0 and 1", "1"},
+        {"'it''s'", "it's"},
+        {"''", ""},
+        {"--3", "3"},
+        {"+4", "4"},
+        {"2.50", "2.5"},
+        {"9223372036854775807+1>0", "1"}, // no wrap-around
         {"900000000000000000*100>0", "1"},
     };
-    for (const auto& c : cases) EXPECT_EQ(eval(c.text).toString(), c.result) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).toString(), c.result) << c.text;
 }
 
 TEST_F(SongFixture, StringComparisonsIgnoreTrailingBlanksButNotCase)
 {
-    struct Case { const char* text; bool result; };
+    struct Case {
+        const char* text;
+        bool result;
+    };
     const Case cases[] = {
         {"SNG:Artist='Kate Bush'", true},
         {"SNG:Artist='Kate Bush   '", true},
-        {"SNG:Artist='kate bush'", false},                     // case matters...
-        {"UPPER(SNG:Artist)=UPPER('kate bush')", true},        // ...unless asked not to
+        {"SNG:Artist='kate bush'", false}, // case matters...
+        {"UPPER(SNG:Artist)=UPPER('kate bush')", true}, // ...unless asked not to
         {"LOWER(SNG:Artist)='kate bush'", true},
-        {"SNG:Artist=' Kate Bush'", false},                    // leading blanks count
+        {"SNG:Artist=' Kate Bush'", false}, // leading blanks count
         {"SNG:Artist<'Kate Bushz'", true},
         {"SNG:Artist>'Kate'", true},
-        {"'B'<'a'", true},                                     // byte order
-        {"'10'<'9'", true},                                    // two strings compare as text
-        {"SNG:ID='17'", true},                                 // number and numeric text
+        {"'B'<'a'", true}, // byte order
+        {"'10'<'9'", true}, // two strings compare as text
+        {"SNG:ID='17'", true}, // number and numeric text
         {"SNG:ID='  17 '", true},
-        {"SNG:ID='x'", false},                                 // text that is no number compares as text
-        {"SNG:ID=''", false},                                  // a blank string reads as 0
+        {"SNG:ID='x'", false}, // text that is no number compares as text
+        {"SNG:ID=''", false}, // a blank string reads as 0
         {"0=''", true},
-        {"ALB:Value=12.5", true},                              // 12.50 = 12.5
+        {"ALB:Value=12.5", true}, // 12.50 = 12.5
         {"ALB:Value>12.49", true},
         {"ALB:Value=12.5000001", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(eval(c.text).truthy(), c.result) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).truthy(), c.result) << c.text;
 }
 
 TEST_F(SongFixture, NamesAreCaseBlind)
@@ -108,57 +136,86 @@ TEST_F(SongFixture, NamesAreCaseBlind)
 
 TEST_F(SongFixture, DateFunctions)
 {
-    struct Case { const char* text; std::int64_t result; };
+    struct Case {
+        const char* text;
+        std::int64_t result;
+    };
     const Case cases[] = {
-        {"YEAR(SNG:ReleaseDate)", 1978},   {"MONTH(SNG:ReleaseDate)", 1},
-        {"DAY(SNG:ReleaseDate)", 20},      {"TODAY()", dateFromYmd(2024, 6, 1)},
+        {"YEAR(SNG:ReleaseDate)", 1978},
+        {"MONTH(SNG:ReleaseDate)", 1},
+        {"DAY(SNG:ReleaseDate)", 20},
+        {"TODAY()", dateFromYmd(2024, 6, 1)},
         {"CLOCK()", timeFromHms(9, 30, 0)},
         {"DATE(1,1,1900)", dateFromYmd(1900, 1, 1)},
         {"DATE(13,1,1999)", dateFromYmd(2000, 1, 1)},
         {"DATE(3,0,2000)", dateFromYmd(2000, 2, 29)},
-        {"DATE(1,1,1801)", 4},             {"DATE(12,28,1800)", 0},
-        {"YEAR(TODAY())", 2024},           {"YEAR(1995)", 1806},   // a bare year read as a day number
+        {"DATE(1,1,1801)", 4},
+        {"DATE(12,28,1800)", 0},
+        {"YEAR(TODAY())", 2024},
+        {"YEAR(1995)", 1806}, // a bare year read as a day number
         {"TODAY()-SNG:ReleaseDate>365", 1},
     };
-    for (const auto& c : cases) EXPECT_EQ(eval(c.text).toInt(), c.result) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).toInt(), c.result) << c.text;
 }
 
 TEST_F(SongFixture, StringFunctions)
 {
-    struct Case { const char* text; const char* result; };
+    struct Case {
+        const char* text;
+        const char* result;
+    };
     const Case cases[] = {
-        {"CLIP(SNG:Artist)", "Kate Bush"},          {"CLIP('  a  ')", "  a"},
-        {"LEFT('  ab')", "ab  "},                   {"LEFT('  ab',3)", "ab "},
-        {"RIGHT('ab  ')", "  ab"},                  {"RIGHT('ab',4)", "  ab"},
-        {"CENTER('ab',6)", "  ab  "},               {"UPPER('Björk')", "BJÖRK"},
-        {"LOWER('ÉCLAT')", "éclat"},                {"SUB('abcdef',2,3)", "bcd"},
-        {"SUB('abcdef',5,10)", "ef"},               {"SUB('abcdef',-2,2)", "ef"},
-        {"SUB('abcdef',0,2)", "a"},                 {"SUB('abcdef',9,2)", ""},
-        {"SUB('abcdef',3,-1)", ""},                 {"SUB('Björk',3,2)", "ör"},
-        {"LEN('Björk')", "5"},                      {"LEN(SNG:Artist)", "30"},
-        {"LEN(CLIP(SNG:Artist))", "9"},             {"CHR(65)&CHR(233)", "Aé"},
-        {"VAL('A')", "65"},                         {"VAL('é')", "233"},
-        {"FORMAT(SNG:Time,@T4)", "0:03:45"},        {"FORMAT(SNG:BeatsPerMinute,@n_4b)", " 120"},
-        {"FORMAT(2,@p(<)p)", "(2)"},                {"FORMAT(SNG:ReleaseDate,'@d6')", "20/01/1978"},
-        {"DEFORMAT('0:03:45',@T4)", "22501"},       {"DEFORMAT('1,234',@n-14)", "1234"},
+        {"CLIP(SNG:Artist)", "Kate Bush"},
+        {"CLIP('  a  ')", "  a"},
+        {"LEFT('  ab')", "ab  "},
+        {"LEFT('  ab',3)", "ab "},
+        {"RIGHT('ab  ')", "  ab"},
+        {"RIGHT('ab',4)", "  ab"},
+        {"CENTER('ab',6)", "  ab  "},
+        {"UPPER('Björk')", "BJÖRK"},
+        {"LOWER('ÉCLAT')", "éclat"},
+        {"SUB('abcdef',2,3)", "bcd"},
+        {"SUB('abcdef',5,10)", "ef"},
+        {"SUB('abcdef',-2,2)", "ef"},
+        {"SUB('abcdef',0,2)", "a"},
+        {"SUB('abcdef',9,2)", ""},
+        {"SUB('abcdef',3,-1)", ""},
+        {"SUB('Björk',3,2)", "ör"},
+        {"LEN('Björk')", "5"},
+        {"LEN(SNG:Artist)", "30"},
+        {"LEN(CLIP(SNG:Artist))", "9"},
+        {"CHR(65)&CHR(233)", "Aé"},
+        {"VAL('A')", "65"},
+        {"VAL('é')", "233"},
+        {"FORMAT(SNG:Time,@T4)", "0:03:45"},
+        {"FORMAT(SNG:BeatsPerMinute,@n_4b)", " 120"},
+        {"FORMAT(2,@p(<)p)", "(2)"},
+        {"FORMAT(SNG:ReleaseDate,'@d6')", "20/01/1978"},
+        {"DEFORMAT('0:03:45',@T4)", "22501"},
+        {"DEFORMAT('1,234',@n-14)", "1234"},
         {"FORMAT(SNG:Side,@p(<)pb) & '|'", "(1)|"},
     };
-    for (const auto& c : cases) EXPECT_EQ(eval(c.text).toString(), c.result) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).toString(), c.result) << c.text;
 }
 
 TEST_F(SongFixture, SearchAndChoiceFunctions)
 {
-    struct Case { const char* text; std::int64_t result; };
+    struct Case {
+        const char* text;
+        std::int64_t result;
+    };
     const Case cases[] = {
         {"INSTRING('ROCK',UPPER(SNG:Category),1)", 5},
         {"INSTRING('ROCK',UPPER(SNG:Category),1,1)>0", 1},
         {"INSTRING('Pop',SNG:Category)", 0},
         {"INSTRING('b','abcabc',1,3)", 5},
-        {"INSTRING('ca','abcabc',2)", 3},     // only at positions 1, 3, 5
+        {"INSTRING('ca','abcabc',2)", 3}, // only at positions 1, 3, 5
         {"INSTRING('b','abcabc',3)", 0},
-        {"INSTRING('b','abcabc',-1,6)", 5},   // backwards
+        {"INSTRING('b','abcabc',-1,6)", 5}, // backwards
         {"INSTRING('ö','Björk')", 3},
-        {"INSTRING('k','Björk Björk',1,6)", 11},  // counted in characters past a two-byte one
+        {"INSTRING('k','Björk Björk',1,6)", 11}, // counted in characters past a two-byte one
         {"INRANGE(SNG:BeatsPerMinute,108,132)", 1},
         {"INRANGE(SNG:BeatsPerMinute,121,132)", 0},
         {"INRANGE('m','a','z')", 1},
@@ -166,12 +223,16 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
         {"INLIST(CLIP(SNG:Artist),'Kate Bush')", 1},
         {"INLIST('d','a','b')", 0},
         {"CHOOSE(2,10,20,30)", 20},
-        {"CHOOSE(9,10,20,30)", 30},           // out of range: the last
+        {"CHOOSE(9,10,20,30)", 30}, // out of range: the last
         {"CHOOSE(1=1,10,20)", 10},
         {"CHOOSE(1=2,10,20)", 20},
-        {"ABS(-3)", 3},      {"INT(-3.7)", -3},     {"NUMERIC('12.5')", 1},   {"NUMERIC('1x')", 0},
+        {"ABS(-3)", 3},
+        {"INT(-3.7)", -3},
+        {"NUMERIC('12.5')", 1},
+        {"NUMERIC('1x')", 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(eval(c.text).toInt(), c.result) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).toInt(), c.result) << c.text;
     EXPECT_EQ(eval("ROUND(2.345,0.01)").toString(), "2.35");
     EXPECT_EQ(eval("ROUND(1234,100)").toString(), "1200");
     EXPECT_EQ(eval("ROUND(ALB:Value,1)").toString(), "13");
@@ -180,10 +241,10 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
 TEST_F(SongFixture, TheFiltersTheProgramBuilds)
 {
     // The playlist generator's filter, with every part switched on.
-    const std::string filter =
-        "SNG:Time>6000 AND SNG:Time<180000 AND ((YEAR(SNG:ReleaseDate)>=1970 AND "
-        "YEAR(SNG:ReleaseDate)<=YEAR(TODAY())) OR (SNG:ReleaseDate>=1970 AND SNG:ReleaseDate<=TODAY())) "
-        "AND (INSTRING('ROCK',UPPER(SNG:Category),1)>0) AND (INRANGE(SNG:BeatsPerMinute,108,132))";
+    const std::string filter
+        = "SNG:Time>6000 AND SNG:Time<180000 AND ((YEAR(SNG:ReleaseDate)>=1970 AND "
+          "YEAR(SNG:ReleaseDate)<=YEAR(TODAY())) OR (SNG:ReleaseDate>=1970 AND SNG:ReleaseDate<=TODAY())) "
+          "AND (INSTRING('ROCK',UPPER(SNG:Category),1)>0) AND (INRANGE(SNG:BeatsPerMinute,108,132))";
     Expression e = Expression::compile(filter, &names);
     ASSERT_TRUE(e.ok()) << e.error().message;
     EXPECT_TRUE(e.test(names));
@@ -218,7 +279,11 @@ TEST_F(SongFixture, QuotedUserTextCannotBreakOut)
 
 TEST_F(SongFixture, MalformedExpressionsReportWhereAndWhy)
 {
-    struct Case { const char* text; int position; const char* message; };
+    struct Case {
+        const char* text;
+        int position;
+        const char* message;
+    };
     const Case cases[] = {
         {"1+", 3, "ends too early"},
         {"(1+2", 5, "Expected ')'"},
@@ -257,9 +322,11 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
     deep += "1";
     deep += std::string(5000, ')');
     std::string longChain = "1";
-    for (int i = 0; i < 3000; ++i) longChain += "+1";
+    for (int i = 0; i < 3000; ++i)
+        longChain += "+1";
     std::string longAnd = "1=1";
-    for (int i = 0; i < 3000; ++i) longAnd += " AND 1=1";
+    for (int i = 0; i < 3000; ++i)
+        longAnd += " AND 1=1";
     std::string nots(5000, '~');
     nots += "1";
     std::string minus(5000, '-');
@@ -316,7 +383,8 @@ TEST_F(SongFixture, CompiledOnceEvaluatedPerRow)
     Expression e = Expression::compile("SNG:ID % 2 = 0 AND CLIP(SNG:Artist) <> 'x'", &names);
     ASSERT_TRUE(e.ok());
     int hits = 0;
-    for (id = 1; id <= 1000; ++id) hits += e.test(names);
+    for (id = 1; id <= 1000; ++id)
+        hits += e.test(names);
     EXPECT_EQ(hits, 500);
     // Copies evaluate on their own.
     Expression copy = e;
@@ -326,20 +394,20 @@ TEST_F(SongFixture, CompiledOnceEvaluatedPerRow)
 
 TEST_F(SongFixture, NamesAndConjunctsForTheTableDriver)
 {
-    Expression e = Expression::compile(
-        "SNG:ID>0 AND 120<=SNG:BeatsPerMinute AND UPPER(sng:artist)='KATE BUSH' AND "
-        "(SNG:Side=GLO:Side OR SNG:ID=-5) AND SelectSNG:Artist()<>'' AND SNG:Id<>-3",
+    Expression e = Expression::compile("SNG:ID>0 AND 120<=SNG:BeatsPerMinute AND UPPER(sng:artist)='KATE BUSH' AND "
+                                       "(SNG:Side=GLO:Side OR SNG:ID=-5) AND SelectSNG:Artist()<>'' AND SNG:Id<>-3",
         &names);
     ASSERT_TRUE(e.ok()) << e.error().message;
-    EXPECT_EQ(e.names(), (std::vector<std::string>{"SNG:ID", "SNG:BeatsPerMinute", "sng:artist", "SNG:Side",
-                                                    "GLO:Side", "SelectSNG:Artist"}));
+    EXPECT_EQ(e.names(),
+        (std::vector<std::string>{
+            "SNG:ID", "SNG:BeatsPerMinute", "sng:artist", "SNG:Side", "GLO:Side", "SelectSNG:Artist"}));
     auto parts = e.conjuncts();
     ASSERT_EQ(parts.size(), 6u);
     ASSERT_TRUE(parts[0].simple);
     EXPECT_EQ(parts[0].simple->name, "SNG:ID");
     EXPECT_EQ(parts[0].simple->op, CompareOp::Gt);
     EXPECT_EQ(parts[0].simple->constant.toInt(), 0);
-    ASSERT_TRUE(parts[1].simple);   // constant on the left: turned round
+    ASSERT_TRUE(parts[1].simple); // constant on the left: turned round
     EXPECT_EQ(parts[1].simple->name, "SNG:BeatsPerMinute");
     EXPECT_EQ(parts[1].simple->op, CompareOp::Ge);
     ASSERT_TRUE(parts[2].simple);

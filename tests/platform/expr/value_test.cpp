@@ -8,11 +8,18 @@ namespace {
 
 TEST(Values, TextReadsAsTheNumberItSpells)
 {
-    struct Case { const char* text; Value::Kind kind; const char* back; };
+    struct Case {
+        const char* text;
+        Value::Kind kind;
+        const char* back;
+    };
     const Case cases[] = {
-        {"42", Value::Kind::Integer, "42"},       {" -7 ", Value::Kind::Integer, "-7"},
-        {"12.50", Value::Kind::Decimal, "12.5"},  {".5", Value::Kind::Decimal, "0.5"},
-        {"1e3", Value::Kind::Real, "1000"},       {"2.5E-1", Value::Kind::Real, "0.25"},
+        {"42", Value::Kind::Integer, "42"},
+        {" -7 ", Value::Kind::Integer, "-7"},
+        {"12.50", Value::Kind::Decimal, "12.5"},
+        {".5", Value::Kind::Decimal, "0.5"},
+        {"1e3", Value::Kind::Real, "1000"},
+        {"2.5E-1", Value::Kind::Real, "0.25"},
         {"1234567890123456789012", Value::Kind::Real, "1.23456789012346e+21"},
     };
     for (const auto& c : cases) {
@@ -44,23 +51,26 @@ TEST(Values, Truth)
     EXPECT_FALSE(Value(0).truthy());
     EXPECT_FALSE(Value(Decimal(0, 2)).truthy());
     EXPECT_FALSE(Value("   ").truthy());
-    EXPECT_TRUE(Value("0").truthy());   // a string is true when it is not blank
+    EXPECT_TRUE(Value("0").truthy()); // a string is true when it is not blank
     EXPECT_TRUE(Value(-1).truthy());
     EXPECT_TRUE(Value(0.001).truthy());
 }
 
 TEST(Values, CompareAcrossKinds)
 {
-    struct Case { Value a, b; int c; };
+    struct Case {
+        Value a, b;
+        int c;
+    };
     const Case cases[] = {
         {Value(1), Value(Decimal(100, 2)), 0},
         {Value(Decimal(101, 2)), Value(1.01), 0},
         {Value(2), Value(1.5), 1},
-        {Value(10), Value("9"), 1},          // numeric text: by number
-        {Value("10"), Value("9"), -1},       // two strings: by text
+        {Value(10), Value("9"), 1}, // numeric text: by number
+        {Value("10"), Value("9"), -1}, // two strings: by text
         {Value("abc  "), Value("abc"), 0},
         {Value("abc"), Value("ABC"), 1},
-        {Value(5), Value("five"), -1},       // "5" < "five" as text
+        {Value(5), Value("five"), -1}, // "5" < "five" as text
         {Value(0), Value(""), 0},
     };
     for (const auto& c : cases)

@@ -25,8 +25,7 @@ namespace {
 
 // A window procedure made of a definition, a set-up step and a record of
 // what reached the controller after the components had their turn.
-class Procedure : public WindowController
-{
+class Procedure : public WindowController {
 public:
     Procedure(std::string name, const char* yaml, std::function<void(Procedure&)> setup = {})
         : WindowController(name)
@@ -92,8 +91,7 @@ rt::Window* started(rt::HeadlessHost& host, Procedure& p)
 
 // --- IniStore -----------------------------------------------------------
 
-class IniStoreTest : public ::testing::Test
-{
+class IniStoreTest : public ::testing::Test {
 protected:
     IniStoreTest()
         : cwd_(scratch_.path())
@@ -166,14 +164,17 @@ TEST_F(IniStoreTest, RestoringAWindow)
     const rt::Rect defined{5, 6, 200, 100};
     const Case cases[] = {
         {"maximized", "Maximize=Yes\nXPos=50\n", true, false, defined, true},
-        {"moved and sized", "Maximize=No\nXPos=50\nYPos=60\nWidth=300\nHeight=150\n", true, false, {50, 60, 300, 150}, false},
-        {"fixed size: moved only", "Maximize=No\nXPos=50\nYPos=60\nWidth=300\nHeight=150\n", false, false, {50, 60, 200, 100}, false},
+        {"moved and sized", "Maximize=No\nXPos=50\nYPos=60\nWidth=300\nHeight=150\n", true, false, {50, 60, 300, 150},
+            false},
+        {"fixed size: moved only", "Maximize=No\nXPos=50\nYPos=60\nWidth=300\nHeight=150\n", false, false,
+            {50, 60, 200, 100}, false},
         {"negative place", "Maximize=No\nXPos=-4\nYPos=-9\n", true, false, {-4, -9, 200, 100}, false},
         {"no XPos", "Maximize=No\nYPos=60\nWidth=300\n", true, false, defined, false},
         {"empty XPos", "Maximize=No\nXPos=\nYPos=60\n", true, false, defined, false},
         {"no Maximize", "XPos=50\nYPos=60\n", true, false, defined, false},
         {"no section", "", true, false, defined, false},
-        {"sizes that would hide it", "Maximize=No\nXPos=1\nYPos=2\nWidth=0\nHeight=abc\n", true, false, {1, 2, 200, 100}, false},
+        {"sizes that would hide it", "Maximize=No\nXPos=1\nYPos=2\nWidth=0\nHeight=abc\n", true, false,
+            {1, 2, 200, 100}, false},
         {"saved unmaximized", "Maximize=No\nXPos=50\nYPos=60\n", true, true, {50, 60, 200, 100}, false},
     };
     for (const Case& c : cases) {
@@ -189,7 +190,7 @@ TEST_F(IniStoreTest, RestoringAWindow)
         EXPECT_EQ(w.maximized(), c.maximized);
         const rt::Rect at = w.geometry();
         EXPECT_EQ(std::vector<int>({at.x, at.y, at.width, at.height}),
-                  std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
+            std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
     }
 }
 
@@ -301,8 +302,11 @@ TEST(ContextMenu, ItemsFollowTheirButtonsAndPressThem)
     PopupMenuWindow* shown = rightClick(list);
     ASSERT_NE(shown, nullptr);
     const std::vector<MenuItemSeen> expected{
-        {"&Insert", true, false}, {"&Change", true, false},       {"&Delete", false, false},
-        {"-", false, true},       {"Create Label...", true, false},
+        {"&Insert", true, false},
+        {"&Change", true, false},
+        {"&Delete", false, false},
+        {"-", false, true},
+        {"Create Label...", true, false},
     };
     EXPECT_EQ(seen(*shown), expected) << "View is hidden with its button; no trailing separator";
     EXPECT_FALSE(shown->choose("Delete")) << "a disabled item cannot be chosen";
@@ -396,18 +400,14 @@ controls:
   - {type: button, name: Close, text: Cancel}
 )";
 
-class ToolbarTest : public ::testing::Test
-{
+class ToolbarTest : public ::testing::Test {
 protected:
     using A = ToolbarDispatcher::Action;
     ToolbarTest()
     {
-        ToolbarDispatcher::attachFrame(frame_, {{A::Insert, "?TbInsert"},
-                                                {A::Change, "?TbChange"},
-                                                {A::Delete, "?TbDelete"},
-                                                {A::Down, "?TbDown"},
-                                                {A::NextRecord, "?TbNext"},
-                                                {A::History, "?TbHistory"}});
+        ToolbarDispatcher::attachFrame(frame_,
+            {{A::Insert, "?TbInsert"}, {A::Change, "?TbChange"}, {A::Delete, "?TbDelete"}, {A::Down, "?TbDown"},
+                {A::NextRecord, "?TbNext"}, {A::History, "?TbHistory"}});
     }
     ~ToolbarTest() override { ToolbarDispatcher::detachFrame(); }
 
@@ -429,9 +429,8 @@ TEST_F(ToolbarTest, FrameButtonsWorkOnTheActiveWindow)
     constexpr int history = rt::key::withCtrl(rt::key::Quote);
     ToolbarDispatcher listBar, formBar;
     Procedure list("BrowseAlbums", browseYaml, [&](Procedure& self) {
-        listBar.addListTarget(self.number("?List"), {.insert = self.number("?Insert"),
-                                                      .change = self.number("?Change"),
-                                                      .delete_ = self.number("?Delete")});
+        listBar.addListTarget(self.number("?List"),
+            {.insert = self.number("?Insert"), .change = self.number("?Change"), .delete_ = self.number("?Delete")});
         self.window()["?Delete"].setEnabled(false);
         self.addComponent(listBar);
     });
@@ -599,8 +598,9 @@ TEST(ControlResizer, GeneralStrategyKeepsRelativePlacesAndGrowsLists)
     ControlResizer resizer(ControlResizer::AppStrategy);
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
         // Close keeps to the bottom-right corner.
-        resizer.setStrategy(self.number("?Close"), {ControlResizer::Anchor::End, ControlResizer::Anchor::End,
-                                                    ControlResizer::Grow::Fixed, ControlResizer::Grow::Fixed});
+        resizer.setStrategy(self.number("?Close"),
+            {ControlResizer::Anchor::End, ControlResizer::Anchor::End, ControlResizer::Grow::Fixed,
+                ControlResizer::Grow::Fixed});
         resizer.setMinSize(150, 80);
         self.addComponent(resizer);
     });
@@ -660,10 +660,11 @@ TEST(ControlResizer, WithoutAStrategyOnlyRuledControlsFollow)
     ControlResizer resizer(ControlResizer::NoStrategy);
     Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
         resizer.setStrategy(self.number("?Insert"), self.number("?Delete"),
-                            {ControlResizer::Anchor::Start, ControlResizer::Anchor::End, ControlResizer::Grow::Fixed,
-                             ControlResizer::Grow::Fixed});
-        resizer.setStrategy(self.number("?List"), {ControlResizer::Anchor::Start, ControlResizer::Anchor::Start,
-                                                   ControlResizer::Grow::Stretch, ControlResizer::Grow::Stretch});
+            {ControlResizer::Anchor::Start, ControlResizer::Anchor::End, ControlResizer::Grow::Fixed,
+                ControlResizer::Grow::Fixed});
+        resizer.setStrategy(self.number("?List"),
+            {ControlResizer::Anchor::Start, ControlResizer::Anchor::Start, ControlResizer::Grow::Stretch,
+                ControlResizer::Grow::Stretch});
         self.addComponent(resizer);
     });
     rt::Window* w = started(host, p);

@@ -21,8 +21,7 @@ namespace qv::fw::testing {
 
 using namespace qv::tables;
 
-class ScratchFolder
-{
+class ScratchFolder {
 public:
     ScratchFolder()
     {
@@ -48,11 +47,11 @@ inline TableDef albumsDef()
     d.prefix = "ALB";
     d.fileName = "albums";
     d.description = "Albums";
-    d.fields = {longField("ALB:AlbumID"), stringField("ALB:Title", 40), stringField("ALB:Media", 20),
-                byteField("ALB:Rating")};
+    d.fields = {
+        longField("ALB:AlbumID"), stringField("ALB:Title", 40), stringField("ALB:Media", 20), byteField("ALB:Rating")};
     d.keys = {{"ALB:KEYALBUMID", "Album ID", {"AlbumID"}, true, true, 1, true},
-              {"ALB:KeyMedia", "Media", {"Media"}, false, false, 0, true},
-              {"ALB:KeyTitle", "Title", {"Title"}, false, false, 0, true}};
+        {"ALB:KeyMedia", "Media", {"Media"}, false, false, 0, true},
+        {"ALB:KeyTitle", "Title", {"Title"}, false, false, 0, true}};
     return d;
 }
 
@@ -64,10 +63,10 @@ inline TableDef songsDef()
     d.fileName = "songs";
     d.description = "Songs";
     d.fields = {longField("SNG:ID"), longField("SNG:AlbumID"), byteField("SNG:Side"), byteField("SNG:TrackNumber"),
-                stringField("SNG:Title", 40), stringField("SNG:Media", 20)};
+        stringField("SNG:Title", 40), stringField("SNG:Media", 20)};
     d.keys = {{"SNG:KEYID", "Unique Song ID", {"ID"}, true, true, 1, true},
-              {"SNG:KeyAlbumID", "Album ID", {"AlbumID", "Side", "TrackNumber"}, false, false, 3, true},
-              {"SNG:SongsByMedia", "Media", {"Media"}, false, false, 0, true}};
+        {"SNG:KeyAlbumID", "Album ID", {"AlbumID", "Side", "TrackNumber"}, false, false, 3, true},
+        {"SNG:SongsByMedia", "Media", {"Media"}, false, false, 0, true}};
     return d;
 }
 
@@ -90,10 +89,10 @@ inline TableDef playlistDef()
     d.prefix = "PLA";
     d.fileName = "entries";
     d.description = "Playlist Details (Songs)";
-    d.fields = {decimalField("PLA:PlaylistID", 6, 0), decimalField("PLA:PlaylistSeq", 6, 0),
-                decimalField("PLA:ID", 6, 0)};
+    d.fields
+        = {decimalField("PLA:PlaylistID", 6, 0), decimalField("PLA:PlaylistSeq", 6, 0), decimalField("PLA:ID", 6, 0)};
     d.keys = {{"PLA:KeyPlaylistID", "Playlist", {"PlaylistID", "PlaylistSeq"}, true, true, 2, true},
-              {"PLA:KeyID", "Song", {"ID"}, false, false, 0, true}};
+        {"PLA:KeyID", "Song", {"ID"}, false, false, 0, true}};
     return d;
 }
 
@@ -110,8 +109,7 @@ inline TableDef mediaDef()
 }
 
 // New songs belong to the album in the album buffer, on side 1.
-class SongsAccess : public TableAccess
-{
+class SongsAccess : public TableAccess {
 public:
     SongsAccess(Table& songs, Table& albums, ErrorReporter& r)
         : TableAccess(songs, r)
@@ -129,8 +127,7 @@ private:
 };
 
 // An album's rating is 0 to 10 and its media, when given, a known format.
-class AlbumsAccess : public TableAccess
-{
+class AlbumsAccess : public TableAccess {
 public:
     AlbumsAccess(Table& albums, TableAccess& media, ErrorReporter& r)
         : TableAccess(albums, r)
@@ -147,7 +144,7 @@ public:
             return checkRange(field, "Rating", 0, 10, "0 and 10");
         if (field == def.fieldIndex("ALB:Media") && !record().isEmpty(field))
             return checkFound("Media (Album)", media_, 0, "Media",
-                              [this](Record& m) { m["MED:Media"] = record()["ALB:Media"].toString(); });
+                [this](Record& m) { m["MED:Media"] = record()["ALB:Media"].toString(); });
         return Benign;
     }
 
@@ -273,10 +270,7 @@ struct Catalogue {
         std::vector<std::string> albums, songs, details, entries, media;
         bool operator==(const Snapshot&) const = default;
     };
-    Snapshot snapshot()
-    {
-        return {rows(albums), rows(songs), rows(details), rows(entries), rows(media)};
-    }
+    Snapshot snapshot() { return {rows(albums), rows(songs), rows(details), rows(entries), rows(media)}; }
 };
 
 } // namespace qv::fw::testing

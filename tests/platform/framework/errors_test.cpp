@@ -22,7 +22,7 @@ struct ExpandCase {
     const char* expected;
 };
 
-class Expansion : public ::testing::TestWithParam<ExpandCase> {};
+class Expansion : public ::testing::TestWithParam<ExpandCase> { };
 
 TEST_P(Expansion, ReplacesPlaceholders)
 {
@@ -35,21 +35,18 @@ TEST_P(Expansion, ReplacesPlaceholders)
     EXPECT_EQ(r.expand(c.text), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, Expansion,
-    ::testing::Values(
-        ExpandCase{"range", "The value of %Field must be between %Message.", "Rating", "", "0 and 10", "", 0,
-                   "The value of Rating must be between 0 and 10."},
+INSTANTIATE_TEST_SUITE_P(Texts, Expansion,
+    ::testing::Values(ExpandCase{"range", "The value of %Field must be between %Message.", "Rating", "", "0 and 10", "",
+                          0, "The value of Rating must be between 0 and 10."},
         ExpandCase{"trailingBlanksOfValues", "The value of %Field must be found in the %Message file.",
-                   "Media (Song)    ", "", "Media   ", "", 0,
-                   "The value of Media (Song) must be found in the Media file."},
+            "Media (Song)    ", "", "Media   ", "", 0, "The value of Media (Song) must be found in the Media file."},
         ExpandCase{"leadingBlanksKept", "[%Field]", "  Chart", "", "", "", 0, "[  Chart]"},
         ExpandCase{"errorTextAndCode", "Error %ErrorCode (%ErrorText) on %File.", "", "Songs [Quorvel]", "",
-                   "Record Not Found", 35, "Error 35 (Record Not Found) on Songs [Quorvel]."},
+            "Record Not Found", 35, "Error 35 (Record Not Found) on Songs [Quorvel]."},
         ExpandCase{"repeated", "%File/%File", "", "qvlalbum", "", "", 0, "qvlalbum/qvlalbum"},
         ExpandCase{"followedByLetters", "%Files", "", "Album", "", "", 0, "Albums"},
-        ExpandCase{"valueNotExpandedAgain", "The value of %Field.", "%Message", "", "secret", "", 0,
-                   "The value of %Message."},
+        ExpandCase{
+            "valueNotExpandedAgain", "The value of %Field.", "%Message", "", "secret", "", 0, "The value of %Message."},
         ExpandCase{"unknownAndLonePercent", "%Foo is 100%", "x", "", "", "", 0, "%Foo is 100%"},
         ExpandCase{"emptyValues", "[%Field][%Message]", "", "", "", "", 0, "[][]"},
         ExpandCase{"empty", "", "a", "b", "c", "d", 1, ""}),
@@ -64,7 +61,7 @@ struct ShownCase {
     const char* text;
 };
 
-class Shown : public ::testing::TestWithParam<ShownCase> {};
+class Shown : public ::testing::TestWithParam<ShownCase> { };
 
 TEST_P(Shown, TitleTextAndLevelOfTheAnswer)
 {
@@ -88,30 +85,30 @@ TEST_P(Shown, TitleTextAndLevelOfTheAnswer)
 
 namespace button = qv::rt::button;
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, Shown,
-    ::testing::Values(
-        ShownCase{"saveYes", Msg::SaveRecord, button::Yes, Benign, "Save Record", "Do you want to save the changes to this record?"},
-        ShownCase{"saveNo", Msg::SaveRecord, button::No, User, "Save Record", "Do you want to save the changes to this record?"},
+INSTANTIATE_TEST_SUITE_P(Messages, Shown,
+    ::testing::Values(ShownCase{"saveYes", Msg::SaveRecord, button::Yes, Benign, "Save Record",
+                          "Do you want to save the changes to this record?"},
+        ShownCase{"saveNo", Msg::SaveRecord, button::No, User, "Save Record",
+            "Do you want to save the changes to this record?"},
         ShownCase{"saveCancel", Msg::SaveRecord, button::Cancel, Cancel, "Save Record",
-                  "Do you want to save the changes to this record?"},
+            "Do you want to save the changes to this record?"},
         ShownCase{"confirmDeleteNo", Msg::ConfirmDelete, button::No, User, "Confirm Delete",
-                  "Are you sure you want to delete the highlighted record?"},
+            "Are you sure you want to delete the highlighted record?"},
         ShownCase{"restrictDelete", Msg::RestrictDelete, button::Ok, User, "Referential Integrity Delete Error",
-                  "This record is referenced from the file Playlist Details (Songs) [PlaylistDetails]. This record "
-                  "cannot be deleted while these references exist."},
+            "This record is referenced from the file Playlist Details (Songs) [PlaylistDetails]. This record "
+            "cannot be deleted while these references exist."},
         ShownCase{"changedByAnother", Msg::ChangedByAnother, button::Ok, User, "Record Was Not Updated",
-                  "This record was changed by another station. Those changes will now be displayed. Use the Ditto "
-                  "Button or Ctrl+' to recall your changes."},
+            "This record was changed by another station. Those changes will now be displayed. Use the Ditto "
+            "Button or Ctrl+' to recall your changes."},
         ShownCase{"autoIncrementYes", Msg::RetryAutoInc, button::Yes, Benign, "Auto Increment Error",
-                  "Attempts to automatically number this Playlist Details (Songs) [PlaylistDetails] record have "
-                  "failed. Error: File Not Open. Try Again?"},
+            "Attempts to automatically number this Playlist Details (Songs) [PlaylistDetails] record have "
+            "failed. Error: File Not Open. Try Again?"},
         ShownCase{"autoIncrementNo", Msg::RetryAutoInc, button::No, User, "Auto Increment Error",
-                  "Attempts to automatically number this Playlist Details (Songs) [PlaylistDetails] record have "
-                  "failed. Error: File Not Open. Try Again?"},
+            "Attempts to automatically number this Playlist Details (Songs) [PlaylistDetails] record have "
+            "failed. Error: File Not Open. Try Again?"},
         ShownCase{"transaction", Msg::AbortTransaction, button::Ok, Program, "Transaction cancelled",
-                  "Error: (File Not Open) attempting to frame the transaction on Playlist Details (Songs) "
-                  "[PlaylistDetails]."}),
+            "Error: (File Not Open) attempting to frame the transaction on Playlist Details (Songs) "
+            "[PlaylistDetails]."}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(ErrorReporter, EndOfTableShowsNothing)

@@ -35,8 +35,7 @@ struct RefreshCounter : WindowComponent {
 
 // The album form: its title must not be "Untitled", and its media is looked
 // up in the media formats through the list "BrowseMedia".
-class AlbumForm : public FormController
-{
+class AlbumForm : public FormController {
 public:
     AlbumForm(Catalogue& c, FormController::Lookup media)
         : FormController("fwtest", "UpdateAlbum", c.albumSet)
@@ -67,8 +66,7 @@ private:
     std::string title() const { return resolveUse("ALB:Title")->get(); }
 };
 
-class Forms : public ::testing::Test
-{
+class Forms : public ::testing::Test {
 protected:
     Catalogue c;
     std::int64_t arrival = 0, blue = 0;
@@ -91,8 +89,8 @@ protected:
         arrival = c.addAlbum("Arrival", "LP");
         blue = c.addAlbum("Blue", "CD");
         rt::Procedures::add("BrowseMedia", [this] {
-            listCalls.push_back("request " + std::to_string(handover().request) + " at " +
-                                trimmed(c.media.record()["MED:Media"].toString()));
+            listCalls.push_back("request " + std::to_string(handover().request) + " at "
+                + trimmed(c.media.record()["MED:Media"].toString()));
             if (listChoice.empty()) {
                 handover().response = response::Cancelled;
                 return;
@@ -110,8 +108,8 @@ protected:
 
     FormController::Lookup mediaLookup(bool blankOpensList = false)
     {
-        FormController::Lookup l{ctl::Media, ctl::MediaLookup, &c.mediaAccess, "MED:KeyMedia", "BrowseMedia",
-                                 {{"MED:Media", "ALB:Media"}}};
+        FormController::Lookup l{
+            ctl::Media, ctl::MediaLookup, &c.mediaAccess, "MED:KeyMedia", "BrowseMedia", {{"MED:Media", "ALB:Media"}}};
         l.blankOpensList = blankOpensList;
         return l;
     }
@@ -169,26 +167,26 @@ TEST_F(Forms, EachRequestOpensSavesOrLeavesTheRecordAsTheUserDecides)
         int request;
         bool onArrival;
         std::vector<std::string> steps;
-        const char* caption;   // "" when the window never opens
+        const char* caption; // "" when the window never opens
         int response;
         std::vector<std::string> albums;
     };
     const std::vector<std::string> before{"1|Arrival|LP|0", "2|Blue|CD|0"};
     const Case cases[] = {
-        {"insert saved", request::Insert, false, {"type Title Waterloo", "press OK"}, "Add Album",
-         response::Completed, {"1|Arrival|LP|0", "2|Blue|CD|0", "3|Waterloo||0"}},
-        {"insert cancelled", request::Insert, false, {"type Title Waterloo", "press Cancel", "answer No"},
-         "Add Album", response::Cancelled, before},
-        {"none counts as insert; the caller primes", request::None, false, {"press OK"}, "Add Album", response::Completed,
-         {"1|Arrival|LP|0", "2|Blue|CD|0", "3|||0"}},
+        {"insert saved", request::Insert, false, {"type Title Waterloo", "press OK"}, "Add Album", response::Completed,
+            {"1|Arrival|LP|0", "2|Blue|CD|0", "3|Waterloo||0"}},
+        {"insert cancelled", request::Insert, false, {"type Title Waterloo", "press Cancel", "answer No"}, "Add Album",
+            response::Cancelled, before},
+        {"none counts as insert; the caller primes", request::None, false, {"press OK"}, "Add Album",
+            response::Completed, {"1|Arrival|LP|0", "2|Blue|CD|0", "3|||0"}},
         {"change saved", request::Change, true, {"type Title Arrival (Deluxe)", "press OK"}, "Change Album",
-         response::Completed, {"1|Arrival (Deluxe)|LP|0", "2|Blue|CD|0"}},
+            response::Completed, {"1|Arrival (Deluxe)|LP|0", "2|Blue|CD|0"}},
         {"change cancelled", request::Change, true, {"type Title Voulez-Vous", "press Cancel", "answer No"},
-         "Change Album", response::Cancelled, before},
+            "Change Album", response::Cancelled, before},
         {"change cancelled, Yes saves", request::Change, true, {"type Title Voulez-Vous", "press Cancel", "answer Yes"},
-         "Change Album", response::Completed, {"1|Voulez-Vous|LP|0", "2|Blue|CD|0"}},
+            "Change Album", response::Completed, {"1|Voulez-Vous|LP|0", "2|Blue|CD|0"}},
         {"untouched change cancelled asks nothing", request::Change, true, {"press Cancel"}, "Change Album",
-         response::Cancelled, before},
+            response::Cancelled, before},
         {"delete confirmed", request::Delete, true, {"answer Yes"}, "", response::Completed, {"2|Blue|CD|0"}},
         {"delete refused", request::Delete, true, {"answer No"}, "", response::Cancelled, before},
         {"view saves nothing", request::Select, true, {"press OK"}, "Update Album", response::Completed, before},
@@ -280,10 +278,10 @@ TEST_F(Forms, TheLookupOfAnEntryWithItsListButton)
         const char* what;
         bool blankOpensList;
         std::vector<std::string> steps;
-        const char* choice;  // what the list selects; "" cancels
-        const char* media;   // ALB:Media afterwards
+        const char* choice; // what the list selects; "" cancels
+        const char* media; // ALB:Media afterwards
         std::vector<std::string> calls;
-        const char* focus;   // the field the user is on afterwards; "" when the entry was left
+        const char* focus; // the field the user is on afterwards; "" when the entry was left
     };
     const Case cases[] = {
         {"blank accepted", false, {"type Media  "}, "LP", "", {}, ""},
@@ -292,7 +290,7 @@ TEST_F(Forms, TheLookupOfAnEntryWithItsListButton)
         {"not found, then selected", false, {"type Media Tape"}, "LP", "LP", {"request 4 at Tape"}, ""},
         {"not found, then cancelled", false, {"type Media Tape"}, "", "Tape", {"request 4 at Tape"}, "?Media"},
         {"the button opens the list at the value", false, {"press MediaLookup"}, "Cassette", "Cassette",
-         {"request 4 at CD"}, ""},
+            {"request 4 at CD"}, ""},
         {"the button's list cancelled", false, {"press MediaLookup"}, "", "CD", {"request 4 at CD"}, ""},
     };
     for (const Case& k : cases) {

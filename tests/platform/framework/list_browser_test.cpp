@@ -137,8 +137,12 @@ TEST_F(Prefix, TypedCharactersLocateTogether)
         std::string typed, highlighted;
     };
     const std::vector<Step> steps = {
-        {'R', "r", "Rain"},       {'O', "ro", "Robot"},       {'C', "roc", "Rock"},
-        {'K', "rock", "Rock"},    {'E', "rocke", "Rocket"},  {rt::key::Back, "rock", "Rock"},
+        {'R', "r", "Rain"},
+        {'O', "ro", "Robot"},
+        {'C', "roc", "Rock"},
+        {'K', "rock", "Rock"},
+        {'E', "rocke", "Rocket"},
+        {rt::key::Back, "rock", "Rock"},
         {rt::key::Back, "roc", "Rock"},
     };
     for (const Step& s : steps) {
@@ -157,14 +161,8 @@ TEST(LocatorKeys, TypeTheirCharacters)
         int key;
         char typed;
     };
-    for (const Case& k : std::vector<Case>{{'A', 'a'},
-                                          {withShift('A'), 'A'},
-                                          {'7', '7'},
-                                          {withShift('7'), 0},
-                                          {rt::key::Space, ' '},
-                                          {0xBD, '-'},
-                                          {rt::key::withCtrl('A'), 0},
-                                          {rt::key::F1, 0}})
+    for (const Case& k : std::vector<Case>{{'A', 'a'}, {withShift('A'), 'A'}, {'7', '7'}, {withShift('7'), 0},
+             {rt::key::Space, ' '}, {0xBD, '-'}, {rt::key::withCtrl('A'), 0}, {rt::key::F1, 0}})
         EXPECT_EQ(Locator::charOf(k.key), k.typed) << k.key;
 }
 

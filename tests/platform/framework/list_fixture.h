@@ -38,8 +38,7 @@ controls:
 )";
 
 // A bare window hosting a list browser the test builds by hand.
-class BrowserWindow : public WindowController
-{
+class BrowserWindow : public WindowController {
 public:
     BrowserWindow(std::string name, ListBrowser& list, std::function<void()> form)
         : WindowController(std::move(name))
@@ -120,8 +119,8 @@ struct ListFixture : ::testing::Test {
 
     // Starts a list on a thread of its own with a request; result gets the
     // response when it closes.
-    rt::Window* open(const char* name, ListBrowser& list, std::function<void()> form, int request = 0,
-                     int* result = nullptr)
+    rt::Window* open(
+        const char* name, ListBrowser& list, std::function<void()> form, int request = 0, int* result = nullptr)
     {
         c.host.start(name, [this, name, &list, form, request, result] {
             handover().request = request;
@@ -135,9 +134,13 @@ struct ListFixture : ::testing::Test {
     }
     rt::Window* openAlbums(int request = 0, int* result = nullptr)
     {
-        return open("BrowseAlbums", albumList, [this] { albumForm(); }, request, result);
+        return open(
+            "BrowseAlbums", albumList, [this] { albumForm(); }, request, result);
     }
-    rt::Window* openSongs() { return open("BrowseSongs", songList, [this] { songForm(); }); }
+    rt::Window* openSongs()
+    {
+        return open("BrowseSongs", songList, [this] { songForm(); });
+    }
 
     static std::vector<std::string> shown(const ListBrowser& l, int column = 0)
     {
@@ -146,10 +149,7 @@ struct ListFixture : ::testing::Test {
             out.push_back(l.cell(r, column));
         return out;
     }
-    static std::string highlighted(const ListBrowser& l, int column = 0)
-    {
-        return l.cell(l.selectedRow() - 1, column);
-    }
+    static std::string highlighted(const ListBrowser& l, int column = 0) { return l.cell(l.selectedRow() - 1, column); }
     std::string dialogText() const
     {
         const rt::MessageBoxWindow* m = c.host.messageBox();

@@ -2,8 +2,8 @@
 // and a list that keeps to one instance.
 
 #include "data_fixture.h"
-#include "platform/framework/form_controller.h"
 #include "platform/framework/context_menu.h"
+#include "platform/framework/form_controller.h"
 #include "platform/framework/handover.h"
 #include "platform/framework/list_window.h"
 #include "platform/framework/use_binding.h"
@@ -16,8 +16,7 @@ std::span<const qv::rt::EmbeddedFile> fwtestResources();
 namespace qv::fw::testing {
 namespace {
 
-class Lists : public ::testing::Test
-{
+class Lists : public ::testing::Test {
 protected:
     Catalogue c;
     std::int64_t arrival = 0, blue = 0;

@@ -13,8 +13,7 @@ using qv::rt::button::Yes;
 namespace {
 
 // Album 1 with songs 1 and 2 (each with details), album 2 with song 3.
-class Relations : public ::testing::Test
-{
+class Relations : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -69,7 +68,7 @@ struct AskCase {
     std::int64_t albumsLeft;
 };
 
-class DeleteQuestion : public Relations, public ::testing::WithParamInterface<AskCase> {};
+class DeleteQuestion : public Relations, public ::testing::WithParamInterface<AskCase> { };
 
 TEST_P(DeleteQuestion, AsksFirst)
 {
@@ -80,8 +79,8 @@ TEST_P(DeleteQuestion, AsksFirst)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, DeleteQuestion,
-                         ::testing::Values(AskCase{"yes", Yes, Benign, 1}, AskCase{"no", No, User, 2}),
-                         [](const auto& info) { return std::string(info.param.what); });
+    ::testing::Values(AskCase{"yes", Yes, Benign, 1}, AskCase{"no", No, User, 2}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(Relations, TheConfirmedRecordIsDeletedWhateverOthersLoadMeanwhile)
 {
@@ -95,7 +94,7 @@ TEST_F(Relations, TheConfirmedRecordIsDeletedWhateverOthersLoadMeanwhile)
     EXPECT_EQ(Catalogue::rows(c.albums), (std::vector<std::string>{"2|Red|LP|0"}));
 }
 
-class RefusedDelete : public Relations, public ::testing::WithParamInterface<bool> {};
+class RefusedDelete : public Relations, public ::testing::WithParamInterface<bool> { };
 
 TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)
 {
@@ -108,8 +107,9 @@ TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)
 
     EXPECT_EQ(run([&] { return c.albumSet.deleteRecord(false); }), User);
     ASSERT_EQ(titles, std::vector<std::string>{"Referential Integrity Delete Error"});
-    EXPECT_EQ(texts[0], "This record is referenced from the file Playlist Details (Songs) [PlaylistDetails]. This "
-                        "record cannot be deleted while these references exist.");
+    EXPECT_EQ(texts[0],
+        "This record is referenced from the file Playlist Details (Songs) [PlaylistDetails]. This "
+        "record cannot be deleted while these references exist.");
     EXPECT_EQ(c.snapshot(), before);
     EXPECT_TRUE(c.albums.record().sameValues(buffer));
     EXPECT_EQ(c.albums.record().recordId, buffer.recordId);
@@ -130,7 +130,7 @@ TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)
 }
 
 INSTANTIATE_TEST_SUITE_P(Transactions, RefusedDelete, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "inTransaction" : "withoutTransaction"; });
+    [](const auto& info) { return info.param ? "inTransaction" : "withoutTransaction"; });
 
 TEST_F(Relations, AChangedAlbumIdIsCarriedIntoItsSongs)
 {
@@ -139,8 +139,8 @@ TEST_F(Relations, AChangedAlbumIdIsCarriedIntoItsSongs)
     EXPECT_EQ(run([&] { return c.albumSet.Update(); }), Benign);
     EXPECT_TRUE(titles.empty());
     EXPECT_EQ(Catalogue::rows(c.albums), (std::vector<std::string>{"2|Red|LP|0", "10|Blue|CD|0"}));
-    EXPECT_EQ(Catalogue::rows(c.songs), (std::vector<std::string>{"1|10|1|1|One|CD", "2|10|1|2|Two|LP",
-                                                                  "3|2|1|1|Three|LP"}));
+    EXPECT_EQ(
+        Catalogue::rows(c.songs), (std::vector<std::string>{"1|10|1|1|One|CD", "2|10|1|2|Two|LP", "3|2|1|1|Three|LP"}));
     // The songs' own ids did not change, so their details stay as they were.
     EXPECT_EQ(c.details.records(), 4);
     EXPECT_EQ(c.albums.record()["ALB:AlbumID"].toInt(), 10);
@@ -185,8 +185,9 @@ TEST_F(Relations, AMediaFormatThatAlbumsUseCannotBeRenamed)
 
     EXPECT_EQ(run([&] { return c.mediaSet.Update(); }), User);
     ASSERT_EQ(titles, std::vector<std::string>{"Referential Integrity Update Error"});
-    EXPECT_EQ(texts[0], "This record is referenced from the file Albums [Album]. Linking field(s) have been "
-                        "restricted from change and have been reset to original values.");
+    EXPECT_EQ(texts[0],
+        "This record is referenced from the file Albums [Album]. Linking field(s) have been "
+        "restricted from change and have been reset to original values.");
     // Songs were carried before the albums refused; the rollback undid that.
     EXPECT_EQ(c.snapshot(), before);
     EXPECT_EQ(c.media.record().getText(0), "LP");
@@ -204,8 +205,8 @@ TEST_F(Relations, ASongIdCarriedIntoDecimalPlaylistIds)
     c.songs.record()["SNG:ID"] = 700;
     EXPECT_EQ(run([&] { return following.Update(); }), Benign);
     EXPECT_EQ(Catalogue::rows(c.entries), (std::vector<std::string>{"4|1|700", "4|2|3"}));
-    EXPECT_EQ(Catalogue::rows(c.details),
-              (std::vector<std::string>{"1|1|one a", "1|2|one b", "3|1|three a", "700|1|two a"}));
+    EXPECT_EQ(
+        Catalogue::rows(c.details), (std::vector<std::string>{"1|1|one a", "1|2|one b", "3|1|three a", "700|1|two a"}));
 }
 
 TEST_F(Relations, AnAlbumChangedByAnotherStationIsNotCarried)
@@ -246,7 +247,8 @@ TEST_F(Relations, AFailedCascadeRollsEverythingBack)
     c.songs.record()["SNG:ID"] = 99;
     EXPECT_EQ(run([&] { return c.songSet.Update(); }), User);
     ASSERT_EQ(titles, std::vector<std::string>{"Duplicate Key Error"});
-    EXPECT_EQ(texts[0], "Adding this record creates a duplicate entry for the key: Song\nFile: " + c.detailAccess.name());
+    EXPECT_EQ(
+        texts[0], "Adding this record creates a duplicate entry for the key: Song\nFile: " + c.detailAccess.name());
     EXPECT_EQ(c.snapshot(), before);
     // A refusal that is no restriction keeps the edit in the buffer.
     EXPECT_EQ(c.songs.record()["SNG:ID"].toInt(), 99);
@@ -254,8 +256,8 @@ TEST_F(Relations, AFailedCascadeRollsEverythingBack)
 
 TEST_F(Relations, OpeningASetOpensItsRelatedTablesAndLookups)
 {
-    const int albums = c.albumAccess.openCount(), songs = c.songAccess.openCount(),
-              media = c.mediaAccess.openCount(), details = c.detailAccess.openCount();
+    const int albums = c.albumAccess.openCount(), songs = c.songAccess.openCount(), media = c.mediaAccess.openCount(),
+              details = c.detailAccess.openCount();
     EXPECT_EQ(c.albumSet.open(), Benign);
     EXPECT_EQ(c.albumAccess.openCount(), albums + 1);
     EXPECT_EQ(c.songAccess.openCount(), songs + 1);

@@ -15,8 +15,7 @@ using qv::rt::button::Yes;
 
 namespace {
 
-class TableAccessTest : public ::testing::Test
-{
+class TableAccessTest : public ::testing::Test {
 protected:
     Catalogue c;
 };
@@ -46,8 +45,8 @@ TEST_F(TableAccessTest, AFileThatIsNoTableIsReportedByItsName)
     c.host.start("Opener", [&] { level = access.open(); });
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "File Open Error");
-    EXPECT_EQ(c.host.messageBox()->text(),
-              "Error 47 (Invalid Data File) attempting to open the file Media Tyes [Media].");
+    EXPECT_EQ(
+        c.host.messageBox()->text(), "Error 47 (Invalid Data File) attempting to open the file Media Tyes [Media].");
     c.host.answer(Ok);
     EXPECT_EQ(level, Program);
     EXPECT_FALSE(other.isOpen());
@@ -98,7 +97,7 @@ struct RetryCase {
     std::int64_t stored;
 };
 
-class PrimeRetry : public ::testing::TestWithParam<RetryCase> {};
+class PrimeRetry : public ::testing::TestWithParam<RetryCase> { };
 
 TEST_P(PrimeRetry, AsksAfterThreeFailedAdds)
 {
@@ -109,8 +108,9 @@ TEST_P(PrimeRetry, AsksAfterThreeFailedAdds)
     c.host.start("Form", [&] { level = c.albumAccess.primeRecord(); });
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "Auto Increment Error");
-    EXPECT_EQ(c.host.messageBox()->text(), "Attempts to automatically number this Albums [Album] record have failed. "
-                                           "Error: File Not Open. Try Again?");
+    EXPECT_EQ(c.host.messageBox()->text(),
+        "Attempts to automatically number this Albums [Album] record have failed. "
+        "Error: File Not Open. Try Again?");
     if (rc.openBeforeAnswer)
         c.albumAccess.open();
     c.host.answer(rc.press);
@@ -124,10 +124,9 @@ TEST_P(PrimeRetry, AsksAfterThreeFailedAdds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, PrimeRetry,
-                         ::testing::Values(RetryCase{"retrySucceeds", true, Yes, Benign, 1},
-                                           RetryCase{"retryFailsAgain", false, Yes, User, 0},
-                                           RetryCase{"giveUp", true, No, User, 0}),
-                         [](const auto& info) { return std::string(info.param.what); });
+    ::testing::Values(RetryCase{"retrySucceeds", true, Yes, Benign, 1},
+        RetryCase{"retryFailsAgain", false, Yes, User, 0}, RetryCase{"giveUp", true, No, User, 0}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(TableAccessTest, UpdateOfARecordChangedByAnotherStationIsRefusedAndReread)
 {
@@ -152,8 +151,8 @@ TEST_F(TableAccessTest, UpdateOfARecordChangedByAnotherStationIsRefusedAndReread
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "Record Was Not Updated");
     EXPECT_EQ(c.host.messageBox()->text(),
-              "This record was changed by another station. Those changes will now be displayed. Use the Ditto "
-              "Button or Ctrl+' to recall your changes.");
+        "This record was changed by another station. Those changes will now be displayed. Use the Ditto "
+        "Button or Ctrl+' to recall your changes.");
     // Those changes are displayed by the time the message is.
     EXPECT_EQ(c.albums.record().getText(1), "Theirs");
     c.host.answer(Ok);
@@ -177,7 +176,7 @@ struct CheckCase {
     const char* text;
 };
 
-class FieldChecks : public ::testing::TestWithParam<CheckCase> {};
+class FieldChecks : public ::testing::TestWithParam<CheckCase> { };
 
 TEST_P(FieldChecks, HoldBackTheUpdate)
 {
@@ -208,12 +207,11 @@ TEST_P(FieldChecks, HoldBackTheUpdate)
     EXPECT_EQ(t.record().sameValues(edited), stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Albums, FieldChecks,
+INSTANTIATE_TEST_SUITE_P(Albums, FieldChecks,
     ::testing::Values(CheckCase{"accepted", 10, "LP", "", ""}, CheckCase{"blankMediaAccepted", 0, "", "", ""},
-                      CheckCase{"ratingTooHigh", 11, "CD", "Range Error", "The value of Rating must be between 0 and 10."},
-                      CheckCase{"unknownMedia", 5, "Tape", "Field contents error",
-                                "The value of Media (Album) must be found in the Media file."}),
+        CheckCase{"ratingTooHigh", 11, "CD", "Range Error", "The value of Rating must be between 0 and 10."},
+        CheckCase{"unknownMedia", 5, "Tape", "Field contents error",
+            "The value of Media (Album) must be found in the Media file."}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(TableAccessTest, AMembershipCheckLeavesTheLookedUpTableWhereItWas)
@@ -297,7 +295,7 @@ TEST_F(TableAccessTest, ADuplicateNamesTheKeyAsDeclared)
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "Duplicate Key Error");
     EXPECT_EQ(c.host.messageBox()->text(),
-              "Adding this record creates a duplicate entry for the key: Media Format\nFile: Media Tyes [Media]");
+        "Adding this record creates a duplicate entry for the key: Media Format\nFile: Media Tyes [Media]");
     c.host.answer(Ok);
     EXPECT_EQ(level, User);
     EXPECT_EQ(c.media.records(), 1);

@@ -9,8 +9,7 @@ using namespace qv;
 
 namespace {
 
-class Faulty : public fw::WindowController
-{
+class Faulty : public fw::WindowController {
 public:
     Faulty()
         : fw::WindowController("Faulty")

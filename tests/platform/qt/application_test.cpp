@@ -1,8 +1,8 @@
 #include "platform/qt/application.h"
 
 #include <cstdlib>
-#include <stdexcept>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "qt_fixture.h"
 #include "platform/runtime/dialogs.h"
+#include "qt_fixture.h"
 
 namespace qv::qt::testing {
 namespace {
@@ -22,14 +22,14 @@ TEST_F(QtHostTest, MessageBoxIsAnsweredByClickingItsButton)
 {
     struct Case {
         rt::MessageSpec spec;
-        int click;       // the answer whose button is clicked
+        int click; // the answer whose button is clicked
         int defaultButton;
         int result;
     };
     const Case cases[] = {
         {{"Delete this album?|Its songs go with it.", "Confirm", rt::Icon::Question, rt::button::Yes | rt::button::No,
-          "", rt::button::No},
-         rt::button::Yes, rt::button::No, rt::button::Yes},
+             "", rt::button::No},
+            rt::button::Yes, rt::button::No, rt::button::Yes},
         {{"Create a new collection?", "New Collection", rt::Icon::None, 0, "&Proceed|Cancel", 0}, 2, 1, 2},
     };
     for (const Case& c : cases) {
@@ -51,8 +51,10 @@ TEST_F(QtHostTest, MessageBoxIsAnsweredByClickingItsButton)
 TEST_F(QtHostTest, ClosingAMessageBoxGivesItsCloseAnswer)
 {
     int result = -1;
-    host_->start("box", [&] { result = rt::message("Save changes?", "Close", rt::Icon::Question,
-                                                   rt::button::Yes | rt::button::No | rt::button::Cancel); });
+    host_->start("box", [&] {
+        result = rt::message(
+            "Save changes?", "Close", rt::Icon::Question, rt::button::Yes | rt::button::No | rt::button::Cancel);
+    });
     MessageDialog* box = nullptr;
     ASSERT_TRUE(waitFor([&] { return (box = openMessageBox()) != nullptr; }));
     QTest::keyClick(box, Qt::Key_Escape);
@@ -85,7 +87,7 @@ TEST_F(QtHostTest, CancelledFileDialogLeavesTheRequestAsItWas)
 TEST(Dialogs, FilterPairsAndColours)
 {
     EXPECT_EQ(fileFilters("Text files|*.txt|All files|*.*"),
-              (QStringList{QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")}));
+        (QStringList{QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")}));
     EXPECT_EQ(fileFilters("Pictures|*.jpg;*.gif"), QStringList{QStringLiteral("Pictures (*.jpg *.gif)")});
     EXPECT_TRUE(fileFilters("").isEmpty());
     const QColor c = fromColorRef(0x0080FF); // blue 0x00, green 0x80, red 0xFF

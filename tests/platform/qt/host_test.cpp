@@ -1,6 +1,6 @@
 #include <QBuffer>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -65,11 +65,12 @@ void registerPictures()
         return bytes;
     };
     data = {picture(QColor(200, 60, 60), {24, 24}, false), picture(QColor(60, 140, 60), {24, 24}, false),
-            picture({}, {160, 28}, true)};
+        picture({}, {160, 28}, true)};
     const char* names[] = {"pictures/albums.png", "pictures/songs.png", "pictures/qvlbarlogo.png"};
     for (size_t i = 0; i < data.size(); ++i)
-        files.push_back({names[i], std::span(reinterpret_cast<const unsigned char*>(data[i].constData()),
-                                               static_cast<size_t>(data[i].size()))});
+        files.push_back({names[i],
+            std::span(
+                reinterpret_cast<const unsigned char*>(data[i].constData()), static_cast<size_t>(data[i].size()))});
     rt::ResourceStore::add("qvls", files);
 }
 
@@ -176,11 +177,11 @@ TEST_F(QtHostTest, WindowIsDrawnFromTheModelAndFeedsItBack)
     EXPECT_EQ(song.bound, "Abbey Road");
     ASSERT_EQ(song.count(Accepted, number(song, "?Title")), 1);
     EXPECT_LT(std::find_if(song.events.begin(), song.events.end(),
-                           [&](const rt::Event& e) { return e.control == number(song, "?Title"); }) -
-                  song.events.begin(),
-              std::find_if(song.events.begin(), song.events.end(),
-                           [&](const rt::Event& e) { return e.control == number(song, "?OK"); }) -
-                  song.events.begin());
+                  [&](const rt::Event& e) { return e.control == number(song, "?Title"); })
+            - song.events.begin(),
+        std::find_if(song.events.begin(), song.events.end(), [&](const rt::Event& e) {
+            return e.control == number(song, "?OK");
+        }) - song.events.begin());
 
     // The program's changes reach the widgets and post nothing.
     const size_t before = song.events.size();
@@ -230,16 +231,16 @@ TEST_F(QtHostTest, WindowIsDrawnFromTheModelAndFeedsItBack)
     title->setFocus();
     QTest::keyClick(title, Qt::Key_F5);
     ASSERT_TRUE(waitFor([&] { return song.count(rt::event::AlertKey) == 1; }));
-    auto pre = std::find_if(song.events.begin(), song.events.end(),
-                            [](const rt::Event& e) { return e.code == rt::event::PreAlertKey; });
+    auto pre = std::find_if(
+        song.events.begin(), song.events.end(), [](const rt::Event& e) { return e.code == rt::event::PreAlertKey; });
     ASSERT_NE(pre, song.events.end());
     EXPECT_EQ(pre->keyCode, 116);
     EXPECT_EQ(pre->control, number(song, "?Title"));
     EXPECT_EQ((pre + 1)->code, rt::event::AlertKey);
     QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(1, 0)).center());
     ASSERT_TRUE(waitFor([&] { return song.count(rt::event::AlertKey) == 2; }));
-    const auto alert = std::find_if(song.events.rbegin(), song.events.rend(),
-                                    [](const rt::Event& e) { return e.code == rt::event::AlertKey; });
+    const auto alert = std::find_if(
+        song.events.rbegin(), song.events.rend(), [](const rt::Event& e) { return e.code == rt::event::AlertKey; });
     EXPECT_EQ(alert->keyCode, rt::key::MouseRight);
     EXPECT_EQ(alert->control, number(song, "?List"));
 
@@ -251,7 +252,10 @@ TEST_F(QtHostTest, WindowIsDrawnFromTheModelAndFeedsItBack)
     ASSERT_TRUE(waitFor([&] { return frame.count(Accepted, number(frame, "?Albums")) == 1; }));
 
     onThread(song, [](rt::Window& w) { w["?OK"].setEnabled(true); });
-    onThread(frame, [](rt::Window& w) { w.setStatusText(2, "/home/music/collection"); w.setStatusText(4, "10:42"); });
+    onThread(frame, [](rt::Window& w) {
+        w.setStatusText(2, "/home/music/collection");
+        w.setStatusText(4, "10:42");
+    });
     const QString shot = QDir::current().absoluteFilePath(QStringLiteral("qt_host_window.png"));
     ASSERT_TRUE(main->grab().save(shot));
     std::printf("screenshot: %s\n", shot.toLocal8Bit().constData());
@@ -297,8 +301,7 @@ controls:
         rt::Window w(rt::parseWindowDef(dialog, "test"));
         w.open();
         second = &w;
-        while (w.waitEvent().code != Accepted) {
-        }
+        while (w.waitEvent().code != Accepted) { }
         second = nullptr;
     });
     rt::Scheduler::instance().post(a.thread, rt::Event{rt::event::User});

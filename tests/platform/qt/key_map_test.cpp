@@ -43,7 +43,7 @@ TEST(KeyMap, QtKeysGiveTheProgramsKeyCodes)
 TEST(KeyMap, ShortcutsOfMenuItemsMapBackToTheSameCode)
 {
     for (const char* name : {"CtrlA", "F3", "AltF11", "CtrlAltR", "ShiftEnter", "CtrlQuote", "Delete", "CtrlShiftF3",
-                             "AltLeft", "Plus", "Key107"}) {
+             "AltLeft", "Plus", "Key107"}) {
         const int code = *rt::key::fromName(name);
         const QKeySequence seq = keymap::toKeySequence(code);
         ASSERT_EQ(seq.count(), 1) << name;

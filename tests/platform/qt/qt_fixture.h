@@ -40,8 +40,7 @@ struct Program {
     }
 };
 
-class QtHostTest : public ::testing::Test
-{
+class QtHostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -74,7 +73,8 @@ protected:
         p.yaml = std::move(yaml);
         p.setup = std::move(setup);
         p.thread = host_->start("test", [&p] { run(p); });
-        EXPECT_TRUE(waitFor([&] { return p.window && host_->view(*p.window) && host_->view(*p.window)->outerWidget()->isVisible(); }));
+        EXPECT_TRUE(waitFor(
+            [&] { return p.window && host_->view(*p.window) && host_->view(*p.window)->outerWidget()->isVisible(); }));
         return p;
     }
 
@@ -87,8 +87,7 @@ protected:
     }
 
     WindowView* view(const Program& p) const { return host_->view(*p.window); }
-    template <typename W>
-    W* find(const Program& p, const char* name) const
+    template <typename W> W* find(const Program& p, const char* name) const
     {
         return view(p)->widget()->findChild<W*>(QString::fromLatin1(name));
     }

@@ -11,8 +11,12 @@ namespace {
 TEST(Fonts, ProgramFontNamesMapToDebianFonts)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"Arial", "Liberation Sans"}, {"arial", "Liberation Sans"},   {"MS Sans Serif", "DejaVu Sans"},
-        {"Small Fonts", "DejaVu Sans"}, {"", "DejaVu Sans"},           {"Courier New", "Liberation Mono"},
+        {"Arial", "Liberation Sans"},
+        {"arial", "Liberation Sans"},
+        {"MS Sans Serif", "DejaVu Sans"},
+        {"Small Fonts", "DejaVu Sans"},
+        {"", "DejaVu Sans"},
+        {"Courier New", "Liberation Mono"},
         {"Gill Sans", "Gill Sans"},
     };
     for (const auto& [from, to] : cases)

@@ -10,12 +10,12 @@ namespace {
 struct MessageCase {
     const char* what;
     MessageSpec spec;
-    int press;          // button value or custom index the user presses
+    int press; // button value or custom index the user presses
     int expected;
     std::vector<std::string> buttonTexts;
 };
 
-class MessageBoxes : public ::testing::TestWithParam<MessageCase> {};
+class MessageBoxes : public ::testing::TestWithParam<MessageCase> { };
 
 TEST_P(MessageBoxes, AnswerIsTheButtonPressed)
 {
@@ -47,17 +47,14 @@ MessageSpec spec(int buttons, std::string custom = {}, int def = 0)
     return s;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, MessageBoxes,
-    ::testing::Values(
-        MessageCase{"yes", spec(button::Yes | button::No | button::Cancel), button::Yes, button::Yes,
-                    {"&Yes", "&No", "Cancel"}},
-        MessageCase{"no", spec(button::Yes | button::No | button::Cancel), button::No, button::No,
-                    {"&Yes", "&No", "Cancel"}},
+INSTANTIATE_TEST_SUITE_P(Answers, MessageBoxes,
+    ::testing::Values(MessageCase{"yes", spec(button::Yes | button::No | button::Cancel), button::Yes, button::Yes,
+                          {"&Yes", "&No", "Cancel"}},
+        MessageCase{
+            "no", spec(button::Yes | button::No | button::Cancel), button::No, button::No, {"&Yes", "&No", "Cancel"}},
         MessageCase{"cancel", spec(button::Yes | button::No | button::Cancel), button::Cancel, button::Cancel,
-                    {"&Yes", "&No", "Cancel"}},
-        MessageCase{"retry", spec(button::Retry | button::Cancel), button::Retry, button::Retry,
-                    {"&Retry", "Cancel"}},
+            {"&Yes", "&No", "Cancel"}},
+        MessageCase{"retry", spec(button::Retry | button::Cancel), button::Retry, button::Retry, {"&Retry", "Cancel"}},
         MessageCase{"custom", spec(0, "&Replace|&Add|Skip"), 2, 2, {"&Replace", "&Add", "Skip"}}),
     [](const auto& info) { return std::string(info.param.what); });
 

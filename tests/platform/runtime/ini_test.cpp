@@ -21,8 +21,7 @@ using testing::writeFile;
 
 // A collection folder as the current folder and a configuration folder of
 // its own, so nothing reaches the real home.
-class IniFileTest : public ::testing::Test
-{
+class IniFileTest : public ::testing::Test {
 protected:
     IniFileTest()
         : config_("XDG_CONFIG_HOME", scratch_ / "config")
@@ -78,19 +77,20 @@ TEST_F(IniFileTest, AwkwardTextRoundTrips)
         EXPECT_EQ(*v, c.value) << c.key;
     }
     EXPECT_EQ(again.sections(),
-              (std::vector<std::string>{"BrowseAlbums", "Global Settings", "Settings", "BriefSNG:SongsByMedia",
-                                        "DISPLAY STRINGS 2.0", "Odd]Section", "Album"}));
+        (std::vector<std::string>{"BrowseAlbums", "Global Settings", "Settings", "BriefSNG:SongsByMedia",
+            "DISPLAY STRINGS 2.0", "Odd]Section", "Album"}));
 }
 
 TEST_F(IniFileTest, NamesMatchWithoutCaseAndFirstOccurrenceCounts)
 {
-    writeFile(collection("POSITION.INI"), "[Main]\n"
-                                          "  XPos = 10  \n"
-                                          "xpos=99\n"
-                                          "[BrowseAlbums]\n"
-                                          "Maximize=Yes\n"
-                                          "[MAIN]\n"
-                                          "YPos=5\n");
+    writeFile(collection("POSITION.INI"),
+        "[Main]\n"
+        "  XPos = 10  \n"
+        "xpos=99\n"
+        "[BrowseAlbums]\n"
+        "Maximize=Yes\n"
+        "[MAIN]\n"
+        "YPos=5\n");
     IniFile ini = IniFile::named(".\\position.ini");
     EXPECT_EQ(ini.get("main", "XPOS", "-"), "10");
     EXPECT_EQ(ini.get("Main ", " xPos", "-"), "10");
@@ -113,14 +113,9 @@ TEST_F(IniFileTest, UpdatesKeepEveryOtherByte)
             return out;
         };
         std::string path = collection("QVLROCFG.INI");
-        writeFile(path, text({"; preferences of this collection",
-                              "[Settings]",
-                              "SU_Albums = 1",
-                              "Logo=old.bmp   ",
-                              "",
-                              "[Global Settings]",
-                              "\tVersion=2.60",
-                              "; kept"}));
+        writeFile(path,
+            text({"; preferences of this collection", "[Settings]", "SU_Albums = 1", "Logo=old.bmp   ", "",
+                "[Global Settings]", "\tVersion=2.60", "; kept"}));
         IniFile ini = IniFile::named(".\\QVLROCFG.INI");
 
         ASSERT_TRUE(ini.set("SETTINGS", "logo", "C:\\new logo.bmp"));
@@ -128,18 +123,10 @@ TEST_F(IniFileTest, UpdatesKeepEveryOtherByte)
         ASSERT_TRUE(ini.set("Settings", "Interface", "Explorer"));
         ASSERT_TRUE(ini.set("Global Settings", "LastDirectory", "/music"));
         ASSERT_TRUE(ini.set("Album", "FileNumber", "CD1000"));
-        EXPECT_EQ(readFile(path), text({"; preferences of this collection",
-                                        "[Settings]",
-                                        "SU_Albums = 0",
-                                        "Logo=C:\\new logo.bmp",
-                                        "Interface=Explorer",
-                                        "",
-                                        "[Global Settings]",
-                                        "\tVersion=2.60",
-                                        "LastDirectory=/music",
-                                        "; kept",
-                                        "[Album]",
-                                        "FileNumber=CD1000"}))
+        EXPECT_EQ(readFile(path),
+            text({"; preferences of this collection", "[Settings]", "SU_Albums = 0", "Logo=C:\\new logo.bmp",
+                "Interface=Explorer", "", "[Global Settings]", "\tVersion=2.60", "LastDirectory=/music", "; kept",
+                "[Album]", "FileNumber=CD1000"}))
             << (eol == "\n" ? "LF" : "CRLF");
         EXPECT_EQ(ini.get("settings", "logo"), "C:\\new logo.bmp");
 
@@ -175,19 +162,20 @@ TEST_F(IniFileTest, MissingFileAndKeysGiveDefaults)
     EXPECT_TRUE(ini.removeSection("Settings"));
     EXPECT_FALSE(ini.exists()) << "removing from a missing file must not create it";
 
-    writeFile(collection("QVLROCFG.INI"), "[Settings]\n"
-                                          "CDTimer=12abc\n"
-                                          "SaveLastTab=\n"
-                                          "ShowTips=Yes\n"
-                                          "Tip=-7\n"
-                                          "Big=99999999999999999999999\n");
+    writeFile(collection("QVLROCFG.INI"),
+        "[Settings]\n"
+        "CDTimer=12abc\n"
+        "SaveLastTab=\n"
+        "ShowTips=Yes\n"
+        "Tip=-7\n"
+        "Big=99999999999999999999999\n");
     IniFile cfg = IniFile::named(".\\QVLROCFG.INI");
     struct IntCase {
         const char* key;
         long long expected;
     };
     for (IntCase c : {IntCase{"CDTimer", 12}, IntCase{"SaveLastTab", 0}, IntCase{"ShowTips", 0}, IntCase{"Tip", -7},
-                      IntCase{"Big", LLONG_MAX}, IntCase{"Missing", 42}})
+             IntCase{"Big", LLONG_MAX}, IntCase{"Missing", 42}})
         EXPECT_EQ(cfg.getInt("Settings", c.key, 42), c.expected) << c.key;
     EXPECT_EQ(cfg.get("Settings", "SaveLastTab", "1"), "") << "an empty value is a value, not a missing key";
 }
@@ -199,24 +187,25 @@ TEST_F(IniFileTest, ReadsCrlfFilesFromOtherSystems)
     EXPECT_EQ(ini.get("Default", "AutomaticMode"), "Y");
     EXPECT_EQ(ini.get("Default", "Proxy"), "host:8080");
     ASSERT_TRUE(ini.set("Default", "AutomaticMode", "N"));
-    EXPECT_EQ(readFile(collection("TRAKHAND.INI")),
-              "\xEF\xBB\xBF[Default]\r\nAutomaticMode=N\r\nProxy = host:8080 \r\n");
+    EXPECT_EQ(
+        readFile(collection("TRAKHAND.INI")), "\xEF\xBB\xBF[Default]\r\nAutomaticMode=N\r\nProxy = host:8080 \r\n");
 }
 
 TEST_F(IniFileTest, SectionListingAndRemoval)
 {
     std::string path = collection("POSITION.INI");
-    writeFile(path, "[BrowseAlbums]\n"
-                    "Maximize=No\n"
-                    "; a note\n"
-                    "not a key\n"
-                    "XPos=1\n"
-                    "xpos=2\n"
-                    "\n"
-                    "[Splash]\n"
-                    "XPos=3\n"
-                    "[browsealbums]\n"
-                    "YPos=4\n");
+    writeFile(path,
+        "[BrowseAlbums]\n"
+        "Maximize=No\n"
+        "; a note\n"
+        "not a key\n"
+        "XPos=1\n"
+        "xpos=2\n"
+        "\n"
+        "[Splash]\n"
+        "XPos=3\n"
+        "[browsealbums]\n"
+        "YPos=4\n");
     IniFile ini = IniFile::named(".\\POSITION.INI");
     auto entries = ini.entries("BROWSEALBUMS");
     ASSERT_EQ(entries.size(), 3u);
@@ -228,15 +217,16 @@ TEST_F(IniFileTest, SectionListingAndRemoval)
     // Every spelling of the key goes, so no later duplicate shows through.
     ASSERT_TRUE(ini.removeKey("BrowseAlbums", "XPOS"));
     EXPECT_FALSE(ini.find("BrowseAlbums", "XPos"));
-    EXPECT_EQ(readFile(path), "[BrowseAlbums]\n"
-                              "Maximize=No\n"
-                              "; a note\n"
-                              "not a key\n"
-                              "\n"
-                              "[Splash]\n"
-                              "XPos=3\n"
-                              "[browsealbums]\n"
-                              "YPos=4\n");
+    EXPECT_EQ(readFile(path),
+        "[BrowseAlbums]\n"
+        "Maximize=No\n"
+        "; a note\n"
+        "not a key\n"
+        "\n"
+        "[Splash]\n"
+        "XPos=3\n"
+        "[browsealbums]\n"
+        "YPos=4\n");
 
     ASSERT_TRUE(ini.removeSection("browseALBUMS"));
     EXPECT_EQ(readFile(path), "[Splash]\nXPos=3\n");
@@ -254,8 +244,8 @@ TEST_F(IniFileTest, RefusesTextThatWouldNotReadBack)
         const char* value;
     };
     for (Case c : {Case{"Settings", "a=b", "1"}, Case{"Settings", "[x", "1"}, Case{"Settings", ";x", "1"},
-                   Case{"Settings", "", "1"}, Case{"", "k", "1"}, Case{"Settings", "k", "two\nlines"},
-                   Case{"Settings", "k", "cr\rinside"}, Case{"Two\nLines", "k", "1"}})
+             Case{"Settings", "", "1"}, Case{"", "k", "1"}, Case{"Settings", "k", "two\nlines"},
+             Case{"Settings", "k", "cr\rinside"}, Case{"Two\nLines", "k", "1"}})
         EXPECT_FALSE(ini.set(c.section, c.key, c.value)) << c.section << "/" << c.key << "/" << c.value;
     EXPECT_EQ(readFile(path), "[Settings]\nA=1\n");
 }
@@ -309,7 +299,7 @@ TEST_F(IniFileTest, WritesLeaveNoTemporaryFilesAndKeepPermissions)
     }
     EXPECT_EQ(files, 1u);
     EXPECT_EQ(std::filesystem::status(path).permissions(),
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 } // namespace

@@ -12,14 +12,22 @@ TEST(KeyCodes, NamesAndCodes)
         const char* display;
     };
     const Case cases[] = {
-        {"CtrlA", 577, "Ctrl+A"},          {"ShiftEnter", 269, "Shift+Enter"},
-        {"AltLeft", 1061, "Alt+Left"},     {"AltRight", 1063, "Alt+Right"},
-        {"AltF11", 1146, "Alt+F11"},       {"CtrlAltR", 1618, "Ctrl+Alt+R"},
-        {"F3", 114, "F3"},                 {"Enter", 13, "Enter"},
-        {"CtrlQuote", 734, "Ctrl+'"},      {"CtrlShiftF3", 882, "Ctrl+Shift+F3"},
-        {"MouseLeft", 1, "Left click"},    {"MouseRight", 2, "Right click"},
-        {"MouseLeft2", 5, "Double click"}, {"Delete", 46, "Del"},
-        {"Insert", 45, "Ins"},             {"CtrlKey186", 698, "Ctrl+Key186"},
+        {"CtrlA", 577, "Ctrl+A"},
+        {"ShiftEnter", 269, "Shift+Enter"},
+        {"AltLeft", 1061, "Alt+Left"},
+        {"AltRight", 1063, "Alt+Right"},
+        {"AltF11", 1146, "Alt+F11"},
+        {"CtrlAltR", 1618, "Ctrl+Alt+R"},
+        {"F3", 114, "F3"},
+        {"Enter", 13, "Enter"},
+        {"CtrlQuote", 734, "Ctrl+'"},
+        {"CtrlShiftF3", 882, "Ctrl+Shift+F3"},
+        {"MouseLeft", 1, "Left click"},
+        {"MouseRight", 2, "Right click"},
+        {"MouseLeft2", 5, "Double click"},
+        {"Delete", 46, "Del"},
+        {"Insert", 45, "Ins"},
+        {"CtrlKey186", 698, "Ctrl+Key186"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

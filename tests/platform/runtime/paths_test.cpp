@@ -20,15 +20,12 @@ TEST(PathsTest, ProgramPathsMapToPosix)
         const char* program;
         const char* posix;
     };
-    for (Case c : {Case{".\\POSITION.INI", "./POSITION.INI"},
-                   Case{"..\\DELETE.INI", "../DELETE.INI"},
-                   Case{"QVLRO98.INI      ", "QVLRO98.INI"},
-                   Case{"C:\\Music\\Rock & Roll\\01 Song.mp3", "/Music/Rock & Roll/01 Song.mp3"},
-                   Case{"c:song.mp3", "song.mp3"},
-                   Case{"D:", "."},
-                   Case{"/home/me/My Music/a.mp3", "/home/me/My Music/a.mp3"},
-                   Case{"Tab:?CurrentTab", "Tab:?CurrentTab"},
-                   Case{"", ""}})
+    for (Case c :
+        {Case{".\\POSITION.INI", "./POSITION.INI"}, Case{"..\\DELETE.INI", "../DELETE.INI"},
+            Case{"QVLRO98.INI      ", "QVLRO98.INI"},
+            Case{"C:\\Music\\Rock & Roll\\01 Song.mp3", "/Music/Rock & Roll/01 Song.mp3"},
+            Case{"c:song.mp3", "song.mp3"}, Case{"D:", "."}, Case{"/home/me/My Music/a.mp3", "/home/me/My Music/a.mp3"},
+            Case{"Tab:?CurrentTab", "Tab:?CurrentTab"}, Case{"", ""}})
         EXPECT_EQ(toPosixPath(c.program), c.posix) << c.program;
 }
 
@@ -58,8 +55,8 @@ TEST(PathsTest, ExistingFilesAreFoundWithoutRegardToCase)
         {"./qvlconf.TPS", "./QVLConf.tps"},
         {"sub dir/SONG ONE.mp3", "Sub Dir/Song One.MP3"},
         {dir / "SUB DIR/song one.mp3", dir / "Sub Dir/Song One.MP3"},
-        {"a.ini", "a.ini"},          // the exact name first
-        {"A.Ini", "A.INI"},          // then the first in byte order
+        {"a.ini", "a.ini"}, // the exact name first
+        {"A.Ini", "A.INI"}, // then the first in byte order
         {"missing.tps", std::nullopt},
         {"Sub Dir/missing.mp3", std::nullopt},
         {"No Dir/Song One.MP3", std::nullopt},
@@ -105,7 +102,7 @@ TEST(PathsTest, ProgramFolderHoldsTheRunningProgram)
     EXPECT_EQ(folder.front(), '/');
     EXPECT_EQ(folder.back(), '/');
     EXPECT_EQ(std::filesystem::path(folder + std::filesystem::read_symlink("/proc/self/exe").filename().string()),
-              std::filesystem::read_symlink("/proc/self/exe"));
+        std::filesystem::read_symlink("/proc/self/exe"));
 }
 
 } // namespace

@@ -30,8 +30,8 @@ TEST(ProcessTest, StartsWithArgumentsAndFolderContainingBlanks)
     std::string work = dir / "work dir";
     std::filesystem::create_directories(work);
     // Quotes, backslashes, blanks and an empty argument arrive untouched: no shell is in between.
-    std::vector<std::string> args{"-c", "pwd > 'out file'; printf '[%s]\\n' \"$@\" >> 'out file'", "sh",
-                                  "a b", "c\"d", "e\\f", "", "$HOME"};
+    std::vector<std::string> args{
+        "-c", "pwd > 'out file'; printf '[%s]\\n' \"$@\" >> 'out file'", "sh", "a b", "c\"d", "e\\f", "", "$HOME"};
     Process p = Process::start("/bin/sh", args, work);
     ASSERT_EQ(p.runCode(), 0);
     EXPECT_EQ(p.wait(), 0u);
@@ -105,7 +105,7 @@ TEST(ProcessTest, CommandLinesSplitByWindowsRules)
         {"TRAKHAND.EXE /S /VID D:", V{"TRAKHAND.EXE", "/S", "/VID", "D:"}},
         {"TRAKHAND.EXE /S /VID   ", V{"TRAKHAND.EXE", "/S", "/VID"}},
         {"SAFKEEP.EXE \"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc.\"",
-         V{"SAFKEEP.EXE", "qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}},
+            V{"SAFKEEP.EXE", "qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}},
         {"WINHLP32.EXE  C:\\Quorvel\\QVL.HLP", V{"WINHLP32.EXE", "C:\\Quorvel\\QVL.HLP"}},
         {"\"C:\\Program Files\\x.exe\" a\\b \"c d\"", V{"C:\\Program Files\\x.exe", "a\\b", "c d"}},
         {"p a\\\\\"b c\"", V{"p", "a\\b c"}},
@@ -119,8 +119,7 @@ TEST(ProcessTest, CommandLinesSplitByWindowsRules)
         EXPECT_EQ(splitCommandLine(c.line), c.words) << c.line;
 }
 
-class ProcessCommandLineTest : public ::testing::Test
-{
+class ProcessCommandLineTest : public ::testing::Test {
 protected:
     ProcessCommandLineTest()
     {
@@ -178,13 +177,13 @@ TEST_F(ProcessCommandLineTest, StartsACommandLineInTheWorkingFolder)
 }
 
 // The desktop's opener is replaced by a script that records what it was given.
-class ShellOpenTest : public ::testing::Test
-{
+class ShellOpenTest : public ::testing::Test {
 protected:
     ShellOpenTest()
     {
-        writeScript(dir_ / "bin/xdg-open", "printf '%s\\n' \"$@\" > \"$QV_TEST_OPENED.part\"\n"
-                                           "mv \"$QV_TEST_OPENED.part\" \"$QV_TEST_OPENED\"\n");
+        writeScript(dir_ / "bin/xdg-open",
+            "printf '%s\\n' \"$@\" > \"$QV_TEST_OPENED.part\"\n"
+            "mv \"$QV_TEST_OPENED.part\" \"$QV_TEST_OPENED\"\n");
         std::filesystem::create_directories(dir_ / "collection");
         cwd_.emplace(dir_ / "collection");
     }

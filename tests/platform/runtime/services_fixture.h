@@ -19,8 +19,7 @@
 
 namespace qv::rt::testing {
 
-class ScratchFolder
-{
+class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& prefix = "qv services")
     {
@@ -65,8 +64,7 @@ inline void writeScript(const std::string& path, const std::string& body)
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
-class ScopedEnv
-{
+class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::optional<std::string>& value)
         : name_(name)
@@ -93,8 +91,7 @@ private:
     std::optional<std::string> old_;
 };
 
-class ScopedCurrentFolder
-{
+class ScopedCurrentFolder {
 public:
     explicit ScopedCurrentFolder(const std::string& folder)
         : old_(std::filesystem::current_path())

@@ -13,8 +13,8 @@ namespace {
 WindowDef simpleWindow(std::string name, int timer = 0)
 {
     return parseWindowDef("title: " + name + "\ncontrols:\n  - {type: button, name: Ok, text: OK}\n"
-                              + (timer ? "timer: " + std::to_string(timer) + "\n" : std::string()),
-                          "test", name);
+            + (timer ? "timer: " + std::to_string(timer) + "\n" : std::string()),
+        "test", name);
 }
 
 // Runs a window's event loop until CloseWindow, recording what it saw.

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/runtime/process.h"
+#include "platform/runtime/services_fixture.h"
 #include "platform/runtime/tools/window_header.h"
 #include "platform/runtime/window.h"
-#include "platform/runtime/services_fixture.h"
 #include "test/windows/Numbered.h"
 
 using namespace qv::rt;
@@ -35,10 +35,17 @@ TEST(WindowHeader, ConstantsCarryTheNumbersTheParserGives)
         ControlId id;
         const char* name;
     } cases[] = {
-        {ids::Open, "?Open"},           {ids::Exit, "?Exit"},         {ids::Print, "?Print"},
-        {ids::Folder, "?Folder"},       {ids::Browse_1, "?Browse:1"}, {ids::Sheet, "?Sheet"},
-        {ids::GeneralTab, "?GeneralTab"}, {ids::_1st, "?1st"},        {ids::delete_, "?delete"},
-        {ids::Gr__e, "?Größe"},         {ids::Ok, "?Ok"},
+        {ids::Open, "?Open"},
+        {ids::Exit, "?Exit"},
+        {ids::Print, "?Print"},
+        {ids::Folder, "?Folder"},
+        {ids::Browse_1, "?Browse:1"},
+        {ids::Sheet, "?Sheet"},
+        {ids::GeneralTab, "?GeneralTab"},
+        {ids::_1st, "?1st"},
+        {ids::delete_, "?delete"},
+        {ids::Gr__e, "?Größe"},
+        {ids::Ok, "?Ok"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,10 +79,9 @@ TEST(WindowHeader, WindowFindsControlsByIdAndRejectsIdsItDoesNotBear)
     EXPECT_EQ(&w[shouted], &w["?Sheet"]) << "names ignore case";
 
     const ControlId wrong[] = {
-        {ids::Sheet.number, "?Print"},   // another window's id: the number means another control here
-        {ids::Ok.number + 1, "?Ok"},     // past the last control
-        {0, "?Ok"},
-        {ids::Open.number - 1, ""},      // the unnamed menu at that number is no id
+        {ids::Sheet.number, "?Print"}, // another window's id: the number means another control here
+        {ids::Ok.number + 1, "?Ok"}, // past the last control
+        {0, "?Ok"}, {ids::Open.number - 1, ""}, // the unnamed menu at that number is no id
     };
     for (const ControlId& id : wrong) {
         SCOPED_TRACE(std::to_string(id.number) + " " + std::string(id.name));
@@ -99,10 +105,10 @@ TEST(WindowHeader, RefusesWindowsThatMakeNoHeader)
     };
     const Case cases[] = {
         {"controls:\n  - {name: \"Browse:1\"}\n  - {name: Browse_1}\n",
-         {"window test/Broken", "?Browse:1 (Browse_1)", "?Browse_1 (Browse_1)", "same constant"}},
+            {"window test/Broken", "?Browse:1 (Browse_1)", "?Browse_1 (Browse_1)", "same constant"}},
         {"controls:\n  - {name: \"a:B\"}\n  - {name: A_b}\n", {"?a:B (a_B)", "?A_b (A_b)"}},
         {"menubar:\n  - {text: File, items: [{name: Save-As}]}\ncontrols:\n  - {name: Save_As}\n",
-         {"?Save-As", "?Save_As"}},
+            {"?Save-As", "?Save_As"}},
         {"controls:\n  - {name: KWindow}\n", {"?KWindow", "kWindow"}},
         {"controls:\n  - {name: Ok}\n  - {name: OK}\n", {"window test/Broken", "?OK", "used twice"}},
         {"controls: [{name: Ok}\n", {"window test/Broken"}},

@@ -50,8 +50,8 @@ TEST(WindowDefinition, ReadsControlsInDocumentOrder)
     EXPECT_EQ(def.menubar[0].children[1].type, ControlType::Separator);
 
     Window w(def);
-    const char* order[] = {"",      "?Save",  "",      "?Exit", "?ArtistPrompt", "?Artist", "?Sheet",
-                           "",      "?Live",  "",      "?Notes", "?List",        "?Ok"};
+    const char* order[]
+        = {"", "?Save", "", "?Exit", "?ArtistPrompt", "?Artist", "?Sheet", "", "?Live", "", "?Notes", "?List", "?Ok"};
     ASSERT_EQ(w.controls().size(), std::size(order));
     for (size_t i = 0; i < std::size(order); ++i) {
         EXPECT_EQ(w.controls()[i]->number(), static_cast<int>(i) + 1);
@@ -96,7 +96,7 @@ TEST(WindowDefinition, MistakesAreReportedWithTheWindowName)
 TEST(WindowModel, UseVariablesFlowThroughPictures)
 {
     setPictureHooks({[](const std::string& v, const std::string& pic) { return pic == "@s40" ? "[" + v + "]" : v; },
-                     [](const std::string& t, const std::string&) { return t.substr(1, t.size() - 2); }});
+        [](const std::string& t, const std::string&) { return t.substr(1, t.size() - 2); }});
     HeadlessHost host;
     std::string artist = "Abba";
     std::string seenInHandler;

@@ -39,7 +39,8 @@ TEST(OwnerPassword, RecordsAreSealedAndReadOnlyWithThePassword)
     // Key order, fetch, update and delete work on sealed records.
     conf.setOrder(0);
     std::string order;
-    while (conf.next() == 0) order += conf.record().getText(0) + ",";
+    while (conf.next() == 0)
+        order += conf.record().getText(0) + ",";
     EXPECT_EQ(order, "alpha,Mid,Zeta,");
     conf.record().clear();
     conf.record()["CF:DATATYPE"] = "mid";
@@ -84,7 +85,7 @@ TableDef eventLogDef()
     d.prefix = "EVL";
     d.driver = DriverKind::Text;
     d.fields = {stringField("EVL:LOGDATE", 12), stringField("EVL:LOGTIME", 10), stringField("EVL:LOGLABEL", 30),
-                stringField("EVL:LOGDATA", 50)};
+        stringField("EVL:LOGDATA", 50)};
     return d;
 }
 
@@ -108,8 +109,9 @@ TEST(TextDriver, WritesAndReadsALinePerRecord)
     log.close();
 
     std::string text = readFile(log.filePath());
-    EXPECT_EQ(text, "2026-12-10  12:00     play                          Ça marche\n"
-                    "                      stop\n");
+    EXPECT_EQ(text,
+        "2026-12-10  12:00     play                          Ça marche\n"
+        "                      stop\n");
     ASSERT_EQ(log.open(ReadOnly | DenyNone), 0);
     EXPECT_EQ(log.records(), 2);
     log.setOrder(0);
@@ -136,7 +138,8 @@ TEST(TextDriver, ReadsLinesFromOtherPrograms)
     writeFile(in.filePath(), "Caf\xe9 \x93x\x94\r\nna\xc3\xafve\r\n\r\n0123456789abcdef\nlast");
     ASSERT_EQ(in.open(), 0);
     std::vector<std::string> lines;
-    while (in.next() == 0) lines.push_back(in.record().getText(0));
+    while (in.next() == 0)
+        lines.push_back(in.record().getText(0));
     EXPECT_EQ(lines, (std::vector<std::string>{"Café “x”", "naïve", "", "0123456789", "last"}));
     EXPECT_EQ(in.records(), 5);
     // Back to a line by its position.
@@ -161,7 +164,8 @@ TEST(BinaryDriver, ReadsAndWritesBlocksOfTheRecordLength)
     Table bin(d);
     bin.setFileName(dir.file("project.bin"));
     std::string bytes;
-    for (int i = 0; i < 40; ++i) bytes += static_cast<char>(i * 7);  // includes NUL and high bytes
+    for (int i = 0; i < 40; ++i)
+        bytes += static_cast<char>(i * 7); // includes NUL and high bytes
     writeFile(bin.filePath(), bytes);
     ASSERT_EQ(bin.open(), 0);
     EXPECT_EQ(bin.records(), 3);
@@ -185,5 +189,5 @@ TEST(BinaryDriver, ReadsAndWritesBlocksOfTheRecordLength)
     EXPECT_EQ(after, bytes.substr(0, 16) + std::string(16, '\xff') + bytes.substr(32) + "tail");
 }
 
-}  // namespace
-}  // namespace qv::tables::testing
+} // namespace
+} // namespace qv::tables::testing

@@ -22,9 +22,9 @@ inline TableDef songsDef()
     d.fileName = "songs";
     d.description = "Songs";
     d.version = 3;
-    d.fields = {stringField("SNG:Artist", 50), stringField("SNG:Title", 50), longField("SNG:ID"),
-                longField("SNG:AlbumID"), byteField("SNG:Side"), byteField("SNG:TrackNumber"),
-                longField("SNG:Time", LongKind::Time)};
+    d.fields
+        = {stringField("SNG:Artist", 50), stringField("SNG:Title", 50), longField("SNG:ID"), longField("SNG:AlbumID"),
+            byteField("SNG:Side"), byteField("SNG:TrackNumber"), longField("SNG:Time", LongKind::Time)};
     d.keys = {
         {"SNG:KEYID", "Unique Song ID", {"ID"}, true, true, 1, true},
         {"SNG:KeyAlbumID", "Album ID", {"AlbumID", "Side", "TrackNumber"}, false, false, 3, true},
@@ -44,8 +44,7 @@ inline TableDef albumsDef()
     d.description = "Albums";
     d.version = 5;
     d.fields = {longField("ALB:AlbumID"), stringField("ALB:Artist", 50), stringField("ALB:Album", 50),
-                stringField("ALB:CDIdentifier", 24), decimalField("ALB:Value", 8, 2),
-                decimalField("ALB:CategoryID", 6, 0)};
+        stringField("ALB:CDIdentifier", 24), decimalField("ALB:Value", 8, 2), decimalField("ALB:CategoryID", 6, 0)};
     d.keys = {
         {"ALB:KEYALBUMID", "Album ID", {"AlbumID"}, true, true, 1, true},
         {"ALB:KEYALBUM", "Album", {"Album", "Artist"}, true, false, 0, true},
@@ -61,8 +60,8 @@ public:
     {
         std::random_device rd;
         // Users keep collections in folders such as "Bob's Music": every test runs in one.
-        path_ = std::filesystem::temp_directory_path() /
-                ("qvtables-Bob's Music-" + std::to_string(rd()) + std::to_string(rd()));
+        path_ = std::filesystem::temp_directory_path()
+            / ("qvtables-Bob's Music-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempFolder()
@@ -137,4 +136,4 @@ struct Collection {
     }
 };
 
-}  // namespace qv::tables::testing
+} // namespace qv::tables::testing

@@ -18,7 +18,8 @@ TEST(RecordBuffer, FieldsByNameTypedAndSized)
 
     // Characters, not bytes: 50 accented letters fit, the 51st is cut.
     std::string many;
-    for (int i = 0; i < 51; ++i) many += "é";
+    for (int i = 0; i < 51; ++i)
+        many += "é";
     r["ALB:Album"] = many;
     EXPECT_EQ(text::charCount(r["ALB:Album"].toString()), 50u);
     EXPECT_EQ(r.getText(def.fieldIndex("ALB:Album")).size(), 100u);
@@ -52,15 +53,16 @@ TEST(KeyedTable, SqliteToolSeesOneTableWithTheDeclaredColumns)
     std::string quoted;
     for (char ch : c.albums->filePath())
         quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    std::string cmd = "sqlite3 -batch '" + quoted +
-                      "' \"SELECT count(*) FROM sqlite_master WHERE type='table'; "
-                      "SELECT group_concat(name, ',') FROM pragma_table_info('Album') WHERE name NOT LIKE '\\_%' ESCAPE '\\'; "
-                      "SELECT Artist || '/' || Album FROM Album; PRAGMA user_version; PRAGMA integrity_check;\" 2>&1";
+    std::string cmd = "sqlite3 -batch '" + quoted
+        + "' \"SELECT count(*) FROM sqlite_master WHERE type='table'; "
+          "SELECT group_concat(name, ',') FROM pragma_table_info('Album') WHERE name NOT LIKE '\\_%' ESCAPE '\\'; "
+          "SELECT Artist || '/' || Album FROM Album; PRAGMA user_version; PRAGMA integrity_check;\" 2>&1";
     std::FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
     char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
     pclose(p);
     EXPECT_EQ(out, "1\nAlbumID,Artist,Album,CDIdentifier,Value,CategoryID,Notes\nAbba/Arrival\n5\nok\n");
 }
@@ -100,7 +102,8 @@ TEST(KeyedTable, AutoNumbersWithinTheGroupOfPrecedingComponents)
 TEST(KeyedTable, UniqueKeyLeavesOutBlankRecords)
 {
     Collection c;
-    for (int i = 0; i < 20; ++i) ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
     ASSERT_EQ(c.addAlbum("Artist", "With disc", "ABC123"), 0);
     EXPECT_EQ(c.addAlbum("Artist", "Other", "abc123  "), DuplicateKey);
     EXPECT_EQ(lastError().key, "CD Serial Number");
@@ -133,19 +136,21 @@ TEST(KeyedTable, TextKeysIgnoreCaseAndTrailingBlanks)
     c.albums->record()["Album"] = "HELP";
     c.albums->record()["Artist"] = "BEATLES";
     ASSERT_EQ(c.albums->fetch(byAlbum), 0);
-    EXPECT_EQ(c.albums->record().getText(1), "Beatles");  // stored as written
+    EXPECT_EQ(c.albums->record().getText(1), "Beatles"); // stored as written
     EXPECT_EQ(c.albums->record().getText(2), "Help");
 }
 
 TEST(KeyedTable, ReadsInKeyOrderBothWaysFromAnyValue)
 {
     Collection c;
-    for (const char* t : {"delta", "Alpha", "charlie", "Bravo", "echo"}) ASSERT_EQ(c.addSong("X", t), 0);
-    ASSERT_EQ(c.addSong("X", "bravo"), 0);  // duplicates keep insertion order
+    for (const char* t : {"delta", "Alpha", "charlie", "Bravo", "echo"})
+        ASSERT_EQ(c.addSong("X", t), 0);
+    ASSERT_EQ(c.addSong("X", "bravo"), 0); // duplicates keep insertion order
     const int byArtist = c.songs->def().keyIndex("SNG:SongsByArtist");
     auto titles = [&](bool forward) {
         std::string s;
-        while ((forward ? c.songs->next() : c.songs->previous()) == 0) s += c.songs->record().getText(1) + ",";
+        while ((forward ? c.songs->next() : c.songs->previous()) == 0)
+            s += c.songs->record().getText(1) + ",";
         return s;
     };
     c.songs->setOrder(byArtist);
@@ -172,7 +177,7 @@ TEST(KeyedTable, ReadsInKeyOrderBothWaysFromAnyValue)
 
     ASSERT_EQ(c.songs->last(), 0);
     EXPECT_EQ(r.getText(1), "bravo");
-    EXPECT_EQ(c.songs->records(byArtist), 6);  // this key keeps blank records too
+    EXPECT_EQ(c.songs->records(byArtist), 6); // this key keeps blank records too
 }
 
 TEST(KeyedTable, UpdateAndDeleteAndTheirErrors)
@@ -191,7 +196,7 @@ TEST(KeyedTable, UpdateAndDeleteAndTheirErrors)
     r["Value"] = *expr::Decimal::parse("12.50");
     r.setMemo(0, "notes");
     ASSERT_EQ(c.albums->update(), 0);
-    ASSERT_EQ(c.albums->update(), 0);  // the buffer follows its own writes
+    ASSERT_EQ(c.albums->update(), 0); // the buffer follows its own writes
 
     r.clear();
     r["AlbumID"] = 2;
@@ -254,5 +259,5 @@ TEST(KeyedTable, FileNameSetAtRunTime)
     EXPECT_EQ(elsewhere.records(), 1);
 }
 
-}  // namespace
-}  // namespace qv::tables::testing
+} // namespace
+} // namespace qv::tables::testing

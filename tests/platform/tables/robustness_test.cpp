@@ -12,8 +12,7 @@ namespace qv::tables::testing {
 namespace {
 
 // Runs fn in a child process; answers its exit status.
-template <class Fn>
-pid_t spawn(Fn fn)
+template <class Fn> pid_t spawn(Fn fn)
 {
     pid_t pid = fork();
     if (pid == 0) {
@@ -56,7 +55,8 @@ TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
     ASSERT_EQ(c.group->begin(), 0);
     for (int a = 0; a < 20; ++a) {
         ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(a)), 0);
-        for (int t = 0; t < 10; ++t) ASSERT_EQ(c.addSong("Artist", "Song", a + 1, 1), 0);
+        for (int t = 0; t < 10; ++t)
+            ASSERT_EQ(c.addSong("Artist", "Song", a + 1, 1), 0);
     }
     ASSERT_EQ(c.group->commit(), 0);
     std::string songsBefore = readFile(c.songs->filePath());
@@ -66,13 +66,15 @@ TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
     EXPECT_EQ(c.group->begin(2), TransactionActive);
     // A cascade: delete every album and its songs, rename the rest, add some.
     c.albums->setOrder(0);
-    while (c.albums->next() == 0) ASSERT_EQ(c.albums->remove(), 0);
+    while (c.albums->next() == 0)
+        ASSERT_EQ(c.albums->remove(), 0);
     c.songs->setOrder(0);
     while (c.songs->next() == 0) {
         c.songs->record()["Title"] = "changed";
         ASSERT_EQ(c.songs->update(), 0);
     }
-    for (int i = 0; i < 500; ++i) ASSERT_EQ(c.addSong("New", "Song", 99 + i / 100, 1), 0);
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(c.addSong("New", "Song", 99 + i / 100, 1), 0);
     EXPECT_EQ(c.albums->records(), 0);
     ASSERT_EQ(c.group->rollback(), 0);
     EXPECT_EQ(c.group->rollback(), NoTransaction);
@@ -105,7 +107,7 @@ TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
         ASSERT_EQ(a.create(), 0);
     };
     makeFiles();
-    int killedInside = 0;  // rounds that left a transaction to roll back
+    int killedInside = 0; // rounds that left a transaction to roll back
     for (int round = 0; round < 8; ++round) {
         pid_t child = spawn([&] {
             Group g(dir.file(".qvgroup"));
@@ -113,27 +115,33 @@ TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
             for (Table* t : {&s, &a}) {
                 t->setFileName(dir.file(t->def().fileName));
                 t->setGroup(&g);
-                if (t->open()) return 2;
+                if (t->open())
+                    return 2;
             }
             // Each transaction adds one album and its 50 songs, carrying the album id.
             for (;;) {
-                if (g.begin(5)) return 3;
+                if (g.begin(5))
+                    return 3;
                 a.record().clear();
                 a.record()["Album"] = "Album " + std::to_string(getpid()) + "-" + std::to_string(std::rand());
-                if (a.insert()) return 4;
+                if (a.insert())
+                    return 4;
                 for (int i = 0; i < 50; ++i) {
                     s.record().clear();
                     s.record()["AlbumID"] = a.record()["AlbumID"].toInt();
                     s.record()["Title"] = std::string(40, 'x');
-                    if (s.insert()) return 5;
+                    if (s.insert())
+                        return 5;
                 }
-                if (g.commit()) return 6;
+                if (g.commit())
+                    return 6;
             }
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
         kill(child, SIGKILL);
         EXPECT_EQ(waitExit(child), -1);
-        if (std::filesystem::exists(dir.file("songs.tps-journal")) || std::filesystem::exists(dir.file("albums.tps-journal")))
+        if (std::filesystem::exists(dir.file("songs.tps-journal"))
+            || std::filesystem::exists(dir.file("albums.tps-journal")))
             ++killedInside;
 
         Group g(dir.file(".qvgroup"));
@@ -150,7 +158,8 @@ TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
         std::int64_t lastAlbum = -1;
         while (s.next() == 0) {
             std::int64_t id = s.record()["AlbumID"].toInt();
-            if (id == lastAlbum) continue;
+            if (id == lastAlbum)
+                continue;
             lastAlbum = id;
             a.record()["AlbumID"] = id;
             ASSERT_EQ(a.fetch(0), 0) << "song of a missing album " << id;
@@ -177,9 +186,11 @@ TEST(Watch, AChangeByAnotherProcessIsRefused)
         Table t(albumsDef());
         t.setFileName(path);
         t.setGroup(&g);
-        if (t.open()) return 2;
+        if (t.open())
+            return 2;
         t.record()["AlbumID"] = 1;
-        if (t.fetch(0)) return 3;
+        if (t.fetch(0))
+            return 3;
         t.record()["Album"] = "Theirs";
         return t.update() ? 4 : 0;
     });
@@ -226,44 +237,46 @@ TEST(BadFiles, EachGivesItsNumberedError)
         {"not a table", [](const std::string& p, Collection&) { writeFile(p, std::string(5000, 'g')); }, InvalidFile},
         {"empty", [](const std::string& p, Collection&) { writeFile(p, ""); }, InvalidFile},
         {"truncated",
-         [](const std::string& p, Collection&) {
-             std::string b = readFile(p);
-             writeFile(p, b.substr(0, b.size() / 2));
-         },
-         InvalidFile},
+            [](const std::string& p, Collection&) {
+                std::string b = readFile(p);
+                writeFile(p, b.substr(0, b.size() / 2));
+            },
+            InvalidFile},
         {"garbage header",
-         [](const std::string& p, Collection&) {
-             std::string b = readFile(p);
-             for (size_t i = 20; i < 100; ++i) b[i] = static_cast<char>(i * 37);
-             writeFile(p, b);
-         },
-         InvalidFile},
+            [](const std::string& p, Collection&) {
+                std::string b = readFile(p);
+                for (size_t i = 20; i < 100; ++i)
+                    b[i] = static_cast<char>(i * 37);
+                writeFile(p, b);
+            },
+            InvalidFile},
         {"another table",
-         [](const std::string& p, Collection& c) {
-             std::filesystem::copy_file(c.songs->filePath(), p, std::filesystem::copy_options::overwrite_existing);
-         },
-         InvalidFile},
+            [](const std::string& p, Collection& c) {
+                std::filesystem::copy_file(c.songs->filePath(), p, std::filesystem::copy_options::overwrite_existing);
+            },
+            InvalidFile},
         {"another version",
-         [](const std::string& p, Collection&) {
-             sqlite3* db;
-             sqlite3_open(p.c_str(), &db);
-             sqlite3_exec(db, "PRAGMA user_version=4", nullptr, nullptr, nullptr);
-             sqlite3_close(db);
-         },
-         InvalidFile},
+            [](const std::string& p, Collection&) {
+                sqlite3* db;
+                sqlite3_open(p.c_str(), &db);
+                sqlite3_exec(db, "PRAGMA user_version=4", nullptr, nullptr, nullptr);
+                sqlite3_close(db);
+            },
+            InvalidFile},
         {"key dropped",
-         [](const std::string& p, Collection&) {
-             sqlite3* db;
-             sqlite3_open(p.c_str(), &db);
-             sqlite3_exec(db, "DROP INDEX KEYALBUM", nullptr, nullptr, nullptr);
-             sqlite3_close(db);
-         },
-         BadKeys},
+            [](const std::string& p, Collection&) {
+                sqlite3* db;
+                sqlite3_open(p.c_str(), &db);
+                sqlite3_exec(db, "DROP INDEX KEYALBUM", nullptr, nullptr, nullptr);
+                sqlite3_close(db);
+            },
+            BadKeys},
     };
     for (const auto& k : cases) {
         Collection c;
         ASSERT_EQ(c.group->begin(), 0);
-        for (int i = 0; i < 300; ++i) ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
         ASSERT_EQ(c.group->commit(), 0);
         c.albums->close();
         c.songs->close();
@@ -321,7 +334,8 @@ TEST(BadFiles, DamagedKeyIsRebuilt)
 {
     Collection c;
     ASSERT_EQ(c.group->begin(), 0);
-    for (int i = 0; i < 2000; ++i) ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
     ASSERT_EQ(c.group->commit(), 0);
     c.albums->close();
     // Overwrite the pages of one key with garbage, leaving the records whole.
@@ -342,14 +356,14 @@ TEST(BadFiles, DamagedKeyIsRebuilt)
         sqlite3_close(db);
     }
     std::string bytes = readFile(path);
-    for (int i = 0; i < pageSize; ++i) bytes[static_cast<size_t>((root - 1) * pageSize + i)] = static_cast<char>(0xA5 ^ i);
+    for (int i = 0; i < pageSize; ++i)
+        bytes[static_cast<size_t>((root - 1) * pageSize + i)] = static_cast<char>(0xA5 ^ i);
     writeFile(path, bytes);
 
     ASSERT_EQ(c.albums->open(), 0);
     c.albums->setOrder(c.albums->def().keyIndex("ALB:KEYALBUM"));
     int r = 0;
-    for (int n = 0; n < 3000 && (r = c.albums->next()) == 0; ++n) {
-    }
+    for (int n = 0; n < 3000 && (r = c.albums->next()) == 0; ++n) { }
     EXPECT_EQ(r, BadKeys);
     c.albums->close();
     ASSERT_EQ(c.albums->rebuildKeys(), 0) << lastError().text;
@@ -358,7 +372,8 @@ TEST(BadFiles, DamagedKeyIsRebuilt)
     EXPECT_EQ(c.albums->records(), 2000);
     c.albums->setOrder(c.albums->def().keyIndex("ALB:KEYALBUM"));
     int n = 0;
-    while (c.albums->next() == 0) ++n;
+    while (c.albums->next() == 0)
+        ++n;
     EXPECT_EQ(n, 2000);
 }
 
@@ -391,8 +406,10 @@ TEST(BadFiles, LockedFileWaitsWithRecover)
         sqlite3_open(path.c_str(), &db);
         sqlite3_exec(db, "BEGIN EXCLUSIVE; UPDATE Album SET Artist='Z'", nullptr, nullptr, nullptr);
         char ch = 1;
-        if (write(ready[1], &ch, 1) != 1) return 2;
-        if (read(done[0], &ch, 1) != 1) return 3;
+        if (write(ready[1], &ch, 1) != 1)
+            return 2;
+        if (read(done[0], &ch, 1) != 1)
+            return 3;
         usleep(300000);
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(db);
@@ -415,18 +432,21 @@ TEST(BadFiles, LockedFileWaitsWithRecover)
 TEST(BadFiles, FullDiskLosesNothingCommitted)
 {
     Collection c;
-    for (int i = 0; i < 50; ++i) ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
     // Cap the file at its present size plus a little: the disk is then "full".
     std::string alias = c.albums->sqlTable().substr(0, c.albums->sqlTable().find('.'));
     sqlite3_stmt* st = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(c.group->db(), ("PRAGMA " + alias + ".page_count").c_str(), -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_prepare_v2(c.group->db(), ("PRAGMA " + alias + ".page_count").c_str(), -1, &st, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
     int pages = sqlite3_column_int(st, 0);
     sqlite3_finalize(st);
     ASSERT_EQ(c.group->exec("PRAGMA " + alias + ".max_page_count = " + std::to_string(pages + 2)), 0);
     int r = 0;
     int added = 0;
-    for (int i = 0; i < 2000 && (r = c.addAlbum("Artist", std::string(45, 'n') + std::to_string(i))) == 0; ++i) ++added;
+    for (int i = 0; i < 2000 && (r = c.addAlbum("Artist", std::string(45, 'n') + std::to_string(i))) == 0; ++i)
+        ++added;
     EXPECT_EQ(r, FileSystemError);
     EXPECT_EQ(lastError().osCode, ENOSPC);
     EXPECT_FALSE(c.group->inTransaction());
@@ -452,5 +472,5 @@ TEST(BadFiles, TooManyFilesInOneGroup)
     EXPECT_EQ(tables.back()->open(), 0);
 }
 
-}  // namespace
-}  // namespace qv::tables::testing
+} // namespace
+} // namespace qv::tables::testing

@@ -25,7 +25,8 @@ struct ViewFixture : ::testing::Test {
     {
         const char* words[] = {"love", "Rain", "night", "Blue", "alpha", "Zulu", "echo", "Dawn"};
         ASSERT_EQ(c.group->begin(), 0);
-        for (int a = 1; a <= 29; ++a) ASSERT_EQ(c.addAlbum("Artist " + std::to_string(a % 7), "Album " + std::to_string(a)), 0);
+        for (int a = 1; a <= 29; ++a)
+            ASSERT_EQ(c.addAlbum("Artist " + std::to_string(a % 7), "Album " + std::to_string(a)), 0);
         for (int i = 0; i < 600; ++i) {
             std::string title = std::string(words[i % 8]) + " " + std::to_string(i % 37);
             std::string artist = "Artist " + std::to_string(i % 13);
@@ -39,7 +40,8 @@ struct ViewFixture : ::testing::Test {
     std::vector<std::int64_t> ids(std::vector<Song> v) const
     {
         std::vector<std::int64_t> out;
-        for (const auto& s : v) out.push_back(s.id);
+        for (const auto& s : v)
+            out.push_back(s.id);
         return out;
     }
 
@@ -47,7 +49,8 @@ struct ViewFixture : ::testing::Test {
     {
         std::vector<std::int64_t> out;
         v.page(n, forward, [&] { out.push_back(c.songs->record()["SNG:ID"].toInt()); });
-        if (!forward) std::reverse(out.begin(), out.end());
+        if (!forward)
+            std::reverse(out.begin(), out.end());
         return out;
     }
 
@@ -55,29 +58,31 @@ struct ViewFixture : ::testing::Test {
     {
         std::vector<std::int64_t> out;
         v.toStart();
-        while (v.next() == 0) out.push_back(c.songs->record()["SNG:ID"].toInt());
+        while (v.next() == 0)
+            out.push_back(c.songs->record()["SNG:ID"].toInt());
         return out;
     }
 
-    template <class Less>
-    std::vector<std::int64_t> expected(Less less, bool (*keep)(const Song&) = nullptr)
+    template <class Less> std::vector<std::int64_t> expected(Less less, bool (*keep)(const Song&) = nullptr)
     {
         std::vector<Song> v;
         for (const auto& s : songs)
-            if (!keep || keep(s)) v.push_back(s);
+            if (!keep || keep(s))
+                v.push_back(s);
         std::stable_sort(v.begin(), v.end(), less);
         return ids(v);
     }
 };
 
 auto byArtistTitle = [](const Song& a, const Song& b) {
-    return std::make_tuple(text::foldKey(a.artist), text::foldKey(a.title)) <
-           std::make_tuple(text::foldKey(b.artist), text::foldKey(b.title));
+    return std::make_tuple(text::foldKey(a.artist), text::foldKey(a.title))
+        < std::make_tuple(text::foldKey(b.artist), text::foldKey(b.title));
 };
 
 std::vector<std::int64_t> slice(const std::vector<std::int64_t>& v, size_t from, size_t n)
 {
-    return std::vector<std::int64_t>(v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(std::min(v.size(), from + n)));
+    return std::vector<std::int64_t>(
+        v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(std::min(v.size(), from + n)));
 }
 
 TEST_F(ViewFixture, PagesForwardAndBackwardInKeyOrder)
@@ -123,8 +128,7 @@ TEST_F(ViewFixture, RangeLimitFromAParentRecord)
     c.songs->record()["SNG:AlbumID"] = 7;
     v.limitToBuffer(1);
     auto got = readAll(v);
-    auto want = expected(
-        [](const Song& a, const Song& b) { return std::tie(a.side, a.id) < std::tie(b.side, b.id); },
+    auto want = expected([](const Song& a, const Song& b) { return std::tie(a.side, a.id) < std::tie(b.side, b.id); },
         [](const Song& s) { return s.album == 7; });
     EXPECT_EQ(got, want);
     EXPECT_EQ(v.count(), 20);
@@ -142,7 +146,8 @@ TEST_F(ViewFixture, NamedFilterPartsApplyTogether)
     // Paging backwards through a filtered view gives the same rows.
     v.toEnd();
     std::vector<std::int64_t> back;
-    while (v.previous() == 0) back.push_back(c.songs->record()["SNG:ID"].toInt());
+    while (v.previous() == 0)
+        back.push_back(c.songs->record()["SNG:ID"].toInt());
     std::reverse(back.begin(), back.end());
     EXPECT_EQ(back, both);
 
@@ -152,7 +157,7 @@ TEST_F(ViewFixture, NamedFilterPartsApplyTogether)
     EXPECT_FALSE(v.filterError().empty());
     v.clearFilter("Bad");
     v.setFilter("code", [&] { return c.songs->record()["SNG:AlbumID"].toInt() == 4; });
-    EXPECT_EQ(v.count(), 20);  // with "6 Query" still applying
+    EXPECT_EQ(v.count(), 20); // with "6 Query" still applying
 }
 
 TEST_F(ViewFixture, FiltersReadGlobalsAsTheyAreAtEachRead)
@@ -163,7 +168,7 @@ TEST_F(ViewFixture, FiltersReadGlobalsAsTheyAreAtEachRead)
     View v(*c.songs, &globals);
     v.setOrderKey(0);
     ASSERT_EQ(v.setFilter("6 Query", "SNG:Side = GLO:Side AND SNG:AlbumID = 4"), 0);
-    EXPECT_EQ(v.count(), 0);  // album 4's songs are all on side 2
+    EXPECT_EQ(v.count(), 0); // album 4's songs are all on side 2
     side = 2;
     v.invalidate();
     EXPECT_EQ(v.count(), 20);
@@ -182,7 +187,8 @@ TEST_F(ViewFixture, JoinsFillTheJoinedBuffers)
             EXPECT_EQ(c.albums->record()["ALB:AlbumID"].toInt(), 0);
             ++without;
         } else {
-            EXPECT_EQ(c.albums->record()["ALB:Album"].toString().substr(0, 9), "Album " + std::to_string(album) + std::string(9 - 6 - std::to_string(album).size(), ' '));
+            EXPECT_EQ(c.albums->record()["ALB:Album"].toString().substr(0, 9),
+                "Album " + std::to_string(album) + std::string(9 - 6 - std::to_string(album).size(), ' '));
             ++withAlbum;
         }
     }
@@ -196,7 +202,7 @@ TEST_F(ViewFixture, JoinsFillTheJoinedBuffers)
     // A filter can test the joined table's fields.
     ASSERT_EQ(inner.setFilter("q", "ALB:Artist = 'Artist 3'"), 0);
     auto want = expected([](const Song& a, const Song& b) { return a.id < b.id; },
-                         [](const Song& s) { return s.album != 30 && s.album % 7 == 3; });
+        [](const Song& s) { return s.album != 30 && s.album % 7 == 3; });
     EXPECT_EQ(readAll(inner), want);
 }
 
@@ -208,16 +214,18 @@ TEST_F(ViewFixture, OrderExpressions)
     } cases[] = {
         {"+SNG:Title", [](const Song& a, const Song& b) { return std::tie(a.title, a.id) < std::tie(b.title, b.id); }},
         {"-SNG:Side, +SNG:Title",
-         [](const Song& a, const Song& b) { return std::tie(b.side, a.title, a.id) < std::tie(a.side, b.title, b.id); }},
+            [](const Song& a, const Song& b) {
+                return std::tie(b.side, a.title, a.id) < std::tie(a.side, b.title, b.id);
+            }},
         {"-UPPER(SNG:Title)",
-         [](const Song& a, const Song& b) {
-             auto ua = text::upper(a.title), ub = text::upper(b.title);
-             return ua != ub ? ua > ub : a.id < b.id;
-         }},
+            [](const Song& a, const Song& b) {
+                auto ua = text::upper(a.title), ub = text::upper(b.title);
+                return ua != ub ? ua > ub : a.id < b.id;
+            }},
         {"SNG:AlbumID * 100 + SNG:Side",
-         [](const Song& a, const Song& b) {
-             return std::tie(a.album, a.side, a.id) < std::tie(b.album, b.side, b.id);
-         }},
+            [](const Song& a, const Song& b) {
+                return std::tie(a.album, a.side, a.id) < std::tie(b.album, b.side, b.id);
+            }},
     };
     for (const auto& k : cases) {
         View v(*c.songs);
@@ -247,8 +255,9 @@ TEST_F(ViewFixture, NoStatementStaysOpenBetweenCalls)
     // Another connection can take the file at once: nothing of ours holds a read lock.
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(c.songs->filePath().c_str(), &other), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM Songs WHERE ID = 1; COMMIT;", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM Songs WHERE ID = 1; COMMIT;", nullptr, nullptr, nullptr),
+        SQLITE_OK);
     sqlite3_close(other);
     EXPECT_EQ(v.count(), 599);
 }
@@ -267,5 +276,5 @@ TEST_F(ViewFixture, ChangesShowOnTheNextRead)
     EXPECT_EQ(c.songs->record()["SNG:ID"].toInt(), 3);
 }
 
-}  // namespace
-}  // namespace qv::tables::testing
+} // namespace
+} // namespace qv::tables::testing

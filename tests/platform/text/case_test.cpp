@@ -24,8 +24,8 @@ TEST(AsciiNames, FoldOnlyTheAsciiLetters)
         {"BrowseAlbums", "browsealbums", true},
         {"", "", true},
         {"abc", "abcd", false},
-        {"É", "é", false},   // names fold ASCII only
-        {"[", "{", false},   // one bit apart, but no letters
+        {"É", "é", false}, // names fold ASCII only
+        {"[", "{", false}, // one bit apart, but no letters
         {"@", "`", false},
     };
     for (const Case& c : cases)
@@ -47,17 +47,12 @@ TEST(UnicodeCase, EveryScriptOneCharacterForOne)
         std::string text, upper, lower;
     };
     const std::vector<Case> cases{
-        {"Björk", "BJÖRK", "björk"},
-        {"ÉCLAT", "ÉCLAT", "éclat"},
-        {"Ærø ÿ", "ÆRØ Ÿ", "ærø ÿ"},
-        {"Łódź", "ŁÓDŹ", "łódź"},
-        {"σοφία", "ΣΟΦΊΑ", "σοφία"},
-        {"Жанна", "ЖАННА", "жанна"},
-        {"straße", "STRAßE", "straße"},          // no one-character capital: kept
-        {"İstanbul", "İSTANBUL", "istanbul"},     // fewer bytes, same characters
-        {"1 × 2 ÷ 3", "1 × 2 ÷ 3", "1 × 2 ÷ 3"},
-        {"caf\xE9", "CAF\xE9", "caf\xE9"},        // a stray byte stays as it came
-        {"\xC0\xAF", "\xC0\xAF", "\xC0\xAF"},     // so does an overlong form
+        {"Björk", "BJÖRK", "björk"}, {"ÉCLAT", "ÉCLAT", "éclat"}, {"Ærø ÿ", "ÆRØ Ÿ", "ærø ÿ"}, {"Łódź", "ŁÓDŹ", "łódź"},
+        {"σοφία", "ΣΟΦΊΑ", "σοφία"}, {"Жанна", "ЖАННА", "жанна"},
+        {"straße", "STRAßE", "straße"}, // no one-character capital: kept
+        {"İstanbul", "İSTANBUL", "istanbul"}, // fewer bytes, same characters
+        {"1 × 2 ÷ 3", "1 × 2 ÷ 3", "1 × 2 ÷ 3"}, {"caf\xE9", "CAF\xE9", "caf\xE9"}, // a stray byte stays as it came
+        {"\xC0\xAF", "\xC0\xAF", "\xC0\xAF"}, // so does an overlong form
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -96,8 +91,8 @@ TEST(KeyFolding, StoredFormIsFixed)
         {"ΣΟΦΊΑ", "σοφία"},
         {"STRAßE", "straße"},
         {"İ", "i"},
-        {"A\tB\t", "a\tb\t"},       // only blanks pad a field
-        {"Caf\xC9", "café"},         // a stray byte folds as the letter it names
+        {"A\tB\t", "a\tb\t"}, // only blanks pad a field
+        {"Caf\xC9", "café"}, // a stray byte folds as the letter it names
         {"\x80", "\xC2\x80"},
         {"   ", ""},
         {"", ""},

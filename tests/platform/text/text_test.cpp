@@ -26,9 +26,9 @@ TEST(Utf8Decoding, EveryByteIsPartOfExactlyOneCharacter)
         {"\xF0\x9F\x8E\xB5!", U"\U0001F3B5!", true},
         // Bytes from other programs: each stray byte is the character of its value.
         {"caf\xE9", U"caf\u00E9", false},
-        {"\x80x", U"\u0080x", false},                  // a continuation byte with no lead
-        {"a\xE2\x82", U"a\u00E2\u0082", false},         // a sequence cut off at the end
-        {"\xC3(", U"\u00C3(", false},                   // a lead byte without its continuation
+        {"\x80x", U"\u0080x", false}, // a continuation byte with no lead
+        {"a\xE2\x82", U"a\u00E2\u0082", false}, // a sequence cut off at the end
+        {"\xC3(", U"\u00C3(", false}, // a lead byte without its continuation
         {"\xE2\x82(", U"\u00E2\u0082(", false},
     };
     for (const Case& c : cases) {
@@ -53,15 +53,15 @@ TEST(Utf8Decoding, ValidityRefusesWhatWindows1252TextCanLookLike)
     const std::vector<Case> cases{
         {"", true},
         {"Motörhead", true},
-        {"\xF4\x8F\xBF\xBF", true},   // U+10FFFF, the last code point
+        {"\xF4\x8F\xBF\xBF", true}, // U+10FFFF, the last code point
         {"caf\xE9", false},
         {"\x80", false},
         {"\xC3", false},
         {"\xC3(", false},
-        {"\xC0\xAF", false},           // overlong "/"
-        {"\xE0\x80\xA9", false},       // overlong; "à€©" in Windows-1252
-        {"\xED\xA0\x80", false},       // a surrogate
-        {"\xF4\x90\x80\x80", false},   // past U+10FFFF
+        {"\xC0\xAF", false}, // overlong "/"
+        {"\xE0\x80\xA9", false}, // overlong; "à€©" in Windows-1252
+        {"\xED\xA0\x80", false}, // a surrogate
+        {"\xF4\x90\x80\x80", false}, // past U+10FFFF
         {"\xF5\x80\x80\x80", false},
         {"\xF8\x88\x80\x80\x80", false},
     };
@@ -81,7 +81,7 @@ TEST(Utf8Decoding, Windows1252BecomesUtf8)
         {"\x80 5", "€ 5"},
         {"\x93quoted\x94", "“quoted”"},
         {"\x9F", "Ÿ"},
-        {"\x81", "\xC2\x81"},  // undefined in Windows-1252: kept as its C1 control
+        {"\x81", "\xC2\x81"}, // undefined in Windows-1252: kept as its C1 control
         {"\xA0", "\xC2\xA0"},
     };
     for (const Case& c : cases)
@@ -108,9 +108,9 @@ TEST(Utf8Cuts, ByCharactersNeverInsideOne)
     const std::vector<Case> cases{
         {"Björk", 3, "Bjö", "Bjö"},
         {"Björk", 7, "Björk", "Björk  "},
-        {"é", 3, "é", "é  "},             // padding counts characters, not bytes
+        {"é", 3, "é", "é  "}, // padding counts characters, not bytes
         {"ééé", 2, "éé", "éé"},
-        {"abcdé", 4, "abcd", "abcd"},     // ASCII up to the cut
+        {"abcdé", 4, "abcd", "abcd"}, // ASCII up to the cut
         {"abcé", 4, "abcé", "abcé"},
         {"\xF0\x9F\x8E\xB5x", 1, "\xF0\x9F\x8E\xB5", "\xF0\x9F\x8E\xB5"},
         {"", 2, "", "  "},
@@ -118,7 +118,9 @@ TEST(Utf8Cuts, ByCharactersNeverInsideOne)
         // Stray bytes count one each and stay as they came.
         {"caf\xE9!", 4, "caf\xE9", "caf\xE9"},
         {"caf\xE9", 6, "caf\xE9", "caf\xE9  "},
-        {"\xE2\x82" "ab", 1, "\xE2", "\xE2"},
+        {"\xE2\x82"
+         "ab",
+            1, "\xE2", "\xE2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text + " / " + std::to_string(c.n));
@@ -142,7 +144,7 @@ TEST(Trims, BlanksByDefaultOtherSetsOnRequest)
     };
     const std::vector<Case> cases{
         {"  a b  ", kBlank, "  a b", "a b  ", "a b"},
-        {"\ta\t ", kBlank, "\ta\t", "\ta\t ", "\ta\t"},   // a tab is no padding
+        {"\ta\t ", kBlank, "\ta\t", "\ta\t ", "\ta\t"}, // a tab is no padding
         {"\ta\t ", kBlankOrTab, "\ta", "a\t ", "a"},
         {"a\r\n", kWhiteSpace, "a", "a\r\n", "a"},
         {"é  ", kBlank, "é", "é  ", "é"},

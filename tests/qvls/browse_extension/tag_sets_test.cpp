@@ -13,8 +13,7 @@ namespace {
 
 using namespace qv::qvls;
 
-class TagSets : public ::testing::Test
-{
+class TagSets : public ::testing::Test {
 protected:
     void TearDown() override { TagFreeAll(); }
 
@@ -32,8 +31,8 @@ TEST_F(TagSets, KeysAreWalkedInOrderWithoutDuplicates)
 {
     EXPECT_TRUE(TagAdd(1, "B"));
     EXPECT_TRUE(TagAdd(1, "A"));
-    EXPECT_TRUE(TagAdd(1, "a"));  // case counts
-    EXPECT_FALSE(TagAdd(1, "A  "));  // trailing blanks do not
+    EXPECT_TRUE(TagAdd(1, "a")); // case counts
+    EXPECT_FALSE(TagAdd(1, "A  ")); // trailing blanks do not
     EXPECT_EQ(TagFirst(1), "A");
     EXPECT_EQ(rest(1), (std::vector<std::string>{"B", "a"}));
     // The walk has ended and stays ended.
@@ -99,9 +98,9 @@ TEST_F(TagSets, LongKeysAreCutAtTheLimit)
 struct WalkCase {
     const char* name;
     std::vector<std::string> keys;
-    int steps;                          // keys handed out before the change (TagFirst counts)
-    std::function<void()> change;       // on set 1, between two steps
-    std::vector<std::string> expected;  // what the walk hands out after the change
+    int steps; // keys handed out before the change (TagFirst counts)
+    std::function<void()> change; // on set 1, between two steps
+    std::vector<std::string> expected; // what the walk hands out after the change
 };
 
 TEST_F(TagSets, AWalkKeepsItsPlaceWhileTheSetChanges)
@@ -113,27 +112,27 @@ TEST_F(TagSets, AWalkKeepsItsPlaceWhileTheSetChanges)
         {"tagging a key already there", {"A", "B", "C"}, 2, [] { EXPECT_FALSE(TagAdd(1, "B")); }, {"C"}},
         {"untagging a key that is not there", {"A", "B", "C"}, 2, [] { TagRemove(1, "Q"); }, {"C"}},
         {"toggled away and an earlier one toggled in", {"A", "B", "C"}, 2,
-         [] {
-             TagToggle(1, "B");
-             TagToggle(1, "0");
-         },
-         {"C"}},
+            [] {
+                TagToggle(1, "B");
+                TagToggle(1, "0");
+            },
+            {"C"}},
         // The smallest key removed: the walk goes on from the first key above it.
         {"smallest remembered key removed", {"A", "B", "C"}, 1, [] { TagRemove(1, "A"); }, {"B", "C"}},
         {"last remembered key removed", {"A", "B", "C"}, 3, [] { TagRemove(1, "C"); }, {}},
         {"every key removed", {"A", "B"}, 1,
-         [] {
-             TagRemove(1, "A");
-             TagRemove(1, "B");
-         },
-         {}},
+            [] {
+                TagRemove(1, "A");
+                TagRemove(1, "B");
+            },
+            {}},
         {"set cleared", {"A", "B", "C"}, 1, [] { TagClearSet(1); }, {}},
         {"another set used meanwhile", {"A", "B", "C"}, 1,
-         [] {
-             TagAdd(2, "Z");
-             TagFirst(2);
-         },
-         {"B", "C"}},
+            [] {
+                TagAdd(2, "Z");
+                TagFirst(2);
+            },
+            {"B", "C"}},
     };
     for (const WalkCase& w : cases) {
         SCOPED_TRACE(w.name);
@@ -154,13 +153,13 @@ TEST_F(TagSets, ThePositionIsFoundFromTheRememberedKey)
 {
     for (const char* k : {"A", "C", "E"})
         TagAdd(1, k);
-    EXPECT_EQ(TagFindPosition(), 0);  // no walk yet
+    EXPECT_EQ(TagFindPosition(), 0); // no walk yet
     TagFirst(1);
     EXPECT_EQ(TagFindPosition(), 1);
     TagNext(1);
     EXPECT_EQ(TagFindPosition(), 2);
     TagRemove(1, "C");
-    EXPECT_EQ(TagFindPosition(), 1);  // the largest key below it
+    EXPECT_EQ(TagFindPosition(), 1); // the largest key below it
     TagSavePosition(0, true);
     EXPECT_EQ(TagNext(1), "E");
     // A stored position of 0 ends the walk; a kept one does not.

@@ -18,8 +18,7 @@ namespace {
 
 constexpr const char* kDesign = "91L(2)|M~Artist~@s50@95L(2)|M~Album~@s50@35L(1)|M~Released~@d17b@";
 
-class CatalogueLists : public CollectionFolder
-{
+class CatalogueLists : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -90,9 +89,10 @@ TEST_F(CatalogueLists, ASecondOpeningWritesNothingAndTheFirstKeepsItsLayoutAndPl
 TEST_F(CatalogueLists, TheUsersLayoutComesBackAndDatesTakeTheUsersFormat)
 {
     settings().DateFormat = "d6";
-    writeFile(collection("POSITION.INI"), std::string("[TestAlbumList]\nSRCFOriginal?List=") + kDesign
-                                              + "\nSRCF?List=120L(2)|M~Artist~@s50@95L(2)|M~Album~@s50@35L(1)|M~"
-                                                "Released~@d17b@\n");
+    writeFile(collection("POSITION.INI"),
+        std::string("[TestAlbumList]\nSRCFOriginal?List=") + kDesign
+            + "\nSRCF?List=120L(2)|M~Artist~@s50@95L(2)|M~Album~@s50@35L(1)|M~"
+              "Released~@d17b@\n");
     rt::Window* w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ((*w)["?List"].format(), "120L(2)|M~Artist~@s50@95L(2)|M~Album~@s50@35L(1)|M~Released~@d6@");

@@ -51,11 +51,10 @@ std::string widened(const std::string& format)
     std::size_t digits = format.find_first_of("0123456789");
     std::size_t end = format.find_first_not_of("0123456789", digits);
     return format.substr(0, digits) + std::to_string(std::stoi(format.substr(digits, end - digits)) + 40)
-         + format.substr(end);
+        + format.substr(end);
 }
 
-class Saver : public CollectionFolder
-{
+class Saver : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -71,12 +70,12 @@ protected:
         const std::string yaml = "title: Albums and Songs\ncontrols:\n"
                                  "  - {type: sheet, name: CurrentTab, tabs: [\n"
                                  "      {type: tab, text: Albums, controls: [{type: list, name: 'Browse:1', format: '"
-                               + albums
-                               + "'}]},\n"
-                                 "      {type: tab, text: Songs, controls: [{type: list, name: List, format: '"
-                               + songs
-                               + "'}]},\n"
-                                 "      {type: tab, text: Third}]}\n";
+            + albums
+            + "'}]},\n"
+              "      {type: tab, text: Songs, controls: [{type: list, name: List, format: '"
+            + songs
+            + "'}]},\n"
+              "      {type: tab, text: Third}]}\n";
         auto w = std::make_unique<rt::Window>(rt::parseWindowDef(yaml, "test", "BrowseAlbumsAndSongs"));
         w->open();
         return w;
@@ -263,7 +262,7 @@ TEST_F(Saver, ARefusedOpeningWritesNothing)
     onThread([&] {
         auto w = window(realFormats[0], realFormats[2]);
         auto s = saver();
-        s.Save(*w);  // Restore never ran: the window handed over to another instance
+        s.Save(*w); // Restore never ran: the window handed over to another instance
         EXPECT_FALSE(rt::IniFile::named(kPositionFile).exists());
         s.Restore(*w);
         w->close();
@@ -294,7 +293,7 @@ TEST_F(Saver, RestoreDesignResetsOnlyVisibleListsAndLeavesTheFile)
         EXPECT_FALSE(s.onAlertKey(*w, 1617));
         EXPECT_TRUE(s.onAlertKey(*w, 1618));
         EXPECT_EQ((*w)["?Browse:1"].format(), realFormats[0]);
-        EXPECT_EQ((*w)["?List"].format(), widened(realFormats[2]));  // on a tab not shown
+        EXPECT_EQ((*w)["?List"].format(), widened(realFormats[2])); // on a tab not shown
         ASSERT_TRUE(w->hasPendingEvents());
         const rt::Event e = w->waitEvent();
         EXPECT_EQ(e.code, rt::event::NewSelection);

@@ -10,8 +10,7 @@
 namespace qv::qvls::testing {
 namespace {
 
-class AboutBox : public SetupFixture
-{
+class AboutBox : public SetupFixture {
 protected:
     void SetUp() override
     {

@@ -36,8 +36,7 @@ controls:
 
 // A list window over the albums whose update procedure only records how it
 // was called.
-class AlbumList : public WindowController
-{
+class AlbumList : public WindowController {
 public:
     AlbumList(BrovexBrowse& list, ContextMenu& menu, std::set<std::string> defaults, std::function<void()> form)
         : WindowController("BrowseAlbums")
@@ -75,8 +74,7 @@ struct Call {
     std::int64_t recordId = 0;
 };
 
-class BrowseBase : public ::testing::Test
-{
+class BrowseBase : public ::testing::Test {
 protected:
     Catalogue c;
     tables::View view{c.albums};
@@ -122,7 +120,7 @@ protected:
             AlbumList w(*list, *menu, defaults, [this] {
                 const tables::Record& r = c.albums.record();
                 calls.push_back({handover().request, r.getText(r.def().fieldIndex("ALB:Title")),
-                                 r.getText(r.def().fieldIndex("ALB:Media")), r.recordId});
+                    r.getText(r.def().fieldIndex("ALB:Media")), r.recordId});
                 handover().response = response::Cancelled;
             });
             response = w.Execute();
@@ -146,7 +144,7 @@ TEST_F(BrowseBase, KeyTable)
         bool selecting;
         std::set<std::string> defaults;
         int key;
-        const char* pressed;  // "select", "view", "change" or "none"
+        const char* pressed; // "select", "view", "change" or "none"
     };
     const std::vector<Case> cases{
         // browsing
@@ -154,9 +152,9 @@ TEST_F(BrowseBase, KeyTable)
         {true, false, {"?View"}, Double, "view"},
         {true, false, {"?Change"}, Enter, "change"},
         {true, false, {"?Change"}, Double, "change"},
-        {true, false, {"?View", "?Change"}, Enter, "view"},       // View comes before Change
-        {true, false, {}, Enter, "change"},                       // the framework's own Enter
-        {true, false, {}, ViewKey, "view"},                       // the View key needs no default
+        {true, false, {"?View", "?Change"}, Enter, "view"}, // View comes before Change
+        {true, false, {}, Enter, "change"}, // the framework's own Enter
+        {true, false, {}, ViewKey, "view"}, // the View key needs no default
         {true, false, {"?Change"}, ViewKey, "view"},
         // selecting: the framework makes Select the default
         {true, true, {"?View"}, Enter, "select"},
@@ -179,16 +177,16 @@ TEST_F(BrowseBase, KeyTable)
                 ASSERT_EQ(c.albums.remove(), 0);
             }
         }
-        const std::string what = std::string(k.rows ? "rows" : "empty") + (k.selecting ? ", selecting" : "")
-                               + ", key " + std::to_string(k.key) + ", defaults " + std::to_string(k.defaults.size())
-                               + (k.defaults.count("?View") ? " View" : "") + (k.defaults.count("?Change") ? " Change" : "");
+        const std::string what = std::string(k.rows ? "rows" : "empty") + (k.selecting ? ", selecting" : "") + ", key "
+            + std::to_string(k.key) + ", defaults " + std::to_string(k.defaults.size())
+            + (k.defaults.count("?View") ? " View" : "") + (k.defaults.count("?Change") ? " Change" : "");
         rt::Window* w = open(true, true, k.defaults, k.selecting ? request::Select : 0);
         ASSERT_NE(w, nullptr) << what;
         c.host.key(*w, k.key);
         std::string pressed = "none";
         if (!calls.empty())
             pressed = calls.front().request == request::Select ? "view"
-                    : calls.front().request == request::Change ? "change"
+                : calls.front().request == request::Change     ? "change"
                                                                : "request " + std::to_string(calls.front().request);
         else if (response == response::Completed)
             pressed = "select";
@@ -270,8 +268,8 @@ TEST_F(BrowseBase, CopyInsertsFromTheHighlightedRecordsValues)
     c.host.press(*w, "?Copy");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].request, request::Insert);
-    EXPECT_EQ(calls[0].media, "LP");  // the title gets the table's default for new albums
-    EXPECT_EQ(calls[0].recordId, 0);  // a record of its own, not the highlighted one
+    EXPECT_EQ(calls[0].media, "LP"); // the title gets the table's default for new albums
+    EXPECT_EQ(calls[0].recordId, 0); // a record of its own, not the highlighted one
     close(w);
 }
 

@@ -13,8 +13,8 @@
 #include "platform/runtime/scheduler.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
-#include "qvls/subsystems.h"
 #include "qvls/dictionary/tables.h"
+#include "qvls/subsystems.h"
 
 namespace qv::qvls::testing {
 
@@ -28,8 +28,7 @@ struct Ran {
     std::string folder;
 };
 
-class FrameFixture : public CollectionFolder
-{
+class FrameFixture : public CollectionFolder {
 protected:
     void SetUp() override
     {

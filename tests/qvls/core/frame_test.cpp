@@ -42,14 +42,13 @@ using Frame = FrameFixture;
 TEST_F(Frame, FirstStartInAnEmptyFolderCreatesTheCollection)
 {
     startFrame();
-    for (const char* f : {"qvlalbum.tps", "QVLARTST.tps", "qvlmedia.tps", "qvllabel.tps", "qvlfont.tps",
-                          "QVLAdWiz.tps", "qvlpldet.tps", "qvlplist.tps", "qvldata.tps", "QVL_MPAL.TPS",
-                          "QVLConf.tps"})
+    for (const char* f : {"qvlalbum.tps", "QVLARTST.tps", "qvlmedia.tps", "qvllabel.tps", "qvlfont.tps", "QVLAdWiz.tps",
+             "qvlpldet.tps", "qvlplist.tps", "qvldata.tps", "QVL_MPAL.TPS", "QVLConf.tps"})
         EXPECT_TRUE(fs::exists(collection(f))) << f;
     EXPECT_EQ(column(dictionary::Media(), "MED:Media"),
-              (std::vector<std::string>{"CD", "LP", "EP", "DVD", "7\" Single", "CD Single", "Cassette (Dolby B)",
-                                        "Cassette (Dolby C)", "Cassette (Dolby S)", "Cassette (DBX)",
-                                        "Cassette (HX Pro)", "Cassette (Prerecorde", "Other"}))
+        (std::vector<std::string>{"CD", "LP", "EP", "DVD", "7\" Single", "CD Single", "Cassette (Dolby B)",
+            "Cassette (Dolby C)", "Cassette (Dolby S)", "Cassette (DBX)", "Cassette (HX Pro)", "Cassette (Prerecorde",
+            "Other"}))
         << "the media name holds 20 characters";
     const rt::IniFile ini = rt::IniFile::named(".\\QVLROCFG.INI");
     EXPECT_EQ(ini.get("Global Settings", "Version"), "2.61");
@@ -94,8 +93,9 @@ TEST_F(Frame, OlderSettingsAreCarriedOverOnceWhenSetUpWasCompleted)
         SCOPED_TRACE(c.name);
         fs::remove(collection("QVLROCFG.INI"));
         fs::create_directories(config(""));
-        writeFile(config("QVLRO98.INI"), "[Settings]\r\nSetupWizardComplete=" + std::to_string(c.oldComplete) +
-                                             "\r\nInterface=Explorer\r\n[Global Settings]\r\nFrameLogo=old.png\r\n");
+        writeFile(config("QVLRO98.INI"),
+            "[Settings]\r\nSetupWizardComplete=" + std::to_string(c.oldComplete)
+                + "\r\nInterface=Explorer\r\n[Global Settings]\r\nFrameLogo=old.png\r\n");
         if (c.newFileExists)
             writeFile(collection("QVLROCFG.INI"), "[Settings]\r\nInterface=Standard\r\n");
         glo() = Globals{};
@@ -126,7 +126,7 @@ TEST_F(Frame, StartUpRebuildsAnEmptyArtistListAndDropsBlankLastRecords)
     EXPECT_EQ(column(dictionary::Artists(), "ART:Artist"), (std::vector<std::string>{"Abba", "Blondie"}))
         << "one artist per name, none blank";
     EXPECT_EQ(column(dictionary::Quorvel(), "SNG:Title"),
-              (std::vector<std::string>{"Atomic", "Money", "Untitled artist", "Fernando"}));
+        (std::vector<std::string>{"Atomic", "Money", "Untitled artist", "Fernando"}));
     EXPECT_EQ(column(dictionary::Album(), "ALB:Album"), (std::vector<std::string>{"Arrival"}));
 }
 
@@ -158,7 +158,8 @@ TEST(CollectionPath, LongFoldersKeepTheirRootAndTheirTail)
         {"/aaaaaaaaaa/bbbbbbbbbb/cccccccccc/dddddd", "/aaaaaaaaaa/bbbbbbbbbb/cccccccccc/dddddd"}, // 40
         {"/aaaaaaaaaa/bbbbbbbbbb/cccccccccc/dddddddddd/eeeeeeeeee", "/.../eeeeeeeeee"},
         {"/home/tester/aaaaaaaaaa/bbbbbbbbbb/cccccccccc/dddddddddd/eeeeeeeeee", "~/.../eeeeeeeeee"},
-        {"/music/a-folder-name-that-is-longer-than-forty-characters", "/music/a-folder-name-that-is-longer-than-forty-characters"},
+        {"/music/a-folder-name-that-is-longer-than-forty-characters",
+            "/music/a-folder-name-that-is-longer-than-forty-characters"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(collectionPathText(c.folder), c.shown) << c.folder;
@@ -203,8 +204,7 @@ TEST(CollectionChoice, TheFolderOfTheChosenDataFile)
     fs::remove_all(dir);
 }
 
-class Collections : public FrameFixture
-{
+class Collections : public FrameFixture {
 protected:
     // Answers the next file dialog with a choice.
     void choose(const fs::path& file)
@@ -252,8 +252,8 @@ TEST_F(Collections, NewCollectionRefusesAFolderThatHasACollection)
         const char* name;
         fs::path choice;
     };
-    const Case cases[] = {{"its configuration in lower case", other / "QVLDATA.TPS"},
-                          {"the current folder", collection("QVLDATA.TPS")}};
+    const Case cases[] = {
+        {"its configuration in lower case", other / "QVLDATA.TPS"}, {"the current folder", collection("QVLDATA.TPS")}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         press("FileNewCollection");
@@ -298,8 +298,8 @@ TEST_F(Collections, OpenCollectionSwitchesAndReopensTheStartUpLists)
     std::vector<std::string> names;
     for (const Started& s : started)
         names.push_back(s.name + " " + std::to_string(s.stack));
-    EXPECT_EQ(names, (std::vector<std::string>{"BrowseSongs 25000", "BrowseLabels 25000",
-                                               "BrowseAlbumsAndSongs 50000"}));
+    EXPECT_EQ(
+        names, (std::vector<std::string>{"BrowseSongs 25000", "BrowseLabels 25000", "BrowseAlbumsAndSongs 50000"}));
 
     started.clear();
     press("FileOpenCollection");
@@ -318,16 +318,18 @@ struct OtherWindow {
 
 void runOtherWindow(OtherWindow& o, const char* title)
 {
-    rt::Window w(rt::parseWindowDef(std::string("title: ") + title + "\ncontrols:\n  - {type: list, name: List}\n",
-                                    "test", title));
+    rt::Window w(rt::parseWindowDef(
+        std::string("title: ") + title + "\ncontrols:\n  - {type: list, name: List}\n", "test", title));
     w.open();
     o.open = true;
     for (;;) {
         const rt::Event e = w.waitEvent();
         if (e.code != rt::event::CloseWindow)
             continue;
-        if (o.asks && rt::message("Save the changes?", "Update", rt::Icon::Question,
-                                  rt::button::Yes | rt::button::No | rt::button::Cancel) == rt::button::Cancel)
+        if (o.asks
+            && rt::message("Save the changes?", "Update", rt::Icon::Question,
+                   rt::button::Yes | rt::button::No | rt::button::Cancel)
+                == rt::button::Cancel)
             continue;
         break;
     }
@@ -402,11 +404,8 @@ TEST(TimeTexts, MinutesTextAndDiscStamps)
         std::int32_t time;
         const char* text;
     };
-    const Case cases[] = {{0, "     "},
-                          {(4 * 60 + 7) * 100 + 1, " 4:07"},
-                          {(3600 + 5 * 60 + 30) * 100 + 1, "65:30"},
-                          {(59 * 60 + 59) * 100 + 1, "59:59"},
-                          {100 * 60 * 100 + 1, "100:00"}};
+    const Case cases[] = {{0, "     "}, {(4 * 60 + 7) * 100 + 1, " 4:07"}, {(3600 + 5 * 60 + 30) * 100 + 1, "65:30"},
+        {(59 * 60 + 59) * 100 + 1, "59:59"}, {100 * 60 * 100 + 1, "100:00"}};
     for (const Case& c : cases)
         EXPECT_EQ(TimeToMinutesText(c.time), c.text) << c.time;
 

@@ -48,10 +48,11 @@ TEST(HelpersCapitalize, MixedCaseRules)
         {"don't stop", "Don't Stop"},
         {"  the band", "The Band"},
         {"ROCK AND ROLL", "Rock and Roll"},
-        {"band with", "Band with"},            // the padding blank closes the word
-        {"and then", "And Then"},               // a first word is never lowered
-        {"a~b!c@d#e$f%g^h&i*j(k)l_m+n=o-p`q[r]s{t\\u|v;w:x\"y<z>a,b.c/d?e", "A~B!C@D#E$F%G^H&I*J(K)L_M+N=O-P`Q[R]S{T\\U|V;W:X\"Y<Z>A,B.C/D?E"},
-        {"a}b'c", "A}b'c"},                     // closing brace and apostrophe are no separators
+        {"band with", "Band with"}, // the padding blank closes the word
+        {"and then", "And Then"}, // a first word is never lowered
+        {"a~b!c@d#e$f%g^h&i*j(k)l_m+n=o-p`q[r]s{t\\u|v;w:x\"y<z>a,b.c/d?e",
+            "A~B!C@D#E$F%G^H&I*J(K)L_M+N=O-P`Q[R]S{T\\U|V;W:X\"Y<Z>A,B.C/D?E"},
+        {"a}b'c", "A}b'c"}, // closing brace and apostrophe are no separators
         // the beginning of the text
         {"mcbrid", "McBrid"},
         {"macwell", "MacWell"},
@@ -120,9 +121,9 @@ TEST(HelpersNames, ArtistDisplayName)
         {"Smith, John with the Band", "John Smith with the Band"},
         {"Smith, John and the Band", "John Smith and the Band"},
         {"Smith,   John   WITH   Friends  ", "John Smith WITH   Friends"},
-        {"Smith and Jones, Ann", "Ann Smith and Jones"},     // the "and" lies before the comma
+        {"Smith and Jones, Ann", "Ann Smith and Jones"}, // the "and" lies before the comma
         {"Doe , Jane", "Jane Doe"},
-        {"Prince   ", "Prince   "},                        // no comma: unchanged, blanks kept
+        {"Prince   ", "Prince   "}, // no comma: unchanged, blanks kept
         {"Cher", "Cher"},
         {"", ""},
     };
@@ -164,8 +165,7 @@ TEST(HelpersNames, SwapNameOrderRedisplaysTheWindow)
     EXPECT_EQ(clipped(w["?Artist"].value()), "John Smith");
 }
 
-class MatchArtist : public CollectionFolder
-{
+class MatchArtist : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -196,15 +196,15 @@ TEST_F(MatchArtist, NameBecomesTheStoredSpellingOfItsSwappedForm)
         const char* style;
         const char* in;
         const char* out;
-        const char* buffer;  // what the artists buffer holds afterwards
+        const char* buffer; // what the artists buffer holds afterwards
     };
     const std::vector<Case> cases{
         {"Mixed-case", "john smith", "Smith, John", "Smith, John"},
         {"All uppercase", "john smith", "SMITH, JOHN", "Smith, John"},
-        {"Mixed-case", "Smith, John", "Smith, John", "Smith, John"},  // found as it is
-        {"Mixed-case", "smith, john", "smith, john", "Smith, John"},  // found without regard to case
+        {"Mixed-case", "Smith, John", "Smith, John", "Smith, John"}, // found as it is
+        {"Mixed-case", "smith, john", "smith, john", "Smith, John"}, // found without regard to case
         {"Mixed-case", "Band, The", "The Band", "The Band"},
-        {"Mixed-case", "Ann Jones, Mary", "Ann Jones, Mary", "Mary Ann Jones"},  // neither form is listed
+        {"Mixed-case", "Ann Jones, Mary", "Ann Jones, Mary", "Mary Ann Jones"}, // neither form is listed
         {"Mixed-case", "Nobody Here", "Nobody Here", "Here, Nobody"},
     };
     for (const Case& c : cases) {
@@ -231,14 +231,14 @@ TEST(HelpersReplace, RightToLeftWithOverlaps)
         const char* out;
     };
     const std::vector<Case> cases{
-        {"a", 5, "a", "aa", false, "aa"},              // one pass: no endless growth
-        {"aaa", 3, "aa", "b", false, "ab"},            // the rightmost match wins the overlap
+        {"a", 5, "a", "aa", false, "aa"}, // one pass: no endless growth
+        {"aaa", 3, "aa", "b", false, "ab"}, // the rightmost match wins the overlap
         {"aaaa", 4, "aa", "b", false, "bb"},
         {"abab", 4, "bab", "X", false, "aX"},
-        {"banana", 6, "ana", "<ana>", false, "ban<an"},  // cut to the buffer; the left "ana" overlapped
+        {"banana", 6, "ana", "<ana>", false, "ban<an"}, // cut to the buffer; the left "ana" overlapped
         {"Hello hello", 11, "hello", "bye", false, "Hello bye"},
         {"Hello hello", 11, "hello", "bye", true, "bye bye"},
-        {"xyz", 3, "xyzw", "Q", false, "xyz"},         // a search longer than what is left never matches
+        {"xyz", 3, "xyzw", "Q", false, "xyz"}, // a search longer than what is left never matches
         {"ab", 2, "b", "", false, "a"},
         {"nothing", 7, "", "x", false, "nothing"},
     };
@@ -265,9 +265,8 @@ TEST(HelpersReplace, AllNoCaseResumesAfterTheInsertedText)
     const std::vector<Case> cases{
         {"&Artist:", 40, "&", "", "Artist:"},
         {"@PROMPT must be entered.", 60, "@prompt", "\"Artist\"", "\"Artist\" must be entered."},
-        {"a-A-a", 20, "a", "Aa", "Aa-Aa-Aa"},          // the replacement holds the text: it ends
-        {"xx", 20, "X", "xX", "xXxX"},
-        {"aaaa", 6, "a", "bbb", "bbbbbb"},             // cut at the buffer's length
+        {"a-A-a", 20, "a", "Aa", "Aa-Aa-Aa"}, // the replacement holds the text: it ends
+        {"xx", 20, "X", "xX", "xXxX"}, {"aaaa", 6, "a", "bbb", "bbbbbb"}, // cut at the buffer's length
     };
     for (const Case& c : cases) {
         std::string text = buffer(c.text, c.width);
@@ -279,8 +278,7 @@ TEST(HelpersReplace, AllNoCaseResumesAfterTheInsertedText)
 
 // ---------------------------------------------------------------- song texts
 
-class SongTexts : public CollectionFolder
-{
+class SongTexts : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -318,14 +316,8 @@ TEST_F(SongTexts, ShortTimeText)
         const char* out;
     };
     const std::vector<Case> cases{
-        {0, ""},
-        {time(3, 25), "3:25"},
-        {time(0, 5), "0:05"},
-        {time(0, 0), "0:00"},
-        {time(12, 0), "12:00"},
-        {time(62, 3), "1:02:03"},
-        {time(600, 0), "10:00:00"},
-        {time(3, 25) + 99, "3:25"},  // hundredths are dropped
+        {0, ""}, {time(3, 25), "3:25"}, {time(0, 5), "0:05"}, {time(0, 0), "0:00"}, {time(12, 0), "12:00"},
+        {time(62, 3), "1:02:03"}, {time(600, 0), "10:00:00"}, {time(3, 25) + 99, "3:25"}, // hundredths are dropped
     };
     for (const Case& c : cases)
         EXPECT_EQ(ShortTimeText(c.time), c.out) << c.time;
@@ -342,12 +334,10 @@ TEST_F(SongTexts, DisplayTitleAndTheSkipsMark)
         int skipsAfter;
     };
     const std::vector<Case> cases{
-        {"Intro", 0, "", "Intro", 0},
-        {"Intro", 1, "", "Intro (Skips)", 1},
-        {"Intro", 0, "Radio Edit", "Intro (Radio Edit)", 0},
-        {"Intro", 2, "Club", "Intro (Skips) (Club)", 2},
-        {"Intro (Skips)", 0, "", "Intro (Skips)", 1},  // marks, but adds nothing this time
-        {"Intro (skips)", 0, "", "Intro (skips)", 0},  // case matters
+        {"Intro", 0, "", "Intro", 0}, {"Intro", 1, "", "Intro (Skips)", 1},
+        {"Intro", 0, "Radio Edit", "Intro (Radio Edit)", 0}, {"Intro", 2, "Club", "Intro (Skips) (Club)", 2},
+        {"Intro (Skips)", 0, "", "Intro (Skips)", 1}, // marks, but adds nothing this time
+        {"Intro (skips)", 0, "", "Intro (skips)", 0}, // case matters
     };
     for (const Case& c : cases) {
         s.clear();
@@ -365,8 +355,7 @@ TEST_F(SongTexts, DisplayTitleAndTheSkipsMark)
 
 // ---------------------------------------------------------------- file numbers
 
-class FileNumbers : public CollectionFolder
-{
+class FileNumbers : public CollectionFolder {
 protected:
     void TearDown() override
     {
@@ -387,10 +376,10 @@ TEST_F(FileNumbers, NextAlbumFileNumber)
         {"CD0099", "CD0100", "Alpha 2 Numeric 4"},
         {"1234", "1235", "Alpha 0 Numeric 4"},
         {"CD12A", "CD12A1", "Alpha 5 Numeric 1"},
-        {"CD999", "CD1000", "Alpha 2 Numeric 4"},   // grows: CD000 is in use already
+        {"CD999", "CD1000", "Alpha 2 Numeric 4"}, // grows: CD000 is in use already
         {"9", "10", "Alpha 0 Numeric 2"},
         {"LP-0000", "LP-0001", "Alpha 3 Numeric 4"},
-        {"A99999999999999999", "A100000000000000000", "Alpha 1 Numeric 18"},  // beyond 64 bits' reach
+        {"A99999999999999999", "A100000000000000000", "Alpha 1 Numeric 18"}, // beyond 64 bits' reach
         {"CD0042   ", "CD0043", "Alpha 2 Numeric 4"},
     };
     rt::IniFile ini = settingsIni();
@@ -432,7 +421,8 @@ TEST(HelpersProgram, ListTopWindowsListsTheProgramsTitledWindowsPerThread)
     int rowsOnOtherThread = -1;
     rt::HeadlessHost host;
     const auto show = [](const char* name, const char* title) {
-        return std::make_unique<rt::Window>(rt::parseWindowDef(std::string("title: \"") + title + "\"\n", "test", name));
+        return std::make_unique<rt::Window>(
+            rt::parseWindowDef(std::string("title: \"") + title + "\"\n", "test", name));
     };
     host.start("Albums", [&] {
         auto w = show("BrowseAlbums", "Albums");

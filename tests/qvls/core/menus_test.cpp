@@ -1,6 +1,6 @@
 #include "frame_fixture.h"
-#include "platform/runtime/window_def.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/runtime/window_def.h"
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/settings.h"
 #include "qvls/subsystems.h"
@@ -16,8 +16,7 @@ struct Expect {
     const char* action; // "thread NAME STACK", "call NAME request N", "run PROGRAM ARGS|...", "open ADDRESS", "none"
 };
 
-class Menus : public FrameFixture
-{
+class Menus : public FrameFixture {
 protected:
     std::string lastAction()
     {
@@ -168,8 +167,7 @@ TEST_F(Menus, DiscCommandsAskForTheDiscFirst)
         bool newFileGoes;
     };
     const Case cases[] = {{"CddbExtendedInfo", "View Extended Disc Information", "/X", false},
-                          {"SubmitUpdate", "Submit Update to Disc", "/U", false},
-                          {"SubmitNewDisc", "Submit New Disc", "/S", true}};
+        {"SubmitUpdate", "Submit Update to Disc", "/U", false}, {"SubmitNewDisc", "Submit New Disc", "/S", true}};
     for (const Case& c : cases) {
         press(c.item);
         ASSERT_NE(host->messageBox(), nullptr) << c.item;
@@ -193,10 +191,8 @@ TEST_F(Menus, ListsFollowTheBrowseStyleAndTheIntegrityTestAsksFirst)
         const char* albums;
         const char* songs;
     };
-    const Case cases[] = {{"Explorer", "BrovexAlbums", "BrovexSongs"},
-                          {"Standard", "BrowseAlbums", "BrowseSongs"},
-                          {"", "BrowseAlbums", "BrowseSongs"},
-                          {"explorer", "BrowseAlbums", "BrowseSongs"}};
+    const Case cases[] = {{"Explorer", "BrovexAlbums", "BrovexSongs"}, {"Standard", "BrowseAlbums", "BrowseSongs"},
+        {"", "BrowseAlbums", "BrowseSongs"}, {"explorer", "BrowseAlbums", "BrowseSongs"}};
     for (const Case& c : cases) {
         settings().Interface = c.style;
         for (const char* item : {"ListsAlbums", "ToolbarAlbums"}) {
@@ -234,8 +230,9 @@ TEST_F(Menus, FailuresAreReportedPlainly)
     press("ReportsDesigner");
     ASSERT_NE(host->messageBox(), nullptr);
     EXPECT_EQ(host->messageBox()->title(), "Error");
-    EXPECT_EQ(host->messageBox()->text(), "Report designer not found.  If you have purchased this add-on, please "
-                                          "ensure that it has been installed into the same directory as Quorvel Pro");
+    EXPECT_EQ(host->messageBox()->text(),
+        "Report designer not found.  If you have purchased this add-on, please "
+        "ensure that it has been installed into the same directory as Quorvel Pro");
     host->answer(rt::button::Ok);
     ASSERT_EQ(ran.size(), 1u);
     EXPECT_EQ(ran[0].program, "PALDRO");
@@ -255,7 +252,8 @@ TEST_F(Menus, OutsideProgramsStartFromAProgramFolderWithBlanks)
     resetFrameServices();
     frameServices().programFolder = [this] { return programDir_.string(); };
     frameServices().startProcedure = [](std::string_view, std::size_t) { return rt::Procedures::Started{}; };
-    writeFile(programDir_ / "trakhand", "#!/bin/sh\npwd > started.txt\nfor a in \"$@\"; do echo \"$a\" >> started.txt; done\n");
+    writeFile(programDir_ / "trakhand",
+        "#!/bin/sh\npwd > started.txt\nfor a in \"$@\"; do echo \"$a\" >> started.txt; done\n");
     fs::permissions(programDir_ / "trakhand", fs::perms::owner_all);
     startFrame();
     settings().CDDrive = "D:";

@@ -31,8 +31,8 @@ tables::TableDef albumsDef(int version = 5)
     d.fileName = "qvlalbum";
     d.description = "Albums";
     d.version = version;
-    d.fields = {tables::longField("ALB:AlbumID"), tables::stringField("ALB:Artist", 50),
-                tables::stringField("ALB:Album", 50)};
+    d.fields = {
+        tables::longField("ALB:AlbumID"), tables::stringField("ALB:Artist", 50), tables::stringField("ALB:Album", 50)};
     d.keys = {
         {"ALB:KEYALBUMID", "Album ID", {"AlbumID"}, true, true, 1, true},
         {"ALB:KEYALBUM", "Album", {"Album", "Artist"}, true, false, 0, true},
@@ -64,8 +64,7 @@ std::string sql(const std::string& file, const std::string& statement)
 
 // The sqlite3 tool holding an exclusive lock on a file for a while, in a
 // process group of its own so that it and its sleep end together.
-class LockHolder
-{
+class LockHolder {
 public:
     LockHolder(const std::string& file, int seconds, const std::filesystem::path& flag)
     {
@@ -80,14 +79,14 @@ public:
         posix_spawnattr_init(&attr);
         posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
         posix_spawnattr_setpgroup(&attr, 0);
-        char* argv[] = {const_cast<char*>("sqlite3"), const_cast<char*>("-batch"), const_cast<char*>(file.c_str()),
-                        nullptr};
+        char* argv[]
+            = {const_cast<char*>("sqlite3"), const_cast<char*>("-batch"), const_cast<char*>(file.c_str()), nullptr};
         EXPECT_EQ(posix_spawnp(&pid_, "sqlite3", &actions, &attr, argv, environ), 0);
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attr);
         close(in[0]);
-        const std::string script = "BEGIN EXCLUSIVE;\n.shell touch '" + flag.string() + "'\n.shell sleep " +
-                                   std::to_string(seconds) + "\nROLLBACK;\n.quit\n";
+        const std::string script = "BEGIN EXCLUSIVE;\n.shell touch '" + flag.string() + "'\n.shell sleep "
+            + std::to_string(seconds) + "\nROLLBACK;\n.quit\n";
         EXPECT_EQ(write(in[1], script.data(), script.size()), static_cast<ssize_t>(script.size()));
         close(in[1]);
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -109,8 +108,7 @@ private:
     bool ready_ = false;
 };
 
-class OpenChecked : public CollectionFolder
-{
+class OpenChecked : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -253,15 +251,15 @@ TEST_F(OpenChecked, FilesThatAreNoSuchTableEndTheProgram)
         {"text file", [](OpenChecked& f) { writeFile(f.file(), std::string(4000, 'x')); }},
         {"empty file", [](OpenChecked& f) { writeFile(f.file(), ""); }},
         {"cut short",
-         [](OpenChecked& f) {
-             f.makeFile();
-             std::filesystem::resize_file(f.file(), 4096 + 100);
-         }},
+            [](OpenChecked& f) {
+                f.makeFile();
+                std::filesystem::resize_file(f.file(), 4096 + 100);
+            }},
         {"another version",
-         [](OpenChecked& f) {
-             auto old = f.makeTable(4);
-             ASSERT_EQ(old->create(), 0);
-         }},
+            [](OpenChecked& f) {
+                auto old = f.makeTable(4);
+                ASSERT_EQ(old->create(), 0);
+            }},
         {"another table", [](OpenChecked& f) { sql(f.file(), "CREATE TABLE Songs (Title TEXT)"); }},
     };
     for (const Case& c : cases) {

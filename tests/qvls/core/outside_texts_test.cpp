@@ -15,8 +15,8 @@ TEST(QueryWizardTexts, EveryNumberGetsItsText)
     SetQueryWizardTexts();
 
     std::set<int> expected;
-    for (auto [from, to] : {std::pair{1, 12}, {31, 42}, {71, 80}, {100, 127}, {151, 171}, {200, 221}, {230, 244},
-                            {300, 303}})
+    for (auto [from, to] :
+        {std::pair{1, 12}, {31, 42}, {71, 80}, {100, 127}, {151, 171}, {200, 221}, {230, 244}, {300, 303}})
         for (int n = from; n <= to; ++n)
             expected.insert(n);
     ASSERT_EQ(expected.size(), 124u);
@@ -30,9 +30,10 @@ TEST(QueryWizardTexts, EveryNumberGetsItsText)
         {8, "Contains"},
         {9, "Does NOT Begin With"},
         {12, "Is NOT Checked"},
-        {38, "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
-             "database after you created the query.| |You should go through the query and make the|necessary "
-             "corrections to fix this query."},
+        {38,
+            "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
+            "database after you created the query.| |You should go through the query and make the|necessary "
+            "corrections to fix this query."},
         {71, "MS Sans Serif"},
         {72, "10"},
         {76, "8"},
@@ -46,9 +47,10 @@ TEST(QueryWizardTexts, EveryNumberGetsItsText)
         {200, ""},
         {208, "Cl&ose"},
         {219, "8"},
-        {221, "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
-              "database after you created the query.| |You must edit the query and fix the problems|before it can "
-              "be used."},
+        {221,
+            "This query is no longer valid because fields|and/or expressions were renamed or deleted from|the "
+            "database after you created the query.| |You must edit the query and fix the problems|before it can "
+            "be used."},
         {230, ""},
         {242, "&OK"},
         {244, "8"},
@@ -61,8 +63,7 @@ TEST(QueryWizardTexts, EveryNumberGetsItsText)
     EXPECT_FALSE(wizard.hasDisplayText(13));
 }
 
-class ReportStrings : public CollectionFolder
-{
+class ReportStrings : public CollectionFolder {
 protected:
     void load(std::string_view name = kReportStringsIni)
     {
@@ -94,9 +95,9 @@ TEST_F(ReportStrings, DefaultsWithoutAFile)
     EXPECT_EQ(s.CancelPrvwPartialText, "Report Cancellation Requested!||Preview Report generated so far?");
     EXPECT_EQ(s.NoDfltPrtrTitle, "WARNING!");
     EXPECT_EQ(s.NoDfltPrtrText,
-              "Warning:  No DEFAULT Printer Driver Found!||Printing may not occur correctly (or at all)|without a "
-              "Default printer assigned.||Use CONTROL PANEL (PRINTERS) to set a|printer as your Default.||Continue "
-              "with report anyway?");
+        "Warning:  No DEFAULT Printer Driver Found!||Printing may not occur correctly (or at all)|without a "
+        "Default printer assigned.||Use CONTROL PANEL (PRINTERS) to set a|printer as your Default.||Continue "
+        "with report anyway?");
     EXPECT_EQ(s.NothingToPrvwTitle, "NOTE...");
     EXPECT_EQ(s.NothingToPrvwText, "Nothing to Preview.");
     EXPECT_EQ(s.NothingToPrntTitle, "NOTE...");
@@ -138,10 +139,10 @@ TEST_F(ReportStrings, EmptyNameReadsWinIni)
 
 TEST_F(ReportStrings, ValuesAreCutToTheirSize)
 {
-    writeIni("CPCSRPTS.INI", "AskPrvwDialogText=" + std::string(100, 'q') + "\nCancelPrvwPartialText=" +
-                                 std::string(200, 'c') + "\nNoDfltPrtrText=" + std::string(300, 'n') +
-                                 "\nNothingToPrntText=" + std::string(64, 'e') + "\nDynLblErrText1=" +
-                                 std::string(70, 'e') + "ü" + "\n");
+    writeIni("CPCSRPTS.INI",
+        "AskPrvwDialogText=" + std::string(100, 'q') + "\nCancelPrvwPartialText=" + std::string(200, 'c')
+            + "\nNoDfltPrtrText=" + std::string(300, 'n') + "\nNothingToPrntText=" + std::string(64, 'e')
+            + "\nDynLblErrText1=" + std::string(70, 'e') + "ü" + "\n");
     load();
     const ReportDisplayStrings& s = reportDisplayStrings();
     EXPECT_EQ(s.AskPrvwDialogText, std::string(64, 'q'));

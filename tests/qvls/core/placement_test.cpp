@@ -30,8 +30,7 @@ Keys section(const std::string& name)
     return out;
 }
 
-class Placement : public CollectionFolder
-{
+class Placement : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -52,15 +51,15 @@ TEST_F(Placement, SavedOnlyWhenWorthKeeping)
     };
     const std::vector<Case> cases{
         {"resizable", true, false, false, false, {10, 20, 300, 200},
-         {{"Maximize", "No"}, {"XPos", "10"}, {"YPos", "20"}, {"Height", "200"}, {"Width", "300"}}},
+            {{"Maximize", "No"}, {"XPos", "10"}, {"YPos", "20"}, {"Height", "200"}, {"Width", "300"}}},
         {"fixed size keeps no size", false, false, false, false, {10, 20, 300, 200},
-         {{"Maximize", "No"}, {"XPos", "10"}, {"YPos", "20"}, {"Height", "70"}, {"Width", "80"}}},
+            {{"Maximize", "No"}, {"XPos", "10"}, {"YPos", "20"}, {"Height", "70"}, {"Width", "80"}}},
         {"at the very edge", true, false, false, false, {0, 0, 300, 200},
-         {{"Maximize", "No"}, {"XPos", "0"}, {"YPos", "0"}, {"Height", "200"}, {"Width", "300"}}},
+            {{"Maximize", "No"}, {"XPos", "0"}, {"YPos", "0"}, {"Height", "200"}, {"Width", "300"}}},
         {"maximized keeps the normal placement", true, false, false, true, {0, 0, 900, 700},
-         {{"Maximize", "Yes"}, {"XPos", "5"}, {"YPos", "6"}, {"Height", "70"}, {"Width", "80"}}},
+            {{"Maximize", "Yes"}, {"XPos", "5"}, {"YPos", "6"}, {"Height", "70"}, {"Width", "80"}}},
         {"maximized beyond the edge", true, false, false, true, {-4, -4, 900, 700},
-         {{"Maximize", "Yes"}, {"XPos", "5"}, {"YPos", "6"}, {"Height", "70"}, {"Width", "80"}}},
+            {{"Maximize", "Yes"}, {"XPos", "5"}, {"YPos", "6"}, {"Height", "70"}, {"Width", "80"}}},
         {"minimized", true, false, true, false, {10, 20, 300, 200}, before},
         {"hidden", true, true, false, false, {10, 20, 300, 200}, before},
         {"off the left edge", true, false, false, false, {-1, 20, 300, 200}, before},
@@ -89,7 +88,7 @@ TEST_F(Placement, FirstCloseCreatesTheSectionAndOthersStay)
     SaveWindowPosition(store, "BrowseAlbums", *w);
     EXPECT_EQ(section("Main"), (Keys{{"Maximize", "Yes"}}));
     EXPECT_EQ(section("UpdateAlbum"),
-              (Keys{{"Maximize", "No"}, {"XPos", "1"}, {"YPos", "2"}, {"Height", "4"}, {"Width", "3"}}));
+        (Keys{{"Maximize", "No"}, {"XPos", "1"}, {"YPos", "2"}, {"Height", "4"}, {"Width", "3"}}));
     EXPECT_EQ(section("BrowseAlbums").at("Format"), "1,2,3");
 }
 
@@ -108,7 +107,7 @@ TEST_F(Placement, RestoredAsSaved)
     const std::vector<Case> cases{
         {"moved and sized", true, "", {40, 50, 320, 240}, false, {40, 50, 320, 240}, false},
         {"fixed size only moves", false, "Maximize=No\nXPos=40\nYPos=50\nWidth=999\nHeight=999\n", {}, false,
-         {40, 50, 300, 200}, false},
+            {40, 50, 300, 200}, false},
         {"maximized", true, "", {0, 0, 900, 700}, true, defined, true},
         {"no placement", true, "Format=1\n", {}, false, defined, false},
         {"no position", true, "Maximize=No\nWidth=500\n", {}, false, defined, false},
@@ -129,7 +128,7 @@ TEST_F(Placement, RestoredAsSaved)
         restoreWindowPosition(store, "BrowseAlbums", *w);
         const rt::Rect at = w->geometry();
         EXPECT_EQ(std::vector<int>({at.x, at.y, at.width, at.height}),
-                  std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
+            std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
         EXPECT_EQ(w->maximized(), c.expectedMaximized);
     }
 }
@@ -155,13 +154,12 @@ TEST(KeepWindowOnScreen, PullsBackFromTheTopAndLeft)
         KeepWindowOnScreen(*w);
         const rt::Rect at = w->geometry();
         EXPECT_EQ(std::vector<int>({at.x, at.y, at.width, at.height}),
-                  std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
+            std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
     }
 }
 
 // A report that remembers which fonts it was given, in order.
-class FakeReport : public ReportFontTarget
-{
+class FakeReport : public ReportFontTarget {
 public:
     void setReportFont(const ReportFont& f) override { calls.push_back("report " + f.name); }
     std::size_t controlCount() const override { return 3; }
@@ -172,8 +170,7 @@ public:
     std::vector<std::string> calls;
 };
 
-class ReportFonts : public CollectionFolder
-{
+class ReportFonts : public CollectionFolder {
 protected:
     rt::FontDialogWindow* dialog() { return host.dialog<rt::FontDialogWindow>(); }
     void choose(FakeReport& report, bool force)
@@ -215,8 +212,9 @@ TEST_F(ReportFonts, ChosenFontIsAppliedAndKeptWhole)
     const std::string longName = "Liberation Sans Narrow Condensed"; // more than 20 characters
     dialog()->answer(rt::FontSpec{longName, 11, 0x0000FF, true, true});
     host.settle();
-    EXPECT_EQ(report.calls, (std::vector<std::string>{"report " + longName, "control 0 " + longName,
-                                                      "control 1 " + longName, "control 2 " + longName}));
+    EXPECT_EQ(report.calls,
+        (std::vector<std::string>{
+            "report " + longName, "control 0 " + longName, "control 1 " + longName, "control 2 " + longName}));
 
     const rt::IniFile ini = rt::IniFile::named(kReportFontFile);
     EXPECT_EQ(ini.get("Fonts", "FontNameBriefSNG:SongsByArtist"), longName);
@@ -241,8 +239,8 @@ TEST_F(ReportFonts, ChosenFontIsAppliedAndKeptWhole)
 TEST_F(ReportFonts, WhatTheDialogCannotShowIsKept)
 {
     const std::string kept = "[Fonts]\nFontNamePrintAlbumsByArtist=Arial\nFontSizePrintAlbumsByArtist=9\n"
-                             "FontColorPrintAlbumsByArtist=0\nFontStylePrintAlbumsByArtist=" +
-                             std::to_string(600 | font_style::Underline) + "\nFontCharSetPrintAlbumsByArtist=161\n";
+                             "FontColorPrintAlbumsByArtist=0\nFontStylePrintAlbumsByArtist="
+        + std::to_string(600 | font_style::Underline) + "\nFontCharSetPrintAlbumsByArtist=161\n";
     writeFile(collection("QVLRORPT.INI"), kept);
     FakeReport report;
     host.start("Report", [&] { ChooseReportFont(report, "PrintAlbumsByArtist", true); });
@@ -289,7 +287,7 @@ TEST(DatePicture, EveryDatePictureBecomesTheSetting)
         {"one column", "80L(2)|M~Released~@D6@", "d17", "80L(2)|M~Released~@d17@"},
         {"any case", "80L(2)|M~Released~@d2@", "d6", "80L(2)|M~Released~@d6@"},
         {"several columns", "40L|M~A~@D1@#1#40L|M~B~@s20@#2#40L|M~C~@D17B@#3#", "d6",
-         "40L|M~A~@d6@#1#40L|M~B~@s20@#2#40L|M~C~@d6@#3#"},
+            "40L|M~A~@d6@#1#40L|M~B~@s20@#2#40L|M~C~@d6@#3#"},
         {"empty setting", "80L|M~Released~@D6@", "", "80L|M~Released~@@"},
         {"trailing blanks", "80L|M~Released~@D6@", "d6    ", "80L|M~Released~@d6@"},
         {"no date picture", "80L(2)|M~Title~@s40@#1#20R|M~Time~@t4@", "d6", "80L(2)|M~Title~@s40@#1#20R|M~Time~@t4@"},
@@ -304,8 +302,8 @@ TEST(DatePicture, EveryDatePictureBecomesTheSetting)
 
 TEST_F(Placement, ListsTakeTheDateFormatSetting)
 {
-    auto w = std::make_unique<rt::Window>(rt::parseWindowDef(
-        "title: Albums\ncontrols:\n  - {type: list, name: List, format: \"80L(2)|M~Title~@s40@#1#40L|M~Year~@D6@#2#\"}\n",
+    auto w = std::make_unique<rt::Window>(rt::parseWindowDef("title: Albums\ncontrols:\n  - {type: list, name: List, "
+                                                             "format: \"80L(2)|M~Title~@s40@#1#40L|M~Year~@D6@#2#\"}\n",
         "test", "BrowseAlbums"));
     settings().DateFormat = "d1";
     ApplyDatePicture((*w)["?List"]);

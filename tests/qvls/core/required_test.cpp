@@ -46,15 +46,13 @@ struct Outcome {
     std::vector<std::string> buttons;
 };
 
-class Required : public ::testing::Test
-{
+class Required : public ::testing::Test {
 protected:
     rt::HeadlessHost host;
 
     // Opens the form, fills it, validates once and answers the message.
     Outcome validate(const std::map<std::string, std::string>& values,
-                     const std::function<void(RequiredFields&, rt::Window&)>& adjust = {},
-                     const char* yaml = formYaml)
+        const std::function<void(RequiredFields&, rt::Window&)>& adjust = {}, const char* yaml = formYaml)
     {
         Outcome out;
         std::string notesAfter;
@@ -88,8 +86,8 @@ protected:
 
     static std::map<std::string, std::string> filled()
     {
-        return {{"?Artist", "Someone"}, {"?Year", "1999"}, {"?Code", "0"}, {"?Title", "T"},
-                {"?Subtitle", "S"},     {"?Notes", "a note"}};
+        return {{"?Artist", "Someone"}, {"?Year", "1999"}, {"?Code", "0"}, {"?Title", "T"}, {"?Subtitle", "S"},
+            {"?Notes", "a note"}};
     }
 };
 
@@ -100,16 +98,17 @@ TEST_F(Required, ControlsAndTheirPromptsAreCollected)
         for (const auto& f : req.fields())
             seen.push_back(w.control(f.feq)->name() + "=" + f.prompt + "|" + f.msg + "|" + f.tip + "|" + f.fldName);
     });
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "?Artist=Artist|The album's artist|Artist name|ALB:Artist",
-                        "?Year=Released|||ALB:ReleaseDate",
-                        "?Code=Code|||ALB:Code",
-                        "?Title=Title|||ALB:Title",
-                        "?Subtitle=Title|||ALB:Subtitle",  // the prompt of the control before
-                        "?Notes=Notes|||ALB:Notes",
-                        "?Off=Off|||",
-                        "?Gone=Gone|||",
-                    }));
+    EXPECT_EQ(seen,
+        (std::vector<std::string>{
+            "?Artist=Artist|The album's artist|Artist name|ALB:Artist",
+            "?Year=Released|||ALB:ReleaseDate",
+            "?Code=Code|||ALB:Code",
+            "?Title=Title|||ALB:Title",
+            "?Subtitle=Title|||ALB:Subtitle", // the prompt of the control before
+            "?Notes=Notes|||ALB:Notes",
+            "?Off=Off|||",
+            "?Gone=Gone|||",
+        }));
 }
 
 TEST_F(Required, ValidationTable)
@@ -117,7 +116,7 @@ TEST_F(Required, ValidationTable)
     struct Case {
         const char* what;
         std::map<std::string, std::string> change;
-        const char* reported;  // "" when nothing is missing
+        const char* reported; // "" when nothing is missing
         const char* prompt;
     };
     const std::vector<Case> cases{
@@ -175,16 +174,18 @@ TEST_F(Required, SetFieldNamesAControlAndAddsOne)
     values["?Artist"] = "";
     const Outcome o = validate(values, [](RequiredFields& req, rt::Window& w) {
         req.SetField(w["?Artist"].number(), true, "&Performer:", "Performer", "Performer", "ALB:Artist");
-        req.SetField(w["?Free"].number(), false, "Free", "Free", "Free", "LOC:Free");  // not added
+        req.SetField(w["?Free"].number(), false, "Free", "Free", "Free", "LOC:Free"); // not added
         w["?Free"].setRequired(true);
     });
     EXPECT_EQ(o.text, "\"Performer\" must be entered.");
     values["?Artist"] = "x";
-    EXPECT_EQ(validate(values, [](RequiredFields& req, rt::Window& w) {
-                  w["?Free"].setRequired(true);
-                  req.SetField(w["?Free"].number(), false, "Free", "Free", "Free", "LOC:Free");
-              }).result,
-              0);
+    EXPECT_EQ(validate(values,
+                  [](RequiredFields& req, rt::Window& w) {
+                      w["?Free"].setRequired(true);
+                      req.SetField(w["?Free"].number(), false, "Free", "Free", "Free", "LOC:Free");
+                  })
+                  .result,
+        0);
 }
 
 TEST_F(Required, TemplatePlaceholdersInAnyCase)

@@ -149,9 +149,10 @@ TEST_F(Settings_, CascadeValuesAreGivenOnceAndNeverAgain)
     LoadSettings();
     const std::string after = readFile(collection("QVLROCFG.INI"));
     // The first values overwrite what the file held, as the key said none were given yet.
-    EXPECT_EQ(after, "; the user's notes\r\n[Settings]\r\nInterface=Explorer\r\nCascadeMedia=1\r\n"
-                     "CascadeDefault=1\r\nCascadeFileNumber=1\r\nCascadeCategory=0\r\nCascadeReleaseDate=0\r\n"
-                     "\r\n[Album]\r\nFileNumber=CD007\r\n");
+    EXPECT_EQ(after,
+        "; the user's notes\r\n[Settings]\r\nInterface=Explorer\r\nCascadeMedia=1\r\n"
+        "CascadeDefault=1\r\nCascadeFileNumber=1\r\nCascadeCategory=0\r\nCascadeReleaseDate=0\r\n"
+        "\r\n[Album]\r\nFileNumber=CD007\r\n");
     EXPECT_EQ(settings().CascadeFileNumber, 1);
     EXPECT_EQ(settings().CascadeMedia, 1);
     EXPECT_EQ(settings().CascadeCategory, 0);
@@ -181,14 +182,13 @@ TEST_F(Settings_, SaveWritesItsThirtyKeysAndLeavesEveryOtherLine)
     Settings& s = settings();
     s.Interface = "Explorer";
     s.CDTimer = 999; // not SaveSettings' to write
-    s.DbgMode = 0;   // nor this
+    s.DbgMode = 0; // nor this
     SaveSettings();
 
-    const std::vector<std::string> owned{
-        "AddMode", "AltCasFmt", "AutoAddToAlbums", "AutoComplete", "Autocapstyle", "CDDBAutomaticMode", "CDDrive",
-        "CascadeCategory", "CascadeFileNumber", "CascadeMedia", "CascadeReleaseDate", "DateFormat",
-        "DefaultWizardCompilation", "ForcePreview", "GLO:Delimiter", "Interface", "LabelArtistTitleOrder", "Logo",
-        "MCIMode", "NotesLabel", "SU_Albums", "SU_Both", "SU_Labels", "SU_Playlists", "SU_Songs", "SaveLastTab",
+    const std::vector<std::string> owned{"AddMode", "AltCasFmt", "AutoAddToAlbums", "AutoComplete", "Autocapstyle",
+        "CDDBAutomaticMode", "CDDrive", "CascadeCategory", "CascadeFileNumber", "CascadeMedia", "CascadeReleaseDate",
+        "DateFormat", "DefaultWizardCompilation", "ForcePreview", "GLO:Delimiter", "Interface", "LabelArtistTitleOrder",
+        "Logo", "MCIMode", "NotesLabel", "SU_Albums", "SU_Both", "SU_Labels", "SU_Playlists", "SU_Songs", "SaveLastTab",
         "Setup", "ShowTips", "UDKPrompt", "UseLog"};
     ASSERT_EQ(owned.size(), 30u);
 
@@ -229,7 +229,8 @@ TEST_F(Settings_, SaveWritesItsThirtyKeysAndLeavesEveryOtherLine)
 TEST_F(Settings_, AutomaticModeOfTheLookupTool)
 {
     writeFile(collection("TRAKHAND.INI"), "[Default]\nAutomaticMode=Y\nServer=freedb.example\n[Disc]\nTracks=12\n");
-    for (auto [mode, expected] : std::vector<std::pair<int, const char*>>{{0, "N"}, {1, "Y"}, {2, "Y"}, {255, "Y"}, {-1, "Y"}}) {
+    for (auto [mode, expected] :
+        std::vector<std::pair<int, const char*>>{{0, "N"}, {1, "Y"}, {2, "Y"}, {255, "Y"}, {-1, "Y"}}) {
         settings().CDDBAutomaticMode = mode;
         SaveSettings();
         const rt::IniFile trakhand = rt::IniFile::named(kTrakhandIni);
@@ -273,9 +274,9 @@ TEST_F(Settings_, AwkwardValuesComeBackAsTheyWent)
 TEST_F(Settings_, TextsAreCutToTheirLengthButPathsStayWhole)
 {
     const std::string longPath = "/srv/music/" + std::string(300, 'x') + "/logo.png";
-    writeFile(collection("QVLROCFG.INI"), "[Settings]\nCascadeDefault=1\nUDKPrompt=" + std::string(30, 'u') +
-                                              "\nCDDrive=D:\\\nDateFormat=d17 and more\nLogo=" + longPath +
-                                              "\nNotesLabel=Ünïcödé Ñötés Läbél Ëxträ\n");
+    writeFile(collection("QVLROCFG.INI"),
+        "[Settings]\nCascadeDefault=1\nUDKPrompt=" + std::string(30, 'u')
+            + "\nCDDrive=D:\\\nDateFormat=d17 and more\nLogo=" + longPath + "\nNotesLabel=Ünïcödé Ñötés Läbél Ëxträ\n");
     LoadSettings();
     EXPECT_EQ(settings().UDKPrompt, std::string(24, 'u'));
     EXPECT_EQ(settings().CDDrive, "D:");
@@ -315,8 +316,7 @@ TEST_F(Settings_, SettingsFileNamedByTheGlobal)
     EXPECT_EQ(settings().Interface, "Standard");
 }
 
-class Migration : public CollectionFolder
-{
+class Migration : public CollectionFolder {
 protected:
     void writeOld(const std::string& text)
     {
@@ -342,9 +342,9 @@ TEST_F(Migration, CarriesWhatSaveWritesAndTheFrameLogo)
     EXPECT_EQ(ini.get("Settings", "MCIMode"), "Open");
     EXPECT_EQ(ini.get("Settings", "SetupWizardComplete"), "1");
     EXPECT_EQ(ini.get("Global Settings", "FrameLogo"), "C:\\Logos\\frame.bmp");
-    for (auto [section, key] : std::vector<std::pair<const char*, const char*>>{
-             {"Settings", "CDTimer"}, {"Settings", "DefaultMedia"}, {"Settings", "Tip"},
-             {"Global Settings", "LastMP3Directory"}, {"Album", "FileNumber"}})
+    for (auto [section, key] :
+        std::vector<std::pair<const char*, const char*>>{{"Settings", "CDTimer"}, {"Settings", "DefaultMedia"},
+            {"Settings", "Tip"}, {"Global Settings", "LastMP3Directory"}, {"Album", "FileNumber"}})
         EXPECT_FALSE(ini.find(section, key)) << key;
     EXPECT_EQ(rt::IniFile::named(kTrakhandIni).get("Default", "AutomaticMode"), "Y");
 
@@ -384,7 +384,7 @@ TEST_F(Migration, OnlyOnceAndOnlyAfterACompletedSetup)
         {"set-up not completed", "[Settings]\nSetupWizardComplete=0\nInterface=Explorer\n", std::nullopt},
         {"set-up key missing", "[Settings]\nInterface=Explorer\n", std::nullopt},
         {"new file already there", "[Settings]\nSetupWizardComplete=1\nInterface=Explorer\n",
-         "[Settings]\nInterface=Standard\n"},
+            "[Settings]\nInterface=Standard\n"},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(config("QVLRO98.INI"));

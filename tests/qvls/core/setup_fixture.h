@@ -15,18 +15,16 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/headless.h"
 #include "platform/runtime/procedures.h"
-#include "qvls/subsystems.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup.h"
+#include "qvls/subsystems.h"
 
 namespace qv::qvls::testing {
 
-inline const char* const kHousekeeping[] = {"CreateDefaultAlbums", "TestAlbumIDs",        "SetAllDiscTo1",
-                                            "ZeroLeadFileNumbers", "ConvertDateToYear",   "ConvertAlbumDateToYear",
-                                            "DataFileManager"};
+inline const char* const kHousekeeping[] = {"CreateDefaultAlbums", "TestAlbumIDs", "SetAllDiscTo1",
+    "ZeroLeadFileNumbers", "ConvertDateToYear", "ConvertAlbumDateToYear", "DataFileManager"};
 
-class SetupFixture : public CollectionFolder
-{
+class SetupFixture : public CollectionFolder {
 protected:
     void SetUp() override
     {

@@ -100,10 +100,10 @@ TEST_F(SetupWindow, WithoutDrivesOnlyDefaultIsOffered)
 TEST_F(SetupWindow, YearOnlyMatrix)
 {
     struct Case {
-        const char* from;   // DateFormat before
+        const char* from; // DateFormat before
         const char* chosen; // date text chosen
-        bool info;          // the information box
-        bool question;      // the conversion question
+        bool info; // the information box
+        bool question; // the conversion question
         int answer;
         const char* saved;
     };
@@ -129,8 +129,9 @@ TEST_F(SetupWindow, YearOnlyMatrix)
             host->answer(rt::button::Ok);
         }
         if (c.question) {
-            ASSERT_EQ(box(), "Basic Format Changed: Convert existing entries to Year Only format (day and month "
-                             "information will be lost!)?");
+            ASSERT_EQ(box(),
+                "Basic Format Changed: Convert existing entries to Year Only format (day and month "
+                "information will be lost!)?");
             EXPECT_EQ(host->messageBox()->defaultAnswer(), rt::button::Yes);
             host->answer(c.answer);
         }
@@ -144,9 +145,9 @@ TEST_F(SetupWindow, YearOnlyMatrix)
 
 TEST_F(SetupWindow, OkSavesTheEditsAndCancelRestoresTheFile)
 {
-    const std::string file = std::string(kCompleted) +
-                             "Interface=Standard\nUDKPrompt=Custom\nAddMode=Normal\nSU_Albums=0\nAutoAddToAlbums=1\n"
-                             "GLO:Delimiter=.\nMCIMode=Open\n";
+    const std::string file = std::string(kCompleted)
+        + "Interface=Standard\nUDKPrompt=Custom\nAddMode=Normal\nSU_Albums=0\nAutoAddToAlbums=1\n"
+          "GLO:Delimiter=.\nMCIMode=Open\n";
     writeSettings(file);
     LoadSettings();
     settings().CDDrive = "D:"; // the file has no drive: LoadSettings keeps the one in memory
@@ -201,7 +202,7 @@ TEST_F(SetupWindow, StartUpListsAreReadAgainFromTheFile)
     LoadSettings();
     settings().SU_Albums = 1; // not in the file: reads as 0
     settings().SU_Songs = 0;
-    settings().SU_Both = 1;   // not read again
+    settings().SU_Both = 1; // not read again
     rt::Window* w = open("Setup", "Setup");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ((*w)["?SU_Albums"].value(), "");

@@ -7,8 +7,7 @@
 namespace qv::qvls::testing {
 namespace {
 
-class SetupWizardTest : public SetupFixture
-{
+class SetupWizardTest : public SetupFixture {
 protected:
     rt::Window* start()
     {
@@ -37,7 +36,7 @@ TEST_F(SetupWizardTest, NavigationWalksTheSixSteps)
     EXPECT_TRUE(wizardStyle((*w)["?Sheet"])) << "the tabs are not shown";
     EXPECT_EQ(buttons(*w), "1 - next - [next]");
     const char* forward[] = {"2 back next - [next]", "3 back next - [next]", "4 back next - [next]",
-                             "5 back next - [next]", "6 back - finish [finish]", "6 back - finish [finish]"};
+        "5 back next - [next]", "6 back - finish [finish]", "6 back - finish [finish]"};
     for (const char* expected : forward) {
         host->press(*w, "?Next");
         EXPECT_EQ(buttons(*w), expected);
@@ -101,12 +100,11 @@ TEST_F(SetupWizardTest, FinishWritesExactlyItsKeys)
     ASSERT_FALSE(isOpen(w));
 
     std::map<std::string, std::string> expected = before;
-    for (auto [k, v] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"AutoAddToAlbums", "1"}, {"AddMode", "1"}, {"LabelArtistTitleOrder", "1"}, {"GLO:Delimiter", "."},
-             {"UDKPrompt", "Mood"}, {"NotesLabel", "Notes"}, {"Setup", "1"}, {"Interface", "Standard"},
-             {"SU_Albums", "0"}, {"SU_Songs", "1"}, {"SU_Playlists", "0"}, {"SU_Labels", "0"}, {"ShowTips", "0"},
-             {"Logo", ""}, {"DefaultWizardCompilation", "0"}, {"SetupWizardComplete", "1"}, {"CDDrive", "E:"},
-             {"DateFormat", "d2"}})
+    for (auto [k, v] : std::initializer_list<std::pair<const char*, const char*>>{{"AutoAddToAlbums", "1"},
+             {"AddMode", "1"}, {"LabelArtistTitleOrder", "1"}, {"GLO:Delimiter", "."}, {"UDKPrompt", "Mood"},
+             {"NotesLabel", "Notes"}, {"Setup", "1"}, {"Interface", "Standard"}, {"SU_Albums", "0"}, {"SU_Songs", "1"},
+             {"SU_Playlists", "0"}, {"SU_Labels", "0"}, {"ShowTips", "0"}, {"Logo", ""},
+             {"DefaultWizardCompilation", "0"}, {"SetupWizardComplete", "1"}, {"CDDrive", "E:"}, {"DateFormat", "d2"}})
         expected[k] = v;
     EXPECT_EQ(settingsKeys(), expected);
 }

@@ -11,8 +11,7 @@ std::vector<std::string>& calls()
     return log;
 }
 
-class SplashTest : public FrameFixture
-{
+class SplashTest : public FrameFixture {
 protected:
     void SetUp() override
     {
@@ -21,7 +20,7 @@ protected:
         calls().clear();
         rt::Procedures::add("SetupWizard", [] { calls().push_back("SetupWizard"); });
         rt::Procedures::add("UpdateQVLTips",
-                            [] { calls().push_back("UpdateQVLTips request " + std::to_string(fw::handover().request)); });
+            [] { calls().push_back("UpdateQVLTips request " + std::to_string(fw::handover().request)); });
     }
     void TearDown() override
     {
@@ -44,7 +43,7 @@ TEST_F(SplashTest, ShowsTheVersionAndClosesOnItsTriggers)
 {
     struct Case {
         const char* name;
-        int event;   // posted to the splash; 0: the trigger below
+        int event; // posted to the splash; 0: the trigger below
         int keyCode;
     };
     const Case cases[] = {
@@ -80,7 +79,7 @@ TEST_F(SplashTest, ShowsTheVersionAndClosesOnItsTriggers)
 TEST_F(SplashTest, ClosingRunsTheSetUpTheTipAndThenAsksForTheStartUpLists)
 {
     writeFile(collection("QVLROCFG.INI"),
-              "[Settings]\r\nSetupWizardComplete=0\r\nShowTips=1\r\nSU_Songs=1\r\nSU_Labels=1\r\nSU_Both=1\r\n");
+        "[Settings]\r\nSetupWizardComplete=0\r\nShowTips=1\r\nSU_Songs=1\r\nSU_Labels=1\r\nSU_Both=1\r\n");
     startFrame();
     EXPECT_TRUE(calls().empty());
     host->advance(3000);

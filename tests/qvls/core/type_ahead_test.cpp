@@ -30,8 +30,7 @@ controls:
 )";
 
 // A form whose artist and composer entries complete from the artist list.
-class Form : public fw::WindowController
-{
+class Form : public fw::WindowController {
 public:
     Form(fw::TableAccess& artists, bool mustValidate)
         : WindowController("UpdateAlbum")
@@ -70,8 +69,7 @@ private:
     bool mustValidate_;
 };
 
-class TypeAhead : public CollectionFolder
-{
+class TypeAhead : public CollectionFolder {
 protected:
     void SetUp() override
     {
@@ -87,10 +85,12 @@ protected:
         t.close();
         for (auto* v : {&artistVar, &composerVar, &titleVar})
             v->clear();
-        fw::registerVariable("LOC:Artist", {[this] { return artistVar; }, [this](const std::string& v) { artistVar = v; }});
-        fw::registerVariable("LOC:Composer",
-                             {[this] { return composerVar; }, [this](const std::string& v) { composerVar = v; }});
-        fw::registerVariable("LOC:Title", {[this] { return titleVar; }, [this](const std::string& v) { titleVar = v; }});
+        fw::registerVariable(
+            "LOC:Artist", {[this] { return artistVar; }, [this](const std::string& v) { artistVar = v; }});
+        fw::registerVariable(
+            "LOC:Composer", {[this] { return composerVar; }, [this](const std::string& v) { composerVar = v; }});
+        fw::registerVariable(
+            "LOC:Title", {[this] { return titleVar; }, [this](const std::string& v) { titleVar = v; }});
     }
     void TearDown() override
     {
@@ -152,7 +152,7 @@ TEST_F(TypeAhead, LowerCaseLettersCompleteToTheStoredName)
     select("?Artist");
     typeLetters("?Artist", "smit");
     EXPECT_EQ(shown("?Artist"), "Smith, John");
-    EXPECT_EQ(selection("?Artist"), "5-11");  // the letters after the fourth
+    EXPECT_EQ(selection("?Artist"), "5-11"); // the letters after the fourth
     EXPECT_EQ(std::string(text::trimRight(artistVar)), "Smith, John");
     EXPECT_EQ(form->artist.lastTyped(), "smit");
 
@@ -170,7 +170,7 @@ TEST_F(TypeAhead, LowerCaseLettersCompleteToTheStoredName)
 TEST_F(TypeAhead, TheFirstKeystrokeOnlyArms)
 {
     open();
-    type("?Artist", "s", 'S');  // not selected yet: this keystroke arms
+    type("?Artist", "s", 'S'); // not selected yet: this keystroke arms
     EXPECT_EQ(shown("?Artist"), "s");
     EXPECT_TRUE(form->artist.armed());
     type("?Artist", "sm", 'M');
@@ -184,7 +184,7 @@ TEST_F(TypeAhead, NoCandidateDisarmsUntilSelectedAgain)
     typeLetters("?Artist", "q");
     EXPECT_EQ(shown("?Artist"), "q");
     EXPECT_FALSE(form->artist.armed());
-    type("?Artist", "t", 'T');  // would complete, but only re-arms
+    type("?Artist", "t", 'T'); // would complete, but only re-arms
     EXPECT_EQ(shown("?Artist"), "t");
 
     // Leaving the entry disarms; selecting it again arms at once.
@@ -200,13 +200,13 @@ TEST_F(TypeAhead, KeysThatNeverComplete)
 {
     open();
     for (int k : {key::Left, key::Right, key::withShift(key::Left), key::withShift(key::Right), key::withCtrl('S'),
-                  key::withAlt('S'), key::withCtrl(key::withShift('S')), key::Delete, key::F1}) {
+             key::withAlt('S'), key::withCtrl(key::withShift('S')), key::Delete, key::F1}) {
         select("?Title");
         select("?Artist");
         type("?Artist", "sm", k);
         EXPECT_EQ(shown("?Artist"), "sm") << k;
     }
-    type("?Artist", "sm", key::Space);  // a character: completes
+    type("?Artist", "sm", key::Space); // a character: completes
     EXPECT_EQ(shown("?Artist"), "Smith, John");
 }
 
@@ -214,11 +214,11 @@ TEST_F(TypeAhead, WildcardsCompleteOnlyWhenTheFirstArtistAtOrAfterMatches)
 {
     open();
     select("?Artist");
-    type("?Artist", "t*d", 'D');  // the first artist at or after it is "The Band"
+    type("?Artist", "t*d", 'D'); // the first artist at or after it is "The Band"
     EXPECT_EQ(shown("?Artist"), "The Band");
     select("?Title");
     select("?Artist");
-    type("?Artist", "sm*s", 'S');  // "Smith, John" comes first and does not end in s
+    type("?Artist", "sm*s", 'S'); // "Smith, John" comes first and does not end in s
     EXPECT_EQ(shown("?Artist"), "sm*s");
     EXPECT_FALSE(form->artist.armed());
 }

@@ -27,10 +27,8 @@ std::string wizardYaml(int tabs)
     return y + kButtons;
 }
 
-
 // Steps listed here are not complete yet.
-class ScanSheet : public WizardSheet
-{
+class ScanSheet : public WizardSheet {
 public:
     std::set<int> incomplete;
     int nexts = 0, backs = 0;
@@ -48,8 +46,7 @@ struct Options {
     int tabs = 4;
 };
 
-class WizardSheetTest : public ::testing::Test
-{
+class WizardSheetTest : public ::testing::Test {
 protected:
     void run(const Options& o)
     {
@@ -60,7 +57,7 @@ protected:
             w.open();
             window = &w;
             sheet.Prepare(w, w["?Sheet"].number(), w["?Back"].number(), w["?Next"].number(), o.wizard, o.validate,
-                          o.coexist, o.skipHidden, w["?Cancel"].number(), w["?Finish"].number());
+                o.coexist, o.skipHidden, w["?Cancel"].number(), w["?Finish"].number());
             for (;;) {
                 const rt::Event e = w.waitEvent();
                 if (e.code == rt::event::CloseWindow)

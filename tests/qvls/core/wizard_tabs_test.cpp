@@ -31,23 +31,23 @@ std::string buttons(const rt::Window& w)
 
 struct Walk {
     const char* pattern;
-    const char* moves;              // N next, B back, in order
-    std::vector<int> steps;         // the step after set-up and after each move
+    const char* moves; // N next, B back, in order
+    std::vector<int> steps; // the step after set-up and after each move
     const char* finalButtons;
 };
 
 TEST(WizardTabs, StepsSkipHiddenTabsAndButtonsFollow)
 {
     const Walk walks[] = {
-        {"..hh.", "NNB", {1, 2, 5, 2}, "BN- enter=next"},      // Tabs 3 and 4 skipped both ways
+        {"..hh.", "NNB", {1, 2, 5, 2}, "BN- enter=next"}, // Tabs 3 and 4 skipped both ways
         {".....", "NN", {1, 2, 3}, "BN- enter=next"},
-        {"...", "NNB", {1, 2, 3, 2}, "BN- enter=next"},        // last then back: Next enabled again in the middle
+        {"...", "NNB", {1, 2, 3, 2}, "BN- enter=next"}, // last then back: Next enabled again in the middle
         {"...", "NN", {1, 2, 3}, "BnF enter=finish"},
-        {"..", "N", {1, 2}, "bnF enter=finish"},               // two steps: Back stays disabled
-        {".hhh", "NN", {1, 1, 1}, "bN- enter=next"},           // one visible step: no Finish ever
-        {"h..h", "NNN", {2, 3, 3, 3}, "bnF enter=finish"},     // two visible steps, Back never enabled
+        {"..", "N", {1, 2}, "bnF enter=finish"}, // two steps: Back stays disabled
+        {".hhh", "NN", {1, 1, 1}, "bN- enter=next"}, // one visible step: no Finish ever
+        {"h..h", "NNN", {2, 3, 3, 3}, "bnF enter=finish"}, // two visible steps, Back never enabled
         {".hh", "N", {1, 1}, "bN- enter=next"},
-        {"hhh", "NB", {1, 1, 1}, "bN- enter=next"},            // nothing visible: steps stay 1
+        {"hhh", "NB", {1, 1, 1}, "bN- enter=next"}, // nothing visible: steps stay 1
     };
     for (const Walk& w : walks) {
         SCOPED_TRACE(std::string(w.pattern) + " " + w.moves);

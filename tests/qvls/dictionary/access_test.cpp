@@ -31,7 +31,10 @@ void put(Table& t, std::string_view field, std::string_view value)
     }
 }
 
-std::string text(Table& t, std::string_view field) { return t.record().getText(t.def().fieldIndex(field)); }
+std::string text(Table& t, std::string_view field)
+{
+    return t.record().getText(t.def().fieldIndex(field));
+}
 
 TEST(Dictionary, InitPointsEveryReferenceAndKillClearsThem)
 {
@@ -69,7 +72,7 @@ TEST(Dictionary, TablesAreNamedInMessagesAndChecksAsDeclared)
         {"ImportAlbums", "Albums - Import Database [ImportAlbums]", "Albums - Import Database"},
         {"QVLTips", "Tips [QVLTips]", "Tips"},
         {"TagFile_", "TagFile_", "TagFile_"},
-        {"AlbumDetails", "QVL_ADT.tps", "AlbumDetails"},  // the framework's default: the file
+        {"AlbumDetails", "QVL_ADT.tps", "AlbumDetails"}, // the framework's default: the file
         {"MP3ApprovalList", "QVL_MPAL.TPS", "MP3ApprovalList"},
     };
     for (const auto& [label, inMessages, inChecks] : names) {
@@ -98,9 +101,9 @@ TEST(Dictionary, NewRecordsTakeTheirDefaultsFromTheCurrentAlbumAndSong)
     };
     const std::vector<Expect> cases{
         {"Quorvel",
-         {{"SNG:AlbumID", "12"}, {"SNG:Artist", "Nina Simone"}, {"SNG:Album", "Pastel Blues"}, {"SNG:Media", "LP"},
-          {"SNG:FileNumber", "CD042"}, {"SNG:CategoryID", "4"}, {"SNG:Category", "Jazz"}, {"SNG:Side", "1"},
-          {"SNG:ReleaseDate", "2026"}, {"SNG:Title", ""}}},
+            {{"SNG:AlbumID", "12"}, {"SNG:Artist", "Nina Simone"}, {"SNG:Album", "Pastel Blues"}, {"SNG:Media", "LP"},
+                {"SNG:FileNumber", "CD042"}, {"SNG:CategoryID", "4"}, {"SNG:Category", "Jazz"}, {"SNG:Side", "1"},
+                {"SNG:ReleaseDate", "2026"}, {"SNG:Title", ""}}},
         {"Album", {{"ALB:ReleaseDate", "2026"}, {"ALB:Condition", "Good"}, {"ALB:Artist", ""}}},
         {"ImportAlbums", {{"IA:RELEASEDATE", "2026"}, {"IA:CONDITION", "Good"}}},
         {"AlbumDetails", {{"ADT:AlbumID", "12"}}},
@@ -109,8 +112,8 @@ TEST(Dictionary, NewRecordsTakeTheirDefaultsFromTheCurrentAlbumAndSong)
         {"Artists", {{"ART:Artist", "Nina Simone"}}},
         {"MP3FolderList", {{"MFL:ALBUM", "Pastel Blues"}}},
         {"MP3ApprovalList",
-         {{"MAL:Artist", "Nina Simone"}, {"MAL:Album", "Pastel Blues"}, {"MAL:ReleaseDate", "2026"},
-          {"MAL:Category", "Jazz"}}},
+            {{"MAL:Artist", "Nina Simone"}, {"MAL:Album", "Pastel Blues"}, {"MAL:ReleaseDate", "2026"},
+                {"MAL:Category", "Jazz"}}},
         // Tables without defaults start cleared.
         {"ImportSongs", {{"IS:SIDE", "0"}, {"IS:RELEASEDATE", "0"}}},
         {"Categories", {{"CAT:CategoryID", "0"}}},
@@ -133,7 +136,7 @@ struct CheckCase {
     const char* label;
     const char* field;
     const char* value;
-    const char* title;  // "" when accepted
+    const char* title; // "" when accepted
     const char* text;
 };
 
@@ -164,7 +167,7 @@ TEST(Dictionary, FieldChecksAcceptOrNameTheFieldAndTheRule)
         {"Album", "ALB:CategoryID", "0", "", ""},
         {"Album", "ALB:CategoryID", "1", "", ""},
         {"Album", "ALB:CategoryID", "5", missing,
-         "The value of Category (Unique ID) must be found in the Categories file."},
+            "The value of Category (Unique ID) must be found in the Categories file."},
         {"Album", "ALB:Category", "Not A Category", "", ""},
         {"Quorvel", "SNG:Media", "", missing, "The value of Media (Song) must be found in the Media file."},
         {"Quorvel", "SNG:Media", "CD", "", ""},
@@ -172,7 +175,7 @@ TEST(Dictionary, FieldChecksAcceptOrNameTheFieldAndTheRule)
         {"Quorvel", "SNG:CategoryID", "0", "", ""},
         {"Quorvel", "SNG:CategoryID", "1", "", ""},
         {"Quorvel", "SNG:CategoryID", "2", missing,
-         "The value of Category (Unique ID) must be found in the Categories file."},
+            "The value of Category (Unique ID) must be found in the Categories file."},
         {"Quorvel", "SNG:ChartNumber", "100", "", ""},
         {"Quorvel", "SNG:ChartNumber", "101", range, "The value of Chart must be between 0 and 100."},
         {"Quorvel", "SNG:TrackNumber", "99", "", ""},

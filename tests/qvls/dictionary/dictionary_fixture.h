@@ -25,8 +25,7 @@ namespace qv::qvls::testing {
 namespace fs = std::filesystem;
 
 // One built dictionary over a fresh folder; torn down in the reverse order.
-class BuiltCollection
-{
+class BuiltCollection {
 public:
     BuiltCollection()
     {
@@ -47,7 +46,7 @@ public:
             while (t->isOpen())
                 t->close();
             t->record().clear();
-            t->setGroup(nullptr);  // the folder's connections go with the folder
+            t->setGroup(nullptr); // the folder's connections go with the folder
         }
         dictionary::KillDictionary();
         dictionary::ImportSongsFileName.clear();
@@ -69,7 +68,8 @@ public:
         fw::Level level = fw::Fatal;
         host.start("Test", [&] { level = action(); });
         while (rt::MessageBoxWindow* box = host.messageBox()) {
-            EXPECT_FALSE(dictionary::Album().group().inTransaction()) << "message inside a transaction: " << box->title();
+            EXPECT_FALSE(dictionary::Album().group().inTransaction())
+                << "message inside a transaction: " << box->title();
             titles.push_back(box->title());
             texts.push_back(box->text());
             host.answer(press);

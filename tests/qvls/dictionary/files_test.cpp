@@ -26,7 +26,8 @@ namespace dictionary = qv::qvls::dictionary;
 std::string upper(std::string_view s)
 {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -42,16 +43,20 @@ std::vector<std::vector<std::string>> sqliteTool(const std::string& file, const 
     std::string cmd = "sqlite3 -batch -noheader -separator '|' '" + file + "' \"" + sql + "\" 2>&1";
     std::FILE* p = popen(cmd.c_str(), "r");
     std::vector<std::vector<std::string>> rows;
-    if (!p) return rows;
+    if (!p)
+        return rows;
     char buf[4096];
     while (std::fgets(buf, sizeof buf, p)) {
         std::string line(buf);
-        if (!line.empty() && line.back() == '\n') line.pop_back();
+        if (!line.empty() && line.back() == '\n')
+            line.pop_back();
         std::vector<std::string> cols;
         std::stringstream ss(line);
         std::string col;
-        while (std::getline(ss, col, '|')) cols.push_back(col);
-        if (!line.empty() && line.back() == '|') cols.push_back("");
+        while (std::getline(ss, col, '|'))
+            cols.push_back(col);
+        if (!line.empty() && line.back() == '|')
+            cols.push_back("");
         rows.push_back(cols);
     }
     pclose(p);
@@ -77,7 +82,8 @@ protected:
     void TearDown() override
     {
         for (Table* t : dictionary::allTables()) {
-            while (t->isOpen()) t->close();
+            while (t->isOpen())
+                t->close();
             t->record().clear();
         }
         dictionary::ImportSongsFileName.clear();
@@ -93,7 +99,8 @@ protected:
     {
         std::vector<Table*> out;
         for (Table* t : dictionary::allTables())
-            if (t->def().driver == DriverKind::Keyed) out.push_back(t);
+            if (t->def().driver == DriverKind::Keyed)
+                out.push_back(t);
         return out;
     }
 
@@ -114,13 +121,15 @@ TEST_F(CollectionFolder, EveryKeyedTableIsCreatedUnderItsOwnFileName)
     createAll();
     std::set<std::string> here, other;
     for (const auto& e : fs::directory_iterator(dir_))
-        if (e.is_regular_file()) here.insert(e.path().filename().string());
-    for (const auto& e : fs::directory_iterator(dir_ / "other")) other.insert(e.path().filename().string());
-    EXPECT_EQ(here, (std::set<std::string>{"qvldata.tps", "QVL_ADT.tps", "QVL_SDT.tps", "QVLCAT.tps", "qvlalbum.tps",
-                                           "qvllabel.tps", "qvlfont.tps", "QVLAdWiz.tps", "qvlplist.tps",
-                                           "qvlpldet.tps", "qvlmedia.tps", "QVLConf.tps", "QVLARTST.tps",
-                                           "QVL_MFL.TPS", "QVLTIPS.tps", "TAGSET_.tps", "TAGFILE_.tps",
-                                           "TAGFILEP.tps", "QVL_MPAL.TPS"}));
+        if (e.is_regular_file())
+            here.insert(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_ / "other"))
+        other.insert(e.path().filename().string());
+    EXPECT_EQ(here,
+        (std::set<std::string>{"qvldata.tps", "QVL_ADT.tps", "QVL_SDT.tps", "QVLCAT.tps", "qvlalbum.tps",
+            "qvllabel.tps", "qvlfont.tps", "QVLAdWiz.tps", "qvlplist.tps", "qvlpldet.tps", "qvlmedia.tps",
+            "QVLConf.tps", "QVLARTST.tps", "QVL_MFL.TPS", "QVLTIPS.tps", "TAGSET_.tps", "TAGFILE_.tps", "TAGFILEP.tps",
+            "QVL_MPAL.TPS"}));
     EXPECT_EQ(other, (std::set<std::string>{"qvldata.tps", "qvlalbum.tps"}));
 
     // And the driver takes each file back as its table.
@@ -137,37 +146,50 @@ TEST_F(CollectionFolder, SqliteToolSeesEachFileHoldingItsOneTableWithItsColumnsA
         const TableDef& d = t->def();
         SCOPED_TRACE(d.label);
         const std::string q = "'" + d.storedName() + "'";
-        auto rows = sqliteTool(
-            t->filePath(),
+        auto rows = sqliteTool(t->filePath(),
             "SELECT 'table', name FROM sqlite_master WHERE type = 'table';"
-            "SELECT 'column', name FROM pragma_table_info(" + q + ");"
-            "SELECT 'index', il.name, il.[unique], m.sql LIKE '% WHERE %',"
-            "  (SELECT group_concat(name, ',') FROM (SELECT name FROM pragma_index_info(il.name) ORDER BY seqno))"
-            "  FROM pragma_index_list(" + q + ") il JOIN sqlite_master m ON m.name = il.name;"
-            "SELECT 'version', user_version FROM pragma_user_version;"
-            "SELECT 'check', integrity_check FROM pragma_integrity_check;");
+            "SELECT 'column', name FROM pragma_table_info("
+                + q
+                + ");"
+                  "SELECT 'index', il.name, il.[unique], m.sql LIKE '% WHERE %',"
+                  "  (SELECT group_concat(name, ',') FROM (SELECT name FROM pragma_index_info(il.name) ORDER BY seqno))"
+                  "  FROM pragma_index_list("
+                + q
+                + ") il JOIN sqlite_master m ON m.name = il.name;"
+                  "SELECT 'version', user_version FROM pragma_user_version;"
+                  "SELECT 'check', integrity_check FROM pragma_integrity_check;");
 
         std::set<std::string> tables, columns;
-        std::map<std::string, std::vector<std::string>> indexes;  // upper-cased name -> unique, partial, columns
+        std::map<std::string, std::vector<std::string>> indexes; // upper-cased name -> unique, partial, columns
         std::string version, check;
         for (const auto& r : rows) {
             ASSERT_FALSE(r.empty());
-            if (r[0] == "table") tables.insert(r.at(1));
-            else if (r[0] == "column") columns.insert(upper(r.at(1)));
-            else if (r[0] == "index") indexes[upper(r.at(1))] = {r.at(2), r.at(3), upper(r.at(4))};
-            else if (r[0] == "version") version = r.at(1);
-            else if (r[0] == "check") check = r.at(1);
-            else ADD_FAILURE() << "sqlite3: " << r[0];
+            if (r[0] == "table")
+                tables.insert(r.at(1));
+            else if (r[0] == "column")
+                columns.insert(upper(r.at(1)));
+            else if (r[0] == "index")
+                indexes[upper(r.at(1))] = {r.at(2), r.at(3), upper(r.at(4))};
+            else if (r[0] == "version")
+                version = r.at(1);
+            else if (r[0] == "check")
+                check = r.at(1);
+            else
+                ADD_FAILURE() << "sqlite3: " << r[0];
         }
 
         std::set<std::string> expectedTables{d.storedName()};
-        if (!d.ownerPassword.empty()) expectedTables.insert("qv_owner");  // the password's salt and check
+        if (!d.ownerPassword.empty())
+            expectedTables.insert("qv_owner"); // the password's salt and check
         EXPECT_EQ(tables, expectedTables);
 
         std::set<std::string> declared;
-        for (const auto& f : d.fields) declared.insert(upper(bareName(f.name)));
-        for (const auto& m : d.memos) declared.insert(upper(bareName(m.name)));
-        for (const auto& name : declared) EXPECT_TRUE(columns.count(name)) << "column " << name;
+        for (const auto& f : d.fields)
+            declared.insert(upper(bareName(f.name)));
+        for (const auto& m : d.memos)
+            declared.insert(upper(bareName(m.name)));
+        for (const auto& name : declared)
+            EXPECT_TRUE(columns.count(name)) << "column " << name;
         for (const auto& c : columns)
             if (!declared.count(c)) {
                 EXPECT_EQ(c[0], '_') << "undeclared column " << c;
@@ -185,7 +207,8 @@ TEST_F(CollectionFolder, SqliteToolSeesEachFileHoldingItsOneTableWithItsColumnsA
             for (const auto& c : k.components) {
                 const FieldDef& f = d.fields[d.fieldIndex(c)];
                 bool folded = f.type == FieldType::String || !d.ownerPassword.empty();
-                expected += (expected.empty() ? "" : ",") + upper((folded ? "_k_" : "") + std::string(bareName(f.name)));
+                expected
+                    += (expected.empty() ? "" : ",") + upper((folded ? "_k_" : "") + std::string(bareName(f.name)));
             }
             EXPECT_EQ(it->second[2], expected);
         }
@@ -210,7 +233,8 @@ TEST_F(CollectionFolder, ConfigurationCannotBeReadWithoutItsOwnerPassword)
     EXPECT_EQ(bytes.find("Margot"), std::string::npos);
     std::string dump;
     for (const auto& row : sqliteTool(conf.filePath(), ".dump"))
-        for (const auto& c : row) dump += c + "|";
+        for (const auto& c : row)
+            dump += c + "|";
     EXPECT_NE(dump.find("CREATE TABLE"), std::string::npos);
     EXPECT_EQ(dump.find("Margot"), std::string::npos);
 
@@ -247,7 +271,7 @@ TEST_F(CollectionFolder, KeysRefuseDuplicatesAndLeaveOutBlankDiscIdentities)
     EXPECT_EQ(add("Abba", "Voulez-Vous", "7a0b5c09"), 0);
     EXPECT_EQ(add("Abba", "Super Trouper", "7a0b5c09"), DuplicateKey);
     EXPECT_EQ(lastError().key, "CD Serial Number");
-    EXPECT_EQ(add("ABBA", "arrival  ", "x"), DuplicateKey);  // case and trailing blanks aside
+    EXPECT_EQ(add("ABBA", "arrival  ", "x"), DuplicateKey); // case and trailing blanks aside
     EXPECT_EQ(lastError().key, "Album");
     EXPECT_EQ(albums.records(), 3);
     // A new album gets one above the highest id stored.
@@ -272,7 +296,7 @@ TEST_F(CollectionFolder, KeysRefuseDuplicatesAndLeaveOutBlankDiscIdentities)
     EXPECT_EQ(song(7, 2, "Two"), 2);
     EXPECT_EQ(song(7, 1, "Other side"), 1);
     EXPECT_EQ(song(8, 2, "Other album"), 1);
-    EXPECT_EQ(song(7, 2, "Two"), 3);  // same artist, title and mix again
+    EXPECT_EQ(song(7, 2, "Two"), 3); // same artist, title and mix again
     EXPECT_EQ(s["SNG:ID"].toInt(), 5);
 
     // A blank song still stands in the list by artist, but not in the order by mix.
@@ -296,7 +320,7 @@ TEST_F(CollectionFolder, RunTimeNamesAreTakenWhenTheTableIsOpened)
     dictionary::applyRunTimeName(imported);
     EXPECT_EQ(imported.filePath(), "other/qvlalbum.tps");
     dictionary::ImportAlbumsFileName = (dir_ / "third" / "qvlalbum").string();
-    EXPECT_EQ(imported.filePath(), "other/qvlalbum.tps");  // until the next open
+    EXPECT_EQ(imported.filePath(), "other/qvlalbum.tps"); // until the next open
     dictionary::applyRunTimeName(imported);
     EXPECT_EQ(imported.filePath(), (dir_ / "third" / "qvlalbum.tps").string());
 
@@ -351,4 +375,4 @@ TEST_F(CollectionFolder, EventLogLinesHoldTheFourFieldsAtTheirWidths)
     EXPECT_EQ(readBytes("QVLEvent.LOG"), "2024-05-01  12:30:05  open cdaudio                  1\n");
 }
 
-}  // namespace
+} // namespace

@@ -22,9 +22,9 @@ struct Layout {
     int recordBytes;
     const char* description;
     int fields, keys, memos;
-    int version;            // file structure version
-    int registered;         // version registered with the table-file manager
-    const char* primary;    // the primary key, "" for none
+    int version; // file structure version
+    int registered; // version registered with the table-file manager
+    const char* primary; // the primary key, "" for none
     bool encrypted;
 };
 
@@ -44,8 +44,10 @@ const Layout kLayouts[] = {
     {"Labels", "LAB", "qvllabel", K, 622, "Labels", 23, 3, 6, 2, 2, "LAB:KeyLabelID", false},
     {"Fonts", "FON", "qvlfont", K, 134, "Fonts", 5, 2, 0, 1, 1, "FON:KeyFontID", false},
     {"AddWizard", "AW", "QVLAdWiz", K, 113, "Add Wizard Temporary Files", 6, 1, 0, 2, 2, "AW:KeyInstance", false},
-    {"PlaylistMaster", "PLD", "qvlplist", K, 38, "Playlist Master (Descriptions)", 3, 2, 1, 1, 1, "PLD:KeyPlaylistID", false},
-    {"PlaylistDetails", "PLA", "qvlpldet", K, 65, "Playlist Details (Songs)", 7, 2, 0, 2, 2, "PLA:KeyPlaylistID", false},
+    {"PlaylistMaster", "PLD", "qvlplist", K, 38, "Playlist Master (Descriptions)", 3, 2, 1, 1, 1, "PLD:KeyPlaylistID",
+        false},
+    {"PlaylistDetails", "PLA", "qvlpldet", K, 65, "Playlist Details (Songs)", 7, 2, 0, 2, 2, "PLA:KeyPlaylistID",
+        false},
     {"Media", "MED", "qvlmedia", K, 20, "Media Tyes", 1, 1, 0, 1, 1, "", false},
     {"Configuration", "CF", "QVLConf", K, 120, "", 2, 1, 0, 1, 1, "", true},
     {"Input", "INP", "", T, 1024, "ASCII Input File", 1, 0, 0, -1, -1, "", false},
@@ -81,13 +83,15 @@ TEST(TableLayouts, EachTableAsDeclaredInTheDictionarysOrder)
         EXPECT_EQ(!d.ownerPassword.empty(), e.encrypted);
 
         int sum = 0;
-        for (const auto& f : d.fields) sum += f.recordBytes();
+        for (const auto& f : d.fields)
+            sum += f.recordBytes();
         EXPECT_EQ(sum, e.recordBytes);
         EXPECT_EQ(d.recordLength(), e.recordBytes);
 
         std::string primary;
         for (const auto& k : d.keys)
-            if (k.primary) primary += (primary.empty() ? "" : ",") + k.name;
+            if (k.primary)
+                primary += (primary.empty() ? "" : ",") + k.name;
         EXPECT_EQ(primary, e.primary);
 
         // The process's table for the label carries this very declaration.
@@ -105,9 +109,10 @@ TEST(TableLayouts, NamesAndKeysAreWellFormed)
 {
     for (const auto& d : schema::all()) {
         SCOPED_TRACE(d.label);
-        std::set<std::string> columns;  // fields and memos share the table's columns
+        std::set<std::string> columns; // fields and memos share the table's columns
         auto fold = [](std::string s) {
-            for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (char& c : s)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             return s;
         };
         for (const auto& f : d.fields) {
@@ -126,7 +131,8 @@ TEST(TableLayouts, NamesAndKeysAreWellFormed)
             EXPECT_TRUE(keyNames.insert(fold(std::string(bareName(k.name)))).second);
             EXPECT_FALSE(k.description.empty());
             EXPECT_FALSE(k.components.empty());
-            for (const auto& c : k.components) EXPECT_GE(d.fieldIndex(c), 0) << c;
+            for (const auto& c : k.components)
+                EXPECT_GE(d.fieldIndex(c), 0) << c;
             EXPECT_TRUE(k.unique || !k.primary);
             ASSERT_GE(k.autoNumbered, 0);
             ASSERT_LE(k.autoNumbered, int(k.components.size()));
@@ -141,22 +147,37 @@ TEST(TableLayouts, NamesAndKeysAreWellFormed)
 TEST(TableLayouts, MemosAndTheirSizes)
 {
     const std::set<std::string> expected = {
-        "SNG:Recording/256", "SNG:PerformanceNotes/256", "SNG:Notes/4096",
-        "IS:Recording/256",  "IS:PerformanceNotes/256",  "IS:Notes/4096",
-        "ALB:Recording/256", "ALB:Performance/256",      "ALB:Notes/4096",
-        "IA:Recording/256",  "IA:Performance/256",       "IA:Notes/4096",
-        "LAB:CDCoverText/3000", "LAB:CDInsideText/3000", "LAB:CassetteFlap/1024",
-        "LAB:CassetteTitle/1024", "LAB:CassetteContentsA/3000", "LAB:CassetteContentsB/3000",
-        "PLD:Notes/1000",    "MAL:Notes/4096",
+        "SNG:Recording/256",
+        "SNG:PerformanceNotes/256",
+        "SNG:Notes/4096",
+        "IS:Recording/256",
+        "IS:PerformanceNotes/256",
+        "IS:Notes/4096",
+        "ALB:Recording/256",
+        "ALB:Performance/256",
+        "ALB:Notes/4096",
+        "IA:Recording/256",
+        "IA:Performance/256",
+        "IA:Notes/4096",
+        "LAB:CDCoverText/3000",
+        "LAB:CDInsideText/3000",
+        "LAB:CassetteFlap/1024",
+        "LAB:CassetteTitle/1024",
+        "LAB:CassetteContentsA/3000",
+        "LAB:CassetteContentsB/3000",
+        "PLD:Notes/1000",
+        "MAL:Notes/4096",
     };
     std::set<std::string> found;
     for (const auto& d : schema::all())
-        for (const auto& m : d.memos) found.insert(m.name + "/" + std::to_string(m.maxLength));
+        for (const auto& m : d.memos)
+            found.insert(m.name + "/" + std::to_string(m.maxLength));
     EXPECT_EQ(found, expected);
 
     // A memo holds at most its size in characters, not bytes.
     std::string accents;
-    for (int i = 0; i < 1001; ++i) accents += "\u00e9";
+    for (int i = 0; i < 1001; ++i)
+        accents += "\u00e9";
     Record& r = dictionary::PlaylistMaster().record();
     r.setMemo(r.def().memoIndex("PLD:Notes"), accents);
     EXPECT_EQ(r.memo(0), accents.substr(0, 2000));
@@ -166,16 +187,27 @@ TEST(TableLayouts, MemosAndTheirSizes)
 TEST(TableLayouts, AutoNumberedComponents)
 {
     const std::set<std::string> expected = {
-        "SNG:KEYID/ID",          "SNG:KeyAlbumID/TrackNumber", "ADT:K_Album/Sequence",
-        "IS:KEYID/ID",           "IS:KEYALBUMID/TrackNumber",  "SDT:K_ID/Sequence",
-        "IA:KEYALBUMID/AlbumID", "CAT:KeyCategoryID/CategoryID", "ALB:KEYALBUMID/AlbumID",
-        "LAB:KeyLabelID/LabelID", "FON:KeyFontID/FONTID",       "AW:KeyInstance/Track",
-        "PLD:KeyPlaylistID/PlaylistID", "PLA:KeyPlaylistID/PlaylistSeq", "TIP:KEYID/ID",
+        "SNG:KEYID/ID",
+        "SNG:KeyAlbumID/TrackNumber",
+        "ADT:K_Album/Sequence",
+        "IS:KEYID/ID",
+        "IS:KEYALBUMID/TrackNumber",
+        "SDT:K_ID/Sequence",
+        "IA:KEYALBUMID/AlbumID",
+        "CAT:KeyCategoryID/CategoryID",
+        "ALB:KEYALBUMID/AlbumID",
+        "LAB:KeyLabelID/LabelID",
+        "FON:KeyFontID/FONTID",
+        "AW:KeyInstance/Track",
+        "PLD:KeyPlaylistID/PlaylistID",
+        "PLA:KeyPlaylistID/PlaylistSeq",
+        "TIP:KEYID/ID",
     };
     std::set<std::string> found;
     for (const auto& d : schema::all())
         for (const auto& k : d.keys)
-            if (k.autoNumbered > 0) found.insert(k.name + "/" + k.components[k.autoNumbered - 1]);
+            if (k.autoNumbered > 0)
+                found.insert(k.name + "/" + k.components[k.autoNumbered - 1]);
     EXPECT_EQ(found, expected);
 }
 
@@ -184,14 +216,22 @@ TEST(TableLayouts, AutoNumberedComponents)
 TEST(TableLayouts, OnlyTheListOrdersKeepAllEmptyRecords)
 {
     const std::set<std::string> expected = {
-        "SNG:SongsByArtist", "SNG:SongsByTitle", "SNG:SongsByAlbum", "SNG:SongsByMedia",
-        "IS:SONGSBYARTIST",  "IS:SONGSBYTITLE",  "IS:SONGSBYALBUM",  "IS:SONGSBYMEDIA",
-        "PLA:KeyID",         "TS_:TblKey",
+        "SNG:SongsByArtist",
+        "SNG:SongsByTitle",
+        "SNG:SongsByAlbum",
+        "SNG:SongsByMedia",
+        "IS:SONGSBYARTIST",
+        "IS:SONGSBYTITLE",
+        "IS:SONGSBYALBUM",
+        "IS:SONGSBYMEDIA",
+        "PLA:KeyID",
+        "TS_:TblKey",
     };
     std::set<std::string> found;
     for (const auto& d : schema::all())
         for (const auto& k : d.keys)
-            if (!k.excludeEmpty) found.insert(k.name);
+            if (!k.excludeEmpty)
+                found.insert(k.name);
     EXPECT_EQ(found, expected);
 
     auto album = schema::Album();
@@ -335,4 +375,4 @@ TEST(TableNames, FieldsKeysMemosAndLabelsIgnoreCase)
     EXPECT_EQ(&dictionary::Album().record(), &dictionary::table("Album")->record());
 }
 
-}  // namespace
+} // namespace

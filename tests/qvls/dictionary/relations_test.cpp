@@ -17,13 +17,12 @@ namespace fs = std::filesystem;
 
 // Media CD, LP, Tape; categories 1 Rock and 2 Jazz; album 1 (CD, Rock) with songs 1 and
 // 2, album 2 (LP) with song 3, album 3 (Tape) with none; song 3 stands in both playlists.
-class Seeded
-{
+class Seeded {
 public:
     explicit Seeded(BuiltCollection& c)
     {
         for (const char* label : {"Quorvel", "Album", "AlbumDetails", "SongDetails", "PlaylistMaster",
-                                  "PlaylistDetails", "Categories", "Media", "Artists"})
+                 "PlaylistDetails", "Categories", "Media", "Artists"})
             EXPECT_EQ(accessOf(label)->open(), fw::Benign) << label;
         for (const char* m : {"CD", "LP", "Tape"})
             add(Media(), {{"MED:Media", m}});
@@ -32,12 +31,15 @@ public:
         add(Album(), {{"ALB:Album", "Blue"}, {"ALB:Artist", "Ann"}, {"ALB:Media", "CD"}, {"ALB:CategoryID", "1"}});
         add(Album(), {{"ALB:Album", "Red"}, {"ALB:Artist", "Bob"}, {"ALB:Media", "LP"}});
         add(Album(), {{"ALB:Album", "Grey"}, {"ALB:Artist", "Cy"}, {"ALB:Media", "Tape"}});
-        add(Quorvel(), {{"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:Title", "One"}, {"SNG:Media", "CD"},
-                        {"SNG:CategoryID", "1"}});
-        add(Quorvel(), {{"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:Title", "Two"}, {"SNG:Media", "CD"},
-                        {"SNG:CategoryID", "1"}});
-        add(Quorvel(), {{"SNG:AlbumID", "2"}, {"SNG:Side", "1"}, {"SNG:Title", "Three"}, {"SNG:Media", "LP"},
-                        {"SNG:CategoryID", "2"}});
+        add(Quorvel(),
+            {{"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:Title", "One"}, {"SNG:Media", "CD"},
+                {"SNG:CategoryID", "1"}});
+        add(Quorvel(),
+            {{"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:Title", "Two"}, {"SNG:Media", "CD"},
+                {"SNG:CategoryID", "1"}});
+        add(Quorvel(),
+            {{"SNG:AlbumID", "2"}, {"SNG:Side", "1"}, {"SNG:Title", "Three"}, {"SNG:Media", "LP"},
+                {"SNG:CategoryID", "2"}});
         add(SongDetails(), {{"SDT:ID", "1"}, {"SDT:DATAVALUE", "one a"}});
         add(SongDetails(), {{"SDT:ID", "1"}, {"SDT:DATAVALUE", "one b"}});
         add(SongDetails(), {{"SDT:ID", "2"}, {"SDT:DATAVALUE", "two a"}});
@@ -85,7 +87,8 @@ Snapshot snapshot()
 {
     return {
         {"albums", BuiltCollection::rows(Album(), {"ALB:AlbumID", "ALB:Album", "ALB:Media", "ALB:CategoryID"})},
-        {"songs", BuiltCollection::rows(Quorvel(), {"SNG:ID", "SNG:AlbumID", "SNG:Title", "SNG:Media", "SNG:CategoryID"})},
+        {"songs",
+            BuiltCollection::rows(Quorvel(), {"SNG:ID", "SNG:AlbumID", "SNG:Title", "SNG:Media", "SNG:CategoryID"})},
         {"album details", BuiltCollection::rows(AlbumDetails(), {"ADT:AlbumID", "ADT:Sequence", "ADT:DATAVALUE"})},
         {"song details", BuiltCollection::rows(SongDetails(), {"SDT:ID", "SDT:Sequence", "SDT:DATAVALUE"})},
         {"playlists", BuiltCollection::rows(PlaylistMaster(), {"PLD:PlaylistID", "PLD:PlaylistDescription"})},
@@ -99,131 +102,134 @@ struct RelationCase {
     const char* name;
     std::function<fw::Level()> action;
     fw::Level level;
-    const char* title;       // the one message shown, or "" for none
-    const char* namedFile;   // text the message names the file by
-    std::function<void(Snapshot&)> change;  // what the action does to the rows
+    const char* title; // the one message shown, or "" for none
+    const char* namedFile; // text the message names the file by
+    std::function<void(Snapshot&)> change; // what the action does to the rows
 };
 
 TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
 {
     const std::vector<RelationCase> cases{
         {"album delete takes its songs, their details and its details",
-         [] {
-             Seeded::load(Album(), "ALB:AlbumID", "1");
-             return AlbumRelations->deleteRecord(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["albums"] = {"2|Red|LP|0", "3|Grey|Tape|0"};
-             s["songs"] = {"3|2|Three|LP|2"};
-             s["album details"] = {"2|1|red a"};
-             s["song details"] = {"3|1|three a"};
-         }},
+            [] {
+                Seeded::load(Album(), "ALB:AlbumID", "1");
+                return AlbumRelations->deleteRecord(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["albums"] = {"2|Red|LP|0", "3|Grey|Tape|0"};
+                s["songs"] = {"3|2|Three|LP|2"};
+                s["album details"] = {"2|1|red a"};
+                s["song details"] = {"3|1|three a"};
+            }},
         {"album delete refused while one of its songs stands in a playlist",
-         [] {
-             Seeded::load(Album(), "ALB:AlbumID", "2");
-             return AlbumRelations->deleteRecord(false);
-         },
-         fw::User, "Referential Integrity Delete Error", "Playlist Details (Songs) [PlaylistDetails]", nullptr},
+            [] {
+                Seeded::load(Album(), "ALB:AlbumID", "2");
+                return AlbumRelations->deleteRecord(false);
+            },
+            fw::User, "Referential Integrity Delete Error", "Playlist Details (Songs) [PlaylistDetails]", nullptr},
         {"song delete refused while it stands in a playlist",
-         [] {
-             Seeded::load(Quorvel(), "SNG:ID", "3");
-             return QuorvelRelations->deleteRecord(false);
-         },
-         fw::User, "Referential Integrity Delete Error", "Playlist Details (Songs) [PlaylistDetails]", nullptr},
+            [] {
+                Seeded::load(Quorvel(), "SNG:ID", "3");
+                return QuorvelRelations->deleteRecord(false);
+            },
+            fw::User, "Referential Integrity Delete Error", "Playlist Details (Songs) [PlaylistDetails]", nullptr},
         {"song delete takes its details",
-         [] {
-             Seeded::load(Quorvel(), "SNG:ID", "1");
-             return QuorvelRelations->deleteRecord(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["songs"] = {"2|1|Two|CD|1", "3|2|Three|LP|2"};
-             s["song details"] = {"2|1|two a", "3|1|three a"};
-         }},
+            [] {
+                Seeded::load(Quorvel(), "SNG:ID", "1");
+                return QuorvelRelations->deleteRecord(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["songs"] = {"2|1|Two|CD|1", "3|2|Three|LP|2"};
+                s["song details"] = {"2|1|two a", "3|1|three a"};
+            }},
         {"playlist delete takes its entries only",
-         [] {
-             Seeded::load(PlaylistMaster(), "PLD:PlaylistID", "1");
-             return PlaylistMasterRelations->deleteRecord(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["playlists"] = {"2|Yours"};
-             s["entries"] = {"2|1|3"};
-         }},
+            [] {
+                Seeded::load(PlaylistMaster(), "PLD:PlaylistID", "1");
+                return PlaylistMasterRelations->deleteRecord(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["playlists"] = {"2|Yours"};
+                s["entries"] = {"2|1|3"};
+            }},
         {"media in use by a song cannot be deleted",
-         [] {
-             Seeded::load(Media(), "MED:Media", "LP");
-             return MediaRelations->deleteRecord(false);
-         },
-         fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
+            [] {
+                Seeded::load(Media(), "MED:Media", "LP");
+                return MediaRelations->deleteRecord(false);
+            },
+            fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
         {"media used only by albums can be deleted",
-         [] {
-             Seeded::load(Media(), "MED:Media", "Tape");
-             return MediaRelations->deleteRecord(false);
-         },
-         fw::Benign, "", "", [](Snapshot& s) { s["media"] = {"CD", "LP"}; }},
+            [] {
+                Seeded::load(Media(), "MED:Media", "Tape");
+                return MediaRelations->deleteRecord(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["media"] = {"CD", "LP"};
+            }},
         {"media rename reaches songs but not albums",
-         [] {
-             Seeded::load(Media(), "MED:Media", "CD");
-             Media().record()["MED:Media"] = "Disc";
-             return MediaRelations->Update(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["media"] = {"Disc", "LP", "Tape"};
-             s["songs"] = {"1|1|One|Disc|1", "2|1|Two|Disc|1", "3|2|Three|LP|2"};
-         }},
+            [] {
+                Seeded::load(Media(), "MED:Media", "CD");
+                Media().record()["MED:Media"] = "Disc";
+                return MediaRelations->Update(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["media"] = {"Disc", "LP", "Tape"};
+                s["songs"] = {"1|1|One|Disc|1", "2|1|Two|Disc|1", "3|2|Three|LP|2"};
+            }},
         {"category id change refused while albums use it",
-         [] {
-             Seeded::load(Categories(), "CAT:CategoryID", "1");
-             Categories().record()["CAT:CategoryID"] = 7;
-             const fw::Level l = CategoriesRelations->Update(false);
-             // The refused linking field is put back in the buffer.
-             EXPECT_EQ(Categories().record()["CAT:CategoryID"].toInt(), 1);
-             return l;
-         },
-         fw::User, "Referential Integrity Update Error", "Albums [Album]", nullptr},
+            [] {
+                Seeded::load(Categories(), "CAT:CategoryID", "1");
+                Categories().record()["CAT:CategoryID"] = 7;
+                const fw::Level l = CategoriesRelations->Update(false);
+                // The refused linking field is put back in the buffer.
+                EXPECT_EQ(Categories().record()["CAT:CategoryID"].toInt(), 1);
+                return l;
+            },
+            fw::User, "Referential Integrity Update Error", "Albums [Album]", nullptr},
         {"category id change reaches songs when no album uses it",
-         [] {
-             Seeded::load(Categories(), "CAT:CategoryID", "2");
-             Categories().record()["CAT:CategoryID"] = 9;
-             return CategoriesRelations->Update(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["categories"] = {"1|Rock", "9|Jazz"};
-             s["songs"] = {"1|1|One|CD|1", "2|1|Two|CD|1", "3|2|Three|LP|9"};
-         }},
+            [] {
+                Seeded::load(Categories(), "CAT:CategoryID", "2");
+                Categories().record()["CAT:CategoryID"] = 9;
+                return CategoriesRelations->Update(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["categories"] = {"1|Rock", "9|Jazz"};
+                s["songs"] = {"1|1|One|CD|1", "2|1|Two|CD|1", "3|2|Three|LP|9"};
+            }},
         {"category used by a song cannot be deleted",
-         [] {
-             Seeded::load(Categories(), "CAT:CategoryID", "2");
-             return CategoriesRelations->deleteRecord(false);
-         },
-         fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
+            [] {
+                Seeded::load(Categories(), "CAT:CategoryID", "2");
+                return CategoriesRelations->deleteRecord(false);
+            },
+            fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
         {"album id change carried to songs and details",
-         [] {
-             Seeded::load(Album(), "ALB:AlbumID", "1");
-             Album().record()["ALB:AlbumID"] = 50;
-             return AlbumRelations->Update(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["albums"] = {"2|Red|LP|0", "3|Grey|Tape|0", "50|Blue|CD|1"};
-             s["songs"] = {"1|50|One|CD|1", "2|50|Two|CD|1", "3|2|Three|LP|2"};
-             s["album details"] = {"2|1|red a", "50|1|blue a", "50|2|blue b"};
-         }},
+            [] {
+                Seeded::load(Album(), "ALB:AlbumID", "1");
+                Album().record()["ALB:AlbumID"] = 50;
+                return AlbumRelations->Update(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["albums"] = {"2|Red|LP|0", "3|Grey|Tape|0", "50|Blue|CD|1"};
+                s["songs"] = {"1|50|One|CD|1", "2|50|Two|CD|1", "3|2|Three|LP|2"};
+                s["album details"] = {"2|1|red a", "50|1|blue a", "50|2|blue b"};
+            }},
         {"song id change carried to its details",
-         [] {
-             Seeded::load(Quorvel(), "SNG:ID", "2");
-             Quorvel().record()["SNG:ID"] = 20;
-             return QuorvelRelations->Update(false);
-         },
-         fw::Benign, "", "",
-         [](Snapshot& s) {
-             s["songs"] = {"1|1|One|CD|1", "3|2|Three|LP|2", "20|1|Two|CD|1"};
-             s["song details"] = {"1|1|one a", "1|2|one b", "3|1|three a", "20|1|two a"};
-         }},
+            [] {
+                Seeded::load(Quorvel(), "SNG:ID", "2");
+                Quorvel().record()["SNG:ID"] = 20;
+                return QuorvelRelations->Update(false);
+            },
+            fw::Benign, "", "",
+            [](Snapshot& s) {
+                s["songs"] = {"1|1|One|CD|1", "3|2|Three|LP|2", "20|1|Two|CD|1"};
+                s["song details"] = {"1|1|one a", "1|2|one b", "3|1|three a", "20|1|two a"};
+            }},
     };
 
     for (const RelationCase& rc : cases) {
@@ -258,7 +264,8 @@ TEST(RelationRules, TheTablesThatSetsUpdateTogetherShareOneConnection)
     EXPECT_EQ(other.mainFile(), (c.dir() / kOtherGroupFile).string());
     int others = 0;
     for (Table* t : allTables())
-        if (&t->group() == &other) ++others;
+        if (&t->group() == &other)
+            ++others;
     EXPECT_LE(others, qv::tables::Group::kMaxFiles);
     EXPECT_EQ(others, 10);
 
@@ -271,7 +278,7 @@ TEST(RelationRules, TheTablesThatSetsUpdateTogetherShareOneConnection)
     for (std::string_view label : catalogueGroupLabels())
         EXPECT_EQ(relationsOf(label)->open(), fw::Benign) << label;
     for (const char* label : {"Labels", "Fonts", "AddWizard", "Configuration", "MP3FolderList", "QVLTips", "TagSet_",
-                              "TagFile_", "TagFilePos_", "MP3ApprovalList"})
+             "TagFile_", "TagFilePos_", "MP3ApprovalList"})
         EXPECT_EQ(relationsOf(label)->open(), fw::Benign) << label;
     EXPECT_EQ(catalogue.attachedCount(), 9);
     EXPECT_EQ(other.attachedCount(), 10);
@@ -282,11 +289,11 @@ TEST(RelationRules, TheTablesThatSetsUpdateTogetherShareOneConnection)
     for (const auto& e : fs::directory_iterator(c.dir()))
         if (e.is_regular_file() && e.path().extension() != ".tps-journal")
             files.insert(e.path().filename().string());
-    EXPECT_EQ(files, (std::set<std::string>{".qvcatalogue", ".qvother", "qvldata.tps", "QVL_ADT.tps", "QVL_SDT.tps",
-                                            "QVLCAT.tps", "qvlalbum.tps", "qvllabel.tps", "qvlfont.tps",
-                                            "QVLAdWiz.tps", "qvlplist.tps", "qvlpldet.tps", "qvlmedia.tps",
-                                            "QVLConf.tps", "QVLARTST.tps", "QVL_MFL.TPS", "QVLTIPS.tps",
-                                            "TAGSET_.tps", "TAGFILE_.tps", "TAGFILEP.tps", "QVL_MPAL.TPS"}));
+    EXPECT_EQ(files,
+        (std::set<std::string>{".qvcatalogue", ".qvother", "qvldata.tps", "QVL_ADT.tps", "QVL_SDT.tps", "QVLCAT.tps",
+            "qvlalbum.tps", "qvllabel.tps", "qvlfont.tps", "QVLAdWiz.tps", "qvlplist.tps", "qvlpldet.tps",
+            "qvlmedia.tps", "QVLConf.tps", "QVLARTST.tps", "QVL_MFL.TPS", "QVLTIPS.tps", "TAGSET_.tps", "TAGFILE_.tps",
+            "TAGFILEP.tps", "QVL_MPAL.TPS"}));
 }
 
 } // namespace
