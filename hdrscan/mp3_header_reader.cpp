@@ -85,7 +85,8 @@ constexpr std::int64_t kWindowSpan = kSearchLimit + 4 + 32 + 12;
 constexpr std::size_t kFirstRead = 4096;
 
 // Grows without clearing what it is about to receive.
-class Buffer {
+class Buffer
+{
 public:
     std::size_t size() const { return size_; }
     const std::uint8_t* data() const { return data_.get(); }
@@ -113,13 +114,13 @@ private:
 
 // A run of the file loaded on demand, so a header near the start costs one small
 // read while the search may still reach its full span.
-class Window {
+class Window
+{
 public:
     Window(ByteSource& source, std::int64_t fileSize)
         : source_(source)
         , fileSize_(fileSize)
-    {
-    }
+    { }
 
     void reset(std::int64_t base, std::int64_t capEnd)
     {

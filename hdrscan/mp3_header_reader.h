@@ -9,7 +9,8 @@
 namespace qv::hdrscan {
 
 // Where the reader's bytes come from: a file, or memory for tests and fuzzing.
-class ByteSource {
+class ByteSource
+{
 public:
     virtual ~ByteSource() = default;
     virtual std::int64_t size() const = 0;
@@ -17,13 +18,13 @@ public:
     virtual std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) = 0;
 };
 
-class MemorySource final : public ByteSource {
+class MemorySource final : public ByteSource
+{
 public:
     MemorySource(const std::uint8_t* data, std::size_t size)
         : data_(data)
         , size_(size)
-    {
-    }
+    { }
     std::int64_t size() const override { return static_cast<std::int64_t>(size_); }
     std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override;
 
@@ -34,7 +35,8 @@ private:
 
 // A file opened for reading only. A pipe or a missing file does not open; a
 // folder opens but fails its reads.
-class FileSource final : public ByteSource {
+class FileSource final : public ByteSource
+{
 public:
     explicit FileSource(const char* path);
     ~FileSource() override;
@@ -60,7 +62,8 @@ enum class ScanStatus { Found = 0, NotOpened = 2, NoFrameHeader = 4 };
 
 // Reads one MP3 file's first frame header, Xing frame count and ID3v1 tag.
 // Lives for one call; keeps nothing between files.
-class Mp3HeaderReader {
+class Mp3HeaderReader
+{
 public:
     ScanStatus scan(ByteSource& source);
     // The file could not be opened; only its size (0) is known.

@@ -246,7 +246,8 @@ void BM_Floor(benchmark::State& state)
 }
 
 // Prints the console report, then the rates side by side.
-class SideBySide : public benchmark::ConsoleReporter {
+class SideBySide : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {

@@ -20,7 +20,8 @@ struct OpticalDrive {
 // Device paths in the order the system lists them.
 using DeviceLister = std::function<std::vector<std::string>()>;
 
-class OpticalDrives {
+class OpticalDrives
+{
 public:
     // A token pinned to a device path: ("E:", "/dev/sr0").
     using Override = std::pair<std::string, std::string>;

@@ -42,7 +42,8 @@ struct Hms {
 Hms hmsFromTime(std::int32_t time);
 
 // Where TODAY() and CLOCK() come from. Tests install a FixedClock.
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     virtual std::int32_t today() const = 0; // day number
@@ -50,19 +51,20 @@ public:
 };
 
 // Local time of the machine.
-class SystemClock final : public Clock {
+class SystemClock final : public Clock
+{
 public:
     std::int32_t today() const override;
     std::int32_t clock() const override;
 };
 
-class FixedClock final : public Clock {
+class FixedClock final : public Clock
+{
 public:
     FixedClock(std::int32_t today = 0, std::int32_t clock = 0)
         : today_(today)
         , clock_(clock)
-    {
-    }
+    { }
     std::int32_t today() const override { return today_; }
     std::int32_t clock() const override { return clock_; }
     void set(std::int32_t today, std::int32_t clock)
@@ -82,7 +84,8 @@ const Clock& defaultClock();
 void setDefaultClock(const Clock* clock);
 
 // Installs a clock for one scope (tests).
-class ScopedClock {
+class ScopedClock
+{
 public:
     explicit ScopedClock(const Clock& clock);
     ~ScopedClock();

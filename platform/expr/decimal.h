@@ -21,7 +21,8 @@ namespace qv::expr {
 //   round(p)  half away from zero; the result has exactly p places.
 // A result whose integer part does not fit 18 digits saturates at the largest
 // value of its sign; the tables never come near it (DECIMAL(11,2) at most).
-class Decimal {
+class Decimal
+{
 public:
     static constexpr int kMaxScale = 18;
     static constexpr int kDivisionPlaces = 6;

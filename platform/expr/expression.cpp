@@ -261,14 +261,14 @@ struct Token {
     Value number;
 };
 
-class Parser {
+class Parser
+{
 public:
     Parser(Expression::Tree& t, const Bindings* b)
         : t_(t)
         , s_(t.text)
         , bindings_(b)
-    {
-    }
+    { }
 
     void run()
     {
@@ -945,14 +945,14 @@ std::int64_t instring(std::string_view sub, std::string_view s, std::int64_t ste
     return 0;
 }
 
-class Evaluator {
+class Evaluator
+{
 public:
     Evaluator(const Expression::Tree& t, const Bindings& b, Error* err)
         : t_(t)
         , b_(b)
         , err_(err)
-    {
-    }
+    { }
 
     bool failed() const { return failed_; }
 
@@ -1232,15 +1232,13 @@ private:
 
 Expression::Expression()
     : tree_(std::make_unique<Tree>())
-{
-}
+{ }
 Expression::~Expression() = default;
 Expression::Expression(Expression&&) noexcept = default;
 Expression& Expression::operator=(Expression&&) noexcept = default;
 Expression::Expression(const Expression& o)
     : tree_(std::make_unique<Tree>(*o.tree_))
-{
-}
+{ }
 Expression& Expression::operator=(const Expression& o)
 {
     if (this != &o)

@@ -16,7 +16,8 @@ namespace qv::expr {
 
 // What an expression's names mean: fields, memos and globals (values) and
 // bound procedures (callables). Names are matched without regard to case.
-class Bindings {
+class Bindings
+{
 public:
     virtual ~Bindings() = default;
     // A slot for the name, or -1 when the name is not bound. Called when an
@@ -29,7 +30,8 @@ public:
 };
 
 // A ready-made Bindings: names bound to getters and procedures.
-class NameTable : public Bindings {
+class NameTable : public Bindings
+{
 public:
     using Getter = std::function<Value()>;
     using Procedure = std::function<Value(std::span<const Value>)>;
@@ -99,7 +101,8 @@ struct Conjunct {
 //   LEFT RIGHT CENTER SUB LEN ALL INRANGE INLIST CHOOSE ABS INT ROUND
 //   NUMERIC VAL CHR FORMAT DEFORMAT; any other name followed by "(" is a
 //   bound procedure.
-class Expression {
+class Expression
+{
 public:
     Expression();
     ~Expression();

@@ -41,7 +41,8 @@ namespace qv::expr {
 // month name) in the picture's order, two-digit years through the window of
 // expandTwoDigitYear(); an impossible date gives 0; times take hours, minutes
 // and seconds in order, with AM/PM. Text that holds nothing gives 0 (or "").
-class Picture {
+class Picture
+{
 public:
     enum class Type : char { Invalid = 0, String = 'S', Number = 'N', Date = 'D', Time = 'T', Pattern = 'P' };
 

@@ -13,57 +13,48 @@ namespace qv::expr {
 // Conversions follow the run-time language: a string used as a number is read
 // as one (blanks around it allowed; text that is not a number counts 0), a
 // number used as a string is its plain text ("12.5", "-3", "0.25").
-class Value {
+class Value
+{
 public:
     enum class Kind : std::uint8_t { Integer, Decimal, Real, String };
 
     Value() = default; // integer 0
     Value(int v)
         : int_(v)
-    {
-    }
+    { }
     Value(std::int64_t v)
         : int_(v)
-    {
-    }
+    { }
     Value(long long v)
         : int_(static_cast<std::int64_t>(v))
-    {
-    }
+    { }
     Value(unsigned v)
         : int_(v)
-    {
-    }
+    { }
     // Counts beyond the int64 range saturate.
     Value(unsigned long v)
         : int_(v > 9223372036854775807UL ? 9223372036854775807 : static_cast<std::int64_t>(v))
-    {
-    }
+    { }
     Value(const Decimal& v)
         : kind_(Kind::Decimal)
         , dec_(v)
-    {
-    }
+    { }
     Value(double v)
         : kind_(Kind::Real)
         , real_(v)
-    {
-    }
+    { }
     Value(std::string v)
         : kind_(Kind::String)
         , str_(std::move(v))
-    {
-    }
+    { }
     Value(std::string_view v)
         : kind_(Kind::String)
         , str_(v)
-    {
-    }
+    { }
     Value(const char* v)
         : kind_(Kind::String)
         , str_(v)
-    {
-    }
+    { }
 
     Kind kind() const { return kind_; }
     bool isString() const { return kind_ == Kind::String; }

@@ -48,8 +48,7 @@ std::string withoutMnemonics(std::string_view s)
 PopupMenuWindow::PopupMenuWindow(std::vector<Item> items, rt::Rect at)
     : Window(popupDefinition(items, at))
     , items_(std::move(items))
-{
-}
+{ }
 
 bool PopupMenuWindow::choose(std::string_view name)
 {

@@ -18,7 +18,8 @@
 
 namespace qv::fw {
 
-class PopupMenuWindow : public rt::Window {
+class PopupMenuWindow : public rt::Window
+{
 public:
     struct Item {
         std::string name;
@@ -43,13 +44,13 @@ private:
     std::vector<Item> items_;
 };
 
-class ContextMenu : public WindowComponent {
+class ContextMenu : public WindowComponent
+{
 public:
     // control: the control whose right click opens the menu; 0 for any.
     explicit ContextMenu(int control = 0)
         : control_(control)
-    {
-    }
+    { }
 
     // For a menu used without a controller; a component gets its window in Prepare.
     void init(rt::Window& window, int control);

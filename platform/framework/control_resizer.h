@@ -17,7 +17,8 @@
 
 namespace qv::fw {
 
-class ControlResizer : public WindowComponent {
+class ControlResizer : public WindowComponent
+{
 public:
     static constexpr int NoStrategy = 0; // controls stay where they are unless given a rule
     static constexpr int AppStrategy = 1; // the general strategy above
@@ -41,8 +42,7 @@ public:
 
     explicit ControlResizer(int strategy = AppStrategy)
         : strategy_(strategy)
-    {
-    }
+    { }
 
     // Takes the window's definition as the design; a component does this in
     // Prepare.

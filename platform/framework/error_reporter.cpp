@@ -121,8 +121,7 @@ struct ErrorReporter::ProcedureStacks {
 
 ErrorReporter::ErrorReporter()
     : procedures_(std::make_unique<ProcedureStacks>())
-{
-}
+{ }
 
 ErrorReporter::~ErrorReporter() = default;
 

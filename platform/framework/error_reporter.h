@@ -37,7 +37,8 @@ enum class Msg {
     ViewOpenFailed, // a view could not be opened
 };
 
-class ErrorReporter {
+class ErrorReporter
+{
 public:
     ErrorReporter();
     virtual ~ErrorReporter();

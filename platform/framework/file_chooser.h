@@ -14,7 +14,8 @@
 
 namespace qv::fw {
 
-class FileChooser : public WindowComponent {
+class FileChooser : public WindowComponent
+{
 public:
     FileChooser() = default;
     // entry: the control that shows the file (0: none, Ask only);
@@ -22,8 +23,7 @@ public:
     FileChooser(int entry, int button)
         : entry_(entry)
         , button_(button)
-    {
-    }
+    { }
 
     void init(rt::Window& window, int entry, int button);
     void setTitle(std::string title) { title_ = std::move(title); }

@@ -45,8 +45,7 @@ FormController::FormController(std::string module, std::string procedure, Relati
     : WindowController(std::move(procedure))
     , module_(std::move(module))
     , primary_(primary)
-{
-}
+{ }
 
 void FormController::onField(rt::ControlId field, FieldHandler handler)
 {

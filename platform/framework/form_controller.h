@@ -33,7 +33,8 @@ namespace qv::fw {
 
 class TableAccess;
 
-class FormController : public WindowController {
+class FormController : public WindowController
+{
 public:
     // procedure: the form's name, also its window definition's name in module.
     FormController(std::string module, std::string procedure, RelationSet& primary);

@@ -8,8 +8,7 @@ namespace qv::fw {
 InPlaceEditManager::InPlaceEditManager(ListBrowser& list, RelationSet& set)
     : list_(list)
     , set_(set)
-{
-}
+{ }
 
 void InPlaceEditManager::addColumn(std::string entryControl, std::string field)
 {

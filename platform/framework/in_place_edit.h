@@ -11,7 +11,8 @@
 
 namespace qv::fw {
 
-class InPlaceEditManager : public WindowComponent {
+class InPlaceEditManager : public WindowComponent
+{
 public:
     // The list's primary table is saved through set.
     InPlaceEditManager(ListBrowser& list, RelationSet& set);

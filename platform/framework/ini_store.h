@@ -23,7 +23,8 @@ struct Placement {
     std::optional<int> x{}, y{}, width{}, height{}; // "XPos", "YPos", "Width", "Height"
 };
 
-class IniStore {
+class IniStore
+{
 public:
     IniStore() = default;
     // A program INI name such as ".\POSITION.INI".

@@ -22,7 +22,8 @@ namespace qv::fw {
 
 class ContextMenu;
 
-class ListBrowser : public WindowComponent, public rt::ListSource {
+class ListBrowser : public WindowComponent, public rt::ListSource
+{
 public:
     ListBrowser(ViewReader& reader, std::string listControl);
     ~ListBrowser() override;

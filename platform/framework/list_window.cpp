@@ -98,8 +98,7 @@ RelationSet& setOf(const std::string& label)
 ListWindow::ListWindow(std::string module, std::string procedure)
     : WindowController(std::move(procedure))
     , module_(std::move(module))
-{
-}
+{ }
 
 ListWindow::~ListWindow() = default;
 

@@ -45,7 +45,8 @@ class View;
 
 namespace qv::fw {
 
-class ListWindow : public WindowController {
+class ListWindow : public WindowController
+{
 public:
     // procedure: the list's name, also its window definition's name in module.
     ListWindow(std::string module, std::string procedure);

@@ -8,7 +8,8 @@ namespace qv::fw {
 
 class ListBrowser;
 
-class Locator {
+class Locator
+{
 public:
     virtual ~Locator() = default;
     // An entry of the window that shows what was typed; "" for none.
@@ -31,13 +32,15 @@ protected:
 };
 
 // A typed character moves to the first row that begins with it.
-class KeyJumpLocator : public Locator {
+class KeyJumpLocator : public Locator
+{
 public:
     bool takeKey(int keyCode, ListBrowser& list) override;
 };
 
 // The characters typed so far locate together; Backspace takes one back.
-class TypedPrefixLocator : public Locator {
+class TypedPrefixLocator : public Locator
+{
 public:
     bool takeKey(int keyCode, ListBrowser& list) override;
     void reset() override;

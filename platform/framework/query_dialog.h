@@ -22,7 +22,8 @@
 
 namespace qv::fw {
 
-class QueryDialog {
+class QueryDialog
+{
 public:
     // How values of a field are written: Auto and Number write a value that
     // reads as a number as a number (so 1970 compares with a number field by

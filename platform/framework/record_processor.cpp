@@ -6,8 +6,7 @@ namespace qv::fw {
 
 RecordProcessor::RecordProcessor(ViewReader& reader)
     : reader_(reader)
-{
-}
+{ }
 
 void RecordProcessor::setControls(std::string progress, std::string percentText, std::string cancel)
 {

@@ -14,7 +14,8 @@
 
 namespace qv::fw {
 
-class RecordProcessor : public WindowComponent {
+class RecordProcessor : public WindowComponent
+{
 public:
     // The event a processor posts to its window to take its next turn.
     static constexpr int NextTurn = 0x7F01;

@@ -99,8 +99,7 @@ struct RelationWork {
 
     explicit RelationWork(RelationSet& s)
         : set(s)
-    {
-    }
+    { }
     RelationWork(const RelationWork&) = delete;
     RelationWork& operator=(const RelationWork&) = delete;
 
@@ -401,8 +400,7 @@ struct RelationWork {
 
 RelationSet::RelationSet(TableAccess& primary)
     : primary_(primary)
-{
-}
+{ }
 
 RelationSet::~RelationSet() = default;
 

@@ -13,7 +13,8 @@ namespace qv::fw {
 
 enum class Rule { None, Clear, Restrict, Cascade };
 
-class RelationSet {
+class RelationSet
+{
 public:
     explicit RelationSet(TableAccess& primary);
     virtual ~RelationSet();

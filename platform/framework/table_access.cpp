@@ -363,8 +363,7 @@ Level TableAccess::CheckField(int field)
 }
 
 void TableAccess::FillDefaults()
-{
-}
+{ }
 
 void TableAccess::BindRecordFields(expr::NameTable& names)
 {

@@ -17,7 +17,8 @@
 
 namespace qv::fw {
 
-class TableAccess {
+class TableAccess
+{
 public:
     TableAccess(tables::Table& table, ErrorReporter& reporter);
     virtual ~TableAccess();

@@ -14,7 +14,8 @@ namespace qv::fw {
 
 class TableAccess;
 
-class TableDropList : public WindowComponent {
+class TableDropList : public WindowComponent
+{
 public:
     // shown: the field the list shows; value: the field written into the use
     // variable named by useName ("" for the control's own use name).
@@ -51,7 +52,8 @@ protected:
     std::vector<tables::Record> records_;
 };
 
-class TableDropCombo : public TableDropList {
+class TableDropCombo : public TableDropList
+{
 public:
     using TableDropList::TableDropList;
     bool OnEvent(const rt::Event& e) override;

@@ -12,7 +12,8 @@
 
 namespace qv::fw {
 
-class TextTranslator : public WindowComponent {
+class TextTranslator : public WindowComponent
+{
 public:
     // A text is replaced when it equals `from` exactly, or, failing that,
     // when it equals it once the "&" mnemonic marks of both are left out

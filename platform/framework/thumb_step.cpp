@@ -47,8 +47,7 @@ double toNumber(std::string_view text)
 
 ThumbStepText::ThumbStepText(std::string_view alphabet)
     : alphabet_(alphabet)
-{
-}
+{ }
 
 int ThumbStepText::Position(std::string_view value) const
 {

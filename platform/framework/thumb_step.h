@@ -17,7 +17,8 @@ class Record;
 
 namespace qv::fw {
 
-class ThumbStep {
+class ThumbStep
+{
 public:
     virtual ~ThumbStep() = default;
     // Learns the range of values from the view's first and last rows where it
@@ -31,7 +32,8 @@ public:
 };
 
 // Text keys: the first character's place in an alphabet.
-class ThumbStepText : public ThumbStep {
+class ThumbStepText : public ThumbStep
+{
 public:
     static constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     static constexpr std::string_view LettersDigitsPunctuation
@@ -46,15 +48,15 @@ private:
 };
 
 // Whole numbers between the view's lowest and highest value.
-class ThumbStepLong : public ThumbStep {
+class ThumbStepLong : public ThumbStep
+{
 public:
     ThumbStepLong() = default;
     ThumbStepLong(std::int64_t low, std::int64_t high)
         : low_(low)
         , high_(high)
         , fixed_(true)
-    {
-    }
+    { }
     void init(tables::View& view, tables::Record& record, int field) override;
     int Position(std::string_view value) const override;
     std::string Value(int percent) const override;
@@ -67,15 +69,15 @@ private:
 };
 
 // Numbers with places, between the view's lowest and highest value.
-class ThumbStepReal : public ThumbStep {
+class ThumbStepReal : public ThumbStep
+{
 public:
     ThumbStepReal() = default;
     ThumbStepReal(double low, double high)
         : low_(low)
         , high_(high)
         , fixed_(true)
-    {
-    }
+    { }
     void init(tables::View& view, tables::Record& record, int field) override;
     int Position(std::string_view value) const override;
     std::string Value(int percent) const override;
@@ -86,12 +88,12 @@ private:
 };
 
 // A fixed, ordered list of values (each one step of the thumb).
-class ThumbStepList : public ThumbStep {
+class ThumbStepList : public ThumbStep
+{
 public:
     explicit ThumbStepList(std::vector<std::string> values = {})
         : values_(std::move(values))
-    {
-    }
+    { }
     void setValues(std::vector<std::string> values) { values_ = std::move(values); }
     int Position(std::string_view value) const override;
     std::string Value(int percent) const override;

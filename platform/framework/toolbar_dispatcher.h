@@ -14,7 +14,8 @@
 
 namespace qv::fw {
 
-class ToolbarDispatcher : public WindowComponent {
+class ToolbarDispatcher : public WindowComponent
+{
 public:
     enum class Action {
         Insert,

@@ -34,7 +34,8 @@ FieldLocation locateField(std::string_view name);
 
 // Variables of one window ("LOC:DateText"), by name; they come before the
 // program's names, so two windows may use one local name.
-class LocalVariables {
+class LocalVariables
+{
 public:
     void add(std::string name, rt::UseBinding binding);
     // A text the window keeps itself.

@@ -22,8 +22,7 @@ std::string withPrefix(const tables::TableDef& def, const std::string& component
 ViewReader::ViewReader(tables::View& view, TableAccess& primary)
     : view_(view)
     , primary_(primary)
-{
-}
+{ }
 
 ViewReader::~ViewReader() = default;
 

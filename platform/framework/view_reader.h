@@ -18,7 +18,8 @@ namespace qv::fw {
 class TableAccess;
 class RelationSet;
 
-class ViewReader {
+class ViewReader
+{
 public:
     ViewReader(tables::View& view, TableAccess& primary);
     virtual ~ViewReader();

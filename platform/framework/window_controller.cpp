@@ -28,8 +28,7 @@ void setWindowLifecycle(LifecycleFactory factory)
 
 WindowController::WindowController(std::string name)
     : name_(std::move(name))
-{
-}
+{ }
 
 WindowController::~WindowController() = default;
 

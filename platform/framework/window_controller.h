@@ -24,7 +24,8 @@ class WindowController;
 // Something that takes part in a window's life: a list browser, a drop
 // list, the resizer, a context menu. It sees every event before the
 // controller does.
-class WindowComponent {
+class WindowComponent
+{
 public:
     virtual ~WindowComponent() = default;
     // After the window has opened.
@@ -45,7 +46,8 @@ public:
 using LifecycleFactory = std::function<std::unique_ptr<WindowComponent>(WindowController&)>;
 void setWindowLifecycle(LifecycleFactory factory);
 
-class WindowController {
+class WindowController
+{
 public:
     // name: the procedure's name, told to the error reporter and used as
     // the section of its placement.

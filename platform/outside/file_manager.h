@@ -26,7 +26,8 @@ struct RegisteredFile {
 // driver's error code (0 when the file now has version `to`).
 using Conversion = std::function<int(const std::string& path, int from, int to)>;
 
-class FileManager {
+class FileManager
+{
 public:
     int addDriver(std::string_view name);
     int ignoreDriver(std::string_view name, int ignore);

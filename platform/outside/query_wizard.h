@@ -10,7 +10,8 @@
 
 namespace qv::outside {
 
-class QueryWizard {
+class QueryWizard
+{
 public:
     // A text, or a number (the font sizes) kept as its decimal text. A
     // number handed over again replaces its text.

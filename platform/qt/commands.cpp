@@ -21,8 +21,7 @@ CommandSet::CommandSet(rt::Window& window, std::function<bool(const std::string&
     , window_(window)
     , standard_(std::move(standard))
     , hint_(std::move(hint))
-{
-}
+{ }
 
 QMenuBar* CommandSet::buildMenuBar(QWidget* parent)
 {

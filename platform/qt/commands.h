@@ -19,7 +19,8 @@ class QWidget;
 
 namespace qv::qt {
 
-class CommandSet : public QObject {
+class CommandSet : public QObject
+{
 public:
     // standard: runs a standard action, answering false when it has none of
     // that name. hint: shows a status text; empty restores the window's own.

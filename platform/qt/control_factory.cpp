@@ -196,7 +196,8 @@ namespace {
 
 // ---------------------------------------------------------------- labels
 
-class LabelView : public ControlView {
+class LabelView : public ControlView
+{
 public:
     LabelView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QLabel(parent), host)
@@ -238,7 +239,8 @@ int maxLengthOf(const std::string& picture)
     return std::regex_search(picture, m, s) ? std::stoi(m[1]) : 0;
 }
 
-class EntryView : public ControlView {
+class EntryView : public ControlView
+{
 public:
     EntryView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QLineEdit(parent), host)
@@ -317,7 +319,8 @@ private:
     int lastKey_ = 0;
 };
 
-class TextView : public ControlView {
+class TextView : public ControlView
+{
 public:
     TextView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QPlainTextEdit(parent), host)
@@ -362,7 +365,8 @@ private:
     bool modified_ = false;
 };
 
-class SpinView : public ControlView {
+class SpinView : public ControlView
+{
 public:
     SpinView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QSpinBox(parent), host)
@@ -399,7 +403,8 @@ private:
 
 // ---------------------------------------------------------------- buttons
 
-class ButtonView : public ControlView {
+class ButtonView : public ControlView
+{
 public:
     ButtonView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QPushButton(parent), host)
@@ -425,7 +430,8 @@ private:
     QPushButton* button_;
 };
 
-class CheckView : public ControlView {
+class CheckView : public ControlView
+{
 public:
     CheckView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QCheckBox(parent), host)
@@ -452,7 +458,8 @@ private:
 
 // An option group: the radios are its children; its value is the value of
 // the chosen radio (by default the radio's text).
-class OptionView : public ControlView {
+class OptionView : public ControlView
+{
 public:
     OptionView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, c.text().empty() ? new QWidget(parent) : new QGroupBox(parent), host)
@@ -507,7 +514,8 @@ private:
     QButtonGroup* group_;
 };
 
-class RadioView : public ControlView {
+class RadioView : public ControlView
+{
 public:
     RadioView(Control& c, QWidget* parent, ControlHost& host, OptionView* option)
         : ControlView(c, new QRadioButton(parent), host)
@@ -529,7 +537,8 @@ private:
 
 // ---------------------------------------------------------------- lists
 
-class ListView : public ControlView {
+class ListView : public ControlView
+{
 public:
     ListView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QTableView(parent), host)
@@ -638,7 +647,8 @@ private:
 
 // Drop lists and combos: fixed choices "a|b|c" (a choice may be followed
 // by "#value"), or the first column of a list source.
-class ComboView : public ControlView {
+class ComboView : public ControlView
+{
 public:
     ComboView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QComboBox(parent), host)
@@ -727,7 +737,8 @@ private:
 
 // ---------------------------------------------------------------- sheets
 
-class SheetView : public ControlView {
+class SheetView : public ControlView
+{
 public:
     SheetView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QTabWidget(parent), host)
@@ -769,7 +780,8 @@ private:
 
 // A tab is a page of its sheet. Its controls are drawn on the window's
 // canvas, like every other control, and shown while the tab is chosen.
-class TabView : public ControlView {
+class TabView : public ControlView
+{
 public:
     TabView(Control& c, ControlHost& host, SheetView* sheet)
         : ControlView(c, new QWidget, host)
@@ -820,7 +832,8 @@ private:
 
 // ---------------------------------------------------------------- pictures and decoration
 
-class ImageView : public ControlView {
+class ImageView : public ControlView
+{
 public:
     ImageView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QLabel(parent), host)
@@ -844,7 +857,8 @@ private:
     QLabel* label_;
 };
 
-class DecorView : public ControlView {
+class DecorView : public ControlView
+{
 public:
     DecorView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, makeWidget(c, parent), host)
@@ -885,7 +899,8 @@ private:
     }
 };
 
-class ProgressView : public ControlView {
+class ProgressView : public ControlView
+{
 public:
     ProgressView(Control& c, QWidget* parent, ControlHost& host)
         : ControlView(c, new QProgressBar(parent), host)
@@ -909,8 +924,7 @@ private:
 ControlFactory::ControlFactory(ControlHost& host, Lookup lookup)
     : host_(host)
     , lookup_(std::move(lookup))
-{
-}
+{ }
 
 std::unique_ptr<ControlView> ControlFactory::create(Control& c, QWidget* parent)
 {

@@ -14,7 +14,8 @@
 
 namespace qv::qt {
 
-class ControlView : public QObject {
+class ControlView : public QObject
+{
 public:
     ControlView(rt::Control& control, QWidget* widget, ControlHost& host);
     ~ControlView() override;
@@ -67,7 +68,8 @@ private:
 // "&Save" -> "Save" for widgets that cannot show a mnemonic; "&&" -> "&".
 QString withoutMnemonic(const std::string& text);
 
-class ControlFactory {
+class ControlFactory
+{
 public:
     using Lookup = std::function<ControlView*(int number)>;
     ControlFactory(ControlHost& host, Lookup lookup);

@@ -14,7 +14,8 @@ class QPushButton;
 
 namespace qv::qt {
 
-class MessageDialog : public QDialog, public WindowView {
+class MessageDialog : public QDialog, public WindowView
+{
 public:
     MessageDialog(rt::MessageBoxWindow& box, QWidget* parent);
 
@@ -39,7 +40,8 @@ private:
 
 // The file, font and colour choosers: Qt's own dialogs, not the desktop's
 // native ones (those may run their own loop), shown without modality.
-class ChooserView : public QObject, public WindowView {
+class ChooserView : public QObject, public WindowView
+{
 public:
     static ChooserView* create(rt::Window& window, QWidget* parent);
 

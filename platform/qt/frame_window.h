@@ -21,7 +21,8 @@ namespace qv::qt {
 class QtHost;
 class WindowWidget;
 
-class FrameWindow : public QMainWindow, public WindowView, public ControlHost {
+class FrameWindow : public QMainWindow, public WindowView, public ControlHost
+{
 public:
     FrameWindow(rt::Window& window, QtHost& host);
     ~FrameWindow() override;

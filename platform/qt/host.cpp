@@ -23,7 +23,8 @@
 
 namespace qv::qt {
 
-class QtClipboard : public rt::Clipboard {
+class QtClipboard : public rt::Clipboard
+{
 public:
     std::string text() const override { return QGuiApplication::clipboard()->text().toStdString(); }
     void setText(const std::string& text) override

@@ -21,7 +21,8 @@ namespace qv::qt {
 class FrameWindow;
 class InputRouter;
 
-class QtHost : public QObject, public rt::HostObserver {
+class QtHost : public QObject, public rt::HostObserver
+{
 public:
     // Needs a QApplication. Installs itself as the model's host, the desktop
     // clipboard and the scheduler's wake handler; the destructor ends every

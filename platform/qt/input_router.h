@@ -12,7 +12,8 @@ namespace qv::qt {
 
 class QtHost;
 
-class InputRouter : public QObject {
+class InputRouter : public QObject
+{
 public:
     explicit InputRouter(QtHost& host);
     ~InputRouter() override;

@@ -13,12 +13,12 @@ bool isAlign(char c)
     return c == 'L' || c == 'R' || c == 'C' || c == 'D';
 }
 
-class Scanner {
+class Scanner
+{
 public:
     explicit Scanner(std::string_view s)
         : s_(s)
-    {
-    }
+    { }
     bool done() const { return i_ >= s_.size(); }
     char peek() const { return done() ? '\0' : s_[i_]; }
     char next() { return done() ? '\0' : s_[i_++]; }

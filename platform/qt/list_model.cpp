@@ -20,8 +20,7 @@ Qt::Alignment alignmentOf(char a)
 
 ListModel::ListModel(QObject* parent)
     : QAbstractTableModel(parent)
-{
-}
+{ }
 
 ListModel::~ListModel()
 {

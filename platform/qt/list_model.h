@@ -11,7 +11,8 @@
 
 namespace qv::qt {
 
-class ListModel : public QAbstractTableModel, private rt::ListObserver {
+class ListModel : public QAbstractTableModel, private rt::ListObserver
+{
     Q_OBJECT
 public:
     explicit ListModel(QObject* parent = nullptr);

@@ -8,7 +8,8 @@
 
 namespace qv::qt {
 
-class PopupMenuView : public QMenu, public WindowView {
+class PopupMenuView : public QMenu, public WindowView
+{
 public:
     PopupMenuView(rt::Window& window, QWidget* parent);
 

@@ -13,7 +13,8 @@
 
 namespace qv::qt {
 
-class StatusZones {
+class StatusZones
+{
 public:
     StatusZones(QStatusBar* bar, const rt::Window& window, const DialogUnits& units);
     // Shows the model's zone texts.

@@ -22,7 +22,8 @@ QFont makeFont(const rt::FontDef& def, const QFont& base);
 // The window system's default dialog font: 8 points of the default family.
 QFont defaultWindowFont();
 
-class DialogUnits {
+class DialogUnits
+{
 public:
     explicit DialogUnits(const QFont& font);
     // Horizontal units are quarters of the average character width, vertical

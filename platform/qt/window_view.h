@@ -10,7 +10,8 @@
 
 namespace qv::qt {
 
-class WindowView {
+class WindowView
+{
 public:
     virtual ~WindowView() = default;
     virtual rt::Window& window() const = 0;
@@ -30,7 +31,8 @@ public:
 };
 
 // What a control's widget needs of the window that holds it.
-class ControlHost {
+class ControlHost
+{
 public:
     virtual ~ControlHost() = default;
     virtual const DialogUnits& units() const = 0;

@@ -18,7 +18,8 @@ namespace qv::qt {
 
 class QtHost;
 
-class WindowWidget : public QWidget, public WindowView, public ControlHost {
+class WindowWidget : public QWidget, public WindowView, public ControlHost
+{
 public:
     WindowWidget(rt::Window& window, QtHost& host, QWidget* parent);
     ~WindowWidget() override;

@@ -2,7 +2,8 @@
 
 namespace qv::rt {
 namespace {
-class MemoryClipboard : public Clipboard {
+class MemoryClipboard : public Clipboard
+{
 public:
     std::string text() const override { return text_; }
     void setText(const std::string& text) override { text_ = text; }

@@ -6,7 +6,8 @@
 
 namespace qv::rt {
 
-class Clipboard {
+class Clipboard
+{
 public:
     virtual ~Clipboard() = default;
     virtual std::string text() const = 0;

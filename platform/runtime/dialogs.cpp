@@ -150,8 +150,7 @@ template <typename Spec>
 DialogWindow<Spec>::DialogWindow(WindowKind kind, std::string title, Spec request)
     : Window(definitionFor(kind, std::move(title)))
     , request_(std::move(request))
-{
-}
+{ }
 
 template <typename Spec> void DialogWindow<Spec>::answer(std::optional<Spec> result)
 {

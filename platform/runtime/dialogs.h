@@ -32,7 +32,8 @@ int message(const MessageSpec& spec);
 int message(
     std::string text, std::string title = {}, Icon icon = Icon::None, int buttons = button::Ok, int defaultButton = 0);
 
-class MessageBoxWindow : public Window {
+class MessageBoxWindow : public Window
+{
 public:
     explicit MessageBoxWindow(const MessageSpec& spec);
 
@@ -85,7 +86,8 @@ bool colorDialog(int& color, std::string title = "Select Color");
 
 // The window of a file, font or colour dialog: the host reads the request,
 // and answers with a result or with nothing (cancel).
-template <typename Spec> class DialogWindow : public Window {
+template <typename Spec> class DialogWindow : public Window
+{
 public:
     DialogWindow(WindowKind kind, std::string title, Spec request);
     const Spec& request() const { return request_; }

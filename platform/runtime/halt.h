@@ -14,8 +14,7 @@ struct Halted : std::runtime_error {
     Halted(int code, const std::string& text)
         : std::runtime_error("halt " + std::to_string(code) + ": " + text)
         , code(code)
-    {
-    }
+    { }
     int code;
 };
 

@@ -14,7 +14,8 @@
 
 namespace qv::rt {
 
-class HeadlessHost : public HostObserver {
+class HeadlessHost : public HostObserver
+{
 public:
     HeadlessHost();
     ~HeadlessHost() override;

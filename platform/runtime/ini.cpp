@@ -258,7 +258,8 @@ std::string parentOf(const std::string& path)
 // Serialises read-modify-write cycles: within the process by a mutex, between
 // processes by a lock on the folder (the file itself is replaced on every
 // write, so a lock on it would not hold across writers).
-class FolderLock {
+class FolderLock
+{
 public:
     explicit FolderLock(const std::string& folder)
         : guard_(mutex())
@@ -342,15 +343,13 @@ bool validKey(std::string_view k)
 
 IniFile::IniFile(std::string posixPath)
     : IniFile(std::move(posixPath), false, false)
-{
-}
+{ }
 
 IniFile::IniFile(std::string posixPath, bool resolveCase, bool makeFolder)
     : path_(std::move(posixPath))
     , resolveCase_(resolveCase)
     , makeFolder_(makeFolder)
-{
-}
+{ }
 
 IniFile IniFile::named(std::string_view iniName)
 {

@@ -35,7 +35,8 @@ struct IniEntry {
     std::string value;
 };
 
-class IniFile {
+class IniFile
+{
 public:
     // A program INI name (".\POSITION.INI", "QVLRO98.INI"): placed by
     // iniFilePath and matched without regard to case on each access.

@@ -8,7 +8,8 @@
 
 namespace qv::rt {
 
-class ListObserver {
+class ListObserver
+{
 public:
     virtual ~ListObserver() = default;
     virtual void listReset() = 0;
@@ -17,7 +18,8 @@ public:
     virtual void sourceDestroyed() { }
 };
 
-class ListSource {
+class ListSource
+{
 public:
     virtual ~ListSource();
     virtual int rowCount() const = 0;
@@ -37,12 +39,12 @@ private:
 };
 
 // An in-memory queue of rows, the common case for small lists.
-class ListQueue : public ListSource {
+class ListQueue : public ListSource
+{
 public:
     explicit ListQueue(int columns = 1)
         : columns_(columns)
-    {
-    }
+    { }
 
     int rowCount() const override { return static_cast<int>(rows_.size()); }
     int columnCount() const override { return columns_; }

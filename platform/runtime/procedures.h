@@ -12,7 +12,8 @@ namespace qv::rt {
 
 using Procedure = std::function<void()>;
 
-class Procedures {
+class Procedures
+{
 public:
     static constexpr std::size_t DefaultStack = 25000;
 

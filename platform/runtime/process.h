@@ -23,7 +23,8 @@ inline constexpr std::uint32_t kStillActive = 259;
 // observed; it is not kStillActive, so a waiting loop ends.
 inline constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
 
-class Process {
+class Process
+{
 public:
     // Starts program with args (argv[1..]) in workingFolder (empty: the
     // current folder). A program path with a "/" is used as given (relative

@@ -15,7 +15,8 @@ struct EmbeddedFile {
     std::span<const unsigned char> bytes;
 };
 
-class ResourceStore {
+class ResourceStore
+{
 public:
     static void add(std::string_view module, std::span<const EmbeddedFile> files);
     // Path match ignores case, as the program spells resource names several ways.

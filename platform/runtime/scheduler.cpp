@@ -66,14 +66,14 @@ struct Scheduler::Thread {
 
 namespace {
 // A guard-paged stack that remembers where it lies, for the sanitizer.
-class RecordedStack {
+class RecordedStack
+{
 public:
     RecordedStack(std::size_t size, const void*& bottom, std::size_t& recorded)
         : inner_(size)
         , bottom_(bottom)
         , size_(recorded)
-    {
-    }
+    { }
     ctx::stack_context allocate()
     {
         ctx::stack_context sc = inner_.allocate();

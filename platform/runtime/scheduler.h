@@ -25,7 +25,8 @@ constexpr int MaxThreads = 64;
 // Milliseconds on a monotonic clock; tests replace it to drive timers.
 using MonotonicClock = std::function<std::int64_t()>;
 
-class Scheduler {
+class Scheduler
+{
 public:
     static Scheduler& instance();
 
@@ -111,12 +112,12 @@ private:
 };
 
 // A value that exists once per thread; slot 0 serves code outside threads.
-template <typename T> class PerThread {
+template <typename T> class PerThread
+{
 public:
     PerThread()
         : token_(Scheduler::instance().addSlotReset([this](int thread) { slots_[thread] = T{}; }))
-    {
-    }
+    { }
     ~PerThread() { Scheduler::instance().removeSlotReset(token_); }
     PerThread(const PerThread&) = delete;
     PerThread& operator=(const PerThread&) = delete;

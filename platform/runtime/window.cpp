@@ -58,8 +58,7 @@ Control::Control(Window& window, const ControlDef& def, Control* parent)
     , required_(def.required)
     , default_(def.isDefault)
     , immediate_(def.immediate)
-{
-}
+{ }
 
 void Control::changed(ControlChange what)
 {

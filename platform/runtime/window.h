@@ -63,7 +63,8 @@ enum class WindowChange {
 
 // What a host hears of the model. Calls come on the OS thread, from inside
 // whichever program thread changed the model.
-class HostObserver {
+class HostObserver
+{
 public:
     virtual ~HostObserver() = default;
     virtual void windowOpened(Window&) { }
@@ -74,7 +75,8 @@ public:
 void setHost(HostObserver* host);
 HostObserver* host();
 
-class Control {
+class Control
+{
 public:
     Control(Window& window, const ControlDef& def, Control* parent);
     Control(const Control&) = delete;
@@ -170,7 +172,8 @@ private:
     UseBinding use_;
 };
 
-class Window {
+class Window
+{
 public:
     explicit Window(WindowDef def);
     // Loads "windows/<name>.yaml" of a module; throws DefinitionError.

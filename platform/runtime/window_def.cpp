@@ -40,12 +40,12 @@ constexpr std::array<std::pair<std::string_view, ControlType>, 25> typeNames{{
     {"separator", ControlType::Separator},
 }};
 
-class Reader {
+class Reader
+{
 public:
     explicit Reader(std::string where)
         : where_(std::move(where))
-    {
-    }
+    { }
 
     [[noreturn]] void fail(const std::string& what) const { throw DefinitionError(where_ + ": " + what); }
 

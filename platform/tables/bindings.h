@@ -9,13 +9,13 @@
 
 namespace qv::tables {
 
-class RecordBindings : public expr::Bindings {
+class RecordBindings : public expr::Bindings
+{
 public:
     // Names not found in the buffers are looked up here (globals, bound procedures).
     explicit RecordBindings(const expr::Bindings* fallback = nullptr)
         : fallback_(fallback)
-    {
-    }
+    { }
 
     void add(Table& table);
     const std::vector<Table*>& tables() const { return tables_; }

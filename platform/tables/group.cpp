@@ -80,8 +80,7 @@ StatementUse::~StatementUse()
 
 Group::Group(std::string mainFile)
     : mainFile_(std::move(mainFile))
-{
-}
+{ }
 
 Group::~Group()
 {

@@ -20,7 +20,8 @@ class Table;
 // main database is a real (small, empty) file, because SQLite makes a commit
 // across attached files atomic only through a super-journal beside such a file.
 // A group outlives the tables that use it.
-class Group {
+class Group
+{
 public:
     static constexpr int kMaxFiles = 10;
 
@@ -79,12 +80,12 @@ private:
 int driverError(int sqliteRc, sqlite3* db, const std::string& file);
 
 // Resets a statement when it goes out of scope.
-class StatementUse {
+class StatementUse
+{
 public:
     explicit StatementUse(sqlite3_stmt* s)
         : s_(s)
-    {
-    }
+    { }
     ~StatementUse();
     StatementUse(const StatementUse&) = delete;
     StatementUse& operator=(const StatementUse&) = delete;

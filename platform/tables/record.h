@@ -15,13 +15,13 @@ namespace qv::tables {
 class Record;
 
 // A field reached by name; reads and writes through the buffer.
-class FieldRef {
+class FieldRef
+{
 public:
     FieldRef(Record* rec, int index)
         : rec_(rec)
         , index_(index)
-    {
-    }
+    { }
     bool valid() const { return index_ >= 0; }
     int index() const { return index_; }
     std::int64_t toInt() const;
@@ -38,7 +38,8 @@ private:
     int index_;
 };
 
-class Record {
+class Record
+{
 public:
     explicit Record(const TableDef& def);
 

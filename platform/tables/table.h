@@ -34,7 +34,8 @@ enum Access : int {
 // text in its folded form. The order is SQLite's: numbers before text.
 using KeyValue = std::variant<std::int64_t, std::string>;
 
-class Table {
+class Table
+{
 public:
     explicit Table(TableDef def);
     ~Table();

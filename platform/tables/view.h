@@ -17,7 +17,8 @@
 
 namespace qv::tables {
 
-class View {
+class View
+{
 public:
     // globals: names the filters may use besides the tables' fields.
     explicit View(Table& primary, const expr::Bindings* globals = nullptr);

@@ -8,8 +8,7 @@ namespace qv::qvls {
 
 CatalogueList::CatalogueList(std::string procedure)
     : List(std::move(procedure))
-{
-}
+{ }
 
 void CatalogueList::restoreLayout()
 {

@@ -11,7 +11,8 @@
 
 namespace qv::qvls {
 
-class CatalogueList : public List {
+class CatalogueList : public List
+{
 public:
     explicit CatalogueList(std::string procedure);
 

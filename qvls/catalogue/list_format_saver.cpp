@@ -27,8 +27,7 @@ ListFormatSaver::ListFormatSaver(
     , procedure_(std::move(procedure))
     , lists_(std::move(lists))
     , keepsTab_(keepsTab)
-{
-}
+{ }
 
 bool ListFormatSaver::visible(const rt::Control& control)
 {

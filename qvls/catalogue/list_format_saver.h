@@ -26,7 +26,8 @@ class Control;
 
 namespace qv::qvls {
 
-class ListFormatSaver {
+class ListFormatSaver
+{
 public:
     static constexpr std::size_t kMaxFormat = 4096;
     static constexpr int kRestoreDesignKey = rt::key::Ctrl + rt::key::Alt + 'R'; // 1618

@@ -56,7 +56,8 @@ int timeNumber(const char* text)
     return expr::timeFromHms(h, m, s);
 }
 
-class AboutController : public fw::WindowController {
+class AboutController : public fw::WindowController
+{
 public:
     AboutController()
         : fw::WindowController("AboutQVL")
@@ -110,12 +111,12 @@ private:
     void backToClose() { window().select(window()[ctl::AboutQVL::HotSpot8]); }
 };
 
-class CompileDateController : public fw::WindowController {
+class CompileDateController : public fw::WindowController
+{
 public:
     CompileDateController()
         : fw::WindowController("CompileDate")
-    {
-    }
+    { }
 
     fw::Level Prepare() override
     {

@@ -13,7 +13,8 @@
 
 namespace qv::qvls {
 
-class BrovexBrowse : public fw::ListBrowser {
+class BrovexBrowse : public fw::ListBrowser
+{
 public:
     // The View key: registered on the list and handled as View, one key.
     static constexpr int kViewKey = rt::key::withShift(rt::key::Enter); // 269

@@ -4,8 +4,7 @@ namespace qv::qvls {
 
 Form::Form(std::string procedure, fw::RelationSet& primary)
     : fw::FormController("qvls", std::move(procedure), primary)
-{
-}
+{ }
 
 fw::Level Form::Prepare()
 {

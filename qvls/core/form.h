@@ -10,7 +10,8 @@
 
 namespace qv::qvls {
 
-class Form : public fw::FormController {
+class Form : public fw::FormController
+{
 public:
     Form(std::string procedure, fw::RelationSet& primary);
 

@@ -120,12 +120,12 @@ void callProcedure(std::string_view name)
         reportNotAvailable(name);
 }
 
-class FrameController : public fw::WindowController {
+class FrameController : public fw::WindowController
+{
 public:
     FrameController()
         : fw::WindowController("Main")
-    {
-    }
+    { }
 
     fw::Level Prepare() override;
     void RunEventLoop() override;

@@ -8,8 +8,7 @@ namespace qv::qvls {
 
 List::List(std::string procedure)
     : fw::ListWindow("qvls", std::move(procedure))
-{
-}
+{ }
 
 std::unique_ptr<fw::ListBrowser> List::makeBrowser(
     fw::ViewReader& reader, const std::string& listControl, const Buttons& buttons)

@@ -12,7 +12,8 @@
 
 namespace qv::qvls {
 
-class List : public fw::ListWindow {
+class List : public fw::ListWindow
+{
 public:
     explicit List(std::string procedure);
 

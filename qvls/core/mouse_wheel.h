@@ -10,7 +10,8 @@
 
 namespace qv::qvls {
 
-class MouseWheelScroller : public fw::WindowComponent {
+class MouseWheelScroller : public fw::WindowComponent
+{
 public:
     MouseWheelScroller() = default;
     ~MouseWheelScroller() override;

@@ -45,7 +45,8 @@ inline constexpr int WeightMask = 0x0FFF;
 
 // What a report offers for its font: the report's own font, then each of
 // its controls from the first to the last.
-class ReportFontTarget {
+class ReportFontTarget
+{
 public:
     virtual ~ReportFontTarget() = default;
     virtual void setReportFont(const ReportFont& font) = 0;

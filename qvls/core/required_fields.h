@@ -16,7 +16,8 @@ namespace qv::qvls {
 inline constexpr std::string_view kMissingTitle = "Missing Information";
 inline constexpr std::string_view kMissingTemplate = "@PROMPT must be entered.";
 
-class RequiredFields {
+class RequiredFields
+{
 public:
     struct Field {
         int feq = 0;

@@ -149,7 +149,8 @@ namespace {
 
 // ------------------------------------------------------------ the window
 
-class SetupController : public fw::WindowController {
+class SetupController : public fw::WindowController
+{
 public:
     SetupController()
         : fw::WindowController("Setup")

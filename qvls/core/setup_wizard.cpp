@@ -18,7 +18,8 @@ constexpr std::string_view kWrittenKeys[] = {"AutoAddToAlbums", "AddMode", "Labe
     "UDKPrompt", "NotesLabel", "Setup", "Interface", "SU_Albums", "SU_Songs", "SU_Playlists", "SU_Labels", "ShowTips",
     "Logo", "DefaultWizardCompilation"};
 
-class SetupWizardController : public fw::WindowController {
+class SetupWizardController : public fw::WindowController
+{
 public:
     SetupWizardController()
         : fw::WindowController("SetupWizard")

@@ -13,12 +13,12 @@ namespace qv::qvls {
 
 namespace {
 
-class SplashController : public fw::WindowController {
+class SplashController : public fw::WindowController
+{
 public:
     SplashController()
         : fw::WindowController("Splash")
-    {
-    }
+    { }
 
     fw::Level Prepare() override
     {

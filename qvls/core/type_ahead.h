@@ -25,7 +25,8 @@ namespace qv::qvls {
 
 namespace entry_property = rt::prop;
 
-class TypeAheadEntry {
+class TypeAheadEntry
+{
 public:
     virtual ~TypeAheadEntry() = default;
 

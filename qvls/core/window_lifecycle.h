@@ -11,7 +11,8 @@
 
 namespace qv::qvls {
 
-class WindowLifecycle : public fw::WindowComponent {
+class WindowLifecycle : public fw::WindowComponent
+{
 public:
     void beforeOpen(fw::WindowController& controller) override;
     void Prepare(fw::WindowController& controller) override;

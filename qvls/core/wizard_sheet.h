@@ -22,7 +22,8 @@ inline constexpr int Wizard = rt::prop::Wizard;
 void setWizardStyle(rt::Control& sheet, bool on);
 bool wizardStyle(const rt::Control& sheet);
 
-class WizardSheet {
+class WizardSheet
+{
 public:
     virtual ~WizardSheet() = default;
 

@@ -8,8 +8,7 @@ WizardTabs::WizardTabs(rt::Window& window, Controls names, bool keepFinish)
     : window_(window)
     , names_(std::move(names))
     , keepFinish_(keepFinish)
-{
-}
+{ }
 
 rt::Control& WizardTabs::sheet() const
 {

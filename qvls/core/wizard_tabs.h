@@ -12,7 +12,8 @@ class Window;
 
 namespace qv::qvls {
 
-class WizardTabs {
+class WizardTabs
+{
 public:
     struct Controls {
         std::string sheet, back, next, finish, cancel;

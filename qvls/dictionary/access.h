@@ -42,7 +42,8 @@ struct AccessRules {
 // The 24 tables' rules, in the dictionary's order.
 const std::vector<AccessRules>& accessRules();
 
-class DictionaryAccess : public fw::TableAccess {
+class DictionaryAccess : public fw::TableAccess
+{
 public:
     DictionaryAccess(qv::tables::Table& table, const AccessRules& rules);
 
@@ -70,7 +71,8 @@ struct OwnedAccess {
     std::unique_ptr<DictionaryAccess> owned;
 };
 
-class DictionaryRelations : private OwnedAccess, public fw::RelationSet {
+class DictionaryRelations : private OwnedAccess, public fw::RelationSet
+{
 public:
     DictionaryRelations(
         std::unique_ptr<DictionaryAccess> access, DictionaryAccess** accessRef, DictionaryRelations** setRef);

@@ -15,14 +15,14 @@ namespace qv::qvls {
 
 namespace {
 
-class DefaultArtistsProcess : public fw::WindowController {
+class DefaultArtistsProcess : public fw::WindowController
+{
 public:
     DefaultArtistsProcess()
         : fw::WindowController("Process:DefaultArtists")
         , songs_(dictionary::Quorvel(), fw::appErrorReporter())
         , artists_(dictionary::Artists(), fw::appErrorReporter())
-    {
-    }
+    { }
 
     fw::Level Prepare() override
     {

@@ -240,7 +240,8 @@ const Case kCases[] = {
         kNone},
 };
 
-class HdrscanFrameHeader : public ::testing::TestWithParam<Case> { };
+class HdrscanFrameHeader : public ::testing::TestWithParam<Case>
+{ };
 
 TEST_P(HdrscanFrameHeader, DecodesAsExpected)
 {

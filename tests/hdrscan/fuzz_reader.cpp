@@ -9,13 +9,13 @@
 namespace {
 
 // Reports more bytes than it can deliver, like a file cut short while it is read.
-class ShrunkSource final : public qv::hdrscan::ByteSource {
+class ShrunkSource final : public qv::hdrscan::ByteSource
+{
 public:
     ShrunkSource(const std::uint8_t* data, std::size_t size, std::int64_t claimed)
         : memory_(data, size)
         , claimed_(claimed)
-    {
-    }
+    { }
     std::int64_t size() const override { return claimed_; }
     std::size_t readAt(std::int64_t offset, std::uint8_t* dst, std::size_t n) override
     {

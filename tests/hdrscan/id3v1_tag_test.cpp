@@ -90,7 +90,8 @@ const Case kCases[] = {
     {"NoTagIsNotBlues", {.marker = std::string(3, '\0')}, {"", "", "", "", "", 0, -1}},
 };
 
-class HdrscanTagRead : public ::testing::TestWithParam<Case> { };
+class HdrscanTagRead : public ::testing::TestWithParam<Case>
+{ };
 
 TEST_P(HdrscanTagRead, ReportsTheTag)
 {

@@ -69,7 +69,8 @@ std::string Capture(const std::string& command)
     return out;
 }
 
-class HdrscanLame : public ::testing::Test {
+class HdrscanLame : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -116,7 +117,8 @@ const Case kCases[] = {
     {"VbrMpeg2", "-V 6 -m j --resample 22.05", 21, "MPEG 2 Layer III", "Joint Stereo", 22050, 72, 0},
 };
 
-class HdrscanLameFiles : public HdrscanLame, public ::testing::WithParamInterface<Case> { };
+class HdrscanLameFiles : public HdrscanLame, public ::testing::WithParamInterface<Case>
+{ };
 
 TEST_P(HdrscanLameFiles, MatchTheEncodersFrames)
 {

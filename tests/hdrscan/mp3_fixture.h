@@ -43,12 +43,12 @@ struct Header {
 };
 
 // A file image of `size` zero bytes with pieces placed at offsets.
-class Image {
+class Image
+{
 public:
     explicit Image(std::size_t size = 0)
         : bytes_(size, 0)
-    {
-    }
+    { }
     Image& Put(std::size_t at, const Bytes& piece)
     {
         if (bytes_.size() < at + piece.size())
@@ -158,7 +158,8 @@ inline Result Read(const char* path)
 }
 
 // A private temporary folder per test.
-class TempDir {
+class TempDir
+{
 public:
     TempDir()
     {

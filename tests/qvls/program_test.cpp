@@ -29,7 +29,8 @@ using namespace qv;
 using namespace qv::qvls;
 namespace fs = std::filesystem;
 
-class ScratchFolder {
+class ScratchFolder
+{
 public:
     ScratchFolder()
     {

@@ -6,7 +6,8 @@ using namespace qv::cdaudio;
 
 namespace {
 
-class Drives : public ::testing::Test {
+class Drives : public ::testing::Test
+{
 protected:
     void use(std::vector<std::string> devices)
     {

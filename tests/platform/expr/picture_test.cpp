@@ -14,7 +14,8 @@ Value D(const char* s)
 }
 
 // Dates in these tests depend on the two-digit-year window.
-class PictureTest : public ::testing::Test {
+class PictureTest : public ::testing::Test
+{
 protected:
     FixedClock clock{dateFromYmd(2024, 6, 1), timeFromHms(9, 30, 0)};
     ScopedClock scope{clock};

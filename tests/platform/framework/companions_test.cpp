@@ -25,14 +25,14 @@ namespace {
 
 // A window procedure made of a definition, a set-up step and a record of
 // what reached the controller after the components had their turn.
-class Procedure : public WindowController {
+class Procedure : public WindowController
+{
 public:
     Procedure(std::string name, const char* yaml, std::function<void(Procedure&)> setup = {})
         : WindowController(name)
         , yaml_(yaml)
         , setup_(std::move(setup))
-    {
-    }
+    { }
 
     Level Prepare() override
     {
@@ -91,12 +91,12 @@ rt::Window* started(rt::HeadlessHost& host, Procedure& p)
 
 // --- IniStore -----------------------------------------------------------
 
-class IniStoreTest : public ::testing::Test {
+class IniStoreTest : public ::testing::Test
+{
 protected:
     IniStoreTest()
         : cwd_(scratch_.path())
-    {
-    }
+    { }
     void write(const std::string& text) { rt::testing::writeFile(scratch_ / "POSITION.INI", text); }
     std::string read() const { return rt::testing::readFile(scratch_ / "POSITION.INI"); }
 
@@ -400,7 +400,8 @@ controls:
   - {type: button, name: Close, text: Cancel}
 )";
 
-class ToolbarTest : public ::testing::Test {
+class ToolbarTest : public ::testing::Test
+{
 protected:
     using A = ToolbarDispatcher::Action;
     ToolbarTest()

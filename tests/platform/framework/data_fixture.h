@@ -21,7 +21,8 @@ namespace qv::fw::testing {
 
 using namespace qv::tables;
 
-class ScratchFolder {
+class ScratchFolder
+{
 public:
     ScratchFolder()
     {
@@ -109,13 +110,13 @@ inline TableDef mediaDef()
 }
 
 // New songs belong to the album in the album buffer, on side 1.
-class SongsAccess : public TableAccess {
+class SongsAccess : public TableAccess
+{
 public:
     SongsAccess(Table& songs, Table& albums, ErrorReporter& r)
         : TableAccess(songs, r)
         , albums_(albums)
-    {
-    }
+    { }
     void FillDefaults() override
     {
         record()["SNG:AlbumID"] = albums_.record()["ALB:AlbumID"].toInt();
@@ -127,13 +128,13 @@ private:
 };
 
 // An album's rating is 0 to 10 and its media, when given, a known format.
-class AlbumsAccess : public TableAccess {
+class AlbumsAccess : public TableAccess
+{
 public:
     AlbumsAccess(Table& albums, TableAccess& media, ErrorReporter& r)
         : TableAccess(albums, r)
         , media_(media)
-    {
-    }
+    { }
     void FillDefaults() override { record()["ALB:Title"] = "New Album"; }
     Level CheckField(int field) override
     {

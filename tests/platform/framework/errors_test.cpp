@@ -22,7 +22,8 @@ struct ExpandCase {
     const char* expected;
 };
 
-class Expansion : public ::testing::TestWithParam<ExpandCase> { };
+class Expansion : public ::testing::TestWithParam<ExpandCase>
+{ };
 
 TEST_P(Expansion, ReplacesPlaceholders)
 {
@@ -61,7 +62,8 @@ struct ShownCase {
     const char* text;
 };
 
-class Shown : public ::testing::TestWithParam<ShownCase> { };
+class Shown : public ::testing::TestWithParam<ShownCase>
+{ };
 
 TEST_P(Shown, TitleTextAndLevelOfTheAnswer)
 {

@@ -35,7 +35,8 @@ struct RefreshCounter : WindowComponent {
 
 // The album form: its title must not be "Untitled", and its media is looked
 // up in the media formats through the list "BrowseMedia".
-class AlbumForm : public FormController {
+class AlbumForm : public FormController
+{
 public:
     AlbumForm(Catalogue& c, FormController::Lookup media)
         : FormController("fwtest", "UpdateAlbum", c.albumSet)
@@ -66,7 +67,8 @@ private:
     std::string title() const { return resolveUse("ALB:Title")->get(); }
 };
 
-class Forms : public ::testing::Test {
+class Forms : public ::testing::Test
+{
 protected:
     Catalogue c;
     std::int64_t arrival = 0, blue = 0;

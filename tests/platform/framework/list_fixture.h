@@ -38,14 +38,14 @@ controls:
 )";
 
 // A bare window hosting a list browser the test builds by hand.
-class BrowserWindow : public WindowController {
+class BrowserWindow : public WindowController
+{
 public:
     BrowserWindow(std::string name, ListBrowser& list, std::function<void()> form)
         : WindowController(std::move(name))
         , list_(list)
         , form_(std::move(form))
-    {
-    }
+    { }
     Level Prepare() override
     {
         WindowController::Prepare();

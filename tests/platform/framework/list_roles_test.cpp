@@ -17,14 +17,14 @@ using namespace qv::fw::testing;
 namespace {
 
 // A window made of a definition and a set-up step.
-class Plain : public WindowController {
+class Plain : public WindowController
+{
 public:
     Plain(std::string name, const char* yaml, std::function<void(Plain&)> setup)
         : WindowController(std::move(name))
         , yaml_(yaml)
         , setup_(std::move(setup))
-    {
-    }
+    { }
     Level Prepare() override
     {
         WindowController::Prepare();

@@ -16,7 +16,8 @@ std::span<const qv::rt::EmbeddedFile> fwtestResources();
 namespace qv::fw::testing {
 namespace {
 
-class Lists : public ::testing::Test {
+class Lists : public ::testing::Test
+{
 protected:
     Catalogue c;
     std::int64_t arrival = 0, blue = 0;

@@ -13,7 +13,8 @@ using qv::rt::button::Yes;
 namespace {
 
 // Album 1 with songs 1 and 2 (each with details), album 2 with song 3.
-class Relations : public ::testing::Test {
+class Relations : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -68,7 +69,8 @@ struct AskCase {
     std::int64_t albumsLeft;
 };
 
-class DeleteQuestion : public Relations, public ::testing::WithParamInterface<AskCase> { };
+class DeleteQuestion : public Relations, public ::testing::WithParamInterface<AskCase>
+{ };
 
 TEST_P(DeleteQuestion, AsksFirst)
 {
@@ -94,7 +96,8 @@ TEST_F(Relations, TheConfirmedRecordIsDeletedWhateverOthersLoadMeanwhile)
     EXPECT_EQ(Catalogue::rows(c.albums), (std::vector<std::string>{"2|Red|LP|0"}));
 }
 
-class RefusedDelete : public Relations, public ::testing::WithParamInterface<bool> { };
+class RefusedDelete : public Relations, public ::testing::WithParamInterface<bool>
+{ };
 
 TEST_P(RefusedDelete, ASongInAPlaylistKeepsItsAlbumAndEverythingElse)
 {

@@ -15,7 +15,8 @@ using qv::rt::button::Yes;
 
 namespace {
 
-class TableAccessTest : public ::testing::Test {
+class TableAccessTest : public ::testing::Test
+{
 protected:
     Catalogue c;
 };
@@ -97,7 +98,8 @@ struct RetryCase {
     std::int64_t stored;
 };
 
-class PrimeRetry : public ::testing::TestWithParam<RetryCase> { };
+class PrimeRetry : public ::testing::TestWithParam<RetryCase>
+{ };
 
 TEST_P(PrimeRetry, AsksAfterThreeFailedAdds)
 {
@@ -176,7 +178,8 @@ struct CheckCase {
     const char* text;
 };
 
-class FieldChecks : public ::testing::TestWithParam<CheckCase> { };
+class FieldChecks : public ::testing::TestWithParam<CheckCase>
+{ };
 
 TEST_P(FieldChecks, HoldBackTheUpdate)
 {

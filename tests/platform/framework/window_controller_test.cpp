@@ -9,12 +9,12 @@ using namespace qv;
 
 namespace {
 
-class Faulty : public fw::WindowController {
+class Faulty : public fw::WindowController
+{
 public:
     Faulty()
         : fw::WindowController("Faulty")
-    {
-    }
+    { }
     fw::Level Prepare() override
     {
         fw::WindowController::Prepare();

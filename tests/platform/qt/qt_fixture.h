@@ -40,7 +40,8 @@ struct Program {
     }
 };
 
-class QtHostTest : public ::testing::Test {
+class QtHostTest : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {

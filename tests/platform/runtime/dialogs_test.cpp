@@ -15,7 +15,8 @@ struct MessageCase {
     std::vector<std::string> buttonTexts;
 };
 
-class MessageBoxes : public ::testing::TestWithParam<MessageCase> { };
+class MessageBoxes : public ::testing::TestWithParam<MessageCase>
+{ };
 
 TEST_P(MessageBoxes, AnswerIsTheButtonPressed)
 {

@@ -21,7 +21,8 @@ using testing::writeFile;
 
 // A collection folder as the current folder and a configuration folder of
 // its own, so nothing reaches the real home.
-class IniFileTest : public ::testing::Test {
+class IniFileTest : public ::testing::Test
+{
 protected:
     IniFileTest()
         : config_("XDG_CONFIG_HOME", scratch_ / "config")

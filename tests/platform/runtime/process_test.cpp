@@ -119,7 +119,8 @@ TEST(ProcessTest, CommandLinesSplitByWindowsRules)
         EXPECT_EQ(splitCommandLine(c.line), c.words) << c.line;
 }
 
-class ProcessCommandLineTest : public ::testing::Test {
+class ProcessCommandLineTest : public ::testing::Test
+{
 protected:
     ProcessCommandLineTest()
     {
@@ -177,7 +178,8 @@ TEST_F(ProcessCommandLineTest, StartsACommandLineInTheWorkingFolder)
 }
 
 // The desktop's opener is replaced by a script that records what it was given.
-class ShellOpenTest : public ::testing::Test {
+class ShellOpenTest : public ::testing::Test
+{
 protected:
     ShellOpenTest()
     {

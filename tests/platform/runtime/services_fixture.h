@@ -19,7 +19,8 @@
 
 namespace qv::rt::testing {
 
-class ScratchFolder {
+class ScratchFolder
+{
 public:
     explicit ScratchFolder(const std::string& prefix = "qv services")
     {
@@ -64,7 +65,8 @@ inline void writeScript(const std::string& path, const std::string& body)
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
-class ScopedEnv {
+class ScopedEnv
+{
 public:
     ScopedEnv(const char* name, const std::optional<std::string>& value)
         : name_(name)
@@ -91,7 +93,8 @@ private:
     std::optional<std::string> old_;
 };
 
-class ScopedCurrentFolder {
+class ScopedCurrentFolder
+{
 public:
     explicit ScopedCurrentFolder(const std::string& folder)
         : old_(std::filesystem::current_path())

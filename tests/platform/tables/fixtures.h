@@ -54,7 +54,8 @@ inline TableDef albumsDef()
     return d;
 }
 
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder()
     {

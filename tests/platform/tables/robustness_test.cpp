@@ -19,8 +19,7 @@ template <class Fn> pid_t spawn(Fn fn)
         int code = 1;
         try {
             code = fn();
-        } catch (...) {
-        }
+        } catch (...) { }
         _exit(code);
     }
     return pid;

@@ -13,7 +13,8 @@ namespace {
 
 using namespace qv::qvls;
 
-class TagSets : public ::testing::Test {
+class TagSets : public ::testing::Test
+{
 protected:
     void TearDown() override { TagFreeAll(); }
 

@@ -18,7 +18,8 @@ namespace {
 
 constexpr const char* kDesign = "91L(2)|M~Artist~@s50@95L(2)|M~Album~@s50@35L(1)|M~Released~@d17b@";
 
-class CatalogueLists : public CollectionFolder {
+class CatalogueLists : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

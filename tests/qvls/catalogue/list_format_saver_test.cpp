@@ -54,7 +54,8 @@ std::string widened(const std::string& format)
         + format.substr(end);
 }
 
-class Saver : public CollectionFolder {
+class Saver : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

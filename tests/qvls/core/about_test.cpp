@@ -10,7 +10,8 @@
 namespace qv::qvls::testing {
 namespace {
 
-class AboutBox : public SetupFixture {
+class AboutBox : public SetupFixture
+{
 protected:
     void SetUp() override
     {

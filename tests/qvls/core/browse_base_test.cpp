@@ -36,7 +36,8 @@ controls:
 
 // A list window over the albums whose update procedure only records how it
 // was called.
-class AlbumList : public WindowController {
+class AlbumList : public WindowController
+{
 public:
     AlbumList(BrovexBrowse& list, ContextMenu& menu, std::set<std::string> defaults, std::function<void()> form)
         : WindowController("BrowseAlbums")
@@ -44,8 +45,7 @@ public:
         , menu_(menu)
         , defaults_(std::move(defaults))
         , form_(std::move(form))
-    {
-    }
+    { }
     Level Prepare() override
     {
         WindowController::Prepare();
@@ -74,7 +74,8 @@ struct Call {
     std::int64_t recordId = 0;
 };
 
-class BrowseBase : public ::testing::Test {
+class BrowseBase : public ::testing::Test
+{
 protected:
     Catalogue c;
     tables::View view{c.albums};

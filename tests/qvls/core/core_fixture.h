@@ -31,7 +31,8 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
     out << bytes;
 }
 
-class CollectionFolder : public ::testing::Test {
+class CollectionFolder : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

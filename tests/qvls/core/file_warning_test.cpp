@@ -171,7 +171,8 @@ const std::vector<WarningCase> kWarnings{
         X, Ok, b::Ok, b::Ok, b::Ok, ""},
 };
 
-class FileWarnings : public CollectionFolder {
+class FileWarnings : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

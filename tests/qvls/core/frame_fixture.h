@@ -28,7 +28,8 @@ struct Ran {
     std::string folder;
 };
 
-class FrameFixture : public CollectionFolder {
+class FrameFixture : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

@@ -204,7 +204,8 @@ TEST(CollectionChoice, TheFolderOfTheChosenDataFile)
     fs::remove_all(dir);
 }
 
-class Collections : public FrameFixture {
+class Collections : public FrameFixture
+{
 protected:
     // Answers the next file dialog with a choice.
     void choose(const fs::path& file)

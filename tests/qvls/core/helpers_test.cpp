@@ -165,7 +165,8 @@ TEST(HelpersNames, SwapNameOrderRedisplaysTheWindow)
     EXPECT_EQ(clipped(w["?Artist"].value()), "John Smith");
 }
 
-class MatchArtist : public CollectionFolder {
+class MatchArtist : public CollectionFolder
+{
 protected:
     void SetUp() override
     {
@@ -278,7 +279,8 @@ TEST(HelpersReplace, AllNoCaseResumesAfterTheInsertedText)
 
 // ---------------------------------------------------------------- song texts
 
-class SongTexts : public CollectionFolder {
+class SongTexts : public CollectionFolder
+{
 protected:
     void SetUp() override
     {
@@ -355,7 +357,8 @@ TEST_F(SongTexts, DisplayTitleAndTheSkipsMark)
 
 // ---------------------------------------------------------------- file numbers
 
-class FileNumbers : public CollectionFolder {
+class FileNumbers : public CollectionFolder
+{
 protected:
     void TearDown() override
     {

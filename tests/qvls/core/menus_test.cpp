@@ -16,7 +16,8 @@ struct Expect {
     const char* action; // "thread NAME STACK", "call NAME request N", "run PROGRAM ARGS|...", "open ADDRESS", "none"
 };
 
-class Menus : public FrameFixture {
+class Menus : public FrameFixture
+{
 protected:
     std::string lastAction()
     {

@@ -64,7 +64,8 @@ std::string sql(const std::string& file, const std::string& statement)
 
 // The sqlite3 tool holding an exclusive lock on a file for a while, in a
 // process group of its own so that it and its sleep end together.
-class LockHolder {
+class LockHolder
+{
 public:
     LockHolder(const std::string& file, int seconds, const std::filesystem::path& flag)
     {
@@ -108,7 +109,8 @@ private:
     bool ready_ = false;
 };
 
-class OpenChecked : public CollectionFolder {
+class OpenChecked : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

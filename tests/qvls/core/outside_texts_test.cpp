@@ -63,7 +63,8 @@ TEST(QueryWizardTexts, EveryNumberGetsItsText)
     EXPECT_FALSE(wizard.hasDisplayText(13));
 }
 
-class ReportStrings : public CollectionFolder {
+class ReportStrings : public CollectionFolder
+{
 protected:
     void load(std::string_view name = kReportStringsIni)
     {

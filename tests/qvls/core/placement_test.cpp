@@ -30,7 +30,8 @@ Keys section(const std::string& name)
     return out;
 }
 
-class Placement : public CollectionFolder {
+class Placement : public CollectionFolder
+{
 protected:
     void SetUp() override
     {
@@ -159,7 +160,8 @@ TEST(KeepWindowOnScreen, PullsBackFromTheTopAndLeft)
 }
 
 // A report that remembers which fonts it was given, in order.
-class FakeReport : public ReportFontTarget {
+class FakeReport : public ReportFontTarget
+{
 public:
     void setReportFont(const ReportFont& f) override { calls.push_back("report " + f.name); }
     std::size_t controlCount() const override { return 3; }
@@ -170,7 +172,8 @@ public:
     std::vector<std::string> calls;
 };
 
-class ReportFonts : public CollectionFolder {
+class ReportFonts : public CollectionFolder
+{
 protected:
     rt::FontDialogWindow* dialog() { return host.dialog<rt::FontDialogWindow>(); }
     void choose(FakeReport& report, bool force)

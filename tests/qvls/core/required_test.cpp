@@ -46,7 +46,8 @@ struct Outcome {
     std::vector<std::string> buttons;
 };
 
-class Required : public ::testing::Test {
+class Required : public ::testing::Test
+{
 protected:
     rt::HeadlessHost host;
 

@@ -316,7 +316,8 @@ TEST_F(Settings_, SettingsFileNamedByTheGlobal)
     EXPECT_EQ(settings().Interface, "Standard");
 }
 
-class Migration : public CollectionFolder {
+class Migration : public CollectionFolder
+{
 protected:
     void writeOld(const std::string& text)
     {

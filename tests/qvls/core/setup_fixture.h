@@ -24,7 +24,8 @@ namespace qv::qvls::testing {
 inline const char* const kHousekeeping[] = {"CreateDefaultAlbums", "TestAlbumIDs", "SetAllDiscTo1",
     "ZeroLeadFileNumbers", "ConvertDateToYear", "ConvertAlbumDateToYear", "DataFileManager"};
 
-class SetupFixture : public CollectionFolder {
+class SetupFixture : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

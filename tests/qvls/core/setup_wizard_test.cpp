@@ -7,7 +7,8 @@
 namespace qv::qvls::testing {
 namespace {
 
-class SetupWizardTest : public SetupFixture {
+class SetupWizardTest : public SetupFixture
+{
 protected:
     rt::Window* start()
     {

@@ -11,7 +11,8 @@ std::vector<std::string>& calls()
     return log;
 }
 
-class SplashTest : public FrameFixture {
+class SplashTest : public FrameFixture
+{
 protected:
     void SetUp() override
     {

@@ -30,14 +30,14 @@ controls:
 )";
 
 // A form whose artist and composer entries complete from the artist list.
-class Form : public fw::WindowController {
+class Form : public fw::WindowController
+{
 public:
     Form(fw::TableAccess& artists, bool mustValidate)
         : WindowController("UpdateAlbum")
         , artists_(artists)
         , mustValidate_(mustValidate)
-    {
-    }
+    { }
     fw::Level Prepare() override
     {
         WindowController::Prepare();
@@ -69,7 +69,8 @@ private:
     bool mustValidate_;
 };
 
-class TypeAhead : public CollectionFolder {
+class TypeAhead : public CollectionFolder
+{
 protected:
     void SetUp() override
     {

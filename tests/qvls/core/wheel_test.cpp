@@ -23,7 +23,8 @@ struct Rows : rt::ListSource {
     std::string cell(int, int) const override { return {}; }
 };
 
-class Wheel : public ::testing::Test {
+class Wheel : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -28,7 +28,8 @@ std::string wizardYaml(int tabs)
 }
 
 // Steps listed here are not complete yet.
-class ScanSheet : public WizardSheet {
+class ScanSheet : public WizardSheet
+{
 public:
     std::set<int> incomplete;
     int nexts = 0, backs = 0;
@@ -46,7 +47,8 @@ struct Options {
     int tabs = 4;
 };
 
-class WizardSheetTest : public ::testing::Test {
+class WizardSheetTest : public ::testing::Test
+{
 protected:
     void run(const Options& o)
     {

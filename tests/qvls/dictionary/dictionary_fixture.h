@@ -25,7 +25,8 @@ namespace qv::qvls::testing {
 namespace fs = std::filesystem;
 
 // One built dictionary over a fresh folder; torn down in the reverse order.
-class BuiltCollection {
+class BuiltCollection
+{
 public:
     BuiltCollection()
     {

@@ -64,7 +64,8 @@ std::vector<std::vector<std::string>> sqliteTool(const std::string& file, const 
 }
 
 // An empty collection folder as the current folder, the way the program works in one.
-class CollectionFolder : public ::testing::Test {
+class CollectionFolder : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 // Media CD, LP, Tape; categories 1 Rock and 2 Jazz; album 1 (CD, Rock) with songs 1 and
 // 2, album 2 (LP) with song 3, album 3 (Tape) with none; song 3 stands in both playlists.
-class Seeded {
+class Seeded
+{
 public:
     explicit Seeded(BuiltCollection& c)
     {
