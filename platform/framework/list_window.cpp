@@ -122,8 +122,14 @@ Level ListWindow::Prepare()
     if (const Level l = WindowController::Prepare(); l != Benign)
         return l;
     loadWindow(module_, name());
+    YAML::Node list;
     try {
-        if (const Level l = readDeclaration(); l != Benign)
+        const auto& sections = window().def().sections;
+        const auto found = sections.find("list");
+        if (found == sections.end())
+            throw std::invalid_argument("the definition has no list section");
+        list = YAML::Load(found->second);
+        if (const Level l = readDeclaration(list); l != Benign)
             return l;
     } catch (const YAML::Exception& e) {
         throw rt::DefinitionError("window " + module_ + "/" + name() + ": list: " + e.what());
@@ -135,8 +141,6 @@ Level ListWindow::Prepare()
     openWindow();
 
     // The context menu's own items come after those of the buttons.
-    const auto& sections = window().def().sections;
-    const YAML::Node list = YAML::Load(sections.at("list"));
     for (const YAML::Node& item : list["menu"]) {
         if (item.IsScalar() && item.as<std::string>() == "separator")
             menu_->addSeparator();
@@ -149,14 +153,8 @@ Level ListWindow::Prepare()
     return Benign;
 }
 
-Level ListWindow::readDeclaration()
+Level ListWindow::readDeclaration(const YAML::Node& list)
 {
-    const auto& sections = window().def().sections;
-    const auto found = sections.find("list");
-    if (found == sections.end())
-        throw std::invalid_argument("the definition has no list section");
-    const YAML::Node list = YAML::Load(found->second);
-
     singleInstance_ = list["single-instance"] && list["single-instance"].as<bool>();
     if (singleInstance_ && request() != request::Select && takenByOpenInstance())
         return Notify;

@@ -39,6 +39,9 @@
 #include "platform/framework/view_reader.h"
 #include "platform/framework/window_controller.h"
 
+namespace YAML {
+class Node;
+}
 namespace qv::tables {
 class View;
 }
@@ -90,7 +93,7 @@ private:
         std::unique_ptr<Locator> locator;
         std::unique_ptr<ThumbStep> thumb;
     };
-    Level readDeclaration();
+    Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
     bool takenByOpenInstance();
 
