@@ -306,8 +306,9 @@ TEST_F(Forms, TheLookupOfAnEntryWithItsListButton)
         EXPECT_EQ(listCalls, k.calls);
         EXPECT_EQ(trimmed(c.albums.record()["ALB:Media"].toString()), k.media);
         EXPECT_EQ((*form)["?Media"].value(), k.media) << "the form shows what the record holds";
-        if (*k.focus)
+        if (*k.focus) {
             EXPECT_EQ(form->focus()->name(), k.focus);
+        }
         run({"press Cancel"});
         if (c.host.messageBox())
             run({"answer No"});

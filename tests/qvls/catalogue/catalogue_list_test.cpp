@@ -29,8 +29,9 @@ protected:
         dictionary::InitDictionary();
         for (const auto& [artist, album] : {std::pair{"Abba", "Arrival"}, {"Aaron Neville", "Warm Your Heart"}}) {
             tables::Table& t = dictionary::Album();
-            if (t.open() != 0)
+            if (t.open() != 0) {
                 ASSERT_TRUE(t.create() == 0 && t.open() == 0);
+            }
             t.record().clear();
             t.record()["ALB:Artist"] = artist;
             t.record()["ALB:Album"] = album;
