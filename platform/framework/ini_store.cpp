@@ -168,15 +168,15 @@ bool IniStore::restoreWindow(std::string_view section, rt::Window& window) const
     const Placement p = readPlacement(section);
     if (!p.maximize)
         return false;
-    if (*p.maximize) {
-        window.setMaximized(true);
-        return true;
+    if (!p.x) {
+        if (*p.maximize)
+            window.setMaximized(true);
+        return *p.maximize;
     }
-    if (!p.x)
-        return false;
-    // Saved while not maximized: a window defined maximized comes back in
-    // its saved place instead.
-    window.setMaximized(false);
+    // The normal placement comes back under a maximized window too, so
+    // restoring it later brings the user's place back. A window defined
+    // maximized but saved while not comes back in its saved place.
+    window.setMaximized(*p.maximize);
     rt::Rect at = window.geometry();
     at.x = *p.x;
     if (p.y)

@@ -1,4 +1,5 @@
 #include "platform/qt/dialogs.h"
+#include "platform/qt/window_view.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -24,7 +25,9 @@ MessageDialog::MessageDialog(rt::MessageBoxWindow& box, QWidget* parent)
 {
     setObjectName(QStringLiteral("messageBox"));
     setModal(false);
+    setWindowFlags(dialogFlags(true, parent != nullptr));
     setWindowTitle(QString::fromStdString(box.title()));
+    fitTitle(*this);
     setFont(defaultWindowFont());
 
     auto* body = new QHBoxLayout;

@@ -112,6 +112,11 @@ bool FrameWindow::arrange(const std::string& action)
 
 void FrameWindow::windowChanged(rt::WindowChange what)
 {
+    ++applying_;
+    struct Done {
+        int& n;
+        ~Done() { --n; }
+    } done{applying_};
     switch (what) {
     case rt::WindowChange::Title:
         setWindowTitle(QString::fromStdString(window_.title()));
@@ -188,6 +193,7 @@ void FrameWindow::showView()
 {
     if (disposed_)
         return;
+    ++applying_;
     setMinimumSize(units_.x(window_.minWidth()), units_.y(window_.minHeight()));
     QRect r = units_.toPixels(window_.geometry());
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
@@ -201,7 +207,37 @@ void FrameWindow::showView()
         move(screen.center() - QPoint(width() / 2, height() / 2));
     if (!window_.hidden())
         window_.maximized() ? showMaximized() : window_.iconized() ? showMinimized() : show();
+    --applying_;
     shown_ = true;
+    placement_.shown(units_.toUnits(QRect(pos(), size())));
+}
+
+void FrameWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    reportGeometry();
+}
+
+void FrameWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    reportGeometry();
+}
+
+void FrameWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        reportGeometry();
+}
+
+// The user moved, sized, maximised or minimised the frame: the model learns
+// it, so its placement is kept as the user left it.
+void FrameWindow::reportGeometry()
+{
+    if (disposed_ || !shown_ || applying_ > 0)
+        return;
+    placement_.report(window_, *this, units_.toUnits(QRect(pos(), size())));
 }
 
 void FrameWindow::dispose()

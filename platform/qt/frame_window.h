@@ -48,9 +48,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls(QToolBar* bar);
+    void reportGeometry();
 
     rt::Window& window_;
     QtHost& host_;
@@ -64,6 +68,8 @@ private:
     bool shown_ = false;
     bool disposed_ = false;
     bool blocked_ = false;
+    int applying_ = 0; // inside a geometry change of the program's
+    PlacementReporter placement_;
 };
 
 } // namespace qv::qt

@@ -178,8 +178,7 @@ WindowView* QtHost::createView(rt::Window& w)
         return child;
     }
     auto* top = new WindowWidget(w, *this, f);
-    top->setWindowFlag(Qt::Dialog, f != nullptr);
-    top->setWindowFlag(Qt::Window, true);
+    top->setWindowFlags(dialogFlags(w.def().system, f != nullptr));
     return top;
 }
 

@@ -30,6 +30,29 @@ public:
     virtual bool pressDefault() { return false; }
 };
 
+// The flags of a window of its own (not an MDI child): a dialog of the frame
+// with only a close button, as desktop dialogs have, or no frame at all for
+// a window without a system menu (the splash, the about box).
+Qt::WindowFlags dialogFlags(bool systemMenu, bool ofFrame);
+// Wide enough for its title not to be cut.
+void fitTitle(QWidget& window);
+
+// Tells the model where the user left a window, as the window system
+// would: its state always, its place and size only while it is neither
+// maximised nor minimised (so the normal placement survives), with a moved
+// or sized event when they changed.
+class PlacementReporter
+{
+public:
+    // Where the window stands as it is shown: no event for that.
+    void shown(const rt::Rect& at) { reported_ = at; }
+    void report(rt::Window& window, const QWidget& outer, const rt::Rect& at);
+
+private:
+    rt::Rect reported_;
+    bool maximized_ = false, iconized_ = false;
+};
+
 // What a control's widget needs of the window that holds it.
 class ControlHost
 {

@@ -160,6 +160,8 @@ void WindowWidget::showView()
     applyGeometry();
     ++applying_;
     QWidget* outer = outerWidget();
+    if (!sub_ && window_.def().system)
+        fitTitle(*this);
     if (!window_.hidden()) {
         if (window_.iconized())
             outer->showMinimized();
@@ -177,7 +179,7 @@ void WindowWidget::showView()
             v->widget()->setFocus();
     --applying_;
     shown_ = true;
-    reported_ = units_.toUnits(QRect(outer->pos(), canvas_->size()));
+    placement_.shown(units_.toUnits(QRect(outer->pos(), canvas_->size())));
 }
 
 void WindowWidget::windowChanged(rt::WindowChange what)
@@ -187,6 +189,8 @@ void WindowWidget::windowChanged(rt::WindowChange what)
     switch (what) {
     case rt::WindowChange::Title:
         setWindowTitle(QString::fromStdString(window_.title()));
+        if (!sub_ && window_.def().system)
+            fitTitle(*this);
         break;
     case rt::WindowChange::Hidden:
         if (shown_)
@@ -309,31 +313,34 @@ void WindowWidget::closeEvent(QCloseEvent* event)
 
 bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == sub_ && event->type() == QEvent::Move) || (watched == canvas_ && event->type() == QEvent::Resize))
-        reportGeometry(event->type() == QEvent::Move);
+    if ((watched == sub_ && (event->type() == QEvent::Move || event->type() == QEvent::WindowStateChange))
+        || (watched == canvas_ && event->type() == QEvent::Resize))
+        reportGeometry();
     return QWidget::eventFilter(watched, event);
 }
 
 void WindowWidget::moveEvent(QMoveEvent* event)
 {
     if (!sub_)
-        reportGeometry(true);
+        reportGeometry();
     QWidget::moveEvent(event);
+}
+
+void WindowWidget::changeEvent(QEvent* event)
+{
+    if (!sub_ && event->type() == QEvent::WindowStateChange)
+        reportGeometry();
+    QWidget::changeEvent(event);
 }
 
 // The user moved or sized the window: the model learns the new place, and
 // the program hears of it as it would from the window system.
-void WindowWidget::reportGeometry(bool moved)
+void WindowWidget::reportGeometry()
 {
     if (disposed_ || !shown_ || applying_ > 0)
         return;
-    const rt::Rect now = units_.toUnits(QRect(outerWidget()->pos(), canvas_->size()));
-    window_.userGeometry(now);
-    if (moved && (now.x != reported_.x || now.y != reported_.y))
-        window_.post(rt::event::Moved);
-    if (!moved && (now.width != reported_.width || now.height != reported_.height))
-        window_.post(rt::event::Sized);
-    reported_ = now;
+    QWidget* outer = outerWidget();
+    placement_.report(window_, *outer, units_.toUnits(QRect(outer->pos(), canvas_->size())));
 }
 
 } // namespace qv::qt

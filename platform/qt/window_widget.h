@@ -47,12 +47,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
     void applyGeometry();
     QSize canvasSize() const;
-    void reportGeometry(bool moved);
+    void reportGeometry();
 
     rt::Window& window_;
     QtHost& host_;
@@ -67,7 +68,7 @@ private:
     bool disposed_ = false;
     bool blocked_ = false;
     int applying_ = 0; // inside a geometry change of the program's
-    rt::Rect reported_;
+    PlacementReporter placement_;
 };
 
 } // namespace qv::qt

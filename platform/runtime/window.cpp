@@ -493,6 +493,12 @@ void Window::userGeometry(Rect at)
     at_ = at;
 }
 
+void Window::userState(bool maximized, bool iconized)
+{
+    maximized_ = maximized;
+    iconized_ = iconized;
+}
+
 void Window::userFocus(Control* control)
 {
     focus_ = control;

@@ -244,8 +244,10 @@ public:
     bool acceptingAll() const { return acceptingAll_; }
     void setAcceptingAll(bool on) { acceptingAll_ = on; }
 
-    // From the host: the user moved or sized the window, or moved the focus.
+    // From the host: the user moved or sized the window, maximised,
+    // minimised or restored it, or moved the focus.
     void userGeometry(Rect at);
+    void userState(bool maximized, bool iconized);
     void userFocus(Control* control);
 
 protected:

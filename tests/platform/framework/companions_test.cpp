@@ -163,7 +163,7 @@ TEST_F(IniStoreTest, RestoringAWindow)
     };
     const rt::Rect defined{5, 6, 200, 100};
     const Case cases[] = {
-        {"maximized", "Maximize=Yes\nXPos=50\n", true, false, defined, true},
+        {"maximized, over its normal place", "Maximize=Yes\nXPos=50\n", true, false, {50, 6, 200, 100}, true},
         {"moved and sized", "Maximize=No\nXPos=50\nYPos=60\nWidth=300\nHeight=150\n", true, false, {50, 60, 300, 150},
             false},
         {"fixed size: moved only", "Maximize=No\nXPos=50\nYPos=60\nWidth=300\nHeight=150\n", false, false,

@@ -1,0 +1,136 @@
+// Where the user leaves the program's windows, through the Qt host as a user
+// moves them: kept in ".\POSITION.INI" and found there at the next start.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <gtest/gtest.h>
+
+#include "core/core_fixture.h"
+#include "platform/qt/host.h"
+#include "qvls/core/program.h"
+#include "qvls/subsystems.h"
+
+namespace qv::qvls::testing {
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int ms = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+QMainWindow* frameWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* m = qobject_cast<QMainWindow*>(w); m && m->objectName() == "Main" && m->isVisible())
+            return m;
+    return nullptr;
+}
+
+class Placement : public CollectionFolder
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "program_qt_test";
+        static char* argv[] = {name, nullptr};
+        if (!qApp)
+            new QApplication(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    void SetUp() override
+    {
+        CollectionFolder::SetUp();
+        writeFile(collection("QVLROCFG.INI"), "[Settings]\nSetupWizardComplete=1\nShowTips=0\n");
+        registerSubsystems();
+    }
+
+    // Starts the program as main() does, with the Qt host; `meanwhile` runs
+    // once the frame shows, as the user; when the program has heard of it
+    // (`heard`), the user closes the frame.
+    void run(const std::function<void(QMainWindow&)>& meanwhile, const std::function<bool()>& heard = {})
+    {
+        std::string arg = "qvls";
+        char* argv[] = {arg.data()};
+        const int code = ProgramEntry(1, argv, [&](std::function<void()> body) {
+            qt::QtHost host;
+            bool ended = false;
+            host.watchThread(host.start("main", std::move(body)), [&ended] { ended = true; });
+            QMainWindow* frame = nullptr;
+            EXPECT_TRUE(waitFor([&] { return (frame = frameWindow()) != nullptr; }));
+            if (frame) {
+                meanwhile(*frame);
+                if (heard)
+                    EXPECT_TRUE(waitFor(heard));
+                frame->close();
+            }
+            EXPECT_TRUE(waitFor([&] { return ended; }));
+            return 0;
+        });
+        EXPECT_EQ(code, 0);
+    }
+
+    std::string placement(const char* key) const
+    {
+        const std::string ini = readFile(collection("POSITION.INI"));
+        const std::size_t section = ini.find("[Main]");
+        if (section == std::string::npos)
+            return {};
+        const std::size_t at = ini.find(std::string("\n") + key + "=", section);
+        const std::size_t next = ini.find("\n[", section + 1);
+        if (at == std::string::npos || (next != std::string::npos && at > next))
+            return {};
+        const std::size_t start = at + std::strlen(key) + 2;
+        return ini.substr(start, ini.find_first_of("\r\n", start) - start);
+    }
+};
+
+TEST_F(Placement, TheFrameComesBackWhereAndAsTheUserLeftIt)
+{
+    run(
+        [](QMainWindow& frame) {
+            frame.move(120, 90);
+            frame.resize(640, 420);
+        },
+        [this] { return !placement("Width").empty(); });
+    EXPECT_EQ(placement("Maximize"), "No");
+    const std::string x = placement("XPos"), y = placement("YPos"), w = placement("Width"), h = placement("Height");
+    EXPECT_FALSE(x.empty() || y.empty() || w.empty() || h.empty()) << readFile(collection("POSITION.INI"));
+
+    QRect seen;
+    run([&](QMainWindow& frame) { seen = QRect(frame.pos(), frame.size()); });
+    // Dialog units round a pixel or two.
+    EXPECT_NEAR(seen.x(), 120, 4);
+    EXPECT_NEAR(seen.y(), 90, 4);
+    EXPECT_NEAR(seen.width(), 640, 4);
+    EXPECT_NEAR(seen.height(), 420, 4);
+
+    // Maximised, only that is written; the normal place stays for later.
+    run([](QMainWindow& frame) { frame.showMaximized(); }, [this] { return placement("Maximize") == "Yes"; });
+    EXPECT_EQ(placement("Maximize"), "Yes");
+    EXPECT_EQ(placement("XPos"), x);
+    EXPECT_EQ(placement("Width"), w);
+
+    bool maximized = false;
+    run(
+        [&](QMainWindow& frame) {
+            maximized = frame.isMaximized();
+            frame.showNormal();
+        },
+        [this] { return placement("Maximize") == "No"; });
+    EXPECT_TRUE(maximized);
+    EXPECT_EQ(placement("Maximize"), "No");
+    EXPECT_EQ(placement("XPos"), x) << "restoring brought the user's own place back";
+}
+
+} // namespace
+} // namespace qv::qvls::testing
