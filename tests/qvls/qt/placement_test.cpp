@@ -14,7 +14,7 @@
 namespace qv::qvls::testing {
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int ms = 5000)
+bool waitFor(const std::function<bool()>& condition, int ms = 30000)
 {
     QElapsedTimer t;
     t.start();
