@@ -102,15 +102,30 @@ void HeadlessHost::answer(int button)
     settle();
 }
 
+namespace {
+// A user cannot reach a control that is off or out of sight; a test that
+// tries has a fault of its own.
+Control& usable(Window& w, std::string_view name)
+{
+    Control& c = w[name];
+    for (const Control* p = &c; p; p = p->parent())
+        if (!p->enabled())
+            throw std::logic_error("control " + c.name() + " of " + w.def().name + " is disabled");
+    if (c.effectivelyHidden())
+        throw std::logic_error("control " + c.name() + " of " + w.def().name + " is hidden");
+    return c;
+}
+} // namespace
+
 void HeadlessHost::press(Window& w, std::string_view control)
 {
-    w.post(event::Accepted, w[control].number());
+    w.post(event::Accepted, usable(w, control).number());
     settle();
 }
 
 void HeadlessHost::enter(Window& w, std::string_view control, std::string value)
 {
-    Control& c = w[control];
+    Control& c = usable(w, control);
     c.userInput(std::move(value));
     w.post(event::Accepted, c.number());
     settle();
@@ -118,7 +133,7 @@ void HeadlessHost::enter(Window& w, std::string_view control, std::string value)
 
 void HeadlessHost::choose(Window& w, std::string_view control, int choice)
 {
-    Control& c = w[control];
+    Control& c = usable(w, control);
     c.userSelected(choice);
     w.post(event::NewSelection, c.number());
     settle();

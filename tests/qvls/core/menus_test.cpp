@@ -47,6 +47,7 @@ TEST_F(Menus, EveryItemAndButtonDoesWhatItSays)
 {
     fs::create_directories(programDir_ / "help");
     writeFile(programDir_ / "help" / "index.html", "<html></html>");
+    glo().freeDb = true; // "/FREEDB" shows the free-database items
     startFrame();
     settings().CDDrive = "E:";
     const std::string prog = programDir_.string();
