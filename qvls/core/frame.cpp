@@ -276,7 +276,11 @@ fw::Level FrameController::OnWindowEvent(const rt::Event& e)
 fw::Level FrameController::OnAccepted(int control)
 {
     if (splashThread_ != 0) {
-        rt::Scheduler::instance().post(splashThread_, rt::Event{rt::event::CloseWindow});
+        // Only the splash: once it has gone, its thread may be showing the
+        // setup wizard or the tip of the day, which the user is answering.
+        const rt::Window* top = rt::Scheduler::instance().topWindow(splashThread_);
+        if (top && top->def().name == "Splash")
+            rt::Scheduler::instance().post(splashThread_, rt::Event{rt::event::CloseWindow});
         splashThread_ = 0;
     }
     const rt::Control* c = window().control(control);

@@ -1,6 +1,7 @@
 #include "frame_fixture.h"
 #include "platform/runtime/keycodes.h"
 #include "qvls/core/settings.h"
+#include "qvls/core/setup_wizard.h"
 
 namespace qv::qvls::testing {
 namespace {
@@ -86,6 +87,21 @@ TEST_F(SplashTest, ClosingRunsTheSetUpTheTipAndThenAsksForTheStartUpLists)
     host->advance(3000);
     EXPECT_EQ(calls(), (std::vector<std::string>{"SetupWizard", "UpdateQVLTips request 2"}));
     EXPECT_EQ(startedNames(), (std::vector<std::string>{"BrowseSongs", "BrowseLabels"})) << "no list for SU_Both";
+}
+
+TEST_F(SplashTest, TheFramesFirstCommandLeavesTheWizardThatFollowedTheSplash)
+{
+    rt::Procedures::add("SetupWizard", [] { SetupWizard(); });
+    writeFile(collection("QVLROCFG.INI"), "[Settings]\r\nSetupWizardComplete=0\r\nShowTips=0\r\n");
+    startFrame();
+    host->advance(3000);
+    rt::Window* wizard = host->window("SetupWizard");
+    ASSERT_NE(wizard, nullptr) << "the splash's thread runs the wizard";
+    host->press(*wizard, "?Next");
+    press("ListsArtists");
+    EXPECT_EQ(host->window("SetupWizard"), wizard) << "the user's wizard stays open";
+    EXPECT_EQ(startedNames(), std::vector<std::string>{"BrowseArtists"});
+    host->press(*wizard, "?Cancel");
 }
 
 TEST_F(SplashTest, NoListIsAskedForOnceTheFrameHasClosed)
