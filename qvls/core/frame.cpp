@@ -27,6 +27,7 @@
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
+#include "qvls/dictionary/folder_check.h"
 #include "qvls/dictionary/tables.h"
 
 namespace fs = std::filesystem;
@@ -562,6 +563,14 @@ bool closeOtherThreads()
 bool SwitchCollection(const std::string& folder)
 {
     Globals& g = glo();
+    // A damaged file there would end the program once this collection is
+    // let go: the user keeps the one open, and its windows, instead.
+    if (const auto damaged = dictionary::damagedTableFile(folder.empty() ? collectionFolder() : folder)) {
+        rt::message("The collection in " + folder + " cannot be opened: its file " + damaged->path + " is damaged ("
+                + damaged->reason + ").|The current collection stays open.",
+            "Switch Collection", rt::Icon::Exclamation);
+        return false;
+    }
     if (!closeOtherThreads()) {
         rt::message("The windows of this collection must be closed before another collection is opened.",
             "Switch Collection", rt::Icon::Exclamation);

@@ -309,6 +309,24 @@ TEST_F(Collections, OpenCollectionSwitchesAndReopensTheStartUpLists)
     EXPECT_EQ(messageText(), "");
 }
 
+TEST_F(Collections, ADamagedTableFileThereKeepsTheCurrentCollectionOpen)
+{
+    startFrame();
+    const fs::path other = collection("../damaged coll");
+    fs::create_directories(other);
+    writeFile(other / "QVLCONF.TPS", "not a table");
+    press("FileOpenCollection");
+    choose(other / "QVLDATA.TPS");
+    EXPECT_NE(messageText().find("QVLCONF.TPS is damaged"), std::string::npos) << messageText();
+    EXPECT_NE(messageText().find("The current collection stays open."), std::string::npos);
+    host->answer(rt::button::Ok);
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), collection("")));
+    EXPECT_TRUE(frame->isOpen()) << "the program goes on";
+    EXPECT_TRUE(dictionary::Album().isOpen());
+    EXPECT_EQ(readFile(other / "QVLCONF.TPS"), "not a table") << "nothing there was touched";
+    EXPECT_FALSE(fs::exists(other / "qvldata.tps"));
+}
+
 // A window on a thread of its own that notes where the program was when it
 // closed; a form may ask before it closes.
 struct OtherWindow {
