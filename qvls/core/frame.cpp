@@ -228,6 +228,11 @@ fw::Level FrameController::Prepare()
 
     RegisterHotKeys();
     w.setHidden(false);
+    g.frameReady = true;
+    if (g.afterSplashWaits) {
+        g.afterSplashWaits = false;
+        frameServices().startProcedure("AfterSplash", 0);
+    }
     return fw::Benign;
 }
 
@@ -451,6 +456,7 @@ void FrameController::CleanUp()
         g.albumsItem = g.songsItem = g.bothItem = g.labelsItem = g.playListsItem = 0;
     }
     g.frameWindow = nullptr;
+    g.frameReady = false;
     std::signal(SIGTERM, oldTerm_);
 }
 

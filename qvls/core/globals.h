@@ -29,6 +29,10 @@ struct BuildStamp {
 struct Globals {
     // The frame while it is open.
     int frameThread = 0; // GLO:FrameThread
+    // Its tables are open and the settings loaded; the splash's follow-up
+    // waits for this.
+    bool frameReady = false;
+    bool afterSplashWaits = false;
     rt::Window* frameWindow = nullptr; // GLO:FrameWindow
     // Control numbers of the Lists items, set with frameThread.
     int albumsItem = 0, songsItem = 0, bothItem = 0, labelsItem = 0, playListsItem = 0;

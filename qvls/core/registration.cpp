@@ -19,6 +19,7 @@ void registerCore()
     installWindowLifecycle();
     rt::Procedures::add("Main", [] { Main(); });
     rt::Procedures::add("Splash", [] { Splash(); });
+    rt::Procedures::add("AfterSplash", [] { AfterSplash(); });
     rt::Procedures::add("Setup", [] { Setup(); });
     rt::Procedures::add("SetupWizard", [] { SetupWizard(); });
     rt::Procedures::add("AboutQVL", [] { AboutQVL(); });

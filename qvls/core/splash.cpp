@@ -42,19 +42,30 @@ public:
     void CleanUp() override
     {
         fw::WindowController::CleanUp();
-        // The set-up and the tip of the day are called only once they exist;
-        // a first start must not greet the user with an apology.
-        if (settings().SetupWizardComplete == 0)
-            rt::Procedures::call("SetupWizard");
-        if (settings().ShowTips) {
-            fw::handover().request = fw::request::Change;
-            rt::Procedures::call("UpdateQVLTips");
-        }
-        postStartUpLists(false);
+        // What follows needs the collection's settings: while the frame is
+        // still opening its tables (or waits for the user over a table
+        // error), the frame runs it once it is ready.
+        if (glo().frameReady)
+            AfterSplash();
+        else
+            glo().afterSplashWaits = true;
     }
 };
 
 } // namespace
+
+void AfterSplash()
+{
+    // The set-up and the tip of the day are called only once they exist;
+    // a first start must not greet the user with an apology.
+    if (settings().SetupWizardComplete == 0)
+        rt::Procedures::call("SetupWizard");
+    if (settings().ShowTips) {
+        fw::handover().request = fw::request::Change;
+        rt::Procedures::call("UpdateQVLTips");
+    }
+    postStartUpLists(false);
+}
 
 void Splash()
 {

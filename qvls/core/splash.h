@@ -8,4 +8,8 @@ namespace qv::qvls {
 
 void Splash();
 
+// The rest of the start-up, from the collection's settings: the setup wizard
+// until set-up was completed once, the tip of the day, the start-up lists.
+void AfterSplash();
+
 } // namespace qv::qvls

@@ -1,4 +1,5 @@
 #include "frame_fixture.h"
+#include "platform/runtime/halt.h"
 #include "platform/runtime/keycodes.h"
 #include "qvls/core/settings.h"
 #include "qvls/core/setup_wizard.h"
@@ -102,6 +103,25 @@ TEST_F(SplashTest, TheFramesFirstCommandLeavesTheWizardThatFollowedTheSplash)
     EXPECT_EQ(host->window("SetupWizard"), wizard) << "the user's wizard stays open";
     EXPECT_EQ(startedNames(), std::vector<std::string>{"BrowseArtists"});
     host->press(*wizard, "?Cancel");
+}
+
+TEST_F(SplashTest, ATableErrorAtStartIsNotCoveredByTheWizard)
+{
+    std::vector<std::string> halts;
+    rt::setHaltHandler([&](int, const std::string& text) { halts.push_back(text); });
+    writeFile(collection("QVLROCFG.INI"), "[Settings]\r\nSetupWizardComplete=1\r\nShowTips=0\r\n");
+    writeFile(collection("QVLConf.tps"), "not a table");
+    startFrame();
+    ASSERT_NE(host->messageBox(), nullptr) << "the frame reports the damaged file";
+    host->advance(3000);
+    EXPECT_EQ(splash(), nullptr);
+    EXPECT_TRUE(calls().empty()) << "set-up was completed long ago: no wizard over the error";
+    while (host->messageBox())
+        host->answer(host->messageBox()->buttons().front().answer);
+    EXPECT_TRUE(calls().empty());
+    EXPECT_FALSE(halts.empty());
+    rt::setHaltHandler(nullptr);
+    frame = nullptr;
 }
 
 TEST_F(SplashTest, NoListIsAskedForOnceTheFrameHasClosed)
