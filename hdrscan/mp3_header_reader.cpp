@@ -262,7 +262,11 @@ ScanStatus Mp3HeaderReader::scan(ByteSource& source)
     Window window(source, fileSize_);
     window.reset(0, kFirstRead);
     const std::size_t lead = window.ensure(0, 10);
-    const std::int64_t start = lead > 0 ? id3v2TagEnd(window.data(0), lead) : 0;
+    std::int64_t start = lead > 0 ? id3v2TagEnd(window.data(0), lead) : 0;
+    // A tag said to run past the end of the file is damaged: its size cannot
+    // be trusted to step over, so the file is read as if it had none.
+    if (start > fileSize_)
+        start = 0;
     const std::int64_t last = start + kSearchLimit;
     if (start + 4 > window.loadedEnd())
         window.reset(start, start + kWindowSpan);

@@ -70,7 +70,8 @@ public:
     void markNotOpened();
 
     static bool IsValidFrameHeader(std::uint32_t header);
-    // Where the frame search starts: just after a leading ID3v2 tag, else 0.
+    // Where a leading ID3v2 tag says it ends, else 0. The search starts there
+    // unless that lies past the end of the file.
     static std::int64_t id3v2TagEnd(const std::uint8_t* bytes, std::size_t n);
 
     bool hasFrameHeader() const { return found_; }

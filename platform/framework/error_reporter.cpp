@@ -45,8 +45,8 @@ const MessageDef& definition(Msg msg)
         // FieldOutOfRangeHigh
         {User, "Range Error", "The value of %Field must be at most %Message.", Bang, button::Ok, 0},
         // DuplicateKey
-        {User, "Duplicate Key Error", "Adding this record creates a duplicate entry for the key: %Message|File: %File",
-            Bang, button::Ok, 0},
+        {User, "Duplicate Key Error", "Adding this %File record creates a duplicate entry for the key: %Message", Bang,
+            button::Ok, 0},
         // RestrictDelete
         {User, "Referential Integrity Delete Error",
             "This record is referenced from the file %File. This record cannot be deleted while these references "

@@ -18,7 +18,7 @@ enum class Msg {
     FieldOutOfRange, // "Range Error" / "The value of %Field must be between %Message."
     FieldOutOfRangeLow, // "Range Error" / "... must be at least %Message."
     FieldOutOfRangeHigh, // "Range Error" / "... must be at most %Message."
-    DuplicateKey, // "Duplicate Key Error" / "Adding this record creates a duplicate entry for the key: %Message"
+    DuplicateKey, // "Duplicate Key Error" / "Adding this %File record creates a duplicate entry for the key: %Message"
     RestrictDelete, // "Referential Integrity Delete Error"
     RestrictUpdate, // "Referential Integrity Update Error"
     RetryAutoInc, // "Auto Increment Error" ... "Try Again?" (Yes/No)

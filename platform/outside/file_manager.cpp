@@ -78,9 +78,14 @@ int FileManager::fileOpen(tables::Table& table, int access)
     int version = storedVersion(path);
     if (version < 0)
         return table.open(access); // not a table file: the driver says so
+    // A file must hold the version its table's declaration gives, which the
+    // driver checks too. The registered number names the layout and is the
+    // same, except for a table that reads files another table makes (one
+    // collection reading another's songs): those carry the maker's version.
+    const int wanted = table.def().version >= 0 ? table.def().version : reg->version;
     // Older files are brought forward one known step at a time; a cycle of
     // steps cannot run for ever.
-    for (int steps = 0; version != reg->version; ++steps) {
+    for (int steps = 0; version != wanted; ++steps) {
         const Step* step = nullptr;
         for (const auto& s : conversions_)
             if (s.from == version && text::equalsNoCase(s.label, reg->label))

@@ -35,8 +35,9 @@ public:
     void addConversion(std::string_view label, int from, int to, Conversion convert);
 
     // Opens the table with the access mode. A keyed file whose stored
-    // structure version is not the registered one is converted when a
-    // conversion from that version exists, else refused with 47.
+    // structure version is not the one its table declares (the registered one
+    // when it declares none) is converted when a conversion from that version
+    // exists, else refused with 47.
     int fileOpen(tables::Table& table, int access);
 
     const std::vector<std::string>& drivers() const { return drivers_; }

@@ -182,6 +182,11 @@ WindowView* QtHost::createView(rt::Window& w)
     return top;
 }
 
+void QtHost::beep(int)
+{
+    QApplication::beep();
+}
+
 void QtHost::windowOpened(rt::Window& w)
 {
     WindowView* v = createView(w);

@@ -54,6 +54,8 @@ public:
     void windowClosed(rt::Window& w) override;
     void windowChanged(rt::Window& w, rt::WindowChange what) override;
     void controlChanged(rt::Control& c, rt::ControlChange what) override;
+    // The desktop has one beep for every system sound.
+    void beep(int sound) override;
 
 private:
     struct Entry {

@@ -83,6 +83,12 @@ bool runUntilAnswered(Window& w)
 
 } // namespace
 
+void beep(int sound)
+{
+    if (HostObserver* h = host())
+        h->beep(sound);
+}
+
 MessageBoxWindow::MessageBoxWindow(const MessageSpec& spec)
     : Window(definitionFor(WindowKind::MessageBox, spec.title, static_cast<int>(buttonsOf(spec).size())))
     , text_(withLineBreaks(spec.text))

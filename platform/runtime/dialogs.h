@@ -17,6 +17,14 @@ constexpr int Ok = 1, Yes = 2, No = 4, Abort = 8, Retry = 16, Ignore = 32, Cance
 
 enum class Icon { None, Exclamation, Question, Information, Hand };
 
+// The system sounds, by the numbers the program asks for them with.
+namespace sound {
+constexpr int Default = 0, Hand = 16, Question = 32, Exclamation = 48, Asterisk = 64;
+}
+
+// Asks the host for a system sound; the thread does not wait for it.
+void beep(int sound = sound::Default);
+
 struct MessageSpec {
     std::string text; // "|" starts a new line
     std::string title;

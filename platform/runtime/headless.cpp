@@ -10,9 +10,11 @@
 namespace qv::rt {
 
 namespace {
+// The run time's own dialogs ("$Dialog") are known by their titles.
 std::string nameOf(const Window& w)
 {
-    return w.def().name.empty() ? w.title() : w.def().name;
+    const std::string& name = w.def().name;
+    return name.empty() || name.starts_with('$') ? w.title() : name;
 }
 } // namespace
 
@@ -171,6 +173,12 @@ void HeadlessHost::windowClosed(Window& w)
 {
     std::erase(open_, &w);
     log_.push_back("close " + nameOf(w));
+}
+
+void HeadlessHost::beep(int sound)
+{
+    beeps_.push_back(sound);
+    log_.push_back("beep " + std::to_string(sound));
 }
 
 } // namespace qv::rt

@@ -57,19 +57,23 @@ public:
     void post(Window& w, Event e);
     void post(int thread, Event e);
 
-    // "open Name" / "close Name" in the order they happened.
+    // "open Name" / "close Name" / "beep 32" in the order they happened.
     const std::vector<std::string>& log() const { return log_; }
+    // The sounds asked for, in order.
+    const std::vector<int>& beeps() const { return beeps_; }
     // Threads that ended with an exception: "name: what".
     const std::vector<std::string>& failures() const { return failures_; }
 
     void windowOpened(Window& w) override;
     void windowClosed(Window& w) override;
+    void beep(int sound) override;
 
 private:
     std::int64_t now_ = 0;
     std::vector<Window*> open_;
     std::vector<std::string> log_;
     std::vector<std::string> failures_;
+    std::vector<int> beeps_;
 };
 
 } // namespace qv::rt

@@ -61,8 +61,9 @@ enum class WindowChange {
     Activate
 };
 
-// What a host hears of the model. Calls come on the OS thread, from inside
-// whichever program thread changed the model.
+// What a host hears of the model, and the system sounds it is asked for.
+// Calls come on the OS thread, from inside whichever program thread changed
+// the model.
 class HostObserver
 {
 public:
@@ -71,6 +72,7 @@ public:
     virtual void windowClosed(Window&) { }
     virtual void windowChanged(Window&, WindowChange) { }
     virtual void controlChanged(Control&, ControlChange) { }
+    virtual void beep(int /*sound*/) { }
 };
 void setHost(HostObserver* host);
 HostObserver* host();

@@ -254,6 +254,7 @@ private:
 
     static void massModifications()
     {
+        rt::beep(rt::sound::Question);
         rt::Scheduler::instance().yield();
         rt::MessageSpec m;
         m.title = "Mass Modifications";

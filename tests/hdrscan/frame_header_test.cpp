@@ -236,8 +236,17 @@ const Case kCases[] = {
         {"MPEG 1 Layer III", "Joint Stereo", 44100, 128, 38, true}},
     {"SearchEndsOnePastTheSpanAfterId3v2",
         [] { return At(300010 + 204801, Header{}, 300010 + kSize).Put(0, Id3v2Header(300000)); }, kNone},
-    {"Id3v2LongerThanTheFile", [] { return Image(5000).Put(0, Id3v2Header(1000000)).Put(100, Header{}.Encode()); },
-        kNone},
+    // A tag said to end past the end of the file is damaged; the file is read from its start.
+    {"Id3v2LongerThanTheFileIsReadFromTheStart",
+        [] {
+            const Bytes frame = Header{}.Encode(); // 417 bytes long at 128 kbit/s and 44100 Hz
+            return Image(kSize).Put(0, Id3v2Header(0x0FFFFFFF)).Put(10, frame).Put(427, frame).Put(844, frame);
+        },
+        kDefault},
+    {"Id3v2EndingAtTheEndOfTheFileIsStepped",
+        [] { return Image(kSize).Put(0, Id3v2Header(kSize - 10)).Put(100, Header{}.Encode()); }, kNone},
+    {"Id3v2EndingOnePastTheEndOfTheFileIsReadFromTheStart",
+        [] { return Image(kSize).Put(0, Id3v2Header(kSize - 9)).Put(100, Header{}.Encode()); }, kDefault},
 };
 
 class HdrscanFrameHeader : public ::testing::TestWithParam<Case>

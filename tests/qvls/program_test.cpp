@@ -14,9 +14,11 @@
 #include "platform/outside/file_manager.h"
 #include "platform/outside/query_wizard.h"
 #include "platform/outside/report_designer.h"
+#include "platform/runtime/halt.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/resources.h"
 #include "qvls/browse_extension/tag_sets.h"
+#include "qvls/core/file_warning.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/program.h"
 #include "qvls/subsystems.h"
@@ -321,6 +323,64 @@ TEST(FileManager, AFileOfAnotherVersionIsRefusedUnlessItCanBeConverted)
     registerTables(); // nothing: the registry of a process is filled once
     for (const auto& r : tableRegistrations())
         fm.usingFile(*dictionary::table(r.label), r.prefix, r.label, r.version);
+}
+
+TEST(FileManager, AnotherCollectionsSongsOpenThroughTheImportRegistration)
+{
+    qvls::testing::BuiltCollection c;
+    auto& fm = outside::fileManager();
+    fm.reset();
+    for (const auto& r : tableRegistrations())
+        fm.usingFile(*dictionary::table(r.label), r.prefix, r.label, r.version);
+    qv::tables::Table& imported = dictionary::ImportSongs();
+    ASSERT_NE(fm.registration(imported), nullptr);
+    ASSERT_EQ(fm.registration(imported)->version, 15);
+
+    // The other collection's songs, written by the program's own songs table.
+    const std::string other = (c.dir() / "other" / "qvldata").string();
+    qv::tables::Table own(schema::Quorvel());
+    own.setFileName(other);
+    ASSERT_EQ(own.create(), 0);
+    ASSERT_EQ(own.open(), 0);
+    own.record().clear();
+    own.record()["SNG:Artist"] = "Blondie";
+    own.record()["SNG:Title"] = "Atomic";
+    ASSERT_EQ(own.insert(), 0);
+    ASSERT_EQ(own.close(), 0);
+    const std::string file = other + ".tps";
+    ASSERT_EQ(outside::storedVersion(file), 14);
+
+    dictionary::ImportSongsFileName = other;
+    dictionary::applyRunTimeName(imported);
+    EXPECT_EQ(outside::ds_FileOpen(imported, qv::tables::DefaultAccess), 0) << qv::tables::lastError().text;
+    ASSERT_TRUE(imported.isOpen());
+    imported.setOrder(-1);
+    ASSERT_EQ(imported.next(), 0);
+    EXPECT_EQ(imported.record().getText(imported.def().fieldIndex("IS:TITLE")), "Atomic");
+    imported.close();
+
+    // The collection tools open it with the program's checked open: no warning, and the
+    // file stays the other collection's own, which its program still opens.
+    std::vector<std::string> halts;
+    rt::setHaltHandler([&](int, const std::string& text) { halts.push_back(text); });
+    c.run([&] {
+        OpenTableChecked(imported);
+        return fw::Benign;
+    });
+    rt::setHaltHandler(nullptr);
+    EXPECT_EQ(c.titles, std::vector<std::string>{});
+    EXPECT_EQ(halts, std::vector<std::string>{});
+    EXPECT_TRUE(imported.isOpen());
+    imported.close();
+    EXPECT_EQ(outside::storedVersion(file), 14);
+    ASSERT_EQ(own.open(), 0);
+    EXPECT_EQ(own.records(), 1);
+    own.close();
+
+    // A songs file of a version no table makes is still refused.
+    storeVersion(file, 13);
+    EXPECT_EQ(outside::ds_FileOpen(imported, qv::tables::DefaultAccess), qv::tables::InvalidFile);
+    EXPECT_FALSE(imported.isOpen());
 }
 
 } // namespace

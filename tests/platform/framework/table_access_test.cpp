@@ -298,7 +298,7 @@ TEST_F(TableAccessTest, ADuplicateNamesTheKeyAsDeclared)
     ASSERT_NE(c.host.messageBox(), nullptr);
     EXPECT_EQ(c.host.messageBox()->title(), "Duplicate Key Error");
     EXPECT_EQ(c.host.messageBox()->text(),
-        "Adding this record creates a duplicate entry for the key: Media Format\nFile: Media Tyes [Media]");
+        "Adding this Media Tyes [Media] record creates a duplicate entry for the key: Media Format");
     c.host.answer(Ok);
     EXPECT_EQ(level, User);
     EXPECT_EQ(c.media.records(), 1);

@@ -254,6 +254,28 @@ TEST_F(SetupWindow, HousekeepingAnswers)
     }
 }
 
+TEST_F(SetupWindow, MassModificationsSoundsTheQuestionBeepBeforeItAsks)
+{
+    writeSettings(kCompleted);
+    LoadSettings();
+    rt::Window* w = open("Setup", "Setup");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(host->beeps().empty());
+    const std::size_t before = host->log().size();
+    host->press(*w, "?MassModifications");
+    const std::vector<std::string> since(host->log().begin() + static_cast<std::ptrdiff_t>(before), host->log().end());
+    EXPECT_EQ(since, (std::vector<std::string>{"beep 32", "open Mass Modifications"}));
+    ASSERT_NE(host->messageBox(), nullptr);
+    host->answer(3);
+    EXPECT_EQ(host->beeps(), std::vector<int>{rt::sound::Question});
+
+    // The other housekeeping questions come without one.
+    host->press(*w, "?CreateAlbums");
+    ASSERT_NE(host->messageBox(), nullptr);
+    host->answer(rt::button::No);
+    EXPECT_EQ(host->beeps(), std::vector<int>{rt::sound::Question});
+}
+
 TEST_F(SetupWindow, AMissingHousekeepingProcedureSaysSo)
 {
     host->start("probe", [] { callHousekeeping("NoSuchTool"); });

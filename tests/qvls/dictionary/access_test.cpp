@@ -256,8 +256,7 @@ TEST(Dictionary, ManyAlbumsWithoutADiscIdentityButEachIdentityOnce)
     EXPECT_EQ(addAlbum("Six", "0a1b2c3d"), fw::User);
     ASSERT_EQ(c.titles.size(), 1u);
     EXPECT_EQ(c.titles[0], "Duplicate Key Error");
-    EXPECT_NE(c.texts[0].find("for the key: CD Serial Number"), std::string::npos) << c.texts[0];
-    EXPECT_NE(c.texts[0].find("Albums [Album]"), std::string::npos) << c.texts[0];
+    EXPECT_EQ(c.texts[0], "Adding this Albums [Album] record creates a duplicate entry for the key: CD Serial Number");
 }
 
 TEST(Dictionary, TrackNumbersAreReservedPerAlbumAndSide)
