@@ -108,17 +108,37 @@ std::string fileAddress(const std::string& path)
     return out;
 }
 
-void startProcedure(std::string_view name, std::size_t stack)
+// A command as the user knows it: its menu text, or its button's tip.
+std::string commandName(const rt::Control& item)
 {
-    const rt::Procedures::Started s = frameServices().startProcedure(name, stack);
-    if (!s)
-        showNotAvailableText(s.error);
+    std::string name;
+    for (char ch : item.text())
+        if (ch != '&')
+            name += ch;
+    name = std::string(text::trim(name));
+    while (!name.empty() && name.back() == '.')
+        name.pop_back();
+    name = std::string(text::trimRight(name));
+    return name.empty() ? item.toolTip() : name;
 }
 
-void callProcedure(std::string_view name)
+// What is there to start: a window not built yet is named as the user
+// asked for it.
+void startProcedure(std::string_view name, std::size_t stack, const std::string& command)
+{
+    const rt::Procedures::Started s = frameServices().startProcedure(name, stack);
+    if (s)
+        return;
+    if (rt::Procedures::exists(name))
+        showNotAvailableText(s.error);
+    else
+        reportNotAvailable(command);
+}
+
+void callProcedure(std::string_view name, const std::string& command)
 {
     if (!frameServices().callProcedure(name))
-        reportNotAvailable(name);
+        reportNotAvailable(command);
 }
 
 class FrameController : public fw::WindowController
@@ -136,8 +156,8 @@ public:
 
 private:
     void clock();
-    void command(const FrameCommand& c);
-    void trakhand(const FrameCommand& c);
+    void command(const FrameCommand& c, const rt::Control& item);
+    void trakhand(const FrameCommand& c, const std::string& name);
     void help(const FrameCommand& c);
     void newCollection();
     void openCollection();
@@ -293,26 +313,27 @@ fw::Level FrameController::OnAccepted(int control)
     if (c && c->def().standard == "close")
         window().post(rt::event::CloseWindow); // the other standard actions never reach the program
     else if (const FrameCommand* cmd = findFrameCommand(control))
-        command(*cmd);
+        command(*cmd, *c);
     return fw::WindowController::OnAccepted(control);
 }
 
-void FrameController::command(const FrameCommand& c)
+void FrameController::command(const FrameCommand& c, const rt::Control& item)
 {
+    const std::string name = commandName(item);
     switch (c.kind) {
     case CommandKind::NewThread:
-        startProcedure(c.procedure, c.stack);
+        startProcedure(c.procedure, c.stack, name);
         break;
     case CommandKind::FrameCall:
         if (std::string_view(c.procedure) == "UpdateQVLTips")
             fw::handover().request = fw::request::Change;
-        callProcedure(c.procedure);
+        callProcedure(c.procedure, name);
         break;
     case CommandKind::AlbumsList:
-        startProcedure(settings().Interface == "Explorer" ? "BrovexAlbums" : "BrowseAlbums", c.stack);
+        startProcedure(settings().Interface == "Explorer" ? "BrovexAlbums" : "BrowseAlbums", c.stack, name);
         break;
     case CommandKind::SongsList:
-        startProcedure(settings().Interface == "Explorer" ? "BrovexSongs" : "BrowseSongs", c.stack);
+        startProcedure(settings().Interface == "Explorer" ? "BrovexSongs" : "BrowseSongs", c.stack, name);
         break;
     case CommandKind::AskThenThread:
         if (rt::message("This function will test (and fix where possible) the links between the album database "
@@ -320,16 +341,18 @@ void FrameController::command(const FrameCommand& c)
                         "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?",
                 "Housekeeping", rt::Icon::Question, rt::button::Yes | rt::button::No, rt::button::No)
             == rt::button::Yes)
-            startProcedure(c.procedure, c.stack);
+            startProcedure(c.procedure, c.stack, name);
         break;
     case CommandKind::Trakhand:
-        trakhand(c);
+        trakhand(c, name);
         break;
     case CommandKind::Backup: {
-        // Started without a check: a missing backup program shows nothing.
         const rt::CommandLine cl = rt::resolveCommandLine("SAFKEEP.EXE", frameServices().programFolder());
-        frameServices().runProgram(
-            cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder());
+        if (frameServices().runProgram(
+                cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder())
+            != 0)
+            showNotAvailableText(
+                name + " needs the backup program SAFKEEP, which is not installed beside Quorvel Pro.");
         Refresh();
         break;
     }
@@ -356,7 +379,7 @@ void FrameController::command(const FrameCommand& c)
     }
 }
 
-void FrameController::trakhand(const FrameCommand& c)
+void FrameController::trakhand(const FrameCommand& c, const std::string& name)
 {
     if (*c.confirmTitle)
         rt::message(
@@ -370,7 +393,8 @@ void FrameController::trakhand(const FrameCommand& c)
     // The drive token as stored; none when no drive is set.
     if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
         args.push_back(drive);
-    startTrakhand(std::move(args));
+    if (startTrakhand(std::move(args)) != 0)
+        showNotAvailableText(name + " needs the disc-lookup tool trakhand, which is not installed beside Quorvel Pro.");
 }
 
 void FrameController::help(const FrameCommand& c)
@@ -379,8 +403,15 @@ void FrameController::help(const FrameCommand& c)
     std::string address = fileAddress(manual);
     if (*c.argument)
         address += std::string("#") + c.argument;
-    if (!fs::exists(manual) || frameServices().openAddress(address) <= 32)
+    if (!fs::exists(manual)) {
         rt::message("The help file " + manual + " could not be opened.", "Help", rt::Icon::Exclamation);
+        return;
+    }
+    if (const int opened = frameServices().openAddress(address); opened <= 32)
+        rt::message(opened == 31 ? "Help is shown in the desktop's web browser, and none could be started "
+                                   "(the xdg-open command is missing)."
+                                 : "The help file " + manual + " could not be opened.",
+            "Help", rt::Icon::Exclamation);
 }
 
 void FrameController::newCollection()

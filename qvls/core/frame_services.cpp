@@ -37,9 +37,9 @@ void showNotAvailableText(const std::string& text)
     rt::message(text, "Not Available", rt::Icon::Exclamation);
 }
 
-void reportNotAvailable(std::string_view procedure)
+void reportNotAvailable(std::string_view what)
 {
-    showNotAvailableText("The window " + std::string(procedure) + " is not available.");
+    showNotAvailableText(std::string(what) + " is not available yet.");
 }
 
 void postStartUpLists(bool withBoth)
@@ -55,9 +55,10 @@ void postStartUpLists(bool withBoth)
             g.frameWindow->post(rt::event::Accepted, item);
 }
 
-void startTrakhand(std::vector<std::string> arguments)
+int startTrakhand(std::vector<std::string> arguments)
 {
-    frameServices().runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder());
+    return frameServices().runProgram(
+        frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder());
 }
 
 void resetFrameServices()

@@ -32,8 +32,9 @@ struct FrameServices {
 FrameServices& frameServices();
 void resetFrameServices();
 
-// Tells the user that a window is not built or registered.
-void reportNotAvailable(std::string_view procedure);
+// Tells the user that a command (named as the user knows it: its menu text
+// or button) has no window or program behind it yet.
+void reportNotAvailable(std::string_view what);
 // The same box with a text of its own (a start that failed says why).
 void showNotAvailableText(const std::string& text);
 
@@ -42,7 +43,7 @@ void showNotAvailableText(const std::string& text);
 void postStartUpLists(bool withBoth);
 
 // Starts the disc-lookup tool from the program folder with its switches, in
-// the collection folder, without waiting.
-void startTrakhand(std::vector<std::string> arguments);
+// the collection folder, without waiting; the run code (0 started).
+int startTrakhand(std::vector<std::string> arguments);
 
 } // namespace qv::qvls

@@ -112,10 +112,15 @@ std::string driveForRow(const rt::ListQueue& list, int row)
 
 // ------------------------------------------------------------ shared steps
 
-void callHousekeeping(std::string_view procedure)
+void callHousekeeping(std::initializer_list<std::string_view> procedures, std::string_view what)
 {
-    if (!rt::Procedures::call(procedure))
-        reportNotAvailable(procedure);
+    for (std::string_view p : procedures)
+        if (!rt::Procedures::exists(p)) {
+            reportNotAvailable(what);
+            return;
+        }
+    for (std::string_view p : procedures)
+        rt::Procedures::call(p);
 }
 
 void askYearOnlyConversion()
@@ -124,8 +129,7 @@ void askYearOnlyConversion()
         = rt::message("Convert existing entries to Year Only format (day and month information will be lost!)?",
             "Basic Format Changed", rt::Icon::Exclamation, rt::button::Yes | rt::button::No, rt::button::Yes);
     if (answer == rt::button::Yes) {
-        callHousekeeping("ConvertDateToYear");
-        callHousekeeping("ConvertAlbumDateToYear");
+        callHousekeeping({"ConvertDateToYear", "ConvertAlbumDateToYear"}, "Converting release dates to years");
     }
 }
 
@@ -161,21 +165,21 @@ public:
         onAccepted(CDDrive, [this] { chooseDrive(); });
         onNewSelection(CDDrive, [this] { chooseDrive(); });
         onAccepted(CreateAlbums, [this] {
-            housekeeping("CreateDefaultAlbums",
+            housekeeping(CreateAlbums, "CreateDefaultAlbums",
                 "This function will create the album database based on information in your main Quorvel "
                 "Pro database.  It may take some time to complete.  This should only be required if you "
                 "are upgrading from version 1.1, or if you have imported song information from a "
                 "text-file.  Are you sure you wish to continue?");
         });
         onAccepted(TestAlbumLinks, [this] {
-            housekeeping("TestAlbumIDs",
+            housekeeping(TestAlbumLinks, "TestAlbumIDs",
                 "This function will test (and fix where possible) the links between the album database "
                 "and your main Quorvel Pro database.  It may take some time to complete.  This should only "
                 "be required if you are upgrading from version 1.1.  Are you sure you wish to continue?");
         });
         onAccepted(MassModifications, [] { massModifications(); });
         onAccepted(FileManager, [this] {
-            callHousekeeping("DataFileManager");
+            callHousekeeping({"DataFileManager"}, "File Manager");
             Refresh();
         });
         onAccepted(Browse, [this] { browseLogo(); });
@@ -242,13 +246,15 @@ private:
 
     void chooseDrive() { takeChosenDrive(window()[ctl::Setup::CDDrive], drives_); }
 
-    void housekeeping(std::string_view procedure, const std::string& question)
+    // A housekeeping button: its question, then its procedure, named to the
+    // user by the button's text when it is not there.
+    void housekeeping(rt::ControlId button, std::string_view procedure, const std::string& question)
     {
         if (rt::message(
                 question, "Housekeeping", rt::Icon::Exclamation, rt::button::Yes | rt::button::No, rt::button::No)
             != rt::button::Yes)
             return;
-        callHousekeeping(procedure);
+        callHousekeeping({procedure}, window()[button].text());
         Refresh();
     }
 
@@ -265,10 +271,10 @@ private:
         m.defaultButton = 1;
         switch (rt::message(m)) {
         case 1:
-            callHousekeeping("SetAllDiscTo1");
+            callHousekeeping({"SetAllDiscTo1"}, "Mass Modifications: Side/Disc");
             break;
         case 2:
-            callHousekeeping("ZeroLeadFileNumbers");
+            callHousekeeping({"ZeroLeadFileNumbers"}, "Mass Modifications: File Number");
             break;
         default:
             break;

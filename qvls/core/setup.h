@@ -3,6 +3,7 @@
 // list of CD drives, the list of date formats with the tokens they stand
 // for, and controls bound straight to the settings globals.
 
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,9 +56,10 @@ inline constexpr std::string_view kDriveSection = "CD Drives";
 // two conversions. Only when the old format is not Year Only already.
 void askYearOnlyConversion();
 
-// Runs a procedure of another part of the program on this thread; one that
-// does not exist (yet) says so instead of pretending to have run.
-void callHousekeeping(std::string_view procedure);
+// Runs procedures of another part of the program on this thread; when one
+// does not exist (yet) none runs and the user hears that `what` (the command
+// as they know it) is not available, instead of it pretending to have run.
+void callHousekeeping(std::initializer_list<std::string_view> procedures, std::string_view what);
 
 // ---- procedures
 

@@ -219,13 +219,16 @@ TEST_F(Menus, ListsFollowTheBrowseStyleAndTheIntegrityTestAsksFirst)
     EXPECT_EQ(started[0].name, "TestAlbumIDs");
 }
 
-TEST_F(Menus, FailuresAreReportedPlainly)
+TEST_F(Menus, FailuresAreReportedPlainlyByTheCommandsNames)
 {
     startFrame();
     realStarts = true;
     press("ListsCategories");
     ASSERT_NE(host->messageBox(), nullptr) << "a window not built yet is reported, not faked";
-    EXPECT_EQ(host->messageBox()->text(), "The window BrowseCategories is not available.");
+    EXPECT_EQ(host->messageBox()->text(), "Categories is not available yet.");
+    host->answer(rt::button::Ok);
+    press("ToolbarPlaylists");
+    EXPECT_EQ(host->messageBox() ? host->messageBox()->text() : "", "Playlists is not available yet.");
     host->answer(rt::button::Ok);
 
     runCode = 2;
@@ -239,12 +242,26 @@ TEST_F(Menus, FailuresAreReportedPlainly)
     ASSERT_EQ(ran.size(), 1u);
     EXPECT_EQ(ran[0].program, "PALDRO");
 
-    ran.clear();
-    press("ToolsBackup");
-    EXPECT_EQ(host->messageBox(), nullptr) << "a missing backup program shows nothing";
+    const std::pair<const char*, const char*> missing[] = {
+        {"ToolsBackup", "Backup/Restore needs the backup program SAFKEEP, which is not installed beside Quorvel Pro."},
+        {"CddbOptions", "Options needs the disc-lookup tool trakhand, which is not installed beside Quorvel Pro."},
+    };
+    for (const auto& [item, text] : missing) {
+        press(item);
+        EXPECT_EQ(host->messageBox() ? host->messageBox()->text() : "", text) << item;
+        if (host->messageBox())
+            host->answer(rt::button::Ok);
+    }
 
     press("HelpContents");
     ASSERT_NE(host->messageBox(), nullptr) << "no manual beside the program";
+    host->answer(rt::button::Ok);
+    fs::create_directories(programDir_ / "help");
+    writeFile(programDir_ / "help" / "index.html", "<html></html>");
+    frameServices().openAddress = [](std::string_view) { return 31; };
+    press("HelpContents");
+    EXPECT_EQ(host->messageBox() ? host->messageBox()->text() : "",
+        "Help is shown in the desktop's web browser, and none could be started (the xdg-open command is missing).");
     host->answer(rt::button::Ok);
 }
 

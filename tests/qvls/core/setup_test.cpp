@@ -278,9 +278,9 @@ TEST_F(SetupWindow, MassModificationsSoundsTheQuestionBeepBeforeItAsks)
 
 TEST_F(SetupWindow, AMissingHousekeepingProcedureSaysSo)
 {
-    host->start("probe", [] { callHousekeeping("NoSuchTool"); });
+    host->start("probe", [] { callHousekeeping({"SetAllDiscTo1", "NoSuchTool"}, "Mass Modifications: Side/Disc"); });
     host->settle();
-    EXPECT_EQ(box(), "Not Available: The window NoSuchTool is not available.");
+    EXPECT_EQ(box(), "Not Available: Mass Modifications: Side/Disc is not available yet.");
     host->answer(rt::button::Ok);
     EXPECT_TRUE(host->openWindows().empty());
 }
