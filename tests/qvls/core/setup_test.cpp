@@ -196,6 +196,22 @@ TEST_F(SetupWindow, OkSavesTheEditsAndCancelRestoresTheFile)
     EXPECT_EQ(keys["CDDrive"], "E:");
 }
 
+TEST_F(SetupWindow, OptionGroupsShowWhatAFirstStartsValuesMean)
+{
+    writeSettings(kCompleted);
+    LoadSettings();
+    ASSERT_EQ(settings().AddMode, "1");
+    ASSERT_EQ(settings().LabelArtistTitleOrder, "1");
+    rt::Window* w = open("Setup", "Setup");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ((*w)["?AddMode"].value(), "Normal");
+    EXPECT_EQ((*w)["?LabelArtistTitleOrder"].value(), "Title - Artist");
+    host->enter(*w, "?LabelArtistTitleOrder", "Artist - Title");
+    host->press(*w, "?OK");
+    EXPECT_EQ(settingsKeys()["LabelArtistTitleOrder"], "Artist - Title");
+    EXPECT_EQ(settingsKeys()["AddMode"], "1") << "a choice the user left alone stays as it was";
+}
+
 TEST_F(SetupWindow, StartUpListsAreReadAgainFromTheFile)
 {
     writeSettings(std::string(kCompleted) + "SU_Songs=1\n");
