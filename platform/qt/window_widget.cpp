@@ -121,6 +121,28 @@ QSize WindowWidget::canvasSize() const
     return {std::max(w, 40), std::max(h, 20)};
 }
 
+// Where a window's position counts from: an MDI child's area, the frame for
+// a window of its own over it, else the screen. What is kept counts from
+// the same place, so a window comes back where the user left it.
+QRect WindowWidget::positionArea() const
+{
+    if (sub_ && sub_->mdiArea())
+        return QRect(QPoint(0, 0), sub_->mdiArea()->viewport()->size());
+    if (parentWidget())
+        return parentWidget()->window()->geometry();
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        return s->availableGeometry();
+    return {};
+}
+
+// Where the window stands, counted as its kept position counts.
+rt::Rect WindowWidget::placeInUnits()
+{
+    QWidget* outer = outerWidget();
+    const QPoint from = sub_ ? QPoint(0, 0) : positionArea().topLeft();
+    return units_.toUnits(QRect(outer->pos() - from, canvas_->size()));
+}
+
 void WindowWidget::applyGeometry()
 {
     ++applying_;
@@ -135,13 +157,7 @@ void WindowWidget::applyGeometry()
         canvas_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
     const rt::Rect at = window_.geometry();
-    QRect area; // where positions count from
-    if (sub_ && sub_->mdiArea())
-        area = QRect(QPoint(0, 0), sub_->mdiArea()->viewport()->size());
-    else if (parentWidget())
-        area = parentWidget()->window()->geometry();
-    else if (QScreen* s = QGuiApplication::primaryScreen())
-        area = s->availableGeometry();
+    const QRect area = positionArea();
     if (at.x >= 0 && at.y >= 0) {
         const QPoint p(units_.x(at.x), units_.y(at.y));
         outer->move(sub_ ? p : area.topLeft() + p);
@@ -179,7 +195,7 @@ void WindowWidget::showView()
             v->widget()->setFocus();
     --applying_;
     shown_ = true;
-    placement_.shown(units_.toUnits(QRect(outer->pos(), canvas_->size())));
+    placement_.shown(placeInUnits());
 }
 
 void WindowWidget::windowChanged(rt::WindowChange what)
@@ -339,8 +355,7 @@ void WindowWidget::reportGeometry()
 {
     if (disposed_ || !shown_ || applying_ > 0)
         return;
-    QWidget* outer = outerWidget();
-    placement_.report(window_, *outer, units_.toUnits(QRect(outer->pos(), canvas_->size())));
+    placement_.report(window_, *outerWidget(), placeInUnits());
 }
 
 } // namespace qv::qt

@@ -52,6 +52,8 @@ protected:
 private:
     void buildControls();
     void applyGeometry();
+    QRect positionArea() const;
+    rt::Rect placeInUnits();
     QSize canvasSize() const;
     void reportGeometry();
 

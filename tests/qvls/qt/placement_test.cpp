@@ -8,8 +8,11 @@
 
 #include "core/core_fixture.h"
 #include "platform/qt/host.h"
+#include "platform/runtime/scheduler.h"
+#include "qvls/core/globals.h"
 #include "qvls/core/program.h"
 #include "qvls/subsystems.h"
+#include "qvls/windows/Main.h"
 
 namespace qv::qvls::testing {
 namespace {
@@ -24,6 +27,14 @@ bool waitFor(const std::function<bool()>& condition, int ms = 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+QWidget* topLevel(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    return nullptr;
 }
 
 QMainWindow* frameWindow()
@@ -79,10 +90,10 @@ protected:
         EXPECT_EQ(code, 0);
     }
 
-    std::string placement(const char* key) const
+    std::string placement(const char* key, const char* window = "Main") const
     {
         const std::string ini = readFile(collection("POSITION.INI"));
-        const std::size_t section = ini.find("[Main]");
+        const std::size_t section = ini.find(std::string("[") + window + "]");
         if (section == std::string::npos)
             return {};
         const std::size_t at = ini.find(std::string("\n") + key + "=", section);
@@ -130,6 +141,43 @@ TEST_F(Placement, TheFrameComesBackWhereAndAsTheUserLeftIt)
     EXPECT_TRUE(maximized);
     EXPECT_EQ(placement("Maximize"), "No");
     EXPECT_EQ(placement("XPos"), x) << "restoring brought the user's own place back";
+}
+
+// A window of its own over the frame keeps its place as the user sees it:
+// counted from the frame, wherever the frame is next time.
+TEST_F(Placement, ADialogComesBackWhereTheUserLeftItOverTheFrame)
+{
+    auto openSetup = [](QMainWindow& frame) -> QWidget* {
+        // As File > Setup does.
+        rt::Scheduler::instance().post(glo().frameThread, rt::Event{rt::event::Accepted, ctl::Main::FileSetup.number});
+        QWidget* setup = nullptr;
+        EXPECT_TRUE(waitFor([&] { return (setup = topLevel("Setup")) != nullptr; }));
+        return setup;
+    };
+    run(
+        [&](QMainWindow& frame) {
+            frame.move(60, 40);
+            if (QWidget* setup = openSetup(frame)) {
+                setup->move(frame.pos() + QPoint(200, 150));
+                waitFor([] { return false; }, 200);
+                setup->close(); // as Cancel
+                waitFor([] { return topLevel("Setup") == nullptr; });
+            }
+        },
+        [this] { return !placement("XPos", "Setup").empty(); });
+
+    QPoint seen;
+    run([&](QMainWindow& frame) {
+        frame.move(300, 200);
+        waitFor([] { return false; }, 200);
+        if (QWidget* setup = openSetup(frame)) {
+            seen = setup->pos() - frame.pos();
+            setup->close();
+            waitFor([] { return topLevel("Setup") == nullptr; });
+        }
+    });
+    EXPECT_NEAR(seen.x(), 200, 4);
+    EXPECT_NEAR(seen.y(), 150, 4);
 }
 
 } // namespace
