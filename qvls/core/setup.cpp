@@ -243,8 +243,9 @@ private:
             {[&s] { return s.MCIMode == "Open" ? std::string("Open") : std::string("Share"); },
                 [&s](const std::string& v) { s.MCIMode = v; }});
         // A first start stores "1" for two choices; the groups show what it means.
-        bindVariable("LOC:AddMode", {[&s] { return s.AddMode == "1" ? std::string("Normal") : s.AddMode; },
-                                        [&s](const std::string& v) { s.AddMode = v; }});
+        bindVariable("LOC:AddMode",
+            {[&s] { return s.AddMode == "1" ? std::string("Normal") : s.AddMode; },
+                [&s](const std::string& v) { s.AddMode = v; }});
         bindVariable("LOC:LabelArtistTitleOrder",
             {[&s] { return s.LabelArtistTitleOrder == "1" ? std::string("Title - Artist") : s.LabelArtistTitleOrder; },
                 [&s](const std::string& v) { s.LabelArtistTitleOrder = v; }});
