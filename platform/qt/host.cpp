@@ -56,6 +56,13 @@ QtHost::QtHost()
     });
     rt::setHost(this);
     rt::setClipboard(clipboard_.get());
+    // Edit > Cut, Copy and Paste work on the field the user was in, also
+    // when the menu bar has taken the focus to open the menu.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now && now->metaObject()->indexOfMethod("copy()") >= 0)
+                editor_ = now;
+        });
 }
 
 QtHost::~QtHost()
@@ -255,8 +262,12 @@ bool QtHost::runStandard(const std::string& action, rt::Window& window)
     if (action == "cut" || action == "copy" || action == "paste" || action == "undo" || action == "selectall") {
         static const std::map<std::string, const char*> methods{
             {"cut", "cut"}, {"copy", "copy"}, {"paste", "paste"}, {"undo", "undo"}, {"selectall", "selectAll"}};
-        if (QWidget* f = QApplication::focusWidget())
-            QMetaObject::invokeMethod(f, methods.at(action));
+        QWidget* target = QApplication::focusWidget();
+        const QByteArray method = QByteArray(methods.at(action)) + "()";
+        if (!target || target->metaObject()->indexOfMethod(method) < 0)
+            target = editor_;
+        if (target && target->metaObject()->indexOfMethod(method) >= 0)
+            QMetaObject::invokeMethod(target, methods.at(action));
         return true;
     }
     if (action == "tile" || action == "cascade" || action == "arrange") {

@@ -74,6 +74,7 @@ private:
     bool pumpQueued_ = false;
     std::vector<std::pair<int, std::function<void()>>> watched_;
     std::function<void(const std::string&)> help_;
+    QPointer<QWidget> editor_; // the last field that can cut, copy and paste
 };
 
 } // namespace qv::qt

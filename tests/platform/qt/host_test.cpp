@@ -1,5 +1,6 @@
 #include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
@@ -396,6 +397,51 @@ controls:
     ASSERT_TRUE(waitFor([&] { return edit->textCursor().blockNumber() == 5; }));
     onThread(p, [](rt::Window& w) { w["?Notes"].scrollLines(-2); });
     ASSERT_TRUE(waitFor([&] { return edit->textCursor().blockNumber() == 3; }));
+}
+
+} // namespace
+} // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+std::vector<std::string>& qtWarnings()
+{
+    static std::vector<std::string> w;
+    return w;
+}
+
+// Edit > Cut, Copy and Paste reach the field the user was in, even when the
+// menu bar took the focus to open the menu, and say nothing on the terminal.
+TEST_F(QtHostTest, EditCommandsWorkOnTheLastFieldFromTheMenu)
+{
+    Program& p = open(R"(
+window: Edit
+title: Edit
+at: [10, 10, 200, 60]
+controls:
+  - {type: entry, name: "?Artist", at: [8, 8, 150, 12]}
+)");
+    auto* edit = find<QLineEdit>(p, "?Artist");
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == edit; }));
+    edit->setText("Abba");
+    edit->selectAll();
+    QWidget elsewhere; // as the menu bar takes the focus
+    elsewhere.show();
+    elsewhere.setFocus();
+    waitFor([&] { return QApplication::focusWidget() != edit; }, 500);
+
+    qtWarnings().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { qtWarnings().push_back(m.toStdString()); });
+    for (const char* action : {"copy", "cut"})
+        host_->runStandard(action, *p.window);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(qtWarnings().empty()) << qtWarnings().front();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "Abba");
+    EXPECT_EQ(edit->text().toStdString(), "");
 }
 
 } // namespace
