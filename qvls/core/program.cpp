@@ -1,7 +1,13 @@
 #include "qvls/core/program.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <optional>
+
+#include <unistd.h>
 
 #include "platform/framework/error_reporter.h"
 #include "platform/framework/handover.h"
@@ -10,6 +16,7 @@
 #include "platform/framework/text_translator.h"
 #include "platform/outside/file_manager.h"
 #include "platform/outside/report_designer.h"
+#include "platform/runtime/dialogs.h"
 #include "platform/text/case.h"
 #include "qvls/core/frame.h"
 #include "qvls/core/globals.h"
@@ -198,9 +205,45 @@ std::function<void()>& frameProcedure()
     return frame;
 }
 
+namespace {
+
+int& bodyExitCode()
+{
+    static int code = 0;
+    return code;
+}
+
+// Why the program cannot write in a folder, in the system's words; nothing
+// when it can. Tried for real: permissions alone do not tell (a read-only
+// file system, a full disk, an administrator who may write anywhere).
+std::optional<std::string> cannotWrite(const std::string& folder)
+{
+    std::string probe = folder + "/.qvwrite-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return std::string(std::strerror(errno));
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return std::nullopt;
+}
+
+} // namespace
+
 void ProgramBody()
 {
     steps().clear();
+    // Every table of the collection lives in the folder the program starts
+    // in: one it cannot write is said once, plainly, before anything opens.
+    const std::string folder = std::filesystem::current_path().string();
+    if (const auto reason = cannotWrite(folder)) {
+        const std::string text = "Quorvel Pro cannot write in the collection folder " + folder + " (" + *reason
+            + ").|Quorvel Pro keeps the collection in the folder it is started in: start it in a folder you may "
+              "write to.";
+        std::fprintf(stderr, "%s\n", text.c_str());
+        rt::message(text, "Quorvel Pro", rt::Icon::Hand);
+        bodyExitCode() = 1;
+        return;
+    }
     helpFileName() = std::string(kHelpFile);
     step("help file");
     fw::appErrorReporter().setSilent(false);
@@ -247,9 +290,10 @@ int ProgramEntry(int argc, char** argv, const HostRunner& runHost)
     const Switches s = readSwitches(commandLineOf(argc, argv));
     glo().noMouse = s.noMouse;
     glo().freeDb = s.freeDb;
+    bodyExitCode() = 0;
     const int hostCode = runHost([] { ProgramBody(); });
     freeModuleData();
-    return hostCode;
+    return hostCode != 0 ? hostCode : bodyExitCode();
 }
 
 } // namespace qv::qvls
