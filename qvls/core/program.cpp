@@ -239,7 +239,9 @@ void ProgramBody()
         const std::string text = "Quorvel Pro cannot write in the collection folder " + folder + " (" + *reason
             + ").|Quorvel Pro keeps the collection in the folder it is started in: start it in a folder you may "
               "write to.";
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::string lines = text;
+        std::replace(lines.begin(), lines.end(), '|', '\n');
+        std::fprintf(stderr, "%s\n", lines.c_str());
         rt::message(text, "Quorvel Pro", rt::Icon::Hand);
         bodyExitCode() = 1;
         return;

@@ -93,7 +93,7 @@ def read_only_folder(program: str) -> int:
             qvls.kill()
             print("the program did not end after OK")
             return 1
-        messages = [line for line in err.splitlines() if "Quorvel Pro" in line or "Error" in line]
+        messages = [line for line in err.splitlines() if "cannot write" in line or "Error" in line]
         created = os.listdir(folder)
         if qvls.returncode != 1:
             print(f"exit code {qvls.returncode}, expected 1; stderr: {err}")
