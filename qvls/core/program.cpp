@@ -143,26 +143,16 @@ std::string commandLineOf(int argc, char** argv)
 
 const std::vector<TableRegistration>& tableRegistrations()
 {
-    static const std::vector<TableRegistration> r{
-        {"AddWizard", "AW", 2},
-        {"Album", "ALB", 5},
-        {"AlbumDetails", "ADT", 1},
-        {"Artists", "ART", 2},
-        {"Categories", "CAT", 1},
-        {"Configuration", "CF", 1},
-        {"Fonts", "FON", 1},
-        {"ImportAlbums", "IA", 5},
-        {"ImportSongs", "IS", 15},
-        {"Labels", "LAB", 2},
-        {"QVLTips", "TIP", 0},
-        {"MP3ApprovalList", "MAL", 3},
-        {"MP3FolderList", "MFL", 1},
-        {"Media", "MED", 1},
-        {"Quorvel", "SNG", 14},
-        {"PlaylistDetails", "PLA", 2},
-        {"PlaylistMaster", "PLD", 1},
-        {"SongDetails", "SDT", 1},
-    };
+    // The order the table-file manager lists them in; their prefixes and
+    // registered versions are the dictionary's.
+    static const std::vector<TableRegistration> r = [] {
+        std::vector<TableRegistration> out;
+        for (std::string_view label : {"AddWizard", "Album", "AlbumDetails", "Artists", "Categories", "Configuration",
+                 "Fonts", "ImportAlbums", "ImportSongs", "Labels", "QVLTips", "MP3ApprovalList", "MP3FolderList",
+                 "Media", "Quorvel", "PlaylistDetails", "PlaylistMaster", "SongDetails"})
+            out.push_back({label, dictionary::table(label)->def().prefix, schema::registeredVersion(label)});
+        return out;
+    }();
     return r;
 }
 
