@@ -245,7 +245,9 @@ void BM_Floor(benchmark::State& state)
     });
 }
 
-// Prints the console report, then the rates side by side.
+// Prints the console report, then the rates side by side: each ratio pairs two
+// contenders' rates over the same set of files in this run, never one set's
+// rate with another's.
 class SideBySide : public benchmark::ConsoleReporter
 {
 public:
@@ -258,30 +260,38 @@ public:
                 continue;
             // With repetitions the median stands for the run; otherwise the run itself.
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
-                rates_[run.report_label][run.run_name.function_name] = it->second.value;
+            if (!median && !(run.run_type == Run::RT_Iteration && run.repetitions <= 1))
+                continue;
+            // The benchmark's argument names the set of files; the label only describes it.
+            Set& set = sets_[run.run_name.args];
+            set.label = run.report_label;
+            set.rates[run.run_name.function_name] = it->second.value;
         }
     }
 
     void Summary() const
     {
-        for (const auto& [label, rates] : rates_) {
+        for (const auto& [args, set] : sets_) {
             auto rate = [&](const char* name) {
-                const auto it = rates.find(name);
-                return it == rates.end() ? 0.0 : it->second;
+                const auto it = set.rates.find(name);
+                return it == set.rates.end() ? 0.0 : it->second;
             };
             const double ours = rate("BM_GetMP3Data"), taglib = rate("BM_TagLib"), floor = rate("BM_Floor");
-            std::printf("\n%s: GetMP3Data %.0f files/s, TagLib %.0f files/s, floor %.0f files/s\n", label.c_str(), ours,
-                taglib, floor);
-            if (taglib > 0)
+            std::printf("\n%s: GetMP3Data %.0f files/s, TagLib %.0f files/s, floor %.0f files/s (wall-clock)\n",
+                set.label.c_str(), ours, taglib, floor);
+            if (taglib > 0 && ours > 0)
                 std::printf("  GetMP3Data / TagLib = %.1fx (goal >= 10x)\n", ours / taglib);
-            if (ours > 0)
+            if (floor > 0 && ours > 0)
                 std::printf("  floor / GetMP3Data  = %.2fx (goal <= 2x)\n", floor / ours);
         }
     }
 
 private:
-    std::map<std::string, std::map<std::string, double>> rates_;
+    struct Set {
+        std::string label;
+        std::map<std::string, double> rates; // files per second, by benchmark
+    };
+    std::map<std::string, Set> sets_; // by the benchmark's argument
 };
 
 } // namespace

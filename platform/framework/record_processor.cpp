@@ -2,20 +2,19 @@
 
 #include "platform/runtime/scheduler.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace qv::fw {
 
-RecordProcessor::RecordProcessor(ViewReader& reader)
-    : reader_(reader)
-{ }
-
-void RecordProcessor::setControls(std::string progress, std::string percentText, std::string cancel)
+void BatchProcessor::setControls(std::string progress, std::string percentText, std::string cancel)
 {
     progressName_ = std::move(progress);
     percentName_ = std::move(percentText);
     cancelName_ = std::move(cancel);
 }
 
-int RecordProcessor::percent() const
+int BatchProcessor::percent() const
 {
     if (total_ <= 0)
         return finished_ ? 100 : 0;
@@ -23,22 +22,24 @@ int RecordProcessor::percent() const
     return static_cast<int>(p > 100 ? 100 : p);
 }
 
-void RecordProcessor::Prepare(WindowController& controller)
+void BatchProcessor::Prepare(WindowController& controller)
 {
     window_ = &controller;
     rt::Window& w = controller.window();
     if (const rt::Control* c = cancelName_.empty() ? nullptr : w.control(cancelName_))
         cancel_ = c->number();
-    reader_.apply();
-    total_ = reader_.view().count();
-    reader_.view().toStart();
-    processed_ = 0;
+    processed_ = total_ = 0;
     cancelled_ = finished_ = false;
+    if (start() != Benign) {
+        showProgress();
+        finish(false);
+        return;
+    }
     showProgress();
     w.post(NextTurn);
 }
 
-bool RecordProcessor::OnEvent(const rt::Event& e)
+bool BatchProcessor::OnEvent(const rt::Event& e)
 {
     if (!window_ || finished_)
         return false;
@@ -59,26 +60,27 @@ bool RecordProcessor::OnEvent(const rt::Event& e)
     return false;
 }
 
-Level RecordProcessor::takeRecord()
+void BatchProcessor::turn()
 {
-    return step_ ? step_() : Benign;
-}
-
-void RecordProcessor::turn()
-{
-    for (int i = 0; i < perTurn_; ++i) {
-        if (reader_.view().next() != 0) {
-            finished_ = true;
-            showProgress();
-            finish(true);
-            return;
-        }
-        ++processed_;
-        if (takeRecord() != Benign) {
-            showProgress();
-            finish(false);
-            return;
-        }
+    bool atEnd = false;
+    const auto began = std::chrono::steady_clock::now();
+    const Level l = batch(perTurn_, atEnd);
+    if (turnMs_ > 0) {
+        const double took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+        // Never more than four times as many, nor fewer than half, as the last turn.
+        const double scale = std::clamp(turnMs_ / std::max(took, 0.1), 0.5, 4.0);
+        perTurn_ = static_cast<int>(std::clamp(perTurn_ * scale, 1.0, 1e8));
+    }
+    if (l != Benign) {
+        showProgress();
+        finish(false);
+        return;
+    }
+    if (atEnd) {
+        finished_ = true;
+        showProgress();
+        finish(true);
+        return;
     }
     showProgress();
     // Others run now; a Cancel pressed meanwhile is queued before our next turn.
@@ -87,7 +89,7 @@ void RecordProcessor::turn()
         window_->window().post(NextTurn);
 }
 
-void RecordProcessor::showProgress()
+void BatchProcessor::showProgress()
 {
     rt::Window& w = window_->window();
     if (rt::Control* p = progressName_.empty() ? nullptr : w.control(progressName_))
@@ -96,11 +98,42 @@ void RecordProcessor::showProgress()
         t->setText(std::to_string(percent()) + "% Completed");
 }
 
-void RecordProcessor::finish(bool completed)
+void BatchProcessor::finish(bool completed)
 {
     finished_ = true;
     window_->setResponse(completed ? response::Completed : response::Cancelled);
     window_->endLoop();
+}
+
+RecordProcessor::RecordProcessor(ViewReader& reader)
+    : reader_(reader)
+{ }
+
+Level RecordProcessor::start()
+{
+    reader_.apply();
+    total_ = reader_.view().count();
+    reader_.view().toStart();
+    return Benign;
+}
+
+Level RecordProcessor::batch(int n, bool& atEnd)
+{
+    for (int i = 0; i < n; ++i) {
+        if (reader_.view().next() != 0) {
+            atEnd = true;
+            return Benign;
+        }
+        ++processed_;
+        if (const Level l = takeRecord(); l != Benign)
+            return l;
+    }
+    return Benign;
+}
+
+Level RecordProcessor::takeRecord()
+{
+    return step_ ? step_() : Benign;
 }
 
 } // namespace qv::fw
