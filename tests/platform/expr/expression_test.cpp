@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <functional>
 #include <string>
 
 using namespace qv::expr;
@@ -331,7 +334,7 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
     nots += "1";
     std::string minus(5000, '-');
     minus += "1";
-    for (const std::string& text : {deep, longChain, nots, minus, std::string(100000, 'x')}) {
+    for (const std::string& text : {deep, nots, minus, std::string(100000, 'x')}) {
         Expression e = Expression::compile(text, &names);
         EXPECT_FALSE(e.ok()) << text.substr(0, 20);
         EXPECT_FALSE(e.error().message.empty());
@@ -340,6 +343,7 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
     Expression flat = Expression::compile(longAnd, &names);
     ASSERT_TRUE(flat.ok()) << flat.error().message;
     EXPECT_TRUE(flat.test(names));
+    EXPECT_EQ(eval(longChain).toInt(), 3001);
 
     // Every prefix of a real filter either compiles or says why.
     const std::string filter = "(YEAR(SNG:ReleaseDate)>=1970 AND INSTRING('RO''CK',UPPER(SNG:Category),1,1)>0) "
@@ -352,6 +356,73 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
         }
         e.evaluate(names);
     }
+}
+
+// Runs body on a thread with a stack of the given size; running out of it
+// ends the test program.
+void onStackOf(std::size_t bytes, const std::function<void()>& body)
+{
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, bytes);
+    pthread_t thread;
+    auto run = [](void* b) -> void* {
+        (*static_cast<const std::function<void()>*>(b))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&body)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+TEST_F(SongFixture, NestingStopsAtTheLimitWellInsideAThreadsStack)
+{
+    names.bindProcedure("Same", [](std::span<const Value> a) { return a.empty() ? Value() : a[0]; });
+    struct Shape {
+        const char* what;
+        const char* open; // repeated, then inner, then close as often
+        const char* inner;
+        const char* close;
+        int levels; // per open
+        const char* value; // nested as deeply as allowed
+    };
+    const Shape shapes[] = {
+        {"brackets", "(", "SNG:ID", ")", 1, "17"},
+        {"signs", "-", "SNG:ID", "", 1, "17"},
+        {"NOT", "NOT ", "SNG:ID", "", 1, "1"},
+        {"functions", "ABS(", "SNG:ID", ")", 1, "17"},
+        {"arguments", "SUB(", "'abc'", ",1)", 1, "abc"},
+        {"procedures", "Same(", "SNG:ID", ")", 1, "17"},
+        {"a bracketed operand", "1+(", "SNG:ID", ")", 2, "49"},
+        {"operands of tighter operators", "0<1+2*3^(", "1", ")", 5, "1"},
+    };
+    auto nested = [](const Shape& s, int times) {
+        std::string text;
+        for (int k = 0; k < times; ++k)
+            text += s.open;
+        text += s.inner;
+        for (int k = 0; k < times; ++k)
+            text += s.close;
+        return text;
+    };
+    const std::string tooDeep = "nested more than " + std::to_string(Expression::kMaxNesting) + " levels deep";
+    // A program thread has 1 MiB; the deepest expressions run in a quarter
+    // of that, under every build.
+    onStackOf(256 * 1024, [&] {
+        for (const Shape& s : shapes) {
+            const int most = Expression::kMaxNesting / s.levels;
+            const std::string deepest = nested(s, most);
+            Expression e = Expression::compile(deepest, &names);
+            EXPECT_TRUE(e.ok()) << s.what << ": " << e.error().message;
+            EXPECT_EQ(e.evaluate(names).toString(), s.value) << s.what;
+            for (int times : {most + 1, 5000}) {
+                Expression over = Expression::compile(nested(s, times), &names);
+                EXPECT_FALSE(over.ok()) << s.what << " " << times;
+                EXPECT_NE(over.error().message.find(tooDeep), std::string::npos)
+                    << s.what << ": " << over.error().message;
+            }
+        }
+    });
 }
 
 TEST_F(SongFixture, FailingProceduresAreReportedNotThrown)
