@@ -250,6 +250,21 @@ struct Node {
 
 constexpr std::size_t kMaxLength = 65536;
 
+// -v for a number; -(-2^63) is no 64-bit integer.
+Value negative(const Value& v)
+{
+    switch (v.kind()) {
+    case Value::Kind::Integer:
+        if (v.toInt() == INT64_MIN)
+            return Value(-static_cast<double>(v.toInt()));
+        return Value(-v.toInt());
+    case Value::Kind::Decimal:
+        return Value(v.toDecimal().negated());
+    default:
+        return Value(-v.toReal());
+    }
+}
+
 } // namespace
 
 struct Expression::Tree {
@@ -499,22 +514,12 @@ private:
     }
 
     // "-5" becomes a constant, so that comparisons with it stay simple.
-    int negative(int operand, std::size_t begin)
+    int negation(int operand, std::size_t begin)
     {
         Node& o = node(operand);
         if (o.op != Op::Const || !o.constant.isNumber())
             return unary(Op::Neg, operand, begin);
-        switch (o.constant.kind()) {
-        case Value::Kind::Integer:
-            o.constant = Value(-o.constant.toInt());
-            break;
-        case Value::Kind::Decimal:
-            o.constant = Value(o.constant.toDecimal().negated());
-            break;
-        default:
-            o.constant = Value(-o.constant.toReal());
-            break;
-        }
+        o.constant = negative(o.constant);
         o.begin = begin;
         return operand;
     }
@@ -648,7 +653,7 @@ private:
             int operand = parseOperand(kSign);
             if (operand < 0 || !minus)
                 return operand;
-            return negative(operand, begin);
+            return negation(operand, begin);
         }
         return parsePrimary();
     }
@@ -814,24 +819,33 @@ Value numberOf(const Value& v)
     return v.isNumber() ? v : v.asNumber();
 }
 
+// A floating-point result. One that is no number (the difference of two
+// infinities, a root of a negative number) has no answer and gives 0, as a
+// division by zero does; an infinity stays one, beyond every number.
+Value real(double r)
+{
+    return std::isnan(r) ? Value(0) : Value(r);
+}
+
+// Integers stay integers and decimals stay exact as long as the result fits
+// them; beyond that the arithmetic goes on in floating point, as it does for
+// reals, rather than wrapping or saturating.
 Value arith(Op op, const Value& x0, const Value& y0)
 {
     const Value x = numberOf(x0), y = numberOf(y0);
     using K = Value::Kind;
     if (x.kind() == K::Integer && y.kind() == K::Integer) {
         std::int64_t a = x.toInt(), b = y.toInt(), r = 0;
+        bool over = true;
         switch (op) {
         case Op::Add:
-            if (!__builtin_add_overflow(a, b, &r))
-                return Value(r);
+            over = __builtin_add_overflow(a, b, &r);
             break;
         case Op::Sub:
-            if (!__builtin_sub_overflow(a, b, &r))
-                return Value(r);
+            over = __builtin_sub_overflow(a, b, &r);
             break;
         case Op::Mul:
-            if (!__builtin_mul_overflow(a, b, &r))
-                return Value(r);
+            over = __builtin_mul_overflow(a, b, &r);
             break;
         case Op::Div:
             if (b == 0)
@@ -843,55 +857,61 @@ Value arith(Op op, const Value& x0, const Value& y0)
             if (b == 0 || b == -1)
                 return Value(0);
             return Value(a % b);
+        case Op::Pow:
+            if (b >= 0 && b < 64) {
+                r = 1;
+                over = false;
+                for (std::int64_t k = 0; k < b && !over; ++k)
+                    over = __builtin_mul_overflow(r, a, &r);
+            }
+            break;
         default:
             break;
         }
+        if (!over && r != INT64_MIN) // whose negation is no integer
+            return Value(r);
     }
-    if (x.isExact() && y.isExact()) {
-        Decimal a = x.toDecimal(), b = y.toDecimal();
+    if (x.isExact() && y.isExact() && op != Op::Pow) {
+        const Decimal a = x.toDecimal(), b = y.toDecimal();
+        std::optional<Decimal> r;
         switch (op) {
         case Op::Add:
-            return Value(a + b);
+            r = Decimal::tryAdd(a, b);
+            break;
         case Op::Sub:
-            return Value(a - b);
+            r = Decimal::trySubtract(a, b);
+            break;
         case Op::Mul:
-            return Value(a * b);
+            r = Decimal::tryMultiply(a, b);
+            break;
         case Op::Div:
-            return b.isZero() ? Value(0) : Value(a / b);
-        case Op::Mod: {
             if (b.isZero())
                 return Value(0);
-            Decimal q = Decimal::fromInt((a / b).toInt());
-            return Value(a - b * q);
-        }
+            r = Decimal::tryDivide(a, b);
+            break;
+        case Op::Mod:
+            return b.isZero() ? Value(0) : Value(a.remainder(b));
         default:
             break;
         }
+        if (r)
+            return Value(*r);
     }
-    double a = x.toReal(), b = y.toReal();
+    const double a = x.toReal(), b = y.toReal();
     switch (op) {
     case Op::Add:
-        return Value(a + b);
+        return real(a + b);
     case Op::Sub:
-        return Value(a - b);
+        return real(a - b);
     case Op::Mul:
-        return Value(a * b);
+        return real(a * b);
     case Op::Div:
-        return b == 0 ? Value(0) : Value(a / b);
+        return b == 0 ? Value(0) : real(a / b);
     case Op::Mod:
-        return b == 0 ? Value(0) : Value(std::fmod(a, b));
-    case Op::Pow: {
-        if (x.kind() == K::Integer && y.kind() == K::Integer && y.toInt() >= 0 && y.toInt() < 64) {
-            std::int64_t r = 1, base = x.toInt();
-            bool over = false;
-            for (std::int64_t k = 0; k < y.toInt() && !over; ++k)
-                over = __builtin_mul_overflow(r, base, &r);
-            if (!over)
-                return Value(r);
-        }
-        double r = std::pow(a, b);
-        return std::isfinite(r) ? Value(r) : Value(0);
-    }
+        return b == 0 ? Value(0) : real(std::fmod(a, b));
+    case Op::Pow:
+        // 0 to a negative power divides by zero.
+        return a == 0 && b < 0 ? Value(0) : real(std::pow(a, b));
     default:
         return Value(0);
     }
@@ -1030,18 +1050,7 @@ private:
         return b_.call(slot, args);
     }
 
-    Value negate(const Node& n)
-    {
-        Value v = numberOf(eval(n.a));
-        switch (v.kind()) {
-        case Value::Kind::Integer:
-            return Value(-v.toInt());
-        case Value::Kind::Decimal:
-            return Value(v.toDecimal().negated());
-        default:
-            return Value(-v.toReal());
-        }
-    }
+    Value negate(const Node& n) { return negative(numberOf(eval(n.a))); }
 
     Value all(const Node& n)
     {
@@ -1229,29 +1238,35 @@ private:
             Value v = numberOf(a[0]);
             switch (v.kind()) {
             case Value::Kind::Integer:
-                return Value(v.toInt() < 0 ? -v.toInt() : v.toInt());
+                return v.toInt() < 0 ? negative(v) : v;
             case Value::Kind::Decimal:
                 return Value(v.toDecimal().abs());
             default:
                 return Value(std::fabs(v.toReal()));
             }
         }
-        case Fn::Int:
-            return Value(a[0].toInt());
+        case Fn::Int: {
+            Value v = numberOf(a[0]);
+            // A real beyond 64 bits is a whole number already.
+            if (v.kind() == Value::Kind::Real && !(std::fabs(v.toReal()) < 9.2e18))
+                return real(std::trunc(v.toReal()));
+            return Value(v.toInt());
+        }
         case Fn::Round: {
-            Value v = numberOf(a[0]), order = numberOf(a[1]);
-            if (v.isExact() && order.isExact()) {
-                Decimal o = order.toDecimal().abs();
-                if (o.isZero())
+            // ROUND(v, step): the multiple of step nearest to v.
+            Value v = numberOf(a[0]), step = numberOf(a[1]);
+            if (v.isExact() && step.isExact()) {
+                if (step.toDecimal().isZero())
                     return v;
-                Decimal q = (v.toDecimal() / o).round(0);
-                Decimal r = q * o;
-                return Value(r.round(o.scale()));
+                if (auto r = v.toDecimal().tryRoundTo(step.toDecimal()))
+                    return Value(*r);
             }
-            double o = std::fabs(order.toReal());
-            if (o == 0)
+            const double s = std::fabs(step.toReal()), x = v.toReal();
+            const double steps = x / s;
+            // From 2^52 steps on, every real is a whole number of them.
+            if (s == 0 || !(std::fabs(steps) < 0x1p52))
                 return v;
-            return Value(std::round(v.toReal() / o) * o);
+            return real(std::round(steps) * s);
         }
         case Fn::Numeric:
             return Value(a[0].looksNumeric() ? 1 : 0);

@@ -241,6 +241,85 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
     EXPECT_EQ(eval("ROUND(ALB:Value,1)").toString(), "13");
 }
 
+TEST_F(SongFixture, ArithmeticBeyondTheExactRangeGoesOnInFloatingPoint)
+{
+    using K = Value::Kind;
+    struct Case {
+        const char* text;
+        const char* result;
+        Value::Kind kind;
+    };
+    // 999999999999999999 is the largest integer a literal gives.
+    const Case cases[] = {
+        // Inside the range results stay exact.
+        {"2^62", "4611686018427387904", K::Integer},
+        {"999999999999999999+999999999999999999", "1999999999999999998", K::Integer},
+        {"123456789012345678.5*10", "1234567890123456785", K::Decimal},
+        {"0.0000000005*0.000000001", "0.000000000000000001", K::Decimal}, // rounded
+        {"1/3", "0.333333", K::Decimal},
+        {"ROUND(100,0.00000000000000001)", "100", K::Decimal},
+        {"ROUND(123456789012345678,0.01)", "123456789012345678", K::Decimal},
+        {"999999999999999999%0.001", "0", K::Decimal},
+        {"2.999999%3", "2.999999", K::Decimal},
+        // Beyond it they are reals, neither saturated nor wrapped.
+        {"4611686018427387904*2", "9.22337203685478e+18", K::Real},
+        {"2^63", "9.22337203685478e+18", K::Real},
+        {"(-2)^63", "-9.22337203685478e+18", K::Real},
+        {"123456789012*123456789012", "1.52415787531535e+22", K::Real},
+        {"-123456789012.5*123456789012", "-1.52415787532152e+22", K::Real},
+        {"-999999999999999999-999999999999999999*9", "-1e+19", K::Real},
+        {"999999999999999999/0.001", "1e+21", K::Real},
+        {"0.0000000001*0.0000000001", "1e-20", K::Real}, // not 0
+        {"999999999999999999*10%7", "3", K::Real},
+        {"10^30", "1e+30", K::Real},
+        {"10^-5", "1e-05", K::Real},
+        {"ROUND(999999999999999999*10,1000)", "1e+19", K::Real},
+        {"ROUND(999999999999999999*9+100000000000000000,950000000000000000)", "9.5e+18", K::Real},
+        {"ROUND(10^30,1)", "1e+30", K::Real},
+        {"ABS(-999999999999999999*10)", "1e+19", K::Real},
+        {"INT(10^30)", "1e+30", K::Real},
+        {"INT(-999999999999999999*10.5)", "-1.05e+19", K::Real},
+        // Beyond the reals too: infinity, larger than any number.
+        {"10^400", "inf", K::Real},
+        {"-(10^400)", "-inf", K::Real},
+        {"ROUND(10^400,1)", "inf", K::Real},
+        {"ABS(-(10^400))", "inf", K::Real},
+        {"INT(10^400)", "inf", K::Real},
+        // What has no answer gives 0, as a division by zero does.
+        {"0^-1", "0", K::Integer},
+        {"(-8)^(1/3)", "0", K::Integer},
+        {"10^400-10^400", "0", K::Integer},
+    };
+    for (const auto& c : cases) {
+        Value v = eval(c.text);
+        EXPECT_EQ(v.toString(), c.result) << c.text;
+        EXPECT_EQ(v.kind(), c.kind) << c.text;
+    }
+}
+
+TEST_F(SongFixture, ComparisonsWithHugeValues)
+{
+    struct Case {
+        const char* text;
+        bool result;
+    };
+    const Case cases[] = {
+        {"10^400>10^300", true},
+        {"-(10^400)<-(10^300)", true},
+        {"10^400=10^500", true}, // both infinite
+        {"999999999999999999*10=999999999999999999*100", false},
+        {"999999999999999999*100>999999999999999999*10", true},
+        {"123456789012*123456789012>4611686018427387904*2", true},
+        {"999999999999999999*10>999999999999999999", true},
+        {"-999999999999999999*10<-999999999999999999", true},
+        {"INRANGE(999999999999999999*10,999999999999999999,10^20)", true},
+        {"INRANGE(10^400,0,10^300)", false},
+        {"0.0000000001*0.0000000001>0", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).truthy(), c.result) << c.text;
+}
+
 TEST_F(SongFixture, TheFiltersTheProgramBuilds)
 {
     // The playlist generator's filter, with every part switched on.
