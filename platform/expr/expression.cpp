@@ -250,6 +250,14 @@ struct Node {
 
 constexpr std::size_t kMaxLength = 65536;
 
+// Character positions and counts from huge numbers (10^30 reads as the
+// largest integer): no text is this long, and sums of them cannot overflow.
+std::int64_t asPosition(std::int64_t v)
+{
+    constexpr std::int64_t kFar = std::int64_t(1) << 40;
+    return std::clamp(v, -kFar, kFar);
+}
+
 // -v for a number; -(-2^63) is no 64-bit integer.
 Value negative(const Value& v)
 {
@@ -959,6 +967,8 @@ std::string utf8Char(std::int64_t code)
 std::int64_t instring(std::string_view sub, std::string_view s, std::int64_t step, std::int64_t start)
 {
     const std::int64_t len = static_cast<std::int64_t>(text::charCount(s));
+    step = asPosition(step);
+    start = asPosition(start);
     if (step == 0)
         step = 1;
     if (start == 0)
@@ -1216,8 +1226,8 @@ private:
         case Fn::Sub: {
             std::string s = text(a[0]);
             std::int64_t len = static_cast<std::int64_t>(text::charCount(s));
-            std::int64_t start = a[1].toInt();
-            std::int64_t count = a.size() > 2 ? a[2].toInt() : len;
+            std::int64_t start = asPosition(a[1].toInt());
+            std::int64_t count = a.size() > 2 ? asPosition(a[2].toInt()) : len;
             if (start < 0)
                 start = len + start + 1; // counted from the end
             if (start < 1) {

@@ -185,6 +185,8 @@ TEST_F(SongFixture, StringFunctions)
         {"SUB('abcdef',9,2)", ""},
         {"SUB('abcdef',3,-1)", ""},
         {"SUB('Björk',3,2)", "ör"},
+        {"SUB('abcdef',-(10^30),10^30)", "abcdef"}, // huge positions and counts
+        {"SUB('abcdef',2,10^400)", "bcdef"},
         {"LEN('Björk')", "5"},
         {"LEN(SNG:Artist)", "30"},
         {"LEN(CLIP(SNG:Artist))", "9"},
@@ -219,6 +221,8 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
         {"INSTRING('b','abcabc',-1,6)", 5}, // backwards
         {"INSTRING('ö','Björk')", 3},
         {"INSTRING('k','Björk Björk',1,6)", 11}, // counted in characters past a two-byte one
+        {"INSTRING('x','abcabc',10^30,1)", 0}, // huge steps go past the end
+        {"INSTRING('a','abcabc',-(10^30),4)", 4},
         {"INRANGE(SNG:BeatsPerMinute,108,132)", 1},
         {"INRANGE(SNG:BeatsPerMinute,121,132)", 0},
         {"INRANGE('m','a','z')", 1},
