@@ -33,23 +33,64 @@ Wide divRound(Wide a, Wide b)
     return q;
 }
 
-// Bring a wide mantissa into 64 bits, giving up fraction digits first.
-Decimal narrow(Wide m, int scale)
+// A wide mantissa brought into 64 bits, giving up fraction digits first;
+// nothing when the integer part alone is too wide.
+std::optional<Decimal> fit(Wide m, int scale)
 {
     while (scale > Decimal::kMaxScale || ((m > kMax || m < -kMax) && scale > 0)) {
         m = divRound(m, 10);
         --scale;
     }
-    if (m > kMax)
-        return Decimal(kMax, 0);
-    if (m < -kMax)
-        return Decimal(-kMax, 0);
+    if (m > kMax || m < -kMax)
+        return std::nullopt;
     return Decimal(static_cast<std::int64_t>(m), scale);
+}
+
+Decimal narrow(Wide m, int scale)
+{
+    return fit(m, scale).value_or(Decimal(m < 0 ? -kMax : kMax, 0));
 }
 
 Wide scaledTo(const Decimal& d, int scale)
 {
     return Wide(d.mantissa()) * pow10(scale - d.scale());
+}
+
+// The exact results, before they are brought into 64 bits.
+struct Exact {
+    Wide m;
+    int scale;
+};
+
+Exact sum(const Decimal& a, const Decimal& b)
+{
+    int s = std::max(a.scale(), b.scale());
+    return {scaledTo(a, s) + scaledTo(b, s), s};
+}
+
+Exact product(const Decimal& a, const Decimal& b)
+{
+    return {Wide(a.mantissa()) * Wide(b.mantissa()), a.scale() + b.scale()};
+}
+
+// a / b rounded to the division's places; b not zero.
+Exact quotient(const Decimal& a, const Decimal& b)
+{
+    int s = std::max({Decimal::kDivisionPlaces, a.scale(), b.scale()});
+    // a/b at scale s: (ma * 10^(s - sa + sb)) / mb. Reduce the exponent if the
+    // numerator would overflow 128 bits; only extreme scales get there (10^19 * 2^63 < 2^127).
+    int exp = s - a.scale() + b.scale();
+    while (exp > 19) {
+        --exp;
+        --s;
+    }
+    Wide num = Wide(a.mantissa()) * pow10(exp);
+    Wide den = b.mantissa();
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    return {divRound(num, den), s};
 }
 
 } // namespace
@@ -165,40 +206,78 @@ Decimal Decimal::negated() const
 
 Decimal operator+(const Decimal& a, const Decimal& b)
 {
-    int s = std::max(a.scale(), b.scale());
-    return narrow(scaledTo(a, s) + scaledTo(b, s), s);
+    auto [m, s] = sum(a, b);
+    return narrow(m, s);
 }
 
 Decimal operator-(const Decimal& a, const Decimal& b)
 {
-    int s = std::max(a.scale(), b.scale());
-    return narrow(scaledTo(a, s) - scaledTo(b, s), s);
+    auto [m, s] = sum(a, b.negated());
+    return narrow(m, s);
 }
 
 Decimal operator*(const Decimal& a, const Decimal& b)
 {
-    return narrow(Wide(a.mantissa()) * Wide(b.mantissa()), a.scale() + b.scale());
+    auto [m, s] = product(a, b);
+    return narrow(m, s);
 }
 
 Decimal operator/(const Decimal& a, const Decimal& b)
 {
     if (b.isZero())
         return Decimal();
-    int s = std::max({Decimal::kDivisionPlaces, a.scale(), b.scale()});
-    // a/b at scale s: (ma * 10^(s - sa + sb)) / mb. Reduce the exponent if the
-    // numerator would overflow 128 bits; only extreme scales get there (10^19 * 2^63 < 2^127).
-    int exp = s - a.scale() + b.scale();
-    while (exp > 19) {
-        --exp;
-        --s;
-    }
-    Wide num = Wide(a.mantissa()) * pow10(exp);
-    Wide den = b.mantissa();
-    if (den < 0) {
-        num = -num;
-        den = -den;
-    }
-    return narrow(divRound(num, den), s);
+    auto [m, s] = quotient(a, b);
+    return narrow(m, s);
+}
+
+std::optional<Decimal> Decimal::tryAdd(const Decimal& a, const Decimal& b)
+{
+    auto [m, s] = sum(a, b);
+    return fit(m, s);
+}
+
+std::optional<Decimal> Decimal::trySubtract(const Decimal& a, const Decimal& b)
+{
+    auto [m, s] = sum(a, b.negated());
+    return fit(m, s);
+}
+
+std::optional<Decimal> Decimal::tryMultiply(const Decimal& a, const Decimal& b)
+{
+    auto [m, s] = product(a, b);
+    std::optional<Decimal> r = fit(m, s);
+    if (r && r->isZero() && m != 0)
+        return std::nullopt;
+    return r;
+}
+
+std::optional<Decimal> Decimal::tryDivide(const Decimal& a, const Decimal& b)
+{
+    if (b.isZero())
+        return Decimal();
+    auto [m, s] = quotient(a, b);
+    return fit(m, s);
+}
+
+std::optional<Decimal> Decimal::tryRoundTo(const Decimal& step) const
+{
+    if (step.isZero())
+        return *this;
+    // this / step = (m * 10^ss) / (|ms| * 10^s); both below 2^63 * 10^18 < 2^123,
+    // and so is the nearest multiple, q * |ms| at the step's scale.
+    const Wide ms = step.isNegative() ? -Wide(step.mantissa()) : Wide(step.mantissa());
+    const Wide q = divRound(Wide(mantissa_) * pow10(step.scale()), ms * pow10(scale_));
+    return fit(q * ms, step.scale());
+}
+
+Decimal Decimal::remainder(const Decimal& b) const
+{
+    if (b.isZero())
+        return Decimal();
+    // At the larger scale the remainder is no larger than either operand,
+    // and one of them keeps its 64-bit mantissa there.
+    int s = std::max(scale_, b.scale());
+    return Decimal(static_cast<std::int64_t>(scaledTo(*this, s) % scaledTo(b, s)), s);
 }
 
 std::strong_ordering operator<=>(const Decimal& a, const Decimal& b)

@@ -19,8 +19,9 @@ namespace qv::expr {
 //   /         rounded half away from zero to max(6, scale of a, scale of b)
 //             places; division by zero gives 0 (the run-time language's rule).
 //   round(p)  half away from zero; the result has exactly p places.
-// A result whose integer part does not fit 18 digits saturates at the largest
-// value of its sign; the tables never come near it (DECIMAL(11,2) at most).
+// A result that does not fit the 64-bit mantissa even without places
+// saturates at the largest value of its sign; the tables never come near it
+// (DECIMAL(11,2) at most). The try... operations say so instead.
 class Decimal
 {
 public:
@@ -66,6 +67,21 @@ public:
     Decimal& operator-=(const Decimal& o) { return *this = *this - o; }
     Decimal& operator*=(const Decimal& o) { return *this = *this * o; }
     Decimal& operator/=(const Decimal& o) { return *this = *this / o; }
+
+    // The operations above, or nothing where they would saturate: for the
+    // run-time language, which goes on in floating point there. A product
+    // whose every digit would round away (1E-10 * 1E-10) gives nothing too,
+    // rather than 0.
+    static std::optional<Decimal> tryAdd(const Decimal& a, const Decimal& b);
+    static std::optional<Decimal> trySubtract(const Decimal& a, const Decimal& b);
+    static std::optional<Decimal> tryMultiply(const Decimal& a, const Decimal& b);
+    static std::optional<Decimal> tryDivide(const Decimal& a, const Decimal& b);
+    // The multiple of step nearest to this value, halves away from zero, with
+    // the places of step; its sign does not matter, and zero changes nothing.
+    std::optional<Decimal> tryRoundTo(const Decimal& step) const;
+    // this - b * trunc(this / b), exactly: the sign of this, smaller than b.
+    // Always fits; b zero gives 0.
+    Decimal remainder(const Decimal& b) const;
 
     // By value: 1.5 == 1.50.
     friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);

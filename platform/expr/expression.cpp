@@ -6,6 +6,7 @@
 #include "platform/text/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 
@@ -183,7 +184,7 @@ struct FnInfo {
 };
 
 constexpr int kMany = 1 << 20;
-const FnInfo kFunctions[] = {
+constexpr FnInfo kFunctions[] = {
     {"YEAR", Fn::Year, 1, 1},
     {"MONTH", Fn::Month, 1, 1},
     {"DAY", Fn::Day, 1, 1},
@@ -212,6 +213,16 @@ const FnInfo kFunctions[] = {
     {"DEFORMAT", Fn::Deformat, 2, 2},
 };
 
+// Every function but CHOOSE and INLIST gets its arguments evaluated into a
+// fixed array before it runs.
+constexpr std::size_t kMaxFixedArgs = 4;
+static_assert([] {
+    for (const FnInfo& f : kFunctions)
+        if (f.maxArgs > static_cast<int>(kMaxFixedArgs) && f.fn != Fn::Choose && f.fn != Fn::Inlist)
+            return false;
+    return true;
+}());
+
 const FnInfo* findFunction(std::string_view name)
 {
     std::string key = text::asciiUpper(name);
@@ -227,15 +238,40 @@ struct Node {
     CompareOp cmp = CompareOp::Eq;
     int slot = -1; // Name, Proc: resolved slot (-1: look up per evaluation)
     int a = -1, b = -1; // operands
-    std::vector<int> args; // Builtin, Proc, And, Or
+    // Builtin, Proc: the arguments. And, Or: the operands. Any other binary
+    // operator: the chain of binary operators down its left operands that it
+    // ends, innermost first (a*b+c: the *, then the +).
+    std::vector<int> args;
     std::size_t begin = 0, end = 0;
     std::string name; // Name, Proc
     Value constant; // Const
     std::shared_ptr<const Picture> picture; // FORMAT, DEFORMAT with a constant picture
 };
 
-constexpr int kMaxDepth = 200;
 constexpr std::size_t kMaxLength = 65536;
+
+// Character positions and counts from huge numbers (10^30 reads as the
+// largest integer): no text is this long, and sums of them cannot overflow.
+std::int64_t asPosition(std::int64_t v)
+{
+    constexpr std::int64_t kFar = std::int64_t(1) << 40;
+    return std::clamp(v, -kFar, kFar);
+}
+
+// -v for a number; -(-2^63) is no 64-bit integer.
+Value negative(const Value& v)
+{
+    switch (v.kind()) {
+    case Value::Kind::Integer:
+        if (v.toInt() == INT64_MIN)
+            return Value(-static_cast<double>(v.toInt()));
+        return Value(-v.toInt());
+    case Value::Kind::Decimal:
+        return Value(v.toDecimal().negated());
+    default:
+        return Value(-v.toReal());
+    }
+}
 
 } // namespace
 
@@ -275,7 +311,7 @@ public:
         next();
         if (tok_.kind == Tok::End)
             return; // empty: no condition
-        int root = parseOr(0);
+        int root = parseExpression(kOr);
         if (!failed() && tok_.kind != Tok::End)
             fail("Unexpected " + describe(tok_), tok_.begin);
         if (!failed())
@@ -425,110 +461,53 @@ private:
     bool isOp(const char* op) const { return tok_.kind == Tok::Op && tok_.text == op; }
     bool isKeyword(const char* kw) const { return tok_.kind == Tok::Name && text::asciiUpper(tok_.text) == kw; }
 
+    // --- nesting ---
+    // Parsing and evaluation recurse once per level of nesting, on a program
+    // thread's stack; the limit keeps the deepest expression far inside it.
+    class Descent
+    {
+    public:
+        explicit Descent(Parser& p)
+            : p_(p)
+        {
+            ++p_.nesting_;
+        }
+        ~Descent() { --p_.nesting_; }
+        Descent(const Descent&) = delete;
+        Descent& operator=(const Descent&) = delete;
+        bool tooDeep() const { return p_.nesting_ > Expression::kMaxNesting; }
+
+    private:
+        Parser& p_;
+    };
+
+    int tooDeep(std::size_t pos)
+    {
+        return fail("Expression is nested more than " + std::to_string(Expression::kMaxNesting) + " levels deep", pos);
+    }
+
     int depthOf(int i) const { return i < 0 ? 0 : depth_[static_cast<std::size_t>(i)]; }
 
-    int binary(Op op, int a, int b, CompareOp cmp = CompareOp::Eq)
+    // How deep the evaluator recurses for node i: one level per operand that
+    // is itself an operation, except along a chain of binary operators
+    // (a+b+c), which it walks in a loop.
+    int setDepth(int i, int d)
     {
-        if (a < 0 || b < 0)
-            return -1;
-        Node n;
-        n.op = op;
-        n.cmp = cmp;
-        n.a = a;
-        n.b = b;
-        n.begin = node(a).begin;
-        n.end = node(b).end;
-        int d = std::max(depthOf(a), depthOf(b)) + 1;
-        int i = add(std::move(n));
-        setDepth(i, d);
-        if (d > kMaxDepth)
-            return fail("Expression is too deeply nested", node(i).begin);
-        return i;
-    }
-
-    void setDepth(int i, int d)
-    {
-        if (depth_.size() <= static_cast<std::size_t>(i))
+        if (depth_.size() <= static_cast<std::size_t>(i)) {
             depth_.resize(static_cast<std::size_t>(i) + 1, 0);
+            grouped_.resize(static_cast<std::size_t>(i) + 1, false);
+        }
         depth_[static_cast<std::size_t>(i)] = d;
+        return d > Expression::kMaxNesting ? tooDeep(node(i).begin) : i;
     }
 
-    // --- grammar ---
-    int parseOr(int nest)
-    {
-        int left = parseAnd(nest);
-        while (!failed() && (isKeyword("OR") || isKeyword("XOR"))) {
-            bool x = isKeyword("XOR");
-            next();
-            int right = parseAnd(nest);
-            if (failed())
-                return -1;
-            if (x) {
-                left = binary(Op::Xor, left, right);
-            } else {
-                left = chain(Op::Or, left, right);
-            }
-        }
-        return failed() ? -1 : left;
-    }
+    static bool chained(Op op) { return (op >= Op::Pow && op <= Op::Cmp) || op == Op::Xor; }
 
-    // AND and OR chains are kept flat: long filters stay shallow.
-    int chain(Op op, int left, int right)
+    // --- nodes ---
+    int leaf(Node n)
     {
-        if (left < 0 || right < 0)
-            return -1;
-        if (node(left).op == op && !grouped_(left)) {
-            node(left).args.push_back(right);
-            node(left).end = node(right).end;
-            setDepth(left, std::max(depthOf(left), depthOf(right) + 1));
-            if (depthOf(left) > kMaxDepth)
-                return fail("Expression is too deeply nested", node(left).begin);
-            return left;
-        }
-        Node n;
-        n.op = op;
-        n.args = {left, right};
-        n.begin = node(left).begin;
-        n.end = node(right).end;
-        int d = std::max(depthOf(left), depthOf(right)) + 1;
         int i = add(std::move(n));
-        setDepth(i, d);
-        if (d > kMaxDepth)
-            return fail("Expression is too deeply nested", node(i).begin);
-        return i;
-    }
-
-    bool grouped_(int i) const
-    {
-        return std::find(parenthesised_.begin(), parenthesised_.end(), i) != parenthesised_.end();
-    }
-
-    int parseAnd(int nest)
-    {
-        int left = parseNot(nest);
-        while (!failed() && isKeyword("AND")) {
-            next();
-            int right = parseNot(nest);
-            if (failed())
-                return -1;
-            left = chain(Op::And, left, right);
-        }
-        return failed() ? -1 : left;
-    }
-
-    int parseNot(int nest)
-    {
-        if (isKeyword("NOT") || isOp("~")) {
-            std::size_t begin = tok_.begin;
-            if (nest > kMaxDepth)
-                return fail("Expression is too deeply nested", begin);
-            next();
-            int operand = parseNot(nest + 1);
-            if (operand < 0)
-                return -1;
-            return unary(Op::Not, operand, begin);
-        }
-        return parseCompare(nest);
+        return setDepth(i, 0);
     }
 
     int unary(Op op, int operand, std::size_t begin)
@@ -538,223 +517,271 @@ private:
         n.a = operand;
         n.begin = begin;
         n.end = node(operand).end;
-        int d = depthOf(operand) + 1;
         int i = add(std::move(n));
-        setDepth(i, d);
-        if (d > kMaxDepth)
-            return fail("Expression is too deeply nested", begin);
-        return i;
+        return setDepth(i, depthOf(operand) + 1);
     }
 
-    int parseCompare(int nest)
+    // "-5" becomes a constant, so that comparisons with it stay simple.
+    int negation(int operand, std::size_t begin)
     {
-        int left = parseCat(nest);
-        while (!failed() && tok_.kind == Tok::Op) {
-            CompareOp cmp;
-            const std::string& o = tok_.text;
-            if (o == "=")
-                cmp = CompareOp::Eq;
-            else if (o == "<>" || o == "~=")
-                cmp = CompareOp::Ne;
-            else if (o == "<")
-                cmp = CompareOp::Lt;
-            else if (o == "<=" || o == "=<" || o == "~>")
-                cmp = CompareOp::Le;
-            else if (o == ">")
-                cmp = CompareOp::Gt;
-            else if (o == ">=" || o == "=>" || o == "~<")
-                cmp = CompareOp::Ge;
-            else
+        Node& o = node(operand);
+        if (o.op != Op::Const || !o.constant.isNumber())
+            return unary(Op::Neg, operand, begin);
+        o.constant = negative(o.constant);
+        o.begin = begin;
+        return operand;
+    }
+
+    int binary(Op op, int a, int b, CompareOp cmp)
+    {
+        Node n;
+        n.op = op;
+        n.cmp = cmp;
+        n.a = a;
+        n.b = b;
+        n.begin = node(a).begin;
+        n.end = node(b).end;
+        int left = depthOf(a);
+        if (chained(node(a).op)) {
+            n.args = std::move(node(a).args); // the chain this operator extends
+            --left;
+        }
+        int i = add(std::move(n));
+        node(i).args.push_back(i);
+        return setDepth(i, std::max(left, depthOf(b)) + 1);
+    }
+
+    // AND and OR chains are kept flat: long filters stay shallow.
+    int chain(Op op, int left, int right)
+    {
+        if (node(left).op == op && !grouped_[static_cast<std::size_t>(left)]) {
+            node(left).args.push_back(right);
+            node(left).end = node(right).end;
+            return setDepth(left, std::max(depthOf(left), depthOf(right) + 1));
+        }
+        Node n;
+        n.op = op;
+        n.args = {left, right};
+        n.begin = node(left).begin;
+        n.end = node(right).end;
+        int i = add(std::move(n));
+        return setDepth(i, std::max(depthOf(left), depthOf(right)) + 1);
+    }
+
+    // --- grammar ---
+    // How tightly the operators bind, loosest first; NOT and the signs are
+    // prefixes, the signs binding tighter than every operator ("-2^2" is 4).
+    enum Strength : int { kNone, kOr, kAnd, kNot, kCompare, kJoin, kSum, kProduct, kPower, kSign };
+
+    struct Operator {
+        int strength = kNone;
+        Op op = Op::Const;
+        CompareOp cmp = CompareOp::Eq;
+    };
+
+    Operator binaryOperator() const
+    {
+        if (tok_.kind == Tok::Name) {
+            if (isKeyword("OR"))
+                return {kOr, Op::Or};
+            if (isKeyword("XOR"))
+                return {kOr, Op::Xor};
+            if (isKeyword("AND"))
+                return {kAnd, Op::And};
+            return {};
+        }
+        if (tok_.kind != Tok::Op)
+            return {};
+        static const struct {
+            const char* text;
+            Operator op;
+        } kOperators[] = {
+            {"=", {kCompare, Op::Cmp, CompareOp::Eq}},
+            {"<>", {kCompare, Op::Cmp, CompareOp::Ne}},
+            {"~=", {kCompare, Op::Cmp, CompareOp::Ne}},
+            {"<", {kCompare, Op::Cmp, CompareOp::Lt}},
+            {"<=", {kCompare, Op::Cmp, CompareOp::Le}},
+            {"=<", {kCompare, Op::Cmp, CompareOp::Le}},
+            {"~>", {kCompare, Op::Cmp, CompareOp::Le}},
+            {">", {kCompare, Op::Cmp, CompareOp::Gt}},
+            {">=", {kCompare, Op::Cmp, CompareOp::Ge}},
+            {"=>", {kCompare, Op::Cmp, CompareOp::Ge}},
+            {"~<", {kCompare, Op::Cmp, CompareOp::Ge}},
+            {"&", {kJoin, Op::Cat}},
+            {"+", {kSum, Op::Add}},
+            {"-", {kSum, Op::Sub}},
+            {"*", {kProduct, Op::Mul}},
+            {"/", {kProduct, Op::Div}},
+            {"%", {kProduct, Op::Mod}},
+            {"^", {kPower, Op::Pow}},
+        };
+        for (const auto& o : kOperators)
+            if (tok_.text == o.text)
+                return o.op;
+        return {};
+    }
+
+    // Operators binding at least as tightly as `weakest`, left to right. A
+    // run of operators is a loop; only an operand recurses.
+    int parseExpression(int weakest)
+    {
+        Descent descent(*this);
+        if (descent.tooDeep())
+            return tooDeep(tok_.begin);
+        int left = parseOperand(weakest);
+        while (!failed()) {
+            const Operator o = binaryOperator();
+            if (o.strength == kNone || o.strength < weakest)
                 break;
             next();
-            int right = parseCat(nest);
+            int right = parseExpression(o.strength + 1);
             if (failed())
-                return -1;
-            left = binary(Op::Cmp, left, right, cmp);
+                break;
+            left = (o.op == Op::And || o.op == Op::Or) ? chain(o.op, left, right) : binary(o.op, left, right, o.cmp);
         }
         return failed() ? -1 : left;
     }
 
-    int parseCat(int nest)
+    // A primary with its prefixes. NOT takes a comparison, so it may stand
+    // only where one may: "NOT a=b", "a AND NOT b", but not "a = NOT b".
+    int parseOperand(int weakest)
     {
-        int left = parseAdd(nest);
-        while (!failed() && isOp("&")) {
+        const std::size_t begin = tok_.begin;
+        if (weakest <= kNot && (isKeyword("NOT") || isOp("~"))) {
             next();
-            left = binary(Op::Cat, left, parseAdd(nest));
+            int operand = parseExpression(kNot);
+            return operand < 0 ? -1 : unary(Op::Not, operand, begin);
         }
-        return failed() ? -1 : left;
-    }
-
-    int parseAdd(int nest)
-    {
-        int left = parseMul(nest);
-        while (!failed() && (isOp("+") || isOp("-"))) {
-            Op op = isOp("+") ? Op::Add : Op::Sub;
-            next();
-            left = binary(op, left, parseMul(nest));
-        }
-        return failed() ? -1 : left;
-    }
-
-    int parseMul(int nest)
-    {
-        int left = parsePow(nest);
-        while (!failed() && (isOp("*") || isOp("/") || isOp("%"))) {
-            Op op = isOp("*") ? Op::Mul : isOp("/") ? Op::Div : Op::Mod;
-            next();
-            left = binary(op, left, parsePow(nest));
-        }
-        return failed() ? -1 : left;
-    }
-
-    int parsePow(int nest)
-    {
-        int left = parseUnary(nest);
-        while (!failed() && isOp("^")) {
-            next();
-            left = binary(Op::Pow, left, parseUnary(nest));
-        }
-        return failed() ? -1 : left;
-    }
-
-    int parseUnary(int nest)
-    {
         if (isOp("-") || isOp("+")) {
-            bool minus = isOp("-");
-            std::size_t begin = tok_.begin;
-            if (nest > kMaxDepth)
-                return fail("Expression is too deeply nested", begin);
+            const bool minus = isOp("-");
+            Descent descent(*this);
+            if (descent.tooDeep())
+                return tooDeep(begin);
             next();
-            int operand = parseUnary(nest + 1);
-            if (operand < 0)
-                return -1;
-            if (!minus)
+            int operand = parseOperand(kSign);
+            if (operand < 0 || !minus)
                 return operand;
-            Node& o = node(operand);
-            // Fold "-5" into a constant so that comparisons with it stay simple.
-            if (o.op == Op::Const && o.constant.isNumber()) {
-                Value v = o.constant;
-                switch (v.kind()) {
-                case Value::Kind::Integer:
-                    o.constant = Value(-v.toInt());
-                    break;
-                case Value::Kind::Decimal:
-                    o.constant = Value(v.toDecimal().negated());
-                    break;
-                default:
-                    o.constant = Value(-v.toReal());
-                    break;
-                }
-                o.begin = begin;
-                return operand;
-            }
-            return unary(Op::Neg, operand, begin);
+            return negation(operand, begin);
         }
-        return parsePrimary(nest);
+        return parsePrimary();
     }
 
-    int parsePrimary(int nest)
+    int parsePrimary()
     {
-        if (nest > kMaxDepth)
-            return fail("Expression is too deeply nested", tok_.begin);
-        Token t = tok_;
-        switch (t.kind) {
-        case Tok::Error:
-            return fail(t.text, t.begin);
-        case Tok::End:
-            return fail("Expression ends too early", t.begin);
+        switch (tok_.kind) {
         case Tok::Number:
         case Tok::String:
-        case Tok::Picture: {
-            next();
-            Node n;
-            n.op = Op::Const;
-            n.constant = t.kind == Tok::Number ? t.number : Value(t.text);
-            n.begin = t.begin;
-            n.end = t.end;
-            if (t.kind == Tok::Picture)
-                n.name = "@";
-            int i = add(std::move(n));
-            setDepth(i, 1);
-            return i;
-        }
-        case Tok::LParen: {
-            next();
-            int inner = parseOr(nest + 1);
-            if (failed())
-                return -1;
-            if (tok_.kind != Tok::RParen)
-                return fail("Expected ')' but found " + describe(tok_), tok_.begin);
-            node(inner).begin = t.begin;
-            node(inner).end = tok_.end;
-            parenthesised_.push_back(inner);
-            next();
-            return inner;
-        }
+        case Tok::Picture:
+            return parseConstant();
+        case Tok::LParen:
+            return parseGroup();
         case Tok::Name:
-            return parseName(nest);
+            return parseName();
+        case Tok::Error:
+            return fail(tok_.text, tok_.begin);
+        case Tok::End:
+            return fail("Expression ends too early", tok_.begin);
         default:
-            return fail("Unexpected " + describe(t), t.begin);
+            return unexpected();
         }
     }
 
-    int parseName(int nest)
+    int unexpected() { return fail("Unexpected " + describe(tok_), tok_.begin); }
+    int expected(const char* what)
     {
-        Token t = tok_;
-        const std::string key = text::asciiUpper(t.text);
-        if (key == "AND" || key == "OR" || key == "XOR" || key == "NOT")
-            return fail("Unexpected '" + t.text + "'", t.begin);
+        return fail(std::string("Expected ") + what + " but found " + describe(tok_), tok_.begin);
+    }
+
+    int parseConstant()
+    {
+        Node n;
+        n.op = Op::Const;
+        n.constant = tok_.kind == Tok::Number ? tok_.number : Value(tok_.text);
+        n.begin = tok_.begin;
+        n.end = tok_.end;
+        if (tok_.kind == Tok::Picture)
+            n.name = "@";
         next();
-        if (tok_.kind != Tok::LParen) {
-            Node n;
-            n.op = Op::Name;
-            n.name = t.text;
-            n.begin = t.begin;
-            n.end = t.end;
-            if (bindings_) {
-                n.slot = bindings_->lookup(t.text);
-                if (n.slot < 0)
-                    return fail("Unknown name '" + t.text + "'", t.begin);
-            }
-            int i = add(std::move(n));
-            setDepth(i, 1);
-            return i;
-        }
-        // A call.
+        return leaf(std::move(n));
+    }
+
+    int parseGroup()
+    {
+        const std::size_t begin = tok_.begin;
+        next();
+        int inner = parseExpression(kOr);
+        if (failed())
+            return -1;
+        if (tok_.kind != Tok::RParen)
+            return expected("')'");
+        node(inner).begin = begin;
+        node(inner).end = tok_.end;
+        grouped_[static_cast<std::size_t>(inner)] = true;
+        next();
+        return inner;
+    }
+
+    int parseName()
+    {
+        if (isKeyword("AND") || isKeyword("OR") || isKeyword("XOR") || isKeyword("NOT"))
+            return unexpected();
+        std::string name = std::move(tok_.text);
+        const std::size_t begin = tok_.begin, end = tok_.end;
+        next();
+        if (tok_.kind != Tok::LParen)
+            return nameNode(std::move(name), begin, end);
         next();
         std::vector<int> args;
-        int depth = 0;
         if (tok_.kind != Tok::RParen) {
             for (;;) {
-                int a = parseOr(nest + 1);
+                int a = parseExpression(kOr);
                 if (failed())
                     return -1;
                 args.push_back(a);
-                depth = std::max(depth, depthOf(a));
                 if (tok_.kind == Tok::Comma) {
                     next();
                     continue;
                 }
                 if (tok_.kind == Tok::RParen)
                     break;
-                return fail("Expected ',' or ')' but found " + describe(tok_), tok_.begin);
+                return expected("',' or ')'");
             }
         }
+        return callNode(std::move(name), begin, std::move(args));
+    }
+
+    int nameNode(std::string name, std::size_t begin, std::size_t end)
+    {
         Node n;
-        n.begin = t.begin;
+        n.op = Op::Name;
+        n.begin = begin;
+        n.end = end;
+        if (bindings_) {
+            n.slot = bindings_->lookup(name);
+            if (n.slot < 0)
+                return fail("Unknown name '" + name + "'", begin);
+        }
+        n.name = std::move(name);
+        return leaf(std::move(n));
+    }
+
+    // A call; the current token is its ')'.
+    int callNode(std::string name, std::size_t begin, std::vector<int> args)
+    {
+        Node n;
+        n.begin = begin;
         n.end = tok_.end;
-        n.name = t.text;
         n.args = std::move(args);
         next();
         const int argc = static_cast<int>(n.args.size());
-        if (const FnInfo* f = findFunction(t.text)) {
+        if (const FnInfo* f = findFunction(name)) {
             if (argc < f->minArgs || argc > f->maxArgs) {
                 std::string want = f->minArgs == f->maxArgs ? std::to_string(f->minArgs)
                     : f->maxArgs == kMany                   ? "at least " + std::to_string(f->minArgs)
                                           : std::to_string(f->minArgs) + " to " + std::to_string(f->maxArgs);
                 return fail(std::string(f->name) + " takes " + want + " argument" + (want == "1" ? "" : "s") + ", not "
                         + std::to_string(argc),
-                    t.begin);
+                    begin);
             }
             n.op = Op::Builtin;
             n.fn = f->fn;
@@ -767,18 +794,19 @@ private:
         } else {
             n.op = Op::Proc;
             if (bindings_) {
-                n.slot = bindings_->lookup(t.text);
+                n.slot = bindings_->lookup(name);
                 if (n.slot < 0)
-                    return fail("Unknown procedure '" + t.text + "'", t.begin);
+                    return fail("Unknown procedure '" + name + "'", begin);
                 if (!bindings_->isProcedure(n.slot))
-                    return fail("'" + t.text + "' is not a procedure", t.begin);
+                    return fail("'" + name + "' is not a procedure", begin);
             }
         }
+        n.name = std::move(name);
+        int deepest = 0;
+        for (int a : n.args)
+            deepest = std::max(deepest, depthOf(a));
         int i = add(std::move(n));
-        setDepth(i, depth + 1);
-        if (depth + 1 > kMaxDepth)
-            return fail("Expression is too deeply nested", t.begin);
-        return i;
+        return setDepth(i, deepest + 1);
     }
 
     Expression::Tree& t_;
@@ -786,8 +814,9 @@ private:
     const Bindings* bindings_;
     std::size_t pos_ = 0;
     Token tok_;
-    std::vector<int> depth_;
-    std::vector<int> parenthesised_;
+    int nesting_ = -1; // the whole expression is level 0
+    std::vector<int> depth_; // per node: see setDepth
+    std::vector<bool> grouped_; // per node: written in brackets
 };
 
 // ---------------------------------------------------------------------------
@@ -798,24 +827,33 @@ Value numberOf(const Value& v)
     return v.isNumber() ? v : v.asNumber();
 }
 
+// A floating-point result. One that is no number (the difference of two
+// infinities, a root of a negative number) has no answer and gives 0, as a
+// division by zero does; an infinity stays one, beyond every number.
+Value real(double r)
+{
+    return std::isnan(r) ? Value(0) : Value(r);
+}
+
+// Integers stay integers and decimals stay exact as long as the result fits
+// them; beyond that the arithmetic goes on in floating point, as it does for
+// reals, rather than wrapping or saturating.
 Value arith(Op op, const Value& x0, const Value& y0)
 {
     const Value x = numberOf(x0), y = numberOf(y0);
     using K = Value::Kind;
     if (x.kind() == K::Integer && y.kind() == K::Integer) {
         std::int64_t a = x.toInt(), b = y.toInt(), r = 0;
+        bool over = true;
         switch (op) {
         case Op::Add:
-            if (!__builtin_add_overflow(a, b, &r))
-                return Value(r);
+            over = __builtin_add_overflow(a, b, &r);
             break;
         case Op::Sub:
-            if (!__builtin_sub_overflow(a, b, &r))
-                return Value(r);
+            over = __builtin_sub_overflow(a, b, &r);
             break;
         case Op::Mul:
-            if (!__builtin_mul_overflow(a, b, &r))
-                return Value(r);
+            over = __builtin_mul_overflow(a, b, &r);
             break;
         case Op::Div:
             if (b == 0)
@@ -827,55 +865,61 @@ Value arith(Op op, const Value& x0, const Value& y0)
             if (b == 0 || b == -1)
                 return Value(0);
             return Value(a % b);
+        case Op::Pow:
+            if (b >= 0 && b < 64) {
+                r = 1;
+                over = false;
+                for (std::int64_t k = 0; k < b && !over; ++k)
+                    over = __builtin_mul_overflow(r, a, &r);
+            }
+            break;
         default:
             break;
         }
+        if (!over && r != INT64_MIN) // whose negation is no integer
+            return Value(r);
     }
-    if (x.isExact() && y.isExact()) {
-        Decimal a = x.toDecimal(), b = y.toDecimal();
+    if (x.isExact() && y.isExact() && op != Op::Pow) {
+        const Decimal a = x.toDecimal(), b = y.toDecimal();
+        std::optional<Decimal> r;
         switch (op) {
         case Op::Add:
-            return Value(a + b);
+            r = Decimal::tryAdd(a, b);
+            break;
         case Op::Sub:
-            return Value(a - b);
+            r = Decimal::trySubtract(a, b);
+            break;
         case Op::Mul:
-            return Value(a * b);
+            r = Decimal::tryMultiply(a, b);
+            break;
         case Op::Div:
-            return b.isZero() ? Value(0) : Value(a / b);
-        case Op::Mod: {
             if (b.isZero())
                 return Value(0);
-            Decimal q = Decimal::fromInt((a / b).toInt());
-            return Value(a - b * q);
-        }
+            r = Decimal::tryDivide(a, b);
+            break;
+        case Op::Mod:
+            return b.isZero() ? Value(0) : Value(a.remainder(b));
         default:
             break;
         }
+        if (r)
+            return Value(*r);
     }
-    double a = x.toReal(), b = y.toReal();
+    const double a = x.toReal(), b = y.toReal();
     switch (op) {
     case Op::Add:
-        return Value(a + b);
+        return real(a + b);
     case Op::Sub:
-        return Value(a - b);
+        return real(a - b);
     case Op::Mul:
-        return Value(a * b);
+        return real(a * b);
     case Op::Div:
-        return b == 0 ? Value(0) : Value(a / b);
+        return b == 0 ? Value(0) : real(a / b);
     case Op::Mod:
-        return b == 0 ? Value(0) : Value(std::fmod(a, b));
-    case Op::Pow: {
-        if (x.kind() == K::Integer && y.kind() == K::Integer && y.toInt() >= 0 && y.toInt() < 64) {
-            std::int64_t r = 1, base = x.toInt();
-            bool over = false;
-            for (std::int64_t k = 0; k < y.toInt() && !over; ++k)
-                over = __builtin_mul_overflow(r, base, &r);
-            if (!over)
-                return Value(r);
-        }
-        double r = std::pow(a, b);
-        return std::isfinite(r) ? Value(r) : Value(0);
-    }
+        return b == 0 ? Value(0) : real(std::fmod(a, b));
+    case Op::Pow:
+        // 0 to a negative power divides by zero.
+        return a == 0 && b < 0 ? Value(0) : real(std::pow(a, b));
     default:
         return Value(0);
     }
@@ -923,6 +967,8 @@ std::string utf8Char(std::int64_t code)
 std::int64_t instring(std::string_view sub, std::string_view s, std::int64_t step, std::int64_t start)
 {
     const std::int64_t len = static_cast<std::int64_t>(text::charCount(s));
+    step = asPosition(step);
+    start = asPosition(start);
     if (step == 0)
         step = 1;
     if (start == 0)
@@ -956,88 +1002,115 @@ public:
 
     bool failed() const { return failed_; }
 
+    // One frame of this and one of the operation per level of nesting: each
+    // keeps its own locals few, so that the deepest expression stays small.
     Value eval(int i)
     {
-        const Node& n = t_.nodes[static_cast<std::size_t>(i)];
+        const Node& n = node(i);
         switch (n.op) {
         case Op::Const:
             return n.constant;
-        case Op::Name: {
-            int slot = resolve(n);
-            if (slot < 0)
-                return Value();
-            return b_.value(slot);
-        }
-        case Op::Proc: {
-            int slot = resolve(n);
-            if (slot < 0)
-                return Value();
-            std::vector<Value> args;
-            args.reserve(n.args.size());
-            for (int a : n.args)
-                args.push_back(eval(a));
-            return b_.call(slot, args);
-        }
+        case Op::Name:
+            return name(n);
+        case Op::Proc:
+            return call(n);
         case Op::Builtin:
             return builtin(n);
-        case Op::Neg: {
-            Value v = numberOf(eval(n.a));
-            switch (v.kind()) {
-            case Value::Kind::Integer:
-                return Value(-v.toInt());
-            case Value::Kind::Decimal:
-                return Value(v.toDecimal().negated());
-            default:
-                return Value(-v.toReal());
-            }
-        }
+        case Op::Neg:
+            return negate(n);
         case Op::Not:
             return Value(eval(n.a).truthy() ? 0 : 1);
-        case Op::Cat: {
-            Value x = eval(n.a), y = eval(n.b);
-            std::string s = x.isString() ? x.str() : x.toString();
-            s += y.isString() ? y.str() : y.toString();
-            return Value(std::move(s));
-        }
-        case Op::Cmp: {
-            Value tx, ty;
-            const Value& x = ref(n.a, tx);
-            const Value& y = ref(n.b, ty);
-            return Value(compareHolds(n.cmp, compare(x, y)) ? 1 : 0);
-        }
         case Op::And:
-            for (int a : n.args)
-                if (!eval(a).truthy() || failed_)
-                    return Value(0);
-            return Value(1);
+            return all(n);
         case Op::Or:
-            for (int a : n.args) {
-                if (failed_)
-                    return Value(0);
-                if (eval(a).truthy())
-                    return Value(1);
-            }
-            return Value(0);
-        case Op::Xor:
-            return Value(eval(n.a).truthy() != eval(n.b).truthy() ? 1 : 0);
-        default: {
-            Value tx, ty;
-            const Value& x = ref(n.a, tx);
-            const Value& y = ref(n.b, ty);
-            return arith(n.op, x, y);
-        }
+            return any(n);
+        default:
+            return operators(n);
         }
     }
 
 private:
+    const Node& node(int i) const { return t_.nodes[static_cast<std::size_t>(i)]; }
+
     // Constants are used in place: no copy of a constant string per row.
     const Value& ref(int i, Value& tmp)
     {
-        const Node& n = t_.nodes[static_cast<std::size_t>(i)];
+        const Node& n = node(i);
         if (n.op == Op::Const)
             return n.constant;
         tmp = eval(i);
         return tmp;
+    }
+
+    Value name(const Node& n)
+    {
+        int slot = resolve(n);
+        return slot < 0 ? Value() : b_.value(slot);
+    }
+
+    Value call(const Node& n)
+    {
+        int slot = resolve(n);
+        if (slot < 0)
+            return Value();
+        std::vector<Value> args;
+        args.reserve(n.args.size());
+        for (int a : n.args)
+            args.push_back(eval(a));
+        return b_.call(slot, args);
+    }
+
+    Value negate(const Node& n) { return negative(numberOf(eval(n.a))); }
+
+    Value all(const Node& n)
+    {
+        for (int a : n.args)
+            if (!eval(a).truthy() || failed_)
+                return Value(0);
+        return Value(1);
+    }
+
+    Value any(const Node& n)
+    {
+        for (int a : n.args) {
+            if (failed_)
+                return Value(0);
+            if (eval(a).truthy())
+                return Value(1);
+        }
+        return Value(0);
+    }
+
+    // A chain of binary operators (a+b*c-d: its args list them innermost
+    // first), in a loop rather than one recursion per operator.
+    Value operators(const Node& last)
+    {
+        Value result, tmp;
+        const Value* x = &ref(node(last.args.front()).a, tmp);
+        for (int k : last.args) {
+            const Node& n = node(k);
+            Value ty;
+            result = apply(n, *x, ref(n.b, ty));
+            x = &result;
+        }
+        return result;
+    }
+
+    static Value apply(const Node& n, const Value& x, const Value& y)
+    {
+        switch (n.op) {
+        case Op::Cmp:
+            return Value(compareHolds(n.cmp, compare(x, y)) ? 1 : 0);
+        case Op::Cat: {
+            std::string s = x.isString() ? x.str() : x.toString();
+            s += y.isString() ? y.str() : y.toString();
+            return Value(std::move(s));
+        }
+        case Op::Xor:
+            return Value(x.truthy() != y.truthy() ? 1 : 0);
+        default:
+            return arith(n.op, x, y);
+        }
     }
 
     int resolve(const Node& n)
@@ -1061,28 +1134,68 @@ private:
             *err_ = Error{std::move(message), static_cast<int>(pos) + 1};
     }
 
-    Value arg(const Node& n, std::size_t k) { return eval(n.args[k]); }
-    std::string argString(const Node& n, std::size_t k)
-    {
-        Value v = arg(n, k);
-        return v.isString() ? v.str() : v.toString();
-    }
-    std::int64_t argInt(const Node& n, std::size_t k) { return arg(n, k).toInt(); }
+    static std::string text(const Value& v) { return v.isString() ? v.str() : v.toString(); }
 
     static std::int32_t asDay(std::int64_t v)
     {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -100000000, 100000000));
     }
 
+    // The arguments first, then the function: the function's many locals are
+    // never on the stack while an argument is evaluated.
     Value builtin(const Node& n)
+    {
+        if (n.fn == Fn::Choose)
+            return choose(n);
+        if (n.fn == Fn::Inlist)
+            return inlist(n);
+        switch (n.args.size()) {
+        case 0:
+            return function(n, {});
+        case 1: {
+            Value a = eval(n.args[0]);
+            return function(n, std::span<const Value>(&a, 1));
+        }
+        default: {
+            std::array<Value, kMaxFixedArgs> args;
+            for (std::size_t k = 0; k < n.args.size(); ++k)
+                args[k] = eval(n.args[k]);
+            return function(n, std::span<const Value>(args.data(), n.args.size()));
+        }
+        }
+    }
+
+    // CHOOSE(n, v1, v2, ...): the n-th value, the last one when n is out of
+    // range; so CHOOSE(condition, a, b) is a when true, b when false. Only the
+    // chosen value is evaluated.
+    Value choose(const Node& n)
+    {
+        std::int64_t k = eval(n.args[0]).toInt();
+        std::size_t count = n.args.size() - 1;
+        std::size_t pick = (k >= 1 && static_cast<std::uint64_t>(k) <= count) ? static_cast<std::size_t>(k) : count;
+        return eval(n.args[pick]);
+    }
+
+    // INLIST(x, v1, v2, ...): the position of the first value equal to x;
+    // the rest are not evaluated.
+    Value inlist(const Node& n)
+    {
+        Value x = eval(n.args[0]);
+        for (std::size_t k = 1; k < n.args.size(); ++k)
+            if (compare(x, eval(n.args[k])) == 0)
+                return Value(static_cast<std::int64_t>(k));
+        return Value(0);
+    }
+
+    Value function(const Node& n, std::span<const Value> a)
     {
         switch (n.fn) {
         case Fn::Year:
-            return Value(static_cast<std::int64_t>(ymdFromDate(asDay(argInt(n, 0))).year));
+            return Value(static_cast<std::int64_t>(ymdFromDate(asDay(a[0].toInt())).year));
         case Fn::Month:
-            return Value(static_cast<std::int64_t>(ymdFromDate(asDay(argInt(n, 0))).month));
+            return Value(static_cast<std::int64_t>(ymdFromDate(asDay(a[0].toInt())).month));
         case Fn::Day:
-            return Value(static_cast<std::int64_t>(ymdFromDate(asDay(argInt(n, 0))).day));
+            return Value(static_cast<std::int64_t>(ymdFromDate(asDay(a[0].toInt())).day));
         case Fn::Today:
             return Value(static_cast<std::int64_t>(defaultClock().today()));
         case Fn::Clock:
@@ -1090,33 +1203,31 @@ private:
         case Fn::Date: {
             auto clampi
                 = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, -1000000, 1000000)); };
-            int m = clampi(argInt(n, 0)), d = clampi(argInt(n, 1)), y = clampi(argInt(n, 2));
+            int m = clampi(a[0].toInt()), d = clampi(a[1].toInt()), y = clampi(a[2].toInt());
             return Value(static_cast<std::int64_t>(dateFromYmd(y, m, d)));
         }
         case Fn::Instring: {
-            std::string sub = argString(n, 0), s = argString(n, 1);
-            std::int64_t step = n.args.size() > 2 ? argInt(n, 2) : 1;
-            std::int64_t start = n.args.size() > 3 ? argInt(n, 3) : 0;
-            return Value(instring(sub, s, step, start));
+            std::int64_t step = a.size() > 2 ? a[2].toInt() : 1;
+            std::int64_t start = a.size() > 3 ? a[3].toInt() : 0;
+            return Value(instring(text(a[0]), text(a[1]), step, start));
         }
         case Fn::Upper:
-            return Value(text::upper(argString(n, 0)));
+            return Value(text::upper(text(a[0])));
         case Fn::Lower:
-            return Value(text::lower(argString(n, 0)));
+            return Value(text::lower(text(a[0])));
         case Fn::Clip:
-            return Value(text::trimRight(argString(n, 0)));
+            return Value(text::trimRight(text(a[0])));
         case Fn::Left:
         case Fn::Right:
         case Fn::Center: {
-            std::string s = argString(n, 0);
-            std::int64_t w = n.args.size() > 1 ? argInt(n, 1) : -1;
-            return Value(justify(s, n.fn == Fn::Left ? 'L' : n.fn == Fn::Right ? 'R' : 'C', w));
+            std::int64_t w = a.size() > 1 ? a[1].toInt() : -1;
+            return Value(justify(text(a[0]), n.fn == Fn::Left ? 'L' : n.fn == Fn::Right ? 'R' : 'C', w));
         }
         case Fn::Sub: {
-            std::string s = argString(n, 0);
+            std::string s = text(a[0]);
             std::int64_t len = static_cast<std::int64_t>(text::charCount(s));
-            std::int64_t start = argInt(n, 1);
-            std::int64_t count = n.args.size() > 2 ? argInt(n, 2) : len;
+            std::int64_t start = asPosition(a[1].toInt());
+            std::int64_t count = a.size() > 2 ? asPosition(a[2].toInt()) : len;
             if (start < 0)
                 start = len + start + 1; // counted from the end
             if (start < 1) {
@@ -1130,58 +1241,47 @@ private:
             return Value(std::string_view(s).substr(b, e - b));
         }
         case Fn::Len:
-            return Value(static_cast<std::int64_t>(text::charCount(argString(n, 0))));
-        case Fn::Inrange: {
-            Value x = arg(n, 0), lo = arg(n, 1), hi = arg(n, 2);
-            return Value(compare(x, lo) >= 0 && compare(x, hi) <= 0 ? 1 : 0);
-        }
-        case Fn::Inlist: {
-            Value x = arg(n, 0);
-            for (std::size_t k = 1; k < n.args.size(); ++k)
-                if (compare(x, arg(n, k)) == 0)
-                    return Value(static_cast<std::int64_t>(k));
-            return Value(0);
-        }
-        case Fn::Choose: {
-            // CHOOSE(n, v1, v2, ...): the n-th value, the last one when n is out
-            // of range; so CHOOSE(condition, a, b) is a when true, b when false.
-            std::int64_t k = argInt(n, 0);
-            std::size_t count = n.args.size() - 1;
-            std::size_t pick = (k >= 1 && static_cast<std::uint64_t>(k) <= count) ? static_cast<std::size_t>(k) : count;
-            return arg(n, pick);
-        }
+            return Value(static_cast<std::int64_t>(text::charCount(text(a[0]))));
+        case Fn::Inrange:
+            return Value(compare(a[0], a[1]) >= 0 && compare(a[0], a[2]) <= 0 ? 1 : 0);
         case Fn::Abs: {
-            Value v = numberOf(arg(n, 0));
+            Value v = numberOf(a[0]);
             switch (v.kind()) {
             case Value::Kind::Integer:
-                return Value(v.toInt() < 0 ? -v.toInt() : v.toInt());
+                return v.toInt() < 0 ? negative(v) : v;
             case Value::Kind::Decimal:
                 return Value(v.toDecimal().abs());
             default:
                 return Value(std::fabs(v.toReal()));
             }
         }
-        case Fn::Int:
-            return Value(arg(n, 0).toInt());
+        case Fn::Int: {
+            Value v = numberOf(a[0]);
+            // A real beyond 64 bits is a whole number already.
+            if (v.kind() == Value::Kind::Real && !(std::fabs(v.toReal()) < 9.2e18))
+                return real(std::trunc(v.toReal()));
+            return Value(v.toInt());
+        }
         case Fn::Round: {
-            Value v = numberOf(arg(n, 0)), order = numberOf(arg(n, 1));
-            if (v.isExact() && order.isExact()) {
-                Decimal o = order.toDecimal().abs();
-                if (o.isZero())
+            // ROUND(v, step): the multiple of step nearest to v.
+            Value v = numberOf(a[0]), step = numberOf(a[1]);
+            if (v.isExact() && step.isExact()) {
+                if (step.toDecimal().isZero())
                     return v;
-                Decimal q = (v.toDecimal() / o).round(0);
-                Decimal r = q * o;
-                return Value(r.round(o.scale()));
+                if (auto r = v.toDecimal().tryRoundTo(step.toDecimal()))
+                    return Value(*r);
             }
-            double o = std::fabs(order.toReal());
-            if (o == 0)
+            const double s = std::fabs(step.toReal()), x = v.toReal();
+            const double steps = x / s;
+            // From 2^52 steps on, every real is a whole number of them.
+            if (s == 0 || !(std::fabs(steps) < 0x1p52))
                 return v;
-            return Value(std::round(v.toReal() / o) * o);
+            return real(std::round(steps) * s);
         }
         case Fn::Numeric:
-            return Value(arg(n, 0).looksNumeric() ? 1 : 0);
+            return Value(a[0].looksNumeric() ? 1 : 0);
         case Fn::Val: {
-            std::string s = argString(n, 0);
+            std::string s = text(a[0]);
             if (s.empty())
                 return Value(0);
             unsigned char c = static_cast<unsigned char>(s[0]);
@@ -1196,25 +1296,26 @@ private:
             return Value(code);
         }
         case Fn::Chr:
-            return Value(utf8Char(argInt(n, 0)));
+            return Value(utf8Char(a[0].toInt()));
         case Fn::Format:
         case Fn::Deformat: {
-            Value v = arg(n, 0);
             Picture parsed;
             const Picture* pic = n.picture.get();
             if (!pic) {
-                parsed = Picture::parse(argString(n, 1));
+                parsed = Picture::parse(text(a[1]));
                 if (!parsed.valid()) {
-                    fail(
-                        "Invalid picture '" + parsed.text() + "'", t_.nodes[static_cast<std::size_t>(n.args[1])].begin);
+                    fail("Invalid picture '" + parsed.text() + "'", node(n.args[1]).begin);
                     return Value();
                 }
                 pic = &parsed;
             }
             if (n.fn == Fn::Format)
-                return Value(pic->format(v));
-            return pic->deformat(v.isString() ? std::string_view(v.str()) : std::string_view(v.toString()));
+                return Value(pic->format(a[0]));
+            return pic->deformat(a[0].isString() ? std::string_view(a[0].str()) : std::string_view(a[0].toString()));
         }
+        case Fn::Choose:
+        case Fn::Inlist:
+            break; // above: they evaluate their arguments as they go
         }
         return Value();
     }

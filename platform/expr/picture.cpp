@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace qv::expr {
@@ -113,6 +115,13 @@ Tokens tokenize(std::string_view s)
         }
     }
     return t;
+}
+
+// A real that a decimal cannot hold, whose digits the pictures spell
+// themselves.
+bool isHugeReal(const Value& n)
+{
+    return n.kind() == Value::Kind::Real && (std::isinf(n.toReal()) || std::fabs(n.toReal()) >= 1e18);
 }
 
 long toLong(const std::string& digits)
@@ -354,15 +363,33 @@ Value Picture::deformat(std::string_view text) const
 
 std::string Picture::formatNumber(const Value& v) const
 {
-    const Decimal d = v.asNumber().toDecimal().round(places_);
     const std::size_t width = static_cast<std::size_t>(width_);
-    if (blankWhenZero_ && d.isZero())
-        return std::string(width, ' ');
-
-    const std::string digits = d.abs().toString(); // "1234.50"
-    const std::size_t point = digits.find('.');
-    const std::string whole = digits.substr(0, point);
-    const std::string frac = point == std::string::npos ? "" : digits.substr(point + 1);
+    const std::string tooWide(std::max<std::size_t>(width, 1), '#');
+    const Value n = v.asNumber();
+    std::string whole, frac;
+    bool negative = false;
+    if (isHugeReal(n)) {
+        // Beyond the decimal range a real shows its 15 significant digits,
+        // then zeros; no picture is wide enough for an infinite one.
+        const double x = n.toReal();
+        if (std::isinf(x))
+            return tooWide;
+        whole = positionalText(std::fabs(x));
+        frac.assign(static_cast<std::size_t>(places_), '0');
+        negative = x < 0;
+    } else {
+        const Decimal d = n.toDecimal().round(places_);
+        if (blankWhenZero_ && d.isZero())
+            return std::string(width, ' ');
+        const std::string digits = d.abs().toString(); // "1234.50"
+        const std::size_t point = digits.find('.');
+        whole = digits.substr(0, point);
+        frac = point == std::string::npos ? "" : digits.substr(point + 1);
+        // Rounding keeps fewer places when all of them would not fit beside
+        // the integer part; the picture still shows every one.
+        frac.resize(static_cast<std::size_t>(places_), '0');
+        negative = d.isNegative();
+    }
 
     auto build = [&](bool grouped) {
         std::string body;
@@ -376,7 +403,6 @@ std::string Picture::formatNumber(const Value& v) const
                 body.push_back(decimalMark_);
             body += frac;
         }
-        const bool negative = d.isNegative();
         std::string lead, trail;
         if (signStyle_ == '(') {
             lead = negative ? "(" : " ";
@@ -398,7 +424,7 @@ std::string Picture::formatNumber(const Value& v) const
     if (width > 0 && out.size() > width)
         out = build(false);
     if (width > 0 && out.size() > width)
-        out = std::string(width, '#');
+        out = tooWide;
     return out;
 }
 
@@ -429,6 +455,8 @@ Value Picture::deformatNumber(std::string_view s) const
         return Value(0);
     if (n.kind() == Value::Kind::Integer)
         return Value(negative ? -n.toInt() : n.toInt());
+    if (n.kind() == Value::Kind::Real) // more digits than a decimal holds
+        return Value(negative ? -n.toReal() : n.toReal());
     Decimal dv = n.toDecimal();
     return Value(negative ? dv.negated() : dv);
 }
@@ -659,12 +687,17 @@ Value Picture::deformatTime(std::string_view s) const
 
 std::string Picture::formatPattern(const Value& v) const
 {
-    std::int64_t n = v.toInt();
-    if (n < 0)
-        n = -n;
-    if (n == 0 && blankWhenZero_)
+    const Value n = v.asNumber();
+    std::string digits; // of the whole number, without its sign; "" for 0
+    if (isHugeReal(n)) {
+        if (std::isinf(n.toReal()))
+            return std::string(pattern_.size(), '#');
+        digits = positionalText(std::trunc(std::fabs(n.toReal())));
+    } else if (std::int64_t whole = n.toInt(); whole != 0) {
+        digits = std::to_string(whole < 0 ? 0 - static_cast<std::uint64_t>(whole) : static_cast<std::uint64_t>(whole));
+    }
+    if (digits.empty() && blankWhenZero_)
         return {};
-    std::string digits = n == 0 ? "" : std::to_string(n);
     std::string out = pattern_;
     for (std::size_t k = out.size(); k-- > 0;) {
         char& c = out[k];

@@ -19,7 +19,9 @@ namespace qv::expr {
 //             trailing "-" or ")": the sign after the number;
 //             "B": blank when zero. The result is right-aligned in the
 //             width; grouping is dropped when it would not fit, and a number
-//             that still does not fit shows as width "#" characters.
+//             that still does not fit shows as width "#" characters (one
+//             without a width; an infinite real never fits). A real beyond
+//             the decimal range shows 15 significant digits, then zeros.
 //  @Dn      dates, n = 1..18, then an optional separator ("/" default,
 //           "." "-" "_"=blank "`"=comma) and "B" (blank when 0):
 //             1 mm/dd/yy   2 mm/dd/yyyy   3 MMM dd,yyyy   4 Mmmmmmmm d, yyyy

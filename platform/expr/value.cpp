@@ -13,7 +13,7 @@ namespace {
 
 std::string realText(double v)
 {
-    if (std::isnan(v) || std::isinf(v))
+    if (std::isnan(v))
         return "0";
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.15g", v);
@@ -39,6 +39,35 @@ int sign(double d)
 }
 
 } // namespace
+
+std::string positionalText(double v)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", v); // "-1.23450000000000e+21"
+    std::string_view s(buf);
+    std::string out;
+    if (s.front() == '-') {
+        out.push_back('-');
+        s.remove_prefix(1);
+    }
+    const std::size_t e = s.find('e');
+    std::string digits(1, s[0]);
+    digits.append(s.substr(2, e - 2));
+    const int exponent = std::atoi(std::string(s.substr(e + 1)).c_str());
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    if (digits == "0")
+        return "0";
+    const int before = exponent + 1; // digits before the point
+    if (before <= 0)
+        out += "0." + std::string(static_cast<std::size_t>(-before), '0') + digits;
+    else if (static_cast<std::size_t>(before) >= digits.size())
+        out += digits + std::string(static_cast<std::size_t>(before) - digits.size(), '0');
+    else
+        out += digits.substr(0, static_cast<std::size_t>(before)) + "."
+            + digits.substr(static_cast<std::size_t>(before));
+    return out;
+}
 
 bool parseNumber(std::string_view text, Value& out)
 {
@@ -119,7 +148,7 @@ std::int64_t Value::toInt() const
     case Kind::Decimal:
         return dec_.toInt();
     case Kind::Real:
-        if (!std::isfinite(real_))
+        if (std::isnan(real_))
             return 0;
         if (real_ >= 9.2e18)
             return INT64_MAX;
@@ -140,17 +169,19 @@ Decimal Value::toDecimal() const
     case Kind::Decimal:
         return dec_;
     case Kind::Real: {
-        if (!std::isfinite(real_))
+        if (std::isnan(real_))
             return Decimal();
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", real_);
-        // %g may answer with an exponent; spell it out for Decimal::parse.
-        if (std::string_view(buf).find('e') != std::string_view::npos) {
-            if (std::fabs(real_) >= 1e18)
-                return Decimal(real_ < 0 ? -INT64_MAX : INT64_MAX, 0);
-            std::snprintf(buf, sizeof buf, "%.18f", real_);
+        if (std::isfinite(real_)) {
+            const std::string text = positionalText(real_);
+            if (auto d = Decimal::parse(text))
+                return *d;
+            // A whole number of 19 digits may still fit the mantissa.
+            errno = 0;
+            const long long whole = std::strtoll(text.c_str(), nullptr, 10);
+            if (errno == 0 && whole > -INT64_MAX)
+                return Decimal(whole, 0);
         }
-        return Decimal::parse(buf).value_or(Decimal());
+        return Decimal(real_ < 0 ? -INT64_MAX : INT64_MAX, 0);
     }
     case Kind::String:
         return asNumber().toDecimal();

@@ -12,7 +12,9 @@ namespace qv::expr {
 // A run-time value: a number (integer, exact decimal or real) or a string.
 // Conversions follow the run-time language: a string used as a number is read
 // as one (blanks around it allowed; text that is not a number counts 0), a
-// number used as a string is its plain text ("12.5", "-3", "0.25").
+// number used as a string is its plain text ("12.5", "-3", "0.25", a real
+// with 15 significant digits such as "1.23456789012346e+21", an infinite
+// real "inf" or "-inf").
 class Value
 {
 public:
@@ -62,9 +64,11 @@ public:
     // Integer or decimal: arithmetic on it stays exact.
     bool isExact() const { return kind_ == Kind::Integer || kind_ == Kind::Decimal; }
 
-    // Integer part (truncated toward zero).
+    // Integer part (truncated toward zero); reals beyond 64 bits saturate.
     std::int64_t toInt() const;
-    Decimal toDecimal() const; // reals are rounded to 15 significant digits
+    // Reals are rounded to 15 significant digits; beyond the decimal range
+    // they saturate.
+    Decimal toDecimal() const;
     double toReal() const;
     std::string toString() const;
     // The string itself without a copy; only for kind() == String.
@@ -94,6 +98,11 @@ private:
 // Reads a number from text: integer, decimal (with a point) or real (with an
 // exponent); blanks around it allowed. Fails on anything else.
 bool parseNumber(std::string_view text, Value& out);
+
+// A finite real in positional notation, rounded to the 15 significant digits
+// that reals show: 1e30 gives "1000000000000000000000000000000", 1.5e-17
+// gives "0.000000000000000015".
+std::string positionalText(double v);
 
 // Three-way comparison of the run-time language:
 //  - two numbers compare by value (exactly when both are integer/decimal);

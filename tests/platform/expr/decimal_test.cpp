@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 using qv::expr::Decimal;
 
 namespace {
@@ -117,6 +120,96 @@ TEST(Decimal, OverflowSaturatesInsteadOfWrapping)
     EXPECT_LT(big.negated() - big, big.negated());
     // Fraction digits give way before the integer part does.
     EXPECT_EQ((D("100000000000.123456") * D("10")).toString(), "1000000000001.234560");
+}
+
+TEST(Decimal, TryOperationsSayWhereTheOperatorsWouldSaturate)
+{
+    const Decimal big(9000000000000000000, 0); // 19 digits: more than text gives
+    struct Case {
+        char op;
+        Decimal a, b;
+        const char* result; // nullptr: does not fit
+    };
+    const Case cases[] = {
+        {'+', D("0.1"), D("0.2"), "0.3"},
+        {'+', D("900000000000000000"), D("900000000000000000"), "1800000000000000000"},
+        {'+', big, D("100000000000000000"), "9100000000000000000"},
+        {'+', big, D("900000000000000000"), nullptr},
+        {'-', big.negated(), D("900000000000000000"), nullptr},
+        {'*', D("1.25"), D("-0.2"), "-0.250"},
+        {'*', D("123456789012"), D("123456789012"), nullptr},
+        {'*', D("100000000000.123456"), D("10"), "1000000000001.234560"}, // places give way first
+        {'*', D("0.0000000005"), D("0.000000001"), "0.000000000000000001"}, // rounded, still there
+        {'*', D("0.0000000001"), D("0.0000000001"), nullptr}, // every digit rounded away
+        {'*', D("0"), D("0.000000001"), "0.000000000"},
+        {'/', D("1"), D("3"), "0.333333"},
+        {'/', D("5"), D("0"), "0"},
+        {'/', D("999999999999999999"), D("0.001"), nullptr},
+        {'/', D("9"), D("0.000000000000000001"), "9000000000000000000"},
+        {'/', D("10"), D("0.000000000000000001"), nullptr},
+    };
+    for (const auto& c : cases) {
+        std::optional<Decimal> r = c.op == '+' ? Decimal::tryAdd(c.a, c.b)
+            : c.op == '-'                      ? Decimal::trySubtract(c.a, c.b)
+            : c.op == '*'                      ? Decimal::tryMultiply(c.a, c.b)
+                                               : Decimal::tryDivide(c.a, c.b);
+        const std::string what = c.a.toString() + c.op + c.b.toString();
+        if (c.result) {
+            ASSERT_TRUE(r.has_value()) << what;
+            EXPECT_EQ(r->toString(), c.result) << what;
+        } else {
+            EXPECT_FALSE(r.has_value()) << what << " gave " << r->toString();
+        }
+    }
+}
+
+TEST(Decimal, RoundToTheNearestMultipleOfAStep)
+{
+    struct Case {
+        Decimal in, step;
+        const char* out; // nullptr: does not fit
+    };
+    const Case cases[] = {
+        {D("2.345"), D("0.01"), "2.35"}, {D("-2.345"), D("0.01"), "-2.35"}, {D("1234"), D("100"), "1200"},
+        {D("1250"), D("-100"), "1300"}, // the step's sign does not matter
+        {D("7"), D("0.5"), "7.0"}, {D("7.3"), D("0"), "7.3"},
+        {D("4.4999999"), D("3"), "3"}, // one rounding, of 1.49999996...
+        {D("100"), D("0.00000000000000001"), "100.0000000000000000"}, // places give way
+        {D("123456789012345678"), D("0.01"), "123456789012345678.0"},
+        {Decimal(9000000000000000000, 0), D("100000000000000000"), "9000000000000000000"},
+        {Decimal(9220000000000000000, 0), D("800000000000000000"), nullptr}, // 12 steps: 9.6E18
+    };
+    for (const auto& c : cases) {
+        std::optional<Decimal> r = c.in.tryRoundTo(c.step);
+        const std::string what = c.in.toString() + " to " + c.step.toString();
+        if (c.out) {
+            ASSERT_TRUE(r.has_value()) << what;
+            EXPECT_EQ(r->toString(), c.out) << what;
+        } else {
+            EXPECT_FALSE(r.has_value()) << what;
+        }
+    }
+}
+
+TEST(Decimal, RemainderIsExactAndTakesTheSignOfTheDividend)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        const char* r;
+    };
+    const Case cases[] = {
+        {"7", "3", "1"},
+        {"-7", "3", "-1"},
+        {"7", "-3", "1"},
+        {"7.5", "2", "1.5"},
+        {"2.999999", "3", "2.999999"}, // a quotient that rounds up to 1 must not matter
+        {"999999999999999999", "0.001", "0.000"}, // a quotient too large for a decimal
+        {"0.000000000000000007", "999999999999999999", "0.000000000000000007"},
+        {"5", "0", "0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(D(c.a).remainder(D(c.b)).toString(), c.r) << c.a << " % " << c.b;
 }
 
 } // namespace

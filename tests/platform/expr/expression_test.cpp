@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <functional>
 #include <string>
 
 using namespace qv::expr;
@@ -182,6 +185,8 @@ TEST_F(SongFixture, StringFunctions)
         {"SUB('abcdef',9,2)", ""},
         {"SUB('abcdef',3,-1)", ""},
         {"SUB('Björk',3,2)", "ör"},
+        {"SUB('abcdef',-(10^30),10^30)", "abcdef"}, // huge positions and counts
+        {"SUB('abcdef',2,10^400)", "bcdef"},
         {"LEN('Björk')", "5"},
         {"LEN(SNG:Artist)", "30"},
         {"LEN(CLIP(SNG:Artist))", "9"},
@@ -216,6 +221,8 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
         {"INSTRING('b','abcabc',-1,6)", 5}, // backwards
         {"INSTRING('ö','Björk')", 3},
         {"INSTRING('k','Björk Björk',1,6)", 11}, // counted in characters past a two-byte one
+        {"INSTRING('x','abcabc',10^30,1)", 0}, // huge steps go past the end
+        {"INSTRING('a','abcabc',-(10^30),4)", 4},
         {"INRANGE(SNG:BeatsPerMinute,108,132)", 1},
         {"INRANGE(SNG:BeatsPerMinute,121,132)", 0},
         {"INRANGE('m','a','z')", 1},
@@ -236,6 +243,85 @@ TEST_F(SongFixture, SearchAndChoiceFunctions)
     EXPECT_EQ(eval("ROUND(2.345,0.01)").toString(), "2.35");
     EXPECT_EQ(eval("ROUND(1234,100)").toString(), "1200");
     EXPECT_EQ(eval("ROUND(ALB:Value,1)").toString(), "13");
+}
+
+TEST_F(SongFixture, ArithmeticBeyondTheExactRangeGoesOnInFloatingPoint)
+{
+    using K = Value::Kind;
+    struct Case {
+        const char* text;
+        const char* result;
+        Value::Kind kind;
+    };
+    // 999999999999999999 is the largest integer a literal gives.
+    const Case cases[] = {
+        // Inside the range results stay exact.
+        {"2^62", "4611686018427387904", K::Integer},
+        {"999999999999999999+999999999999999999", "1999999999999999998", K::Integer},
+        {"123456789012345678.5*10", "1234567890123456785", K::Decimal},
+        {"0.0000000005*0.000000001", "0.000000000000000001", K::Decimal}, // rounded
+        {"1/3", "0.333333", K::Decimal},
+        {"ROUND(100,0.00000000000000001)", "100", K::Decimal},
+        {"ROUND(123456789012345678,0.01)", "123456789012345678", K::Decimal},
+        {"999999999999999999%0.001", "0", K::Decimal},
+        {"2.999999%3", "2.999999", K::Decimal},
+        // Beyond it they are reals, neither saturated nor wrapped.
+        {"4611686018427387904*2", "9.22337203685478e+18", K::Real},
+        {"2^63", "9.22337203685478e+18", K::Real},
+        {"(-2)^63", "-9.22337203685478e+18", K::Real},
+        {"123456789012*123456789012", "1.52415787531535e+22", K::Real},
+        {"-123456789012.5*123456789012", "-1.52415787532152e+22", K::Real},
+        {"-999999999999999999-999999999999999999*9", "-1e+19", K::Real},
+        {"999999999999999999/0.001", "1e+21", K::Real},
+        {"0.0000000001*0.0000000001", "1e-20", K::Real}, // not 0
+        {"999999999999999999*10%7", "3", K::Real},
+        {"10^30", "1e+30", K::Real},
+        {"10^-5", "1e-05", K::Real},
+        {"ROUND(999999999999999999*10,1000)", "1e+19", K::Real},
+        {"ROUND(999999999999999999*9+100000000000000000,950000000000000000)", "9.5e+18", K::Real},
+        {"ROUND(10^30,1)", "1e+30", K::Real},
+        {"ABS(-999999999999999999*10)", "1e+19", K::Real},
+        {"INT(10^30)", "1e+30", K::Real},
+        {"INT(-999999999999999999*10.5)", "-1.05e+19", K::Real},
+        // Beyond the reals too: infinity, larger than any number.
+        {"10^400", "inf", K::Real},
+        {"-(10^400)", "-inf", K::Real},
+        {"ROUND(10^400,1)", "inf", K::Real},
+        {"ABS(-(10^400))", "inf", K::Real},
+        {"INT(10^400)", "inf", K::Real},
+        // What has no answer gives 0, as a division by zero does.
+        {"0^-1", "0", K::Integer},
+        {"(-8)^(1/3)", "0", K::Integer},
+        {"10^400-10^400", "0", K::Integer},
+    };
+    for (const auto& c : cases) {
+        Value v = eval(c.text);
+        EXPECT_EQ(v.toString(), c.result) << c.text;
+        EXPECT_EQ(v.kind(), c.kind) << c.text;
+    }
+}
+
+TEST_F(SongFixture, ComparisonsWithHugeValues)
+{
+    struct Case {
+        const char* text;
+        bool result;
+    };
+    const Case cases[] = {
+        {"10^400>10^300", true},
+        {"-(10^400)<-(10^300)", true},
+        {"10^400=10^500", true}, // both infinite
+        {"999999999999999999*10=999999999999999999*100", false},
+        {"999999999999999999*100>999999999999999999*10", true},
+        {"123456789012*123456789012>4611686018427387904*2", true},
+        {"999999999999999999*10>999999999999999999", true},
+        {"-999999999999999999*10<-999999999999999999", true},
+        {"INRANGE(999999999999999999*10,999999999999999999,10^20)", true},
+        {"INRANGE(10^400,0,10^300)", false},
+        {"0.0000000001*0.0000000001>0", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.text).truthy(), c.result) << c.text;
 }
 
 TEST_F(SongFixture, TheFiltersTheProgramBuilds)
@@ -331,7 +417,7 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
     nots += "1";
     std::string minus(5000, '-');
     minus += "1";
-    for (const std::string& text : {deep, longChain, nots, minus, std::string(100000, 'x')}) {
+    for (const std::string& text : {deep, nots, minus, std::string(100000, 'x')}) {
         Expression e = Expression::compile(text, &names);
         EXPECT_FALSE(e.ok()) << text.substr(0, 20);
         EXPECT_FALSE(e.error().message.empty());
@@ -340,6 +426,7 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
     Expression flat = Expression::compile(longAnd, &names);
     ASSERT_TRUE(flat.ok()) << flat.error().message;
     EXPECT_TRUE(flat.test(names));
+    EXPECT_EQ(eval(longChain).toInt(), 3001);
 
     // Every prefix of a real filter either compiles or says why.
     const std::string filter = "(YEAR(SNG:ReleaseDate)>=1970 AND INSTRING('RO''CK',UPPER(SNG:Category),1,1)>0) "
@@ -352,6 +439,73 @@ TEST_F(SongFixture, HostileInputNeverCrashes)
         }
         e.evaluate(names);
     }
+}
+
+// Runs body on a thread with a stack of the given size; running out of it
+// ends the test program.
+void onStackOf(std::size_t bytes, const std::function<void()>& body)
+{
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, bytes);
+    pthread_t thread;
+    auto run = [](void* b) -> void* {
+        (*static_cast<const std::function<void()>*>(b))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&body)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+TEST_F(SongFixture, NestingStopsAtTheLimitWellInsideAThreadsStack)
+{
+    names.bindProcedure("Same", [](std::span<const Value> a) { return a.empty() ? Value() : a[0]; });
+    struct Shape {
+        const char* what;
+        const char* open; // repeated, then inner, then close as often
+        const char* inner;
+        const char* close;
+        int levels; // per open
+        const char* value; // nested as deeply as allowed
+    };
+    const Shape shapes[] = {
+        {"brackets", "(", "SNG:ID", ")", 1, "17"},
+        {"signs", "-", "SNG:ID", "", 1, "17"},
+        {"NOT", "NOT ", "SNG:ID", "", 1, "1"},
+        {"functions", "ABS(", "SNG:ID", ")", 1, "17"},
+        {"arguments", "SUB(", "'abc'", ",1)", 1, "abc"},
+        {"procedures", "Same(", "SNG:ID", ")", 1, "17"},
+        {"a bracketed operand", "1+(", "SNG:ID", ")", 2, "49"},
+        {"operands of tighter operators", "0<1+2*3^(", "1", ")", 5, "1"},
+    };
+    auto nested = [](const Shape& s, int times) {
+        std::string text;
+        for (int k = 0; k < times; ++k)
+            text += s.open;
+        text += s.inner;
+        for (int k = 0; k < times; ++k)
+            text += s.close;
+        return text;
+    };
+    const std::string tooDeep = "nested more than " + std::to_string(Expression::kMaxNesting) + " levels deep";
+    // A program thread has 1 MiB; the deepest expressions run in a quarter
+    // of that, under every build.
+    onStackOf(256 * 1024, [&] {
+        for (const Shape& s : shapes) {
+            const int most = Expression::kMaxNesting / s.levels;
+            const std::string deepest = nested(s, most);
+            Expression e = Expression::compile(deepest, &names);
+            EXPECT_TRUE(e.ok()) << s.what << ": " << e.error().message;
+            EXPECT_EQ(e.evaluate(names).toString(), s.value) << s.what;
+            for (int times : {most + 1, 5000}) {
+                Expression over = Expression::compile(nested(s, times), &names);
+                EXPECT_FALSE(over.ok()) << s.what << " " << times;
+                EXPECT_NE(over.error().message.find(tooDeep), std::string::npos)
+                    << s.what << ": " << over.error().message;
+            }
+        }
+    });
 }
 
 TEST_F(SongFixture, FailingProceduresAreReportedNotThrown)

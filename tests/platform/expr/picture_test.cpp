@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace qv::expr;
 
 namespace {
@@ -108,9 +110,41 @@ TEST_F(PictureTest, NumberFormats)
         {D("1.5"), "@n5v2", "  150"}, // places without a printed mark
         {Value("12.5"), "@n6.1", "  12.5"}, // numeric text
         {Value("abc"), "@n3", "  0"},
+        {Value(4611686018427387904), "@n30.2", "  4,611,686,018,427,387,904.00"}, // every place
+        {D("123456789012.5"), "@n30.9", "     123,456,789,012.500000000"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(format(c.v, c.pic), c.out) << c.v.toString() << " " << c.pic;
+}
+
+TEST_F(PictureTest, NumberFormatsOfRealsBeyondTheDecimalRange)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double v;
+        const char* pic;
+        const char* out;
+    };
+    const Case cases[] = {
+        {5e18, "@n30", "     5,000,000,000,000,000,000"},
+        {1e30, "@n45", "    1,000,000,000,000,000,000,000,000,000,000"},
+        {-1e30, "@n-45.2", "-1,000,000,000,000,000,000,000,000,000,000.00"},
+        {-1e30, "@n(35)", "  (1000000000000000000000000000000)"}, // grouping dropped to fit
+        {-1.23456789012345e25, "@n_30-", "   12345678901234500000000000-"},
+        {1e30, "@n20", "####################"},
+        {1e30, "@n", "1,000,000,000,000,000,000,000,000,000,000"},
+        {inf, "@n10", "##########"},
+        {-inf, "@n-14.2", "##############"},
+        {inf, "@n", "#"},
+        {1e-30, "@n10.2", "      0.00"},
+        {1e-30, "@n10.2b", "          "},
+        {1.5e-17, "@n22.17", "   0.00000000000000002"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(format(Value(c.v), c.pic), c.out) << c.v << " " << c.pic;
+    // Read back, such a number stays a real rather than saturating.
+    EXPECT_EQ(compare(deformat("1,000,000,000,000,000,000,000", "@n40"), Value(1e21)), 0);
+    EXPECT_EQ(compare(deformat("-12345678901234500000000000", "@n_30"), Value(-1.23456789012345e25)), 0);
 }
 
 TEST_F(PictureTest, NumberDeformat)
@@ -349,6 +383,9 @@ TEST_F(PictureTest, Patterns)
     };
     for (const auto& c : cases)
         EXPECT_EQ(format(Value(c.v), c.pic), c.out) << c.v << " " << c.pic;
+    EXPECT_EQ(format(Value(1e20), "@p######################p"), "0100000000000000000000");
+    EXPECT_EQ(format(Value(1e20), "@p###-##p"), "######");
+    EXPECT_EQ(format(Value(std::numeric_limits<double>::infinity()), "@p(<)p"), "###");
     EXPECT_EQ(deformat("(2)", "@p(<)p").toInt(), 2);
     EXPECT_EQ(deformat("123-45", "@p###-##p").toInt(), 12345);
     EXPECT_EQ(deformat("", "@p(<)p").toInt(), 0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace qv::expr;
 
 namespace {
@@ -44,6 +46,37 @@ TEST(Values, ConversionsBetweenKinds)
     EXPECT_EQ(Value("  12.5 ").toDecimal(), Decimal(125, 1));
     EXPECT_DOUBLE_EQ(Value("0.25").toReal(), 0.25);
     EXPECT_EQ(Value(3.0).toString(), "3");
+}
+
+TEST(Values, RealsBeyondTheDecimalRange)
+{
+    struct Case {
+        double v;
+        const char* text; // toString()
+        const char* positional;
+        const char* decimal; // toDecimal()
+    };
+    const Case cases[] = {
+        {2.75, "2.75", "2.75", "2.75"},
+        {-0.1, "-0.1", "-0.1", "-0.1"},
+        {1.5e-17, "1.5e-17", "0.000000000000000015", "0.000000000000000015"},
+        {1e-30, "1e-30", "0.000000000000000000000000000001", "0.000000000000000000"},
+        {5e18, "5e+18", "5000000000000000000", "5000000000000000000"},
+        {1e30, "1e+30", "1000000000000000000000000000000", "9223372036854775807"},
+        {-1.234567890123456e25, "-1.23456789012346e+25", "-12345678901234600000000000", "-9223372036854775807"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Value(c.v).toString(), c.text) << c.v;
+        EXPECT_EQ(positionalText(c.v), c.positional) << c.v;
+        EXPECT_EQ(Value(c.v).toDecimal().toString(), c.decimal) << c.v;
+    }
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(Value(inf).toString(), "inf");
+    EXPECT_EQ(Value(-inf).toString(), "-inf");
+    EXPECT_EQ(Value(inf).toInt(), INT64_MAX); // as any real beyond 64 bits
+    EXPECT_EQ(Value(-inf).toDecimal().toString(), "-9223372036854775807");
+    EXPECT_EQ(compare(Value(inf), Value(1e308)), 1);
+    EXPECT_EQ(compare(Value(-inf), Value(Decimal(-1, 0))), -1);
 }
 
 TEST(Values, Truth)
