@@ -19,6 +19,25 @@ namespace {
 
 std::uint64_t g_writes = 0;
 
+// Whether "field op bound" holds for every stored number when the bound lies beyond
+// them all, above or below.
+bool holdsBeyond(expr::CompareOp op, bool above)
+{
+    switch (op) {
+    case expr::CompareOp::Eq:
+        return false;
+    case expr::CompareOp::Ne:
+        return true;
+    case expr::CompareOp::Lt:
+    case expr::CompareOp::Le:
+        return above;
+    case expr::CompareOp::Gt:
+    case expr::CompareOp::Ge:
+        return !above;
+    }
+    return false;
+}
+
 KeyValue columnValue(sqlite3_stmt* s, int col)
 {
     if (sqlite3_column_type(s, col) == SQLITE_TEXT)
@@ -249,7 +268,17 @@ void View::rebuildPushdown()
                         continue;
                     d = d.round(places);
                 }
-                bound = d.mantissa() * pow10(places - d.scale());
+                // In the field's smallest units, which a large constant on a DECIMAL field
+                // can take beyond any stored number: the part is then always true (nothing to
+                // ask) or always false.
+                const __int128 units = static_cast<__int128>(d.mantissa()) * pow10(places - d.scale());
+                if (units > std::numeric_limits<std::int64_t>::max()
+                    || units < std::numeric_limits<std::int64_t>::min()) {
+                    if (!holdsBeyond(c.simple->op, units > 0))
+                        pushed_.push_back({"0", std::nullopt});
+                    continue;
+                }
+                bound = static_cast<std::int64_t>(units);
             }
             pushed_.push_back({primary_.columnOf(fi) + ops[static_cast<int>(c.simple->op)], bound});
         }
@@ -268,7 +297,8 @@ std::string View::baseWhere(std::vector<KeyValue>& binds) const
     }
     for (const auto& p : pushed_) {
         parts.push_back(p.sql);
-        binds.push_back(p.value);
+        if (p.value)
+            binds.push_back(*p.value);
     }
     return joinSql(parts, " AND ");
 }
