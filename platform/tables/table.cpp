@@ -8,12 +8,17 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -59,6 +64,89 @@ void syncFolder(const fs::path& folder)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Serialises the programs that put new table files into one folder.
+class FolderLock
+{
+public:
+    explicit FolderLock(const fs::path& folder)
+        : fd_(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
+fs::path folderOf(const std::string& path)
+{
+    fs::path p(path);
+    return p.has_parent_path() ? p.parent_path() : fs::path(".");
+}
+
+// A symbolic link whose target is not there (a collection on a drive that is not
+// mounted). Such a link is never replaced by a new table.
+bool danglingLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0;
+}
+
+int missingTarget(const std::string& path)
+{
+    return setError(FileSystemError, path, std::strerror(ENOENT), ENOENT);
+}
+
+// What is at the path now: a table someone else just created (kept, and opened by
+// the caller), or a link to nothing.
+int existingFile(const std::string& path)
+{
+    return danglingLink(path) ? missingTarget(path) : setError(NoError);
+}
+
+// Puts a finished new file at the path unless something is there already.
+int putInPlace(const std::string& tmp, const std::string& path)
+{
+    FolderLock lock(folderOf(path));
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0) {
+        ::unlink(tmp.c_str());
+        return existingFile(path);
+    }
+    // A journal whose file is gone would be played back into the new one. With the
+    // file missing and every creator behind the lock, no program is writing it.
+    ::unlink((path + "-journal").c_str());
+    if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return setError(NoError);
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+        // A file system without that rename: a hard link is as exclusive, and on one
+        // without links the lock keeps the creators apart.
+        if (::link(tmp.c_str(), path.c_str()) == 0) {
+            ::unlink(tmp.c_str());
+            return setError(NoError);
+        }
+        err = errno;
+        if (err != EEXIST) {
+            if (::rename(tmp.c_str(), path.c_str()) == 0)
+                return setError(NoError);
+            err = errno;
+        }
+    }
+    ::unlink(tmp.c_str());
+    if (err == EEXIST)
+        return existingFile(path);
+    return setError(FileSystemError, path, std::strerror(err), err);
 }
 
 } // namespace
@@ -242,9 +330,16 @@ int Table::create()
     std::error_code ec;
     if (target.has_parent_path() && !fs::is_directory(target.parent_path(), ec))
         return setError(PathNotFound, path);
-    // Built beside the target and renamed over it, so a failed create leaves any old file whole.
-    std::string tmp = path + ".new";
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0)
+        return existingFile(path);
+    // Built under a name of this process's own and put in place only where nothing is, so
+    // a failed create leaves nothing behind and two programs creating the same table at
+    // once both end up with the first one's file.
+    static std::atomic<unsigned> serial{0};
+    const std::string tmp = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
     fs::remove(tmp, ec);
+    fs::remove(tmp + "-journal", ec);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::string script = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; " + createSql() + ";";
@@ -265,14 +360,11 @@ int Table::create()
     sqlite3_close_v2(db);
     if (err) {
         fs::remove(tmp, ec);
+        fs::remove(tmp + "-journal", ec);
         return err;
     }
-    fs::remove(path + "-journal", ec);
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return setError(FileSystemError, path, ec.message(), ec.value());
-    }
+    if (int e = putInPlace(tmp, path))
+        return e;
     syncFolder(target.parent_path());
     return setError(NoError);
 }
@@ -318,8 +410,13 @@ int Table::checkFile(const std::string& path)
     fs::path p(path);
     if (p.has_parent_path() && !fs::is_directory(p.parent_path(), ec))
         return setError(PathNotFound, path);
-    if (!fs::exists(p, ec))
+    if (!fs::exists(p, ec)) {
+        if (danglingLink(path))
+            return missingTarget(path);
+        if (ec && ec != std::errc::no_such_file_or_directory)
+            return setError(FileSystemError, path, ec.message(), ec.value());
         return setError(FileNotFound, path);
+    }
     auto size = fs::file_size(p, ec);
     if (ec)
         return setError(FileSystemError, path, ec.message(), ec.value());
@@ -1129,9 +1226,13 @@ int Table::rebuildKeys()
         return setError(NoError);
 
     // A key too damaged to reindex in place: the records are copied into a fresh file,
-    // which builds every key anew, and that file replaces the old one.
-    std::string tmp = path + ".rebuild";
+    // which builds every key anew, and that file replaces the old one (the target of a
+    // link, never the link).
     std::error_code ec;
+    const std::string real = fs::canonical(path, ec).string();
+    if (ec)
+        return setError(FileSystemError, path, ec.message(), ec.value());
+    std::string tmp = real + ".rebuild";
     fs::remove(tmp, ec);
     rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK)
@@ -1163,10 +1264,10 @@ int Table::rebuildKeys()
         fs::remove(tmp, ec);
         return setError(err == BadKeys ? InvalidFile : err, path);
     }
-    fs::rename(tmp, path, ec);
+    fs::rename(tmp, real, ec);
     if (ec)
         return setError(FileSystemError, path, ec.message(), ec.value());
-    syncFolder(fs::path(path).parent_path());
+    syncFolder(fs::path(real).parent_path());
     return setError(NoError);
 }
 

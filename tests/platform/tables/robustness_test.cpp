@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <sys/wait.h>
@@ -171,6 +172,67 @@ TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
     EXPECT_GT(killedInside, 0);
 }
 
+// Two programs started at once in an empty folder, each creating the missing tables and
+// adding a record to each.
+TEST(Create, TwoProgramsCreatingTheSameTablesShareTheFirstOnesFiles)
+{
+    constexpr int kTables = 6;
+    for (int round = 0; round < 6; ++round) {
+        TempFolder dir;
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        auto program = [&] {
+            char ch;
+            if (read(go[0], &ch, 1) != 1)
+                return 2;
+            Group g(dir.file(".qvgroup"));
+            for (int i = 0; i < kTables; ++i) {
+                Table t(albumsDef());
+                t.setFileName(dir.file("table" + std::to_string(i)));
+                t.setGroup(&g);
+                int r = t.open();
+                if (r == FileNotFound) {
+                    if (t.create() != 0)
+                        return 10 + i;
+                    r = t.open();
+                }
+                if (r != 0)
+                    return 20 + i;
+                t.record()["ALB:Album"] = "From " + std::to_string(getpid());
+                if (t.insert() != 0)
+                    return 30 + i;
+            }
+            return 0;
+        };
+        const pid_t a = spawn(program), b = spawn(program);
+        close(go[0]);
+        ASSERT_EQ(write(go[1], "ab", 2), 2);
+        close(go[1]);
+        EXPECT_EQ(waitExit(a), 0) << "round " << round;
+        EXPECT_EQ(waitExit(b), 0) << "round " << round;
+
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        std::vector<std::string> want{".qvgroup"};
+        for (int i = 0; i < kTables; ++i)
+            want.push_back("table" + std::to_string(i) + ".tps");
+        EXPECT_EQ(left, want) << "round " << round;
+        for (int i = 0; i < kTables; ++i) {
+            const std::string file = dir.file("table" + std::to_string(i) + ".tps");
+            EXPECT_EQ(integrity(file), "ok");
+            // Both programs wrote into the one file: neither replaced the other's.
+            Group g(dir.file(".qvcheck"));
+            Table t(albumsDef());
+            t.setFileName(file);
+            t.setGroup(&g);
+            ASSERT_EQ(t.open(), 0);
+            EXPECT_EQ(t.records(), 2) << file;
+        }
+    }
+}
+
 TEST(Watch, AChangeByAnotherProcessIsRefused)
 {
     Collection c;
@@ -319,6 +381,63 @@ TEST(BadFiles, AFileSwitchedToWalGoesBackToTheRollbackJournal)
     EXPECT_EQ(c.albums->records(), 1);
     c.albums->close();
     EXPECT_EQ(journalMode(), "delete");
+}
+
+// A table file that is a link to a drive that is not mounted.
+TEST(BadFiles, ALinkToAMissingFileIsNeverReplaced)
+{
+    TempFolder dir;
+    const std::string target = dir.file("unmounted/albums.tps");
+    std::filesystem::create_symlink(target, dir.file("albums.tps"));
+    Group g(dir.file(".qvgroup"));
+    Table t(albumsDef());
+    t.setFileName(dir.file("albums"));
+    t.setGroup(&g);
+    EXPECT_EQ(t.open(), FileSystemError);
+    EXPECT_EQ(lastError().osCode, ENOENT);
+    EXPECT_EQ(t.create(), FileSystemError);
+    EXPECT_EQ(lastError().osCode, ENOENT);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("albums.tps")));
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("albums.tps")), target);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST(BadFiles, KeysAreRebuiltInTheFileALinkNames)
+{
+    Collection c;
+    ASSERT_EQ(c.group->begin(), 0);
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
+    ASSERT_EQ(c.group->commit(), 0);
+    c.albums->close();
+    // The collection's albums live on another drive; the folder holds a link.
+    std::filesystem::create_directory(c.dir.file("drive"));
+    const std::string real = c.dir.file("drive/albums.tps");
+    std::filesystem::rename(c.albums->filePath(), real);
+    std::filesystem::create_symlink(real, c.albums->filePath());
+    std::string bytes = readFile(real);
+    // A key page overwritten, as in DamagedKeyIsRebuilt.
+    sqlite3* db;
+    sqlite3_open(real.c_str(), &db);
+    sqlite3_stmt* s;
+    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_master WHERE name='KEYALBUM'", -1, &s, nullptr);
+    sqlite3_step(s);
+    const int root = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &s, nullptr);
+    sqlite3_step(s);
+    const int pageSize = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    for (int i = 0; i < pageSize; ++i)
+        bytes[static_cast<size_t>((root - 1) * pageSize + i)] = static_cast<char>(0xA5 ^ i);
+    writeFile(real, bytes);
+
+    ASSERT_EQ(c.albums->rebuildKeys(), 0) << lastError().text;
+    EXPECT_TRUE(std::filesystem::is_symlink(c.albums->filePath()));
+    EXPECT_EQ(integrity(real), "ok");
+    ASSERT_EQ(c.albums->open(), 0);
+    EXPECT_EQ(c.albums->records(), 2000);
 }
 
 TEST(BadFiles, MissingFolderIsPathNotFound)

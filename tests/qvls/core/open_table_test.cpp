@@ -320,6 +320,21 @@ TEST_F(OpenChecked, AnythingElseIsADiskError)
     expectHalt("Disk Error");
 }
 
+TEST_F(OpenChecked, ALinkToAMissingFileIsReportedAndKept)
+{
+    // The collection's albums on a drive that is not mounted.
+    const std::filesystem::path target = collection("drive") / "qvlalbum.tps";
+    std::filesystem::create_symlink(target, file());
+    startOpen();
+    expectBox("File Access Error",
+        "File (qvlalbum.tps, a link to " + target.string()
+            + ") could not be opened.  Error: No such file or directory (2).");
+    expectHalt("Disk Error");
+    EXPECT_TRUE(std::filesystem::is_symlink(file()));
+    EXPECT_EQ(std::filesystem::read_symlink(file()), target);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
 TEST_F(OpenChecked, ALockedFileIsWaitedForOnce)
 {
     makeFile();
