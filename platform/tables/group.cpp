@@ -7,13 +7,51 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include <unistd.h>
 
 namespace qv::tables {
+
+namespace {
+
+// A lock wait's slice: between two attempts the other threads and the window system run.
+constexpr int kSliceMs = 25;
+
+bool busy(int rc)
+{
+    return (rc & 0xFF) == SQLITE_BUSY;
+}
+
+class SleepingWaiter : public LockWaiter
+{
+public:
+    std::int64_t pause(int milliseconds) override
+    {
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    }
+};
+
+LockWaiter* g_waiter = nullptr;
+
+} // namespace
+
+void setLockWaiter(LockWaiter* waiter)
+{
+    g_waiter = waiter;
+}
+
+LockWaiter& lockWaiter()
+{
+    static SleepingWaiter sleeper;
+    return g_waiter ? *g_waiter : sleeper;
+}
 
 std::string quoteId(const std::string& name)
 {
@@ -131,17 +169,72 @@ int Group::ensureOpen()
             sqlite3_result_text(ctx, up.data(), static_cast<int>(up.size()), SQLITE_TRANSIENT);
         },
         nullptr, nullptr);
-    sqlite3_busy_timeout(db_, busyMs_);
-    sqlite3_exec(db_, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
+    // Every wait is the driver's, in slices that let the other threads run: SQLite itself
+    // answers at once when a file is locked.
+    sqlite3_busy_timeout(db_, 0);
+    run("PRAGMA journal_mode=DELETE");
+    run("PRAGMA synchronous=FULL");
     return 0;
+}
+
+// The connection is the waiting thread's until its wait ends.
+void Group::awaitTurn()
+{
+    LockWaiter& w = lockWaiter();
+    const int me = w.thread();
+    while (me != 0 && owner_ != 0 && owner_ != me)
+        if (w.pause(kSliceMs) <= 0)
+            break;
+}
+
+template <class Attempt> int Group::waitingFor(std::int64_t budgetMs, Attempt attempt)
+{
+    std::int64_t waited = 0;
+    for (;;) {
+        const int rc = attempt();
+        if (!busy(rc) || waited >= budgetMs)
+            return rc;
+        LockWaiter& w = lockWaiter();
+        struct Hold {
+            int& owner;
+            int before;
+            ~Hold() { owner = before; }
+        } hold{owner_, owner_};
+        owner_ = w.thread();
+        const std::int64_t passed = w.pause(static_cast<int>(std::min<std::int64_t>(kSliceMs, budgetMs - waited)));
+        if (passed <= 0)
+            return rc;
+        waited += passed;
+    }
+}
+
+int Group::run(const char* sql)
+{
+    if (ensureOpen())
+        return SQLITE_CANTOPEN;
+    awaitTurn();
+    return waitingFor(busyMs_, [&] { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); });
 }
 
 int Group::exec(const std::string& sql)
 {
     if (int e = ensureOpen())
         return e;
-    int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    const int rc = run(sql.c_str());
     return rc == SQLITE_OK ? 0 : rc;
+}
+
+int Group::step(sqlite3_stmt* s)
+{
+    // Inside a transaction this connection holds its files; a refusal there is final.
+    if (inTransaction())
+        return sqlite3_step(s);
+    return waitingFor(busyMs_, [&] {
+        const int rc = sqlite3_step(s);
+        if (busy(rc))
+            sqlite3_reset(s); // the next attempt starts it again, with its values still bound
+        return rc;
+    });
 }
 
 sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
@@ -153,6 +246,7 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
             *rcOut = SQLITE_CANTOPEN;
         return nullptr;
     }
+    awaitTurn();
     auto it = cache_.find(sql);
     if (it != cache_.end()) {
         sqlite3_reset(it->second);
@@ -160,7 +254,8 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
         return it->second;
     }
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    int rc = waitingFor(
+        busyMs_, [&] { return sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr); });
     if (rc != SQLITE_OK) {
         if (rcOut)
             *rcOut = rc;
@@ -176,6 +271,7 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
 {
     if (int e = ensureOpen())
         return e;
+    awaitTurn();
     std::error_code ec;
     std::string canonical = std::filesystem::weakly_canonical(path, ec).string();
     for (auto& a : attached_) {
@@ -225,7 +321,12 @@ int Group::attachAs(const std::string& path, bool readOnly, const std::string& a
     if (rc == SQLITE_OK) {
         std::string uri = uriFor(path, readOnly);
         sqlite3_bind_text(s, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
-        rc = sqlite3_step(s);
+        rc = waitingFor(busyMs_, [&] {
+            const int r = sqlite3_step(s);
+            if (busy(r))
+                sqlite3_reset(s);
+            return r;
+        });
         sqlite3_finalize(s);
     }
     return rc;
@@ -246,6 +347,7 @@ void Group::dropStatements(const std::string& alias)
 
 void Group::detach(const std::string& alias)
 {
+    awaitTurn(); // the waiting thread's statements may be on this file
     auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
     if (it == attached_.end())
         return;
@@ -259,6 +361,7 @@ void Group::detach(const std::string& alias)
 // A file cannot be detached inside a transaction; it goes when the transaction ends.
 void Group::detachLater(const std::string& alias)
 {
+    awaitTurn();
     auto it = std::find_if(attached_.begin(), attached_.end(), [&](const Attached& a) { return a.alias == alias; });
     if (it == attached_.end())
         return;
@@ -292,19 +395,17 @@ bool Group::inTransaction() const
 void Group::setBusySeconds(int seconds)
 {
     busyMs_ = std::max(busyMs_, seconds * 1000);
-    if (db_)
-        sqlite3_busy_timeout(db_, busyMs_);
 }
 
 int Group::begin(int timeoutSeconds)
 {
     if (int e = ensureOpen())
         return e;
+    awaitTurn();
     if (inTransaction())
         return setError(TransactionActive, mainFile_);
-    sqlite3_busy_timeout(db_, std::max(0, timeoutSeconds) * 1000);
-    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db_, busyMs_);
+    const int rc = waitingFor(std::max(0, timeoutSeconds) * 1000,
+        [&] { return sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); });
     if (rc != SQLITE_OK) {
         if ((rc & 0xFF) == SQLITE_BUSY)
             return setError(FileLocked, mainFile_);
@@ -315,9 +416,11 @@ int Group::begin(int timeoutSeconds)
 
 int Group::commit()
 {
+    awaitTurn();
     if (!inTransaction())
         return setError(NoTransaction, mainFile_);
-    int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    // Other programs reading the files are waited for; the transaction stays open meanwhile.
+    const int rc = waitingFor(busyMs_, [&] { return sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr); });
     if (rc != SQLITE_OK)
         return driverError(rc, db_, mainFile_);
     flushDetaches();
@@ -326,6 +429,7 @@ int Group::commit()
 
 int Group::rollback()
 {
+    awaitTurn();
     if (!inTransaction())
         return setError(NoTransaction, mainFile_);
     int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -473,7 +473,7 @@ int Table::verifySchema()
     std::vector<std::string> indexes;
     {
         StatementUse use(s);
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
             std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
             std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
             if (type == "table" && sameName(name, def_.storedName()))
@@ -496,7 +496,7 @@ int Table::verifySchema()
         return driverError(rc, g.db(), path);
     {
         StatementUse use(s);
-        if (sqlite3_step(s) != SQLITE_ROW)
+        if (g.step(s) != SQLITE_ROW)
             return InvalidFile;
         if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
             return InvalidFile;
@@ -509,7 +509,7 @@ int Table::verifySchema()
     {
         StatementUse use(s);
         sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(s) == SQLITE_ROW)
+        for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
             cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
     }
     auto has = [&](const std::string& name) {
@@ -540,7 +540,7 @@ int Table::verifySchema()
         bool wal = false;
         if (j) {
             StatementUse use(j);
-            wal = sqlite3_step(j) == SQLITE_ROW
+            wal = g.step(j) == SQLITE_ROW
                 && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(j, 0)), "wal", 3) == 0;
         }
         if (wal)
@@ -703,7 +703,7 @@ int Table::read(bool forward)
             rid = forward ? kMin : kMax;
         sqlite3_bind_int64(s, i, rid);
     }
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotAvailable, filePath());
     if (rc != SQLITE_ROW)
@@ -738,7 +738,7 @@ int Table::fetch(int key)
     StatementUse use(s);
     for (size_t i = 0; i < comps.size(); ++i)
         bindKeyValue(s, static_cast<int>(i + 1), keyValueOf(def_.fieldIndex(comps[i])));
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotFound, filePath());
     if (rc != SQLITE_ROW)
@@ -766,7 +766,7 @@ int Table::fetchRecord(std::int64_t recordId)
         return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     sqlite3_bind_int64(s, 1, recordId);
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotFound, filePath());
     if (rc != SQLITE_ROW)
@@ -788,7 +788,7 @@ int Table::last()
     if (!s)
         return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotAvailable, filePath());
     if (rc != SQLITE_ROW)
@@ -840,7 +840,7 @@ std::int64_t Table::records(int key)
         return 0;
     }
     StatementUse use(s);
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc != SQLITE_ROW) {
         driverError(rc, openGroup_->db(), filePath());
         return 0;
@@ -919,7 +919,7 @@ int Table::ownWrite(int (Table::*op)())
         const int e = (this->*op)();
         return e ? e : setError(NoError);
     }
-    int rc = sqlite3_exec(g.db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    int rc = g.run("BEGIN IMMEDIATE");
     if (rc != SQLITE_OK)
         return driverError(rc, g.db(), filePath());
     int e = (this->*op)();
@@ -931,7 +931,7 @@ int Table::ownWrite(int (Table::*op)())
             setDuplicateKey(keep.file, keep.key);
         return e;
     }
-    rc = sqlite3_exec(g.db(), "COMMIT", nullptr, nullptr, nullptr);
+    rc = g.run("COMMIT");
     if (rc != SQLITE_OK) {
         e = driverError(rc, g.db(), filePath());
         if (g.inTransaction())
@@ -1000,7 +1000,7 @@ int Table::autoNumber()
             StatementUse use(s);
             for (int c = 0; c + 1 < key.autoNumbered; ++c)
                 bindKeyValue(s, c + 1, keyValueOf(def_.fieldIndex(key.components[c])));
-            rc = sqlite3_step(s);
+            rc = openGroup_->step(s);
             if (rc != SQLITE_ROW && rc != SQLITE_DONE)
                 return driverError(rc, openGroup_->db(), filePath());
             highest = rc == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
@@ -1059,7 +1059,7 @@ int Table::findDuplicate()
             }
         }
         sqlite3_bind_int64(s, i, record_.recordId);
-        if (sqlite3_step(s) == SQLITE_ROW)
+        if (openGroup_->step(s) == SQLITE_ROW)
             return k;
     }
     return -1;

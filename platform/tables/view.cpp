@@ -526,7 +526,9 @@ int View::refill(bool forward, int limit, const Pos& from)
     std::swap(keep, buffer);
     int n = 0, scanned = 0;
     std::vector<KeyValue> values;
-    while (n < limit && scanned < budget && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+    bool firstStep = true;
+    while (n < limit && scanned < budget && (rc = firstStep ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW) {
+        firstStep = false;
         ++scanned;
         values.clear();
         for (size_t c = 0; c < cols_.size(); ++c)
@@ -686,7 +688,7 @@ std::int64_t View::count()
         int i = 1;
         for (const auto& b : binds)
             bindKeyValue(s, i++, b);
-        return sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
+        return g.step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
     }
     // Filters and inner joins are tested per row: the rows are read through.
     Pos keepPos = pos_;

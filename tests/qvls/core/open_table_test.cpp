@@ -10,9 +10,12 @@
 #include <memory>
 #include <thread>
 
+#include "platform/framework/lock_wait.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/halt.h"
 #include "platform/runtime/headless.h"
+#include "platform/runtime/scheduler.h"
+#include "platform/runtime/window_def.h"
 #include "platform/tables/group.h"
 #include "qvls/core/file_warning.h"
 
@@ -95,11 +98,14 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         ready_ = std::filesystem::exists(flag);
     }
-    ~LockHolder()
+    ~LockHolder() { release(); }
+    // Ends the holder, and with it its lock.
+    void release()
     {
         if (pid_ > 0) {
             kill(-pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
+            pid_ = 0;
         }
     }
     bool ready() const { return ready_; }
@@ -116,6 +122,7 @@ protected:
     {
         CollectionFolder::SetUp();
         rt::setHaltHandler([this](int code, const std::string& text) { halts.push_back(text); });
+        fw::waitForLocksOnThreads(); // as the program does
         group = std::make_unique<tables::Group>(collection(".qvgroup").string());
         table = makeTable();
     }
@@ -124,6 +131,7 @@ protected:
         table.reset();
         others.clear();
         group.reset();
+        tables::setLockWaiter(nullptr);
         rt::setHaltHandler(nullptr);
         CollectionFolder::TearDown();
     }
@@ -335,12 +343,39 @@ TEST_F(OpenChecked, ALinkToAMissingFileIsReportedAndKept)
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
-TEST_F(OpenChecked, ALockedFileIsWaitedForOnce)
+// A clock window on a thread of its own, ticking every tenth of a second: what else runs
+// while the open waits.
+struct Clock {
+    std::vector<std::int64_t> ticks;
+    void run()
+    {
+        rt::Window w(rt::parseWindowDef(
+            "title: Clock\ntimer: 10\ncontrols:\n  - {type: button, name: Ok, text: OK}\n", "test", "Clock"));
+        w.open();
+        for (rt::Event e = w.waitEvent(); e.code != rt::event::CloseWindow; e = w.waitEvent())
+            if (e.code == rt::event::Timer)
+                ticks.push_back(rt::Scheduler::instance().now());
+    }
+};
+
+TEST_F(OpenChecked, ALockedFileIsWaitedForWhileTheOtherThreadsRun)
 {
     makeFile();
-    LockHolder holder(file(), 2, collection("locked"));
+    LockHolder holder(file(), 60, collection("locked"));
     ASSERT_TRUE(holder.ready());
+    Clock clock;
+    host.start("Clock", [&] { clock.run(); });
     startOpen();
+    const std::int64_t start = rt::Scheduler::instance().now();
+    host.advance(5000);
+    EXPECT_FALSE(returned);
+    EXPECT_EQ(host.messageBox(), nullptr);
+    // The clock kept its time all through the wait.
+    EXPECT_EQ(clock.ticks.size(), 50u);
+    EXPECT_TRUE(!clock.ticks.empty() && clock.ticks.front() <= start + 100);
+
+    holder.release();
+    host.advance(100);
     expectOpenedSilently();
     EXPECT_EQ(table->records(), 2);
 }
@@ -348,9 +383,14 @@ TEST_F(OpenChecked, ALockedFileIsWaitedForOnce)
 TEST_F(OpenChecked, AFileLockedLongerThanTheWaitIsADiskError)
 {
     makeFile();
-    LockHolder holder(file(), 30, collection("locked"));
+    LockHolder holder(file(), 60, collection("locked"));
     ASSERT_TRUE(holder.ready());
     startOpen();
+    // A second's try, then the ten seconds of "Recover=10".
+    host.advance(10900);
+    EXPECT_EQ(host.messageBox(), nullptr);
+    EXPECT_FALSE(returned);
+    host.advance(200);
     expectBox("File Access Error", "File (qvlalbum.tps) could not be opened.  Error: File Is Already Locked (32).");
     expectHalt("Disk Error");
 }
