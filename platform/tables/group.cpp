@@ -6,13 +6,18 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qv::tables {
@@ -146,12 +151,113 @@ Group& Group::forFolder(const std::string& folder)
     return *g;
 }
 
+namespace {
+
+bool notADatabase(int rc)
+{
+    return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT;
+}
+
+// Replaces the file with an empty one (an empty file is an empty database).
+bool makeEmpty(const std::string& path)
+{
+    const std::string tmp = path + ".new" + std::to_string(::getpid());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0 && ::close(fd) == 0 && ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(tmp.c_str());
+    return ok;
+}
+
+std::uint32_t bigEndian(const unsigned char* b)
+{
+    return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
+}
+
+// The super-journal a rollback journal names at its end (the four-byte name length and
+// checksum, then the journal magic, follow the name), or "" when it names none.
+std::string superJournalOf(const std::string& journal)
+{
+    static const unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::string name;
+    struct stat st;
+    unsigned char tail[16];
+    if (::fstat(fd, &st) == 0 && st.st_size >= 16 && ::pread(fd, tail, 16, st.st_size - 16) == 16
+        && std::memcmp(tail + 8, kMagic, 8) == 0) {
+        const std::uint32_t length = bigEndian(tail);
+        std::uint32_t sum = bigEndian(tail + 4);
+        if (length > 0 && length <= 65536 && length <= st.st_size - 16) {
+            name.resize(length);
+            if (::pread(fd, name.data(), length, st.st_size - 16 - length) != static_cast<ssize_t>(length))
+                name.clear();
+            for (char c : name)
+                sum -= static_cast<std::uint32_t>(static_cast<int>(static_cast<signed char>(c)));
+            if (sum != 0)
+                name.clear();
+        }
+    }
+    ::close(fd);
+    return name;
+}
+
+bool sameFile(const std::string& a, const struct stat& b)
+{
+    struct stat st;
+    return ::stat(a.c_str(), &st) == 0 && st.st_dev == b.st_dev && st.st_ino == b.st_ino;
+}
+
+// A super-journal is still needed while one of the journals it lists is there and
+// names it back: their files are rolled back through it.
+bool superJournalInUse(const std::string& super)
+{
+    struct stat self;
+    if (::stat(super.c_str(), &self) != 0)
+        return false;
+    std::ifstream in(super, std::ios::binary);
+    const std::string names((std::istreambuf_iterator<char>(in)), {});
+    for (std::size_t at = 0; at < names.size();) {
+        std::size_t end = names.find('\0', at);
+        if (end == std::string::npos)
+            end = names.size();
+        const std::string journal = names.substr(at, end - at);
+        at = end + 1;
+        if (journal.empty() || ::access(journal.c_str(), F_OK) != 0)
+            continue;
+        const std::string named = superJournalOf(journal);
+        if (!named.empty() && (named == super || sameFile(named, self)))
+            return true;
+    }
+    return false;
+}
+
+bool hexDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
+} // namespace
+
 int Group::ensureOpen()
 {
     if (db_)
         return 0;
     int rc = sqlite3_open_v2(
         mainFile_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
+    if (rc == SQLITE_OK
+        && notADatabase(sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr))) {
+        // The main file holds nothing of the user's: a damaged one is made anew rather
+        // than failing the tables attached to it.
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        rc = makeEmpty(mainFile_) ? sqlite3_open_v2(
+                 mainFile_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr)
+                                  : SQLITE_NOTADB;
+    }
     if (rc != SQLITE_OK) {
         int err = driverError(rc, db_, mainFile_);
         sqlite3_close_v2(db_);
@@ -174,7 +280,33 @@ int Group::ensureOpen()
     sqlite3_busy_timeout(db_, 0);
     run("PRAGMA journal_mode=DELETE");
     run("PRAGMA synchronous=FULL");
+    removeStaleSuperJournals();
     return 0;
+}
+
+// A program ended in the middle of a commit across files can leave its super-journal
+// behind ("<main file>-mj" and nine hex digits). SQLite deletes one only while rolling
+// back a journal that names it, so one that no journal names stays for ever. It is
+// removed here, under a write lock on the main file: every commit of this group holds
+// that lock, so none is writing a super-journal meanwhile.
+void Group::removeStaleSuperJournals()
+{
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return; // another program is writing: its super-journal is live, and it cleans up next time
+    const std::filesystem::path main(mainFile_);
+    const std::string prefix = main.filename().string() + "-mj";
+    std::error_code ec;
+    const std::filesystem::path folder = main.has_parent_path() ? main.parent_path() : std::filesystem::path(".");
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 9 || name.compare(0, prefix.size(), prefix) != 0
+            || !hexDigits(std::string_view(name).substr(prefix.size())))
+            continue;
+        const std::string super = std::filesystem::absolute(entry.path(), ec).string();
+        if (!superJournalInUse(super))
+            ::unlink(super.c_str());
+    }
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 // The connection is the waiting thread's until its wait ends.
@@ -404,14 +536,68 @@ int Group::begin(int timeoutSeconds)
     awaitTurn();
     if (inTransaction())
         return setError(TransactionActive, mainFile_);
-    const int rc = waitingFor(std::max(0, timeoutSeconds) * 1000,
-        [&] { return sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); });
+    std::string held;
+    const int rc = beginWrite(std::max(0, timeoutSeconds) * 1000, {}, held);
     if (rc != SQLITE_OK) {
         if ((rc & 0xFF) == SQLITE_BUSY)
             return setError(FileLocked, mainFile_);
         return driverError(rc, db_, mainFile_);
     }
+    if (!held.empty())
+        return heldInWalError(held);
     return setError(NoError);
+}
+
+std::vector<std::string> Group::filesInWal(const std::string& onlyAlias)
+{
+    std::vector<std::string> wal;
+    for (const Attached& a : attached_) {
+        if (a.readOnly || (!onlyAlias.empty() && a.alias != onlyAlias))
+            continue;
+        sqlite3_stmt* s = statement("PRAGMA " + a.alias + ".journal_mode");
+        if (!s)
+            continue;
+        StatementUse use(s);
+        if (sqlite3_step(s) == SQLITE_ROW
+            && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "wal", 3) == 0)
+            wal.push_back(a.alias);
+    }
+    return wal;
+}
+
+int Group::beginWrite(std::int64_t budgetMs, const std::string& onlyAlias, std::string& heldInWal)
+{
+    heldInWal.clear();
+    auto begin = [&] {
+        return waitingFor(budgetMs, [&] { return sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); });
+    };
+    // The journal mode is known for certain once the transaction has read each file.
+    int rc = begin();
+    if (rc != SQLITE_OK)
+        return rc;
+    std::vector<std::string> wal = filesInWal(onlyAlias);
+    if (wal.empty())
+        return rc;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Another program that has the file open keeps it in WAL mode: the switch fails then.
+    for (const std::string& alias : wal)
+        sqlite3_exec(db_, ("PRAGMA " + alias + ".journal_mode=DELETE").c_str(), nullptr, nullptr, nullptr);
+    rc = begin();
+    if (rc != SQLITE_OK)
+        return rc;
+    wal = filesInWal(onlyAlias);
+    if (wal.empty())
+        return rc;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    for (const Attached& a : attached_)
+        if (a.alias == wal.front())
+            heldInWal = a.path;
+    return SQLITE_OK;
+}
+
+int heldInWalError(const std::string& file)
+{
+    return setErrorText(FileLocked, file, "Another program holds " + file + " in WAL mode");
 }
 
 int Group::commit()

@@ -76,8 +76,14 @@ public:
     // The first step of a statement from statement(): outside a transaction, a lock held
     // elsewhere is waited for as long as the group's busy time allows. SQLite's answer.
     int step(sqlite3_stmt* s);
-    // Runs SQL with the same wait; SQLite's answer. For the driver's own BEGIN and COMMIT.
+    // Runs SQL with the same wait; SQLite's answer.
     int run(const char* sql);
+    // Starts a write transaction (BEGIN IMMEDIATE), waiting up to budgetMs for other
+    // programs; SQLite's answer. A file in WAL mode would commit on its own, outside the
+    // group's transaction: it is switched back to the rollback journal, and when another
+    // program holds it in WAL mode no transaction is left open and heldInWal names it.
+    // onlyAlias: check that file only (a write to one table); empty: every file.
+    int beginWrite(std::int64_t budgetMs, const std::string& onlyAlias, std::string& heldInWal);
     sqlite3* db() { return db_; }
     int ensureOpen();
     int attach(const std::string& path, bool readOnly, std::string& alias);
@@ -91,6 +97,8 @@ private:
     int attachAs(const std::string& path, bool readOnly, const std::string& alias); // SQLite's answer
     void dropStatements(const std::string& alias);
     void awaitTurn();
+    void removeStaleSuperJournals();
+    std::vector<std::string> filesInWal(const std::string& onlyAlias); // aliases
     template <class Attempt> int waitingFor(std::int64_t budgetMs, Attempt attempt);
 
     std::string mainFile_;
@@ -111,6 +119,9 @@ private:
 
 // Maps an SQLite result code onto the driver's numbered errors and records it.
 int driverError(int sqliteRc, sqlite3* db, const std::string& file);
+// A file another program holds in WAL mode cannot join a transaction over several files:
+// 32, with a message that says so.
+int heldInWalError(const std::string& file);
 
 // Resets a statement when it goes out of scope.
 class StatementUse

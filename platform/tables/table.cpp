@@ -534,7 +534,8 @@ int Table::verifySchema()
             return BadKeys;
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
-    // A file another tool switched to WAL would commit on its own, outside the group.
+    // A file another tool switched to WAL would commit on its own, outside the group: it
+    // goes back to the rollback journal now if it can, and is refused writes while it cannot.
     if ((access_ & 0x0F) != ReadOnly) {
         sqlite3_stmt* j = g.statement("PRAGMA " + alias_ + ".journal_mode");
         bool wal = false;
@@ -543,8 +544,9 @@ int Table::verifySchema()
             wal = g.step(j) == SQLITE_ROW
                 && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(j, 0)), "wal", 3) == 0;
         }
+        // Not waited for: a program that keeps the file open keeps it in WAL mode.
         if (wal)
-            g.exec("PRAGMA " + alias_ + ".journal_mode=DELETE");
+            sqlite3_exec(g.db(), ("PRAGMA " + alias_ + ".journal_mode=DELETE").c_str(), nullptr, nullptr, nullptr);
     }
     if (encrypted())
         return deriveKey();
@@ -919,9 +921,12 @@ int Table::ownWrite(int (Table::*op)())
         const int e = (this->*op)();
         return e ? e : setError(NoError);
     }
-    int rc = g.run("BEGIN IMMEDIATE");
+    std::string heldInWal;
+    int rc = g.beginWrite(g.busyMilliseconds(), alias_, heldInWal);
     if (rc != SQLITE_OK)
         return driverError(rc, g.db(), filePath());
+    if (!heldInWal.empty())
+        return heldInWalError(filePath());
     int e = (this->*op)();
     if (e) {
         ErrorState keep = lastError();

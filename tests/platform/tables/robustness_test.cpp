@@ -49,6 +49,22 @@ std::string integrity(const std::string& path)
     return out;
 }
 
+std::string journalMode(const std::string& path)
+{
+    sqlite3* db;
+    sqlite3_open(path.c_str(), &db);
+    std::string mode;
+    sqlite3_exec(
+        db, "PRAGMA journal_mode",
+        [](void* o, int, char** v, char**) {
+            *static_cast<std::string*>(o) = v[0];
+            return 0;
+        },
+        &mode, nullptr);
+    sqlite3_close(db);
+    return mode;
+}
+
 TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
 {
     Collection c;
@@ -174,6 +190,65 @@ TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
 
 // Two programs started at once in an empty folder, each creating the missing tables and
 // adding a record to each.
+std::vector<std::string> superJournals(const TempFolder& dir)
+{
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        if (e.path().filename().string().find("-mj") != std::string::npos)
+            out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+sqlite3_syscall_ptr g_unlink = nullptr;
+
+// The commit point of a commit across files is the deletion of its super-journal: a
+// program ended just there leaves every file written and a journal naming it.
+int endAtTheCommitPoint(const char* path)
+{
+    if (std::strstr(path, "-mj"))
+        _exit(7);
+    return reinterpret_cast<int (*)(const char*)>(g_unlink)(path);
+}
+
+TEST(Transactions, AStaleSuperJournalGoesAndANeededOneStays)
+{
+    Collection c;
+    ASSERT_EQ(c.addAlbum("Artist", "Kept"), 0);
+    ASSERT_EQ(c.addSong("Artist", "Kept", 1, 1), 0);
+    c.songs.reset();
+    c.albums.reset();
+    c.group.reset();
+    const pid_t child = spawn([&] {
+        sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+        g_unlink = vfs->xGetSystemCall(vfs, "unlink");
+        vfs->xSetSystemCall(vfs, "unlink", reinterpret_cast<sqlite3_syscall_ptr>(&endAtTheCommitPoint));
+        c.reopen();
+        if (c.group->begin() || c.addAlbum("Artist", "Lost") || c.addSong("Artist", "Lost", 2, 1))
+            return 2;
+        c.group->commit();
+        return 3;
+    });
+    ASSERT_EQ(waitExit(child), 7);
+    const std::vector<std::string> needed = superJournals(c.dir);
+    ASSERT_EQ(needed.size(), 1u);
+    // One left by a program ended before any journal named it.
+    const std::string stale = ".qvgroup-mj0A1B2C9D3";
+    writeFile(c.dir.file(stale), c.dir.file("albums.tps-journal") + '\0' + c.dir.file("songs.tps-journal") + '\0');
+
+    Group g(c.dir.file(".qvgroup"));
+    ASSERT_EQ(g.ensureOpen(), 0);
+    EXPECT_EQ(superJournals(c.dir), needed);
+    // Reading the files rolls the unfinished commit back through it, in both files,
+    // and SQLite removes it.
+    c.reopen();
+    EXPECT_EQ(c.albums->records(), 1);
+    EXPECT_EQ(c.songs->records(), 1);
+    EXPECT_TRUE(superJournals(c.dir).empty());
+    EXPECT_EQ(integrity(c.albums->filePath()), "ok");
+    EXPECT_EQ(integrity(c.songs->filePath()), "ok");
+}
+
 TEST(Create, TwoProgramsCreatingTheSameTablesShareTheFirstOnesFiles)
 {
     constexpr int kTables = 6;
@@ -356,31 +431,17 @@ TEST(BadFiles, AFileSwitchedToWalGoesBackToTheRollbackJournal)
     Collection c;
     ASSERT_EQ(c.addAlbum("A", "B"), 0);
     c.albums->close();
-    auto journalMode = [&] {
-        sqlite3* db;
-        sqlite3_open(c.albums->filePath().c_str(), &db);
-        std::string mode;
-        sqlite3_exec(
-            db, "PRAGMA journal_mode",
-            [](void* o, int, char** v, char**) {
-                *static_cast<std::string*>(o) = v[0];
-                return 0;
-            },
-            &mode, nullptr);
-        sqlite3_close(db);
-        return mode;
-    };
     {
         sqlite3* db;
         sqlite3_open(c.albums->filePath().c_str(), &db);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    ASSERT_EQ(journalMode(), "wal");
+    ASSERT_EQ(journalMode(c.albums->filePath()), "wal");
     ASSERT_EQ(c.albums->open(), 0);
     EXPECT_EQ(c.albums->records(), 1);
     c.albums->close();
-    EXPECT_EQ(journalMode(), "delete");
+    EXPECT_EQ(journalMode(c.albums->filePath()), "delete");
 }
 
 // A table file that is a link to a drive that is not mounted.
@@ -438,6 +499,50 @@ TEST(BadFiles, KeysAreRebuiltInTheFileALinkNames)
     EXPECT_EQ(integrity(real), "ok");
     ASSERT_EQ(c.albums->open(), 0);
     EXPECT_EQ(c.albums->records(), 2000);
+}
+
+TEST(BadFiles, AFileAnotherProgramHoldsInWalModeIsReadButNotWritten)
+{
+    Collection c;
+    ASSERT_EQ(c.addAlbum("A", "B"), 0);
+    c.albums->close();
+    const std::string path = c.albums->filePath();
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t other = spawn([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        char ch = sqlite3_exec(db, "PRAGMA journal_mode=WAL; SELECT count(*) FROM Album;", nullptr, nullptr, nullptr)
+                == SQLITE_OK
+            ? 1
+            : 0;
+        if (write(ready[1], &ch, 1) != 1 || read(done[0], &ch, 1) != 1)
+            return 2;
+        sqlite3_close(db);
+        return 0;
+    });
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 1);
+
+    ASSERT_EQ(c.albums->open(), 0);
+    EXPECT_EQ(c.albums->records(), 1);
+    EXPECT_EQ(c.addAlbum("A", "C"), FileLocked);
+    EXPECT_EQ(lastError().text, "Another program holds " + path + " in WAL mode");
+    // A transaction over the group would take the file in: it is refused as a whole.
+    EXPECT_EQ(c.group->begin(), FileLocked);
+    EXPECT_NE(lastError().text.find("albums.tps in WAL mode"), std::string::npos) << lastError().text;
+    EXPECT_FALSE(c.group->inTransaction());
+    // The other file of the group is written as ever.
+    EXPECT_EQ(c.addSong("A", "S", 1, 1), 0);
+
+    ASSERT_EQ(write(done[1], "x", 1), 1);
+    EXPECT_EQ(waitExit(other), 0);
+    EXPECT_EQ(c.addAlbum("A", "C"), 0);
+    EXPECT_EQ(c.albums->records(), 2);
+    c.albums->close();
+    EXPECT_EQ(journalMode(path), "delete");
 }
 
 TEST(BadFiles, MissingFolderIsPathNotFound)

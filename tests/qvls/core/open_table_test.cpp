@@ -18,6 +18,8 @@
 #include "platform/runtime/window_def.h"
 #include "platform/tables/group.h"
 #include "qvls/core/file_warning.h"
+#include "qvls/dictionary/access.h"
+#include "qvls/dictionary/tables.h"
 
 extern char** environ;
 
@@ -341,6 +343,44 @@ TEST_F(OpenChecked, ALinkToAMissingFileIsReportedAndKept)
     EXPECT_TRUE(std::filesystem::is_symlink(file()));
     EXPECT_EQ(std::filesystem::read_symlink(file()), target);
     EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// The hidden main file of the collection's connection holds nothing of the user's.
+TEST_F(OpenChecked, ADamagedHelperFileIsMadeAnewAndNeverBlamedOnTheTables)
+{
+    tables::Table& albums = dictionary::Album();
+    tables::Table& artists = dictionary::Artists();
+    ASSERT_EQ(albums.create(), 0);
+    ASSERT_EQ(artists.create(), 0);
+    const std::string helper = collection(std::string(dictionary::kCatalogueGroupFile)).string();
+    writeFile(helper, std::string(5000, 'g')); // written over by another program
+    host.start("Opener", [&] {
+        OpenTableChecked(albums);
+        OpenTableChecked(artists);
+        returned = true;
+    });
+    EXPECT_EQ(host.messageBox(), nullptr);
+    EXPECT_TRUE(returned);
+    EXPECT_TRUE(halts.empty());
+    EXPECT_EQ(albums.records(), 0);
+    EXPECT_EQ(sql(helper, "PRAGMA integrity_check"), "ok;");
+    albums.close();
+    artists.close();
+}
+
+TEST_F(OpenChecked, AHelperFileThatCannotBeMadeIsNamedInTheWarning)
+{
+    tables::Table& albums = dictionary::Album();
+    ASSERT_EQ(albums.create(), 0);
+    const std::filesystem::path helper = collection(std::string(dictionary::kCatalogueGroupFile));
+    std::filesystem::create_directory(helper);
+    host.start("Opener", [&] {
+        OpenTableChecked(albums);
+        returned = true;
+    });
+    expectBox("File Access Error", "File (" + helper.string() + ") could not be opened.  Error: Is a directory (21).");
+    EXPECT_EQ(halts, std::vector<std::string>{"Disk Error"});
+    EXPECT_FALSE(albums.isOpen());
 }
 
 // A clock window on a thread of its own, ticking every tenth of a second: what else runs
