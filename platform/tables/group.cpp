@@ -176,8 +176,9 @@ std::uint32_t bigEndian(const unsigned char* b)
     return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
 }
 
-// The super-journal a rollback journal names at its end (the four-byte name length and
-// checksum, then the journal magic, follow the name), or "" when it names none.
+// The super-journal a hot rollback journal names at its end (the four-byte name length
+// and checksum, then the journal magic, follow the name), or "". A journal whose header
+// is still zero was never synced: SQLite ignores it, and so does this.
 std::string superJournalOf(const std::string& journal)
 {
     static const unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
@@ -186,9 +187,10 @@ std::string superJournalOf(const std::string& journal)
         return {};
     std::string name;
     struct stat st;
+    unsigned char first = 0;
     unsigned char tail[16];
-    if (::fstat(fd, &st) == 0 && st.st_size >= 16 && ::pread(fd, tail, 16, st.st_size - 16) == 16
-        && std::memcmp(tail + 8, kMagic, 8) == 0) {
+    if (::fstat(fd, &st) == 0 && st.st_size >= 16 && ::pread(fd, &first, 1, 0) == 1 && first != 0
+        && ::pread(fd, tail, 16, st.st_size - 16) == 16 && std::memcmp(tail + 8, kMagic, 8) == 0) {
         const std::uint32_t length = bigEndian(tail);
         std::uint32_t sum = bigEndian(tail + 4);
         if (length > 0 && length <= 65536 && length <= st.st_size - 16) {
@@ -211,8 +213,8 @@ bool sameFile(const std::string& a, const struct stat& b)
     return ::stat(a.c_str(), &st) == 0 && st.st_dev == b.st_dev && st.st_ino == b.st_ino;
 }
 
-// A super-journal is still needed while one of the journals it lists is there and
-// names it back: their files are rolled back through it.
+// A super-journal is still needed while one of the journals it lists is hot and names it
+// back: their files are rolled back through it.
 bool superJournalInUse(const std::string& super)
 {
     struct stat self;
@@ -305,8 +307,23 @@ void Group::removeStaleSuperJournals()
         const std::string super = std::filesystem::absolute(entry.path(), ec).string();
         if (!superJournalInUse(super))
             ::unlink(super.c_str());
+        else
+            heldSupers_.push_back(super);
     }
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// A super-journal kept at the opening belongs to a program that ended: no commit writes
+// it any more. Once the files attached since have been rolled back through it, it goes
+// too, although a journal that was never synced still names it (SQLite keeps it then).
+void Group::removeFinishedSuperJournals()
+{
+    std::erase_if(heldSupers_, [](const std::string& super) {
+        if (superJournalInUse(super))
+            return false;
+        ::unlink(super.c_str());
+        return true;
+    });
 }
 
 // The connection is the waiting thread's until its wait ends.
@@ -443,6 +460,7 @@ int Group::attach(const std::string& path, bool readOnly, std::string& alias)
         return driverError(rc, db_, path);
     }
     attached_.push_back({alias, canonical, 1, readOnly});
+    removeFinishedSuperJournals(); // attaching rolled back the file's hot journal
     return 0;
 }
 

@@ -98,6 +98,7 @@ private:
     void dropStatements(const std::string& alias);
     void awaitTurn();
     void removeStaleSuperJournals();
+    void removeFinishedSuperJournals();
     std::vector<std::string> filesInWal(const std::string& onlyAlias); // aliases
     template <class Attempt> int waitingFor(std::int64_t budgetMs, Attempt attempt);
 
@@ -115,6 +116,7 @@ private:
     int nextAlias_ = 1;
     int busyMs_ = 1000;
     int owner_ = 0; // the cooperative thread waiting for a lock with the connection
+    std::vector<std::string> heldSupers_; // super-journals hot journals named at the opening
 };
 
 // Maps an SQLite result code onto the driver's numbered errors and records it.

@@ -12,43 +12,6 @@
 namespace qv::tables::testing {
 namespace {
 
-// Runs fn in a child process; answers its exit status.
-template <class Fn> pid_t spawn(Fn fn)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        int code = 1;
-        try {
-            code = fn();
-        } catch (...) { }
-        _exit(code);
-    }
-    return pid;
-}
-
-int waitExit(pid_t pid)
-{
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string integrity(const std::string& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    std::string out;
-    sqlite3_exec(
-        db, "PRAGMA integrity_check",
-        [](void* o, int, char** v, char**) {
-            *static_cast<std::string*>(o) += v[0];
-            return 0;
-        },
-        &out, nullptr);
-    sqlite3_close(db);
-    return out;
-}
-
 std::string journalMode(const std::string& path)
 {
     sqlite3* db;
@@ -110,82 +73,6 @@ TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
     c.reopen();
     EXPECT_EQ(c.albums->records(), 19);
     EXPECT_EQ(c.songs->records(), 201);
-}
-
-TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
-{
-    TempFolder dir;
-    auto makeFiles = [&] {
-        Table s(songsDef()), a(albumsDef());
-        s.setFileName(dir.file("songs"));
-        a.setFileName(dir.file("albums"));
-        ASSERT_EQ(s.create(), 0);
-        ASSERT_EQ(a.create(), 0);
-    };
-    makeFiles();
-    int killedInside = 0; // rounds that left a transaction to roll back
-    for (int round = 0; round < 8; ++round) {
-        pid_t child = spawn([&] {
-            Group g(dir.file(".qvgroup"));
-            Table s(songsDef()), a(albumsDef());
-            for (Table* t : {&s, &a}) {
-                t->setFileName(dir.file(t->def().fileName));
-                t->setGroup(&g);
-                if (t->open())
-                    return 2;
-            }
-            // Each transaction adds one album and its 50 songs, carrying the album id.
-            for (;;) {
-                if (g.begin(5))
-                    return 3;
-                a.record().clear();
-                a.record()["Album"] = "Album " + std::to_string(getpid()) + "-" + std::to_string(std::rand());
-                if (a.insert())
-                    return 4;
-                for (int i = 0; i < 50; ++i) {
-                    s.record().clear();
-                    s.record()["AlbumID"] = a.record()["AlbumID"].toInt();
-                    s.record()["Title"] = std::string(40, 'x');
-                    if (s.insert())
-                        return 5;
-                }
-                if (g.commit())
-                    return 6;
-            }
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
-        kill(child, SIGKILL);
-        EXPECT_EQ(waitExit(child), -1);
-        if (std::filesystem::exists(dir.file("songs.tps-journal"))
-            || std::filesystem::exists(dir.file("albums.tps-journal")))
-            ++killedInside;
-
-        Group g(dir.file(".qvgroup"));
-        Table s(songsDef()), a(albumsDef());
-        for (Table* t : {&s, &a}) {
-            t->setFileName(dir.file(t->def().fileName));
-            t->setGroup(&g);
-            ASSERT_EQ(t->open(), 0) << lastError().text;
-        }
-        std::int64_t albums = a.records();
-        EXPECT_EQ(s.records(), albums * 50) << "round " << round;
-        // Every song's album is there.
-        s.setOrder(1);
-        std::int64_t lastAlbum = -1;
-        while (s.next() == 0) {
-            std::int64_t id = s.record()["AlbumID"].toInt();
-            if (id == lastAlbum)
-                continue;
-            lastAlbum = id;
-            a.record()["AlbumID"] = id;
-            ASSERT_EQ(a.fetch(0), 0) << "song of a missing album " << id;
-        }
-        s.close();
-        a.close();
-        EXPECT_EQ(integrity(dir.file("songs.tps")), "ok");
-        EXPECT_EQ(integrity(dir.file("albums.tps")), "ok");
-    }
-    EXPECT_GT(killedInside, 0);
 }
 
 // Two programs started at once in an empty folder, each creating the missing tables and
