@@ -247,6 +247,7 @@ int ProgramEntry(int argc, char** argv, const HostRunner& runHost)
     initialiseModuleData();
     // A table locked by another program must not freeze the windows while it is waited for.
     fw::waitForLocksOnThreads();
+    reportIniFaults();
     const Switches s = readSwitches(commandLineOf(argc, argv));
     glo().noMouse = s.noMouse;
     glo().freeDb = s.freeDb;
