@@ -12,11 +12,14 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <unordered_map>
 
 namespace qv::rt {
@@ -200,25 +203,98 @@ std::shared_ptr<const Doc> emptyDoc()
     return doc;
 }
 
-std::shared_ptr<const Doc> load(const std::string& path)
+// What a read found: the parsed file (empty when it is missing or unreadable) and, for a
+// file that is there but could not be read, the system's error number.
+struct Loaded {
+    std::shared_ptr<const Doc> doc;
+    int error = 0;
+};
+
+// ---- faults -----------------------------------------------------------------
+
+std::mutex& faultMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+IniFaultReporter& faultReporter()
+{
+    static IniFaultReporter reporter;
+    return reporter;
+}
+
+std::vector<IniFault>& pendingFaults()
+{
+    static std::vector<IniFault> pending;
+    return pending;
+}
+
+// Notes a fault, once per file and kind; it is told by tellFaults once no lock is held,
+// since telling may wait for the user while other threads write files too.
+void report(const std::string& file, int error, bool writing, std::string reason = {})
+{
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+    std::lock_guard lock(faultMutex());
+    static std::set<std::pair<std::string, bool>> told;
+    if (told.insert({path, writing}).second)
+        pendingFaults().push_back({path, error, writing, reason.empty() ? std::strerror(error) : std::move(reason)});
+}
+
+void tellFaults()
+{
+    for (;;) {
+        IniFault fault;
+        IniFaultReporter reporter;
+        {
+            std::lock_guard lock(faultMutex());
+            if (pendingFaults().empty())
+                return;
+            fault = std::move(pendingFaults().front());
+            pendingFaults().erase(pendingFaults().begin());
+            reporter = faultReporter();
+        }
+        if (reporter)
+            reporter(fault);
+        else
+            std::fprintf(stderr, "%s cannot be %s: %s\n", fault.path.c_str(), fault.writing ? "written" : "read",
+                fault.reason.c_str());
+    }
+}
+
+Loaded unreadable(const std::string& path, int error)
+{
+    report(path, error, false);
+    return {emptyDoc(), error};
+}
+
+Loaded load(const std::string& path)
 {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return emptyDoc();
+    if (::stat(path.c_str(), &st) != 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return {emptyDoc(), 0};
+        return unreadable(path, error);
+    }
+    if (!S_ISREG(st.st_mode))
+        return unreadable(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     {
         std::lock_guard lock(cacheMutex());
         auto it = cache().find(path);
         if (it != cache().end() && it->second.stamp == stampOf(st))
-            return it->second.doc;
+            return {it->second.doc, 0};
     }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return emptyDoc();
+        return unreadable(path, errno);
     // The stamp of what was actually read, in case the file was replaced
     // between the stat and the open.
     if (::fstat(fd, &st) != 0) {
+        const int error = errno;
         ::close(fd);
-        return emptyDoc();
+        return unreadable(path, error);
     }
     std::string text;
     text.reserve(static_cast<size_t>(st.st_size));
@@ -227,7 +303,13 @@ std::shared_ptr<const Doc> load(const std::string& path)
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0) {
+            // Half a file taken for the whole would be written back as the whole.
+            const int error = errno;
+            ::close(fd);
+            return unreadable(path, error);
+        }
+        if (n == 0)
             break;
         text.append(buf, static_cast<size_t>(n));
     }
@@ -239,10 +321,18 @@ std::shared_ptr<const Doc> load(const std::string& path)
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     if (now.tv_sec - st.st_mtim.tv_sec < 2)
-        return doc;
+        return {doc, 0};
     std::lock_guard lock(cacheMutex());
     cache()[path] = CacheEntry{stampOf(st), doc};
-    return doc;
+    return {doc, 0};
+}
+
+// A read outside any lock, which can tell its fault at once.
+Loaded loadAndTell(const std::string& path)
+{
+    Loaded loaded = load(path);
+    tellFaults();
+    return loaded;
 }
 
 // ---- writing ----------------------------------------------------------------
@@ -299,32 +389,62 @@ bool writeAll(int fd, std::string_view data)
     return true;
 }
 
+// The file a write goes to: the target of a symbolic link, never the link itself, even
+// when the target is missing. Empty when the link leads nowhere a file could be made.
+std::string writeTarget(const std::string& path)
+{
+    struct stat lst;
+    if (::lstat(path.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode))
+        return path;
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string target = real;
+        std::free(real);
+        return target;
+    }
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec)
+        return {};
+    if (target.is_relative())
+        target = std::filesystem::path(parentOf(path)) / target;
+    return std::filesystem::is_directory(target.parent_path(), ec) ? target.string() : std::string();
+}
+
 bool replaceFile(const std::string& path, std::string_view data)
 {
-    // Write through a symbolic link to its target rather than replacing the link.
-    std::string target = path;
-    struct stat lst;
-    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
+    const std::string target = writeTarget(path);
+    if (target.empty()) {
+        report(path, ENOENT, true);
+        return false;
+    }
+    struct stat st;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    // A file the user made read-only keeps what it holds, though its folder would
+    // allow a new file in its place.
+    if (exists && ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+        report(path, EACCES, true, (st.st_mode & 0222) == 0 ? "the file is read-only" : std::string());
+        return false;
     }
     static std::atomic<unsigned> counter{0};
     std::string tmp = parentOf(target) + "/." + target.substr(target.rfind('/') + 1) + ".tmp"
         + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    if (fd < 0) {
+        report(path, errno, true);
         return false;
-    struct stat st;
+    }
     bool ok = true;
-    if (::stat(target.c_str(), &st) == 0)
+    if (exists)
         ok = ::fchmod(fd, st.st_mode & 07777) == 0;
     ok = ok && writeAll(fd, data) && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok)
+    if (!ok) {
+        error = error ? error : errno;
         ::unlink(tmp.c_str());
+        report(path, error ? error : EIO, true);
+    }
     return ok;
 }
 
@@ -340,6 +460,12 @@ bool validKey(std::string_view k)
 }
 
 } // namespace
+
+void setIniFaultReporter(IniFaultReporter reporter)
+{
+    std::lock_guard lock(faultMutex());
+    faultReporter() = std::move(reporter);
+}
 
 IniFile::IniFile(std::string posixPath)
     : IniFile(std::move(posixPath), false, false)
@@ -369,7 +495,7 @@ bool IniFile::exists() const
 
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const
 {
-    auto doc = load(path());
+    auto doc = loadAndTell(path()).doc;
     const Section* s = doc->findSection(trim(section));
     if (!s)
         return std::nullopt;
@@ -411,7 +537,7 @@ long long IniFile::getInt(std::string_view section, std::string_view key, long l
 
 std::vector<std::string> IniFile::sections() const
 {
-    auto doc = load(path());
+    auto doc = loadAndTell(path()).doc;
     std::vector<std::string> out;
     for (const Section& s : doc->sections)
         if (s.header != npos)
@@ -421,7 +547,7 @@ std::vector<std::string> IniFile::sections() const
 
 std::vector<IniEntry> IniFile::entries(std::string_view section) const
 {
-    auto doc = load(path());
+    auto doc = loadAndTell(path()).doc;
     std::vector<IniEntry> out;
     if (const Section* s = doc->findSection(trim(section)))
         for (size_t i : s->keyLines)
@@ -449,40 +575,48 @@ bool IniFile::set(std::string_view section, std::string_view key, std::string_vi
         std::error_code ec;
         std::filesystem::create_directories(parentOf(path_), ec);
     }
-    std::string file = path();
-    FolderLock lock(parentOf(file));
-    auto doc = load(file);
-    const std::string& t = doc->text;
-    std::string out;
+    // A fault is told once the folder lock is let go: telling may wait for the user.
+    const bool ok = [&] {
+        std::string file = path();
+        FolderLock lock(parentOf(file));
+        const Loaded loaded = load(file);
+        if (loaded.error)
+            return false; // a file that could not be read is never written over
+        const auto& doc = loaded.doc;
+        const std::string& t = doc->text;
+        std::string out;
 
-    if (const Section* s = doc->findSection(section)) {
-        if (const Line* l = doc->findKey(*s, key)) {
-            if (doc->value(*l) == value)
-                return true;
-            // Keep the line's own spelling of the key and its blanks around "=".
-            size_t keep = l->valueBegin;
-            if (l->valueBegin == l->valueEnd)
-                keep = l->end;
-            out.reserve(t.size() + value.size());
-            out.append(t, 0, keep);
-            out.append(value);
-            out.append(t, l->end, npos);
+        if (const Section* s = doc->findSection(section)) {
+            if (const Line* l = doc->findKey(*s, key)) {
+                if (doc->value(*l) == value)
+                    return true;
+                // Keep the line's own spelling of the key and its blanks around "=".
+                size_t keep = l->valueBegin;
+                if (l->valueBegin == l->valueEnd)
+                    keep = l->end;
+                out.reserve(t.size() + value.size());
+                out.append(t, 0, keep);
+                out.append(value);
+                out.append(t, l->end, npos);
+            } else {
+                const Line& after = doc->lines[s->keyLines.empty() ? s->header : s->keyLines.back()];
+                out.append(t, 0, after.eolEnd);
+                if (after.eolEnd == after.end)
+                    out.append(doc->eol);
+                out.append(key).append("=").append(value).append(doc->eol);
+                out.append(t, after.eolEnd, npos);
+            }
         } else {
-            const Line& after = doc->lines[s->keyLines.empty() ? s->header : s->keyLines.back()];
-            out.append(t, 0, after.eolEnd);
-            if (after.eolEnd == after.end)
+            out = t;
+            if (!out.empty() && out.back() != '\n')
                 out.append(doc->eol);
+            out.append("[").append(section).append("]").append(doc->eol);
             out.append(key).append("=").append(value).append(doc->eol);
-            out.append(t, after.eolEnd, npos);
         }
-    } else {
-        out = t;
-        if (!out.empty() && out.back() != '\n')
-            out.append(doc->eol);
-        out.append("[").append(section).append("]").append(doc->eol);
-        out.append(key).append("=").append(value).append(doc->eol);
-    }
-    return replaceFile(file, out);
+        return replaceFile(file, out);
+    }();
+    tellFaults();
+    return ok;
 }
 
 bool IniFile::setInt(std::string_view section, std::string_view key, long long value)
@@ -494,48 +628,62 @@ bool IniFile::removeKey(std::string_view section, std::string_view key)
 {
     section = trim(section);
     key = trim(key);
-    std::string file = path();
-    FolderLock lock(parentOf(file));
-    auto doc = load(file);
-    const Section* s = doc->findSection(section);
-    if (!s)
-        return true;
-    std::vector<const Line*> drop;
-    for (size_t i : s->keyLines)
-        if (text::equalsNoCase(doc->name(doc->lines[i]), key))
-            drop.push_back(&doc->lines[i]);
-    if (drop.empty())
-        return true;
-    std::string out;
-    size_t from = 0;
-    for (const Line* l : drop) {
-        out.append(doc->text, from, l->begin - from);
-        from = l->eolEnd;
-    }
-    out.append(doc->text, from, npos);
-    return replaceFile(file, out);
+    const bool ok = [&] {
+        std::string file = path();
+        FolderLock lock(parentOf(file));
+        const Loaded loaded = load(file);
+        if (loaded.error)
+            return false;
+        const auto& doc = loaded.doc;
+        const Section* s = doc->findSection(section);
+        if (!s)
+            return true;
+        std::vector<const Line*> drop;
+        for (size_t i : s->keyLines)
+            if (text::equalsNoCase(doc->name(doc->lines[i]), key))
+                drop.push_back(&doc->lines[i]);
+        if (drop.empty())
+            return true;
+        std::string out;
+        size_t from = 0;
+        for (const Line* l : drop) {
+            out.append(doc->text, from, l->begin - from);
+            from = l->eolEnd;
+        }
+        out.append(doc->text, from, npos);
+        return replaceFile(file, out);
+    }();
+    tellFaults();
+    return ok;
 }
 
 bool IniFile::removeSection(std::string_view section)
 {
     section = trim(section);
-    std::string file = path();
-    FolderLock lock(parentOf(file));
-    auto doc = load(file);
-    std::string out;
-    size_t from = 0;
-    bool any = false;
-    for (const Section& s : doc->sections) {
-        if (s.header == npos || !text::equalsNoCase(doc->sectionName(s), section))
-            continue;
-        any = true;
-        out.append(doc->text, from, doc->lines[s.header].begin - from);
-        from = s.endLine < doc->lines.size() ? doc->lines[s.endLine].begin : doc->text.size();
-    }
-    if (!any)
-        return true;
-    out.append(doc->text, from, npos);
-    return replaceFile(file, out);
+    const bool ok = [&] {
+        std::string file = path();
+        FolderLock lock(parentOf(file));
+        const Loaded loaded = load(file);
+        if (loaded.error)
+            return false;
+        const auto& doc = loaded.doc;
+        std::string out;
+        size_t from = 0;
+        bool any = false;
+        for (const Section& s : doc->sections) {
+            if (s.header == npos || !text::equalsNoCase(doc->sectionName(s), section))
+                continue;
+            any = true;
+            out.append(doc->text, from, doc->lines[s.header].begin - from);
+            from = s.endLine < doc->lines.size() ? doc->lines[s.endLine].begin : doc->text.size();
+        }
+        if (!any)
+            return true;
+        out.append(doc->text, from, npos);
+        return replaceFile(file, out);
+    }();
+    tellFaults();
+    return ok;
 }
 
 } // namespace qv::rt

@@ -20,9 +20,16 @@
 // writing different keys both keep theirs. Leading and trailing blanks of a
 // value are not written: they would not be read back.
 //
+// A file that is there but cannot be read (no permission, an I/O error) reads
+// as empty and is never written: writing would replace it with the few keys
+// written. A file the user made read-only is not replaced either, and a link
+// is written through to its target, never replaced. Each such fault is told
+// once per file (see setIniFaultReporter).
+//
 // Every call sees the file as it is on disk now; parsed files are cached by
 // identity, size and modification time, so repeated reads cost one stat.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +41,22 @@ struct IniEntry {
     std::string key;
     std::string value;
 };
+
+// A file that could not be read or written: its path, the system's error
+// number, and the reason in plain words ("Permission denied", "the file is
+// read-only").
+struct IniFault {
+    std::string path;
+    int error = 0;
+    bool writing = false;
+    std::string reason;
+};
+using IniFaultReporter = std::function<void(const IniFault&)>;
+// Called on the thread that met the fault, once per file for reading and once
+// for writing in the life of the process (a write refused because the file
+// could not be read is the reading fault). Without a reporter the fault goes
+// to standard error.
+void setIniFaultReporter(IniFaultReporter reporter);
 
 class IniFile
 {

@@ -58,6 +58,7 @@ struct Scheduler::Thread {
     bool queued = false;
     Window* waitingOn = nullptr;
     std::vector<int> waitingFor;
+    std::int64_t wakeAt = 0; // sleeping until then; 0: not sleeping
     std::vector<Window*> windows;
     const void* stackBottom = nullptr;
     std::size_t stackSize = 0;
@@ -177,6 +178,24 @@ void Scheduler::yield()
     suspend();
 }
 
+void Scheduler::sleep(std::int64_t milliseconds)
+{
+    Thread* t = thread(current_);
+    if (!t)
+        throw std::logic_error("sleep outside a thread");
+    if (shuttingDown_)
+        return;
+    // The host learns the wake-up time from fireTimers once this thread is suspended.
+    t->wakeAt = now() + std::max<std::int64_t>(milliseconds, 1);
+    struct Awake {
+        Thread* t;
+        ~Awake() { t->wakeAt = 0; }
+    } awake{t};
+    do
+        suspend();
+    while (!shuttingDown_ && now() < t->wakeAt);
+}
+
 Event Scheduler::waitEvent(Window& window)
 {
     Thread* t = thread(current_);
@@ -217,6 +236,8 @@ bool Scheduler::isReady(const Thread& t) const
         return false;
     if (!t.started || t.yielded)
         return true;
+    if (t.wakeAt > 0)
+        return now() >= t.wakeAt;
     if (t.waitingOn)
         return !t.waitingOn->events_.empty();
     if (!t.waitingFor.empty())
@@ -364,9 +385,15 @@ std::int64_t Scheduler::fireTimers()
     const std::int64_t t = now();
     std::int64_t next = std::numeric_limits<std::int64_t>::max();
     for (int n = 1; n <= MaxThreads; ++n) {
-        const Thread* th = thread(n);
+        Thread* th = thread(n);
         if (!th)
             continue;
+        if (th->wakeAt > 0) {
+            if (t >= th->wakeAt)
+                makeReady(*th);
+            else
+                next = std::min(next, th->wakeAt);
+        }
         for (Window* w : th->windows) {
             if (w->timer_ <= 0)
                 continue;

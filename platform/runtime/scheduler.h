@@ -52,6 +52,9 @@ public:
 
     // Inside a thread: lets every other ready thread run once.
     void yield();
+    // Inside a thread: lets the other threads and the host run until the clock has
+    // moved on by the given milliseconds (at once while the threads are being ended).
+    void sleep(std::int64_t milliseconds);
     // Inside a thread: waits until the window has an event and returns it.
     Event waitEvent(Window& window);
     // Inside a thread: waits until none of the threads runs any more.
@@ -61,7 +64,8 @@ public:
     // becomes ready meanwhile waits for the next run). Returns whether any ran.
     bool runReady();
     bool hasReady() const;
-    // Posts the timer events that are due; returns the time of the next one.
+    // Posts the timer events that are due and wakes the threads whose sleep is over;
+    // returns the time of the next timer or wake-up.
     std::int64_t fireTimers();
     std::int64_t now() const;
     void setClock(MonotonicClock clock);

@@ -120,7 +120,7 @@ int Table::deriveKey()
     if (!s)
         return InvalidFile;
     StatementUse use(s);
-    if (sqlite3_step(s) != SQLITE_ROW || sqlite3_column_bytes(s, 0) != crypto_pwhash_SALTBYTES)
+    if (openGroup_->step(s) != SQLITE_ROW || sqlite3_column_bytes(s, 0) != crypto_pwhash_SALTBYTES)
         return InvalidFile;
     auto key = deriveFrom(password_, static_cast<const unsigned char*>(sqlite3_column_blob(s, 0)));
     std::string plain;
@@ -227,7 +227,7 @@ int Table::readEncrypted(bool forward)
     Tuple bestT;
     {
         StatementUse use(s);
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        for (rc = openGroup_->step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
             loadRow(s, 0);
             if (allEmpty())
                 continue;
@@ -292,7 +292,7 @@ int Table::fetchEncrypted(int key)
             sqlite3_bind_blob(s, i++, h.data(), static_cast<int>(h.size()), SQLITE_TRANSIENT);
         }
     }
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotFound, filePath());
     if (rc != SQLITE_ROW)

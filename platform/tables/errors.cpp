@@ -73,6 +73,13 @@ void setDuplicateKey(const std::string& file, const std::string& keyDescription)
     g_error.key = keyDescription;
 }
 
+int setErrorText(int code, const std::string& file, std::string text)
+{
+    setError(code, file);
+    g_error.text = std::move(text);
+    return code;
+}
+
 void clearError()
 {
     g_error = ErrorState{};

@@ -42,6 +42,8 @@ struct ErrorState {
 const ErrorState& lastError();
 int setError(int code, const std::string& file = {}, const std::string& detail = {}, int osCode = 0);
 void setDuplicateKey(const std::string& file, const std::string& keyDescription);
+// An error whose message says more than its number's usual one.
+int setErrorText(int code, const std::string& file, std::string text);
 void clearError();
 
 } // namespace qv::tables

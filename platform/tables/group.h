@@ -15,6 +15,24 @@ namespace qv::tables {
 
 class Table;
 
+// How the driver passes the time while another process holds a lock on a file it needs.
+// The driver runs on the one OS thread that also runs the window system, so a program
+// with cooperative threads installs a waiter that lets them, and the window system, run
+// meanwhile; without one the OS thread sleeps.
+class LockWaiter
+{
+public:
+    virtual ~LockWaiter() = default;
+    // Lets about `milliseconds` pass; answers how many did (0: no wait is possible now,
+    // and the driver gives up).
+    virtual std::int64_t pause(int milliseconds) = 0;
+    // The cooperative thread running now; 0 outside them.
+    virtual int thread() const { return 0; }
+};
+// nullptr: back to sleeping the OS thread. The waiter outlives its installation.
+void setLockWaiter(LockWaiter* waiter);
+LockWaiter& lockWaiter();
+
 // Tables updated together share one group: their files are attached to one
 // connection, so a transaction over them commits atomically. The connection's
 // main database is a real (small, empty) file, because SQLite makes a commit
@@ -42,24 +60,47 @@ public:
     int rollback();
     bool inTransaction() const;
 
-    // "Recover=n": how long a busy file is waited for.
+    // "Recover=n": how long a busy file is waited for (at least a second).
     void setBusySeconds(int seconds);
+    int busyMilliseconds() const { return busyMs_; }
     int attachedCount() const { return static_cast<int>(attached_.size()); }
+
+    // Every wait for another process's lock passes through the lock waiter in short
+    // slices. While one cooperative thread waits, the connection is its own: another
+    // thread that wants it waits its turn, so no statement or transaction of the waiting
+    // thread is disturbed.
 
     // For the drivers and views: a cached statement, reset and unbound. Callers reset it
     // again before they return, so no statement stays open across a wait.
     sqlite3_stmt* statement(const std::string& sql, int* rc = nullptr);
+    // The first step of a statement from statement(): outside a transaction, a lock held
+    // elsewhere is waited for as long as the group's busy time allows. SQLite's answer.
+    int step(sqlite3_stmt* s);
+    // Runs SQL with the same wait; SQLite's answer.
+    int run(const char* sql);
+    // Starts a write transaction (BEGIN IMMEDIATE), waiting up to budgetMs for other
+    // programs; SQLite's answer. A file in WAL mode would commit on its own, outside the
+    // group's transaction: it is switched back to the rollback journal, and when another
+    // program holds it in WAL mode no transaction is left open and heldInWal names it.
+    // onlyAlias: check that file only (a write to one table); empty: every file.
+    int beginWrite(std::int64_t budgetMs, const std::string& onlyAlias, std::string& heldInWal);
     sqlite3* db() { return db_; }
     int ensureOpen();
     int attach(const std::string& path, bool readOnly, std::string& alias);
     void detach(const std::string& alias);
     void detachLater(const std::string& alias);
+    // 0, or SQLite's answer.
     int exec(const std::string& sql);
 
 private:
     void flushDetaches();
     int attachAs(const std::string& path, bool readOnly, const std::string& alias); // SQLite's answer
     void dropStatements(const std::string& alias);
+    void awaitTurn();
+    void removeStaleSuperJournals();
+    void removeFinishedSuperJournals();
+    std::vector<std::string> filesInWal(const std::string& onlyAlias); // aliases
+    template <class Attempt> int waitingFor(std::int64_t budgetMs, Attempt attempt);
 
     std::string mainFile_;
     sqlite3* db_ = nullptr;
@@ -74,10 +115,15 @@ private:
     std::vector<std::string> pendingDetach_;
     int nextAlias_ = 1;
     int busyMs_ = 1000;
+    int owner_ = 0; // the cooperative thread waiting for a lock with the connection
+    std::vector<std::string> heldSupers_; // super-journals hot journals named at the opening
 };
 
 // Maps an SQLite result code onto the driver's numbered errors and records it.
 int driverError(int sqliteRc, sqlite3* db, const std::string& file);
+// A file another program holds in WAL mode cannot join a transaction over several files:
+// 32, with a message that says so.
+int heldInWalError(const std::string& file);
 
 // Resets a statement when it goes out of scope.
 class StatementUse

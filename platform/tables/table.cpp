@@ -8,12 +8,17 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -59,6 +64,89 @@ void syncFolder(const fs::path& folder)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Serialises the programs that put new table files into one folder.
+class FolderLock
+{
+public:
+    explicit FolderLock(const fs::path& folder)
+        : fd_(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
+fs::path folderOf(const std::string& path)
+{
+    fs::path p(path);
+    return p.has_parent_path() ? p.parent_path() : fs::path(".");
+}
+
+// A symbolic link whose target is not there (a collection on a drive that is not
+// mounted). Such a link is never replaced by a new table.
+bool danglingLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0;
+}
+
+int missingTarget(const std::string& path)
+{
+    return setError(FileSystemError, path, std::strerror(ENOENT), ENOENT);
+}
+
+// What is at the path now: a table someone else just created (kept, and opened by
+// the caller), or a link to nothing.
+int existingFile(const std::string& path)
+{
+    return danglingLink(path) ? missingTarget(path) : setError(NoError);
+}
+
+// Puts a finished new file at the path unless something is there already.
+int putInPlace(const std::string& tmp, const std::string& path)
+{
+    FolderLock lock(folderOf(path));
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0) {
+        ::unlink(tmp.c_str());
+        return existingFile(path);
+    }
+    // A journal whose file is gone would be played back into the new one. With the
+    // file missing and every creator behind the lock, no program is writing it.
+    ::unlink((path + "-journal").c_str());
+    if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return setError(NoError);
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+        // A file system without that rename: a hard link is as exclusive, and on one
+        // without links the lock keeps the creators apart.
+        if (::link(tmp.c_str(), path.c_str()) == 0) {
+            ::unlink(tmp.c_str());
+            return setError(NoError);
+        }
+        err = errno;
+        if (err != EEXIST) {
+            if (::rename(tmp.c_str(), path.c_str()) == 0)
+                return setError(NoError);
+            err = errno;
+        }
+    }
+    ::unlink(tmp.c_str());
+    if (err == EEXIST)
+        return existingFile(path);
+    return setError(FileSystemError, path, std::strerror(err), err);
 }
 
 } // namespace
@@ -242,9 +330,16 @@ int Table::create()
     std::error_code ec;
     if (target.has_parent_path() && !fs::is_directory(target.parent_path(), ec))
         return setError(PathNotFound, path);
-    // Built beside the target and renamed over it, so a failed create leaves any old file whole.
-    std::string tmp = path + ".new";
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0)
+        return existingFile(path);
+    // Built under a name of this process's own and put in place only where nothing is, so
+    // a failed create leaves nothing behind and two programs creating the same table at
+    // once both end up with the first one's file.
+    static std::atomic<unsigned> serial{0};
+    const std::string tmp = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
     fs::remove(tmp, ec);
+    fs::remove(tmp + "-journal", ec);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::string script = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; " + createSql() + ";";
@@ -265,14 +360,11 @@ int Table::create()
     sqlite3_close_v2(db);
     if (err) {
         fs::remove(tmp, ec);
+        fs::remove(tmp + "-journal", ec);
         return err;
     }
-    fs::remove(path + "-journal", ec);
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return setError(FileSystemError, path, ec.message(), ec.value());
-    }
+    if (int e = putInPlace(tmp, path))
+        return e;
     syncFolder(target.parent_path());
     return setError(NoError);
 }
@@ -318,8 +410,13 @@ int Table::checkFile(const std::string& path)
     fs::path p(path);
     if (p.has_parent_path() && !fs::is_directory(p.parent_path(), ec))
         return setError(PathNotFound, path);
-    if (!fs::exists(p, ec))
+    if (!fs::exists(p, ec)) {
+        if (danglingLink(path))
+            return missingTarget(path);
+        if (ec && ec != std::errc::no_such_file_or_directory)
+            return setError(FileSystemError, path, ec.message(), ec.value());
         return setError(FileNotFound, path);
+    }
     auto size = fs::file_size(p, ec);
     if (ec)
         return setError(FileSystemError, path, ec.message(), ec.value());
@@ -376,7 +473,7 @@ int Table::verifySchema()
     std::vector<std::string> indexes;
     {
         StatementUse use(s);
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
             std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
             std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
             if (type == "table" && sameName(name, def_.storedName()))
@@ -399,7 +496,7 @@ int Table::verifySchema()
         return driverError(rc, g.db(), path);
     {
         StatementUse use(s);
-        if (sqlite3_step(s) != SQLITE_ROW)
+        if (g.step(s) != SQLITE_ROW)
             return InvalidFile;
         if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
             return InvalidFile;
@@ -412,7 +509,7 @@ int Table::verifySchema()
     {
         StatementUse use(s);
         sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(s) == SQLITE_ROW)
+        for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
             cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
     }
     auto has = [&](const std::string& name) {
@@ -437,17 +534,19 @@ int Table::verifySchema()
             return BadKeys;
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
-    // A file another tool switched to WAL would commit on its own, outside the group.
+    // A file another tool switched to WAL would commit on its own, outside the group: it
+    // goes back to the rollback journal now if it can, and is refused writes while it cannot.
     if ((access_ & 0x0F) != ReadOnly) {
         sqlite3_stmt* j = g.statement("PRAGMA " + alias_ + ".journal_mode");
         bool wal = false;
         if (j) {
             StatementUse use(j);
-            wal = sqlite3_step(j) == SQLITE_ROW
+            wal = g.step(j) == SQLITE_ROW
                 && sqlite3_strnicmp(reinterpret_cast<const char*>(sqlite3_column_text(j, 0)), "wal", 3) == 0;
         }
+        // Not waited for: a program that keeps the file open keeps it in WAL mode.
         if (wal)
-            g.exec("PRAGMA " + alias_ + ".journal_mode=DELETE");
+            sqlite3_exec(g.db(), ("PRAGMA " + alias_ + ".journal_mode=DELETE").c_str(), nullptr, nullptr, nullptr);
     }
     if (encrypted())
         return deriveKey();
@@ -606,7 +705,7 @@ int Table::read(bool forward)
             rid = forward ? kMin : kMax;
         sqlite3_bind_int64(s, i, rid);
     }
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotAvailable, filePath());
     if (rc != SQLITE_ROW)
@@ -641,7 +740,7 @@ int Table::fetch(int key)
     StatementUse use(s);
     for (size_t i = 0; i < comps.size(); ++i)
         bindKeyValue(s, static_cast<int>(i + 1), keyValueOf(def_.fieldIndex(comps[i])));
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotFound, filePath());
     if (rc != SQLITE_ROW)
@@ -669,7 +768,7 @@ int Table::fetchRecord(std::int64_t recordId)
         return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     sqlite3_bind_int64(s, 1, recordId);
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotFound, filePath());
     if (rc != SQLITE_ROW)
@@ -691,7 +790,7 @@ int Table::last()
     if (!s)
         return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotAvailable, filePath());
     if (rc != SQLITE_ROW)
@@ -743,7 +842,7 @@ std::int64_t Table::records(int key)
         return 0;
     }
     StatementUse use(s);
-    rc = sqlite3_step(s);
+    rc = openGroup_->step(s);
     if (rc != SQLITE_ROW) {
         driverError(rc, openGroup_->db(), filePath());
         return 0;
@@ -822,9 +921,12 @@ int Table::ownWrite(int (Table::*op)())
         const int e = (this->*op)();
         return e ? e : setError(NoError);
     }
-    int rc = sqlite3_exec(g.db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    std::string heldInWal;
+    int rc = g.beginWrite(g.busyMilliseconds(), alias_, heldInWal);
     if (rc != SQLITE_OK)
         return driverError(rc, g.db(), filePath());
+    if (!heldInWal.empty())
+        return heldInWalError(filePath());
     int e = (this->*op)();
     if (e) {
         ErrorState keep = lastError();
@@ -834,7 +936,7 @@ int Table::ownWrite(int (Table::*op)())
             setDuplicateKey(keep.file, keep.key);
         return e;
     }
-    rc = sqlite3_exec(g.db(), "COMMIT", nullptr, nullptr, nullptr);
+    rc = g.run("COMMIT");
     if (rc != SQLITE_OK) {
         e = driverError(rc, g.db(), filePath());
         if (g.inTransaction())
@@ -903,7 +1005,7 @@ int Table::autoNumber()
             StatementUse use(s);
             for (int c = 0; c + 1 < key.autoNumbered; ++c)
                 bindKeyValue(s, c + 1, keyValueOf(def_.fieldIndex(key.components[c])));
-            rc = sqlite3_step(s);
+            rc = openGroup_->step(s);
             if (rc != SQLITE_ROW && rc != SQLITE_DONE)
                 return driverError(rc, openGroup_->db(), filePath());
             highest = rc == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
@@ -962,7 +1064,7 @@ int Table::findDuplicate()
             }
         }
         sqlite3_bind_int64(s, i, record_.recordId);
-        if (sqlite3_step(s) == SQLITE_ROW)
+        if (openGroup_->step(s) == SQLITE_ROW)
             return k;
     }
     return -1;
@@ -1129,9 +1231,13 @@ int Table::rebuildKeys()
         return setError(NoError);
 
     // A key too damaged to reindex in place: the records are copied into a fresh file,
-    // which builds every key anew, and that file replaces the old one.
-    std::string tmp = path + ".rebuild";
+    // which builds every key anew, and that file replaces the old one (the target of a
+    // link, never the link).
     std::error_code ec;
+    const std::string real = fs::canonical(path, ec).string();
+    if (ec)
+        return setError(FileSystemError, path, ec.message(), ec.value());
+    std::string tmp = real + ".rebuild";
     fs::remove(tmp, ec);
     rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK)
@@ -1163,10 +1269,10 @@ int Table::rebuildKeys()
         fs::remove(tmp, ec);
         return setError(err == BadKeys ? InvalidFile : err, path);
     }
-    fs::rename(tmp, path, ec);
+    fs::rename(tmp, real, ec);
     if (ec)
         return setError(FileSystemError, path, ec.message(), ec.value());
-    syncFolder(fs::path(path).parent_path());
+    syncFolder(fs::path(real).parent_path());
     return setError(NoError);
 }
 

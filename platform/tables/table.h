@@ -58,7 +58,9 @@ public:
     // "Recover=n" waits up to n seconds for a locked file; "QUICKSCAN" is accepted.
     int sendOption(const std::string& option);
 
-    // Replaces the file with an empty one.
+    // Creates the missing file, empty. A file that is there by now (another program
+    // creating the same table at the same moment) is kept and answers 0; a symbolic
+    // link to a missing file is never replaced (90, "No such file or directory").
     int create();
     int open(int access = DefaultAccess);
     int close();

@@ -19,6 +19,25 @@ namespace {
 
 std::uint64_t g_writes = 0;
 
+// Whether "field op bound" holds for every stored number when the bound lies beyond
+// them all, above or below.
+bool holdsBeyond(expr::CompareOp op, bool above)
+{
+    switch (op) {
+    case expr::CompareOp::Eq:
+        return false;
+    case expr::CompareOp::Ne:
+        return true;
+    case expr::CompareOp::Lt:
+    case expr::CompareOp::Le:
+        return above;
+    case expr::CompareOp::Gt:
+    case expr::CompareOp::Ge:
+        return !above;
+    }
+    return false;
+}
+
 KeyValue columnValue(sqlite3_stmt* s, int col)
 {
     if (sqlite3_column_type(s, col) == SQLITE_TEXT)
@@ -249,7 +268,17 @@ void View::rebuildPushdown()
                         continue;
                     d = d.round(places);
                 }
-                bound = d.mantissa() * pow10(places - d.scale());
+                // In the field's smallest units, which a large constant on a DECIMAL field
+                // can take beyond any stored number: the part is then always true (nothing to
+                // ask) or always false.
+                const __int128 units = static_cast<__int128>(d.mantissa()) * pow10(places - d.scale());
+                if (units > std::numeric_limits<std::int64_t>::max()
+                    || units < std::numeric_limits<std::int64_t>::min()) {
+                    if (!holdsBeyond(c.simple->op, units > 0))
+                        pushed_.push_back({"0", std::nullopt});
+                    continue;
+                }
+                bound = static_cast<std::int64_t>(units);
             }
             pushed_.push_back({primary_.columnOf(fi) + ops[static_cast<int>(c.simple->op)], bound});
         }
@@ -268,7 +297,8 @@ std::string View::baseWhere(std::vector<KeyValue>& binds) const
     }
     for (const auto& p : pushed_) {
         parts.push_back(p.sql);
-        binds.push_back(p.value);
+        if (p.value)
+            binds.push_back(*p.value);
     }
     return joinSql(parts, " AND ");
 }
@@ -496,7 +526,9 @@ int View::refill(bool forward, int limit, const Pos& from)
     std::swap(keep, buffer);
     int n = 0, scanned = 0;
     std::vector<KeyValue> values;
-    while (n < limit && scanned < budget && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+    bool firstStep = true;
+    while (n < limit && scanned < budget && (rc = firstStep ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW) {
+        firstStep = false;
         ++scanned;
         values.clear();
         for (size_t c = 0; c < cols_.size(); ++c)
@@ -656,7 +688,7 @@ std::int64_t View::count()
         int i = 1;
         for (const auto& b : binds)
             bindKeyValue(s, i++, b);
-        return sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
+        return g.step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
     }
     // Filters and inner joins are tested per row: the rows are read through.
     Pos keepPos = pos_;

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,7 +99,7 @@ private:
     };
     struct Pushed {
         std::string sql;
-        KeyValue value;
+        std::optional<KeyValue> value; // none: the part needs no bound value
     };
 
     int read(bool forward);

@@ -5,18 +5,35 @@
 #include "platform/text/text.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/halt.h"
 #include "platform/tables/errors.h"
+#include "platform/tables/group.h"
 
 namespace qv::qvls {
 
 namespace {
 
-std::string fileName(const tables::Table& table)
+// The file a warning about the table names: the table's own, with the target when it is
+// a link, or the connection's helper file when the fault lies there.
+std::string fileName(tables::Table& table)
 {
-    return table.filePath();
+    const std::string path = table.filePath();
+    const std::string& concerned = tables::lastError().file;
+    if (!concerned.empty() && concerned == table.group().mainFile())
+        return concerned;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
+        std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (!ec) {
+            if (target.is_relative())
+                target = std::filesystem::path(path).parent_path() / target;
+            return path + ", a link to " + target.string();
+        }
+    }
+    return path;
 }
 
 } // namespace

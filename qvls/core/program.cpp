@@ -13,6 +13,7 @@
 #include "platform/framework/handover.h"
 #include "platform/framework/ini_store.h"
 #include "platform/framework/list_window.h"
+#include "platform/framework/lock_wait.h"
 #include "platform/framework/text_translator.h"
 #include "platform/outside/file_manager.h"
 #include "platform/outside/report_designer.h"
@@ -279,6 +280,9 @@ void ProgramBody()
 int ProgramEntry(int argc, char** argv, const HostRunner& runHost)
 {
     initialiseModuleData();
+    // A table locked by another program must not freeze the windows while it is waited for.
+    fw::waitForLocksOnThreads();
+    reportIniFaults();
     const Switches s = readSwitches(commandLineOf(argc, argv));
     glo().noMouse = s.noMouse;
     glo().freeDb = s.freeDb;

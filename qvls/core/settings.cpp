@@ -4,9 +4,12 @@
 #include "platform/text/text.h"
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/framework/use_binding.h"
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/scheduler.h"
 #include "qvls/core/globals.h"
 
 namespace qv::qvls {
@@ -218,6 +221,30 @@ void registerSettingUses()
             fw::registerVariable(std::string(d.name),
                 {[&d] { return settings().*d.text; }, [&d](const std::string& v) { settings().*d.text = v; }});
     }
+}
+
+IniFaultMessage iniFaultMessage(const rt::IniFault& fault)
+{
+    if (fault.writing)
+        return {"Settings Not Saved",
+            "The file " + fault.path + " could not be written: " + fault.reason
+                + ".|Changes meant for it are kept only until the program ends."};
+    return {"Settings Not Read",
+        "The file " + fault.path + " could not be read: " + fault.reason
+            + ".|The program goes on with its defaults and leaves the file as it is."};
+}
+
+void reportIniFaults()
+{
+    rt::setIniFaultReporter([](const rt::IniFault& fault) {
+        const IniFaultMessage m = iniFaultMessage(fault);
+        // Outside the threads no window can open.
+        if (rt::Scheduler::instance().current() == 0) {
+            std::fprintf(stderr, "%s: %s\n", m.title.c_str(), m.text.c_str());
+            return;
+        }
+        rt::message(m.text, m.title, rt::Icon::Exclamation);
+    });
 }
 
 bool migrateOldSettings()

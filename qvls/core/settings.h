@@ -118,6 +118,17 @@ void copySetting(std::string_view key, const Settings& from, Settings& to);
 // control binds to one by `use: SU_Albums`. Safe to call again.
 void registerSettingUses();
 
+// From now on an INI file (the settings, the window positions, ...) that cannot
+// be read or written is told to the user once, in a message box on the thread
+// that met it, naming the file and the system's reason. Such a file is left as
+// it is; the program goes on with what it holds in memory.
+void reportIniFaults();
+// The box's title and text for a fault.
+struct IniFaultMessage {
+    std::string title, text;
+};
+IniFaultMessage iniFaultMessage(const rt::IniFault& fault);
+
 // Carries an older version's settings into ".\QVLROCFG.INI" once: only when
 // that file is missing and "QVLRO98.INI" says set-up was completed. Leaves
 // GLO:SettingsFile naming ".\QVLROCFG.INI". True when it migrated.

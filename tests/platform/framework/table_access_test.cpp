@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -51,6 +55,53 @@ TEST_F(TableAccessTest, AFileThatIsNoTableIsReportedByItsName)
     c.host.answer(Ok);
     EXPECT_EQ(level, Program);
     EXPECT_FALSE(other.isOpen());
+}
+
+// Another program keeps the file open in WAL mode, where a commit would not be part of
+// the group's transaction: the add is refused and the message says why.
+TEST_F(TableAccessTest, AFileAnotherProgramHoldsInWalModeIsNotWritten)
+{
+    const std::string file = c.media.filePath();
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        char ch = sqlite3_exec(db, "PRAGMA journal_mode=WAL; SELECT count(*) FROM Media;", nullptr, nullptr, nullptr)
+                == SQLITE_OK
+            ? 1
+            : 0;
+        if (write(ready[1], &ch, 1) != 1 || read(done[0], &ch, 1) != 1)
+            _exit(2);
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 1);
+
+    Level level = Benign;
+    c.host.start("Adder", [&] {
+        c.media.record().clear();
+        c.media.record()["MED:Media"] = "Tape";
+        level = c.mediaAccess.Insert();
+    });
+    ASSERT_NE(c.host.messageBox(), nullptr);
+    EXPECT_EQ(c.host.messageBox()->title(), "Record Insert Error");
+    EXPECT_EQ(c.host.messageBox()->text(),
+        "Error 32 (Another program holds " + file
+            + " in WAL mode) attempting to add a record to the file Media Tyes [Media].");
+    c.host.answer(Ok);
+    EXPECT_EQ(level, Program);
+
+    ASSERT_EQ(write(done[1], "x", 1), 1);
+    waitpid(other, nullptr, 0);
+    // Once the other program has let go, the file is back on the rollback journal.
+    c.host.start("Adder", [&] { level = c.mediaAccess.Insert(); });
+    EXPECT_EQ(c.host.messageBox(), nullptr);
+    EXPECT_EQ(level, Benign);
+    EXPECT_EQ(c.media.records(), 1);
 }
 
 TEST_F(TableAccessTest, NameInMessagesDefaultsToTheFileName)

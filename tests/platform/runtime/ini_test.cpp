@@ -1,6 +1,8 @@
 #include "platform/runtime/ini.h"
 
 #include "services_fixture.h"
+#define QV_IO_FAULT_SHIM
+#include "support/io_fault.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <cstring>
 #include <filesystem>
 
 namespace qv::rt {
@@ -301,6 +304,107 @@ TEST_F(IniFileTest, WritesLeaveNoTemporaryFilesAndKeepPermissions)
     EXPECT_EQ(files, 1u);
     EXPECT_EQ(std::filesystem::status(path).permissions(),
         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// The faults told, as the program would tell them to the user.
+class IniFaultTest : public IniFileTest
+{
+protected:
+    IniFaultTest()
+    {
+        setIniFaultReporter([this](const IniFault& f) { faults.push_back(f); });
+    }
+    ~IniFaultTest() override { setIniFaultReporter(nullptr); }
+
+    std::vector<IniFault> faults;
+};
+
+// A settings file of seventeen lines: no failed read may leave fewer.
+const std::string kSeventeenLines = [] {
+    std::string text = "[Settings]\n";
+    for (int i = 1; i <= 15; ++i)
+        text += "Key" + std::to_string(i) + "=" + std::to_string(i * 7) + "\n";
+    return text + "; the user's note\n";
+}();
+
+TEST_F(IniFaultTest, AFileThatCannotBeReadIsNeverWrittenOver)
+{
+    struct Case {
+        const char* what;
+        qv::testing::IoFault::Where where;
+        int error;
+    } cases[] = {
+        {"no read permission", qv::testing::IoFault::Open, EACCES},
+        {"an I/O error", qv::testing::IoFault::Read, EIO},
+        {"a folder where the file should be", qv::testing::IoFault::None, EISDIR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        faults.clear();
+        const std::string path = collection(std::string("QVLROCFG-") + std::to_string(c.error) + ".INI");
+        if (c.error == EISDIR)
+            std::filesystem::create_directory(path);
+        else
+            writeFile(path, kSeventeenLines);
+        {
+            qv::testing::FaultyFile fault(path, c.where, c.error);
+            IniFile ini(path);
+            EXPECT_EQ(ini.get("Settings", "Key3", "default"), "default");
+            EXPECT_EQ(ini.getInt("Settings", "Key4", -1), -1);
+            EXPECT_FALSE(ini.set("Settings", "CascadeDefault", "1"));
+            EXPECT_FALSE(ini.set("Other", "Key", "1"));
+            EXPECT_FALSE(ini.removeKey("Settings", "Key5"));
+            EXPECT_FALSE(ini.removeSection("Settings"));
+        }
+        if (c.error != EISDIR) {
+            EXPECT_EQ(readFile(path), kSeventeenLines);
+        }
+        ASSERT_EQ(faults.size(), 1u) << "told once";
+        EXPECT_EQ(faults[0].path, path);
+        EXPECT_EQ(faults[0].error, c.error);
+        EXPECT_FALSE(faults[0].writing);
+        EXPECT_EQ(faults[0].reason, std::strerror(c.error));
+    }
+}
+
+TEST_F(IniFaultTest, AFileMadeReadOnlyIsNotReplaced)
+{
+    const std::string path = collection("POSITION.INI");
+    writeFile(path, kSeventeenLines);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    IniFile ini = IniFile::named(".\\POSITION.INI");
+    EXPECT_EQ(ini.get("Settings", "Key3"), "21");
+    EXPECT_FALSE(ini.set("BrowseAlbums", "XPos", "10"));
+    EXPECT_FALSE(ini.set("Settings", "Key3", "22"));
+    EXPECT_FALSE(ini.removeKey("Settings", "Key3"));
+    EXPECT_EQ(readFile(path), kSeventeenLines);
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+        std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    ASSERT_EQ(faults.size(), 1u) << "told once";
+    EXPECT_EQ(faults[0].path, path);
+    EXPECT_TRUE(faults[0].writing);
+    EXPECT_EQ(faults[0].reason, "the file is read-only");
+}
+
+TEST_F(IniFaultTest, ALinkIsWrittenThroughAndNeverReplaced)
+{
+    // A link to a file not made yet, in a folder that is there: the file is made.
+    std::filesystem::create_directory(scratch_ / "elsewhere");
+    const std::string target = scratch_ / "elsewhere/QVLROCFG.INI";
+    std::filesystem::create_symlink(target, collection("QVLROCFG.INI"));
+    EXPECT_TRUE(IniFile::named(".\\QVLROCFG.INI").set("Settings", "ShowTips", "1"));
+    EXPECT_TRUE(std::filesystem::is_symlink(collection("QVLROCFG.INI")));
+    EXPECT_EQ(readFile(target), "[Settings]\nShowTips=1\n");
+
+    // A link into a folder that is not there (a drive not mounted): nothing is written.
+    const std::string gone = scratch_ / "unmounted/POSITION.INI";
+    std::filesystem::create_symlink(gone, collection("POSITION.INI"));
+    EXPECT_FALSE(IniFile::named(".\\POSITION.INI").set("Main", "XPos", "1"));
+    EXPECT_TRUE(std::filesystem::is_symlink(collection("POSITION.INI")));
+    EXPECT_EQ(std::filesystem::read_symlink(collection("POSITION.INI")), gone);
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0].error, ENOENT);
+    EXPECT_TRUE(faults[0].writing);
 }
 
 } // namespace

@@ -177,6 +177,27 @@ TEST(Threads, TimerPostsEventsAtTheWindowInterval)
     EXPECT_EQ(seen.size(), 3u);
 }
 
+TEST(Threads, ASleepingThreadLetsTheOthersRunAndWakesOnTime)
+{
+    HeadlessHost host;
+    std::vector<std::string> seen;
+    std::int64_t woke = -1;
+    host.start("Clock", [&] { runWindow("Clock", seen, 10); });
+    const std::int64_t start = Scheduler::instance().now();
+    host.start("Sleeper", [&] {
+        Scheduler::instance().sleep(350);
+        woke = Scheduler::instance().now() - start;
+    });
+    seen.clear();
+    host.post(1, {event::Accepted, 1}); // answered at once, though a thread sleeps
+    EXPECT_EQ(seen, (std::vector<std::string>{"Clock:1"}));
+    host.advance(349);
+    EXPECT_EQ(woke, -1);
+    EXPECT_EQ(seen.size(), 4u); // three ticks of the clock meanwhile
+    host.advance(1);
+    EXPECT_EQ(woke, 350);
+}
+
 TEST(Threads, PerThreadValuesAreSeparateAndResetWhenTheThreadEnds)
 {
     static PerThread<std::string> text;

@@ -4,6 +4,9 @@
 #include "platform/tables/table.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -136,5 +139,43 @@ struct Collection {
         return albums->insert();
     }
 };
+
+// Runs fn in a child process; answers its exit status.
+template <class Fn> inline pid_t spawn(Fn fn)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 1;
+        try {
+            code = fn();
+        } catch (...) { }
+        _exit(code);
+    }
+    return pid;
+}
+
+inline int waitExit(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// SQLite's own check of a file: "ok" when it is whole.
+inline std::string integrity(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    std::string out;
+    sqlite3_exec(
+        db, "PRAGMA integrity_check",
+        [](void* o, int, char** v, char**) {
+            *static_cast<std::string*>(o) += v[0];
+            return 0;
+        },
+        &out, nullptr);
+    sqlite3_close(db);
+    return out;
+}
 
 } // namespace qv::tables::testing

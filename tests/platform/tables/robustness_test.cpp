@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <sys/wait.h>
@@ -11,41 +12,20 @@
 namespace qv::tables::testing {
 namespace {
 
-// Runs fn in a child process; answers its exit status.
-template <class Fn> pid_t spawn(Fn fn)
+std::string journalMode(const std::string& path)
 {
-    pid_t pid = fork();
-    if (pid == 0) {
-        int code = 1;
-        try {
-            code = fn();
-        } catch (...) { }
-        _exit(code);
-    }
-    return pid;
-}
-
-int waitExit(pid_t pid)
-{
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string integrity(const std::string& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    std::string out;
+    sqlite3* db;
+    sqlite3_open(path.c_str(), &db);
+    std::string mode;
     sqlite3_exec(
-        db, "PRAGMA integrity_check",
+        db, "PRAGMA journal_mode",
         [](void* o, int, char** v, char**) {
-            *static_cast<std::string*>(o) += v[0];
+            *static_cast<std::string*>(o) = v[0];
             return 0;
         },
-        &out, nullptr);
+        &mode, nullptr);
     sqlite3_close(db);
-    return out;
+    return mode;
 }
 
 TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
@@ -95,80 +75,124 @@ TEST(Transactions, RolledBackCascadeLeavesEveryFileAsItWas)
     EXPECT_EQ(c.songs->records(), 201);
 }
 
-TEST(Transactions, KilledMidCommitLeavesTheGroupConsistent)
+// Two programs started at once in an empty folder, each creating the missing tables and
+// adding a record to each.
+std::vector<std::string> superJournals(const TempFolder& dir)
 {
-    TempFolder dir;
-    auto makeFiles = [&] {
-        Table s(songsDef()), a(albumsDef());
-        s.setFileName(dir.file("songs"));
-        a.setFileName(dir.file("albums"));
-        ASSERT_EQ(s.create(), 0);
-        ASSERT_EQ(a.create(), 0);
-    };
-    makeFiles();
-    int killedInside = 0; // rounds that left a transaction to roll back
-    for (int round = 0; round < 8; ++round) {
-        pid_t child = spawn([&] {
-            Group g(dir.file(".qvgroup"));
-            Table s(songsDef()), a(albumsDef());
-            for (Table* t : {&s, &a}) {
-                t->setFileName(dir.file(t->def().fileName));
-                t->setGroup(&g);
-                if (t->open())
-                    return 2;
-            }
-            // Each transaction adds one album and its 50 songs, carrying the album id.
-            for (;;) {
-                if (g.begin(5))
-                    return 3;
-                a.record().clear();
-                a.record()["Album"] = "Album " + std::to_string(getpid()) + "-" + std::to_string(std::rand());
-                if (a.insert())
-                    return 4;
-                for (int i = 0; i < 50; ++i) {
-                    s.record().clear();
-                    s.record()["AlbumID"] = a.record()["AlbumID"].toInt();
-                    s.record()["Title"] = std::string(40, 'x');
-                    if (s.insert())
-                        return 5;
-                }
-                if (g.commit())
-                    return 6;
-            }
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
-        kill(child, SIGKILL);
-        EXPECT_EQ(waitExit(child), -1);
-        if (std::filesystem::exists(dir.file("songs.tps-journal"))
-            || std::filesystem::exists(dir.file("albums.tps-journal")))
-            ++killedInside;
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        if (e.path().filename().string().find("-mj") != std::string::npos)
+            out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
 
-        Group g(dir.file(".qvgroup"));
-        Table s(songsDef()), a(albumsDef());
-        for (Table* t : {&s, &a}) {
-            t->setFileName(dir.file(t->def().fileName));
-            t->setGroup(&g);
-            ASSERT_EQ(t->open(), 0) << lastError().text;
+sqlite3_syscall_ptr g_unlink = nullptr;
+
+// The commit point of a commit across files is the deletion of its super-journal: a
+// program ended just there leaves every file written and a journal naming it.
+int endAtTheCommitPoint(const char* path)
+{
+    if (std::strstr(path, "-mj"))
+        _exit(7);
+    return reinterpret_cast<int (*)(const char*)>(g_unlink)(path);
+}
+
+TEST(Transactions, AStaleSuperJournalGoesAndANeededOneStays)
+{
+    Collection c;
+    ASSERT_EQ(c.addAlbum("Artist", "Kept"), 0);
+    ASSERT_EQ(c.addSong("Artist", "Kept", 1, 1), 0);
+    c.songs.reset();
+    c.albums.reset();
+    c.group.reset();
+    const pid_t child = spawn([&] {
+        sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+        g_unlink = vfs->xGetSystemCall(vfs, "unlink");
+        vfs->xSetSystemCall(vfs, "unlink", reinterpret_cast<sqlite3_syscall_ptr>(&endAtTheCommitPoint));
+        c.reopen();
+        if (c.group->begin() || c.addAlbum("Artist", "Lost") || c.addSong("Artist", "Lost", 2, 1))
+            return 2;
+        c.group->commit();
+        return 3;
+    });
+    ASSERT_EQ(waitExit(child), 7);
+    const std::vector<std::string> needed = superJournals(c.dir);
+    ASSERT_EQ(needed.size(), 1u);
+    // One left by a program ended before any journal named it.
+    const std::string stale = ".qvgroup-mj0A1B2C9D3";
+    writeFile(c.dir.file(stale), c.dir.file("albums.tps-journal") + '\0' + c.dir.file("songs.tps-journal") + '\0');
+
+    Group g(c.dir.file(".qvgroup"));
+    ASSERT_EQ(g.ensureOpen(), 0);
+    EXPECT_EQ(superJournals(c.dir), needed);
+    // Reading the files rolls the unfinished commit back through it, in both files,
+    // and SQLite removes it.
+    c.reopen();
+    EXPECT_EQ(c.albums->records(), 1);
+    EXPECT_EQ(c.songs->records(), 1);
+    EXPECT_TRUE(superJournals(c.dir).empty());
+    EXPECT_EQ(integrity(c.albums->filePath()), "ok");
+    EXPECT_EQ(integrity(c.songs->filePath()), "ok");
+}
+
+TEST(Create, TwoProgramsCreatingTheSameTablesShareTheFirstOnesFiles)
+{
+    constexpr int kTables = 6;
+    for (int round = 0; round < 6; ++round) {
+        TempFolder dir;
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        auto program = [&] {
+            char ch;
+            if (read(go[0], &ch, 1) != 1)
+                return 2;
+            Group g(dir.file(".qvgroup"));
+            for (int i = 0; i < kTables; ++i) {
+                Table t(albumsDef());
+                t.setFileName(dir.file("table" + std::to_string(i)));
+                t.setGroup(&g);
+                int r = t.open();
+                if (r == FileNotFound) {
+                    if (t.create() != 0)
+                        return 10 + i;
+                    r = t.open();
+                }
+                if (r != 0)
+                    return 20 + i;
+                t.record()["ALB:Album"] = "From " + std::to_string(getpid());
+                if (t.insert() != 0)
+                    return 30 + i;
+            }
+            return 0;
+        };
+        const pid_t a = spawn(program), b = spawn(program);
+        close(go[0]);
+        ASSERT_EQ(write(go[1], "ab", 2), 2);
+        close(go[1]);
+        EXPECT_EQ(waitExit(a), 0) << "round " << round;
+        EXPECT_EQ(waitExit(b), 0) << "round " << round;
+
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        std::vector<std::string> want{".qvgroup"};
+        for (int i = 0; i < kTables; ++i)
+            want.push_back("table" + std::to_string(i) + ".tps");
+        EXPECT_EQ(left, want) << "round " << round;
+        for (int i = 0; i < kTables; ++i) {
+            const std::string file = dir.file("table" + std::to_string(i) + ".tps");
+            EXPECT_EQ(integrity(file), "ok");
+            // Both programs wrote into the one file: neither replaced the other's.
+            Group g(dir.file(".qvcheck"));
+            Table t(albumsDef());
+            t.setFileName(file);
+            t.setGroup(&g);
+            ASSERT_EQ(t.open(), 0);
+            EXPECT_EQ(t.records(), 2) << file;
         }
-        std::int64_t albums = a.records();
-        EXPECT_EQ(s.records(), albums * 50) << "round " << round;
-        // Every song's album is there.
-        s.setOrder(1);
-        std::int64_t lastAlbum = -1;
-        while (s.next() == 0) {
-            std::int64_t id = s.record()["AlbumID"].toInt();
-            if (id == lastAlbum)
-                continue;
-            lastAlbum = id;
-            a.record()["AlbumID"] = id;
-            ASSERT_EQ(a.fetch(0), 0) << "song of a missing album " << id;
-        }
-        s.close();
-        a.close();
-        EXPECT_EQ(integrity(dir.file("songs.tps")), "ok");
-        EXPECT_EQ(integrity(dir.file("albums.tps")), "ok");
     }
-    EXPECT_GT(killedInside, 0);
 }
 
 TEST(Watch, AChangeByAnotherProcessIsRefused)
@@ -294,31 +318,118 @@ TEST(BadFiles, AFileSwitchedToWalGoesBackToTheRollbackJournal)
     Collection c;
     ASSERT_EQ(c.addAlbum("A", "B"), 0);
     c.albums->close();
-    auto journalMode = [&] {
-        sqlite3* db;
-        sqlite3_open(c.albums->filePath().c_str(), &db);
-        std::string mode;
-        sqlite3_exec(
-            db, "PRAGMA journal_mode",
-            [](void* o, int, char** v, char**) {
-                *static_cast<std::string*>(o) = v[0];
-                return 0;
-            },
-            &mode, nullptr);
-        sqlite3_close(db);
-        return mode;
-    };
     {
         sqlite3* db;
         sqlite3_open(c.albums->filePath().c_str(), &db);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    ASSERT_EQ(journalMode(), "wal");
+    ASSERT_EQ(journalMode(c.albums->filePath()), "wal");
     ASSERT_EQ(c.albums->open(), 0);
     EXPECT_EQ(c.albums->records(), 1);
     c.albums->close();
-    EXPECT_EQ(journalMode(), "delete");
+    EXPECT_EQ(journalMode(c.albums->filePath()), "delete");
+}
+
+// A table file that is a link to a drive that is not mounted.
+TEST(BadFiles, ALinkToAMissingFileIsNeverReplaced)
+{
+    TempFolder dir;
+    const std::string target = dir.file("unmounted/albums.tps");
+    std::filesystem::create_symlink(target, dir.file("albums.tps"));
+    Group g(dir.file(".qvgroup"));
+    Table t(albumsDef());
+    t.setFileName(dir.file("albums"));
+    t.setGroup(&g);
+    EXPECT_EQ(t.open(), FileSystemError);
+    EXPECT_EQ(lastError().osCode, ENOENT);
+    EXPECT_EQ(t.create(), FileSystemError);
+    EXPECT_EQ(lastError().osCode, ENOENT);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("albums.tps")));
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("albums.tps")), target);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST(BadFiles, KeysAreRebuiltInTheFileALinkNames)
+{
+    Collection c;
+    ASSERT_EQ(c.group->begin(), 0);
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(c.addAlbum("Artist", "Album " + std::to_string(i)), 0);
+    ASSERT_EQ(c.group->commit(), 0);
+    c.albums->close();
+    // The collection's albums live on another drive; the folder holds a link.
+    std::filesystem::create_directory(c.dir.file("drive"));
+    const std::string real = c.dir.file("drive/albums.tps");
+    std::filesystem::rename(c.albums->filePath(), real);
+    std::filesystem::create_symlink(real, c.albums->filePath());
+    std::string bytes = readFile(real);
+    // A key page overwritten, as in DamagedKeyIsRebuilt.
+    sqlite3* db;
+    sqlite3_open(real.c_str(), &db);
+    sqlite3_stmt* s;
+    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_master WHERE name='KEYALBUM'", -1, &s, nullptr);
+    sqlite3_step(s);
+    const int root = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &s, nullptr);
+    sqlite3_step(s);
+    const int pageSize = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    for (int i = 0; i < pageSize; ++i)
+        bytes[static_cast<size_t>((root - 1) * pageSize + i)] = static_cast<char>(0xA5 ^ i);
+    writeFile(real, bytes);
+
+    ASSERT_EQ(c.albums->rebuildKeys(), 0) << lastError().text;
+    EXPECT_TRUE(std::filesystem::is_symlink(c.albums->filePath()));
+    EXPECT_EQ(integrity(real), "ok");
+    ASSERT_EQ(c.albums->open(), 0);
+    EXPECT_EQ(c.albums->records(), 2000);
+}
+
+TEST(BadFiles, AFileAnotherProgramHoldsInWalModeIsReadButNotWritten)
+{
+    Collection c;
+    ASSERT_EQ(c.addAlbum("A", "B"), 0);
+    c.albums->close();
+    const std::string path = c.albums->filePath();
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t other = spawn([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        char ch = sqlite3_exec(db, "PRAGMA journal_mode=WAL; SELECT count(*) FROM Album;", nullptr, nullptr, nullptr)
+                == SQLITE_OK
+            ? 1
+            : 0;
+        if (write(ready[1], &ch, 1) != 1 || read(done[0], &ch, 1) != 1)
+            return 2;
+        sqlite3_close(db);
+        return 0;
+    });
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 1);
+
+    ASSERT_EQ(c.albums->open(), 0);
+    EXPECT_EQ(c.albums->records(), 1);
+    EXPECT_EQ(c.addAlbum("A", "C"), FileLocked);
+    EXPECT_EQ(lastError().text, "Another program holds " + path + " in WAL mode");
+    // A transaction over the group would take the file in: it is refused as a whole.
+    EXPECT_EQ(c.group->begin(), FileLocked);
+    EXPECT_NE(lastError().text.find("albums.tps in WAL mode"), std::string::npos) << lastError().text;
+    EXPECT_FALSE(c.group->inTransaction());
+    // The other file of the group is written as ever.
+    EXPECT_EQ(c.addSong("A", "S", 1, 1), 0);
+
+    ASSERT_EQ(write(done[1], "x", 1), 1);
+    EXPECT_EQ(waitExit(other), 0);
+    EXPECT_EQ(c.addAlbum("A", "C"), 0);
+    EXPECT_EQ(c.albums->records(), 2);
+    c.albums->close();
+    EXPECT_EQ(journalMode(path), "delete");
 }
 
 TEST(BadFiles, MissingFolderIsPathNotFound)

@@ -10,11 +10,16 @@
 #include <memory>
 #include <thread>
 
+#include "platform/framework/lock_wait.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/halt.h"
 #include "platform/runtime/headless.h"
+#include "platform/runtime/scheduler.h"
+#include "platform/runtime/window_def.h"
 #include "platform/tables/group.h"
 #include "qvls/core/file_warning.h"
+#include "qvls/dictionary/access.h"
+#include "qvls/dictionary/tables.h"
 
 extern char** environ;
 
@@ -95,11 +100,14 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         ready_ = std::filesystem::exists(flag);
     }
-    ~LockHolder()
+    ~LockHolder() { release(); }
+    // Ends the holder, and with it its lock.
+    void release()
     {
         if (pid_ > 0) {
             kill(-pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
+            pid_ = 0;
         }
     }
     bool ready() const { return ready_; }
@@ -116,6 +124,7 @@ protected:
     {
         CollectionFolder::SetUp();
         rt::setHaltHandler([this](int code, const std::string& text) { halts.push_back(text); });
+        fw::waitForLocksOnThreads(); // as the program does
         group = std::make_unique<tables::Group>(collection(".qvgroup").string());
         table = makeTable();
     }
@@ -124,6 +133,7 @@ protected:
         table.reset();
         others.clear();
         group.reset();
+        tables::setLockWaiter(nullptr);
         rt::setHaltHandler(nullptr);
         CollectionFolder::TearDown();
     }
@@ -320,12 +330,92 @@ TEST_F(OpenChecked, AnythingElseIsADiskError)
     expectHalt("Disk Error");
 }
 
-TEST_F(OpenChecked, ALockedFileIsWaitedForOnce)
+TEST_F(OpenChecked, ALinkToAMissingFileIsReportedAndKept)
+{
+    // The collection's albums on a drive that is not mounted.
+    const std::filesystem::path target = collection("drive") / "qvlalbum.tps";
+    std::filesystem::create_symlink(target, file());
+    startOpen();
+    expectBox("File Access Error",
+        "File (qvlalbum.tps, a link to " + target.string()
+            + ") could not be opened.  Error: No such file or directory (2).");
+    expectHalt("Disk Error");
+    EXPECT_TRUE(std::filesystem::is_symlink(file()));
+    EXPECT_EQ(std::filesystem::read_symlink(file()), target);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// The hidden main file of the collection's connection holds nothing of the user's.
+TEST_F(OpenChecked, ADamagedHelperFileIsMadeAnewAndNeverBlamedOnTheTables)
+{
+    tables::Table& albums = dictionary::Album();
+    tables::Table& artists = dictionary::Artists();
+    ASSERT_EQ(albums.create(), 0);
+    ASSERT_EQ(artists.create(), 0);
+    const std::string helper = collection(std::string(dictionary::kCatalogueGroupFile)).string();
+    writeFile(helper, std::string(5000, 'g')); // written over by another program
+    host.start("Opener", [&] {
+        OpenTableChecked(albums);
+        OpenTableChecked(artists);
+        returned = true;
+    });
+    EXPECT_EQ(host.messageBox(), nullptr);
+    EXPECT_TRUE(returned);
+    EXPECT_TRUE(halts.empty());
+    EXPECT_EQ(albums.records(), 0);
+    EXPECT_EQ(sql(helper, "PRAGMA integrity_check"), "ok;");
+    albums.close();
+    artists.close();
+}
+
+TEST_F(OpenChecked, AHelperFileThatCannotBeMadeIsNamedInTheWarning)
+{
+    tables::Table& albums = dictionary::Album();
+    ASSERT_EQ(albums.create(), 0);
+    const std::filesystem::path helper = collection(std::string(dictionary::kCatalogueGroupFile));
+    std::filesystem::create_directory(helper);
+    host.start("Opener", [&] {
+        OpenTableChecked(albums);
+        returned = true;
+    });
+    expectBox("File Access Error", "File (" + helper.string() + ") could not be opened.  Error: Is a directory (21).");
+    EXPECT_EQ(halts, std::vector<std::string>{"Disk Error"});
+    EXPECT_FALSE(albums.isOpen());
+}
+
+// A clock window on a thread of its own, ticking every tenth of a second: what else runs
+// while the open waits.
+struct Clock {
+    std::vector<std::int64_t> ticks;
+    void run()
+    {
+        rt::Window w(rt::parseWindowDef(
+            "title: Clock\ntimer: 10\ncontrols:\n  - {type: button, name: Ok, text: OK}\n", "test", "Clock"));
+        w.open();
+        for (rt::Event e = w.waitEvent(); e.code != rt::event::CloseWindow; e = w.waitEvent())
+            if (e.code == rt::event::Timer)
+                ticks.push_back(rt::Scheduler::instance().now());
+    }
+};
+
+TEST_F(OpenChecked, ALockedFileIsWaitedForWhileTheOtherThreadsRun)
 {
     makeFile();
-    LockHolder holder(file(), 2, collection("locked"));
+    LockHolder holder(file(), 60, collection("locked"));
     ASSERT_TRUE(holder.ready());
+    Clock clock;
+    host.start("Clock", [&] { clock.run(); });
     startOpen();
+    const std::int64_t start = rt::Scheduler::instance().now();
+    host.advance(5000);
+    EXPECT_FALSE(returned);
+    EXPECT_EQ(host.messageBox(), nullptr);
+    // The clock kept its time all through the wait.
+    EXPECT_EQ(clock.ticks.size(), 50u);
+    EXPECT_TRUE(!clock.ticks.empty() && clock.ticks.front() <= start + 100);
+
+    holder.release();
+    host.advance(100);
     expectOpenedSilently();
     EXPECT_EQ(table->records(), 2);
 }
@@ -333,9 +423,14 @@ TEST_F(OpenChecked, ALockedFileIsWaitedForOnce)
 TEST_F(OpenChecked, AFileLockedLongerThanTheWaitIsADiskError)
 {
     makeFile();
-    LockHolder holder(file(), 30, collection("locked"));
+    LockHolder holder(file(), 60, collection("locked"));
     ASSERT_TRUE(holder.ready());
     startOpen();
+    // A second's try, then the ten seconds of "Recover=10".
+    host.advance(10900);
+    EXPECT_EQ(host.messageBox(), nullptr);
+    EXPECT_FALSE(returned);
+    host.advance(200);
     expectBox("File Access Error", "File (qvlalbum.tps) could not be opened.  Error: File Is Already Locked (32).");
     expectHalt("Disk Error");
 }

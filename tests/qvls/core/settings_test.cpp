@@ -4,7 +4,12 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/headless.h"
 #include "platform/runtime/ini.h"
+#include "qvls/core/placement.h"
+#define QV_IO_FAULT_SHIM
+#include "support/io_fault.h"
 
 namespace qv::qvls::testing {
 namespace {
@@ -401,6 +406,116 @@ TEST_F(Migration, OnlyOnceAndOnlyAfterACompletedSetup)
         }
         EXPECT_EQ(glo().settingsFile, ".\\QVLROCFG.INI");
     }
+}
+
+// The user's settings file as the program left it: seventeen lines.
+const std::string kUsersFile = "[Settings]\nSU_Albums=1\nSU_Songs=1\nInterface=Explorer\nShowTips=0\nUDKPrompt=Label\n"
+                               "NotesLabel=Liner\nCDDrive=E:\nCascadeDefault=1\nCascadeFileNumber=0\nCascadeMedia=0\n"
+                               "MCIMode=Open\nSetupWizardComplete=1\n[Global Settings]\nVersion=2.61\n"
+                               "FrameLogo=/home/me/logo.png\n; kept by hand\n";
+
+// The program's way of telling a file fault, on a thread of the headless host.
+class SettingsFaults : public CollectionFolder
+{
+protected:
+    void SetUp() override
+    {
+        CollectionFolder::SetUp();
+        reportIniFaults();
+    }
+    void TearDown() override
+    {
+        rt::setIniFaultReporter(nullptr);
+        CollectionFolder::TearDown();
+    }
+    // Runs the work on a thread; the boxes it shows are answered and kept.
+    void run(std::function<void()> work)
+    {
+        bool done = false;
+        host.start("Work", [&] {
+            work();
+            done = true;
+        });
+        while (rt::MessageBoxWindow* box = host.messageBox()) {
+            boxes.push_back(box->title() + ": " + box->text());
+            host.answer(rt::button::Ok);
+        }
+        EXPECT_TRUE(done);
+    }
+
+    rt::HeadlessHost host;
+    std::vector<std::string> boxes;
+};
+
+class UnreadableSettings : public SettingsFaults, public ::testing::WithParamInterface<qv::testing::IoFault::Where>
+{ };
+
+// A settings file that cannot be read gives the program's defaults, in memory only: the
+// file is never written over, and the user is told once.
+TEST_P(UnreadableSettings, AreToldOnceAndNeverWrittenOver)
+{
+    const std::filesystem::path file = collection("QVLROCFG.INI");
+    writeFile(file, kUsersFile);
+    const int error = GetParam() == qv::testing::IoFault::Open ? EACCES : EIO;
+    {
+        qv::testing::FaultyFile fault(file.string(), GetParam(), error);
+        run([] {
+            LoadSettings();
+            settings().ShowTips = 1;
+            SaveSettings();
+            writeSetting("ShowTips");
+        });
+    }
+    EXPECT_EQ(readFile(file), kUsersFile);
+    const std::string reason = error == EACCES ? "Permission denied" : "Input/output error";
+    EXPECT_EQ(boxes,
+        std::vector<std::string>{"Settings Not Read: The file " + file.string() + " could not be read: " + reason
+            + ".\nThe program goes on with its defaults and leaves the file as it is."});
+    EXPECT_EQ(settings().Interface, "Standard");
+    EXPECT_EQ(settings().SU_Albums, 0);
+    EXPECT_EQ(settings().CascadeDefault, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UnreadableSettings,
+    ::testing::Values(qv::testing::IoFault::Open, qv::testing::IoFault::Read),
+    [](const auto& info) { return info.param == qv::testing::IoFault::Open ? "NoReadPermission" : "IOError"; });
+
+TEST_F(SettingsFaults, AReadOnlySettingsFileIsReadKeptAndToldOnce)
+{
+    const std::filesystem::path file = collection("QVLROCFG.INI");
+    writeFile(file, kUsersFile);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    run([] {
+        LoadSettings();
+        settings().ShowTips = 1;
+        SaveSettings();
+        SaveSettings();
+    });
+    EXPECT_EQ(settings().Interface, "Explorer");
+    EXPECT_EQ(readFile(file), kUsersFile);
+    EXPECT_EQ(boxes,
+        std::vector<std::string>{"Settings Not Saved: The file " + file.string()
+            + " could not be written: the file is read-only.\nChanges meant for it are kept only until "
+              "the program ends."});
+}
+
+TEST_F(SettingsFaults, AReadOnlyPositionFileIsKeptAndToldOnce)
+{
+    const std::filesystem::path file = collection("POSITION.INI");
+    const std::string positions = "[BrowseAlbums]\nMaximize=No\nXPos=5\nYPos=6\nWidth=80\nHeight=70\n";
+    writeFile(file, positions);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    fw::IniStore store(kPositionFile);
+    rt::Window window(
+        rt::parseWindowDef("title: Albums\nat: [10, 20, 300, 200]\nflags: [resizable]\n", "test", "BrowseAlbums"));
+    run([&] {
+        SaveWindowPosition(store, "BrowseAlbums", window);
+        SaveWindowPosition(store, "BrowseSongs", window);
+    });
+    EXPECT_EQ(readFile(file), positions);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, boxes[0].find('\n')),
+        "Settings Not Saved: The file " + file.string() + " could not be written: the file is read-only.");
 }
 
 } // namespace
