@@ -176,6 +176,9 @@ fw::Level FrameController::Prepare()
     rt::Window& w = window();
     w.setHidden(true);
 
+    // The splash shows the version at once, also while the tables are
+    // still opening (a locked file is waited for).
+    g.versionText = "Version " + std::string(kProgramVersion);
     splashThread_ = frameServices().startProcedure("Splash", 0).thread;
     CreateMissingTables();
     g.frameWindow = &w;
@@ -188,7 +191,6 @@ fw::Level FrameController::Prepare()
 
     openFrameTables();
     tablesOpen_ = true;
-    g.versionText = std::string(kProgramVersion);
     OpenTableChecked(dictionary::Configuration());
 
     // The last source that names a logo wins.
@@ -197,8 +199,7 @@ fw::Level FrameController::Prepare()
     if (const std::string frameLogo = ini.get(settings_section::GlobalSettings, settings_key::FrameLogo);
         !frameLogo.empty())
         logo.setText(frameLogo);
-    ini.set(settings_section::GlobalSettings, settings_key::Version, g.versionText);
-    g.versionText = "Version " + g.versionText;
+    ini.set(settings_section::GlobalSettings, settings_key::Version, std::string(kProgramVersion));
     if (!settings().Logo.empty())
         logo.setText(settings().Logo);
     if (const std::string mainLogo = ini.get(settings_section::Settings, settings_key::MainLogo); !mainLogo.empty())
