@@ -80,8 +80,9 @@ protected:
             EXPECT_TRUE(waitFor([&] { return (frame = frameWindow()) != nullptr; }));
             if (frame) {
                 meanwhile(*frame);
-                if (heard)
+                if (heard) {
                     EXPECT_TRUE(waitFor(heard));
+                }
                 frame->close();
             }
             EXPECT_TRUE(waitFor([&] { return ended; }));
