@@ -3,6 +3,7 @@
 #include "platform/framework/pictures.h"
 
 #include "qvls/browse_extension/registration.h"
+#include "qvls/catalogue/registration.h"
 #include "qvls/core/registration.h"
 #include "qvls/resources/resources.h"
 #include "qvls/tools/registration.h"
@@ -15,6 +16,7 @@ void registerSubsystems()
     registerResources();
     registerCore();
     registerBrowseExtension();
+    registerCatalogue();
     registerTools();
 }
 

@@ -14,8 +14,6 @@ namespace qv::fw {
 
 namespace {
 
-constexpr int kHistoryKey = rt::key::withCtrl(rt::key::Quote); // Ctrl+'
-
 std::string controlName(std::string name)
 {
     return name.empty() || name.front() == '?' ? name : "?" + name;
@@ -76,6 +74,12 @@ Level FormController::Prepare()
             okName_ = controlName(form["ok"].as<std::string>());
         if (form["cancel"])
             cancelName_ = controlName(form["cancel"].as<std::string>());
+        if (form["history"]) {
+            const auto key = rt::key::fromName(form["history"].as<std::string>());
+            if (!key)
+                throw rt::DefinitionError("window " + module_ + "/" + name() + ": unknown history key");
+            historyKey_ = *key;
+        }
         static const std::pair<const char*, int> kRequests[]
             = {{"insert", request::Insert}, {"change", request::Change}, {"view", request::Select}};
         if (const YAML::Node captions = form["captions"])
@@ -86,7 +90,7 @@ Level FormController::Prepare()
 
     addResponseButton(cancelName_, response::Cancelled);
     setPrimary(primary_, okName_);
-    setHistoryKey(kHistoryKey);
+    setHistoryKey(historyKey_);
     if (const Level l = PrepareRecordAction(); l != Benign)
         return l; // a delete was asked and done; the window never opens
     if (const auto it = captions_.find(request()); it != captions_.end())

@@ -9,6 +9,7 @@
 //     captions: {insert: "Add Album", change: "Change Album"}
 //     ok: OK              # the saving button (default OK)
 //     cancel: Cancel      # the abandoning button (default Cancel)
+//     history: CtrlQuote  # the key that recalls the focused field (default Ctrl+')
 //
 // The shape: the request taken over (none counts as insert); the record
 // action (an insert's id reserved at once, a delete asked and done without
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "platform/framework/window_controller.h"
+#include "platform/runtime/keycodes.h"
 
 namespace qv::fw {
 
@@ -96,6 +98,7 @@ private:
     std::string okName_ = "?OK";
     std::string cancelName_ = "?Cancel";
     std::map<int, std::string> captions_; // by request
+    int historyKey_ = rt::key::withCtrl(rt::key::Quote);
     bool validating_ = false;
 };
 

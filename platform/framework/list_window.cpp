@@ -168,6 +168,22 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     openSets_.push_back(&primary);
     view_ = std::make_unique<tables::View>(primary.access().table());
     reader_ = std::make_unique<ViewReader>(*view_, primary.access());
+    for (const YAML::Node& j : list["join"]) {
+        RelationSet& joined = setOf(text(j["table"]));
+        if (joined.open() != Benign)
+            return Fatal;
+        openSets_.push_back(&joined);
+        tables::Table& t = joined.access().table();
+        const int key = t.def().keyIndex(text(j["key"]));
+        if (key < 0)
+            throw std::invalid_argument("no key '" + text(j["key"]) + "'");
+        std::vector<std::string> on;
+        for (const YAML::Node& f : j["on"])
+            on.push_back(f.as<std::string>());
+        view_->join(t, key, std::move(on), j["inner"] && j["inner"].as<bool>());
+        reader_->addJoinedRecord(t.record());
+        joinedRecords_.push_back(&t.record());
+    }
 
     for (const YAML::Node& o : list["orders"]) {
         Order order;
@@ -201,14 +217,23 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     }
     browser_ = makeBrowser(*reader_, listControl_, b);
     ListBrowser& browser = *browser_;
+    for (tables::Record* r : joinedRecords_)
+        browser.addRowRecord(*r);
     browser.setInsertControl(b.insert);
     browser.setChangeControl(b.change);
     browser.setDeleteControl(b.delete_);
     browser.setSelectControl(b.select);
     browser.setPrintControl(b.print);
     browser.setHideSelect(true);
-    if (!b.close.empty())
+    if (!b.close.empty()) {
         addResponseButton(b.close, response::Cancelled);
+        // A lookup is left without choosing: its close button says so.
+        if (request() == request::Select) {
+            rt::Control& close = window()[b.close];
+            close.setText("Cancel");
+            close.setProperty(rt::prop::Icon, "cancel.png");
+        }
+    }
     for (const Order& o : orders_) {
         browser.setLocator(o.number, o.locator.get());
         browser.setThumbStep(o.number, o.thumb.get());
@@ -278,8 +303,12 @@ Level ListWindow::OnWindowEvent(const rt::Event& e)
 
 Level ListWindow::OnNewSelection(int control)
 {
-    if (const rt::Control* c = window().control(control); c && c->type() == rt::ControlType::Sheet)
+    if (const rt::Control* c = window().control(control); c && c->type() == rt::ControlType::Sheet) {
         followTab(*c);
+        // The list is what a tab of the sheet is about.
+        if (rt::Control* list = browser_->listControl(); list && !list->effectivelyHidden())
+            window().select(*list);
+    }
     return WindowController::OnNewSelection(control);
 }
 

@@ -6,6 +6,7 @@
 //   list:
 //     control: List                 # the list control (default List)
 //     view: Album                   # the table the rows come from, by label
+//     join: [{table: Categories, key: "CAT:KeyCategoryID", on: ["ALB:CategoryID"]}]  # outer unless inner: true
 //     rows: 12                      # rows of a page (default: what the control's height shows)
 //     orders:                       # in tab order; the first is used at first
 //       - {key: "ALB:KeyTitle", tab: TitleTab, locator: prefix, entry: LocateTitle, thumb: letters}
@@ -43,8 +44,9 @@ namespace YAML {
 class Node;
 }
 namespace qv::tables {
+class Record;
 class View;
-}
+} // namespace qv::tables
 
 namespace qv::fw {
 
@@ -104,6 +106,7 @@ private:
     std::unique_ptr<ListBrowser> browser_;
     std::vector<Order> orders_;
     std::vector<RelationSet*> openSets_; // closed as the window goes
+    std::vector<tables::Record*> joinedRecords_;
     std::unique_ptr<ContextMenu> menu_;
     ToolbarDispatcher toolbar_;
     std::string form_;

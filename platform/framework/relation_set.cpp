@@ -134,7 +134,7 @@ struct RelationWork {
                 return l;
             opened.push_back(&s->primary_);
             for (const Relation& r : s->relations_)
-                if (r.onUpdate != Rule::None || r.onDelete != Rule::None)
+                if (r.onUpdate != Rule::None || r.onDelete != Rule::None || !r.copies.empty())
                     todo.push_back(r.related);
         }
         return Benign;
@@ -332,6 +332,48 @@ struct RelationWork {
         return true;
     }
 
+    static bool copiesChanged(
+        const RelationSet::Relation& rel, const tables::Record& before, const tables::Record& after)
+    {
+        for (const auto& pair : rel.copies) {
+            const int p = before.def().fieldIndex(pair.first);
+            if (p >= 0 && before.getText(p) != after.getText(p))
+                return true;
+        }
+        return false;
+    }
+
+    // The copies of the saved parent's fields in its related records. An
+    // exact comparison: a change of case counts. A record whose write is
+    // refused (its field checks, another station's change) keeps its copy.
+    bool carryCopies(RelationSet& s, const tables::Record& before, const tables::Record& after)
+    {
+        for (const Relation& rel : s.relations_) {
+            if (rel.copies.empty() || !copiesChanged(rel, before, after))
+                continue;
+            std::vector<std::int64_t> ids;
+            if (!findRelated(rel, after, ids))
+                return false;
+            TableAccess& child = rel.related->primary_;
+            tables::Table& t = child.table();
+            for (std::int64_t id : ids) {
+                if (t.fetchRecord(id) != 0)
+                    continue;
+                bool differs = false;
+                for (const auto& [pf, cf] : rel.copies) {
+                    const int p = after.def().fieldIndex(pf), c = t.def().fieldIndex(cf);
+                    if (p < 0 || c < 0 || after.getText(p) == t.record().getText(c))
+                        continue;
+                    assignValue(after, p, t.record(), c);
+                    differs = true;
+                }
+                if (differs)
+                    child.TryUpdate();
+            }
+        }
+        return true;
+    }
+
     static bool linksChanged(
         const RelationSet::Relation& rel, const tables::Record& before, const tables::Record& after)
     {
@@ -412,6 +454,12 @@ void RelationSet::addRelation(RelationSet& related, Rule onUpdate, Rule onDelete
     relations_.push_back({&related, onUpdate, onDelete, relatedKey, std::move(links)});
 }
 
+void RelationSet::addCopies(std::vector<std::pair<std::string, std::string>> copies)
+{
+    if (!relations_.empty())
+        relations_.back().copies = std::move(copies);
+}
+
 void RelationSet::addLookup(RelationSet& lookup)
 {
     lookups_.push_back(&lookup);
@@ -455,16 +503,19 @@ Level RelationSet::Update(bool fromForm)
     // The stored record tells which linking fields the edit changes.
     bool linksChanged = false;
     tables::Record stored(t.def());
-    const bool hasRules
-        = std::any_of(relations_.begin(), relations_.end(), [](const Relation& r) { return r.onUpdate != Rule::None; });
+    bool copiesChanged = false;
+    const bool hasRules = std::any_of(relations_.begin(), relations_.end(),
+        [](const Relation& r) { return r.onUpdate != Rule::None || !r.copies.empty(); });
     if (hasRules && edited.recordId != 0 && t.isOpen() && t.reget() == 0) {
         stored = t.record();
         t.record() = edited;
-        for (const Relation& rel : relations_)
+        for (const Relation& rel : relations_) {
             linksChanged
                 = linksChanged || (rel.onUpdate != Rule::None && RelationWork::linksChanged(rel, stored, edited));
+            copiesChanged = copiesChanged || RelationWork::copiesChanged(rel, stored, edited);
+        }
     }
-    if (!linksChanged)
+    if (!linksChanged && !copiesChanged)
         return fromForm ? primary_.Update() : primary_.writeRecord();
 
     if (fromForm)
@@ -481,6 +532,11 @@ Level RelationSet::Update(bool fromForm)
         t.record() = edited;
         if (const int r = t.update(); r != 0)
             ok = work.fail(primary_, Msg::UpdateFailed, r);
+    }
+    if (ok && copiesChanged) {
+        const tables::Record saved = t.record();
+        ok = work.carryCopies(*this, stored, saved);
+        t.record() = saved;
     }
     ok = ok && work.commit();
     if (ok)

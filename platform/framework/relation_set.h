@@ -30,6 +30,13 @@ public:
     // LONG and DECIMAL fields as they cross.
     void addRelation(RelationSet& related, Rule onUpdate, Rule onDelete, int relatedKey,
         std::vector<std::pair<std::string, std::string>> links);
+    // Copies that related records keep of the parent's fields (parent field,
+    // related field), as albums keep their category's name: when a save
+    // changes the parent's field, every related record that holds another
+    // text gets the new one, after the parent is written and in the same
+    // transaction. A related record that refuses the write keeps its copy.
+    // The relation is the last one added.
+    void addCopies(std::vector<std::pair<std::string, std::string>> copies);
     // A table that only opens and closes with this set.
     void addLookup(RelationSet& lookup);
 
@@ -56,6 +63,7 @@ protected:
         Rule onDelete;
         int key;
         std::vector<std::pair<std::string, std::string>> links;
+        std::vector<std::pair<std::string, std::string>> copies;
     };
     TableAccess& primary_;
     std::vector<Relation> relations_;

@@ -421,6 +421,11 @@ public:
         ControlView::apply(what);
         if (what == ControlChange::Marks)
             button_->setDefault(control_.isDefault());
+        if (what == ControlChange::Property)
+            if (const std::string icon = control_.property(rt::prop::Icon); !icon.empty() && icon != shownIcon_) {
+                shownIcon_ = icon;
+                button_->setIcon(loadIcon(icon, host_.module()));
+            }
     }
 
 protected:
@@ -428,6 +433,7 @@ protected:
 
 private:
     QPushButton* button_;
+    std::string shownIcon_;
 };
 
 class CheckView : public ControlView

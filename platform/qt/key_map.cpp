@@ -58,7 +58,7 @@ constexpr std::array pairs{
     Pair{Qt::Key_Bar, 0xDC},
     Pair{Qt::Key_BracketRight, 0xDD},
     Pair{Qt::Key_BraceRight, 0xDD},
-    Pair{Qt::Key_QuoteLeft, 0xC0},
+    Pair{Qt::Key_QuoteLeft, key::Grave},
     Pair{Qt::Key_AsciiTilde, 0xC0},
     Pair{Qt::Key_Exclam, '1'},
     Pair{Qt::Key_At, '2'},

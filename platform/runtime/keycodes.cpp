@@ -36,6 +36,7 @@ constexpr std::array namedKeys{
     Named{"Insert", "Ins", Insert},
     Named{"Delete", "Del", Delete},
     Named{"Quote", "'", Quote},
+    Named{"Grave", "`", Grave},
     Named{"Plus", "+", 0xBB},
     Named{"Minus", "-", 0xBD},
 };

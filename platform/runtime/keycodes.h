@@ -25,6 +25,7 @@ constexpr int Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28;
 constexpr int Insert = 0x2D, Delete = 0x2E;
 constexpr int F1 = 0x70; // F1..F24 follow
 constexpr int Quote = 0xDE; // the ' key, as in Ctrl+'
+constexpr int Grave = 0xC0; // the ` key
 
 constexpr int withShift(int code)
 {

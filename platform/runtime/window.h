@@ -45,6 +45,7 @@ namespace prop {
 constexpr int SelStart = 0x7E01; // an entry's selection, 1-based; the caret when SelEnd < SelStart
 constexpr int SelEnd = 0x7E02;
 constexpr int Wizard = 0x7A4B; // a sheet whose tabs are wizard steps: "1" hides the tab headers
+constexpr int Icon = 0x7A05; // a button's picture in place of its definition's
 } // namespace prop
 
 enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property, Scroll };

@@ -1,5 +1,7 @@
 #include "qvls/catalogue/catalogue_list.h"
 
+#include <yaml-cpp/yaml.h>
+
 #include "platform/runtime/window.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/placement.h"
@@ -12,10 +14,23 @@ CatalogueList::CatalogueList(std::string procedure)
 
 void CatalogueList::restoreLayout()
 {
+    // What the list remembers: `remember: [tab, layout]` in its declaration.
+    bool tab = false, layout = false;
+    const auto& sections = window().def().sections;
+    if (const auto it = sections.find("list"); it != sections.end())
+        for (const YAML::Node& what : YAML::Load(it->second)["remember"]) {
+            const std::string w = what.as<std::string>();
+            tab = tab || w == "tab";
+            layout = layout || w == "layout";
+        }
+    tab = tab && window().control(ListFormatSaver::kSheet) != nullptr;
+    if (!tab && !layout)
+        return;
     store_.init(glo().positionFile.empty() ? kPositionFile : std::string_view(glo().positionFile));
-    const bool keepsTab = window().control(ListFormatSaver::kSheet) != nullptr;
-    saver_ = std::make_unique<ListFormatSaver>(
-        store_, name(), std::vector<std::string>{browser().listControl()->name()}, keepsTab);
+    std::vector<std::string> lists;
+    if (layout)
+        lists.push_back(browser().listControl()->name());
+    saver_ = std::make_unique<ListFormatSaver>(store_, name(), std::move(lists), tab);
     saver_->Restore(window());
 }
 

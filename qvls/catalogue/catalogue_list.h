@@ -1,6 +1,7 @@
 #pragma once
-// The catalogue's lists: the program's list that gives back the user's
-// column layout and chosen tab when it opens again (Ctrl+Alt+R puts the
+// The catalogue's lists: the program's list that gives back what its
+// declaration says it remembers (`remember: [tab, layout]`): the chosen tab of
+// its sheet ?CurrentTab and the user's column layout (Ctrl+Alt+R puts the
 // design back).
 
 #include <string>

@@ -147,10 +147,12 @@ DictionaryRelations* relationsOf(std::string_view label);
 // linking fields and the rules. Lookups have neither key nor rules.
 struct RelationDecl {
     std::string_view parent, related;
-    std::string_view key; // empty for a lookup
+    std::string_view key; // empty: the related table is read through (no key serves the links)
     fw::Rule onUpdate = fw::Rule::None, onDelete = fw::Rule::None;
     std::vector<std::pair<std::string_view, std::string_view>> links;
-    bool lookup() const { return key.empty(); }
+    // Copies the related records keep of the parent's fields (parent, related).
+    std::vector<std::pair<std::string_view, std::string_view>> copies = {};
+    bool lookup() const { return links.empty(); }
 };
 // In each set's declared order.
 const std::vector<RelationDecl>& relationDecls();

@@ -132,14 +132,15 @@ const std::vector<RelationDecl>& relationDecls()
         {"Quorvel", "Album", "", Rule::None, Rule::None, {}},
         {"AlbumDetails", "Album", "", Rule::None, Rule::None, {}},
         {"SongDetails", "Quorvel", "", Rule::None, Rule::None, {}},
+        // Albums and songs keep a copy of their category's name; a rename
+        // rewrites the copies in the save's own transaction.
         {"Categories", "Album", "ALB:KEYCATEGORY", Rule::Restrict, Rule::Restrict,
-            {{"CAT:CategoryID", "ALB:CategoryID"}}},
+            {{"CAT:CategoryID", "ALB:CategoryID"}}, {{"CAT:Category", "ALB:Category"}}},
         {"Categories", "Quorvel", "SNG:SongsByCategory", Rule::Cascade, Rule::Restrict,
-            {{"CAT:CategoryID", "SNG:CategoryID"}}},
+            {{"CAT:CategoryID", "SNG:CategoryID"}}, {{"CAT:Category", "SNG:Category"}}},
         {"Album", "AlbumDetails", "ADT:K_Album", Rule::Cascade, Rule::Cascade, {{"ALB:AlbumID", "ADT:AlbumID"}}},
         {"Album", "Categories", "", Rule::None, Rule::None, {}},
-        // Albums only look media formats up: a rename does not reach ALB:Media.
-        {"Album", "Media", "MED:KeyMedia", Rule::None, Rule::None, {{"ALB:Media", "MED:Media"}}},
+        {"Album", "Media", "MED:KeyMedia", Rule::None, Rule::None, {}},
         {"Album", "Quorvel", "SNG:KeyAlbumID", Rule::Cascade, Rule::Cascade, {{"ALB:AlbumID", "SNG:AlbumID"}}},
         {"Labels", "Fonts", "FON:KeyFontID", Rule::None, Rule::None, {{"LAB:CDSPINEFONTID", "FON:FONTID"}}},
         {"Fonts", "Labels", "", Rule::None, Rule::None, {}},
@@ -148,7 +149,10 @@ const std::vector<RelationDecl>& relationDecls()
         {"PlaylistDetails", "Quorvel", "", Rule::None, Rule::None, {}},
         {"PlaylistDetails", "PlaylistMaster", "", Rule::None, Rule::None, {}},
         {"Media", "Quorvel", "SNG:SongsByMedia", Rule::Cascade, Rule::Restrict, {{"MED:Media", "SNG:Media"}}},
-        {"Media", "Album", "", Rule::None, Rule::None, {}},
+        // Albums name their media format as songs do: a rename reaches them, and
+        // a format they use is not deleted, or they would name one that is gone.
+        // No key of the albums serves the name: they are read through.
+        {"Media", "Album", "", Rule::Cascade, Rule::Restrict, {{"MED:Media", "ALB:Media"}}},
         {"TagSet_", "TagFile_", "TF_:PtrKey", Rule::Cascade, Rule::Cascade,
             {{"TS_:Usr", "TF_:USR"}, {"TS_:Tbl", "TF_:TBL"}}},
         {"TagSet_", "TagFilePos_", "TP_:ValKey", Rule::Cascade, Rule::Cascade,
@@ -225,8 +229,14 @@ void InitDictionary()
         std::vector<std::pair<std::string, std::string>> links;
         for (const auto& [p, c] : d.links)
             links.emplace_back(p, c);
-        const int key = related->access().table().def().keyIndex(d.key);
+        const int key = d.key.empty() ? -1 : related->access().table().def().keyIndex(d.key);
         parent->addRelation(*related, d.onUpdate, d.onDelete, key, std::move(links));
+        if (!d.copies.empty()) {
+            std::vector<std::pair<std::string, std::string>> copies;
+            for (const auto& [p, c] : d.copies)
+                copies.emplace_back(p, c);
+            parent->addCopies(std::move(copies));
+        }
     }
 }
 

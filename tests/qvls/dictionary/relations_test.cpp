@@ -161,16 +161,13 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
                 return MediaRelations->deleteRecord(false);
             },
             fw::User, "Referential Integrity Delete Error", "Songs [Quorvel]", nullptr},
-        {"media used only by albums can be deleted",
+        {"media used only by albums cannot be deleted either",
             [] {
                 Seeded::load(Media(), "MED:Media", "Tape");
                 return MediaRelations->deleteRecord(false);
             },
-            fw::Benign, "", "",
-            [](Snapshot& s) {
-                s["media"] = {"CD", "LP"};
-            }},
-        {"media rename reaches songs but not albums",
+            fw::User, "Referential Integrity Delete Error", "Albums [Album]", nullptr},
+        {"media rename reaches songs and albums",
             [] {
                 Seeded::load(Media(), "MED:Media", "CD");
                 Media().record()["MED:Media"] = "Disc";
@@ -180,6 +177,7 @@ TEST(RelationRules, EachActionCompletesWithItsCascadesOrChangesNothing)
             [](Snapshot& s) {
                 s["media"] = {"Disc", "LP", "Tape"};
                 s["songs"] = {"1|1|One|Disc|1", "2|1|Two|Disc|1", "3|2|Three|LP|2"};
+                s["albums"] = {"1|Blue|Disc|1", "2|Red|LP|0", "3|Grey|Tape|0"};
             }},
         {"category id change refused while albums use it",
             [] {
@@ -295,6 +293,60 @@ TEST(RelationRules, TheTablesThatSetsUpdateTogetherShareOneConnection)
             "qvlalbum.tps", "qvllabel.tps", "qvlfont.tps", "QVLAdWiz.tps", "qvlplist.tps", "qvlpldet.tps",
             "qvlmedia.tps", "QVLConf.tps", "QVLARTST.tps", "QVL_MFL.TPS", "QVLTIPS.tps", "TAGSET_.tps", "TAGFILE_.tps",
             "TAGFILEP.tps", "QVL_MPAL.TPS"}));
+}
+
+} // namespace
+
+namespace {
+
+// Albums and songs keep a copy of their category's name; a rename rewrites
+// every copy of that category id that holds another text, in the rename's
+// own transaction, and a refused rename leaves every copy as it was.
+TEST(CategoryRename, TheNameCopiesFollowTheSavedNameOrNotAtAll)
+{
+    struct Case {
+        const char* what;
+        const char* newName;
+        fw::Level level;
+        const char* copies; // of category 1, after
+    };
+    const Case cases[] = {
+        {"a rename", "Rock & Roll", fw::Benign, "Rock & Roll"},
+        {"a change of case counts", "rock", fw::Benign, "rock"},
+        {"a name another category has is refused", "Jazz", fw::User, "Rock"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        BuiltCollection c;
+        Seeded seed(c);
+        // Album 1 and songs 1 and 2 are Rock's; album 3 joins Rock with a stale copy.
+        auto setCopy = [](Table& t, const char* idField, const char* id, const char* field, const char* name,
+                           const char* catField) {
+            Seeded::load(t, idField, id);
+            t.record()[std::string_view(field)] = name;
+            t.record()[std::string_view(catField)] = 1;
+            ASSERT_EQ(t.update(), 0);
+        };
+        setCopy(Album(), "ALB:AlbumID", "1", "ALB:Category", "Rock", "ALB:CategoryID");
+        setCopy(Album(), "ALB:AlbumID", "3", "ALB:Category", "Classic Rock", "ALB:CategoryID");
+        setCopy(Quorvel(), "SNG:ID", "1", "SNG:Category", "Rock", "SNG:CategoryID");
+        setCopy(Quorvel(), "SNG:ID", "2", "SNG:Category", "Rock", "SNG:CategoryID");
+        Seeded::load(Quorvel(), "SNG:ID", "3");
+        Quorvel().record()["SNG:Category"] = "Jazz";
+        ASSERT_EQ(Quorvel().update(), 0);
+
+        const fw::Level l = c.run([&] {
+            Seeded::load(Categories(), "CAT:CategoryID", "1");
+            Categories().record()["CAT:Category"] = k.newName;
+            return CategoriesRelations->Update(true);
+        });
+        EXPECT_EQ(l, k.level);
+        const std::string stale = k.level == fw::Benign ? k.copies : "Classic Rock";
+        EXPECT_EQ(BuiltCollection::rows(Album(), {"ALB:AlbumID", "ALB:Category"}),
+            (std::vector<std::string>{std::string("1|") + k.copies, "2|", "3|" + stale}));
+        EXPECT_EQ(BuiltCollection::rows(Quorvel(), {"SNG:ID", "SNG:Category"}),
+            (std::vector<std::string>{std::string("1|") + k.copies, std::string("2|") + k.copies, "3|Jazz"}));
+    }
 }
 
 } // namespace
