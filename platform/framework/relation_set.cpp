@@ -451,7 +451,7 @@ void RelationSet::addRelation(RelationSet& related, Rule onUpdate, Rule onDelete
 {
     // Only the reference is kept: the related set may declare its own
     // relations later.
-    relations_.push_back({&related, onUpdate, onDelete, relatedKey, std::move(links)});
+    relations_.push_back({&related, onUpdate, onDelete, relatedKey, std::move(links), {}});
 }
 
 void RelationSet::addCopies(std::vector<std::pair<std::string, std::string>> copies)
