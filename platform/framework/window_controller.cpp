@@ -251,7 +251,10 @@ Level WindowController::saveRecord()
             }
         return User;
     }
-    const Level saved = primary_->Update(true);
+    // A table without a numbered key reserves nothing: its new record is
+    // written only now, and has nothing related to carry along yet.
+    const bool unstored = request_ == request::Insert && access.record().recordId == 0;
+    const Level saved = unstored ? access.Insert() : primary_->Update(true);
     if (saved != Benign) {
         // A record changed by another station has been re-read: show it.
         window_->display();

@@ -1,9 +1,12 @@
 #include "qvls/catalogue/registration.h"
 
-#include "platform/runtime/procedures.h"
+#include "qvls/catalogue/reference_lists.h"
 
 namespace qv::qvls {
 
-void registerCatalogue() { }
+void registerCatalogue()
+{
+    registerReferenceLists();
+}
 
 } // namespace qv::qvls

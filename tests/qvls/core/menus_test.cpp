@@ -223,9 +223,9 @@ TEST_F(Menus, FailuresAreReportedPlainlyByTheCommandsNames)
 {
     startFrame();
     realStarts = true;
-    press("ListsCategories");
+    press("ListsLabels");
     ASSERT_NE(host->messageBox(), nullptr) << "a window not built yet is reported, not faked";
-    EXPECT_EQ(host->messageBox()->text(), "Categories is not available yet.");
+    EXPECT_EQ(host->messageBox()->text(), "Labels is not available yet.");
     host->answer(rt::button::Ok);
     press("ToolbarPlaylists");
     EXPECT_EQ(host->messageBox() ? host->messageBox()->text() : "", "Playlists is not available yet.");
