@@ -190,7 +190,9 @@ void WindowWidget::showView()
         else
             outer->activateWindow();
     }
-    if (rt::Control* f = window_.focus())
+    // Without a choice of the program's the toolkit would focus the first
+    // widget it finds, which on a tabbed window is the tab bar.
+    if (rt::Control* f = window_.focus() ? window_.focus() : window_.firstFocusable())
         if (ControlView* v = controlView(f->number()))
             v->widget()->setFocus();
     --applying_;

@@ -464,6 +464,30 @@ void Window::unalert(int keyCode)
     changed(WindowChange::AlertKeys);
 }
 
+Control* Window::firstFocusable() const
+{
+    for (const auto& c : controls_) {
+        switch (c->def().type) {
+        case ControlType::Entry:
+        case ControlType::Button:
+        case ControlType::Check:
+        case ControlType::List:
+        case ControlType::Combo:
+        case ControlType::Spin:
+        case ControlType::Text:
+        case ControlType::Radio:
+        case ControlType::DropCombo:
+        case ControlType::DropList:
+            if (c->enabled() && !c->effectivelyHidden() && !c->def().skip)
+                return c.get();
+            break;
+        default:
+            break;
+        }
+    }
+    return nullptr;
+}
+
 void Window::select(Control& control)
 {
     focus_ = &control;

@@ -234,6 +234,9 @@ public:
     void alert(int keyCode);
     void unalert(int keyCode);
     Control* focus() const { return focus_; }
+    // Where the focus lands when the program chose none: the first control,
+    // in definition order, a user could tab to.
+    Control* firstFocusable() const;
     void select(Control& control);
     // Brings the window to the front (restored when it was minimised).
     void activate();

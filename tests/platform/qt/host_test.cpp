@@ -446,3 +446,33 @@ controls:
 
 } // namespace
 } // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+// A tabbed form the program gave no focus starts in its first field, not on
+// the tab bar, so the user can type at once.
+TEST_F(QtHostTest, ATabbedFormStartsInItsFirstField)
+{
+    Program& p = open(R"(
+window: Tabbed
+title: Artist
+at: [10, 10, 200, 80]
+controls:
+  - type: sheet
+    name: "?Sheet"
+    at: [4, 4, 190, 50]
+    tabs:
+      - text: General
+        controls:
+          - {type: prompt, name: "?ArtistPrompt", text: "&Artist:", at: [8, 20, 30, 10]}
+          - {type: entry, name: "?Artist", at: [40, 20, 120, 12]}
+  - {type: button, name: "?OK", text: "&OK", at: [8, 60, 50, 14]}
+)");
+    auto* edit = find<QLineEdit>(p, "?Artist");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(waitFor([&] { return edit->hasFocus(); }));
+}
+
+} // namespace
+} // namespace qv::qt::testing

@@ -66,6 +66,18 @@ TEST(WindowDefinition, ReadsControlsInDocumentOrder)
     EXPECT_FALSE(w["?Live"].effectivelyHidden());
 }
 
+// The menu, prompts and the sheet itself take no focus; a disabled or
+// hidden field is passed over as a user's Tab would pass it.
+TEST(WindowDefinition, TheFirstFocusableControlIsWhereAUserWouldStart)
+{
+    Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+    EXPECT_EQ(w.firstFocusable(), &w["?Artist"]);
+    w["?Artist"].setEnabled(false);
+    EXPECT_EQ(w.firstFocusable(), &w["?Live"]);
+    w["?Live"].setHidden(true);
+    EXPECT_EQ(w.firstFocusable(), &w["?List"]) << "the text on the hidden tab is passed over";
+}
+
 TEST(WindowDefinition, MistakesAreReportedWithTheWindowName)
 {
     struct Case {
