@@ -118,18 +118,26 @@ protected:
         rt::Window* w = host->window(r.form);
         return w && w->isOpen() ? w : nullptr;
     }
+    // Each window names its list as its kept layout keys need.
+    static rt::Control& listIn(rt::Window& w)
+    {
+        for (const auto& c : w.controls())
+            if (c->type() == rt::ControlType::List)
+                return *c;
+        throw std::logic_error("the window has no list");
+    }
     static std::vector<std::string> rows(rt::Window& w)
     {
         std::vector<std::string> out;
-        const rt::ListSource* l = w["?List"].list();
+        const rt::ListSource* l = listIn(w).list();
         for (int r = 0; r < l->rowCount(); ++r)
             out.push_back(std::string(text::trimRight(l->cell(r, 0))));
         return out;
     }
     static std::string highlighted(rt::Window& w)
     {
-        const int row = w["?List"].selected();
-        return row > 0 ? std::string(text::trimRight(w["?List"].list()->cell(row - 1, 0))) : std::string();
+        const int row = listIn(w).selected();
+        return row > 0 ? std::string(text::trimRight(listIn(w).list()->cell(row - 1, 0))) : std::string();
     }
     std::string message() const
     {
@@ -199,7 +207,7 @@ TEST_F(ReferenceLists, AsALookupEachListHandsTheChosenRecordToItsCaller)
         rt::Window* list = open(k.ref, fw::request::Select);
         ASSERT_TRUE(list);
         EXPECT_EQ((*list)["?Close"].text(), "Cancel");
-        host->choose(*list, "?List", k.row);
+        host->choose(*list, listIn(*list).name(), k.row);
         host->press(*list, "?Select");
         EXPECT_FALSE(list->isOpen());
         EXPECT_EQ(response, fw::response::Completed);
@@ -230,6 +238,20 @@ TEST_F(ReferenceLists, OpenedAgainFromTheMenuTheOpenListComesForwardButALookupAl
     host->press(*first, "?Close");
 }
 
+// Collections carried over from earlier versions keep the media list's
+// layout under these keys; another name would lose it.
+TEST_F(ReferenceLists, TheMediaListKeepsItsLayoutUnderItsKnownKeys)
+{
+    rt::Window* list = open(kMedia);
+    ASSERT_TRUE(list);
+    host->press(*list, "?Close");
+    const std::string kept = readFile(collection("POSITION.INI"));
+    const auto section = kept.find("[BrowseMedia]");
+    ASSERT_NE(section, std::string::npos) << kept;
+    for (const char* key : {"SRCFOriginal?Browse:1=", "SRCF?Browse:1="})
+        EXPECT_NE(kept.find(key, section), std::string::npos) << key << " in\n" << kept;
+}
+
 TEST_F(ReferenceLists, ARenamedCategoryReachesItsAlbumsAndSongsAndARefusedOneChangesNothing)
 {
     rt::Window* list = open(kCategories);
@@ -237,7 +259,7 @@ TEST_F(ReferenceLists, ARenamedCategoryReachesItsAlbumsAndSongsAndARefusedOneCha
     ASSERT_EQ(rows(*list), (std::vector<std::string>{"Blues", "Jazz", "Rock"}));
 
     // A name another category has: refused, the form stays, no copy moves.
-    host->choose(*list, "?List", 3);
+    host->choose(*list, listIn(*list).name(), 3);
     host->press(*list, "?Change");
     ASSERT_TRUE(form(kCategories));
     host->enter(*form(kCategories), "?Category", "Jazz");
@@ -277,7 +299,7 @@ TEST_F(ReferenceLists, ARenamedMediaFormatReachesSongsAndAlbumsAndOneInUseCannot
     EXPECT_EQ(stored(dictionary::Album(), "ALB:Media"), (std::vector<std::string>{"Compact Disc", "LP"}));
 
     for (int row : {1, 2}) { // Compact Disc is on songs and an album, LP on an album only
-        host->choose(*list, "?List", row);
+        host->choose(*list, listIn(*list).name(), row);
         const std::string chosen = highlighted(*list);
         host->press(*list, "?Delete");
         host->answer(rt::button::Yes);
