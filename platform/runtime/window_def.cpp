@@ -277,6 +277,8 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module, std::st
                 def.font = r.font(v);
             } else if (key == "icon") {
                 def.icon = v.as<std::string>();
+            } else if (key == "help") {
+                def.help = v.as<std::string>();
             } else if (key == "timer") {
                 def.timer = v.as<int>();
             } else if (key == "status") {

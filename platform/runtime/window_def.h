@@ -99,6 +99,7 @@ struct WindowDef {
     int minWidth = 0, minHeight = 0;
     FontDef font;
     std::string icon;
+    std::string help; // the manual's topic F1 opens
     int timer = 0; // hundredths of a second
     std::vector<int> statusZones; // widths in dialog units, -1 for "the rest"
     std::vector<int> alertKeys;

@@ -25,6 +25,7 @@
 #include "qvls/core/files.h"
 #include "qvls/core/frame_commands.h"
 #include "qvls/core/globals.h"
+#include "qvls/core/manual.h"
 #include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/folder_check.h"
@@ -88,24 +89,6 @@ void closeConfiguration()
     tables::Table& conf = dictionary::Configuration();
     while (conf.isOpen())
         conf.close();
-}
-
-// A file:// address for a path: blanks, "#" and "%" in folder names are
-// escaped, or the browser would read a different file or an anchor.
-std::string fileAddress(const std::string& path)
-{
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out = "file://";
-    for (unsigned char ch : path) {
-        if (std::isalnum(ch) || std::strchr("/-._~", ch))
-            out += static_cast<char>(ch);
-        else {
-            out += '%';
-            out += hex[ch >> 4];
-            out += hex[ch & 15];
-        }
-    }
-    return out;
 }
 
 // A command as the user knows it: its menu text, or its button's tip.
@@ -400,19 +383,7 @@ void FrameController::trakhand(const FrameCommand& c, const std::string& name)
 
 void FrameController::help(const FrameCommand& c)
 {
-    const std::string manual = frameServices().programFolder() + "help/index.html";
-    std::string address = fileAddress(manual);
-    if (*c.argument)
-        address += std::string("#") + c.argument;
-    if (!fs::exists(manual)) {
-        rt::message("The help file " + manual + " could not be opened.", "Help", rt::Icon::Exclamation);
-        return;
-    }
-    if (const int opened = frameServices().openAddress(address); opened <= 32)
-        rt::message(opened == 31 ? "Help is shown in the desktop's web browser, and none could be started "
-                                   "(the xdg-open command is missing)."
-                                 : "The help file " + manual + " could not be opened.",
-            "Help", rt::Icon::Exclamation);
+    showManual(c.argument);
 }
 
 void FrameController::newCollection()

@@ -2,8 +2,10 @@
 
 #include "platform/framework/ini_store.h"
 #include "platform/framework/text_translator.h"
+#include "platform/runtime/keycodes.h"
 #include "platform/runtime/window.h"
 #include "qvls/core/globals.h"
+#include "qvls/core/manual.h"
 #include "qvls/core/placement.h"
 #include "qvls/core/program.h"
 
@@ -31,6 +33,8 @@ void WindowLifecycle::Prepare(fw::WindowController& controller)
     controller_ = &controller;
     opened_ = true;
     installScroller(scroller_, controller.window());
+    if (!controller.window().def().help.empty())
+        controller.window().alert(rt::key::F1);
 }
 
 bool WindowLifecycle::OnEvent(const rt::Event& e)
@@ -39,6 +43,13 @@ bool WindowLifecycle::OnEvent(const rt::Event& e)
         KeepWindowOnScreen(controller_->window());
         savePlacement();
         return false; // the window may want to know as well
+    }
+    if (e.code == rt::event::AlertKey && e.keyCode == rt::key::F1) {
+        const std::string& topic = controller_->window().def().help;
+        if (!topic.empty()) {
+            showManual(topic);
+            return true;
+        }
     }
     return scroller_.OnEvent(e);
 }

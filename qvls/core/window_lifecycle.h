@@ -3,8 +3,8 @@
 // else it is: it stores the globals every window stores, takes its placement
 // from ".\POSITION.INI" and keeps it there (pulled back on screen when it
 // strays past the top or left edge), shows its texts through the program's
-// translator and scrolls its lists with the mouse wheel unless "/NOMOUSE"
-// was given. The program installs it once; no window wires these itself.
+// translator, scrolls its lists with the mouse wheel unless "/NOMOUSE"
+// was given, and opens the manual at its topic on F1. The program installs it once; no window wires these itself.
 
 #include "platform/framework/window_controller.h"
 #include "qvls/core/mouse_wheel.h"

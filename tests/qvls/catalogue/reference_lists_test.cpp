@@ -12,6 +12,7 @@
 #include "platform/runtime/window.h"
 #include "platform/text/case.h"
 #include "platform/text/text.h"
+#include "qvls/core/frame_services.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 #include "qvls/subsystems.h"
@@ -236,6 +237,30 @@ TEST_F(ReferenceLists, OpenedAgainFromTheMenuTheOpenListComesForwardButALookupAl
     ASSERT_NE(lookup, first);
     host->press(*lookup, "?Close");
     host->press(*first, "?Close");
+}
+
+// F1 opens the manual at the window's own topic, in the list and in its form.
+TEST_F(ReferenceLists, F1OpensTheManualAtTheWindowsTopic)
+{
+    const std::filesystem::path programFolder = collection("program");
+    std::filesystem::create_directories(programFolder / "help");
+    writeFile(programFolder / "help" / "index.html", "<html></html>");
+    std::vector<std::string> opened;
+    frameServices().programFolder = [&] { return programFolder.string() + "/"; };
+    frameServices().openAddress = [&](std::string_view a) {
+        opened.push_back(std::string(a.substr(a.find('#') + 1)));
+        return 42;
+    };
+    rt::Window* list = open(kArtists);
+    ASSERT_TRUE(list);
+    host->key(*list, rt::key::F1);
+    host->press(*list, "?Add");
+    ASSERT_TRUE(form(kArtists));
+    host->key(*form(kArtists), rt::key::F1);
+    host->press(*form(kArtists), "?Cancel");
+    host->press(*list, "?Close");
+    resetFrameServices();
+    EXPECT_EQ(opened, (std::vector<std::string>{"BrowseArtists", "UpdateArtists"}));
 }
 
 // Collections carried over from earlier versions keep the media list's
