@@ -1,12 +1,14 @@
 #include "qvls/catalogue/registration.h"
 
 #include "qvls/catalogue/reference_lists.h"
+#include "qvls/catalogue/tips.h"
 
 namespace qv::qvls {
 
 void registerCatalogue()
 {
     registerReferenceLists();
+    registerTips();
 }
 
 } // namespace qv::qvls
