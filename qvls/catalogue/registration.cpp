@@ -1,5 +1,6 @@
 #include "qvls/catalogue/registration.h"
 
+#include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/tips.h"
 
@@ -9,6 +10,7 @@ void registerCatalogue()
 {
     registerReferenceLists();
     registerTips();
+    registerFavouriteFonts();
 }
 
 } // namespace qv::qvls
