@@ -83,6 +83,7 @@ void ControlView::load()
     showSelection();
     apply(ControlChange::Enabled);
     apply(ControlChange::Marks);
+    apply(ControlChange::Access);
     place();
 }
 
@@ -116,10 +117,29 @@ void ControlView::apply(ControlChange what)
     case ControlChange::Font:
         showFont();
         break;
+    case ControlChange::Access:
+        showAccess();
+        break;
     case ControlChange::Property:
     case ControlChange::Scroll:
         break;
     }
+}
+
+void ControlView::showAccess()
+{
+    const bool readOnly = control_.readOnly();
+    if (auto* line = qobject_cast<QLineEdit*>(widget_))
+        line->setReadOnly(readOnly);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(widget_))
+        text->setReadOnly(readOnly);
+    else if (auto* spin = qobject_cast<QAbstractSpinBox*>(widget_))
+        spin->setReadOnly(readOnly);
+    // A skipped control is still reached by a click.
+    if (control_.skip() && widget_->focusPolicy() != Qt::NoFocus)
+        widget_->setFocusPolicy(Qt::ClickFocus);
+    else if (!control_.skip() && widget_->focusPolicy() == Qt::ClickFocus)
+        widget_->setFocusPolicy(Qt::StrongFocus);
 }
 
 bool ControlView::shouldShow() const
@@ -246,7 +266,6 @@ public:
         : ControlView(c, new QLineEdit(parent), host)
         , edit_(static_cast<QLineEdit*>(widget_))
     {
-        edit_->setReadOnly(c.def().readOnly);
         if (const int n = maxLengthOf(c.picture()))
             edit_->setMaxLength(n);
         QObject::connect(edit_, &QLineEdit::textEdited, this, [this](const QString& t) {
@@ -326,7 +345,6 @@ public:
         : ControlView(c, new QPlainTextEdit(parent), host)
         , edit_(static_cast<QPlainTextEdit*>(widget_))
     {
-        edit_->setReadOnly(c.def().readOnly);
         edit_->setTabChangesFocus(true);
         QObject::connect(edit_, &QPlainTextEdit::textChanged, this, [this] {
             modified_ = true;
@@ -373,7 +391,6 @@ public:
         , spin_(static_cast<QSpinBox*>(widget_))
     {
         spin_->setRange(INT_MIN, INT_MAX);
-        spin_->setReadOnly(c.def().readOnly);
         QObject::connect(spin_, &QSpinBox::valueChanged, this, [this](int v) {
             modified_ = true;
             input(std::to_string(v));

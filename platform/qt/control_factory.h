@@ -41,6 +41,8 @@ protected:
     void post(int code, int keyCode = 0);
     void input(std::string value);
     void place();
+    // Read-only and skipped, as the model says now.
+    void showAccess();
     void showFont();
     virtual void showText() { }
     virtual void showValue() { }

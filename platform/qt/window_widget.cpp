@@ -70,8 +70,6 @@ void WindowWidget::buildControls()
         }
     });
     for (size_t i = 0; i < order.size(); ++i) {
-        if (order[i]->control().def().skip && order[i]->widget()->focusPolicy() != Qt::NoFocus)
-            order[i]->widget()->setFocusPolicy(Qt::ClickFocus);
         order[i]->load();
         if (i + 1 < order.size())
             ControlFactory::linkPrompt(*order[i], *order[i + 1]);

@@ -128,6 +128,8 @@ void HeadlessHost::press(Window& w, std::string_view control)
 void HeadlessHost::enter(Window& w, std::string_view control, std::string value)
 {
     Control& c = usable(w, control);
+    if (c.readOnly())
+        throw std::logic_error("control " + c.name() + " of " + w.def().name + " is read-only");
     c.userInput(std::move(value));
     w.post(event::Accepted, c.number());
     settle();

@@ -48,7 +48,8 @@ public:
 
     // As a user: each settles afterwards. A control that is disabled or
     // hidden (itself or through the tab or group it sits on) cannot be
-    // pressed, typed into or chosen: the call throws.
+    // pressed, typed into or chosen, nor a read-only one typed into: the
+    // call throws.
     void answer(int button);
     void press(Window& w, std::string_view control);
     void enter(Window& w, std::string_view control, std::string value);

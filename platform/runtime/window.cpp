@@ -58,6 +58,8 @@ Control::Control(Window& window, const ControlDef& def, Control* parent)
     , required_(def.required)
     , default_(def.isDefault)
     , immediate_(def.immediate)
+    , readOnly_(def.readOnly)
+    , skip_(def.skip)
 { }
 
 void Control::changed(ControlChange what)
@@ -112,6 +114,22 @@ void Control::setRequired(bool on)
         return;
     required_ = on;
     changed(ControlChange::Marks);
+}
+
+void Control::setReadOnly(bool on)
+{
+    if (on == readOnly_)
+        return;
+    readOnly_ = on;
+    changed(ControlChange::Access);
+}
+
+void Control::setSkip(bool on)
+{
+    if (on == skip_)
+        return;
+    skip_ = on;
+    changed(ControlChange::Access);
 }
 
 void Control::setDefault(bool on)

@@ -48,7 +48,20 @@ constexpr int Wizard = 0x7A4B; // a sheet whose tabs are wizard steps: "1" hides
 constexpr int Icon = 0x7A05; // a button's picture in place of its definition's
 } // namespace prop
 
-enum class ControlChange { Text, Value, Enabled, Hidden, Marks, Selection, List, Geometry, Font, Property, Scroll };
+enum class ControlChange {
+    Text,
+    Value,
+    Enabled,
+    Hidden,
+    Marks,
+    Selection,
+    List,
+    Geometry,
+    Font,
+    Property,
+    Scroll,
+    Access
+};
 enum class WindowChange {
     Title,
     Hidden,
@@ -109,6 +122,11 @@ public:
     bool effectivelyHidden() const;
     bool required() const { return required_; }
     void setRequired(bool on);
+    // Shown but not typed into; left out of the tab order (still clickable).
+    bool readOnly() const { return readOnly_; }
+    void setReadOnly(bool on);
+    bool skip() const { return skip_; }
+    void setSkip(bool on);
     bool isDefault() const { return default_; }
     void setDefault(bool on);
     bool immediate() const { return immediate_; }
@@ -167,7 +185,7 @@ private:
     std::string text_, value_, status_, tip_, picture_, format_;
     Rect at_;
     FontDef font_;
-    bool enabled_, hidden_, required_, default_, immediate_;
+    bool enabled_, hidden_, required_, default_, immediate_, readOnly_, skip_;
     ListSource* list_ = nullptr;
     int selected_ = 0;
     int scrollLines_ = 0;

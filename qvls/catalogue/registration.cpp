@@ -1,12 +1,16 @@
 #include "qvls/catalogue/registration.h"
 
+#include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
+#include "qvls/catalogue/tips.h"
 
 namespace qv::qvls {
 
 void registerCatalogue()
 {
     registerReferenceLists();
+    registerTips();
+    registerFavouriteFonts();
 }
 
 } // namespace qv::qvls

@@ -16,6 +16,7 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/paths.h"
 #include "platform/runtime/process.h"
+#include "platform/runtime/resources.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
@@ -493,6 +494,37 @@ void CreateMissingTables()
                 t->close();
         }
     }
+    // Only a missing tip table gets the shipped tips: one copied from
+    // another collection keeps what it holds.
+    tables::Table& tips = dictionary::QVLTips();
+    const int rc = tips.open(kReadWriteDenyWrite);
+    if (rc == 0) {
+        tips.close();
+    } else if (rc == tables::FileNotFound && tips.create() == 0 && tips.open(kReadWriteDenyWrite) == 0) {
+        for (const std::string& tip : shippedTips()) {
+            tips.record().clear();
+            tips.record()["TIP:TIP"] = tip;
+            tips.insert();
+        }
+        tips.close();
+    }
+}
+
+std::vector<std::string> shippedTips()
+{
+    std::vector<std::string> out;
+    const auto file = rt::ResourceStore::find("qvls", "tips/tips.txt");
+    if (!file)
+        return out;
+    std::string_view rest = *file;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = text::trimRight(rest.substr(0, end), " \r\t");
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!line.empty() && line.front() != '#')
+            out.emplace_back(line);
+    }
+    return out;
 }
 
 std::string collectionPathText(std::string folder)

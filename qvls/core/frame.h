@@ -26,8 +26,12 @@ inline constexpr std::string_view kProgramVersion = "2.61";
 // The 13 media formats an empty media table receives, in order.
 const std::vector<std::string>& defaultMediaFormats();
 
-// Makes sure the collection's ten working tables exist in the current folder.
+// Makes sure the collection's ten working tables exist in the current folder,
+// and the tip table, which starts with the shipped tips.
 void CreateMissingTables();
+
+// The tips a new tip table receives, in the order they are numbered.
+std::vector<std::string> shippedTips();
 
 // What status zone 2 shows for a collection folder: the folder as it is up
 // to 40 characters; longer ones keep their root, "..." and the tail from a

@@ -60,6 +60,29 @@ void KeepWindowOnScreen(rt::Window& window)
     window.setGeometry(at);
 }
 
+rt::FontSpec fontSpecOf(std::string name, int size, int color, int style)
+{
+    rt::FontSpec spec;
+    spec.name = std::move(name);
+    spec.size = size;
+    spec.color = color;
+    spec.bold = (style & font_style::WeightMask) >= 600;
+    spec.italic = (style & font_style::Italic) != 0;
+    return spec;
+}
+
+int fontStyleOf(const rt::FontSpec& chosen, int keptStyle)
+{
+    namespace fs = font_style;
+    // The dialog knows bold or not: a kept weight it cannot show survives
+    // unless the user changed the boldness; underline and strikeout are not
+    // the dialog's to change.
+    const int keptWeight = keptStyle & fs::WeightMask;
+    const bool keptBold = keptWeight >= 600;
+    const int weight = chosen.bold == keptBold && keptWeight != 0 ? keptWeight : chosen.bold ? fs::Bold : fs::Regular;
+    return weight | (chosen.italic ? fs::Italic : 0) | (keptStyle & (fs::Underline | fs::Strikeout));
+}
+
 ReportFont readReportFont(std::string_view reportKey)
 {
     const rt::IniFile ini = rt::IniFile::named(kReportFontFile);
@@ -74,18 +97,10 @@ ReportFont readReportFont(std::string_view reportKey)
 
 void ChooseReportFont(ReportFontTarget& report, std::string_view reportKey, bool force)
 {
-    namespace fs = font_style;
     if (glo().reportCustomFont == 0 && !force)
         return;
     const ReportFont kept = readReportFont(reportKey);
-    const int keptWeight = kept.style & fs::WeightMask;
-    rt::FontSpec spec;
-    spec.name = kept.name;
-    spec.size = kept.size;
-    spec.color = kept.color;
-    spec.bold = keptWeight >= 600;
-    spec.italic = (kept.style & fs::Italic) != 0;
-    const bool keptBold = spec.bold;
+    rt::FontSpec spec = fontSpecOf(kept.name, kept.size, kept.color, kept.style);
     if (!rt::fontDialog(spec, "Choose Report Font"))
         return;
 
@@ -93,11 +108,8 @@ void ChooseReportFont(ReportFontTarget& report, std::string_view reportKey, bool
     chosen.name = spec.name;
     chosen.size = spec.size;
     chosen.color = spec.color;
-    // The dialog knows bold or not: a kept weight it cannot show survives
-    // unless the user changed the boldness; underline, strikeout and the
-    // character set are not the dialog's to change.
-    const int weight = spec.bold == keptBold && keptWeight != 0 ? keptWeight : spec.bold ? fs::Bold : fs::Regular;
-    chosen.style = weight | (spec.italic ? fs::Italic : 0) | (kept.style & (fs::Underline | fs::Strikeout));
+    chosen.style = fontStyleOf(spec, kept.style);
+    // The character set is not the dialog's to change.
     chosen.charSet = kept.charSet;
 
     report.setReportFont(chosen);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/framework/ini_store.h"
+#include "platform/runtime/dialogs.h"
 
 namespace qv::rt {
 class Control;
@@ -42,6 +43,12 @@ inline constexpr int Regular = 400, Bold = 700;
 inline constexpr int Italic = 0x1000, Underline = 0x2000, Strikeout = 0x4000;
 inline constexpr int WeightMask = 0x0FFF;
 } // namespace font_style
+
+// What the font dialog starts on for a font kept as name, size, colour and
+// style number; and the style number of what the user chose there, keeping
+// what the dialog cannot show of the kept style.
+rt::FontSpec fontSpecOf(std::string name, int size, int color, int style);
+int fontStyleOf(const rt::FontSpec& chosen, int keptStyle);
 
 // What a report offers for its font: the report's own font, then each of
 // its controls from the first to the last.

@@ -444,6 +444,35 @@ controls:
     EXPECT_EQ(edit->text().toStdString(), "");
 }
 
+// A text shown read-only and out of the tab order can be opened for typing
+// while its window is open (a tip becomes editable in debug mode).
+TEST_F(QtHostTest, AReadOnlyTextOpensForTypingWhileTheWindowIsOpen)
+{
+    Program& p = open(R"(
+window: Tip
+title: Tip
+at: [10, 10, 200, 80]
+controls:
+  - {type: text, name: "?Tip", at: [8, 8, 150, 40], flags: [readonly, skip]}
+  - {type: entry, name: "?Name", at: [8, 52, 150, 12], flags: [readonly]}
+)");
+    auto* tip = find<QPlainTextEdit>(p, "?Tip");
+    auto* name = find<QLineEdit>(p, "?Name");
+    ASSERT_NE(tip, nullptr);
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(tip->isReadOnly());
+    EXPECT_EQ(tip->focusPolicy(), Qt::ClickFocus);
+    EXPECT_TRUE(name->isReadOnly());
+
+    onThread(p, [](rt::Window& w) {
+        w["?Tip"].setReadOnly(false);
+        w["?Tip"].setSkip(false);
+        w["?Name"].setReadOnly(false);
+    });
+    ASSERT_TRUE(waitFor([&] { return !tip->isReadOnly() && !name->isReadOnly(); }));
+    EXPECT_EQ(tip->focusPolicy(), Qt::StrongFocus);
+}
+
 } // namespace
 } // namespace qv::qt::testing
 

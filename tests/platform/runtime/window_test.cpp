@@ -156,4 +156,28 @@ TEST(WindowModel, AlertKeysArriveAsEvents)
     EXPECT_EQ(keys, (std::vector<int>{595, 5}));
 }
 
+// A user cannot type into a read-only control until the program opens it.
+TEST(WindowModel, AReadOnlyControlTakesTypingOnlyOnceOpened)
+{
+    HeadlessHost host;
+    host.start("Form", [&] {
+        Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+        w["?Artist"].setReadOnly(true);
+        w.open();
+        for (;;) {
+            const Event e = w.waitEvent();
+            if (e.code == event::Accepted && e.control == w["?Ok"].number())
+                w["?Artist"].setReadOnly(false);
+            if (e.code == event::CloseWindow)
+                break;
+        }
+    });
+    Window* w = host.window("UpdateAlbum");
+    ASSERT_NE(w, nullptr);
+    EXPECT_THROW(host.enter(*w, "?Artist", "Blondie"), std::logic_error);
+    host.press(*w, "?Ok");
+    host.enter(*w, "?Artist", "Blondie");
+    EXPECT_EQ((*w)["?Artist"].value(), "Blondie");
+}
+
 } // namespace
