@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "platform/expr/datetime.h"
@@ -583,11 +585,27 @@ bool closeOtherThreads()
                 v.push_back(n);
         return v;
     };
-    std::vector<int> open = others();
-    if (open.empty())
+    // A close reaches a thread's top window only: once that window has gone
+    // (a form over its list, say), the window now on top is asked in turn.
+    std::map<int, const rt::Window*> asked;
+    auto askAgain = [&] {
+        bool posted = false;
+        for (int n : others()) {
+            const auto& stack = s.windows(n);
+            const auto it = asked.find(n);
+            const bool stillThere = it != asked.end()
+                && (it->second ? std::find(stack.begin(), stack.end(), it->second) != stack.end() : stack.empty());
+            if (stillThere)
+                continue; // still closing, or waiting for the user's answer
+            asked[n] = stack.empty() ? nullptr : stack.back();
+            s.post(n, rt::Event{rt::event::CloseWindow});
+            posted = true;
+        }
+        return posted;
+    };
+    if (others().empty())
         return true;
-    for (int n : open)
-        s.post(n, rt::Event{rt::event::CloseWindow});
+    askAgain();
     // Windows close while this thread yields. When no one has anything left
     // to do, whoever is still open waits for the user (a question, a window
     // its close opened), and that is the user's to answer.
@@ -595,7 +613,7 @@ bool closeOtherThreads()
         s.yield();
         if (others().empty())
             return true;
-        if (!s.hasReady())
+        if (!s.hasReady() && !askAgain())
             return false;
     }
     return others().empty();

@@ -401,16 +401,32 @@ TEST_F(Collections, ASwitchIsRefusedWhileAWindowStaysOpen)
     EXPECT_TRUE(dictionary::Quorvel().isOpen()) << "the old collection's tables are open again";
 }
 
+// A list whose form is open over it, both on the list's thread.
+void runListWithForm(OtherWindow& list, OtherWindow& form)
+{
+    rt::Window w(rt::parseWindowDef("title: Artists\ncontrols:\n  - {type: list, name: List}\n", "test", "Artists"));
+    w.open();
+    list.open = true;
+    runOtherWindow(form, "Update Artist");
+    while (w.waitEvent().code != rt::event::CloseWindow) { }
+    w.close();
+    list.open = false;
+}
+
 TEST_F(Frame, TheEndOfTheSessionClosesEveryWindowAndSavesAsAnExitDoes)
 {
     startFrame();
-    OtherWindow list;
+    OtherWindow list, artists, artist;
     host->start("BrowseSongs", [&] { runOtherWindow(list, "Songs"); });
+    host->start("BrowseArtists", [&] { runListWithForm(artists, artist); });
     host->settle();
+    ASSERT_TRUE(artists.open && artist.open);
     frame->setGeometry({20, 30, 500, 300});
     std::raise(SIGTERM);
     host->advance(1000);
     EXPECT_FALSE(list.open);
+    EXPECT_FALSE(artist.open);
+    EXPECT_FALSE(artists.open) << "the list under the form is closed in turn";
     EXPECT_FALSE(rt::Scheduler::instance().isRunning(1)) << "the frame has closed";
     EXPECT_EQ(glo().frameThread, 0);
     EXPECT_FALSE(rt::IniFile::named(".\\POSITION.INI").keys("Main").empty());
