@@ -64,8 +64,13 @@ std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
         l = std::make_unique<KeyJumpLocator>();
     else if (!kind.empty())
         throw std::invalid_argument("unknown locator '" + kind + "'");
-    if (l && order["entry"])
-        l->setEntry(controlName(order["entry"]));
+    if (const YAML::Node entry = order["entry"]; l && entry) {
+        if (entry.IsSequence())
+            for (const YAML::Node& e : entry)
+                l->setEntry(controlName(e));
+        else
+            l->setEntry(controlName(entry));
+    }
     return l;
 }
 
@@ -149,6 +154,7 @@ Level ListWindow::Prepare()
         else if (item["event"])
             menu_->addItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
     }
+    showCount();
     listOpened();
     return Benign;
 }
@@ -156,6 +162,9 @@ Level ListWindow::Prepare()
 Level ListWindow::readDeclaration(const YAML::Node& list)
 {
     singleInstance_ = list["single-instance"] && list["single-instance"].as<bool>();
+    countCaption_ = static_cast<bool>(list["caption"]);
+    caption_ = text(list["caption"]);
+    markTab_ = list["mark-tab"] && list["mark-tab"].as<bool>();
     if (singleInstance_ && request() != request::Select && takenByOpenInstance())
         return Notify;
 
@@ -305,11 +314,66 @@ Level ListWindow::OnNewSelection(int control)
 {
     if (const rt::Control* c = window().control(control); c && c->type() == rt::ControlType::Sheet) {
         followTab(*c);
+        if (markTab_ && c == orderSheet())
+            markCurrentTab();
         // The list is what a tab of the sheet is about.
         if (rt::Control* list = browser_->listControl(); list && !list->effectivelyHidden())
             window().select(*list);
     }
     return WindowController::OnNewSelection(control);
+}
+
+void ListWindow::RunEventLoop()
+{
+    // The remembered tab has come back by now.
+    if (markTab_)
+        markCurrentTab();
+    WindowController::RunEventLoop();
+}
+
+void ListWindow::Refresh()
+{
+    showCount();
+    WindowController::Refresh();
+}
+
+void ListWindow::showCount()
+{
+    // The whole table, whatever range or filter the list shows.
+    if (countCaption_ && hasWindow() && reader_)
+        window().setTitle(caption_ + std::to_string(reader_->access().table().records()) + " entries");
+}
+
+rt::Control* ListWindow::orderSheet() const
+{
+    for (const Order& o : orders_)
+        if (const rt::Control* tab = o.tab.empty() ? nullptr : window().control(o.tab))
+            if (tab->parent() && tab->parent()->type() == rt::ControlType::Sheet)
+                return tab->parent();
+    return nullptr;
+}
+
+void ListWindow::markCurrentTab()
+{
+    rt::Control* sheet = orderSheet();
+    if (!sheet || sheet->children().empty())
+        return;
+    const int shown = std::clamp(sheet->selected(), 1, static_cast<int>(sheet->children().size()));
+    rt::Control* tab = sheet->children()[static_cast<std::size_t>(shown - 1)];
+    if (tab == marked_)
+        return;
+    if (marked_) {
+        marked_->setFont(markedFont_);
+        std::string t = marked_->text();
+        t.erase(t.find_last_not_of(' ') + 1);
+        marked_->setText(std::move(t));
+    }
+    marked_ = tab;
+    markedFont_ = tab->font();
+    rt::FontDef bold = markedFont_;
+    bold.bold = true;
+    tab->setFont(std::move(bold));
+    tab->setText(tab->text() + "   ");
 }
 
 void ListWindow::followCurrentTab()
@@ -339,6 +403,7 @@ void ListWindow::followTab(const rt::Control& sheet)
 void ListWindow::CleanUp()
 {
     WindowController::CleanUp();
+    marked_ = nullptr;
     for (auto it = openSets_.rbegin(); it != openSets_.rend(); ++it)
         (*it)->close();
     openSets_.clear();

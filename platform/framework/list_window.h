@@ -19,6 +19,9 @@
 //     menu: [{text: "Album Wi&zard", press: Wizard}, separator, {text: "Create &Label", event: 1547}]
 //     form: UpdateAlbum             # the update procedure, started by name
 //     single-instance: true
+//     caption: "Albums - "          # the caption: this text, the records of the
+//                                   # view's table and " entries", at every refresh
+//     mark-tab: true                # the sheet's current tab in bold, three blanks after its text
 //
 // Locators: "prefix" locates on the characters typed so far, "jump" on the
 // last letter typed. Thumbs: "letters", "alphanumeric", "number",
@@ -39,6 +42,7 @@
 #include "platform/framework/toolbar_dispatcher.h"
 #include "platform/framework/view_reader.h"
 #include "platform/framework/window_controller.h"
+#include "platform/runtime/window_def.h"
 
 namespace YAML {
 class Node;
@@ -67,6 +71,8 @@ public:
     Level Prepare() override;
     Level OnWindowEvent(const rt::Event& e) override;
     Level OnNewSelection(int control) override;
+    void RunEventLoop() override;
+    void Refresh() override;
     void CleanUp() override;
 
     // The lists open now that keep to one instance, with their threads.
@@ -98,6 +104,9 @@ private:
     Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
     bool takenByOpenInstance();
+    rt::Control* orderSheet() const;
+    void markCurrentTab();
+    void showCount();
 
     std::string module_;
     std::string listControl_ = "?List";
@@ -112,6 +121,11 @@ private:
     std::string form_;
     bool singleInstance_ = false;
     bool registered_ = false;
+    bool countCaption_ = false;
+    std::string caption_;
+    bool markTab_ = false;
+    rt::Control* marked_ = nullptr; // the tab now in bold, with its own font
+    rt::FontDef markedFont_;
 };
 
 } // namespace qv::fw
