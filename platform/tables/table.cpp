@@ -301,6 +301,18 @@ std::string Table::createSql() const
     return "CREATE TABLE " + quoteId(def_.storedName()) + " (\n  " + joinSql(cols, ",\n  ") + "\n)";
 }
 
+// The record count kept by the file itself, so a list's "n entries" costs one
+// row instead of a walk over a whole key; triggers keep it right whoever writes.
+std::string Table::countSql(const std::string& schema) const
+{
+    const std::string t = quoteId(def_.storedName());
+    return "CREATE TABLE IF NOT EXISTS " + schema + ".qv_count (n INTEGER NOT NULL); DELETE FROM " + schema
+        + ".qv_count; INSERT INTO " + schema + ".qv_count SELECT count(*) FROM " + schema + "." + t
+        + "; CREATE TRIGGER IF NOT EXISTS " + schema + ".qv_count_insert AFTER INSERT ON " + t
+        + " BEGIN UPDATE qv_count SET n = n + 1; END; CREATE TRIGGER IF NOT EXISTS " + schema
+        + ".qv_count_delete AFTER DELETE ON " + t + " BEGIN UPDATE qv_count SET n = n - 1; END;";
+}
+
 std::vector<std::string> Table::indexSql() const
 {
     std::vector<std::string> out;
@@ -345,6 +357,7 @@ int Table::create()
     std::string script = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; " + createSql() + ";";
     for (const auto& s : indexSql())
         script += s + ";";
+    script += countSql("main");
     script += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
     if (encrypted())
         script += "CREATE TABLE qv_owner (salt BLOB NOT NULL, verifier BLOB NOT NULL);";
@@ -470,6 +483,7 @@ int Table::verifySchema()
         return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
                                                                              : driverError(rc, g.db(), path);
     bool haveTable = false, sealed = false;
+    int counting = 0;
     std::vector<std::string> indexes;
     {
         StatementUse use(s);
@@ -480,6 +494,8 @@ int Table::verifySchema()
                 haveTable = true;
             if (type == "table" && name == "qv_owner")
                 sealed = true;
+            if ((type == "table" && name == "qv_count") || (type == "trigger" && name.starts_with("qv_count_")))
+                ++counting;
             if (type == "index")
                 indexes.push_back(name);
         }
@@ -534,6 +550,14 @@ int Table::verifySchema()
             return BadKeys;
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
+    counted_ = counting == 3;
+    // A file made before it kept its count learns it once, when it can be written.
+    if (!counted_ && (access_ & 0x0F) != ReadOnly && !g.inTransaction()) {
+        if (g.exec("BEGIN; " + countSql(alias_) + " COMMIT;") == 0)
+            counted_ = true;
+        else
+            g.exec("ROLLBACK");
+    }
     // A file another tool switched to WAL would commit on its own, outside the group: it
     // goes back to the rollback journal now if it can, and is refused writes while it cannot.
     if ((access_ & 0x0F) != ReadOnly) {
@@ -835,6 +859,8 @@ std::int64_t Table::records(int key)
     std::string sql = "SELECT count(*) FROM " + sqlTable();
     if (auto w = keyWhere(key); key >= 0 && !w.empty())
         sql += " WHERE " + w;
+    else if (key < 0 && counted_)
+        sql = "SELECT n FROM " + alias_ + ".qv_count";
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
     if (!s) {
@@ -1256,6 +1282,7 @@ int Table::rebuildKeys()
         + " SELECT * FROM old." + quoteId(def_.storedName()) + " WHERE _rid IS NOT NULL;";
     for (const auto& i : indexSql())
         copy += i + ";";
+    copy += countSql("main");
     copy += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
     if (encrypted())
         copy += "CREATE TABLE qv_owner AS SELECT * FROM old.qv_owner;";

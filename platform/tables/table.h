@@ -124,6 +124,7 @@ private:
     int autoNumber();
     int findDuplicate();
     std::string createSql() const;
+    std::string countSql(const std::string& schema) const;
     std::vector<std::string> indexSql() const;
     int bindRecord(void* stmt, int first);
     int requireOpen(bool write);
@@ -147,6 +148,7 @@ private:
     Group* group_ = nullptr;
     Group* openGroup_ = nullptr;
     std::string alias_;
+    bool counted_ = false; // the file keeps its record count (qv_count)
     std::string password_;
     int openCount_ = 0;
     int access_ = DefaultAccess;
