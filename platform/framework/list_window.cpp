@@ -1,6 +1,7 @@
 #include "platform/framework/list_window.h"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include <yaml-cpp/yaml.h>
@@ -90,6 +91,16 @@ std::unique_ptr<ThumbStep> thumbOf(const YAML::Node& order)
     return nullptr;
 }
 
+// A list opened again reads the declaration it read before.
+std::shared_ptr<const YAML::Node> parsedDeclaration(const std::string& text)
+{
+    static std::map<std::string, std::shared_ptr<const YAML::Node>, std::less<>> parsed;
+    auto& node = parsed[text];
+    if (!node)
+        node = std::make_shared<const YAML::Node>(YAML::Load(text));
+    return node;
+}
+
 RelationSet& setOf(const std::string& label)
 {
     RelationSet* set = relationSetOf(label);
@@ -106,6 +117,11 @@ ListWindow::ListWindow(std::string module, std::string procedure)
 { }
 
 ListWindow::~ListWindow() = default;
+
+const YAML::Node& ListWindow::declaration() const
+{
+    return *declaration_;
+}
 
 const std::vector<ListWindow::Instance>& ListWindow::singleInstances()
 {
@@ -127,14 +143,13 @@ Level ListWindow::Prepare()
     if (const Level l = WindowController::Prepare(); l != Benign)
         return l;
     loadWindow(module_, name());
-    YAML::Node list;
     try {
         const auto& sections = window().def().sections;
         const auto found = sections.find("list");
         if (found == sections.end())
             throw std::invalid_argument("the definition has no list section");
-        list = YAML::Load(found->second);
-        if (const Level l = readDeclaration(list); l != Benign)
+        declaration_ = parsedDeclaration(found->second);
+        if (const Level l = readDeclaration(*declaration_); l != Benign)
             return l;
     } catch (const YAML::Exception& e) {
         throw rt::DefinitionError("window " + module_ + "/" + name() + ": list: " + e.what());
@@ -146,6 +161,7 @@ Level ListWindow::Prepare()
     openWindow();
 
     // The context menu's own items come after those of the buttons.
+    const YAML::Node& list = *declaration_;
     for (const YAML::Node& item : list["menu"]) {
         if (item.IsScalar() && item.as<std::string>() == "separator")
             menu_->addSeparator();
@@ -171,17 +187,16 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     if (list["control"])
         listControl_ = controlName(list["control"]);
     rt::Control& control = window()[listControl_];
+    readOnly_ = !list["form"];
     RelationSet& primary = setOf(text(list["view"]));
-    if (primary.open() != Benign)
+    if (!openData(primary))
         return Fatal;
-    openSets_.push_back(&primary);
     view_ = std::make_unique<tables::View>(primary.access().table());
     reader_ = std::make_unique<ViewReader>(*view_, primary.access());
     for (const YAML::Node& j : list["join"]) {
         RelationSet& joined = setOf(text(j["table"]));
-        if (joined.open() != Benign)
+        if (!openData(joined))
             return Fatal;
-        openSets_.push_back(&joined);
         tables::Table& t = joined.access().table();
         const int key = t.def().keyIndex(text(j["key"]));
         if (key < 0)
@@ -200,9 +215,8 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
         order.tab = controlName(o["tab"]);
         if (o["parent"]) {
             RelationSet& parent = setOf(text(o["parent"]));
-            if (parent.open() != Benign)
+            if (!openData(parent))
                 return Fatal;
-            openSets_.push_back(&parent);
             std::vector<std::pair<std::string, std::string>> links;
             for (const YAML::Node& link : o["links"])
                 links.emplace_back(link[0].as<std::string>(), link[1].as<std::string>());
@@ -287,6 +301,22 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     addComponent(*menu_);
     addComponent(toolbar_);
     return Benign;
+}
+
+bool ListWindow::openData(RelationSet& set)
+{
+    // A list without a form changes nothing: it opens the tables it reads, not
+    // those its relation set would update with them.
+    if (readOnly_) {
+        if (set.access().open() != Benign)
+            return false;
+        openTables_.push_back(&set.access());
+    } else {
+        if (set.open() != Benign)
+            return false;
+        openSets_.push_back(&set);
+    }
+    return true;
 }
 
 bool ListWindow::takenByOpenInstance()
@@ -407,6 +437,9 @@ void ListWindow::CleanUp()
     for (auto it = openSets_.rbegin(); it != openSets_.rend(); ++it)
         (*it)->close();
     openSets_.clear();
+    for (auto it = openTables_.rbegin(); it != openTables_.rend(); ++it)
+        (*it)->close();
+    openTables_.clear();
     if (registered_) {
         std::erase_if(instances(), [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });
         registered_ = false;

@@ -54,6 +54,8 @@ class View;
 
 namespace qv::fw {
 
+class TableAccess;
+
 class ListWindow : public WindowController
 {
 public:
@@ -66,6 +68,8 @@ public:
     };
 
     ListBrowser& browser() const { return *browser_; }
+    // The definition's `list:` section, once the window is loaded.
+    const YAML::Node& declaration() const;
     ViewReader& reader() const { return *reader_; }
 
     Level Prepare() override;
@@ -104,17 +108,21 @@ private:
     Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
     bool takenByOpenInstance();
+    bool openData(RelationSet& set);
     rt::Control* orderSheet() const;
     void markCurrentTab();
     void showCount();
 
     std::string module_;
+    std::shared_ptr<const YAML::Node> declaration_;
     std::string listControl_ = "?List";
     std::unique_ptr<tables::View> view_;
     std::unique_ptr<ViewReader> reader_;
     std::unique_ptr<ListBrowser> browser_;
     std::vector<Order> orders_;
     std::vector<RelationSet*> openSets_; // closed as the window goes
+    std::vector<TableAccess*> openTables_; // those of a list without a form
+    bool readOnly_ = false;
     std::vector<tables::Record*> joinedRecords_;
     std::unique_ptr<ContextMenu> menu_;
     ToolbarDispatcher toolbar_;
