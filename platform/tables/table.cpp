@@ -473,81 +473,108 @@ int Table::keyedOpen(int access)
     return setError(NoError);
 }
 
+Table::FileStamp Table::stampOf(const std::string& path)
+{
+    // A file in WAL mode may change without its own header or time moving.
+    if (::access((path + "-wal").c_str(), F_OK) == 0)
+        return {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat st;
+    unsigned char counter[4] = {}; // the header's change counter: every commit moves it
+    const bool ok = ::fstat(fd, &st) == 0 && ::pread(fd, counter, sizeof counter, 24) == sizeof counter;
+    ::close(fd);
+    if (!ok)
+        return {};
+    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+        static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
+        (std::uint32_t(counter[0]) << 24) | (std::uint32_t(counter[1]) << 16) | (std::uint32_t(counter[2]) << 8)
+            | counter[3]};
+}
+
 int Table::verifySchema()
 {
     Group& g = *openGroup_;
     std::string path = filePath();
     int rc = 0;
-    sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
-    if (!s)
-        return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
-                                                                             : driverError(rc, g.db(), path);
-    bool haveTable = false, sealed = false;
-    int counting = 0;
-    std::vector<std::string> indexes;
-    {
-        StatementUse use(s);
-        for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
-            std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-            std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-            if (type == "table" && sameName(name, def_.storedName()))
-                haveTable = true;
-            if (type == "table" && name == "qv_owner")
-                sealed = true;
-            if ((type == "table" && name == "qv_count") || (type == "trigger" && name.starts_with("qv_count_")))
-                ++counting;
-            if (type == "index")
-                indexes.push_back(name);
+    // A file found sound and not written since (the same file, size and time) is not
+    // looked over again, so a window opened again opens its tables at once.
+    const FileStamp stamp = stampOf(path);
+    int counting = verifiedCounting_;
+    if (!stamp.valid || stamp != verified_) {
+        verified_ = FileStamp{};
+        counting = 0;
+        sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
+        if (!s)
+            return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
+                                                                                 : driverError(rc, g.db(), path);
+        bool haveTable = false, sealed = false;
+        std::vector<std::string> indexes;
+        {
+            StatementUse use(s);
+            for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
+                std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+                std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+                if (type == "table" && sameName(name, def_.storedName()))
+                    haveTable = true;
+                if (type == "table" && name == "qv_owner")
+                    sealed = true;
+                if ((type == "table" && name == "qv_count") || (type == "trigger" && name.starts_with("qv_count_")))
+                    ++counting;
+                if (type == "index")
+                    indexes.push_back(name);
+            }
+            if (rc != SQLITE_DONE) {
+                int c = rc & 0xFF;
+                return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
+            }
         }
-        if (rc != SQLITE_DONE) {
-            int c = rc & 0xFF;
-            return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
+        // A sealed file read without its password would show blank records.
+        if (!haveTable || sealed != encrypted())
+            return InvalidFile;
+        s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
+        if (!s)
+            return driverError(rc, g.db(), path);
+        {
+            StatementUse use(s);
+            if (g.step(s) != SQLITE_ROW)
+                return InvalidFile;
+            if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
+                return InvalidFile;
         }
-    }
-    // A sealed file read without its password would show blank records.
-    if (!haveTable || sealed != encrypted())
-        return InvalidFile;
-    s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
-    if (!s)
-        return driverError(rc, g.db(), path);
-    {
-        StatementUse use(s);
-        if (g.step(s) != SQLITE_ROW)
+        // Every declared column must be there; a file of another layout is another table.
+        s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
+        if (!s)
+            return driverError(rc, g.db(), path);
+        std::vector<std::string> cols;
+        {
+            StatementUse use(s);
+            sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
+            for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
+                cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        }
+        auto has = [&](const std::string& name) {
+            for (const auto& c : cols)
+                if (sameName(c, name))
+                    return true;
+            return false;
+        };
+        for (const auto& f : def_.fields)
+            if (!has(std::string(bareName(f.name))))
+                return InvalidFile;
+        for (const auto& m : def_.memos)
+            if (!has(std::string(bareName(m.name))))
+                return InvalidFile;
+        if (encrypted() && !has("_data"))
             return InvalidFile;
-        if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
-            return InvalidFile;
-    }
-    // Every declared column must be there; a file of another layout is another table.
-    s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
-    if (!s)
-        return driverError(rc, g.db(), path);
-    std::vector<std::string> cols;
-    {
-        StatementUse use(s);
-        sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
-        for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
-            cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-    }
-    auto has = [&](const std::string& name) {
-        for (const auto& c : cols)
-            if (sameName(c, name))
-                return true;
-        return false;
-    };
-    for (const auto& f : def_.fields)
-        if (!has(std::string(bareName(f.name))))
-            return InvalidFile;
-    for (const auto& m : def_.memos)
-        if (!has(std::string(bareName(m.name))))
-            return InvalidFile;
-    if (encrypted() && !has("_data"))
-        return InvalidFile;
-    for (const auto& k : def_.keys) {
-        bool found = false;
-        for (const auto& i : indexes)
-            found = found || sameName(i, std::string(bareName(k.name)));
-        if (!found)
-            return BadKeys;
+        for (const auto& k : def_.keys) {
+            bool found = false;
+            for (const auto& i : indexes)
+                found = found || sameName(i, std::string(bareName(k.name)));
+            if (!found)
+                return BadKeys;
+        }
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
     counted_ = counting == 3;
@@ -572,6 +599,8 @@ int Table::verifySchema()
         if (wal)
             sqlite3_exec(g.db(), ("PRAGMA " + alias_ + ".journal_mode=DELETE").c_str(), nullptr, nullptr, nullptr);
     }
+    verified_ = stampOf(path); // after the count it may have learnt
+    verifiedCounting_ = counted_ ? 3 : counting;
     if (encrypted())
         return deriveKey();
     return 0;
