@@ -162,10 +162,21 @@ int shownRows(rt::Window& w, const ListCase& c)
     return l ? l->rowCount() : 0;
 }
 
+// A lookup opens on the record its caller holds; these callers hold none, so
+// the list opens at its first page, the page the raw peer reads.
+void holdNothing()
+{
+    for (tables::Table* t : {&dict::Quorvel(), &dict::Artists(), &dict::Categories()}) {
+        t->record().clear();
+        t->record().recordId = 0;
+    }
+}
+
 void openBench(benchmark::State& st, const ListCase& c)
 {
     rt::HeadlessHost host;
     int rows = 0;
+    holdNothing();
     for (auto _ : st) {
         rt::Window* w = openList(host, c);
         st.PauseTiming();
@@ -175,6 +186,7 @@ void openBench(benchmark::State& st, const ListCase& c)
         }
         rows = shownRows(*w, c);
         closeList(host, *w);
+        holdNothing();
         st.ResumeTiming();
     }
     st.counters["page"] = rows;
