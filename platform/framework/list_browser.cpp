@@ -148,8 +148,8 @@ bool ListBrowser::keysOnWindow() const
         return false;
     std::vector<std::string> locatorEntries;
     for (const Locator* l : locators_)
-        if (l && !l->entry().empty())
-            locatorEntries.push_back(l->entry());
+        if (l)
+            locatorEntries.insert(locatorEntries.end(), l->entries().begin(), l->entries().end());
     for (const auto& c : window_->window().controls()) {
         switch (c->type()) {
         case rt::ControlType::Entry:

@@ -1,6 +1,7 @@
 #include "platform/framework/list_window.h"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include <yaml-cpp/yaml.h>
@@ -64,8 +65,13 @@ std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
         l = std::make_unique<KeyJumpLocator>();
     else if (!kind.empty())
         throw std::invalid_argument("unknown locator '" + kind + "'");
-    if (l && order["entry"])
-        l->setEntry(controlName(order["entry"]));
+    if (const YAML::Node entry = order["entry"]; l && entry) {
+        if (entry.IsSequence())
+            for (const YAML::Node& e : entry)
+                l->setEntry(controlName(e));
+        else
+            l->setEntry(controlName(entry));
+    }
     return l;
 }
 
@@ -85,6 +91,16 @@ std::unique_ptr<ThumbStep> thumbOf(const YAML::Node& order)
     return nullptr;
 }
 
+// A list opened again reads the declaration it read before.
+std::shared_ptr<const YAML::Node> parsedDeclaration(const std::string& text)
+{
+    static std::map<std::string, std::shared_ptr<const YAML::Node>, std::less<>> parsed;
+    auto& node = parsed[text];
+    if (!node)
+        node = std::make_shared<const YAML::Node>(YAML::Load(text));
+    return node;
+}
+
 RelationSet& setOf(const std::string& label)
 {
     RelationSet* set = relationSetOf(label);
@@ -101,6 +117,11 @@ ListWindow::ListWindow(std::string module, std::string procedure)
 { }
 
 ListWindow::~ListWindow() = default;
+
+const YAML::Node& ListWindow::declaration() const
+{
+    return *declaration_;
+}
 
 const std::vector<ListWindow::Instance>& ListWindow::singleInstances()
 {
@@ -122,14 +143,13 @@ Level ListWindow::Prepare()
     if (const Level l = WindowController::Prepare(); l != Benign)
         return l;
     loadWindow(module_, name());
-    YAML::Node list;
     try {
         const auto& sections = window().def().sections;
         const auto found = sections.find("list");
         if (found == sections.end())
             throw std::invalid_argument("the definition has no list section");
-        list = YAML::Load(found->second);
-        if (const Level l = readDeclaration(list); l != Benign)
+        declaration_ = parsedDeclaration(found->second);
+        if (const Level l = readDeclaration(*declaration_); l != Benign)
             return l;
     } catch (const YAML::Exception& e) {
         throw rt::DefinitionError("window " + module_ + "/" + name() + ": list: " + e.what());
@@ -141,6 +161,7 @@ Level ListWindow::Prepare()
     openWindow();
 
     // The context menu's own items come after those of the buttons.
+    const YAML::Node& list = *declaration_;
     for (const YAML::Node& item : list["menu"]) {
         if (item.IsScalar() && item.as<std::string>() == "separator")
             menu_->addSeparator();
@@ -149,6 +170,7 @@ Level ListWindow::Prepare()
         else if (item["event"])
             menu_->addItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
     }
+    showCount();
     listOpened();
     return Benign;
 }
@@ -156,23 +178,25 @@ Level ListWindow::Prepare()
 Level ListWindow::readDeclaration(const YAML::Node& list)
 {
     singleInstance_ = list["single-instance"] && list["single-instance"].as<bool>();
+    countCaption_ = static_cast<bool>(list["caption"]);
+    caption_ = text(list["caption"]);
+    markTab_ = list["mark-tab"] && list["mark-tab"].as<bool>();
     if (singleInstance_ && request() != request::Select && takenByOpenInstance())
         return Notify;
 
     if (list["control"])
         listControl_ = controlName(list["control"]);
     rt::Control& control = window()[listControl_];
+    readOnly_ = !list["form"];
     RelationSet& primary = setOf(text(list["view"]));
-    if (primary.open() != Benign)
+    if (!openData(primary))
         return Fatal;
-    openSets_.push_back(&primary);
     view_ = std::make_unique<tables::View>(primary.access().table());
     reader_ = std::make_unique<ViewReader>(*view_, primary.access());
     for (const YAML::Node& j : list["join"]) {
         RelationSet& joined = setOf(text(j["table"]));
-        if (joined.open() != Benign)
+        if (!openData(joined))
             return Fatal;
-        openSets_.push_back(&joined);
         tables::Table& t = joined.access().table();
         const int key = t.def().keyIndex(text(j["key"]));
         if (key < 0)
@@ -191,9 +215,8 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
         order.tab = controlName(o["tab"]);
         if (o["parent"]) {
             RelationSet& parent = setOf(text(o["parent"]));
-            if (parent.open() != Benign)
+            if (!openData(parent))
                 return Fatal;
-            openSets_.push_back(&parent);
             std::vector<std::pair<std::string, std::string>> links;
             for (const YAML::Node& link : o["links"])
                 links.emplace_back(link[0].as<std::string>(), link[1].as<std::string>());
@@ -280,6 +303,22 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     return Benign;
 }
 
+bool ListWindow::openData(RelationSet& set)
+{
+    // A list without a form changes nothing: it opens the tables it reads, not
+    // those its relation set would update with them.
+    if (readOnly_) {
+        if (set.access().open() != Benign)
+            return false;
+        openTables_.push_back(&set.access());
+    } else {
+        if (set.open() != Benign)
+            return false;
+        openSets_.push_back(&set);
+    }
+    return true;
+}
+
 bool ListWindow::takenByOpenInstance()
 {
     auto& list = instances();
@@ -305,11 +344,66 @@ Level ListWindow::OnNewSelection(int control)
 {
     if (const rt::Control* c = window().control(control); c && c->type() == rt::ControlType::Sheet) {
         followTab(*c);
+        if (markTab_ && c == orderSheet())
+            markCurrentTab();
         // The list is what a tab of the sheet is about.
         if (rt::Control* list = browser_->listControl(); list && !list->effectivelyHidden())
             window().select(*list);
     }
     return WindowController::OnNewSelection(control);
+}
+
+void ListWindow::RunEventLoop()
+{
+    // The remembered tab has come back by now.
+    if (markTab_)
+        markCurrentTab();
+    WindowController::RunEventLoop();
+}
+
+void ListWindow::Refresh()
+{
+    showCount();
+    WindowController::Refresh();
+}
+
+void ListWindow::showCount()
+{
+    // The whole table, whatever range or filter the list shows.
+    if (countCaption_ && hasWindow() && reader_)
+        window().setTitle(caption_ + std::to_string(reader_->access().table().records()) + " entries");
+}
+
+rt::Control* ListWindow::orderSheet() const
+{
+    for (const Order& o : orders_)
+        if (const rt::Control* tab = o.tab.empty() ? nullptr : window().control(o.tab))
+            if (tab->parent() && tab->parent()->type() == rt::ControlType::Sheet)
+                return tab->parent();
+    return nullptr;
+}
+
+void ListWindow::markCurrentTab()
+{
+    rt::Control* sheet = orderSheet();
+    if (!sheet || sheet->children().empty())
+        return;
+    const int shown = std::clamp(sheet->selected(), 1, static_cast<int>(sheet->children().size()));
+    rt::Control* tab = sheet->children()[static_cast<std::size_t>(shown - 1)];
+    if (tab == marked_)
+        return;
+    if (marked_) {
+        marked_->setFont(markedFont_);
+        std::string t = marked_->text();
+        t.erase(t.find_last_not_of(' ') + 1);
+        marked_->setText(std::move(t));
+    }
+    marked_ = tab;
+    markedFont_ = tab->font();
+    rt::FontDef bold = markedFont_;
+    bold.bold = true;
+    tab->setFont(std::move(bold));
+    tab->setText(tab->text() + "   ");
 }
 
 void ListWindow::followCurrentTab()
@@ -339,9 +433,13 @@ void ListWindow::followTab(const rt::Control& sheet)
 void ListWindow::CleanUp()
 {
     WindowController::CleanUp();
+    marked_ = nullptr;
     for (auto it = openSets_.rbegin(); it != openSets_.rend(); ++it)
         (*it)->close();
     openSets_.clear();
+    for (auto it = openTables_.rbegin(); it != openTables_.rend(); ++it)
+        (*it)->close();
+    openTables_.clear();
     if (registered_) {
         std::erase_if(instances(), [this](const Instance& i) { return text::equalsNoCase(i.procedure, name()); });
         registered_ = false;

@@ -19,6 +19,9 @@
 //     menu: [{text: "Album Wi&zard", press: Wizard}, separator, {text: "Create &Label", event: 1547}]
 //     form: UpdateAlbum             # the update procedure, started by name
 //     single-instance: true
+//     caption: "Albums - "          # the caption: this text, the records of the
+//                                   # view's table and " entries", at every refresh
+//     mark-tab: true                # the sheet's current tab in bold, three blanks after its text
 //
 // Locators: "prefix" locates on the characters typed so far, "jump" on the
 // last letter typed. Thumbs: "letters", "alphanumeric", "number",
@@ -39,6 +42,7 @@
 #include "platform/framework/toolbar_dispatcher.h"
 #include "platform/framework/view_reader.h"
 #include "platform/framework/window_controller.h"
+#include "platform/runtime/window_def.h"
 
 namespace YAML {
 class Node;
@@ -49,6 +53,8 @@ class View;
 } // namespace qv::tables
 
 namespace qv::fw {
+
+class TableAccess;
 
 class ListWindow : public WindowController
 {
@@ -62,11 +68,15 @@ public:
     };
 
     ListBrowser& browser() const { return *browser_; }
+    // The definition's `list:` section, once the window is loaded.
+    const YAML::Node& declaration() const;
     ViewReader& reader() const { return *reader_; }
 
     Level Prepare() override;
     Level OnWindowEvent(const rt::Event& e) override;
     Level OnNewSelection(int control) override;
+    void RunEventLoop() override;
+    void Refresh() override;
     void CleanUp() override;
 
     // The lists open now that keep to one instance, with their threads.
@@ -98,20 +108,32 @@ private:
     Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
     bool takenByOpenInstance();
+    bool openData(RelationSet& set);
+    rt::Control* orderSheet() const;
+    void markCurrentTab();
+    void showCount();
 
     std::string module_;
+    std::shared_ptr<const YAML::Node> declaration_;
     std::string listControl_ = "?List";
     std::unique_ptr<tables::View> view_;
     std::unique_ptr<ViewReader> reader_;
     std::unique_ptr<ListBrowser> browser_;
     std::vector<Order> orders_;
     std::vector<RelationSet*> openSets_; // closed as the window goes
+    std::vector<TableAccess*> openTables_; // those of a list without a form
+    bool readOnly_ = false;
     std::vector<tables::Record*> joinedRecords_;
     std::unique_ptr<ContextMenu> menu_;
     ToolbarDispatcher toolbar_;
     std::string form_;
     bool singleInstance_ = false;
     bool registered_ = false;
+    bool countCaption_ = false;
+    std::string caption_;
+    bool markTab_ = false;
+    rt::Control* marked_ = nullptr; // the tab now in bold, with its own font
+    rt::FontDef markedFont_;
 };
 
 } // namespace qv::fw

@@ -105,10 +105,11 @@ void TypedPrefixLocator::reset()
 
 void TypedPrefixLocator::show(ListBrowser& list)
 {
-    if (entry_.empty() || !list.controller() || !list.controller()->hasWindow())
+    if (!list.controller() || !list.controller()->hasWindow())
         return;
-    if (rt::Control* c = list.controller()->window().control(entry_))
-        c->setValue(typed_);
+    for (const std::string& entry : entries_)
+        if (rt::Control* c = list.controller()->window().control(entry))
+            c->setValue(typed_);
 }
 
 } // namespace qv::fw

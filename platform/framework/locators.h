@@ -3,6 +3,7 @@
 // field starts with what was typed.
 
 #include <string>
+#include <vector>
 
 namespace qv::fw {
 
@@ -12,9 +13,10 @@ class Locator
 {
 public:
     virtual ~Locator() = default;
-    // An entry of the window that shows what was typed; "" for none.
-    void setEntry(std::string control) { entry_ = std::move(control); }
-    const std::string& entry() const { return entry_; }
+    // The entries of the window that show what was typed (two tabs may show
+    // one locator); none by default.
+    void setEntry(std::string control) { entries_.push_back(std::move(control)); }
+    const std::vector<std::string>& entries() const { return entries_; }
 
     // A key the list received; true when the locator used it.
     virtual bool takeKey(int keyCode, ListBrowser& list) = 0;
@@ -28,7 +30,7 @@ public:
     static char charOf(int keyCode);
 
 protected:
-    std::string entry_;
+    std::vector<std::string> entries_;
 };
 
 // A typed character moves to the first row that begins with it.

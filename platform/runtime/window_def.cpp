@@ -1,6 +1,8 @@
 #include "platform/runtime/window_def.h"
 
 #include <array>
+#include <map>
+#include <mutex>
 #include <set>
 #include <utility>
 #include <yaml-cpp/yaml.h>
@@ -341,7 +343,24 @@ WindowDef loadWindowDef(std::string_view module, std::string_view name)
     const auto text = ResourceStore::find(module, path);
     if (!text)
         throw DefinitionError("window " + std::string(module) + "/" + std::string(name) + " is not defined");
-    return parseWindowDef(*text, module, name);
+    // Parsed once: a window opened again (a lookup, a list) starts from the parsed copy.
+    // Kept with its text, so a definition replaced at run time is parsed anew.
+    struct Parsed {
+        std::string text;
+        WindowDef def;
+    };
+    static std::map<std::string, Parsed, std::less<>> parsed;
+    static std::mutex guard;
+    const std::string key = std::string(module) + "/" + std::string(name);
+    {
+        std::lock_guard lock(guard);
+        if (const auto it = parsed.find(key); it != parsed.end() && it->second.text == *text)
+            return it->second.def;
+    }
+    WindowDef def = parseWindowDef(*text, module, name);
+    std::lock_guard lock(guard);
+    parsed.insert_or_assign(key, Parsed{std::string(*text), def});
+    return def;
 }
 
 } // namespace qv::rt

@@ -115,6 +115,25 @@ int driverError(int rc, sqlite3* db, const std::string& file)
     }
 }
 
+ReadHold::ReadHold(Group& group, const std::string& alias)
+{
+    if (group.inTransaction() || alias.empty())
+        return;
+    // A statement left on its first row keeps the connection's read transaction open
+    // until it is reset; the files the run reads meanwhile stay locked for reading.
+    s_ = group.statement("SELECT 1 FROM " + alias + ".sqlite_master LIMIT 1");
+    if (s_ && group.step(s_) != SQLITE_ROW) {
+        sqlite3_reset(s_);
+        s_ = nullptr;
+    }
+}
+
+ReadHold::~ReadHold()
+{
+    if (s_)
+        sqlite3_reset(s_);
+}
+
 StatementUse::~StatementUse()
 {
     if (s_)

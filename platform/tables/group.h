@@ -119,6 +119,22 @@ private:
     std::vector<std::string> heldSupers_; // super-journals hot journals named at the opening
 };
 
+// Keeps one read transaction over a short run of statements that do not wait (a page of
+// a list and the joined records of its rows): outside a transaction each statement would
+// otherwise lock its file, look for a hot journal and check the file for changes anew.
+// The run sees one state of the files. Nothing to do inside a transaction.
+class ReadHold
+{
+public:
+    ReadHold(Group& group, const std::string& alias);
+    ~ReadHold();
+    ReadHold(const ReadHold&) = delete;
+    ReadHold& operator=(const ReadHold&) = delete;
+
+private:
+    sqlite3_stmt* s_ = nullptr;
+};
+
 // Maps an SQLite result code onto the driver's numbered errors and records it.
 int driverError(int sqliteRc, sqlite3* db, const std::string& file);
 // A file another program holds in WAL mode cannot join a transaction over several files:

@@ -301,6 +301,18 @@ std::string Table::createSql() const
     return "CREATE TABLE " + quoteId(def_.storedName()) + " (\n  " + joinSql(cols, ",\n  ") + "\n)";
 }
 
+// The record count kept by the file itself, so a list's "n entries" costs one
+// row instead of a walk over a whole key; triggers keep it right whoever writes.
+std::string Table::countSql(const std::string& schema) const
+{
+    const std::string t = quoteId(def_.storedName());
+    return "CREATE TABLE IF NOT EXISTS " + schema + ".qv_count (n INTEGER NOT NULL); DELETE FROM " + schema
+        + ".qv_count; INSERT INTO " + schema + ".qv_count SELECT count(*) FROM " + schema + "." + t
+        + "; CREATE TRIGGER IF NOT EXISTS " + schema + ".qv_count_insert AFTER INSERT ON " + t
+        + " BEGIN UPDATE qv_count SET n = n + 1; END; CREATE TRIGGER IF NOT EXISTS " + schema
+        + ".qv_count_delete AFTER DELETE ON " + t + " BEGIN UPDATE qv_count SET n = n - 1; END;";
+}
+
 std::vector<std::string> Table::indexSql() const
 {
     std::vector<std::string> out;
@@ -345,6 +357,7 @@ int Table::create()
     std::string script = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN; " + createSql() + ";";
     for (const auto& s : indexSql())
         script += s + ";";
+    script += countSql("main");
     script += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
     if (encrypted())
         script += "CREATE TABLE qv_owner (salt BLOB NOT NULL, verifier BLOB NOT NULL);";
@@ -460,80 +473,118 @@ int Table::keyedOpen(int access)
     return setError(NoError);
 }
 
+Table::FileStamp Table::stampOf(const std::string& path)
+{
+    // A file in WAL mode may change without its own header or time moving.
+    if (::access((path + "-wal").c_str(), F_OK) == 0)
+        return {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat st;
+    unsigned char counter[4] = {}; // the header's change counter: every commit moves it
+    const bool ok = ::fstat(fd, &st) == 0 && ::pread(fd, counter, sizeof counter, 24) == sizeof counter;
+    ::close(fd);
+    if (!ok)
+        return {};
+    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+        static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
+        (std::uint32_t(counter[0]) << 24) | (std::uint32_t(counter[1]) << 16) | (std::uint32_t(counter[2]) << 8)
+            | counter[3]};
+}
+
 int Table::verifySchema()
 {
     Group& g = *openGroup_;
     std::string path = filePath();
     int rc = 0;
-    sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
-    if (!s)
-        return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
-                                                                             : driverError(rc, g.db(), path);
-    bool haveTable = false, sealed = false;
-    std::vector<std::string> indexes;
-    {
-        StatementUse use(s);
-        for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
-            std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-            std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-            if (type == "table" && sameName(name, def_.storedName()))
-                haveTable = true;
-            if (type == "table" && name == "qv_owner")
-                sealed = true;
-            if (type == "index")
-                indexes.push_back(name);
+    // A file found sound and not written since (the same file, size and time) is not
+    // looked over again, so a window opened again opens its tables at once.
+    const FileStamp stamp = stampOf(path);
+    int counting = verifiedCounting_;
+    if (!stamp.valid || stamp != verified_) {
+        verified_ = FileStamp{};
+        counting = 0;
+        sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
+        if (!s)
+            return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
+                                                                                 : driverError(rc, g.db(), path);
+        bool haveTable = false, sealed = false;
+        std::vector<std::string> indexes;
+        {
+            StatementUse use(s);
+            for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
+                std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+                std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+                if (type == "table" && sameName(name, def_.storedName()))
+                    haveTable = true;
+                if (type == "table" && name == "qv_owner")
+                    sealed = true;
+                if ((type == "table" && name == "qv_count") || (type == "trigger" && name.starts_with("qv_count_")))
+                    ++counting;
+                if (type == "index")
+                    indexes.push_back(name);
+            }
+            if (rc != SQLITE_DONE) {
+                int c = rc & 0xFF;
+                return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
+            }
         }
-        if (rc != SQLITE_DONE) {
-            int c = rc & 0xFF;
-            return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
+        // A sealed file read without its password would show blank records.
+        if (!haveTable || sealed != encrypted())
+            return InvalidFile;
+        s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
+        if (!s)
+            return driverError(rc, g.db(), path);
+        {
+            StatementUse use(s);
+            if (g.step(s) != SQLITE_ROW)
+                return InvalidFile;
+            if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
+                return InvalidFile;
         }
-    }
-    // A sealed file read without its password would show blank records.
-    if (!haveTable || sealed != encrypted())
-        return InvalidFile;
-    s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
-    if (!s)
-        return driverError(rc, g.db(), path);
-    {
-        StatementUse use(s);
-        if (g.step(s) != SQLITE_ROW)
+        // Every declared column must be there; a file of another layout is another table.
+        s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
+        if (!s)
+            return driverError(rc, g.db(), path);
+        std::vector<std::string> cols;
+        {
+            StatementUse use(s);
+            sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
+            for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
+                cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        }
+        auto has = [&](const std::string& name) {
+            for (const auto& c : cols)
+                if (sameName(c, name))
+                    return true;
+            return false;
+        };
+        for (const auto& f : def_.fields)
+            if (!has(std::string(bareName(f.name))))
+                return InvalidFile;
+        for (const auto& m : def_.memos)
+            if (!has(std::string(bareName(m.name))))
+                return InvalidFile;
+        if (encrypted() && !has("_data"))
             return InvalidFile;
-        if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
-            return InvalidFile;
-    }
-    // Every declared column must be there; a file of another layout is another table.
-    s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
-    if (!s)
-        return driverError(rc, g.db(), path);
-    std::vector<std::string> cols;
-    {
-        StatementUse use(s);
-        sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
-        for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
-            cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-    }
-    auto has = [&](const std::string& name) {
-        for (const auto& c : cols)
-            if (sameName(c, name))
-                return true;
-        return false;
-    };
-    for (const auto& f : def_.fields)
-        if (!has(std::string(bareName(f.name))))
-            return InvalidFile;
-    for (const auto& m : def_.memos)
-        if (!has(std::string(bareName(m.name))))
-            return InvalidFile;
-    if (encrypted() && !has("_data"))
-        return InvalidFile;
-    for (const auto& k : def_.keys) {
-        bool found = false;
-        for (const auto& i : indexes)
-            found = found || sameName(i, std::string(bareName(k.name)));
-        if (!found)
-            return BadKeys;
+        for (const auto& k : def_.keys) {
+            bool found = false;
+            for (const auto& i : indexes)
+                found = found || sameName(i, std::string(bareName(k.name)));
+            if (!found)
+                return BadKeys;
+        }
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
+    counted_ = counting == 3;
+    // A file made before it kept its count learns it once, when it can be written.
+    if (!counted_ && (access_ & 0x0F) != ReadOnly && !g.inTransaction()) {
+        if (g.exec("BEGIN; " + countSql(alias_) + " COMMIT;") == 0)
+            counted_ = true;
+        else
+            g.exec("ROLLBACK");
+    }
     // A file another tool switched to WAL would commit on its own, outside the group: it
     // goes back to the rollback journal now if it can, and is refused writes while it cannot.
     if ((access_ & 0x0F) != ReadOnly) {
@@ -548,6 +599,8 @@ int Table::verifySchema()
         if (wal)
             sqlite3_exec(g.db(), ("PRAGMA " + alias_ + ".journal_mode=DELETE").c_str(), nullptr, nullptr, nullptr);
     }
+    verified_ = stampOf(path); // after the count it may have learnt
+    verifiedCounting_ = counted_ ? 3 : counting;
     if (encrypted())
         return deriveKey();
     return 0;
@@ -835,6 +888,8 @@ std::int64_t Table::records(int key)
     std::string sql = "SELECT count(*) FROM " + sqlTable();
     if (auto w = keyWhere(key); key >= 0 && !w.empty())
         sql += " WHERE " + w;
+    else if (key < 0 && counted_)
+        sql = "SELECT n FROM " + alias_ + ".qv_count";
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
     if (!s) {
@@ -1256,6 +1311,7 @@ int Table::rebuildKeys()
         + " SELECT * FROM old." + quoteId(def_.storedName()) + " WHERE _rid IS NOT NULL;";
     for (const auto& i : indexSql())
         copy += i + ";";
+    copy += countSql("main");
     copy += "PRAGMA user_version=" + std::to_string(std::max(def_.version, 0)) + ";";
     if (encrypted())
         copy += "CREATE TABLE qv_owner AS SELECT * FROM old.qv_owner;";

@@ -124,6 +124,7 @@ private:
     int autoNumber();
     int findDuplicate();
     std::string createSql() const;
+    std::string countSql(const std::string& schema) const;
     std::vector<std::string> indexSql() const;
     int bindRecord(void* stmt, int first);
     int requireOpen(bool write);
@@ -147,6 +148,17 @@ private:
     Group* group_ = nullptr;
     Group* openGroup_ = nullptr;
     std::string alias_;
+    bool counted_ = false; // the file keeps its record count (qv_count)
+    struct FileStamp {
+        bool valid = false;
+        std::uint64_t dev = 0, ino = 0, size = 0;
+        std::int64_t sec = 0, nsec = 0;
+        std::uint32_t changes = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const std::string& path);
+    FileStamp verified_; // the file as it was when last found sound
+    int verifiedCounting_ = 0;
     std::string password_;
     int openCount_ = 0;
     int access_ = DefaultAccess;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace qv::tables {
 
@@ -661,6 +662,11 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
 {
     invalidate();
     chunkSize_ = std::max(16, n + 1);
+    // A plain page is one statement; joined records, filtered-out rows and rows of a sorted
+    // view take more.
+    std::optional<ReadHold> hold;
+    if ((!joins_.empty() || !filters_.empty() || !sortTerms_.empty()) && primary_.isOpen() && primary_.openGroup_)
+        hold.emplace(*primary_.openGroup_, primary_.alias_);
     int got = 0;
     while (got < n && read(forward) == 0) {
         if (onRow)

@@ -16,13 +16,11 @@ void CatalogueList::restoreLayout()
 {
     // What the list remembers: `remember: [tab, layout]` in its declaration.
     bool tab = false, layout = false;
-    const auto& sections = window().def().sections;
-    if (const auto it = sections.find("list"); it != sections.end())
-        for (const YAML::Node& what : YAML::Load(it->second)["remember"]) {
-            const std::string w = what.as<std::string>();
-            tab = tab || w == "tab";
-            layout = layout || w == "layout";
-        }
+    for (const YAML::Node& what : declaration()["remember"]) {
+        const std::string w = what.as<std::string>();
+        tab = tab || w == "tab";
+        layout = layout || w == "layout";
+    }
     tab = tab && window().control(ListFormatSaver::kSheet) != nullptr;
     if (!tab && !layout)
         return;

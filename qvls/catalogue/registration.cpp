@@ -3,6 +3,7 @@
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/tips.h"
+#include "qvls/catalogue/song_lookup.h"
 
 namespace qv::qvls {
 
@@ -11,6 +12,7 @@ void registerCatalogue()
     registerReferenceLists();
     registerTips();
     registerFavouriteFonts();
+    registerSongLookup();
 }
 
 } // namespace qv::qvls

@@ -64,7 +64,64 @@ TEST(KeyedTable, SqliteToolSeesOneTableWithTheDeclaredColumns)
     while (std::fgets(buf, sizeof buf, p))
         out += buf;
     pclose(p);
-    EXPECT_EQ(out, "1\nAlbumID,Artist,Album,CDIdentifier,Value,CategoryID,Notes\nAbba/Arrival\n5\nok\n");
+    // Beside the table, only the count it keeps.
+    EXPECT_EQ(out, "2\nAlbumID,Artist,Album,CDIdentifier,Value,CategoryID,Notes\nAbba/Arrival\n5\nok\n");
+}
+
+std::string sqliteTool(const std::string& file, const std::string& sql)
+{
+    std::string quoted; // the test folder's name holds a quote
+    for (char ch : file)
+        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    const std::string cmd = "sqlite3 -batch '" + quoted + "' \"" + sql + "\" 2>&1";
+    std::FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[512];
+    while (p && std::fgets(buf, sizeof buf, p))
+        out += buf;
+    if (p)
+        pclose(p);
+    return out;
+}
+
+TEST(KeyedTable, TheCountOfRecordsFollowsEveryWriterAndComesToFilesMadeWithoutIt)
+{
+    Collection c;
+    for (const char* t : {"One", "Two", "Three"})
+        ASSERT_EQ(c.addSong("A", t), 0);
+    EXPECT_EQ(c.songs->records(), 3);
+
+    // A transaction rolled back takes its records back from the count.
+    c.group->begin();
+    ASSERT_EQ(c.addSong("A", "Four"), 0);
+    EXPECT_EQ(c.songs->records(), 4);
+    c.group->rollback();
+    EXPECT_EQ(c.songs->records(), 3);
+    c.songs->record().clear();
+    c.songs->record()["SNG:Artist"] = "A";
+    c.songs->record()["SNG:Title"] = "Two";
+    ASSERT_EQ(c.songs->fetch(c.songs->def().keyIndex("SNG:SongsByArtist")), 0);
+    ASSERT_EQ(c.songs->remove(), 0);
+    EXPECT_EQ(c.songs->records(), 2);
+
+    // Another program writing the file keeps it too.
+    c.songs->close();
+    const std::string file = c.songs->filePath();
+    EXPECT_EQ(sqliteTool(file,
+                  "DELETE FROM Songs; INSERT INTO Songs (Title) VALUES ('x'), ('y'); "
+                  "SELECT n FROM qv_count;"),
+        "2\n");
+
+    // A file made before the count was kept learns it when opened for writing.
+    EXPECT_EQ(sqliteTool(file,
+                  "DROP TABLE qv_count; DROP TRIGGER qv_count_insert; DROP TRIGGER qv_count_delete; "
+                  "INSERT INTO Songs (Title) VALUES ('z');"),
+        "");
+    ASSERT_EQ(c.songs->open(), 0) << lastError().text;
+    EXPECT_EQ(c.songs->records(), 3);
+    ASSERT_EQ(c.addSong("B", "Five"), 0);
+    EXPECT_EQ(c.songs->records(), 4);
+    EXPECT_EQ(sqliteTool(file, "SELECT n FROM qv_count;"), "4\n");
 }
 
 TEST(KeyedTable, AutoNumbersWithinTheGroupOfPrecedingComponents)
