@@ -2,8 +2,8 @@
 
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
-#include "qvls/catalogue/tips.h"
 #include "qvls/catalogue/song_lookup.h"
+#include "qvls/catalogue/tips.h"
 
 namespace qv::qvls {
 
