@@ -134,7 +134,7 @@ TEST_F(SongLookupTest, TheChosenSongAndItsCategoryReachTheCallerAndCancelSaysSo)
 
     host->choose(*w, "?Browse", 4);
     host->press(*w, "?Select");
-    EXPECT_FALSE(w->isOpen());
+    EXPECT_EQ(host->window("SelectFileNumber"), nullptr) << "the lookup has closed";
     EXPECT_EQ(response, fw::response::Completed);
     Table& songs = dictionary::Quorvel();
     EXPECT_EQ(value(songs, "SNG:Title"), "Hurricane");
