@@ -2,7 +2,7 @@
 // through the font dialog and by typing, Rainbow, and the description and
 // application of a font by its number.
 
-#include "qvls/core/core_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
 #include "platform/framework/handover.h"
 #include "platform/framework/list_window.h"
@@ -31,27 +31,14 @@ std::ostream& operator<<(std::ostream& out, const Font& f)
     return out << f.face << "|" << f.size << "|" << f.colour << "|" << f.style;
 }
 
-class FavouriteFonts : public CollectionFolder
+class FavouriteFonts : public CatalogueWindows
 {
 protected:
     void SetUp() override
     {
-        CollectionFolder::SetUp();
-        registerSubsystems();
-        dictionary::InitDictionary();
+        CatalogueWindows::SetUp();
         ASSERT_EQ(dictionary::FontsAccess->open(), fw::Benign);
     }
-    void TearDown() override
-    {
-        host.reset();
-        fw::ListWindow::forgetSingleInstances();
-        for (Table* t : dictionary::allTables())
-            while (t->isOpen())
-                t->close();
-        dictionary::KillDictionary();
-        CollectionFolder::TearDown();
-    }
-
     static std::int64_t add(const Font& f)
     {
         Table& t = dictionary::Fonts();
@@ -106,8 +93,6 @@ protected:
         return m ? m->title() + ": " + m->text() : std::string();
     }
     rt::FontDialogWindow* fontDialog() const { return host->dialog<rt::FontDialogWindow>(); }
-
-    std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
 };
 
 TEST_F(FavouriteFonts, AFontIsDescribedByItsFourTextsAndAMissingOneIsTheDefault)

@@ -2,7 +2,7 @@
 // from their lists through their forms, and as the lookups other windows
 // call to choose a record.
 
-#include "qvls/core/core_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
 #include "platform/framework/handover.h"
 #include "platform/framework/list_window.h"
@@ -39,14 +39,12 @@ const Reference kCategories{"BrowseCategories", "UpdateCategories", "Categories"
 const Reference kArtists{
     "BrowseArtists", "UpdateArtists", "Artists", "ART:Artist", "?Artist", "Add Artist", "Change Artist"};
 
-class ReferenceLists : public CollectionFolder
+class ReferenceLists : public CatalogueWindows
 {
 protected:
     void SetUp() override
     {
-        CollectionFolder::SetUp();
-        registerSubsystems();
-        dictionary::InitDictionary();
+        CatalogueWindows::SetUp();
         for (const char* label : {"Quorvel", "Album", "Categories", "Media", "Artists"})
             ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
         for (const char* m : {"CD", "LP", "Tape"})
@@ -66,29 +64,6 @@ protected:
             add(dictionary::Quorvel(),
                 {{"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:Title", title}, {"SNG:Media", "CD"},
                     {"SNG:CategoryID", "1"}, {"SNG:Category", "Rock"}});
-    }
-    void TearDown() override
-    {
-        host.reset();
-        fw::ListWindow::forgetSingleInstances();
-        for (Table* t : dictionary::allTables())
-            while (t->isOpen())
-                t->close();
-        dictionary::KillDictionary();
-        CollectionFolder::TearDown();
-    }
-
-    static void add(Table& t, const std::vector<std::pair<std::string, std::string>>& values)
-    {
-        t.record().clear();
-        for (const auto& [f, v] : values)
-            t.record()[std::string_view(f)] = v;
-        ASSERT_EQ(t.insert(), 0) << t.def().label << ": " << tables::lastError().text;
-    }
-
-    static std::string value(Table& t, const char* field)
-    {
-        return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
     }
     // Every stored value of a field, in key order of the table's first key.
     static std::vector<std::string> stored(Table& t, const char* field)
@@ -146,7 +121,6 @@ protected:
         return m ? m->title() + ": " + m->text() : std::string();
     }
 
-    std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
     int response = -1;
 };
 

@@ -2,7 +2,7 @@
 // select request, driven through its tabs, locators and category choice,
 // and read back from the songs' record buffer.
 
-#include "qvls/core/core_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
 #include "platform/framework/handover.h"
 #include "platform/framework/list_window.h"
@@ -23,30 +23,17 @@ using tables::Table;
 constexpr const char* kLookup = "SelectFileNumber";
 const char* const kTabs[] = {"?ArtistTab", "?TitleTab", "?AlbumTab", "?MediaTab", "?CategoryTab", "?ChartTab"};
 
-class SongLookupTest : public CollectionFolder
+class SongLookupTest : public CatalogueWindows
 {
 protected:
     void SetUp() override
     {
-        CollectionFolder::SetUp();
-        registerSubsystems();
-        dictionary::InitDictionary();
+        CatalogueWindows::SetUp();
         for (const char* label : {"Quorvel", "Album", "Categories"})
             ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
         for (const char* c : {"Rock", "Jazz", "Blues"})
             add(dictionary::Categories(), {{"CAT:Category", c}});
     }
-    void TearDown() override
-    {
-        host.reset();
-        fw::ListWindow::forgetSingleInstances();
-        for (Table* t : dictionary::allTables())
-            while (t->isOpen())
-                t->close();
-        dictionary::KillDictionary();
-        CollectionFolder::TearDown();
-    }
-
     // Rock (1) has Abba and Cher; Jazz (2) Bob Dylan; Aaron Neville has no
     // category and Björk's category 9 does not exist.
     void addSongs()
@@ -65,17 +52,6 @@ protected:
                     {"SNG:ReleaseDate", "1974"}, {"SNG:AdditionalInformation1", std::string("about ") + s.title}});
     }
 
-    static void add(Table& t, const std::vector<std::pair<std::string, std::string>>& values)
-    {
-        t.record().clear();
-        for (const auto& [f, v] : values)
-            t.record()[std::string_view(f)] = v;
-        ASSERT_EQ(t.insert(), 0) << t.def().label << ": " << tables::lastError().text;
-    }
-    static std::string value(Table& t, const char* field)
-    {
-        return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
-    }
     // Puts a category into the Categories buffer, as a caller leaves it.
     static void holdCategory(const char* name)
     {
@@ -115,7 +91,6 @@ protected:
     }
     std::string positions() const { return readFile(collection("POSITION.INI")); }
 
-    std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
     int response = -1;
 };
 

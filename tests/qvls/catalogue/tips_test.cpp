@@ -2,7 +2,7 @@
 // which tip an opening shows, paging, what Close keeps, and the debug-mode
 // editor; and the tips a new collection starts with.
 
-#include "qvls/core/core_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
 #include "platform/framework/handover.h"
 #include "platform/runtime/headless.h"
@@ -20,27 +20,15 @@ namespace {
 
 using tables::Table;
 
-class Tips : public CollectionFolder
+class Tips : public CatalogueWindows
 {
 protected:
     void SetUp() override
     {
-        CollectionFolder::SetUp();
-        registerSubsystems();
-        dictionary::InitDictionary();
+        CatalogueWindows::SetUp();
         ASSERT_EQ(dictionary::QVLTipsAccess->open(), fw::Benign);
         settings().ShowTips = 1;
     }
-    void TearDown() override
-    {
-        host.reset();
-        for (Table* t : dictionary::allTables())
-            while (t->isOpen())
-                t->close();
-        dictionary::KillDictionary();
-        CollectionFolder::TearDown();
-    }
-
     // Tips numbered as given, each reading "Tip <number>".
     static void addTips(const std::vector<int>& ids)
     {
@@ -76,8 +64,6 @@ protected:
         return w && w->isOpen() ? w : nullptr;
     }
     std::string tip() const { return std::string(text::trimRight((*shown())["?Tip"].value())); }
-
-    std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
 };
 
 TEST_F(Tips, EachOpeningShowsTheTipAfterTheOneShownLast)

@@ -1,0 +1,57 @@
+#pragma once
+// A collection folder with the program's windows registered and its
+// dictionary up, driven through a headless host as a user drives it.
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qvls/core/core_fixture.h"
+
+#include "platform/framework/list_window.h"
+#include "platform/runtime/headless.h"
+#include "platform/tables/table.h"
+#include "platform/text/text.h"
+#include "qvls/dictionary/access.h"
+#include "qvls/dictionary/tables.h"
+#include "qvls/subsystems.h"
+
+namespace qv::qvls::testing {
+
+class CatalogueWindows : public CollectionFolder
+{
+protected:
+    void SetUp() override
+    {
+        CollectionFolder::SetUp();
+        registerSubsystems();
+        dictionary::InitDictionary();
+    }
+    void TearDown() override
+    {
+        host.reset();
+        fw::ListWindow::forgetSingleInstances();
+        for (tables::Table* t : dictionary::allTables())
+            while (t->isOpen())
+                t->close();
+        dictionary::KillDictionary();
+        CollectionFolder::TearDown();
+    }
+
+    static void add(tables::Table& t, const std::vector<std::pair<std::string, std::string>>& values)
+    {
+        t.record().clear();
+        for (const auto& [f, v] : values)
+            t.record()[std::string_view(f)] = v;
+        ASSERT_EQ(t.insert(), 0) << t.def().label << ": " << tables::lastError().text;
+    }
+    static std::string value(tables::Table& t, const char* field)
+    {
+        return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
+    }
+
+    std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
+};
+
+} // namespace qv::qvls::testing
