@@ -10,11 +10,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -760,6 +763,31 @@ private:
 
 // ---------------------------------------------------------------- sheets
 
+// A tab bar has one font for every tab; a tab the program made bold (the
+// current tab's mark) carries that in its data and is drawn bold here.
+class BoldTabStyle : public QProxyStyle
+{
+public:
+    void drawControl(
+        ControlElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override
+    {
+        const auto* bar = qobject_cast<const QTabBar*>(widget);
+        if (element == CE_TabBarTabLabel && bar) {
+            const int index = bar->tabAt(option->rect.center());
+            if (index >= 0 && bar->tabData(index).toBool()) {
+                painter->save();
+                QFont bold = painter->font();
+                bold.setBold(true);
+                painter->setFont(bold);
+                QProxyStyle::drawControl(element, option, painter, widget);
+                painter->restore();
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
 class SheetView : public ControlView
 {
 public:
@@ -767,6 +795,9 @@ public:
         : ControlView(c, new QTabWidget(parent), host)
         , tabs_(static_cast<QTabWidget*>(widget_))
     {
+        auto* style = new BoldTabStyle;
+        style->setParent(tabs_->tabBar());
+        tabs_->tabBar()->setStyle(style);
         QObject::connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
             if (!live() || index < 0)
                 return;
@@ -828,11 +859,15 @@ public:
             sheet_->tabs()->setTabToolTip(index, QString::fromStdString(control_.toolTip()));
         } else if (what == ControlChange::Text) {
             showText();
+        } else if (what == ControlChange::Font) {
+            sheet_->tabs()->tabBar()->setTabData(index, control_.font().bold);
+            sheet_->tabs()->tabBar()->update();
         }
     }
     void load() override
     {
         showText();
+        apply(ControlChange::Font);
         apply(ControlChange::Enabled);
         apply(ControlChange::Marks);
         if (control_.hidden())

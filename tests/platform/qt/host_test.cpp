@@ -505,3 +505,39 @@ controls:
 
 } // namespace
 } // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+// The program marks the current tab by making its caption bold; the tab bar
+// has one font for all its tabs, so the mark must reach the drawing itself.
+TEST_F(QtHostTest, ATabMadeBoldIsDrawnBold)
+{
+    Program& p = open(R"(
+window: Marked
+title: Songs
+at: [10, 10, 200, 80]
+controls:
+  - type: sheet
+    name: "?Sheet"
+    at: [4, 4, 190, 50]
+    tabs:
+      - {text: Artist, name: "?ArtistTab"}
+      - {text: Title, name: "?TitleTab"}
+)");
+    auto* sheet = find<QTabWidget>(p, "?Sheet");
+    ASSERT_NE(sheet, nullptr);
+    QTabBar* bar = sheet->tabBar();
+    const QImage plain = bar->grab().toImage();
+    onThread(p, [](rt::Window& w) {
+        rt::FontDef bold = w["?ArtistTab"].font();
+        bold.bold = true;
+        w["?ArtistTab"].setFont(bold);
+    });
+    ASSERT_TRUE(waitFor([&] { return bar->tabData(0).toBool(); }));
+    EXPECT_FALSE(bar->tabData(1).toBool());
+    EXPECT_NE(bar->grab().toImage(), plain) << "the caption looks the same";
+}
+
+} // namespace
+} // namespace qv::qt::testing
