@@ -14,6 +14,7 @@
 #include "platform/runtime/window.h"
 #include "platform/tables/view.h"
 #include "platform/text/case.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
 
@@ -394,9 +395,7 @@ void ListWindow::markCurrentTab()
         return;
     if (marked_) {
         marked_->setFont(markedFont_);
-        std::string t = marked_->text();
-        t.erase(t.find_last_not_of(' ') + 1);
-        marked_->setText(std::move(t));
+        marked_->setText(std::string(text::trimRight(marked_->text())));
     }
     marked_ = tab;
     markedFont_ = tab->font();

@@ -496,7 +496,7 @@ Control* Window::firstFocusable() const
         case ControlType::Radio:
         case ControlType::DropCombo:
         case ControlType::DropList:
-            if (c->enabled() && !c->effectivelyHidden() && !c->def().skip)
+            if (c->enabled() && !c->effectivelyHidden() && !c->skip())
                 return c.get();
             break;
         default:

@@ -493,88 +493,99 @@ Table::FileStamp Table::stampOf(const std::string& path)
             | counter[3]};
 }
 
+// Looks the file over: its table, seal, version, every declared column and
+// key; counts the parts of the kept record count it holds.
+int Table::inspectFile(int& counting)
+{
+    Group& g = *openGroup_;
+    const std::string path = filePath();
+    int rc = 0;
+    counting = 0;
+    sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
+    if (!s)
+        return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
+                                                                             : driverError(rc, g.db(), path);
+    bool haveTable = false, sealed = false;
+    std::vector<std::string> indexes;
+    {
+        StatementUse use(s);
+        for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
+            std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+            std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+            if (type == "table" && sameName(name, def_.storedName()))
+                haveTable = true;
+            if (type == "table" && name == "qv_owner")
+                sealed = true;
+            if ((type == "table" && name == "qv_count") || (type == "trigger" && name.starts_with("qv_count_")))
+                ++counting;
+            if (type == "index")
+                indexes.push_back(name);
+        }
+        if (rc != SQLITE_DONE) {
+            int c = rc & 0xFF;
+            return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
+        }
+    }
+    // A sealed file read without its password would show blank records.
+    if (!haveTable || sealed != encrypted())
+        return InvalidFile;
+    s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
+    if (!s)
+        return driverError(rc, g.db(), path);
+    {
+        StatementUse use(s);
+        if (g.step(s) != SQLITE_ROW)
+            return InvalidFile;
+        if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
+            return InvalidFile;
+    }
+    // Every declared column must be there; a file of another layout is another table.
+    s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
+    if (!s)
+        return driverError(rc, g.db(), path);
+    std::vector<std::string> cols;
+    {
+        StatementUse use(s);
+        sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
+        for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
+            cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    }
+    auto has = [&](const std::string& name) {
+        for (const auto& c : cols)
+            if (sameName(c, name))
+                return true;
+        return false;
+    };
+    for (const auto& f : def_.fields)
+        if (!has(std::string(bareName(f.name))))
+            return InvalidFile;
+    for (const auto& m : def_.memos)
+        if (!has(std::string(bareName(m.name))))
+            return InvalidFile;
+    if (encrypted() && !has("_data"))
+        return InvalidFile;
+    for (const auto& k : def_.keys) {
+        bool found = false;
+        for (const auto& i : indexes)
+            found = found || sameName(i, std::string(bareName(k.name)));
+        if (!found)
+            return BadKeys;
+    }
+    return 0;
+}
+
 int Table::verifySchema()
 {
     Group& g = *openGroup_;
-    std::string path = filePath();
-    int rc = 0;
+    const std::string path = filePath();
     // A file found sound and not written since (the same file, size and time) is not
     // looked over again, so a window opened again opens its tables at once.
     const FileStamp stamp = stampOf(path);
     int counting = verifiedCounting_;
     if (!stamp.valid || stamp != verified_) {
         verified_ = FileStamp{};
-        counting = 0;
-        sqlite3_stmt* s = g.statement("SELECT type, name FROM " + alias_ + ".sqlite_master", &rc);
-        if (!s)
-            return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT ? InvalidFile
-                                                                                 : driverError(rc, g.db(), path);
-        bool haveTable = false, sealed = false;
-        std::vector<std::string> indexes;
-        {
-            StatementUse use(s);
-            for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
-                std::string type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-                std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-                if (type == "table" && sameName(name, def_.storedName()))
-                    haveTable = true;
-                if (type == "table" && name == "qv_owner")
-                    sealed = true;
-                if ((type == "table" && name == "qv_count") || (type == "trigger" && name.starts_with("qv_count_")))
-                    ++counting;
-                if (type == "index")
-                    indexes.push_back(name);
-            }
-            if (rc != SQLITE_DONE) {
-                int c = rc & 0xFF;
-                return c == SQLITE_NOTADB || c == SQLITE_CORRUPT ? InvalidFile : driverError(rc, g.db(), path);
-            }
-        }
-        // A sealed file read without its password would show blank records.
-        if (!haveTable || sealed != encrypted())
-            return InvalidFile;
-        s = g.statement("PRAGMA " + alias_ + ".user_version", &rc);
-        if (!s)
-            return driverError(rc, g.db(), path);
-        {
-            StatementUse use(s);
-            if (g.step(s) != SQLITE_ROW)
-                return InvalidFile;
-            if (def_.version >= 0 && sqlite3_column_int(s, 0) != def_.version)
-                return InvalidFile;
-        }
-        // Every declared column must be there; a file of another layout is another table.
-        s = g.statement("SELECT name FROM pragma_table_info(?, '" + alias_ + "')", &rc);
-        if (!s)
-            return driverError(rc, g.db(), path);
-        std::vector<std::string> cols;
-        {
-            StatementUse use(s);
-            sqlite3_bind_text(s, 1, def_.storedName().c_str(), -1, SQLITE_TRANSIENT);
-            for (int r = g.step(s); r == SQLITE_ROW; r = sqlite3_step(s))
-                cols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-        }
-        auto has = [&](const std::string& name) {
-            for (const auto& c : cols)
-                if (sameName(c, name))
-                    return true;
-            return false;
-        };
-        for (const auto& f : def_.fields)
-            if (!has(std::string(bareName(f.name))))
-                return InvalidFile;
-        for (const auto& m : def_.memos)
-            if (!has(std::string(bareName(m.name))))
-                return InvalidFile;
-        if (encrypted() && !has("_data"))
-            return InvalidFile;
-        for (const auto& k : def_.keys) {
-            bool found = false;
-            for (const auto& i : indexes)
-                found = found || sameName(i, std::string(bareName(k.name)));
-            if (!found)
-                return BadKeys;
-        }
+        if (const int bad = inspectFile(counting))
+            return bad;
     }
     g.exec("PRAGMA " + alias_ + ".synchronous=FULL");
     counted_ = counting == 3;

@@ -125,6 +125,7 @@ private:
     int findDuplicate();
     std::string createSql() const;
     std::string countSql(const std::string& schema) const;
+    int inspectFile(int& counting);
     std::vector<std::string> indexSql() const;
     int bindRecord(void* stmt, int first);
     int requireOpen(bool write);
