@@ -25,6 +25,10 @@
 #include "qvls/dictionary/tables.h"
 #include "qvls/subsystems.h"
 
+#include "bench/support/words.h"
+
+#include "bench/support/collection.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -40,6 +44,7 @@
 
 using namespace qv;
 namespace fs = std::filesystem;
+using bench::word;
 namespace dict = qv::qvls::dictionary;
 
 namespace {
@@ -51,17 +56,6 @@ struct Fixture {
     std::vector<std::string> artistNames; // in no order
 };
 Fixture g_fx;
-
-std::string word(std::mt19937& rng)
-{
-    static const char* syllables[] = {"ka", "lo", "mi", "ne", "ru", "sa", "ti", "vo", "ze", "ba", "do", "fi", "gu"};
-    std::string w;
-    const int n = 2 + static_cast<int>(rng() % 3);
-    for (int i = 0; i < n; ++i)
-        w += syllables[rng() % 13];
-    w[0] = static_cast<char>(w[0] - 'a' + 'A');
-    return w;
-}
 
 void makeArtistNames(Fixture& fx)
 {
@@ -369,15 +363,7 @@ int main(int argc, char** argv)
         g_fx.songs = std::max(1L, std::atol(n));
     if (const char* n = std::getenv("QV_BENCH_ARTISTS"))
         g_fx.artists = std::max(1L, std::atol(n));
-    const char* base = std::getenv("QV_BENCH_DIR");
-    g_fx.folder = fs::path(base ? base : "/tmp")
-        / ("qv-catalogue-bench-" + std::to_string(g_fx.songs) + "-" + std::to_string(g_fx.artists));
-    fs::create_directories(g_fx.folder);
-    fs::current_path(g_fx.folder); // the collection folder is the current folder
-
-    qvls::registerSubsystems();
-    dict::InitDictionary();
-    dict::useCollectionFolder(g_fx.folder.string());
+    g_fx.folder = bench::openBenchCollection("catalogue", g_fx.songs, g_fx.artists);
     makeArtistNames(g_fx);
     if (!fs::exists(g_fx.folder / ".complete")) {
         for (tables::Table* t : {&dict::Quorvel(), &dict::Categories(), &dict::Artists()})

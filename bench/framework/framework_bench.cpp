@@ -24,6 +24,8 @@
 #include "platform/tables/table.h"
 #include "platform/tables/view.h"
 
+#include "bench/support/words.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -39,6 +41,7 @@
 using namespace qv;
 using namespace qv::tables;
 namespace fs = std::filesystem;
+using bench::word;
 
 namespace {
 
@@ -63,17 +66,6 @@ controls:
   - {type: list, name: List, at: [0, 0, 300, 320]}
   - {type: button, name: Change, text: "&Change"}
 )";
-
-std::string word(std::mt19937& rng)
-{
-    static const char* syllables[] = {"ka", "lo", "mi", "ne", "ru", "sa", "ti", "vo", "ze", "ba", "do", "fi", "gu"};
-    std::string w;
-    const int n = 2 + static_cast<int>(rng() % 3);
-    for (int i = 0; i < n; ++i)
-        w += syllables[rng() % 13];
-    w[0] = static_cast<char>(w[0] - 'a' + 'A');
-    return w;
-}
 
 struct Fixture {
     std::string dir;

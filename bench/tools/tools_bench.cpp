@@ -19,6 +19,8 @@
 #include "qvls/dictionary/tables.h"
 #include "qvls/subsystems.h"
 
+#include "bench/support/collection.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -218,15 +220,7 @@ int main(int argc, char** argv)
         g_fx.songs = std::atol(n);
     if (const char* n = std::getenv("QV_BENCH_ARTISTS"))
         g_fx.artists = std::max(1L, std::atol(n));
-    const char* base = std::getenv("QV_BENCH_DIR");
-    g_fx.folder = fs::path(base ? base : "/tmp")
-        / ("qv-tools-bench-" + std::to_string(g_fx.songs) + "-" + std::to_string(g_fx.artists));
-    fs::create_directories(g_fx.folder);
-    fs::current_path(g_fx.folder); // the collection folder is the current folder
-
-    qvls::registerSubsystems();
-    dict::InitDictionary();
-    dict::useCollectionFolder(g_fx.folder.string());
+    g_fx.folder = bench::openBenchCollection("tools", g_fx.songs, g_fx.artists);
     if (!fs::exists(g_fx.folder / ".complete"))
         generate(g_fx);
     std::ifstream(g_fx.folder / ".complete") >> g_fx.distinct;
