@@ -9,6 +9,7 @@
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/record.h"
+#include "platform/text/case.h"
 
 namespace qv::fw {
 
@@ -67,6 +68,7 @@ Level FormController::Prepare()
         setRequest(request::Insert);
     loadWindow(module_, name());
 
+    YAML::Node lists;
     const auto& sections = window().def().sections;
     if (const auto it = sections.find("form"); it != sections.end()) {
         const YAML::Node form = YAML::Load(it->second);
@@ -86,6 +88,8 @@ Level FormController::Prepare()
             for (const auto& [key, request] : kRequests)
                 if (captions[key])
                     captions_[request] = captions[key].as<std::string>();
+        if (form["lists"])
+            lists.reset(form["lists"]);
     }
 
     addResponseButton(cancelName_, response::Cancelled);
@@ -97,15 +101,94 @@ Level FormController::Prepare()
         window().setTitle(it->second);
     if (request() == request::Change)
         enableRecordNavigation();
+    if (const Level l = readLists(lists); l != Benign)
+        return l;
     if (const Level l = prepareForm(); l != Benign)
         return l;
     openWindow();
+    for (const FormList& l : lists_)
+        l.list->addMenuItems(*l.declaration);
     if (request() == request::Change)
         restoreNavigationFocus();
     if (viewing())
         showOnly();
     formOpened();
     return Benign;
+}
+
+Level FormController::readLists(const YAML::Node& lists)
+{
+    if (!lists)
+        return Benign;
+    try {
+        for (const YAML::Node& node : lists) {
+            FormList& l = lists_.emplace_back();
+            l.declaration = std::make_shared<const YAML::Node>(node);
+            l.list = std::make_unique<DeclaredList>(*this);
+            const Level read = l.list->read(
+                node, declaredControl(node["control"]),
+                [this](RelationSet& set) {
+                    if (set.open() != Benign)
+                        return false;
+                    listSets_.push_back(&set);
+                    return true;
+                },
+                [this](ViewReader& reader, const std::string& control, const ListButtons& buttons) {
+                    return makeListBrowser(reader, control, buttons);
+                });
+            if (read != Benign)
+                return read;
+        }
+    } catch (const YAML::Exception& e) {
+        throw rt::DefinitionError("window " + module_ + "/" + name() + ": lists: " + e.what());
+    } catch (const std::invalid_argument& e) {
+        throw rt::DefinitionError("window " + module_ + "/" + name() + ": lists: " + e.what());
+    }
+    return Benign;
+}
+
+std::unique_ptr<ListBrowser> FormController::makeListBrowser(
+    ViewReader& reader, const std::string& listControl, const ListButtons&)
+{
+    return std::make_unique<ListBrowser>(reader, listControl);
+}
+
+DeclaredList& FormController::declaredList(std::string_view control) const
+{
+    const std::string wanted
+        = control.empty() || control.front() == '?' ? std::string(control) : "?" + std::string(control);
+    for (const FormList& l : lists_)
+        if (text::equalsNoCase(l.list->controlName(), wanted))
+            return *l.list;
+    throw std::logic_error("the form declares no list " + std::string(control));
+}
+
+ListBrowser& FormController::list(std::string_view control) const
+{
+    return declaredList(control).browser();
+}
+
+Level FormController::OnNewSelection(int control)
+{
+    const rt::Control* sheet = window().control(control);
+    if (sheet && sheet->type() == rt::ControlType::Sheet && sheet->selected() >= 1
+        && sheet->selected() <= static_cast<int>(sheet->children().size())) {
+        const rt::Control* tab = sheet->children()[static_cast<std::size_t>(sheet->selected() - 1)];
+        for (const FormList& l : lists_)
+            if (rt::Control* c = l.list->browser().listControl(); c && c->parent() == tab && !c->effectivelyHidden()) {
+                window().select(*c);
+                break;
+            }
+    }
+    return WindowController::OnNewSelection(control);
+}
+
+void FormController::CleanUp()
+{
+    WindowController::CleanUp();
+    for (auto it = listSets_.rbegin(); it != listSets_.rend(); ++it)
+        (*it)->close();
+    listSets_.clear();
 }
 
 Level FormController::OnAccepted(int control)
@@ -178,11 +261,14 @@ bool FormController::runLookup(const Lookup& l, bool pressed)
         return chosen;
     };
 
+    auto then = [&l] { return !l.then || l.then(); };
     if (pressed) {
         ReloadSelectedRecords();
         assign(shownField, valueOf(formField));
-        select();
+        const bool chosen = select();
         Refresh();
+        if (chosen)
+            then();
         return true;
     }
     const std::string value = valueOf(formField);
@@ -195,11 +281,11 @@ bool FormController::runLookup(const Lookup& l, bool pressed)
     if (!isBlank(value) && key >= 0 && l.table->Fetch(key) == 0) {
         copyBack();
         Refresh();
-        return true;
+        return then();
     }
     if (select()) {
         Refresh();
-        return true;
+        return then();
     }
     if (l.cancelClears)
         clearOthers();

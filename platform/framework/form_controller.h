@@ -10,6 +10,8 @@
 //     ok: OK              # the saving button (default OK)
 //     cancel: Cancel      # the abandoning button (default Cancel)
 //     history: CtrlQuote  # the key that recalls the focused field (default Ctrl+')
+//     lists:              # lists of the record's children (declared_list.h)
+//       - {control: DetailList, view: AlbumDetails, procedure: 0, ...}
 //
 // The shape: the request taken over (none counts as insert); the record
 // action (an insert's id reserved at once, a delete asked and done without
@@ -23,13 +25,19 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/framework/declared_list.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
+
+namespace YAML {
+class Node;
+}
 
 namespace qv::fw {
 
@@ -62,8 +70,15 @@ public:
         std::vector<std::pair<std::string, std::string>> copies;
         bool blankOpensList = false; // else a blank is accepted and clears the other copies
         bool cancelClears = false; // a cancelled list also clears the other copies
+        // Runs once a value was found or chosen (not for a blank); false
+        // refuses as a field handler does.
+        std::function<bool()> then = {};
     };
     void lookup(Lookup spec);
+
+    // A list the form's definition declares, by its control's name.
+    ListBrowser& list(std::string_view control) const;
+    DeclaredList& declaredList(std::string_view control) const;
 
     // True while OK re-runs the field handlers.
     bool validating() const { return validating_; }
@@ -71,7 +86,9 @@ public:
 
     Level Prepare() override;
     Level OnAccepted(int control) override;
+    Level OnNewSelection(int control) override;
     void Refresh() override;
+    void CleanUp() override;
 
 protected:
     // The form's own set-up before the window opens (lists, variables).
@@ -84,8 +101,12 @@ protected:
     // The program's check of the required controls: the first missing
     // control's number (the user has been told), 0 when none is missing.
     virtual int checkRequired() { return 0; }
+    // The kind of browser the form's lists use.
+    virtual std::unique_ptr<ListBrowser> makeListBrowser(
+        ViewReader& reader, const std::string& listControl, const ListButtons& buttons);
 
 private:
+    Level readLists(const YAML::Node& lists);
     bool validateAll();
     bool runLookup(const Lookup& l, bool pressed);
     void restoreNavigationFocus();
@@ -100,6 +121,12 @@ private:
     std::map<int, std::string> captions_; // by request
     int historyKey_ = rt::key::withCtrl(rt::key::Quote);
     bool validating_ = false;
+    struct FormList {
+        std::unique_ptr<DeclaredList> list;
+        std::shared_ptr<const YAML::Node> declaration;
+    };
+    std::vector<FormList> lists_;
+    std::vector<RelationSet*> listSets_; // opened for the lists, closed as the window goes
 };
 
 } // namespace qv::fw

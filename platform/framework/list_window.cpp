@@ -6,6 +6,7 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include "platform/framework/declared_list.h"
 #include "platform/framework/relation_set.h"
 #include "platform/framework/table_access.h"
 #include "platform/framework/use_binding.h"
@@ -28,68 +29,9 @@ std::vector<ListWindow::Instance>& instances()
     return list;
 }
 
-std::string controlName(const YAML::Node& n)
-{
-    const std::string name = n ? n.as<std::string>() : std::string();
-    return name.empty() || name.front() == '?' ? name : "?" + name;
-}
-
 std::string text(const YAML::Node& n, std::string_view fallback = {})
 {
     return n ? n.as<std::string>() : std::string(fallback);
-}
-
-// One column of a list format: "160L(2)|M~Title~@s40@".
-std::string formatOf(const YAML::Node& column)
-{
-    const std::string align = text(column["align"], "left");
-    const char a = align == "right" ? 'R' : align == "center" ? 'C' : 'L';
-    std::string f = std::to_string(column["width"] ? column["width"].as<int>() : 40) + a;
-    if (column["indent"])
-        f += "(" + std::to_string(column["indent"].as<int>()) + ")";
-    f += "|M~" + text(column["header"]) + "~";
-    if (column["header-align"]) {
-        const std::string h = text(column["header-align"]);
-        f += h == "right" ? 'R' : h == "center" ? 'C' : 'L';
-        f += "(" + std::to_string(column["header-indent"] ? column["header-indent"].as<int>() : 0) + ")";
-    }
-    return f + text(column["picture"], "@s20") + "@";
-}
-
-std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
-{
-    const std::string kind = text(order["locator"]);
-    std::unique_ptr<Locator> l;
-    if (kind == "prefix")
-        l = std::make_unique<TypedPrefixLocator>();
-    else if (kind == "jump")
-        l = std::make_unique<KeyJumpLocator>();
-    else if (!kind.empty())
-        throw std::invalid_argument("unknown locator '" + kind + "'");
-    if (const YAML::Node entry = order["entry"]; l && entry) {
-        if (entry.IsSequence())
-            for (const YAML::Node& e : entry)
-                l->setEntry(controlName(e));
-        else
-            l->setEntry(controlName(entry));
-    }
-    return l;
-}
-
-std::unique_ptr<ThumbStep> thumbOf(const YAML::Node& order)
-{
-    const std::string kind = text(order["thumb"]);
-    if (kind == "letters")
-        return std::make_unique<ThumbStepText>();
-    if (kind == "alphanumeric")
-        return std::make_unique<ThumbStepText>(ThumbStepText::LettersDigitsPunctuation);
-    if (kind == "number")
-        return std::make_unique<ThumbStepLong>();
-    if (kind == "decimal")
-        return std::make_unique<ThumbStepReal>();
-    if (!kind.empty())
-        throw std::invalid_argument("unknown thumb '" + kind + "'");
-    return nullptr;
 }
 
 // A list opened again reads the declaration it read before.
@@ -100,14 +42,6 @@ std::shared_ptr<const YAML::Node> parsedDeclaration(const std::string& text)
     if (!node)
         node = std::make_shared<const YAML::Node>(YAML::Load(text));
     return node;
-}
-
-RelationSet& setOf(const std::string& label)
-{
-    RelationSet* set = relationSetOf(label);
-    if (!set)
-        throw std::invalid_argument("no table '" + label + "'");
-    return *set;
 }
 
 } // namespace
@@ -162,15 +96,7 @@ Level ListWindow::Prepare()
     openWindow();
 
     // The context menu's own items come after those of the buttons.
-    const YAML::Node& list = *declaration_;
-    for (const YAML::Node& item : list["menu"]) {
-        if (item.IsScalar() && item.as<std::string>() == "separator")
-            menu_->addSeparator();
-        else if (item["press"])
-            menu_->AddItemForButton(text(item["text"]), controlName(item["press"]));
-        else if (item["event"])
-            menu_->addItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
-    }
+    list_->addMenuItems(*declaration_);
     showCount();
     listOpened();
     return Benign;
@@ -186,69 +112,19 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
         return Notify;
 
     if (list["control"])
-        listControl_ = controlName(list["control"]);
-    rt::Control& control = window()[listControl_];
+        listControl_ = declaredControl(list["control"]);
     readOnly_ = !list["form"];
-    RelationSet& primary = setOf(text(list["view"]));
-    if (!openData(primary))
-        return Fatal;
-    view_ = std::make_unique<tables::View>(primary.access().table());
-    reader_ = std::make_unique<ViewReader>(*view_, primary.access());
-    for (const YAML::Node& j : list["join"]) {
-        RelationSet& joined = setOf(text(j["table"]));
-        if (!openData(joined))
-            return Fatal;
-        tables::Table& t = joined.access().table();
-        const int key = t.def().keyIndex(text(j["key"]));
-        if (key < 0)
-            throw std::invalid_argument("no key '" + text(j["key"]) + "'");
-        std::vector<std::string> on;
-        for (const YAML::Node& f : j["on"])
-            on.push_back(f.as<std::string>());
-        view_->join(t, key, std::move(on), j["inner"] && j["inner"].as<bool>());
-        reader_->addJoinedRecord(t.record());
-        joinedRecords_.push_back(&t.record());
-    }
-
-    for (const YAML::Node& o : list["orders"]) {
-        Order order;
-        order.number = reader_->AddSortOrder(text(o["key"]));
-        order.tab = controlName(o["tab"]);
-        if (o["parent"]) {
-            RelationSet& parent = setOf(text(o["parent"]));
-            if (!openData(parent))
-                return Fatal;
-            std::vector<std::pair<std::string, std::string>> links;
-            for (const YAML::Node& link : o["links"])
-                links.emplace_back(link[0].as<std::string>(), link[1].as<std::string>());
-            reader_->LimitToParent(order.number, parent, std::move(links));
-        }
-        order.locator = locatorOf(o);
-        order.thumb = thumbOf(o);
-        orders_.push_back(std::move(order));
-    }
-
-    Buttons b;
-    if (const YAML::Node n = list["buttons"]) {
-        b.insert = controlName(n["insert"]);
-        b.change = controlName(n["change"]);
-        b.delete_ = controlName(n["delete"]);
-        b.select = controlName(n["select"]);
-        b.print = controlName(n["print"]);
-        b.view = controlName(n["view"]);
-        b.copy = controlName(n["copy"]);
-        b.close = controlName(n["close"]);
-    }
-    browser_ = makeBrowser(*reader_, listControl_, b);
-    ListBrowser& browser = *browser_;
-    for (tables::Record* r : joinedRecords_)
-        browser.addRowRecord(*r);
-    browser.setInsertControl(b.insert);
-    browser.setChangeControl(b.change);
-    browser.setDeleteControl(b.delete_);
-    browser.setSelectControl(b.select);
-    browser.setPrintControl(b.print);
+    list_ = std::make_unique<DeclaredList>(*this);
+    const Level read = list_->read(
+        list, listControl_, [this](RelationSet& set) { return openData(set); },
+        [this](ViewReader& reader, const std::string& control, const ListButtons& buttons) {
+            return makeBrowser(reader, control, buttons);
+        });
+    if (read != Benign)
+        return read;
+    ListBrowser& browser = list_->browser();
     browser.setHideSelect(true);
+    const ListButtons& b = list_->buttons();
     if (!b.close.empty()) {
         addResponseButton(b.close, response::Cancelled);
         // A lookup is left without choosing: its close button says so.
@@ -258,26 +134,6 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
             close.setProperty(rt::prop::Icon, "cancel.png");
         }
     }
-    for (const Order& o : orders_) {
-        browser.setLocator(o.number, o.locator.get());
-        browser.setThumbStep(o.number, o.thumb.get());
-    }
-
-    std::string format;
-    for (const YAML::Node& column : list["columns"]) {
-        const std::string field = text(column["field"]);
-        const FieldLocation at = locateField(field);
-        if (!at.record || at.field < 0)
-            throw std::invalid_argument("no field '" + field + "'");
-        browser.addField(*at.record, field);
-        format += formatOf(column);
-    }
-    control.setFormat(format);
-
-    // A page is what the control shows: about one row per 8 dialog units
-    // below its header.
-    const int rows = list["rows"] ? list["rows"].as<int>() : (control.geometry().height - 10) / 8;
-    browser.setPageSize(std::max(rows, 4));
 
     form_ = text(list["form"]);
     if (!form_.empty()) {
@@ -285,8 +141,6 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
         setUpdateProcedure(kUpdateProcedure, [this] { rt::Procedures::call(form_); });
     }
 
-    menu_ = std::make_unique<ContextMenu>(control.number());
-    browser.setContextMenu(menu_.get());
     ToolbarDispatcher::ListButtons targets;
     auto number = [this](const std::string& name) {
         const rt::Control* c = name.empty() ? nullptr : window().control(name);
@@ -296,10 +150,7 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     targets.change = number(b.change);
     targets.delete_ = number(b.delete_);
     targets.select = number(b.select);
-    toolbar_.addListTarget(control.number(), targets);
-
-    addComponent(browser);
-    addComponent(*menu_);
+    toolbar_.addListTarget(window()[listControl_].number(), targets);
     addComponent(toolbar_);
     return Benign;
 }
@@ -348,7 +199,7 @@ Level ListWindow::OnNewSelection(int control)
         if (markTab_ && c == orderSheet())
             markCurrentTab();
         // The list is what a tab of the sheet is about.
-        if (rt::Control* list = browser_->listControl(); list && !list->effectivelyHidden())
+        if (rt::Control* list = list_->browser().listControl(); list && !list->effectivelyHidden())
             window().select(*list);
     }
     return WindowController::OnNewSelection(control);
@@ -371,13 +222,13 @@ void ListWindow::Refresh()
 void ListWindow::showCount()
 {
     // The whole table, whatever range or filter the list shows.
-    if (countCaption_ && hasWindow() && reader_)
-        window().setTitle(caption_ + std::to_string(reader_->access().table().records()) + " entries");
+    if (countCaption_ && hasWindow() && list_)
+        window().setTitle(caption_ + std::to_string(list_->reader().access().table().records()) + " entries");
 }
 
 rt::Control* ListWindow::orderSheet() const
 {
-    for (const Order& o : orders_)
+    for (const DeclaredList::Order& o : list_->orders())
         if (const rt::Control* tab = o.tab.empty() ? nullptr : window().control(o.tab))
             if (tab->parent() && tab->parent()->type() == rt::ControlType::Sheet)
                 return tab->parent();
@@ -407,7 +258,7 @@ void ListWindow::markCurrentTab()
 
 void ListWindow::followCurrentTab()
 {
-    for (const Order& o : orders_)
+    for (const DeclaredList::Order& o : list_->orders())
         if (const rt::Control* tab = o.tab.empty() ? nullptr : window().control(o.tab))
             if (tab->parent() && tab->parent()->type() == rt::ControlType::Sheet) {
                 followTab(*tab->parent());
@@ -421,10 +272,10 @@ void ListWindow::followTab(const rt::Control& sheet)
     if (shown > static_cast<int>(sheet.children().size()))
         return;
     const std::string& tab = sheet.children()[static_cast<std::size_t>(shown - 1)]->name();
-    for (const Order& o : orders_)
+    for (const DeclaredList::Order& o : list_->orders())
         if (!o.tab.empty() && text::equalsNoCase(o.tab, tab)) {
-            if (reader_->currentOrder() != o.number)
-                browser_->setSort(o.number);
+            if (list_->reader().currentOrder() != o.number)
+                list_->browser().setSort(o.number);
             return;
         }
 }

@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/context_menu.h"
+#include "platform/framework/declared_list.h"
 #include "platform/framework/list_browser.h"
 #include "platform/framework/locators.h"
 #include "platform/framework/thumb_step.h"
@@ -63,14 +63,12 @@ public:
     ListWindow(std::string module, std::string procedure);
     ~ListWindow() override;
 
-    struct Buttons {
-        std::string insert, change, delete_, select, print, view, copy, close; // control names, "" for none
-    };
+    using Buttons = ListButtons;
 
-    ListBrowser& browser() const { return *browser_; }
+    ListBrowser& browser() const { return list_->browser(); }
     // The definition's `list:` section, once the window is loaded.
     const YAML::Node& declaration() const;
-    ViewReader& reader() const { return *reader_; }
+    ViewReader& reader() const { return list_->reader(); }
 
     Level Prepare() override;
     Level OnWindowEvent(const rt::Event& e) override;
@@ -99,12 +97,6 @@ protected:
     void followCurrentTab();
 
 private:
-    struct Order {
-        int number = 0;
-        std::string tab;
-        std::unique_ptr<Locator> locator;
-        std::unique_ptr<ThumbStep> thumb;
-    };
     Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
     bool takenByOpenInstance();
@@ -116,15 +108,10 @@ private:
     std::string module_;
     std::shared_ptr<const YAML::Node> declaration_;
     std::string listControl_ = "?List";
-    std::unique_ptr<tables::View> view_;
-    std::unique_ptr<ViewReader> reader_;
-    std::unique_ptr<ListBrowser> browser_;
-    std::vector<Order> orders_;
+    std::unique_ptr<DeclaredList> list_;
     std::vector<RelationSet*> openSets_; // closed as the window goes
     std::vector<TableAccess*> openTables_; // those of a list without a form
     bool readOnly_ = false;
-    std::vector<tables::Record*> joinedRecords_;
-    std::unique_ptr<ContextMenu> menu_;
     ToolbarDispatcher toolbar_;
     std::string form_;
     bool singleInstance_ = false;

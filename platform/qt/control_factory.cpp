@@ -393,7 +393,7 @@ public:
         : ControlView(c, new QSpinBox(parent), host)
         , spin_(static_cast<QSpinBox*>(widget_))
     {
-        spin_->setRange(INT_MIN, INT_MAX);
+        spin_->setRange(c.def().low, c.def().high);
         QObject::connect(spin_, &QSpinBox::valueChanged, this, [this](int v) {
             modified_ = true;
             input(std::to_string(v));

@@ -156,6 +156,11 @@ public:
                 c.format = v.as<std::string>();
             } else if (key == "from") {
                 c.from = v.as<std::string>();
+            } else if (key == "range") {
+                if (!v.IsSequence() || v.size() != 2)
+                    fail("a range is [low, high]");
+                c.low = v[0].as<int>();
+                c.high = v[1].as<int>();
             } else if (key == "value") {
                 c.value = v.as<std::string>();
             } else if (key == "icon") {

@@ -3,6 +3,7 @@
 // program and opened by module and window name. The live state of an open
 // window is in window.h; this is only what the file says.
 
+#include <climits>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -69,6 +70,7 @@ struct ControlDef {
     std::string picture; // "@s40", "@n7.2", ...
     std::string format; // list format string
     std::string from; // fixed choices of a drop list: "Yes|No"
+    int low = INT_MIN, high = INT_MAX; // the values a spin box steps through
     std::string value; // the value a radio or check box stands for
     std::string icon; // resource name of a button or tool-button picture
     std::string msg; // status-bar text

@@ -1,0 +1,225 @@
+#include "platform/framework/declared_list.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include <yaml-cpp/yaml.h>
+
+#include "platform/framework/relation_set.h"
+#include "platform/framework/table_access.h"
+#include "platform/framework/use_binding.h"
+#include "platform/framework/window_controller.h"
+#include "platform/runtime/window.h"
+#include "platform/tables/view.h"
+
+namespace qv::fw {
+
+namespace {
+
+std::string text(const YAML::Node& n, std::string_view fallback = {})
+{
+    return n ? n.as<std::string>() : std::string(fallback);
+}
+
+// One column of a list format: "160L(2)|M~Title~@s40@".
+std::string formatOf(const YAML::Node& column)
+{
+    const std::string align = text(column["align"], "left");
+    const char a = align == "right" ? 'R' : align == "center" ? 'C' : 'L';
+    std::string f = std::to_string(column["width"] ? column["width"].as<int>() : 40) + a;
+    if (column["indent"])
+        f += "(" + std::to_string(column["indent"].as<int>()) + ")";
+    f += "|M~" + text(column["header"]) + "~";
+    if (column["header-align"]) {
+        const std::string h = text(column["header-align"]);
+        f += h == "right" ? 'R' : h == "center" ? 'C' : 'L';
+        f += "(" + std::to_string(column["header-indent"] ? column["header-indent"].as<int>() : 0) + ")";
+    }
+    return f + text(column["picture"], "@s20") + "@";
+}
+
+std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
+{
+    const std::string kind = text(order["locator"]);
+    std::unique_ptr<Locator> l;
+    if (kind == "prefix")
+        l = std::make_unique<TypedPrefixLocator>();
+    else if (kind == "jump")
+        l = std::make_unique<KeyJumpLocator>();
+    else if (!kind.empty())
+        throw std::invalid_argument("unknown locator '" + kind + "'");
+    if (const YAML::Node entry = order["entry"]; l && entry) {
+        if (entry.IsSequence())
+            for (const YAML::Node& e : entry)
+                l->setEntry(declaredControl(e));
+        else
+            l->setEntry(declaredControl(entry));
+    }
+    return l;
+}
+
+std::unique_ptr<ThumbStep> thumbOf(const YAML::Node& order)
+{
+    const std::string kind = text(order["thumb"]);
+    if (kind == "letters")
+        return std::make_unique<ThumbStepText>();
+    if (kind == "alphanumeric")
+        return std::make_unique<ThumbStepText>(ThumbStepText::LettersDigitsPunctuation);
+    if (kind == "number")
+        return std::make_unique<ThumbStepLong>();
+    if (kind == "decimal")
+        return std::make_unique<ThumbStepReal>();
+    if (!kind.empty())
+        throw std::invalid_argument("unknown thumb '" + kind + "'");
+    return nullptr;
+}
+
+RelationSet& setOf(const std::string& label)
+{
+    RelationSet* set = relationSetOf(label);
+    if (!set)
+        throw std::invalid_argument("no table '" + label + "'");
+    return *set;
+}
+
+} // namespace
+
+std::string declaredControl(const YAML::Node& n)
+{
+    const std::string name = n ? n.as<std::string>() : std::string();
+    return name.empty() || name.front() == '?' ? name : "?" + name;
+}
+
+DeclaredList::DeclaredList(WindowController& owner)
+    : owner_(owner)
+{ }
+
+DeclaredList::~DeclaredList() = default;
+
+Level DeclaredList::read(
+    const YAML::Node& list, std::string listControl, const Opener& open, const BrowserFactory& make)
+{
+    control_ = std::move(listControl);
+    rt::Window& window = owner_.window();
+    rt::Control& control = window[control_];
+    RelationSet& primary = setOf(text(list["view"]));
+    if (!open(primary))
+        return Fatal;
+    view_ = std::make_unique<tables::View>(primary.access().table());
+    reader_ = std::make_unique<ViewReader>(*view_, primary.access());
+    std::vector<tables::Record*> joined;
+    for (const YAML::Node& j : list["join"]) {
+        RelationSet& set = setOf(text(j["table"]));
+        if (!open(set))
+            return Fatal;
+        tables::Table& t = set.access().table();
+        const int key = t.def().keyIndex(text(j["key"]));
+        if (key < 0)
+            throw std::invalid_argument("no key '" + text(j["key"]) + "'");
+        std::vector<std::string> on;
+        for (const YAML::Node& f : j["on"])
+            on.push_back(f.as<std::string>());
+        view_->join(t, key, std::move(on), j["inner"] && j["inner"].as<bool>());
+        reader_->addJoinedRecord(t.record());
+        joined.push_back(&t.record());
+    }
+
+    for (const YAML::Node& o : list["orders"]) {
+        Order order;
+        order.number = reader_->AddSortOrder(text(o["key"]));
+        order.tab = declaredControl(o["tab"]);
+        if (o["parent"]) {
+            RelationSet& parent = setOf(text(o["parent"]));
+            if (!open(parent))
+                return Fatal;
+            std::vector<std::pair<std::string, std::string>> links;
+            for (const YAML::Node& link : o["links"])
+                links.emplace_back(link[0].as<std::string>(), link[1].as<std::string>());
+            reader_->LimitToParent(order.number, parent, std::move(links));
+        }
+        order.locator = locatorOf(o);
+        order.thumb = thumbOf(o);
+        orders_.push_back(std::move(order));
+    }
+
+    ListButtons& b = buttons_;
+    if (const YAML::Node n = list["buttons"]) {
+        b.insert = declaredControl(n["insert"]);
+        b.change = declaredControl(n["change"]);
+        b.delete_ = declaredControl(n["delete"]);
+        b.select = declaredControl(n["select"]);
+        b.print = declaredControl(n["print"]);
+        b.view = declaredControl(n["view"]);
+        b.copy = declaredControl(n["copy"]);
+        b.close = declaredControl(n["close"]);
+    }
+    browser_ = make(*reader_, control_, b);
+    ListBrowser& browser = *browser_;
+    for (tables::Record* r : joined)
+        browser.addRowRecord(*r);
+    for (const Order& o : orders_) {
+        browser.setLocator(o.number, o.locator.get());
+        browser.setThumbStep(o.number, o.thumb.get());
+    }
+
+    std::string format;
+    for (const YAML::Node& column : list["columns"]) {
+        const std::string field = text(column["field"]);
+        const FieldLocation at = locateField(field);
+        if (!at.record || at.field < 0)
+            throw std::invalid_argument("no field '" + field + "'");
+        browser.addField(*at.record, field);
+        format += formatOf(column);
+    }
+    control.setFormat(format);
+
+    // A page is what the control shows: about one row per 8 dialog units
+    // below its header.
+    const int rows = list["rows"] ? list["rows"].as<int>() : (control.geometry().height - 10) / 8;
+    browser.setPageSize(std::max(rows, 4));
+
+    menu_ = std::make_unique<ContextMenu>(control.number());
+    browser.setContextMenu(menu_.get());
+
+    if (const YAML::Node entries = list["in-place"]) {
+        // The entries edit the row: the buttons are theirs, not an update procedure's.
+        inPlace_ = std::make_unique<InPlaceEditManager>(browser, primary);
+        for (const YAML::Node& e : entries)
+            inPlace_->addColumn(declaredControl(e[0]), e[1].as<std::string>());
+        inPlace_->setButtons(b.insert, b.change, b.delete_);
+        owner_.addComponent(*inPlace_);
+    } else {
+        browser.setInsertControl(b.insert);
+        browser.setChangeControl(b.change);
+        browser.setDeleteControl(b.delete_);
+    }
+    browser.setSelectControl(b.select);
+    browser.setPrintControl(b.print);
+    if (list["procedure"])
+        browser.setUpdateProcedure(list["procedure"].as<int>());
+    owner_.addComponent(browser);
+    owner_.addComponent(*menu_);
+    return Benign;
+}
+
+void DeclaredList::addMenuItems(const YAML::Node& list)
+{
+    if (inPlace_) {
+        // The browser adds these for the buttons it runs; here the entries run them.
+        const std::pair<const char*, const std::string*> edits[]
+            = {{"&Insert", &buttons_.insert}, {"&Change", &buttons_.change}, {"&Delete", &buttons_.delete_}};
+        for (const auto& [item, button] : edits)
+            if (!button->empty())
+                menu_->AddItemForButton(item, *button);
+    }
+    for (const YAML::Node& item : list["menu"]) {
+        if (item.IsScalar() && item.as<std::string>() == "separator")
+            menu_->addSeparator();
+        else if (item["press"])
+            menu_->AddItemForButton(text(item["text"]), declaredControl(item["press"]));
+        else if (item["event"])
+            menu_->addItemForEvent(text(item["text"]), item["event"].as<int>(), menu_->control());
+    }
+}
+
+} // namespace qv::fw
