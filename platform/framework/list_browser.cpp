@@ -67,6 +67,20 @@ void ListBrowser::setThumbStep(int order, ThumbStep* thumb)
     thumbs_[static_cast<std::size_t>(order - 1)] = thumb;
 }
 
+void ListBrowser::setDragId(std::string id)
+{
+    dragId_ = std::move(id);
+    if (list_)
+        list_->setDragId(dragId_);
+}
+
+void ListBrowser::setDropId(std::string id)
+{
+    dropId_ = std::move(id);
+    if (list_)
+        list_->setDropId(dropId_);
+}
+
 Locator* ListBrowser::locator() const
 {
     const int o = reader_.currentOrder();
@@ -100,6 +114,10 @@ void ListBrowser::Prepare(WindowController& controller)
     select_ = control(selectName_);
     print_ = control(printName_);
     selecting_ = controller.request() == request::Select;
+    if (!dragId_.empty())
+        list_->setDragId(dragId_);
+    if (!dropId_.empty())
+        list_->setDropId(dropId_);
     // Scrolling is the list's business: the host reports it as events.
     list_->setImmediate(true);
     list_->setList(this);

@@ -62,11 +62,12 @@ public:
     // keys to the list.
     enum class Keys { Auto, On, Off };
     void setKeys(Keys keys) { keys_ = keys; }
-    // Drag and drop identifiers of the list ("" for none).
-    void setDragId(std::string id) { dragId_ = std::move(id); }
-    void setDropId(std::string id) { dropId_ = std::move(id); }
-    const std::string& dragId() const { return dragId_; }
-    const std::string& dropId() const { return dropId_; }
+    // Drag and drop identifiers of the list ("" for none); given before the
+    // window opens they replace the definition's, afterwards they apply at once.
+    void setDragId(std::string id);
+    void setDropId(std::string id);
+    const std::string& dragId() const { return list_ ? list_->dragId() : dragId_; }
+    const std::string& dropId() const { return list_ ? list_->dropId() : dropId_; }
     // The context menu gets an item for each button the list has.
     void setContextMenu(ContextMenu* menu) { popup_ = menu; }
     ContextMenu* contextMenu() const { return popup_; }
@@ -139,6 +140,18 @@ protected:
     // the target Drop. Nothing by default.
     virtual void onDrag() { }
     virtual void onDrop() { }
+    // Rows of the page (1-based, 0 for none): where the drag started in this
+    // list, and where it ended when this list is the target.
+    int dragRow() const { return list_ ? list_->mouseDownRow() : 0; }
+    int dropRow() const { return list_ ? list_->mouseUpRow() : 0; }
+    // The text the drop hands over: set by the source in onDrag, read by
+    // the target in onDrop.
+    std::string dropText() const { return list_ ? list_->dropText() : std::string(); }
+    void setDropText(std::string text)
+    {
+        if (list_)
+            list_->setDropText(std::move(text));
+    }
     // The record put into the buffers by LoadRowToBuffer has been re-read
     // from the table; false when it is gone.
     bool rereadRecord();

@@ -1,5 +1,6 @@
 #include "platform/qt/control_factory.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -563,6 +565,9 @@ private:
 
 // ---------------------------------------------------------------- lists
 
+// Rows are dragged by hand rather than with QDrag, whose exec() would run an
+// event loop of its own; the list never moves a row itself: the program
+// hears of the drag and the drop and decides.
 class ListView : public ControlView
 {
 public:
@@ -571,6 +576,7 @@ public:
         , view_(static_cast<QTableView*>(widget_))
         , model_(new ListModel(this))
     {
+        lists().push_back(this);
         view_->setModel(model_);
         view_->setSelectionBehavior(QAbstractItemView::SelectRows);
         view_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -597,8 +603,30 @@ public:
         });
         QObject::connect(model_, &ListModel::modelReset, this, [this] { showSelection(); });
     }
+    ~ListView() override { std::erase(lists(), this); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == view_->viewport() && live()) {
+            switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                pressed(*static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::MouseMove:
+                if (dragRow_ > 0 && moved(*static_cast<QMouseEvent*>(event)))
+                    return true; // the highlight stays on the row pressed
+                break;
+            case QEvent::MouseButtonRelease:
+                released(*static_cast<QMouseEvent*>(event));
+                break;
+            default:
+                break;
+            }
+        }
+        return ControlView::eventFilter(watched, event);
+    }
     void showList() override
     {
         model_->setSource(control_.list());
@@ -667,8 +695,81 @@ protected:
     }
 
 private:
+    static std::vector<ListView*>& lists()
+    {
+        static std::vector<ListView*> all;
+        return all;
+    }
+    // 1-based, 0 outside the rows.
+    int rowAt(const QPoint& inViewport) const
+    {
+        if (!view_->viewport()->rect().contains(inViewport))
+            return 0;
+        const QModelIndex i = view_->indexAt(inViewport);
+        return i.isValid() ? i.row() + 1 : 0;
+    }
+    // The list under a point of the screen that would take this list's rows.
+    ListView* targetAt(const QPoint& global) const
+    {
+        for (QWidget* w = QApplication::widgetAt(global); w; w = w->parentWidget())
+            for (ListView* l : lists())
+                if (l->view_ == w)
+                    return l->live() && l->view_->isEnabled() && l->view_->isVisible()
+                            && l->control_.acceptsDropFrom(control_)
+                        ? l
+                        : nullptr;
+        return nullptr;
+    }
+    void pressed(const QMouseEvent& m)
+    {
+        const int row = rowAt(m.position().toPoint());
+        control_.userMouseDown(row);
+        endDrag();
+        if (m.button() == Qt::LeftButton && row > 0 && !control_.dragId().empty()) {
+            dragRow_ = row;
+            dragFrom_ = m.position().toPoint();
+        }
+    }
+    bool moved(const QMouseEvent& m)
+    {
+        if (!(m.buttons() & Qt::LeftButton)) {
+            endDrag();
+            return false;
+        }
+        if (!dragging_ && (m.position().toPoint() - dragFrom_).manhattanLength() >= QApplication::startDragDistance())
+            dragging_ = true;
+        if (dragging_)
+            view_->viewport()->setCursor(
+                targetAt(m.globalPosition().toPoint()) ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+        return true;
+    }
+    void released(const QMouseEvent& m)
+    {
+        if (m.button() != Qt::LeftButton || !dragging_) {
+            if (m.button() == Qt::LeftButton)
+                endDrag();
+            control_.userMouseUp(rowAt(m.position().toPoint()));
+            return;
+        }
+        const int from = dragRow_;
+        endDrag();
+        const QPoint global = m.globalPosition().toPoint();
+        if (ListView* target = targetAt(global))
+            control_.userDrag(from, target->control_, target->rowAt(target->view_->viewport()->mapFromGlobal(global)));
+    }
+    void endDrag()
+    {
+        if (dragging_)
+            view_->viewport()->unsetCursor();
+        dragRow_ = 0;
+        dragging_ = false;
+    }
+
     QTableView* view_;
     ListModel* model_;
+    int dragRow_ = 0; // the row pressed, while it may still be dragged
+    QPoint dragFrom_;
+    bool dragging_ = false;
 };
 
 // Drop lists and combos: fixed choices "a|b|c" (a choice may be followed

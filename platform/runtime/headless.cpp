@@ -153,6 +153,31 @@ void HeadlessHost::key(Window& w, int keyCode)
     settle();
 }
 
+void HeadlessHost::drag(
+    Window& from, std::string_view list, int row, Window& to, std::string_view targetList, int targetRow)
+{
+    Control& source = usable(from, list);
+    Control& target = usable(to, targetList);
+    for (const Control* c : {&source, &target}) {
+        if (c->type() != ControlType::List)
+            throw std::logic_error("control " + c->name() + " of " + c->window().def().name + " is not a list");
+    }
+    const auto rows = [](const Control& c) { return c.list() ? c.list()->rowCount() : 0; };
+    if (row < 1 || row > rows(source))
+        throw std::logic_error(
+            "list " + source.name() + " of " + from.def().name + " has no row " + std::to_string(row));
+    if (targetRow < 0 || targetRow > rows(target))
+        throw std::logic_error(
+            "list " + target.name() + " of " + to.def().name + " has no row " + std::to_string(targetRow));
+    source.userMouseDown(row);
+    if (source.selected() != row) {
+        source.userSelected(row);
+        from.post(event::NewSelection, source.number());
+    }
+    source.userDrag(row, target, targetRow);
+    settle();
+}
+
 void HeadlessHost::post(Window& w, Event e)
 {
     w.post(e);

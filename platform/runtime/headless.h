@@ -55,6 +55,11 @@ public:
     void enter(Window& w, std::string_view control, std::string value);
     void choose(Window& w, std::string_view control, int choice);
     void key(Window& w, int keyCode);
+    // Presses row `row` (1-based) of a list, which highlights it, drags it
+    // and lets go over row `targetRow` of a list of the same or another
+    // window (0: below the last row). Both lists must be usable; a target
+    // that does not take the source's rows gets nothing.
+    void drag(Window& from, std::string_view list, int row, Window& to, std::string_view targetList, int targetRow);
     void post(Window& w, Event e);
     void post(int thread, Event e);
 

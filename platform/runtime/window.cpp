@@ -13,6 +13,25 @@ namespace qv::rt {
 namespace {
 HostObserver* currentHost = nullptr;
 PictureHooks pictureHooks;
+
+// The drop waits until the source has handled its Dragging event, so that
+// the text the source hands over is there when the target reads it, on
+// whichever thread each runs. One mouse, so one drop at a time.
+struct PendingDrop {
+    Control* source = nullptr;
+    Control* target = nullptr;
+    bool taken = false; // the source's thread has its Dragging event
+};
+PendingDrop pendingDrop;
+
+void deliverDrop()
+{
+    const PendingDrop d = std::exchange(pendingDrop, {});
+    if (!d.target)
+        return;
+    d.target->setDropText(d.source->dropText());
+    d.target->window().post(event::Drop, d.target->number());
+}
 } // namespace
 
 void setHost(HostObserver* h)
@@ -60,6 +79,8 @@ Control::Control(Window& window, const ControlDef& def, Control* parent)
     , immediate_(def.immediate)
     , readOnly_(def.readOnly)
     , skip_(def.skip)
+    , dragId_(def.drag)
+    , dropId_(def.drop)
 { }
 
 void Control::changed(ControlChange what)
@@ -279,6 +300,24 @@ void Control::userProperty(int id, std::string value)
     properties_[id] = std::move(value);
 }
 
+bool Control::acceptsDropFrom(const Control& source) const
+{
+    return !source.dragId_.empty() && text::equalsNoCase(source.dragId_, dropId_);
+}
+
+bool Control::userDrag(int fromRow, Control& target, int toRow)
+{
+    if (!target.acceptsDropFrom(*this) || !window_.isOpen() || !target.window_.isOpen())
+        return false;
+    deliverDrop(); // a drop still waiting for its source goes first
+    mouseDownRow_ = fromRow;
+    target.mouseUpRow_ = toRow;
+    dropText_ = dragId_;
+    pendingDrop = PendingDrop{this, &target, false};
+    window_.post(event::Dragging, number());
+    return true;
+}
+
 // ---------------------------------------------------------------- Window
 
 Window::Window(WindowDef def)
@@ -338,6 +377,10 @@ void Window::close()
     if (!open_)
         return;
     open_ = false;
+    if (pendingDrop.target && &pendingDrop.target->window() == this)
+        pendingDrop = {}; // nothing left to drop on
+    else if (pendingDrop.source && &pendingDrop.source->window() == this)
+        deliverDrop();
     Scheduler::instance().removeWindow(*this);
     events_.clear();
     if (currentHost)
@@ -350,7 +393,12 @@ void Window::close()
 Event Window::waitEvent()
 {
     applyUserInput(); // what was typed before the program last looked
+    if (pendingDrop.taken && &pendingDrop.source->window() == this)
+        deliverDrop();
     const Event e = Scheduler::instance().waitEvent(*this);
+    if (e.code == event::Dragging && pendingDrop.source && &pendingDrop.source->window() == this
+        && e.control == pendingDrop.source->number())
+        pendingDrop.taken = true;
     applyUserInput();
     return e;
 }

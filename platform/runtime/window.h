@@ -151,6 +151,23 @@ public:
     int selected() const { return selected_; }
     void setSelected(int choice);
 
+    // Drag and drop of list rows. A row is dragged only from a list with a
+    // drag id and dropped only on a list whose drop id is the same, case
+    // aside; the source hears of it first (Dragging), then the target (Drop).
+    const std::string& dragId() const { return dragId_; }
+    void setDragId(std::string id) { dragId_ = std::move(id); }
+    const std::string& dropId() const { return dropId_; }
+    void setDropId(std::string id) { dropId_ = std::move(id); }
+    bool acceptsDropFrom(const Control& source) const;
+    // Rows of the list as shown (1-based, 0 for none) under the mouse when
+    // the button last went down on it and last came up over it.
+    int mouseDownRow() const { return mouseDownRow_; }
+    int mouseUpRow() const { return mouseUpRow_; }
+    // What a drop carries: the drag id, unless the source replaced it while
+    // it handled its Dragging event; the target reads it on Drop.
+    const std::string& dropText() const { return dropText_; }
+    void setDropText(std::string text) { dropText_ = std::move(text); }
+
     // A multi-line text moves its caret down (or up, when negative) by
     // lines, as the arrow keys do; the host takes the lines asked for.
     void scrollLines(int lines);
@@ -173,6 +190,12 @@ public:
     void userInput(std::string value);
     void userSelected(int choice);
     void userProperty(int id, std::string value);
+    void userMouseDown(int row) { mouseDownRow_ = row; }
+    void userMouseUp(int row) { mouseUpRow_ = row; }
+    // The user dragged row `fromRow` of this list and let go over row
+    // `toRow` of target (this list or another, on any thread). False, and
+    // nothing happens, when the target does not take this list's rows.
+    bool userDrag(int fromRow, Control& target, int toRow);
 
 private:
     friend class Window;
@@ -189,6 +212,8 @@ private:
     ListSource* list_ = nullptr;
     int selected_ = 0;
     int scrollLines_ = 0;
+    std::string dragId_, dropId_, dropText_;
+    int mouseDownRow_ = 0, mouseUpRow_ = 0;
     std::map<int, std::string> properties_;
     UseBinding use_;
 };

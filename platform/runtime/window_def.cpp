@@ -169,6 +169,10 @@ public:
                 c.msg = v.as<std::string>();
             } else if (key == "tip") {
                 c.tip = v.as<std::string>();
+            } else if (key == "drag") {
+                c.drag = v.as<std::string>();
+            } else if (key == "drop") {
+                c.drop = v.as<std::string>();
             } else if (key == "std") {
                 c.standard = v.as<std::string>();
             } else if (key == "key") {

@@ -76,6 +76,8 @@ struct ControlDef {
     std::string msg; // status-bar text
     std::string tip; // tool tip
     std::string standard; // standard action of a menu item: "close", "cut", "tile", ...
+    std::string drag; // a list's drag identifier: its rows can be dragged
+    std::string drop; // a list's drop identifier: it takes rows dragged under the same identifier
     int key = 0; // shortcut key code
     FontDef font;
     bool isDefault = false;
