@@ -17,6 +17,12 @@
 //   menu: [{text: "Album Wi&zard", press: Wizard}, separator, {text: "Create &Label", event: 1547}]
 //   in-place: [[EditLabel, "ADT:DATALABEL"], [EditValue, "ADT:DATAVALUE"]]
 //
+// Locators: "prefix" locates on the characters typed so far, "jump" on the
+// last letter typed. Thumbs: "letters", "alphanumeric", "number",
+// "decimal". Column alignment: left (default), right, center, with an
+// optional indent; a header may align on its own (header-align,
+// header-indent).
+//
 // A form's list also names its control and the form's update procedure its
 // buttons run:
 //   control: SongList

@@ -1,5 +1,7 @@
 #include "platform/framework/form_controller.h"
 
+#include <algorithm>
+
 #include <yaml-cpp/yaml.h>
 
 #include "platform/framework/relation_set.h"
@@ -31,6 +33,21 @@ void assign(const std::string& use, const std::string& value)
 {
     if (const auto b = resolveUse(use))
         b->set(value);
+}
+
+// Not on a tab of a sheet that shows another tab.
+bool onShownTab(const rt::Control& control)
+{
+    for (const rt::Control* c = &control; c && c->parent(); c = c->parent()) {
+        const rt::Control* sheet = c->parent();
+        if (c->type() != rt::ControlType::Tab || sheet->type() != rt::ControlType::Sheet)
+            continue;
+        const auto& tabs = sheet->children();
+        const auto at = std::find(tabs.begin(), tabs.end(), c);
+        if (at - tabs.begin() + 1 != std::max(sheet->selected(), 1))
+            return false;
+    }
+    return true;
 }
 
 bool isBlank(std::string_view value)
@@ -108,6 +125,11 @@ Level FormController::Prepare()
     openWindow();
     for (const FormList& l : lists_)
         l.list->addMenuItems(*l.declaration);
+    // A list on a tab not shown has taken the focus as it opened: the form
+    // starts on its first field.
+    if (const rt::Control* focus = window().focus(); !focus || focus->effectivelyHidden() || !onShownTab(*focus))
+        if (rt::Control* first = window().firstFocusable())
+            window().select(*first);
     if (request() == request::Change)
         restoreNavigationFocus();
     if (viewing())

@@ -788,6 +788,12 @@ int ListBrowser::EditRecord(int request)
             reader_.access().table().reget();
             const tables::Record saved = reader_.record();
             loadAround(saved, at);
+        } else if (request == request::Delete && response == response::Completed && reader_.record().recordId != 0
+            && reader_.record().recordId != highlighted.recordId) {
+            // The window put the record to show in the buffer (a list in the
+            // user's order shows the row before the deleted one).
+            const tables::Record shown = reader_.record();
+            loadAround(shown, at);
         } else if (had) {
             // A deleted record is gone: its place goes to the row after it.
             loadAround(highlighted, at);

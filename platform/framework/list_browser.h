@@ -68,6 +68,17 @@ public:
     void setDropId(std::string id);
     const std::string& dragId() const { return list_ ? list_->dragId() : dragId_; }
     const std::string& dropId() const { return list_ ? list_->dropId() : dropId_; }
+    // What the window does when a row of this list is dragged away, and when
+    // one is dropped on it.
+    void setDragHandlers(std::function<void()> dragged, std::function<void()> dropped)
+    {
+        dragHandler_ = std::move(dragged);
+        dropHandler_ = std::move(dropped);
+    }
+    // Rows of the page (1-based, 0 for none): where the drag started in this
+    // list, and where it ended when this list is the target.
+    int dragRow() const { return list_ ? list_->mouseDownRow() : 0; }
+    int dropRow() const { return list_ ? list_->mouseUpRow() : 0; }
     // The context menu gets an item for each button the list has.
     void setContextMenu(ContextMenu* menu) { popup_ = menu; }
     ContextMenu* contextMenu() const { return popup_; }
@@ -137,13 +148,17 @@ public:
 
 protected:
     // Drag and drop on the list (events 18, 19): the source gets Dragging,
-    // the target Drop. Nothing by default.
-    virtual void onDrag() { }
-    virtual void onDrop() { }
-    // Rows of the page (1-based, 0 for none): where the drag started in this
-    // list, and where it ended when this list is the target.
-    int dragRow() const { return list_ ? list_->mouseDownRow() : 0; }
-    int dropRow() const { return list_ ? list_->mouseUpRow() : 0; }
+    // the target Drop. By default the window's handlers run.
+    virtual void onDrag()
+    {
+        if (dragHandler_)
+            dragHandler_();
+    }
+    virtual void onDrop()
+    {
+        if (dropHandler_)
+            dropHandler_();
+    }
     // The text the drop hands over: set by the source in onDrag, read by
     // the target in onDrop.
     std::string dropText() const { return list_ ? list_->dropText() : std::string(); }
@@ -207,6 +222,7 @@ private:
     ContextMenu* popup_ = nullptr;
     mutable std::map<const tables::TableDef*, std::unique_ptr<tables::Record>> blankRecords_;
     bool editing_ = false;
+    std::function<void()> dragHandler_, dropHandler_;
 };
 
 } // namespace qv::fw

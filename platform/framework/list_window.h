@@ -5,31 +5,17 @@
 //
 //   list:
 //     control: List                 # the list control (default List)
-//     view: Album                   # the table the rows come from, by label
-//     join: [{table: Categories, key: "CAT:KeyCategoryID", on: ["ALB:CategoryID"]}]  # outer unless inner: true
-//     rows: 12                      # rows of a page (default: what the control's height shows)
-//     orders:                       # in tab order; the first is used at first
-//       - {key: "ALB:KeyTitle", tab: TitleTab, locator: prefix, entry: LocateTitle, thumb: letters}
-//       - {key: "ALB:KeyCategory", tab: CategoryTab, parent: Categories,
-//          links: [["ALB:CategoryID", "CAT:CategoryID"]]}
-//     columns:                      # the one declaration of the columns
-//       - {field: "ALB:Title", width: 160, header: Title, picture: "@s40"}
-//       - {field: "ALB:Rating", width: 20, header: Rating, picture: "@n2", align: right}
-//     buttons: {insert: Insert, change: Change, delete: Delete, select: Select, close: Close}
-//     menu: [{text: "Album Wi&zard", press: Wizard}, separator, {text: "Create &Label", event: 1547}]
+//     ...                           # view, orders, columns, buttons, menu: declared_list.h
 //     form: UpdateAlbum             # the update procedure, started by name
 //     single-instance: true
 //     caption: "Albums - "          # the caption: this text, the records of the
 //                                   # view's table and " entries", at every refresh
 //     mark-tab: true                # the sheet's current tab in bold, three blanks after its text
 //
-// Locators: "prefix" locates on the characters typed so far, "jump" on the
-// last letter typed. Thumbs: "letters", "alphanumeric", "number",
-// "decimal". Column alignment: left (default), right, center, with an
-// optional indent; a header may align on its own (header-align,
-// header-indent). A single-instance list opened again while it is open
-// (not as a lookup) brings the open one forward, restored if it was
-// minimised, and ends without a window of its own.
+// An order that names a tab of the sheet (`tab:`) is chosen with that tab.
+// A single-instance list opened again while it is open (not as a lookup)
+// brings the open one forward, restored if it was minimised, and ends
+// without a window of its own.
 
 #include <memory>
 #include <string>

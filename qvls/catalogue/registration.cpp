@@ -1,5 +1,6 @@
 #include "qvls/catalogue/registration.h"
 
+#include "qvls/catalogue/album_form.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_lookup.h"
@@ -13,6 +14,7 @@ void registerCatalogue()
     registerTips();
     registerFavouriteFonts();
     registerSongLookup();
+    registerAlbumForm();
 }
 
 } // namespace qv::qvls

@@ -39,6 +39,19 @@ void registerText(std::string name, std::string Globals::*member)
         std::move(name), {[member] { return glo().*member; }, [member](const std::string& v) { glo().*member = v; }});
 }
 
+void registerNumber(std::string name, int Globals::*member)
+{
+    fw::registerVariable(std::move(name),
+        {[member] { return std::to_string(glo().*member); },
+            [member](const std::string& v) {
+                try {
+                    glo().*member = std::stoi(v);
+                } catch (const std::exception&) {
+                    glo().*member = 0;
+                }
+            }});
+}
+
 // The build stamp is read-only to windows.
 void registerStamp(std::string name, int BuildStamp::*member)
 {
@@ -52,6 +65,7 @@ void registerGlobalUses()
     registerText("GLO:VersionText", &Globals::versionText);
     registerText("GLO:AppLabel", &Globals::appLabel);
     registerText("GLO:PositionFile", &Globals::positionFile);
+    registerNumber("GLO:Side", &Globals::side);
     registerStamp("GLO:BuildStamp.CreatedDate", &BuildStamp::createdDate);
     registerStamp("GLO:BuildStamp.CreatedTime", &BuildStamp::createdTime);
     registerStamp("GLO:BuildStamp.ChangedDate", &BuildStamp::changedDate);

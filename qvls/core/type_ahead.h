@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/framework/window_controller.h"
 #include "platform/runtime/events.h"
 #include "platform/runtime/window.h"
 
@@ -71,6 +72,24 @@ private:
     bool econ_ = false; // ECON
     bool mustValidate_ = false; // MUSTVALIDATE
     std::string lastTyped_;
+};
+
+// A type-ahead entry that takes part in a window's life: it hears every
+// event of the window and lets each go on.
+class TypeAheadComponent : public fw::WindowComponent
+{
+public:
+    explicit TypeAheadComponent(TypeAheadEntry& entry)
+        : entry_(entry)
+    { }
+    bool OnEvent(const rt::Event& e) override
+    {
+        entry_.OnEvent(e);
+        return false;
+    }
+
+private:
+    TypeAheadEntry& entry_;
 };
 
 // "*" any run of characters, "?" any one; without regard to case.

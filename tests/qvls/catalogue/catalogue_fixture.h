@@ -3,6 +3,7 @@
 // dictionary up, driven through a headless host as a user drives it.
 
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,11 +12,15 @@
 
 #include "platform/framework/list_window.h"
 #include "platform/runtime/headless.h"
+#include "platform/runtime/resources.h"
 #include "platform/tables/table.h"
 #include "platform/text/text.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 #include "qvls/subsystems.h"
+
+// The test lists of the catalogue's kind (windows/).
+std::span<const qv::rt::EmbeddedFile> catalogueTestResources();
 
 namespace qv::qvls::testing {
 
@@ -26,6 +31,8 @@ protected:
     {
         CollectionFolder::SetUp();
         registerSubsystems();
+        static const bool added = (rt::ResourceStore::add("qvls", catalogueTestResources()), true);
+        (void)added;
         dictionary::InitDictionary();
     }
     void TearDown() override

@@ -25,7 +25,8 @@ protected:
     {
         CollectionFolder::SetUp();
         registerSubsystems();
-        rt::ResourceStore::add("qvls", catalogueTestResources());
+        static const bool added = (rt::ResourceStore::add("qvls", catalogueTestResources()), true);
+        (void)added;
         dictionary::InitDictionary();
         for (const auto& [artist, album] : {std::pair{"Abba", "Arrival"}, {"Aaron Neville", "Warm Your Heart"}}) {
             tables::Table& t = dictionary::Album();

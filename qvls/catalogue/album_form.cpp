@@ -1,0 +1,301 @@
+#include "qvls/catalogue/album_form.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/expr/datetime.h"
+#include "platform/framework/handover.h"
+#include "platform/framework/relation_set.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/window.h"
+#include "platform/text/text.h"
+#include "qvls/catalogue/album_cascade.h"
+#include "qvls/core/files.h"
+#include "qvls/core/frame_services.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/names.h"
+#include "qvls/core/placement.h"
+#include "qvls/core/settings.h"
+#include "qvls/dictionary/access.h"
+#include "qvls/windows/UpdateAlbum.h"
+
+namespace qv::qvls {
+
+namespace {
+
+namespace W = ctl::UpdateAlbum;
+
+// The song list's update procedure, as its declaration numbers it.
+constexpr int kSongForm = 3;
+
+tables::Record& album()
+{
+    return dictionary::AlbumAccess->record();
+}
+
+bool blank(std::string_view s)
+{
+    return text::trimRight(s).empty();
+}
+
+// The date picture of the settings: its first six characters ("d17" until
+// the user chose one).
+std::string dateToken()
+{
+    const std::string& format = settings().DateFormat;
+    return blank(format) ? std::string("d17") : format.substr(0, std::min<std::size_t>(6, format.size()));
+}
+
+} // namespace
+
+AlbumForm::AlbumForm()
+    : Form(std::string(W::kWindow), *dictionary::AlbumRelations)
+{
+    registerGeneralTab();
+    registerSongsTab();
+    registerFilesAndDiscTabs();
+}
+
+void AlbumForm::registerGeneralTab()
+{
+    onAccepted(W::SelectArtist, [this] {
+        ReloadSelectedRecords();
+        selectArtist();
+    });
+    onAccepted(W::ArtistRegion, [this] { selectArtist(); });
+    onAccepted(W::SwapArtistName, [this] {
+        changeFields([](tables::Record& a) {
+            std::string name = a["ALB:Artist"].toString();
+            SwapNameOrder(name);
+            a["ALB:Artist"] = name;
+        });
+    });
+    onAccepted(W::CapitalizeArtist, [this] {
+        changeFields([](tables::Record& a) {
+            std::string name = a["ALB:Artist"].toString();
+            DefaultCapitalize(name);
+            a["ALB:Artist"] = name;
+        });
+    });
+    onAccepted(W::CapitalizeAlbum, [this] {
+        changeFields([](tables::Record& a) {
+            std::string title = a["ALB:Album"].toString();
+            DefaultCapitalize(title);
+            a["ALB:Album"] = title;
+        });
+    });
+    onAccepted(W::SwapArtistAlbum, [this] {
+        changeFields([](tables::Record& a) {
+            const std::string artist = a["ALB:Artist"].toString();
+            a["ALB:Artist"] = a["ALB:Album"].toString();
+            a["ALB:Album"] = artist;
+        });
+    });
+
+    // A media must be one of the media formats: a blank or unknown one opens
+    // the list.
+    lookup({W::Media, W::MediaLookup, dictionary::MediaAccess, "MED:KeyMedia", "BrowseMedia",
+        {{"MED:Media", "ALB:Media"}}, true, false, [this] {
+            if (!checkField("ALB:Media"))
+                return false;
+            cascadeIf(settings().CascadeMedia);
+            return true;
+        }});
+    // A blank category is no category; an unknown one opens the list, and
+    // leaving it without a choice takes the category's id away.
+    lookup({W::Category, W::CategoryLookup, dictionary::CategoriesAccess, "CAT:KeyCategory", "BrowseCategories",
+        {{"CAT:Category", "ALB:Category"}, {"CAT:CategoryID", "ALB:CategoryID"}}, false, true, [this] {
+            cascadeIf(settings().CascadeCategory);
+            return true;
+        }});
+    onField(W::FileNumber, [this] {
+        cascadeIf(settings().CascadeFileNumber);
+        return true;
+    });
+    onField(W::ReleaseDate, [this] {
+        cascadeIf(settings().CascadeReleaseDate);
+        return true;
+    });
+    onField(W::Rating, [this] { return checkField("ALB:Rating"); });
+}
+
+void AlbumForm::registerSongsTab()
+{
+    setUpdateProcedure(kSongForm, [this] {
+        if (!rt::Procedures::call("UpdateSong")) {
+            fw::handover().response = fw::response::Cancelled;
+            notYet("The song form");
+        }
+    });
+    onAccepted(W::Cascade, [this] {
+        ReloadSelectedRecords();
+        CascadeAlbumToSongs(true);
+        list(W::SongList.name).Refresh();
+    });
+    onAccepted(W::CopySong, [this] { notYet("Copying a song"); });
+    onAccepted(W::EditAllSongs, [this] { notYet("Edit All Songs"); });
+    onAccepted(W::ReadCD, [this] { notYet("Reading a CD"); });
+    onAccepted(W::ReassignSongs, [this] { notYet("Re-assigning songs"); });
+}
+
+void AlbumForm::registerFilesAndDiscTabs()
+{
+    onAccepted(W::BrowseWavFile, [this] { notYet("Choosing the album's audio file"); });
+    onAccepted(W::PlayWavFile, [this] { notYet("Playing the album's audio file"); });
+    onAccepted(W::PlayAssociated, [this] { notYet("Playing the album's audio file"); });
+    onAccepted(W::OpenInExplorer, [this] { notYet("Opening the album's audio file"); });
+    onAccepted(W::BrowseImage, [this] { notYet("Choosing the album's picture"); });
+    onAccepted(W::ReadDisc, [this] { notYet("Reading the CD"); });
+    onAccepted(W::DiscLookup, [this] { notYet("The disc database lookup"); });
+}
+
+void AlbumForm::notYet(const char* what)
+{
+    reportNotAvailable(what);
+}
+
+void AlbumForm::selectArtist()
+{
+    dictionary::ArtistsAccess->record()["ART:Artist"] = album()["ALB:Artist"].toString();
+    fw::handover().request = fw::request::Select;
+    const bool chosen = rt::Procedures::call("BrowseArtists") && fw::handover().response == fw::response::Completed;
+    if (chosen) {
+        album()["ALB:Artist"] = dictionary::ArtistsAccess->record()["ART:Artist"].toString();
+        window().display();
+        window().select(window()[W::Album]);
+    } else {
+        window().select(window()[W::Artist]);
+    }
+    fw::handover().response = fw::response::Cancelled;
+}
+
+void AlbumForm::changeFields(void (*change)(tables::Record& album))
+{
+    ReloadSelectedRecords();
+    window().update(); // what the user typed is in the record first
+    change(album());
+    window().display();
+}
+
+bool AlbumForm::checkField(const char* field)
+{
+    fw::TableAccess& access = *dictionary::AlbumAccess;
+    return access.CheckField(access.table().def().fieldIndex(field)) == fw::Benign;
+}
+
+void AlbumForm::cascadeIf(int setting)
+{
+    if (setting != 0)
+        CascadeAlbumToSongs(false);
+}
+
+int AlbumForm::CallUpdateProcedure(int number, int request)
+{
+    if (number != kSongForm)
+        return Form::CallUpdateProcedure(number, request);
+    songOrder_->beforeEdit(request);
+    const int response = Form::CallUpdateProcedure(number, request);
+    songOrder_->afterEdit(request, response);
+    return response;
+}
+
+fw::Level AlbumForm::prepareForm()
+{
+    albumId_ = album()["ALB:AlbumID"].toInt();
+    songOrder_ = std::make_unique<OrderedList>(
+        list(W::SongList.name), songSwap_, OrderedList::Buttons{W::SongUp, W::SongTop, W::SongDown, W::SongBottom});
+    detailOrder_ = std::make_unique<OrderedList>(list(W::DetailList.name), detailSwap_,
+        OrderedList::Buttons{W::DetailUp, W::DetailTop, W::DetailDown, W::DetailBottom});
+    addComponent(*songOrder_);
+    addComponent(*detailOrder_);
+    if (dictionary::ArtistsRelations->open() != fw::Benign)
+        return fw::Fatal;
+    artistsOpen_ = true;
+    return fw::Benign;
+}
+
+void AlbumForm::formOpened()
+{
+    rt::Window& w = window();
+    required().SetField(w[W::Artist].number(), true, "Artist", "Artist", "Artist", "ALB:Artist");
+    // Dates show as the user chose: a year, or a whole date.
+    w[W::ReleaseDate].setPicture("@" + dateToken());
+    for (const auto* listControl : {&W::SongList, &W::DetailList})
+        ApplyDatePicture(w[*listControl]);
+    ApplyDatePicture(w[W::Condition]);
+    w.display();
+    Globals& g = glo();
+    g.songFormFromWizard = 1;
+    g.side = 1;
+    w[W::Side].display();
+    if (settings().AutoComplete != 0) {
+        fw::TableAccess& artists = *dictionary::ArtistsAccess;
+        artistTypeAhead_.Attach(
+            w, W::Artist.name, "ART:Artist", artists.table().def().keyIndex("ART:K_ARTIST"), artists, false);
+        typeAhead_ = std::make_unique<TypeAheadComponent>(artistTypeAhead_);
+        addComponent(*typeAhead_);
+    }
+}
+
+void AlbumForm::FillNewRecordDefaults()
+{
+    tables::Record& a = album();
+    // A copy arrives with the copied album's title: it must differ from that
+    // album on the unique keys before its id is reserved.
+    if (const std::string title(text::trimRight(a["ALB:Album"].toString())); !title.empty()) {
+        a["ALB:Album"] = title + " - Copy";
+        a["ALB:CDIdentifier"] = "";
+    }
+    std::string token = dateToken();
+    std::transform(token.begin(), token.end(), token.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (token.find('D') != std::string::npos)
+        a["ALB:ReleaseDate"] = static_cast<std::int64_t>(expr::defaultClock().today());
+    NextAlbumFileNumber();
+}
+
+fw::Level AlbumForm::beforeSave()
+{
+    if (request() == fw::request::Insert)
+        CascadeAlbumToSongs(false);
+    return fw::Benign;
+}
+
+fw::Level AlbumForm::saveRecord()
+{
+    const fw::Level saved = Form::saveRecord();
+    // A refused save hands out no file number.
+    if (saved == fw::Benign && request() == fw::request::Insert)
+        settingsIni().set(settings_section::Album, settings_key::FileNumber, album()["ALB:FileNumber"].toString());
+    return saved;
+}
+
+void AlbumForm::Refresh()
+{
+    if (validating())
+        return;
+    // The lookups start from the album's category.
+    fw::TableAccess& categories = *dictionary::CategoriesAccess;
+    tables::Record& c = categories.record();
+    c["CAT:Category"] = album()["ALB:Category"].toString();
+    categories.Fetch(categories.table().def().keyIndex("CAT:KeyCategory"));
+    c["CAT:CategoryID"] = album()["ALB:CategoryID"].toInt();
+    categories.Fetch(categories.table().def().keyIndex("CAT:KeyCategoryID"));
+    window()[W::CopySong].setEnabled(list(W::SongList.name).RowCount() > 0);
+    Form::Refresh();
+}
+
+void AlbumForm::CleanUp()
+{
+    Form::CleanUp();
+    if (artistsOpen_) {
+        dictionary::ArtistsRelations->close();
+        artistsOpen_ = false;
+    }
+}
+
+void registerAlbumForm()
+{
+    rt::Procedures::add(std::string(W::kWindow), [] { AlbumForm().Execute(); });
+}
+
+} // namespace qv::qvls

@@ -1,0 +1,441 @@
+// The album form, driven as a user drives it from an album list: adding,
+// copying, changing and deleting albums with their notes and detail lines,
+// the lookups of its entries, the album's fields carried into its songs, and
+// what Cancel keeps and takes away.
+
+#include "qvls/catalogue/catalogue_fixture.h"
+
+#include "platform/expr/datetime.h"
+#include "platform/framework/handover.h"
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/procedures.h"
+#include "qvls/catalogue/catalogue_list.h"
+#include "qvls/core/settings.h"
+
+namespace qv::qvls::testing {
+namespace {
+
+using tables::Table;
+
+class AlbumFormTest : public CatalogueWindows
+{
+protected:
+    void SetUp() override
+    {
+        CatalogueWindows::SetUp();
+        rt::Procedures::add("TestAlbums", [] { CatalogueList("TestAlbums").Execute(); });
+        for (const char* label : {"Quorvel", "Album", "AlbumDetails", "Media", "Categories", "Artists"})
+            ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
+        for (const char* m : {"CD", "LP"})
+            add(dictionary::Media(), {{"MED:Media", m}});
+        for (const char* c : {"Rock", "Jazz"})
+            add(dictionary::Categories(), {{"CAT:Category", c}});
+        add(dictionary::Album(),
+            {{"ALB:Album", "Blue"}, {"ALB:Artist", "Joni Mitchell"}, {"ALB:Media", "CD"}, {"ALB:FileNumber", "CD0007"},
+                {"ALB:CDIdentifier", "0A0B0C"}, {"ALB:CategoryID", "1"}, {"ALB:Category", "Rock"}});
+        add(dictionary::Album(), {{"ALB:Album", "Court and Spark"}, {"ALB:Artist", "Joni Mitchell"}});
+        for (const auto& [title, track] : {std::pair{"All I Want", "1"}, std::pair{"My Old Man", "2"}})
+            add(dictionary::Quorvel(),
+                {{"SNG:Title", title}, {"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", track},
+                    {"SNG:Media", "CD"}});
+        for (const auto& [label, seq] : {std::pair{"Producer", "1"}, std::pair{"Studio", "2"}, std::pair{"Cover", "3"}})
+            add(dictionary::AlbumDetails(),
+                {{"ADT:AlbumID", "1"}, {"ADT:Sequence", seq}, {"ADT:DATALABEL", label}, {"ADT:DATAVALUE", "x"}});
+        settingsIni().set("Album", "FileNumber", "CD0041");
+    }
+    void TearDown() override
+    {
+        for (const char* label : {"Quorvel", "Album", "AlbumDetails", "Media", "Categories", "Artists"})
+            dictionary::accessOf(label)->close();
+        CatalogueWindows::TearDown();
+    }
+
+    rt::Window* openList()
+    {
+        host->startProcedure("TestAlbums");
+        list = host->window("TestAlbums");
+        for (const std::string& f : host->failures())
+            ADD_FAILURE() << f;
+        return list;
+    }
+    // The album form over the list, once a list button opened it.
+    rt::Window* form() const
+    {
+        rt::Window* w = host->window("UpdateAlbum");
+        return w && w->isOpen() ? w : nullptr;
+    }
+    rt::Window& edit(const char* button, int row = 0)
+    {
+        if (row)
+            host->choose(*list, "?List", row);
+        host->press(*list, button);
+        if (!form())
+            throw std::logic_error(std::string("no album form after ") + button + ": " + message());
+        return *form();
+    }
+    void showTab(rt::Window& w, int tab) { host->choose(w, "?Sheet", tab); }
+    std::string message() const
+    {
+        const rt::MessageBoxWindow* m = host->messageBox();
+        return m ? m->title() + ": " + m->text() : std::string();
+    }
+    // Every album as "title|artist", in title order.
+    static std::vector<std::string> albums()
+    {
+        std::vector<std::string> out;
+        Table& t = dictionary::Album();
+        t.setOrder(t.def().keyIndex("ALB:KEYALBUM"));
+        while (t.next() == 0)
+            out.push_back(value(t, "ALB:Album") + "|" + value(t, "ALB:Artist"));
+        return out;
+    }
+    static std::int64_t albumId(const std::string& title)
+    {
+        Table& t = dictionary::Album();
+        t.setOrder(t.def().keyIndex("ALB:KEYALBUM"));
+        while (t.next() == 0)
+            if (value(t, "ALB:Album") == title)
+                return t.record()["ALB:AlbumID"].toInt();
+        return 0;
+    }
+    // The rows of a table that belong to an album, as "field" values in key order.
+    static std::vector<std::string> children(
+        Table& t, const char* key, const char* parent, std::int64_t id, const char* field)
+    {
+        std::vector<std::string> out;
+        t.record().clear();
+        t.record()[std::string_view(parent)] = id;
+        t.setAt(t.def().keyIndex(key));
+        while (t.next() == 0 && t.record()[std::string_view(parent)].toInt() == id)
+            out.push_back(value(t, field));
+        return out;
+    }
+    static std::vector<std::string> details(std::int64_t album)
+    {
+        return children(dictionary::AlbumDetails(), "ADT:K_Album", "ADT:AlbumID", album, "ADT:DATALABEL");
+    }
+    static std::vector<std::string> songs(std::int64_t album)
+    {
+        return children(dictionary::Quorvel(), "SNG:KeyAlbumID", "SNG:AlbumID", album, "SNG:Title");
+    }
+    static std::string fileNumberCounter() { return settingsIni().get("Album", "FileNumber"); }
+
+    rt::Window* list = nullptr;
+};
+
+TEST_F(AlbumFormTest, ANewAlbumWithNotesAndDetailsIsSavedAndTheFileNumberCountsOn)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    EXPECT_EQ(f.title(), "Add Album");
+    EXPECT_EQ(f["?FileNumber"].value(), "CD0042");
+    EXPECT_EQ(f.focus(), &f["?Artist"]) << (f.focus() ? f.focus()->name() : "none");
+    host->enter(f, "?Artist", "Carole King");
+    host->enter(f, "?Album", "Tapestry");
+    host->enter(f, "?Media", "LP");
+    host->enter(f, "?Category", "Rock");
+    showTab(f, 3);
+    host->enter(f, "?Notes", "Recorded in 1971.");
+
+    showTab(f, 7);
+    EXPECT_EQ(f.focus(), &f["?DetailList"]) << "the tab's list takes the focus";
+    for (const char* label : {"Producer", "Label"}) {
+        host->press(f, "?AddDetail");
+        host->enter(f, "?EditLabel", label);
+        host->enter(f, "?EditValue", "Ode");
+    }
+    const std::int64_t id = dictionary::Album().record()["ALB:AlbumID"].toInt();
+    EXPECT_EQ(details(id), (std::vector<std::string>{"Producer", "Label"})) << "lines are written as they are added";
+    EXPECT_EQ(fileNumberCounter(), "CD0041") << "nothing handed out before the save";
+
+    host->press(f, "?OK");
+    ASSERT_FALSE(form()) << message();
+    EXPECT_EQ(albums(),
+        (std::vector<std::string>{"Blue|Joni Mitchell", "Court and Spark|Joni Mitchell", "Tapestry|Carole King"}));
+    EXPECT_EQ(albumId("Tapestry"), id);
+    const tables::Record& saved = dictionary::Album().record();
+    EXPECT_EQ(saved.memo(saved.def().memoIndex("ALB:Notes")), "Recorded in 1971.");
+    EXPECT_EQ(value(dictionary::Album(), "ALB:Media"), "LP");
+    EXPECT_EQ(fileNumberCounter(), "CD0042");
+}
+
+TEST_F(AlbumFormTest, TheReleaseDateDefaultFollowsTheDatePicture)
+{
+    const std::int32_t today = expr::defaultClock().today();
+    const std::int32_t thisYear = expr::ymdFromDate(today).year;
+    for (const auto& [format, expected] : {std::pair<const char*, std::int64_t>{"d17", today}, {"n4b", thisYear}}) {
+        SCOPED_TRACE(format);
+        settings().DateFormat = format;
+        ASSERT_TRUE(openList());
+        rt::Window& f = edit("?Add");
+        EXPECT_EQ(f["?ReleaseDate"].picture(), std::string("@") + format);
+        EXPECT_EQ(dictionary::Album().record()["ALB:ReleaseDate"].toInt(), expected);
+        host->press(f, "?Cancel");
+        host->press(*list, "?Close");
+    }
+}
+
+TEST_F(AlbumFormTest, ARefusedSaveKeepsTheFormAndHandsOutNoFileNumber)
+{
+    struct Case {
+        const char* album;
+        const char* artist;
+        const char* cdSerial;
+        const char* key; // the duplicate the message names
+    };
+    for (const Case& c :
+        {Case{"Blue", "Joni Mitchell", "", "Album"}, Case{"Hejira", "Joni Mitchell", "0A0B0C", "CD"}}) {
+        SCOPED_TRACE(c.album);
+        ASSERT_TRUE(openList());
+        rt::Window& f = edit("?Add");
+        host->enter(f, "?Artist", c.artist);
+        host->enter(f, "?Album", c.album);
+        host->enter(f, "?Media", "CD");
+        showTab(f, 5);
+        host->enter(f, "?CDIdentifier", c.cdSerial);
+        host->press(f, "?OK");
+        EXPECT_NE(message().find(c.key), std::string::npos) << message();
+        host->answer(rt::button::Ok);
+        ASSERT_TRUE(form()) << "the form stays open";
+        EXPECT_EQ(fileNumberCounter(), "CD0041");
+        host->press(f, "?Cancel");
+        host->answer(rt::button::No);
+        EXPECT_FALSE(form());
+        host->press(*list, "?Close");
+    }
+    EXPECT_EQ(albums().size(), 2u);
+}
+
+TEST_F(AlbumFormTest, ACopyTakesTheTitleWithCopyAndNoDiscIdentity)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Copy", 1);
+    EXPECT_EQ(f.title(), "Add Album");
+    EXPECT_EQ(f["?Album"].value(), "Blue - Copy");
+    EXPECT_EQ(f["?Artist"].value(), "Joni Mitchell");
+    EXPECT_EQ(f["?FileNumber"].value(), "CD0042");
+    EXPECT_EQ(value(dictionary::Album(), "ALB:CDIdentifier"), "");
+    host->press(f, "?OK");
+    ASSERT_FALSE(form()) << message();
+    EXPECT_EQ(albums(),
+        (std::vector<std::string>{"Blue|Joni Mitchell", "Blue - Copy|Joni Mitchell", "Court and Spark|Joni Mitchell"}));
+}
+
+TEST_F(AlbumFormTest, CancellingANewAlbumTakesAwayEverySongAndLineItAdded)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    const std::int64_t id = dictionary::Album().record()["ALB:AlbumID"].toInt();
+    ASSERT_NE(id, 0) << "the id is reserved as the form opens";
+    // Songs written while the form is open carry the reserved id.
+    for (const char* title : {"One", "Two", "Three"})
+        add(dictionary::Quorvel(), {{"SNG:Title", title}, {"SNG:AlbumID", std::to_string(id)}});
+    showTab(f, 7);
+    host->press(f, "?AddDetail");
+    host->enter(f, "?EditLabel", "Producer");
+    host->enter(f, "?EditValue", "Lou Adler");
+    host->enter(f, "?Artist", "Carole King");
+
+    host->press(f, "?Cancel");
+    EXPECT_EQ(message(), "Save Record: Do you want to save the changes to this record?");
+    host->answer(rt::button::No);
+    EXPECT_FALSE(form());
+    EXPECT_EQ(albums().size(), 2u);
+    EXPECT_TRUE(songs(id).empty());
+    EXPECT_TRUE(details(id).empty());
+    EXPECT_EQ(songs(1).size(), 2u) << "other albums keep theirs";
+}
+
+TEST_F(AlbumFormTest, CancellingAChangeKeepsTheRecordAndWhatWasWrittenToItsLines)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    EXPECT_EQ(f.title(), "Change Album");
+    host->enter(f, "?Album", "Blue (remastered)");
+    showTab(f, 7);
+    host->press(f, "?AddDetail");
+    host->enter(f, "?EditLabel", "Engineer");
+    host->enter(f, "?EditValue", "Henry Lewy");
+    host->press(f, "?Cancel");
+    host->answer(rt::button::No);
+    EXPECT_FALSE(form());
+    EXPECT_EQ(albumId("Blue"), 1);
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Producer", "Studio", "Cover", "Engineer"}));
+    EXPECT_EQ(songs(1).size(), 2u);
+}
+
+TEST_F(AlbumFormTest, AChangeIsSavedAndAltRightSavesAndOpensTheNextAlbumOnTheSameField)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    host->enter(f, "?FileNumber", "CD0008");
+    f.select(f["?FileNumber"]);
+    host->key(f, rt::key::withAlt(rt::key::Right));
+    ASSERT_TRUE(form()) << message();
+    EXPECT_EQ((*form())["?Album"].value(), "Court and Spark");
+    EXPECT_EQ(form()->focus(), &(*form())["?FileNumber"]);
+    EXPECT_EQ(fileNumberCounter(), "CD0041") << "a change hands out no file number";
+    host->press(*form(), "?Cancel");
+    dictionary::Album().record()["ALB:AlbumID"] = 1;
+    ASSERT_EQ(dictionary::Album().fetch(0), 0);
+    EXPECT_EQ(value(dictionary::Album(), "ALB:FileNumber"), "CD0008");
+
+    // On a new album the keys do nothing.
+    rt::Window& added = edit("?Add");
+    host->key(added, rt::key::withAlt(rt::key::Right));
+    EXPECT_EQ(form(), &added);
+    EXPECT_EQ(added.title(), "Add Album");
+}
+
+TEST_F(AlbumFormTest, ADeleteAsksAndTakesTheAlbumsSongsAndLines)
+{
+    ASSERT_TRUE(openList());
+    for (const auto& [answer, left] : {std::pair{rt::button::No, 2u}, std::pair{rt::button::Yes, 1u}}) {
+        host->choose(*list, "?List", 1);
+        host->press(*list, "?Delete");
+        EXPECT_EQ(message(), "Confirm Delete: Are you sure you want to delete the highlighted record?");
+        host->answer(answer);
+        EXPECT_FALSE(form()) << "the window is never shown";
+        EXPECT_EQ(albums().size(), left);
+    }
+    EXPECT_TRUE(songs(1).empty());
+    EXPECT_TRUE(details(1).empty());
+}
+
+TEST_F(AlbumFormTest, TheArtistIsRequiredAndLookupsFillMediaAndCategory)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    host->press(f, "?OK");
+    EXPECT_EQ(message(), "Missing Information: \"Artist\" must be entered.");
+    host->answer(rt::button::Ok);
+    ASSERT_TRUE(form());
+
+    // A blank category is no category and asks nothing.
+    host->enter(f, "?Category", "");
+    EXPECT_EQ(host->window("BrowseCategories"), nullptr);
+    EXPECT_EQ(dictionary::Album().record()["ALB:CategoryID"].toInt(), 0);
+    // A known one takes its id.
+    host->enter(f, "?Category", "jazz");
+    EXPECT_EQ(dictionary::Album().record()["ALB:CategoryID"].toInt(), 2);
+    // An unknown media opens the media list; leaving it keeps the user on the entry.
+    host->enter(f, "?Media", "Wax");
+    rt::Window* media = host->window("BrowseMedia");
+    ASSERT_TRUE(media && media->isOpen());
+    host->press(*media, "?Close");
+    EXPECT_EQ(f.focus(), &f["?Media"]);
+    // The list's choice is taken.
+    host->enter(f, "?Media", "");
+    media = host->window("BrowseMedia");
+    ASSERT_TRUE(media && media->isOpen());
+    host->choose(*media, "?Browse:1", 2);
+    host->press(*media, "?Select");
+    EXPECT_EQ(f["?Media"].value(), "LP");
+}
+
+TEST_F(AlbumFormTest, EachCascadeSettingCarriesItsFieldIntoTheSongsAtOnce)
+{
+    struct Case {
+        int Settings::*setting;
+        const char* entry;
+        const char* typed;
+        const char* songField;
+        const char* songValue; // with the setting on; off, the song keeps its own
+        const char* before;
+    };
+    const Case cases[] = {
+        {&Settings::CascadeFileNumber, "?FileNumber", "CD0099", "SNG:FileNumber", "CD0099", ""},
+        {&Settings::CascadeMedia, "?Media", "LP", "SNG:Media", "LP", "CD"},
+        {&Settings::CascadeCategory, "?Category", "Jazz", "SNG:Category", "Jazz", ""},
+        {&Settings::CascadeReleaseDate, "?ReleaseDate", "1971", "SNG:ReleaseDate", "1971", "0"},
+    };
+    settings().DateFormat = "n4b";
+    for (const Case& c : cases)
+        for (const bool on : {false, true}) {
+            SCOPED_TRACE(std::string(c.entry) + (on ? " on" : " off"));
+            settings().CascadeFileNumber = settings().CascadeMedia = settings().CascadeCategory
+                = settings().CascadeReleaseDate = 0;
+            settings().*c.setting = on;
+            ASSERT_TRUE(openList());
+            rt::Window& f = edit("?Change", 1);
+            host->enter(f, c.entry, c.typed);
+            Table& s = dictionary::Quorvel();
+            s.record().clear();
+            s.record()["SNG:AlbumID"] = 1;
+            s.setAt(s.def().keyIndex("SNG:KeyAlbumID"));
+            ASSERT_EQ(s.next(), 0);
+            EXPECT_EQ(value(s, c.songField), on ? c.songValue : c.before);
+            // Cancel keeps the album as it was, the songs as they were written.
+            host->press(f, "?Cancel");
+            host->answer(rt::button::No);
+            s.record().clear();
+            s.record()["SNG:AlbumID"] = 1;
+            s.setAt(s.def().keyIndex("SNG:KeyAlbumID"));
+            ASSERT_EQ(s.next(), 0);
+            EXPECT_EQ(value(s, c.songField), on ? c.songValue : c.before);
+            host->press(*list, "?Close");
+            // The songs as they were for the next case.
+            s.setOrder(-1);
+            while (s.next() == 0) {
+                s.record()[std::string_view(c.songField)] = std::string_view(c.before);
+                s.update();
+            }
+        }
+}
+
+TEST_F(AlbumFormTest, DetailLinesMoveByButtonAndByDragAndKeepTheirGaps)
+{
+    // Sequence values with a gap: 1, 2, 5.
+    Table& d = dictionary::AlbumDetails();
+    d.record().clear();
+    d.record()["ADT:AlbumID"] = 1;
+    d.record()["ADT:Sequence"] = 3;
+    ASSERT_EQ(d.fetch(d.def().keyIndex("ADT:K_Album")), 0);
+    d.record()["ADT:Sequence"] = 5;
+    ASSERT_EQ(d.update(), 0);
+
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 7);
+    host->choose(f, "?DetailList", 3);
+    host->press(f, "?DetailUp");
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Producer", "Cover", "Studio"}));
+    EXPECT_EQ(f["?DetailList"].selected(), 2) << "the moved line stays highlighted";
+    host->press(f, "?DetailTop");
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Cover", "Producer", "Studio"}));
+    host->press(f, "?DetailBottom");
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Producer", "Studio", "Cover"}));
+    // The first line dragged onto the last lands below it.
+    host->drag(f, "?DetailList", 1, f, "?DetailList", 3);
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Studio", "Cover", "Producer"}));
+    // The values keep their gap.
+    std::vector<std::string> sequences
+        = children(dictionary::AlbumDetails(), "ADT:K_Album", "ADT:AlbumID", 1, "ADT:Sequence");
+    EXPECT_EQ(sequences, (std::vector<std::string>{"1", "2", "5"}));
+    host->press(f, "?OK");
+    EXPECT_FALSE(form()) << message();
+}
+
+TEST_F(AlbumFormTest, SongsTabListsTheAlbumsSongsAndSaysPlainlyWhatIsNotThereYet)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 2);
+    EXPECT_EQ(f.focus(), &f["?SongList"]);
+    const rt::ListSource* rows = f["?SongList"].list();
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_TRUE(f["?CopySong"].enabled());
+    host->press(f, "?AddSong");
+    EXPECT_EQ(message(), "Not Available: The song form is not available yet.");
+    host->answer(rt::button::Ok);
+    EXPECT_EQ(songs(1).size(), 2u);
+    host->choose(f, "?SongList", 2);
+    host->press(f, "?SongTop");
+    EXPECT_EQ(songs(1), (std::vector<std::string>{"My Old Man", "All I Want"}));
+    host->press(f, "?OK");
+    EXPECT_FALSE(form()) << message();
+}
+
+} // namespace
+} // namespace qv::qvls::testing
