@@ -50,8 +50,9 @@ void InPlaceEditManager::show(bool on)
             continue;
         if (on) {
             if (list) {
+                // Over the row, below the list's header.
                 rt::Rect at = e->geometry();
-                at.y = list->geometry().y + (row - 1) * rowHeight_;
+                at.y = list->geometry().y + row * rowHeight_;
                 e->setGeometry(at);
             }
             e->setValue(rt::formatPicture(r.getText(r.def().fieldIndex(c.field)), e->picture()));
@@ -63,8 +64,19 @@ void InPlaceEditManager::show(bool on)
     }
     if (!on && list)
         w.select(*const_cast<rt::Control*>(list));
-    if (on)
-        w.alert(rt::key::Esc);
+    // Enter moves through the entries and Esc gives up, while a row is
+    // edited: the window's own use of the keys waits.
+    for (const int key : {rt::key::Enter, rt::key::Esc}) {
+        if (on && !w.alertKeys().count(key)) {
+            w.alert(key);
+            takenKeys_.push_back(key);
+        }
+    }
+    if (!on) {
+        for (const int key : takenKeys_)
+            w.unalert(key);
+        takenKeys_.clear();
+    }
 }
 
 bool InPlaceEditManager::beginInsert()
@@ -134,6 +146,35 @@ void InPlaceEditManager::cancel()
     list_.Refresh();
 }
 
+void InPlaceEditManager::CleanUp()
+{
+    // A line still being edited as the window closes was never finished: an
+    // added one goes again.
+    if (editing_)
+        cancel();
+    window_ = nullptr;
+}
+
+bool InPlaceEditManager::isEntry(int control) const
+{
+    for (const Column& c : columns_)
+        if (number(c.entry) == control)
+            return true;
+    return false;
+}
+
+void InPlaceEditManager::nextOrCommit(int entry)
+{
+    // The next entry, or the row is written after the last one.
+    for (std::size_t i = 0; i + 1 < columns_.size(); ++i)
+        if (number(columns_[i].entry) == entry) {
+            if (rt::Control* next = window_->window().control(columns_[i + 1].entry))
+                window_->window().select(*next);
+            return;
+        }
+    commit();
+}
+
 bool InPlaceEditManager::OnEvent(const rt::Event& e)
 {
     if (!window_)
@@ -143,18 +184,14 @@ bool InPlaceEditManager::OnEvent(const rt::Event& e)
             cancel();
             return true;
         }
-        if (e.code == rt::event::Accepted)
-            for (std::size_t i = 0; i < columns_.size(); ++i)
-                if (number(columns_[i].entry) == e.control) {
-                    // Enter moves on; the last entry saves.
-                    if (i + 1 < columns_.size()) {
-                        if (rt::Control* next = window_->window().control(columns_[i + 1].entry))
-                            window_->window().select(*next);
-                    } else {
-                        commit();
-                    }
-                    return true;
-                }
+        if (e.code == rt::event::AlertKey && e.keyCode == rt::key::Enter) {
+            nextOrCommit(window_->window().focus() ? window_->window().focus()->number() : 0);
+            return true;
+        }
+        if (e.code == rt::event::Accepted && isEntry(e.control)) {
+            nextOrCommit(e.control);
+            return true;
+        }
         // While a row is being edited the list and its buttons wait.
         if (e.code == rt::event::Accepted && (e.control == insert_ || e.control == change_ || e.control == delete_))
             return true;

@@ -37,6 +37,7 @@ public:
     bool editing() const { return editing_; }
 
     void Prepare(WindowController& controller) override;
+    void CleanUp() override;
     bool OnEvent(const rt::Event& e) override;
 
 private:
@@ -45,6 +46,8 @@ private:
         std::string field;
     };
     void show(bool on);
+    bool isEntry(int control) const;
+    void nextOrCommit(int entry);
     int number(const std::string& name) const;
 
     ListBrowser& list_;
@@ -56,6 +59,7 @@ private:
     WindowController* window_ = nullptr;
     bool editing_ = false;
     bool inserted_ = false;
+    std::vector<int> takenKeys_; // alert keys the editing added to the window
 };
 
 } // namespace qv::fw

@@ -135,6 +135,16 @@ void HeadlessHost::enter(Window& w, std::string_view control, std::string value)
     settle();
 }
 
+void HeadlessHost::type(Window& w, std::string_view control, std::string value)
+{
+    Control& c = usable(w, control);
+    if (c.readOnly())
+        throw std::logic_error("control " + c.name() + " of " + w.def().name + " is read-only");
+    w.userFocus(&c);
+    c.userInput(std::move(value));
+    settle();
+}
+
 void HeadlessHost::choose(Window& w, std::string_view control, int choice)
 {
     Control& c = usable(w, control);

@@ -53,6 +53,8 @@ public:
     void answer(int button);
     void press(Window& w, std::string_view control);
     void enter(Window& w, std::string_view control, std::string value);
+    // Types into the control, which keeps the focus: nothing is accepted yet.
+    void type(Window& w, std::string_view control, std::string value);
     void choose(Window& w, std::string_view control, int choice);
     void key(Window& w, int keyCode);
     // Presses row `row` (1-based) of a list, which highlights it, drags it

@@ -38,12 +38,12 @@ bool blank(std::string_view s)
     return text::trimRight(s).empty();
 }
 
-// The date picture of the settings: its first six characters ("d17" until
-// the user chose one).
+// The date picture of the settings: its first six characters. Until the
+// user chose one, release dates are years.
 std::string dateToken()
 {
     const std::string& format = settings().DateFormat;
-    return blank(format) ? std::string("d17") : format.substr(0, std::min<std::size_t>(6, format.size()));
+    return blank(format) ? std::string("n4b") : format.substr(0, std::min<std::size_t>(6, format.size()));
 }
 
 } // namespace

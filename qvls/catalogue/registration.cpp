@@ -1,6 +1,7 @@
 #include "qvls/catalogue/registration.h"
 
 #include "qvls/catalogue/album_form.h"
+#include "qvls/catalogue/album_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_lookup.h"
@@ -15,6 +16,7 @@ void registerCatalogue()
     registerFavouriteFonts();
     registerSongLookup();
     registerAlbumForm();
+    registerAlbumList();
 }
 
 } // namespace qv::qvls

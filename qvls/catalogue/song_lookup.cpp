@@ -9,37 +9,15 @@
 
 namespace qv::qvls {
 
-namespace {
-
-std::string categoryInBuffer()
-{
-    return std::string(text::trimRight(dictionary::Categories().record()["CAT:CategoryID"].toString()));
-}
-
-} // namespace
-
 SongLookup::SongLookup()
     : CatalogueList(std::string(ctl::SelectFileNumber::kWindow))
 {
-    onAccepted(ctl::SelectFileNumber::SelectCategory, [this] {
-        ReloadSelectedRecords();
-        fw::handover().request = fw::request::Select;
-        rt::Procedures::call("BrowseCategories");
-        // A cancelled choice leaves the category as it was.
-        if (fw::handover().response == fw::response::Completed)
-            categoryId_ = categoryInBuffer();
-        Refresh();
-    });
+    onAccepted(ctl::SelectFileNumber::SelectCategory, [this] { category_.choose(*this); });
 }
 
 fw::Level SongLookup::prepareList()
 {
-    // The caller's category, before the first page fills the buffer.
-    categoryId_ = categoryInBuffer();
-    const int byCategory = dictionary::Quorvel().def().keyIndex("SNG:SongsByCategory");
-    for (int order = 1; order <= reader().orderCount(); ++order)
-        if (reader().orderKey(order) == byCategory)
-            reader().addRange(order, "SNG:CategoryID", [this] { return categoryId_; });
+    category_.limit(reader(), "SNG:SongsByCategory", "SNG:CategoryID");
     return CatalogueList::prepareList();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "qvls/catalogue/catalogue_list.h"
+#include "qvls/catalogue/category_choice.h"
 
 namespace qv::qvls {
 
@@ -18,10 +19,9 @@ protected:
     fw::Level prepareList() override;
 
 private:
-    // The Category tab's category. The list's rows fill the shared
-    // Categories buffer with each song's category, so the window keeps the
-    // one it was given or chose itself.
-    std::string categoryId_;
+    // The Category tab's category: the list's rows fill the shared
+    // Categories buffer with each song's category.
+    CategoryChoice category_;
 };
 
 // Makes SelectFileNumber startable by name.

@@ -1,4 +1,4 @@
-// The album form, driven as a user drives it from an album list: adding,
+// The album form, driven as a user drives it from the album list: adding,
 // copying, changing and deleting albums with their notes and detail lines,
 // the lookups of its entries, the album's fields carried into its songs, and
 // what Cancel keeps and takes away.
@@ -10,7 +10,6 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/procedures.h"
-#include "qvls/catalogue/catalogue_list.h"
 #include "qvls/core/settings.h"
 
 namespace qv::qvls::testing {
@@ -24,7 +23,6 @@ protected:
     void SetUp() override
     {
         CatalogueWindows::SetUp();
-        rt::Procedures::add("TestAlbums", [] { CatalogueList("TestAlbums").Execute(); });
         for (const char* label : {"Quorvel", "Album", "AlbumDetails", "Media", "Categories", "Artists"})
             ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
         for (const char* m : {"CD", "LP"})
@@ -53,8 +51,8 @@ protected:
 
     rt::Window* openList()
     {
-        host->startProcedure("TestAlbums");
-        list = host->window("TestAlbums");
+        host->startProcedure("BrowseAlbums");
+        list = host->window("BrowseAlbums");
         for (const std::string& f : host->failures())
             ADD_FAILURE() << f;
         return list;
@@ -68,7 +66,7 @@ protected:
     rt::Window& edit(const char* button, int row = 0)
     {
         if (row)
-            host->choose(*list, "?List", row);
+            host->choose(*list, "?Browse:1", row);
         host->press(*list, button);
         if (!form())
             throw std::logic_error(std::string("no album form after ") + button + ": " + message());
@@ -142,9 +140,15 @@ TEST_F(AlbumFormTest, ANewAlbumWithNotesAndDetailsIsSavedAndTheFileNumberCountsO
     EXPECT_EQ(f.focus(), &f["?DetailList"]) << "the tab's list takes the focus";
     for (const char* label : {"Producer", "Label"}) {
         host->press(f, "?AddDetail");
-        host->enter(f, "?EditLabel", label);
-        host->enter(f, "?EditValue", "Ode");
+        // Enter moves from the label to the value and writes the line.
+        host->type(f, "?EditLabel", label);
+        host->key(f, rt::key::Enter);
+        EXPECT_EQ(f.focus(), &f["?EditValue"]);
+        host->type(f, "?EditValue", "Ode");
+        host->key(f, rt::key::Enter);
+        EXPECT_TRUE(f["?EditValue"].hidden());
     }
+    EXPECT_EQ(form(), &f) << "Enter in a line is not the form's OK";
     const std::int64_t id = dictionary::Album().record()["ALB:AlbumID"].toInt();
     EXPECT_EQ(details(id), (std::vector<std::string>{"Producer", "Label"})) << "lines are written as they are added";
     EXPECT_EQ(fileNumberCounter(), "CD0041") << "nothing handed out before the save";
@@ -257,6 +261,9 @@ TEST_F(AlbumFormTest, CancellingAChangeKeepsTheRecordAndWhatWasWrittenToItsLines
     host->press(f, "?AddDetail");
     host->enter(f, "?EditLabel", "Engineer");
     host->enter(f, "?EditValue", "Henry Lewy");
+    // A line left half-typed as the form closes is not kept.
+    host->press(f, "?AddDetail");
+    host->type(f, "?EditLabel", "Mastering");
     host->press(f, "?Cancel");
     host->answer(rt::button::No);
     EXPECT_FALSE(form());
@@ -292,7 +299,7 @@ TEST_F(AlbumFormTest, ADeleteAsksAndTakesTheAlbumsSongsAndLines)
 {
     ASSERT_TRUE(openList());
     for (const auto& [answer, left] : {std::pair{rt::button::No, 2u}, std::pair{rt::button::Yes, 1u}}) {
-        host->choose(*list, "?List", 1);
+        host->choose(*list, "?Browse:1", 1);
         host->press(*list, "?Delete");
         EXPECT_EQ(message(), "Confirm Delete: Are you sure you want to delete the highlighted record?");
         host->answer(answer);
@@ -301,6 +308,42 @@ TEST_F(AlbumFormTest, ADeleteAsksAndTakesTheAlbumsSongsAndLines)
     }
     EXPECT_TRUE(songs(1).empty());
     EXPECT_TRUE(details(1).empty());
+}
+
+TEST_F(AlbumFormTest, TheListShowsItsCategoryTabsCountAndSaysWhatIsNotThereYet)
+{
+    // The caller's category is the Category tab's until the user picks another.
+    dictionary::Categories().record()["CAT:CategoryID"] = 1;
+    ASSERT_TRUE(openList());
+    EXPECT_EQ(list->title(), "Albums - 2 entries");
+    auto shown = [this] {
+        std::vector<std::string> out;
+        const rt::ListSource* rows = (*list)["?Browse:1"].list();
+        for (int r = 0; r < rows->rowCount(); ++r)
+            out.push_back(std::string(text::trimRight(rows->cell(r, 1))));
+        return out;
+    };
+    EXPECT_EQ(shown(), (std::vector<std::string>{"Blue", "Court and Spark"}));
+    host->choose(*list, "?CurrentTab", 4);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"Blue"}));
+    // Opening an album fetches its own category into the shared buffer; the
+    // tab keeps the one it shows.
+    edit("?Change", 1);
+    host->press(*form(), "?Cancel");
+    host->press(*list, "?SelectCategory");
+    rt::Window* categories = host->window("BrowseCategories");
+    ASSERT_TRUE(categories && categories->isOpen());
+    host->choose(*categories, "?List", 1); // Jazz
+    host->press(*categories, "?Select");
+    EXPECT_TRUE(shown().empty());
+
+    host->press(*list, "?AlbumWizard");
+    EXPECT_EQ(message(), "Not Available: The album wizard is not available yet.");
+    host->answer(rt::button::Ok);
+    // Without an audio file, Play does nothing.
+    host->choose(*list, "?CurrentTab", 1);
+    host->press(*list, "?Play");
+    EXPECT_EQ(host->messageBox(), nullptr);
 }
 
 TEST_F(AlbumFormTest, TheArtistIsRequiredAndLookupsFillMediaAndCategory)

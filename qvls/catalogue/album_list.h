@@ -1,0 +1,32 @@
+#pragma once
+// The albums: five orders (two limited to a category the list keeps), the
+// album form behind Add, Copy, Change and Delete, and the commands that
+// start the wizards, reports and player of the highlighted album.
+
+#include "qvls/catalogue/catalogue_list.h"
+#include "qvls/catalogue/category_choice.h"
+
+namespace qv::qvls {
+
+class AlbumList : public CatalogueList
+{
+public:
+    AlbumList();
+
+    fw::Level OnEvent(const rt::Event& e) override;
+
+protected:
+    fw::Level prepareList() override;
+
+private:
+    // Starts a window on this thread for the highlighted album, or says it
+    // is not there yet.
+    void runForAlbum(const char* procedure, const char* what);
+
+    CategoryChoice category_;
+};
+
+// Makes BrowseAlbums startable by name.
+void registerAlbumList();
+
+} // namespace qv::qvls
