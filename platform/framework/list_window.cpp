@@ -185,6 +185,14 @@ bool ListWindow::takenByOpenInstance()
     return false;
 }
 
+Level ListWindow::OnEvent(const rt::Event& e)
+{
+    const Level l = WindowController::OnEvent(e);
+    // A form the list ran may have added or deleted records.
+    showCount();
+    return l;
+}
+
 Level ListWindow::OnWindowEvent(const rt::Event& e)
 {
     if (e.code == rt::event::GainFocus && hasWindow())
@@ -222,8 +230,11 @@ void ListWindow::Refresh()
 void ListWindow::showCount()
 {
     // The whole table, whatever range or filter the list shows.
-    if (countCaption_ && hasWindow() && list_)
-        window().setTitle(caption_ + std::to_string(list_->reader().access().table().records()) + " entries");
+    if (!countCaption_ || !hasWindow() || !list_)
+        return;
+    std::string title = caption_ + std::to_string(list_->reader().access().table().records()) + " entries";
+    if (title != window().title())
+        window().setTitle(std::move(title));
 }
 
 rt::Control* ListWindow::orderSheet() const

@@ -57,6 +57,7 @@ public:
     ViewReader& reader() const { return list_->reader(); }
 
     Level Prepare() override;
+    Level OnEvent(const rt::Event& e) override;
     Level OnWindowEvent(const rt::Event& e) override;
     Level OnNewSelection(int control) override;
     void RunEventLoop() override;
