@@ -86,6 +86,7 @@ bool InPlaceEditManager::beginInsert()
     list_.reader().ClearForNew();
     if (set_.access().Insert() != Benign)
         return false;
+    editedId_ = set_.access().record().recordId;
     list_.resetFromBuffer();
     inserted_ = true;
     editing_ = true;
@@ -98,6 +99,7 @@ bool InPlaceEditManager::beginChange()
     if (editing_ || !window_ || list_.RowCount() == 0)
         return false;
     list_.reloadSelectedRecord();
+    editedId_ = set_.access().record().recordId;
     inserted_ = false;
     editing_ = true;
     show(true);
@@ -119,6 +121,8 @@ bool InPlaceEditManager::commit()
     if (!editing_)
         return false;
     rt::Window& w = window_->window();
+    if (!holdEdited())
+        return false;
     tables::Record& r = set_.access().record();
     for (const Column& c : columns_)
         if (const rt::Control* e = w.control(c.entry))
@@ -137,13 +141,20 @@ void InPlaceEditManager::cancel()
         return;
     editing_ = false;
     show(false);
-    if (inserted_) {
+    if (inserted_ && holdEdited()) {
         // The added line was only there to be edited.
-        list_.reloadSelectedRecord();
         set_.deleteRecord(false);
     }
     inserted_ = false;
     list_.Refresh();
+}
+
+bool InPlaceEditManager::holdEdited()
+{
+    // The buffer is shared with the list's rows and every window: the line
+    // edited is the one read again by its id.
+    tables::Table& t = set_.access().table();
+    return t.record().recordId == editedId_ || t.fetchRecord(editedId_) == 0;
 }
 
 void InPlaceEditManager::CleanUp()
@@ -192,9 +203,15 @@ bool InPlaceEditManager::OnEvent(const rt::Event& e)
             nextOrCommit(e.control);
             return true;
         }
-        // While a row is being edited the list and its buttons wait.
+        // While a row is being edited the list's own buttons wait.
         if (e.code == rt::event::Accepted && (e.control == insert_ || e.control == change_ || e.control == delete_))
             return true;
+        // Anything else the user does (another row, a move, a tab, OK)
+        // writes the line first; a line the table refuses keeps the user.
+        const bool acts = e.code == rt::event::Accepted || e.code == rt::event::NewSelection
+            || e.code == rt::event::Dragging || e.code == rt::event::Drop;
+        if (acts && e.control != 0 && !isEntry(e.control))
+            return !commit();
         return false;
     }
     if (e.code != rt::event::Accepted || e.control == 0)

@@ -3,6 +3,7 @@
 // row take the values of its columns, and the record is written back through
 // its table access object. Lists of detail lines use it instead of a form.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ private:
     };
     void show(bool on);
     bool isEntry(int control) const;
+    bool holdEdited();
     void nextOrCommit(int entry);
     int number(const std::string& name) const;
 
@@ -59,6 +61,7 @@ private:
     WindowController* window_ = nullptr;
     bool editing_ = false;
     bool inserted_ = false;
+    std::int64_t editedId_ = 0;
     std::vector<int> takenKeys_; // alert keys the editing added to the window
 };
 

@@ -264,17 +264,19 @@ Level WindowController::saveRecord()
     return Benign;
 }
 
-void WindowController::abandonRecord()
+bool WindowController::abandonRecord()
 {
     if (request_ != request::Insert || saved_ || reservedId_ == 0)
-        return;
+        return true;
     // The buffer is shared: another window may have loaded another record
     // into it while this form waited. Delete the one this form reserved.
     tables::Table& table = primary_->access().table();
     if (table.record().recordId != reservedId_ && table.fetchRecord(reservedId_) != 0)
-        return;
-    primary_->deleteRecord(false);
+        return true; // gone already
+    if (primary_->deleteRecord(false) != Benign)
+        return false;
     reservedId_ = 0;
+    return true;
 }
 
 bool WindowController::confirmClose()
@@ -296,7 +298,12 @@ bool WindowController::confirmClose()
             return false;
         }
     }
-    abandonRecord();
+    // A reserved record that cannot be taken away again keeps the user in
+    // the form (the message has said why), rather than leaving it behind.
+    if (!abandonRecord()) {
+        selectFirstField();
+        return false;
+    }
     if (response_ == response::None)
         response_ = response::Cancelled;
     return true;

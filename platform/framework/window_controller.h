@@ -129,8 +129,8 @@ protected:
     // Forms: validate and save the primary record; Benign when saved.
     virtual Level saveRecord();
     // Forms: the record is not saved (cancel); an insert's reserved record
-    // goes with its child rows.
-    virtual void abandonRecord();
+    // goes with its child rows. False when it could not be deleted.
+    virtual bool abandonRecord();
     // Asks "Save Record" when the record changed; false when the user
     // stays in the form: Yes presses OK (which saves and closes unless a
     // check refuses), Cancel goes back to the first field.

@@ -18,8 +18,10 @@ void OrderedList::Prepare(fw::WindowController& controller)
     list_.setDragHandlers(
         [this] {
             // The rows of the page may change before the drop arrives.
-            dragged_ = *row(list_.dragRow());
-            dragging_ = list_.dragRow() != 0;
+            const tables::Record* from = row(list_.dragRow());
+            dragging_ = from != nullptr;
+            if (from)
+                dragged_ = *from;
         },
         [this] {
             // A row from another list is the window's own business.
@@ -38,6 +40,9 @@ const tables::Record* OrderedList::row(int pageRow) const
 
 bool OrderedList::OnEvent(const rt::Event& e)
 {
+    // The list's own drop comes right after its drag and never reaches
+    // here: a drag that went to another list is over.
+    dragging_ = false;
     if (!window_ || e.code != rt::event::Accepted || e.control == 0)
         return false;
     const std::pair<rt::ControlId, void (RecordSwapClass::*)()> moves[]

@@ -376,8 +376,10 @@ void RecordSwapClass::beforeInsert(const tables::Record* highlighted)
         return;
     placing_ = true;
     below_ = highlighted != nullptr;
-    if (highlighted)
+    if (highlighted) {
         highlighted_ = highlighted->getInt(t.sequence);
+        heldSide_ = sideOf(t, *highlighted);
+    }
 }
 
 void RecordSwapClass::afterInsert(int response)
@@ -395,7 +397,9 @@ void RecordSwapClass::afterInsert(int response)
     }
     const std::int64_t fresh = sequenceOf(t);
     last_ = fresh;
-    if (!below_ || fresh == highlighted_ + 1)
+    // A row added on another side than the highlighted one stays where it
+    // was numbered: the highlighted row says nothing of its place.
+    if (!below_ || fresh == highlighted_ + 1 || sideOf(t, t.record()) != heldSide_)
         return;
     // The new row was numbered after the last one: walk it up to the highlighted row.
     mode_ = Place;

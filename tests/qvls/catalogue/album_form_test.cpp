@@ -5,6 +5,8 @@
 
 #include "qvls/catalogue/catalogue_fixture.h"
 
+#include <sqlite3.h>
+
 #include "platform/expr/datetime.h"
 #include "platform/framework/handover.h"
 #include "platform/runtime/dialogs.h"
@@ -251,6 +253,39 @@ TEST_F(AlbumFormTest, CancellingANewAlbumTakesAwayEverySongAndLineItAdded)
     EXPECT_EQ(songs(1).size(), 2u) << "other albums keep theirs";
 }
 
+// A new album whose reserved record the file will not let go keeps the user
+// in the form, rather than leaving the album behind.
+TEST_F(AlbumFormTest, ANewAlbumThatCannotBeTakenAwayKeepsTheFormOpen)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    const std::int64_t id = dictionary::Album().record()["ALB:AlbumID"].toInt();
+    host->enter(f, "?Artist", "Carole King");
+    Table& albums = dictionary::Album();
+    const std::string table = albums.sqlTable().substr(albums.sqlTable().find('.') + 1);
+    auto sql = [&](const std::string& text) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(albums.filePath().c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, text.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    sql("CREATE TRIGGER keep BEFORE DELETE ON " + table + " BEGIN SELECT RAISE(ABORT, 'the disk says no'); END");
+    host->press(f, "?Cancel");
+    host->answer(rt::button::No);
+    EXPECT_NE(message(), "") << "the failed delete is told";
+    while (host->messageBox())
+        host->answer(host->messageBox()->defaultAnswer());
+    ASSERT_EQ(form(), &f);
+    EXPECT_EQ(f.focus(), &f["?Artist"]);
+
+    sql("DROP TRIGGER keep");
+    host->press(f, "?Cancel");
+    host->answer(rt::button::No);
+    EXPECT_FALSE(form());
+    albums.record()["ALB:AlbumID"] = id;
+    EXPECT_NE(albums.fetch(albums.def().keyIndex("ALB:KEYALBUMID")), 0) << "the reserved album is gone";
+}
+
 TEST_F(AlbumFormTest, CancellingAChangeKeepsTheRecordAndWhatWasWrittenToItsLines)
 {
     ASSERT_TRUE(openList());
@@ -261,15 +296,44 @@ TEST_F(AlbumFormTest, CancellingAChangeKeepsTheRecordAndWhatWasWrittenToItsLines
     host->press(f, "?AddDetail");
     host->enter(f, "?EditLabel", "Engineer");
     host->enter(f, "?EditValue", "Henry Lewy");
-    // A line left half-typed as the form closes is not kept.
-    host->press(f, "?AddDetail");
-    host->type(f, "?EditLabel", "Mastering");
     host->press(f, "?Cancel");
     host->answer(rt::button::No);
     EXPECT_FALSE(form());
     EXPECT_EQ(albumId("Blue"), 1);
     EXPECT_EQ(details(1), (std::vector<std::string>{"Producer", "Studio", "Cover", "Engineer"}));
     EXPECT_EQ(songs(1).size(), 2u);
+}
+
+// The line being typed is written before whatever the user does next, and
+// always the line that was being typed, whatever row the list shows.
+TEST_F(AlbumFormTest, ALineBeingTypedIsWrittenBeforeAnythingElseHappens)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 7);
+    host->choose(f, "?DetailList", 1);
+    host->press(f, "?ChangeDetail");
+    host->type(f, "?EditLabel", "Produced by");
+    host->choose(f, "?DetailList", 3);
+    EXPECT_TRUE(f["?EditLabel"].hidden());
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Produced by", "Studio", "Cover"}));
+
+    host->press(f, "?AddDetail");
+    host->type(f, "?EditLabel", "Mastering");
+    host->press(f, "?DetailTop");
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Mastering", "Produced by", "Studio", "Cover"}));
+
+    // Esc gives a new line up.
+    host->press(f, "?AddDetail");
+    host->type(f, "?EditLabel", "Temporary");
+    host->key(f, rt::key::Esc);
+    EXPECT_EQ(details(1).size(), 4u);
+
+    host->press(f, "?AddDetail");
+    host->type(f, "?EditLabel", "Engineer");
+    host->press(f, "?OK");
+    EXPECT_FALSE(form()) << message();
+    EXPECT_EQ(details(1), (std::vector<std::string>{"Mastering", "Produced by", "Studio", "Cover", "Engineer"}));
 }
 
 TEST_F(AlbumFormTest, AChangeIsSavedAndAltRightSavesAndOpensTheNextAlbumOnTheSameField)

@@ -362,6 +362,7 @@ struct InsertCase {
     int response;
     const char* expected;
     std::int64_t shown;
+    int side = 1; // where the new row is added
 };
 
 const std::vector<InsertCase> kInserts{
@@ -370,12 +371,15 @@ const std::vector<InsertCase> kInserts{
     {"below the last row nothing moves", {1, 2, 3}, 'C', 1, "A:1 B:2 C:3 N:4", 4},
     {"into an empty list", {}, 0, 1, "N:1", 1},
     {"cancelled", {1, 2, 3}, 'A', 2, "A:1 B:2 C:3", 1},
+    {"on another side than the highlighted row it stays last there", {1, 2, 3}, 'A', 1, "A:1 B:2 C:3", 3, 2},
 };
 
 TEST_P(RecordSwapHooks, ANewRowIsPlacedBelowTheHighlightedRow)
 {
     std::int64_t parent = 100;
     for (const InsertCase& c : kInserts) {
+        if (c.side != 1 && !sided())
+            continue;
         SCOPED_TRACE(c.what);
         ++parent;
         fill(parent, c.values);
@@ -394,7 +398,7 @@ TEST_P(RecordSwapHooks, ANewRowIsPlacedBelowTheHighlightedRow)
                 r.clear();
                 r.setInt(parentField, parent);
                 if (sided())
-                    r.setInt(sideField, 1);
+                    r.setInt(sideField, c.side);
                 r.setString(nameField, "N");
                 if (songs())
                     r["SNG:Media"] = "CD";
@@ -404,7 +408,7 @@ TEST_P(RecordSwapHooks, ANewRowIsPlacedBelowTheHighlightedRow)
         });
         EXPECT_EQ(order(parent), c.expected);
         if (sided()) {
-            EXPECT_EQ(order(parent, 2), "X:1 Y:2");
+            EXPECT_EQ(order(parent, 2), c.side == 2 ? "X:1 Y:2 N:3" : "X:1 Y:2");
         }
         EXPECT_EQ(swap.lastValue(), c.shown);
         EXPECT_TRUE(titles.empty());
