@@ -34,7 +34,8 @@ protected:
         add(dictionary::Album(),
             {{"ALB:Album", "Blue"}, {"ALB:Artist", "Joni Mitchell"}, {"ALB:Media", "CD"}, {"ALB:FileNumber", "CD0007"},
                 {"ALB:CDIdentifier", "0A0B0C"}, {"ALB:CategoryID", "1"}, {"ALB:Category", "Rock"}});
-        add(dictionary::Album(), {{"ALB:Album", "Court and Spark"}, {"ALB:Artist", "Joni Mitchell"}});
+        add(dictionary::Album(),
+            {{"ALB:Album", "Court and Spark"}, {"ALB:Artist", "Joni Mitchell"}, {"ALB:Media", "LP"}});
         for (const auto& [title, track] : {std::pair{"All I Want", "1"}, std::pair{"My Old Man", "2"}})
             add(dictionary::Quorvel(),
                 {{"SNG:Title", title}, {"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", track},
@@ -118,6 +119,12 @@ protected:
     static std::vector<std::string> songs(std::int64_t album)
     {
         return children(dictionary::Quorvel(), "SNG:KeyAlbumID", "SNG:AlbumID", album, "SNG:Title");
+    }
+    static std::string albumFileNumber(std::int64_t id)
+    {
+        Table& t = dictionary::Album();
+        t.record()["ALB:AlbumID"] = id;
+        return t.fetch(t.def().keyIndex("ALB:KEYALBUMID")) == 0 ? value(t, "ALB:FileNumber") : "<none>";
     }
     static std::string fileNumberCounter() { return settingsIni().get("Album", "FileNumber"); }
 
@@ -347,16 +354,77 @@ TEST_F(AlbumFormTest, AChangeIsSavedAndAltRightSavesAndOpensTheNextAlbumOnTheSam
     EXPECT_EQ((*form())["?Album"].value(), "Court and Spark");
     EXPECT_EQ(form()->focus(), &(*form())["?FileNumber"]);
     EXPECT_EQ(fileNumberCounter(), "CD0041") << "a change hands out no file number";
+    // Alt+Left saves and goes back.
+    host->enter(*form(), "?FileNumber", "CD0009");
+    host->key(*form(), rt::key::withAlt(rt::key::Left));
+    ASSERT_TRUE(form()) << message();
+    EXPECT_EQ((*form())["?Album"].value(), "Blue");
+    EXPECT_EQ((*form())["?FileNumber"].value(), "CD0008");
     host->press(*form(), "?Cancel");
-    dictionary::Album().record()["ALB:AlbumID"] = 1;
-    ASSERT_EQ(dictionary::Album().fetch(0), 0);
-    EXPECT_EQ(value(dictionary::Album(), "ALB:FileNumber"), "CD0008");
+    EXPECT_EQ(albumFileNumber(2), "CD0009");
 
     // On a new album the keys do nothing.
     rt::Window& added = edit("?Add");
     host->key(added, rt::key::withAlt(rt::key::Right));
     EXPECT_EQ(form(), &added);
     EXPECT_EQ(added.title(), "Add Album");
+}
+
+TEST_F(AlbumFormTest, TheNameButtonsRewriteArtistAndTitle)
+{
+    settings().Autocapstyle = "Mixed-case";
+    struct Case {
+        const char* button;
+        const char* artist; // typed
+        const char* title;
+        const char* artistAfter;
+        const char* titleAfter;
+    };
+    const Case cases[] = {
+        {"?SwapArtistName", "Mitchell, Joni", "blue", "Joni Mitchell", "blue"},
+        {"?CapitalizeArtist", "joni mitchell", "blue", "Joni Mitchell", "blue"},
+        {"?CapitalizeAlbum", "joni mitchell", "court and spark", "joni mitchell", "Court and Spark"},
+        {"?SwapArtistAlbum", "Blue", "Joni Mitchell", "Joni Mitchell", "Blue"},
+    };
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        host->enter(f, "?Artist", c.artist);
+        host->enter(f, "?Album", c.title);
+        host->press(f, c.button);
+        EXPECT_EQ(f["?Artist"].value(), c.artistAfter);
+        EXPECT_EQ(f["?Album"].value(), c.titleAfter);
+    }
+    // A rating outside 0 to 10 is refused on the spot.
+    showTab(f, 6);
+    host->enter(f, "?Rating", "11");
+    EXPECT_NE(message().find("Range Error"), std::string::npos) << message();
+    host->answer(rt::button::Ok);
+    EXPECT_EQ(f.focus(), &f["?Rating"]);
+    host->press(f, "?Cancel");
+    host->answer(rt::button::No);
+}
+
+TEST_F(AlbumFormTest, OkOnANewAlbumCarriesItsTitleIntoTheSongsAddedMeanwhile)
+{
+    settings().CascadeMedia = 1;
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    const std::int64_t id = dictionary::Album().record()["ALB:AlbumID"].toInt();
+    add(dictionary::Quorvel(), {{"SNG:Title", "So Far Away"}, {"SNG:AlbumID", std::to_string(id)}});
+    host->enter(f, "?Artist", "Carole King");
+    host->enter(f, "?Album", "Tapestry");
+    host->enter(f, "?Media", "LP");
+    host->press(f, "?OK");
+    ASSERT_FALSE(form()) << message();
+    Table& s = dictionary::Quorvel();
+    s.record().clear();
+    s.record()["SNG:AlbumID"] = id;
+    s.setAt(s.def().keyIndex("SNG:KeyAlbumID"));
+    ASSERT_EQ(s.next(), 0);
+    EXPECT_EQ(value(s, "SNG:Album"), "Tapestry");
+    EXPECT_EQ(value(s, "SNG:Media"), "LP");
 }
 
 TEST_F(AlbumFormTest, ADeleteAsksAndTakesTheAlbumsSongsAndLines)
