@@ -261,6 +261,7 @@ Level WindowController::saveRecord()
         return saved;
     }
     saved_ = true;
+    lastSavedId_ = access.record().recordId;
     return Benign;
 }
 
@@ -304,6 +305,11 @@ bool WindowController::confirmClose()
         selectFirstField();
         return false;
     }
+    // A series of new records that saved some ends saying so, with the last
+    // one saved in the buffer: the caller shows and places it.
+    if (insertAgain_ && request_ == request::Insert && lastSavedId_ != 0
+        && primary_->access().table().fetchRecord(lastSavedId_) == 0)
+        response_ = response::Completed;
     if (response_ == response::None)
         response_ = response::Cancelled;
     return true;

@@ -160,6 +160,7 @@ private:
     bool saved_ = false;
     bool recordOpen_ = false;
     std::int64_t reservedId_ = 0; // the record an insert reserved, until it is saved or removed
+    std::int64_t lastSavedId_ = 0; // the last record a series of inserts saved
     int request_ = 0;
     int response_ = 0;
     bool done_ = false;

@@ -10,10 +10,10 @@
 #include "platform/runtime/window.h"
 #include "platform/text/text.h"
 #include "qvls/catalogue/album_cascade.h"
+#include "qvls/catalogue/name_buttons.h"
 #include "qvls/core/files.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
-#include "qvls/core/names.h"
 #include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
@@ -58,39 +58,9 @@ AlbumForm::AlbumForm()
 
 void AlbumForm::registerGeneralTab()
 {
-    onAccepted(W::SelectArtist, [this] {
-        ReloadSelectedRecords();
-        selectArtist();
-    });
-    onAccepted(W::ArtistRegion, [this] { selectArtist(); });
-    onAccepted(W::SwapArtistName, [this] {
-        changeFields([](tables::Record& a) {
-            std::string name = a["ALB:Artist"].toString();
-            SwapNameOrder(name);
-            a["ALB:Artist"] = name;
-        });
-    });
-    onAccepted(W::CapitalizeArtist, [this] {
-        changeFields([](tables::Record& a) {
-            std::string name = a["ALB:Artist"].toString();
-            DefaultCapitalize(name);
-            a["ALB:Artist"] = name;
-        });
-    });
-    onAccepted(W::CapitalizeAlbum, [this] {
-        changeFields([](tables::Record& a) {
-            std::string title = a["ALB:Album"].toString();
-            DefaultCapitalize(title);
-            a["ALB:Album"] = title;
-        });
-    });
-    onAccepted(W::SwapArtistAlbum, [this] {
-        changeFields([](tables::Record& a) {
-            const std::string artist = a["ALB:Artist"].toString();
-            a["ALB:Artist"] = a["ALB:Album"].toString();
-            a["ALB:Album"] = artist;
-        });
-    });
+    installNameButtons(*this,
+        {W::Artist, W::Album, "ALB:Artist", "ALB:Album", W::SwapArtistName, W::CapitalizeArtist, W::CapitalizeAlbum,
+            W::SwapArtistAlbum, W::SelectArtist, W::ArtistRegion});
 
     // A media must be one of the media formats: a blank or unknown one opens
     // the list.
@@ -152,29 +122,6 @@ void AlbumForm::registerFilesAndDiscTabs()
 void AlbumForm::notYet(const char* what)
 {
     reportNotAvailable(what);
-}
-
-void AlbumForm::selectArtist()
-{
-    dictionary::ArtistsAccess->record()["ART:Artist"] = album()["ALB:Artist"].toString();
-    fw::handover().request = fw::request::Select;
-    const bool chosen = rt::Procedures::call("BrowseArtists") && fw::handover().response == fw::response::Completed;
-    if (chosen) {
-        album()["ALB:Artist"] = dictionary::ArtistsAccess->record()["ART:Artist"].toString();
-        window().display();
-        window().select(window()[W::Album]);
-    } else {
-        window().select(window()[W::Artist]);
-    }
-    fw::handover().response = fw::response::Cancelled;
-}
-
-void AlbumForm::changeFields(void (*change)(tables::Record& album))
-{
-    ReloadSelectedRecords();
-    window().update(); // what the user typed is in the record first
-    change(album());
-    window().display();
 }
 
 bool AlbumForm::checkField(const char* field)

@@ -32,10 +32,6 @@ private:
     void registerGeneralTab();
     void registerSongsTab();
     void registerFilesAndDiscTabs();
-    void selectArtist();
-    // A button's change to the record's own fields, after every list has
-    // re-read its row; the window shows the result.
-    void changeFields(void (*change)(tables::Record& album));
     bool checkField(const char* field);
     void cascadeIf(int setting);
     void notYet(const char* what);

@@ -4,6 +4,7 @@
 #include "qvls/catalogue/album_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
+#include "qvls/catalogue/song_form.h"
 #include "qvls/catalogue/song_lookup.h"
 #include "qvls/catalogue/tips.h"
 
@@ -17,6 +18,7 @@ void registerCatalogue()
     registerSongLookup();
     registerAlbumForm();
     registerAlbumList();
+    registerSongForm();
 }
 
 } // namespace qv::qvls

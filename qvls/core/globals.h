@@ -58,6 +58,7 @@ struct Globals {
     int songFormFromWizard = 0; // GLO:SongFormFromWizard
     int side = 0; // GLO:Side
     int threadInstance = 0; // ThreadInstance
+    std::string addTypeAnswer; // what the add-type choice answered: "Compilation", "Single Artist", "Normal"
 
     // The command line's two switches.
     bool noMouse = false; // "/NOMOUSE"

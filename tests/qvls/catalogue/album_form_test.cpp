@@ -592,22 +592,38 @@ TEST_F(AlbumFormTest, DetailLinesMoveByButtonAndByDragAndKeepTheirGaps)
     EXPECT_FALSE(form()) << message();
 }
 
-TEST_F(AlbumFormTest, SongsTabListsTheAlbumsSongsAndSaysPlainlyWhatIsNotThereYet)
+TEST_F(AlbumFormTest, TheSongsTabAddsSongsBelowTheHighlightedOneAndMovesThemWithinTheirSide)
 {
     ASSERT_TRUE(openList());
     rt::Window& f = edit("?Change", 1);
     showTab(f, 2);
     EXPECT_EQ(f.focus(), &f["?SongList"]);
-    const rt::ListSource* rows = f["?SongList"].list();
-    ASSERT_EQ(rows->rowCount(), 2);
+    ASSERT_EQ(f["?SongList"].list()->rowCount(), 2);
     EXPECT_TRUE(f["?CopySong"].enabled());
+
+    // A song added with the first song highlighted lands right below it,
+    // with the album's fields.
+    host->choose(f, "?SongList", 1);
     host->press(f, "?AddSong");
-    EXPECT_EQ(message(), "Not Available: The song form is not available yet.");
-    host->answer(rt::button::Ok);
-    EXPECT_EQ(songs(1).size(), 2u);
-    host->choose(f, "?SongList", 2);
+    rt::Window* song = host->window("UpdateSong");
+    ASSERT_TRUE(song && song->isOpen()) << message();
+    EXPECT_EQ((*song)["?Album"].value(), "Blue");
+    EXPECT_EQ((*song)["?Artist"].value(), "Joni Mitchell");
+    host->enter(*song, "?Title", "California");
+    host->press(*song, "?OK");
+    ASSERT_TRUE(song->isOpen()) << "the form stays for the next song: " << message();
+    host->press(*song, "?Cancel");
+    if (host->messageBox())
+        host->answer(rt::button::No);
+    EXPECT_FALSE(song->isOpen());
+    EXPECT_EQ(songs(1), (std::vector<std::string>{"All I Want", "California", "My Old Man"}));
+
+    host->choose(f, "?SongList", 3);
     host->press(f, "?SongTop");
-    EXPECT_EQ(songs(1), (std::vector<std::string>{"My Old Man", "All I Want"}));
+    EXPECT_EQ(songs(1), (std::vector<std::string>{"My Old Man", "All I Want", "California"}));
+    host->press(f, "?EditAllSongs");
+    EXPECT_EQ(message(), "Not Available: Edit All Songs is not available yet.");
+    host->answer(rt::button::Ok);
     host->press(f, "?OK");
     EXPECT_FALSE(form()) << message();
 }
