@@ -9,48 +9,6 @@
 namespace qv::hdrscan::test {
 namespace {
 
-bool HaveProgram(const char* name)
-{
-    return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Ten seconds of two sine tones, 16-bit PCM.
-void WriteWav(const std::string& path, int rate, int channels, int seconds = 10)
-{
-    const std::uint32_t frames = static_cast<std::uint32_t>(rate * seconds);
-    const std::uint32_t dataSize = frames * channels * 2;
-    Bytes b;
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(v >> (8 * i) & 0xFF);
-    };
-    auto u16 = [&](std::uint16_t v) {
-        b.push_back(v & 0xFF);
-        b.push_back(v >> 8);
-    };
-    auto text = [&](const char* s) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(static_cast<std::uint8_t>(s[i]));
-    };
-    text("RIFF");
-    u32(36 + dataSize);
-    text("WAVE");
-    text("fmt ");
-    u32(16);
-    u16(1);
-    u16(channels);
-    u32(rate);
-    u32(rate * channels * 2);
-    u16(channels * 2);
-    u16(16);
-    text("data");
-    u32(dataSize);
-    for (std::uint32_t i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c)
-            u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(9000 * std::sin(i * (0.03 + 0.01 * c)))));
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
-}
-
 Bytes ReadAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

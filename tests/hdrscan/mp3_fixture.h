@@ -1,11 +1,13 @@
 #pragma once
 
 // Small MP3 byte images built in memory, written to a temporary folder, and read
-// back through GetMP3Data as the catalogue calls it.
+// back through GetMP3Data as the catalogue calls it; and WAV sound for the lame
+// encoder to make real MP3 files from.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -155,6 +157,48 @@ inline Result Read(const char* path)
         r.mode, &r.frequency, &r.bitRate, &r.length);
     r.result = (r.returned & 0xFF) != 0;
     return r;
+}
+
+inline bool HaveProgram(const char* name)
+{
+    return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Two sine tones, 16-bit PCM.
+inline void WriteWav(const std::string& path, int rate, int channels, int seconds = 10)
+{
+    const std::uint32_t frames = static_cast<std::uint32_t>(rate * seconds);
+    const std::uint32_t dataSize = frames * channels * 2;
+    Bytes b;
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(v >> (8 * i) & 0xFF);
+    };
+    auto u16 = [&](std::uint16_t v) {
+        b.push_back(v & 0xFF);
+        b.push_back(v >> 8);
+    };
+    auto text = [&](const char* s) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<std::uint8_t>(s[i]));
+    };
+    text("RIFF");
+    u32(36 + dataSize);
+    text("WAVE");
+    text("fmt ");
+    u32(16);
+    u16(1);
+    u16(channels);
+    u32(rate);
+    u32(rate * channels * 2);
+    u16(channels * 2);
+    u16(16);
+    text("data");
+    u32(dataSize);
+    for (std::uint32_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(9000 * std::sin(i * (0.03 + 0.01 * c)))));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
 // A private temporary folder per test.

@@ -23,7 +23,7 @@ ALLOWED = {
     "hdrscan": set(),
     "qvls/resources": {"platform/runtime"},
     "qvls/dictionary": {"platform/*"},
-    "qvls/core": {"platform/*", "qvls/dictionary", "qvls/resources"},
+    "qvls/core": {"platform/*", "hdrscan", "qvls/dictionary", "qvls/resources"},
     "qvls/browse_extension": {"qvls/resources", "platform/*", "qvls/dictionary", "qvls/core"},
     "qvls/catalogue": {"qvls/resources", "platform/*", "qvls/dictionary", "qvls/core", "qvls/browse_extension"},
     "qvls/tools": {"qvls/resources", "platform/*", "hdrscan", "qvls/dictionary", "qvls/core"},
