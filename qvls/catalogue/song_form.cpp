@@ -14,6 +14,7 @@
 #include "qvls/core/files.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
+#include "qvls/core/mp3_song.h"
 #include "qvls/core/placement.h"
 #include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
@@ -98,7 +99,9 @@ SongForm::SongForm()
     onAccepted(W::OpenInExplorer, [shell] { shell("open"); });
     onAccepted(W::GetMP3Info, [this] {
         ReloadSelectedRecords();
-        reportNotAvailable("Reading an MP3 file's information");
+        if (FillSongFromMP3())
+            updatePlayButtons();
+        window().display();
     });
     onAccepted(W::DefaultFromAlbum, [this] {
         ReloadSelectedRecords();

@@ -4,6 +4,8 @@
 
 #include "qvls/catalogue/catalogue_fixture.h"
 
+#include "hdrscan/mp3_fixture.h"
+
 #include "platform/framework/handover.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/keycodes.h"
@@ -298,6 +300,37 @@ TEST_F(SongFormTest, TheAudioFileIsChosenWholeAndACancelKeepsIt)
     d->answer(std::nullopt);
     host->settle();
     EXPECT_EQ((*f)["?WavFile"].value(), longPath);
+}
+
+TEST_F(SongFormTest, GetInfoFromMP3FileFillsTheFormFromTheFile)
+{
+    if (!hdrscan::test::HaveProgram("lame"))
+        GTEST_SKIP() << "lame is not installed (scripts/setup)";
+    const std::string wav = collection("tone.wav").string();
+    const std::string mp3 = collection("So Far Away.mp3").string();
+    hdrscan::test::WriteWav(wav, 44100, 2, 2);
+    const std::string command
+        = "lame --quiet -b 128 -m j --id3v1-only --tt 'So Far Away' --ta 'Carole King' --ty 1971 '" + wav + "' '" + mp3
+        + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+    newSong();
+    rt::Window* f = open(fw::request::Insert);
+    ASSERT_TRUE(f);
+    host->choose(*f, "?Sheet", 5);
+    host->enter(*f, "?WavFile", mp3);
+    host->press(*f, "?GetMP3Info");
+    EXPECT_EQ(host->messageBox(), nullptr) << message();
+    EXPECT_EQ((*f)["?Title"].value(), "So Far Away");
+    EXPECT_EQ((*f)["?Artist"].value(), "Carole King");
+    EXPECT_EQ(dictionary::Quorvel().record()["SNG:BitRate"].toInt(), 128);
+    EXPECT_NE((*f)["?Mode"].value(), "");
+    EXPECT_TRUE((*f)["?PlayWavFile"].enabled());
+
+    host->enter(*f, "?WavFile", collection("missing.mp3").string());
+    host->press(*f, "?GetMP3Info");
+    EXPECT_EQ(message(), "Error: " + collection("missing.mp3").string() + " does not exist.");
+    host->answer(rt::button::Ok);
 }
 
 } // namespace
