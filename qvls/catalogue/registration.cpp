@@ -2,6 +2,7 @@
 
 #include "qvls/catalogue/album_form.h"
 #include "qvls/catalogue/album_list.h"
+#include "qvls/catalogue/album_lookup.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_lookup.h"
@@ -17,6 +18,7 @@ void registerCatalogue()
     registerSongLookup();
     registerAlbumForm();
     registerAlbumList();
+    registerAlbumLookup();
 }
 
 } // namespace qv::qvls
