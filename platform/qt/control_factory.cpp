@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include "platform/qt/list_model.h"
 #include "platform/qt/pictures.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/runtime/paths.h"
 #include "platform/text/text.h"
 
 namespace qv::qt {
@@ -1001,19 +1003,58 @@ public:
         label_->setAlignment(Qt::AlignCenter);
     }
 
+    void apply(ControlChange what) override
+    {
+        ControlView::apply(what);
+        if (what == ControlChange::Property || (what == ControlChange::Geometry && !file_.empty()))
+            showText();
+    }
+
 protected:
-    // The picture's name is the control's text, as the program changes it.
+    // The picture's name is the control's text, as the program changes it,
+    // unless the program shows a file of the user's.
     void showText() override
     {
+        if (const std::string& file = control_.property(rt::prop::PictureFile); !file.empty()) {
+            showFile(file);
+            return;
+        }
+        file_.clear();
+        image_ = QImage();
         const std::string& name = control_.text().empty() ? control_.def().icon : control_.text();
         const QPixmap pm = loadPicture(name, host_.module());
         const rt::Rect at = control_.geometry();
+        label_->setAlignment(Qt::AlignCenter);
         label_->setScaledContents(at.width > 0 && at.height > 0);
         label_->setPixmap(pm);
     }
 
 private:
+    // Only from disk: a user's file named like one of the program's pictures
+    // is still the user's. Read once per file, whatever the resizes.
+    void showFile(const std::string& file)
+    {
+        if (file != file_) {
+            file_ = file;
+            QImageReader reader(QString::fromStdString(rt::resolvePath(file)));
+            reader.setAutoTransform(true);
+            image_ = reader.read();
+        }
+        label_->setScaledContents(false);
+        label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (image_.isNull()) {
+            label_->clear();
+            return;
+        }
+        const QSize box = host_.units().toPixels(control_.geometry()).size();
+        const bool larger = image_.width() > box.width() || image_.height() > box.height();
+        label_->setPixmap(QPixmap::fromImage(
+            larger && !box.isEmpty() ? image_.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation) : image_));
+    }
+
     QLabel* label_;
+    std::string file_;
+    QImage image_;
 };
 
 class DecorView : public ControlView

@@ -46,6 +46,10 @@ constexpr int SelStart = 0x7E01; // an entry's selection, 1-based; the caret whe
 constexpr int SelEnd = 0x7E02;
 constexpr int Wizard = 0x7A4B; // a sheet whose tabs are wizard steps: "1" hides the tab headers
 constexpr int Icon = 0x7A05; // a button's picture in place of its definition's
+// An image control's picture read from this file on disk (a program path) in
+// place of its own: scaled down to fit the control, keeping its proportions,
+// never enlarged; a file that cannot be read shows nothing. Blank: its own.
+constexpr int PictureFile = 0x7A62;
 } // namespace prop
 
 enum class ControlChange {

@@ -53,7 +53,6 @@ AlbumForm::AlbumForm()
 {
     registerGeneralTab();
     registerSongsTab();
-    registerFilesAndDiscTabs();
 }
 
 void AlbumForm::registerGeneralTab()
@@ -108,17 +107,6 @@ void AlbumForm::registerSongsTab()
     onAccepted(W::ReassignSongs, [this] { notYet("Re-assigning songs"); });
 }
 
-void AlbumForm::registerFilesAndDiscTabs()
-{
-    onAccepted(W::BrowseWavFile, [this] { notYet("Choosing the album's audio file"); });
-    onAccepted(W::PlayWavFile, [this] { notYet("Playing the album's audio file"); });
-    onAccepted(W::PlayAssociated, [this] { notYet("Playing the album's audio file"); });
-    onAccepted(W::OpenInExplorer, [this] { notYet("Opening the album's audio file"); });
-    onAccepted(W::BrowseImage, [this] { notYet("Choosing the album's picture"); });
-    onAccepted(W::ReadDisc, [this] { notYet("Reading the CD"); });
-    onAccepted(W::DiscLookup, [this] { notYet("The disc database lookup"); });
-}
-
 void AlbumForm::notYet(const char* what)
 {
     reportNotAvailable(what);
@@ -155,6 +143,7 @@ fw::Level AlbumForm::prepareForm()
         OrderedList::Buttons{W::DetailUp, W::DetailTop, W::DetailDown, W::DetailBottom});
     addComponent(*songOrder_);
     addComponent(*detailOrder_);
+    addComponent(files_);
     if (dictionary::ArtistsRelations->open() != fw::Benign)
         return fw::Fatal;
     artistsOpen_ = true;
@@ -171,6 +160,8 @@ void AlbumForm::formOpened()
         ApplyDatePicture(w[*listControl]);
     ApplyDatePicture(w[W::Condition]);
     w.display();
+    files_.ShowAlbumImage();
+    files_.UpdatePlayButtons();
     Globals& g = glo();
     g.songFormFromWizard = 1;
     g.side = 1;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "qvls/catalogue/album_files.h"
 #include "qvls/catalogue/ordered_list.h"
 #include "qvls/catalogue/record_swap.h"
 #include "qvls/core/form.h"
@@ -31,7 +32,6 @@ protected:
 private:
     void registerGeneralTab();
     void registerSongsTab();
-    void registerFilesAndDiscTabs();
     bool checkField(const char* field);
     void cascadeIf(int setting);
     void notYet(const char* what);
@@ -42,6 +42,7 @@ private:
     RecordSwapClass songSwap_{kAlbumSongsSwap, [this] { return albumId_; }};
     RecordSwapClass detailSwap_{kAlbumDetailsSwap, [this] { return albumId_; }};
     std::unique_ptr<OrderedList> songOrder_, detailOrder_;
+    AlbumFiles files_{*this};
     TypeAheadEntry artistTypeAhead_;
     std::unique_ptr<TypeAheadComponent> typeAhead_;
     bool artistsOpen_ = false;

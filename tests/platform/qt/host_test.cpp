@@ -23,6 +23,7 @@
 #include "platform/qt/window_widget.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/resources.h"
+#include "platform/runtime/services_fixture.h"
 #include "qt_fixture.h"
 
 namespace qv::qt::testing {
@@ -537,6 +538,71 @@ controls:
     ASSERT_TRUE(waitFor([&] { return bar->tabData(0).toBool(); }));
     EXPECT_FALSE(bar->tabData(1).toBool());
     EXPECT_NE(bar->grab().toImage(), plain) << "the caption looks the same";
+}
+
+} // namespace
+} // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+// A user's picture is read from disk and only ever made smaller, to fit the
+// control with its proportions kept; what cannot be read shows nothing.
+TEST_F(QtHostTest, APictureFileIsShownScaledDownToFitItsControl)
+{
+    registerPictures();
+    rt::testing::ScratchFolder folder("qv pictures");
+    rt::testing::ScopedCurrentFolder inFolder(folder.path());
+    Program& p = open(R"(
+window: Cover
+title: Album
+at: [10, 10, 240, 120]
+controls:
+  - {type: image, name: "?Cover", at: [4, 4, 199, 74]}
+)");
+    auto* label = find<QLabel>(p, "?Cover");
+    ASSERT_NE(label, nullptr);
+    const QSize box = label->size();
+    ASSERT_GT(box.width(), 2 * box.height()) << "a wide box, as the album form's";
+    const auto save = [&](const std::string& name, QSize size) {
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(Qt::darkBlue);
+        ASSERT_TRUE(img.save(QString::fromStdString(folder / name)));
+    };
+    const auto show = [&](const std::string& file) {
+        onThread(p, [file](rt::Window& w) { w["?Cover"].setProperty(rt::prop::PictureFile, file); });
+        return label->pixmap().size();
+    };
+    struct Case {
+        const char* name;
+        QSize natural;
+        QSize shown;
+    };
+    const int w = box.width(), h = box.height();
+    const Case cases[] = {
+        {"wide.png", {4 * w, h}, {w, h / 4}},
+        {"tall.png", {w, 3 * h}, {w / 3, h}},
+        {"small.png", {w / 2, h / 2}, {w / 2, h / 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        save(c.name, c.natural);
+        const QSize shown = show(folder / c.name);
+        EXPECT_NEAR(shown.width(), c.shown.width(), 1);
+        EXPECT_NEAR(shown.height(), c.shown.height(), 1);
+    }
+
+    // A file named like one of the program's own pictures is still the
+    // user's, found by the program's spelling of its path.
+    save("qvlbarlogo.png", {10, 10});
+    EXPECT_EQ(show(".\\QVLBARLOGO.PNG"), QSize(10, 10));
+
+    rt::testing::writeFile(folder / "broken.png", "not a picture");
+    for (const std::string& nothing : {folder / "broken.png", folder / "missing.png", std::string()}) {
+        SCOPED_TRACE(nothing);
+        show(nothing);
+        EXPECT_TRUE(label->pixmap().isNull());
+    }
 }
 
 } // namespace
