@@ -166,13 +166,7 @@ void AlbumForm::formOpened()
     g.songFormFromWizard = 1;
     g.side = 1;
     w[W::Side].display();
-    if (settings().AutoComplete != 0) {
-        fw::TableAccess& artists = *dictionary::ArtistsAccess;
-        artistTypeAhead_.Attach(
-            w, W::Artist.name, "ART:Artist", artists.table().def().keyIndex("ART:K_ARTIST"), artists, false);
-        typeAhead_ = std::make_unique<TypeAheadComponent>(artistTypeAhead_);
-        addComponent(*typeAhead_);
-    }
+    artistTypeAhead_.attach(*this, W::Artist.name);
 }
 
 void AlbumForm::FillNewRecordDefaults()

@@ -43,8 +43,7 @@ private:
     RecordSwapClass detailSwap_{kAlbumDetailsSwap, [this] { return albumId_; }};
     std::unique_ptr<OrderedList> songOrder_, detailOrder_;
     AlbumFiles files_{*this};
-    TypeAheadEntry artistTypeAhead_;
-    std::unique_ptr<TypeAheadComponent> typeAhead_;
+    ArtistTypeAhead artistTypeAhead_;
     bool artistsOpen_ = false;
 };
 

@@ -192,13 +192,7 @@ void SongForm::formOpened()
         }
     }
     updatePlayButtons();
-    if (settings().AutoComplete != 0) {
-        fw::TableAccess& artists = *dictionary::ArtistsAccess;
-        artistTypeAhead_.Attach(
-            w, W::Artist.name, "ART:Artist", artists.table().def().keyIndex("ART:K_ARTIST"), artists, false);
-        typeAhead_ = std::make_unique<TypeAheadComponent>(artistTypeAhead_);
-        addComponent(*typeAhead_);
-    }
+    artistTypeAhead_.attach(*this, W::Artist.name);
     w.display();
 }
 

@@ -41,8 +41,7 @@ private:
     std::int64_t songId_ = 0;
     RecordSwapClass detailSwap_{kSongDetailsSwap, [this] { return songId_; }};
     std::unique_ptr<OrderedList> detailOrder_;
-    TypeAheadEntry artistTypeAhead_;
-    std::unique_ptr<TypeAheadComponent> typeAhead_;
+    ArtistTypeAhead artistTypeAhead_;
     bool setsOpen_ = false;
 };
 

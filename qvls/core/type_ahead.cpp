@@ -7,6 +7,8 @@
 #include "platform/runtime/keycodes.h"
 #include "platform/text/case.h"
 #include "platform/text/text.h"
+#include "qvls/core/settings.h"
+#include "qvls/dictionary/access.h"
 
 namespace qv::qvls {
 
@@ -261,6 +263,16 @@ void TypeAheadEntry::checkEntry()
     window_->select(c);
     setVariable({});
     c.setValue({});
+}
+
+void ArtistTypeAhead::attach(fw::WindowController& form, std::string_view entry)
+{
+    if (settings().AutoComplete == 0 || component_)
+        return;
+    fw::TableAccess& artists = *dictionary::ArtistsAccess;
+    entry_.Attach(form.window(), entry, "ART:Artist", artists.table().def().keyIndex("ART:K_ARTIST"), artists, false);
+    component_ = std::make_unique<TypeAheadComponent>(entry_);
+    form.addComponent(*component_);
 }
 
 } // namespace qv::qvls

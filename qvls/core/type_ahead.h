@@ -10,6 +10,7 @@
 // An immediate entry's new-selection event is one keystroke; its key code,
 // when the host gives one, tells Backspace and the keys that never complete.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,19 @@ public:
 
 private:
     TypeAheadEntry& entry_;
+};
+
+// A form's artist entry completing from the artist list, when the user
+// asked for it (the AutoComplete setting).
+class ArtistTypeAhead
+{
+public:
+    // After the form's window opened.
+    void attach(fw::WindowController& form, std::string_view entry);
+
+private:
+    TypeAheadEntry entry_;
+    std::unique_ptr<TypeAheadComponent> component_;
 };
 
 // "*" any run of characters, "?" any one; without regard to case.
