@@ -96,15 +96,6 @@ void AlbumForm::registerSongsTab()
             notYet("The song form");
         }
     });
-    onAccepted(W::Cascade, [this] {
-        ReloadSelectedRecords();
-        CascadeAlbumToSongs(true);
-        list(W::SongList.name).Refresh();
-    });
-    onAccepted(W::CopySong, [this] { notYet("Copying a song"); });
-    onAccepted(W::EditAllSongs, [this] { notYet("Edit All Songs"); });
-    onAccepted(W::ReadCD, [this] { notYet("Reading a CD"); });
-    onAccepted(W::ReassignSongs, [this] { notYet("Re-assigning songs"); });
 }
 
 void AlbumForm::notYet(const char* what)
@@ -131,6 +122,7 @@ int AlbumForm::CallUpdateProcedure(int number, int request)
     songOrder_->beforeEdit(request);
     const int response = Form::CallUpdateProcedure(number, request);
     songOrder_->afterEdit(request, response);
+    songs_.syncTotalTime();
     return response;
 }
 
@@ -141,8 +133,10 @@ fw::Level AlbumForm::prepareForm()
         list(W::SongList.name), songSwap_, OrderedList::Buttons{W::SongUp, W::SongTop, W::SongDown, W::SongBottom});
     detailOrder_ = std::make_unique<OrderedList>(list(W::DetailList.name), detailSwap_,
         OrderedList::Buttons{W::DetailUp, W::DetailTop, W::DetailDown, W::DetailBottom});
+    songOrder_->takeDrops("SNG:ID", [this](const std::string& text) { songs_.takeDroppedSong(text); });
     addComponent(*songOrder_);
     addComponent(*detailOrder_);
+    addComponent(songs_);
     addComponent(files_);
     if (dictionary::ArtistsRelations->open() != fw::Benign)
         return fw::Fatal;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "qvls/catalogue/album_files.h"
+#include "qvls/catalogue/album_songs.h"
 #include "qvls/catalogue/ordered_list.h"
 #include "qvls/catalogue/record_swap.h"
 #include "qvls/core/form.h"
@@ -42,6 +43,7 @@ private:
     RecordSwapClass songSwap_{kAlbumSongsSwap, [this] { return albumId_; }};
     RecordSwapClass detailSwap_{kAlbumDetailsSwap, [this] { return albumId_; }};
     std::unique_ptr<OrderedList> songOrder_, detailOrder_;
+    AlbumSongs songs_{*this, [this] { return albumId_; }};
     AlbumFiles files_{*this};
     ArtistTypeAhead artistTypeAhead_;
     bool artistsOpen_ = false;

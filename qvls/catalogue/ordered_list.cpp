@@ -2,6 +2,7 @@
 
 #include "platform/framework/handover.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 
 namespace qv::qvls {
 
@@ -20,13 +21,19 @@ void OrderedList::Prepare(fw::WindowController& controller)
             // The rows of the page may change before the drop arrives.
             const tables::Record* from = row(list_.dragRow());
             dragging_ = from != nullptr;
-            if (from)
-                dragged_ = *from;
+            if (!from)
+                return;
+            dragged_ = *from;
+            if (rt::Control* c = list_.listControl(); c && !dropField_.empty())
+                c->setDropText(std::string(text::trimRight(from->getText(from->def().fieldIndex(dropField_)))));
         },
         [this] {
-            // A row from another list is the window's own business.
-            if (!dragging_)
+            if (!dragging_) {
+                // A row of another list: the window takes it.
+                if (rt::Control* c = list_.listControl(); c && foreignDrop_)
+                    foreignDrop_(c->dropText());
                 return;
+            }
             dragging_ = false;
             swap_.DragMove(&dragged_, row(list_.dropRow()));
             showMoved();

@@ -3,6 +3,9 @@
 // a row dragged inside the list and dropped on another, and the placing of
 // rows its update procedure adds or deletes.
 
+#include <functional>
+#include <string>
+
 #include "platform/framework/list_browser.h"
 #include "platform/framework/window_controller.h"
 #include "qvls/catalogue/record_swap.h"
@@ -23,6 +26,14 @@ public:
     void beforeEdit(int request);
     void afterEdit(int request, int response);
 
+    // Rows dragged away carry their `field` as the drop text, and a row of
+    // another list dropped here goes to `dropped` with its text.
+    void takeDrops(std::string field, std::function<void(const std::string&)> dropped)
+    {
+        dropField_ = std::move(field);
+        foreignDrop_ = std::move(dropped);
+    }
+
     void Prepare(fw::WindowController& controller) override;
     bool OnEvent(const rt::Event& e) override;
 
@@ -37,6 +48,8 @@ private:
     fw::WindowController* window_ = nullptr;
     tables::Record dragged_;
     bool dragging_ = false;
+    std::string dropField_;
+    std::function<void(const std::string&)> foreignDrop_;
 };
 
 } // namespace qv::qvls

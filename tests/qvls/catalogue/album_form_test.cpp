@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include "platform/expr/datetime.h"
+#include "platform/framework/context_menu.h"
 #include "platform/framework/handover.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/keycodes.h"
@@ -621,11 +622,103 @@ TEST_F(AlbumFormTest, TheSongsTabAddsSongsBelowTheHighlightedOneAndMovesThemWith
     host->choose(f, "?SongList", 3);
     host->press(f, "?SongTop");
     EXPECT_EQ(songs(1), (std::vector<std::string>{"My Old Man", "All I Want", "California"}));
-    host->press(f, "?EditAllSongs");
-    EXPECT_EQ(message(), "Not Available: Edit All Songs is not available yet.");
-    host->answer(rt::button::Ok);
     host->press(f, "?OK");
     EXPECT_FALSE(form()) << message();
+}
+
+TEST_F(AlbumFormTest, EditAllSongsStopsAtTheFirstSongNotSaved)
+{
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "River"}, {"SNG:AlbumID", "1"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", "3"}, {"SNG:Media", "CD"},
+            {"SNG:Artist", "Joni Mitchell"}});
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 2);
+    host->press(f, "?EditAllSongs");
+    std::vector<std::string> shown;
+    for (int answer = 0; answer < 3; ++answer) {
+        rt::Window* song = host->window("UpdateSong");
+        if (!song || !song->isOpen())
+            break;
+        shown.push_back((*song)["?Title"].value());
+        if (answer == 0) {
+            host->enter(*song, "?Artist", "Joni Mitchell");
+            host->press(*song, "?OK");
+        } else {
+            host->press(*song, "?Cancel");
+        }
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"All I Want", "My Old Man"})) << "the third is not shown";
+    EXPECT_EQ(form(), &f);
+}
+
+TEST_F(AlbumFormTest, ANewAlbumsTotalTimeAddsItsSongsTimes)
+{
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Add");
+    host->enter(f, "?Artist", "Carole King");
+    host->enter(f, "?Album", "Tapestry");
+    host->enter(f, "?Media", "LP");
+    showTab(f, 2);
+    host->press(f, "?AddSong");
+    rt::Window* song = host->window("UpdateSong");
+    ASSERT_TRUE(song && song->isOpen());
+    for (const auto& [title, time] : {std::pair{"One", "0:01:00"}, {"Two", "0:02:00"}, {"Three", "0:03:00"}}) {
+        host->enter(*song, "?Title", title);
+        host->enter(*song, "?Time", time);
+        host->press(*song, "?OK");
+    }
+    host->press(*song, "?Cancel");
+    if (host->messageBox())
+        host->answer(rt::button::No);
+    EXPECT_EQ(dictionary::Album().record()["ALB:TotalTime"].toInt(), 360 * 100 + 1);
+    EXPECT_EQ(f["?SongList"].list()->rowCount(), 3);
+    host->press(f, "?OK");
+    EXPECT_FALSE(form()) << message();
+}
+
+TEST_F(AlbumFormTest, ReassignTakesTheSongsFiledUnderTheAlbumsNumberWithoutRegardToCase)
+{
+    for (const auto& [title, media, number] : {std::tuple{"Little Green", "CD", "cd0007"}, {"Carey", "CD", "Cd0007"},
+             {"Elsewhere", "CD", "CD0008"}, {"On Vinyl", "LP", "CD0007"}})
+        add(dictionary::Quorvel(), {{"SNG:Title", title}, {"SNG:Media", media}, {"SNG:FileNumber", number}});
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 2);
+    host->press(f, "?ReassignSongs");
+    EXPECT_EQ(message(),
+        "Assign Songs To Album: Do you want to assign all songs with file number \"CD0007\" and "
+        "media type \"CD\" to this album?");
+    host->answer(rt::button::Yes);
+    EXPECT_EQ(message(), "Process complete.: 2 songs assigned.");
+    host->answer(rt::button::Ok);
+    std::vector<std::string> mine = songs(1);
+    std::sort(mine.begin(), mine.end());
+    EXPECT_EQ(mine, (std::vector<std::string>{"All I Want", "Carey", "Little Green", "My Old Man"}));
+    EXPECT_EQ(f["?SongList"].list()->rowCount(), 4);
+}
+
+TEST_F(AlbumFormTest, SwapArtistTitlesWorksFromTheChosenSideOn)
+{
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "Side Two"}, {"SNG:Artist", "Joni"}, {"SNG:AlbumID", "1"}, {"SNG:Side", "2"},
+            {"SNG:TrackNumber", "1"}, {"SNG:Media", "CD"}});
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 2);
+    host->enter(f, "?Side", "2");
+    host->post(f, rt::Event{rt::event::AlertKey, f["?SongList"].number(), rt::key::MouseRight});
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->choose("Swap Artist/Titles"));
+    host->settle();
+    Table& t = dictionary::Quorvel();
+    t.setOrder(-1);
+    std::vector<std::string> seen;
+    while (t.next() == 0)
+        seen.push_back(value(t, "SNG:Artist") + "/" + value(t, "SNG:Title"));
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"/All I Want", "/My Old Man", "Side Two/Joni"}));
 }
 
 } // namespace

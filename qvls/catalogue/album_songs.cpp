@@ -1,0 +1,291 @@
+#include "qvls/catalogue/album_songs.h"
+
+#include "platform/framework/context_menu.h"
+#include "platform/framework/handover.h"
+#include "platform/runtime/dialogs.h"
+#include "platform/runtime/procedures.h"
+#include "platform/runtime/window.h"
+#include "platform/tables/errors.h"
+#include "platform/text/text.h"
+#include "qvls/catalogue/album_cascade.h"
+#include "qvls/core/frame_services.h"
+#include "qvls/core/globals.h"
+#include "qvls/dictionary/access.h"
+#include "qvls/windows/UpdateAlbum.h"
+
+namespace qv::qvls {
+
+namespace {
+
+namespace W = ctl::UpdateAlbum;
+constexpr int kSwapArtistTitles = 1550;
+constexpr int kReplaceText = 1551;
+
+fw::TableAccess& songs()
+{
+    return *dictionary::QuorvelAccess;
+}
+
+std::string clipped(tables::Record& r, const char* field)
+{
+    return std::string(text::trimRight(r[std::string_view(field)].toString()));
+}
+
+std::string upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+AlbumSongs::AlbumSongs(fw::FormController& form, std::function<std::int64_t()> albumId)
+    : form_(form)
+    , albumId_(std::move(albumId))
+{
+    form.onAccepted(W::CopySong, [this] {
+        form_.ReloadSelectedRecords();
+        list().copyRecord();
+        syncTotalTime();
+    });
+    form.onAccepted(W::EditAllSongs, [this] {
+        form_.ReloadSelectedRecords();
+        editAll();
+    });
+    form.onAccepted(W::Cascade, [this] {
+        form_.ReloadSelectedRecords();
+        CascadeAlbumToSongs(true);
+        reload();
+    });
+    form.onAccepted(W::ReassignSongs, [this] { reassign(); });
+    form.onAccepted(W::ReadCD, [this] {
+        form_.ReloadSelectedRecords();
+        if (!rt::Procedures::call("ReadCDInformation"))
+            reportNotAvailable("Reading the CD");
+        reload();
+    });
+}
+
+fw::ListBrowser& AlbumSongs::list() const
+{
+    return form_.list(W::SongList.name);
+}
+
+void AlbumSongs::Prepare(fw::WindowController&)
+{
+    newAlbum_ = form_.request() == fw::request::Insert;
+    if (fw::ContextMenu* menu = list().contextMenu()) {
+        menu->addSeparator();
+        menu->addItemForEvent("Swap Artist/Titles", kSwapArtistTitles);
+        menu->addItemForEvent("Replace Text...", kReplaceText);
+        menu->AddItemForButton("Cop&y", W::CopySong.name);
+    }
+    syncTotalTime();
+}
+
+bool AlbumSongs::OnEvent(const rt::Event& e)
+{
+    if (e.code == kSwapArtistTitles) {
+        swapArtistTitles();
+        return true;
+    }
+    if (e.code == kReplaceText) {
+        reportNotAvailable("Replace Text");
+        return true;
+    }
+    return false;
+}
+
+void AlbumSongs::reload()
+{
+    list().Refresh();
+    syncTotalTime();
+    form_.Refresh();
+    if (rt::Control* c = list().listControl())
+        form_.window().select(*c);
+}
+
+void AlbumSongs::syncTotalTime()
+{
+    tables::Record& album = dictionary::AlbumAccess->record();
+    if (!newAlbum_ && album["ALB:TotalTime"].toInt() > 0)
+        return;
+    // Durations add: each time is hundredths plus 1, and so is the sum.
+    std::int64_t hundredths = 0;
+    bool any = false;
+    eachSong(
+        0,
+        [&] {
+            const std::int64_t t = songs().record()["SNG:Time"].toInt();
+            if (t > 0) {
+                hundredths += t - 1;
+                any = true;
+            }
+            return false;
+        },
+        nullptr);
+    album["ALB:TotalTime"] = any ? hundredths + 1 : 0;
+    form_.window()[W::TotalTime].display();
+}
+
+void AlbumSongs::eachSong(int fromSide, const std::function<bool()>& step, const char* what)
+{
+    fw::TableAccess& access = songs();
+    tables::Table& t = access.table();
+    const std::int64_t album = albumId_();
+    const fw::TableAccess::State kept = access.SaveTableState();
+    tables::Record& s = t.record();
+    s.clear();
+    s["SNG:AlbumID"] = album;
+    s["SNG:Side"] = fromSide;
+    int refused = 0;
+    std::string why;
+    if (t.setAt(t.def().keyIndex("SNG:KeyAlbumID")) == 0)
+        while (t.next() == 0 && s["SNG:AlbumID"].toInt() == album)
+            if (step() && t.update() != 0) {
+                ++refused;
+                why = tables::lastError().text;
+            }
+    access.RestoreTableState(kept);
+    if (refused && what)
+        rt::message(std::string(what) + ": " + std::to_string(refused) + (refused == 1 ? " song" : " songs")
+                + " could not be written.|" + why,
+            "Error", rt::Icon::Exclamation);
+}
+
+void AlbumSongs::editAll()
+{
+    // Each song in turn through the song form, until one is not saved.
+    fw::TableAccess& access = songs();
+    tables::Table& t = access.table();
+    const std::int64_t album = albumId_();
+    std::vector<std::int64_t> ids;
+    eachSong(
+        0,
+        [&] {
+            ids.push_back(t.record().recordId);
+            return false;
+        },
+        nullptr);
+    for (const std::int64_t id : ids) {
+        if (t.fetchRecord(id) != 0 || t.record()["SNG:AlbumID"].toInt() != album)
+            continue; // gone or moved meanwhile
+        fw::handover().request = fw::request::Change;
+        glo().songFormResult.clear();
+        rt::Procedures::call("UpdateSong");
+        if (glo().songFormResult != "OK")
+            break;
+    }
+    reload();
+}
+
+void AlbumSongs::swapArtistTitles()
+{
+    form_.ReloadSelectedRecords();
+    tables::Record& s = songs().record();
+    eachSong(
+        glo().side,
+        [&] {
+            const std::string artist = s["SNG:Artist"].toString();
+            s["SNG:Artist"] = s["SNG:Title"].toString();
+            s["SNG:Title"] = artist;
+            return true;
+        },
+        "Swap Artist/Titles");
+    reload();
+}
+
+void AlbumSongs::takeDroppedSong(const std::string& dropText)
+{
+    fw::TableAccess& access = songs();
+    tables::Table& t = access.table();
+    std::int64_t id = 0;
+    try {
+        id = std::stoll(dropText);
+    } catch (const std::exception&) {
+        return;
+    }
+    const std::int64_t album = albumId_();
+    tables::Record& s = t.record();
+    s.clear();
+    s["SNG:ID"] = id;
+    if (access.TryFetch(t.def().keyIndex("SNG:KEYID")) != 0 || s["SNG:AlbumID"].toInt() == album)
+        return;
+    // A copy with an id of its own: the song stays on its album.
+    s["SNG:ID"] = 0;
+    s["SNG:AlbumID"] = album;
+    s.recordId = 0;
+    if (t.insert() != 0)
+        rt::message("Error updating song database - " + tables::lastError().text, "Error", rt::Icon::Exclamation);
+    reload();
+}
+
+void AlbumSongs::reassign()
+{
+    tables::Record& album = dictionary::AlbumAccess->record();
+    fw::TableAccess& access = songs();
+    tables::Table& t = access.table();
+    auto pickOne = [&] {
+        fw::handover().request = fw::request::Select;
+        if (!rt::Procedures::call("SelectFileNumber") || fw::handover().response != fw::response::Completed)
+            return;
+        form_.Refresh();
+        t.record()["SNG:AlbumID"] = albumId_();
+        if (t.update() != 0)
+            rt::message("Error updating song database - " + tables::lastError().text, "Error", rt::Icon::Exclamation);
+    };
+    form_.ReloadSelectedRecords();
+    const std::string fileNumber = clipped(album, "ALB:FileNumber");
+    const std::string media = clipped(album, "ALB:Media");
+    if (fileNumber.empty()) {
+        pickOne();
+    } else {
+        switch (rt::message("Do you want to assign all songs with file number \"" + fileNumber + "\" and media type \""
+                + media + "\" to this album?",
+            "Assign Songs To Album", rt::Icon::Question, rt::button::Yes | rt::button::No | rt::button::Cancel,
+            rt::button::No)) {
+        case rt::button::No:
+            pickOne();
+            break;
+        case rt::button::Yes: {
+            tables::Record& s = t.record();
+            s.clear();
+            s["SNG:Media"] = media;
+            s["SNG:FileNumber"] = fileNumber;
+            int assigned = 0, refused = 0;
+            const char* why = "No songs with that media type and file number were found.";
+            if (t.setAt(t.def().keyIndex("SNG:SongsByMedia")) == 0)
+                while (t.next() == 0) {
+                    if (upper(clipped(s, "SNG:Media")) != upper(media)) {
+                        why = "No songs with that media type were found.";
+                        break;
+                    }
+                    // File numbers match without regard to case.
+                    if (upper(clipped(s, "SNG:FileNumber")) != upper(fileNumber)) {
+                        why = "No songs with that file number were found.";
+                        break;
+                    }
+                    s["SNG:AlbumID"] = albumId_();
+                    if (t.update() == 0)
+                        ++assigned;
+                    else
+                        ++refused;
+                }
+            if (assigned)
+                rt::message(std::to_string(assigned) + " songs assigned.", "Process complete.");
+            else
+                rt::message(why, "Process failed.");
+            if (refused)
+                rt::message(std::to_string(refused) + " songs could not be assigned.|" + tables::lastError().text,
+                    "Error", rt::Icon::Exclamation);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    reload();
+}
+
+} // namespace qv::qvls

@@ -1,0 +1,47 @@
+#pragma once
+// The album form's Songs tab beyond adding, changing and deleting: copying a
+// song, editing every song in turn, songs of other albums dropped on the list,
+// swapping artist and title, songs of the collection re-assigned to the
+// album, the album's fields cascaded, the CD read, and the album's total time.
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/framework/form_controller.h"
+#include "platform/framework/list_browser.h"
+
+namespace qv::qvls {
+
+class AlbumSongs : public fw::WindowComponent
+{
+public:
+    // albumId answers the album the form edits.
+    AlbumSongs(fw::FormController& form, std::function<std::int64_t()> albumId);
+
+    // After the list's window opened: the total time and the context menu.
+    void Prepare(fw::WindowController& controller) override;
+    bool OnEvent(const rt::Event& e) override;
+
+    // The album's total time from its songs: for a new album, or one without
+    // a total yet. Called whenever the list has read its songs again.
+    void syncTotalTime();
+    // A song of another list dropped on this one (its drop text names it).
+    void takeDroppedSong(const std::string& dropText);
+
+private:
+    fw::ListBrowser& list() const;
+    void reload();
+    void editAll();
+    void swapArtistTitles();
+    void reassign();
+    // Runs over the album's songs from a side on, in side and track order;
+    // the step writes the buffer's song when it answers true. A write the
+    // table refuses is reported once at the end.
+    void eachSong(int fromSide, const std::function<bool()>& step, const char* what);
+
+    fw::FormController& form_;
+    std::function<std::int64_t()> albumId_;
+    bool newAlbum_ = false;
+};
+
+} // namespace qv::qvls
