@@ -1,5 +1,7 @@
 #include "qvls/catalogue/album_songs.h"
 
+#include <algorithm>
+
 #include "platform/framework/context_menu.h"
 #include "platform/framework/handover.h"
 #include "platform/runtime/dialogs.h"
@@ -10,6 +12,8 @@
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
+#include "qvls/core/replace_command.h"
+#include "qvls/core/text_helpers.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/windows/UpdateAlbum.h"
 
@@ -91,7 +95,7 @@ bool AlbumSongs::OnEvent(const rt::Event& e)
         return true;
     }
     if (e.code == kReplaceText) {
-        reportNotAvailable("Replace Text");
+        replaceText();
         return true;
     }
     return false;
@@ -193,6 +197,35 @@ void AlbumSongs::swapArtistTitles()
             return true;
         },
         "Swap Artist/Titles");
+    reload();
+}
+
+void AlbumSongs::replaceText()
+{
+    form_.ReloadSelectedRecords();
+    ReplaceCommand command;
+    if (!GetReplaceCommand(command))
+        return;
+    const char* field = command.within == "Title" ? "SNG:Title"
+        : command.within == "File Number"         ? "SNG:FileNumber"
+                                                  : "SNG:Artist";
+    tables::Record& s = songs().record();
+    const int index = s.def().fieldIndex(field);
+    const std::size_t length = static_cast<std::size_t>(s.def().fields[static_cast<std::size_t>(index)].length);
+    eachSong(
+        glo().side,
+        [&] {
+            // The field's own length bounds the result: the text is a buffer of it.
+            std::string text = s.getText(index);
+            const auto characters = static_cast<std::size_t>(std::count_if(
+                text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+            if (characters < length)
+                text.append(length - characters, ' ');
+            ReplaceSubstring(text, command.find, command.replacement);
+            s.setString(index, text);
+            return true;
+        },
+        "Replace Text");
     reload();
 }
 

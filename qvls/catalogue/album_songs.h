@@ -33,6 +33,7 @@ private:
     void reload();
     void editAll();
     void swapArtistTitles();
+    void replaceText();
     void reassign();
     // Runs over the album's songs from a side on, in side and track order;
     // the step writes the buffer's song when it answers true. A write the

@@ -698,6 +698,49 @@ TEST_F(AlbumFormTest, ReassignTakesTheSongsFiledUnderTheAlbumsNumberWithoutRegar
     EXPECT_EQ(f["?SongList"].list()->rowCount(), 4);
 }
 
+TEST_F(AlbumFormTest, ReplaceTextKeepsTrailingBlanksAndNeverWritesPastTheField)
+{
+    const std::string full(48, 'x');
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "a b a c"}, {"SNG:AlbumID", "2"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", "1"},
+            {"SNG:Media", "LP"}, {"SNG:FileNumber", "cd-07"}});
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "a " + full}, {"SNG:AlbumID", "2"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", "2"},
+            {"SNG:Media", "LP"}, {"SNG:FileNumber", "cd-08"}});
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 2);
+    showTab(f, 2);
+    struct Case {
+        const char* within;
+        const char* find;
+        const char* with;
+        std::vector<std::string> titles;
+        std::vector<std::string> numbers;
+        bool cancel = false;
+    };
+    const Case cases[] = {
+        {"Title", "a ", "the ", {"the b the c", "the " + full.substr(0, 46)}, {"cd-07", "cd-08"}},
+        {"File Number", "cd-", "CD", {"the b the c", "the " + full.substr(0, 46)}, {"CD07", "CD08"}},
+        {"Title", "the", "a", {"the b the c", "the " + full.substr(0, 46)}, {"CD07", "CD08"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.within) + " " + c.find);
+        host->post(f, rt::Event{rt::event::AlertKey, f["?SongList"].number(), rt::key::MouseRight});
+        auto* menu = host->dialog<fw::PopupMenuWindow>();
+        ASSERT_TRUE(menu);
+        ASSERT_TRUE(menu->choose("Replace Text..."));
+        host->settle();
+        rt::Window* ask = host->window("Replace...");
+        ASSERT_TRUE(ask && ask->isOpen());
+        host->enter(*ask, "?Within", c.within);
+        host->enter(*ask, "?Find", c.find);
+        host->enter(*ask, "?With", c.with);
+        host->press(*ask, c.cancel ? "?Cancel" : "?OK");
+        EXPECT_EQ(children(dictionary::Quorvel(), "SNG:KeyAlbumID", "SNG:AlbumID", 2, "SNG:Title"), c.titles);
+        EXPECT_EQ(children(dictionary::Quorvel(), "SNG:KeyAlbumID", "SNG:AlbumID", 2, "SNG:FileNumber"), c.numbers);
+    }
+}
+
 TEST_F(AlbumFormTest, SwapArtistTitlesWorksFromTheChosenSideOn)
 {
     add(dictionary::Quorvel(),
