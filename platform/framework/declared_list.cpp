@@ -164,12 +164,16 @@ Level DeclaredList::read(
 
     std::string format;
     for (const YAML::Node& column : list["columns"]) {
+        format += formatOf(column);
+        if (column["computed"]) {
+            computed_[text(column["computed"])] = browser.addColumn() - 1;
+            continue;
+        }
         const std::string field = text(column["field"]);
         const FieldLocation at = locateField(field);
         if (!at.record || at.field < 0)
             throw std::invalid_argument("no field '" + field + "'");
         browser.addField(*at.record, field);
-        format += formatOf(column);
     }
     control.setFormat(format);
 
@@ -200,6 +204,14 @@ Level DeclaredList::read(
     owner_.addComponent(browser);
     owner_.addComponent(*menu_);
     return Benign;
+}
+
+int DeclaredList::computedColumn(std::string_view name) const
+{
+    const auto it = computed_.find(std::string(name));
+    if (it == computed_.end())
+        throw std::logic_error("the list declares no computed column " + std::string(name));
+    return it->second;
 }
 
 void DeclaredList::addMenuItems(const YAML::Node& list)

@@ -13,6 +13,7 @@
 //     - {key: "ADT:K_Album", parent: Album, links: [["ADT:AlbumID", "ALB:AlbumID"]]}
 //   columns:
 //     - {field: "ALB:Title", width: 160, header: Title, picture: "@s40"}
+//     - {computed: Time, width: 23, header: Time, picture: "@s8"}   # text the window makes
 //   buttons: {insert: Insert, change: Change, delete: Delete, select: Select, close: Close}
 //   menu: [{text: "Album Wi&zard", press: Wizard}, separator, {text: "Create &Label", event: 1547}]
 //   in-place: [[EditLabel, "ADT:DATALABEL"], [EditValue, "ADT:DATAVALUE"]]
@@ -29,6 +30,7 @@
 //   procedure: 3
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +96,8 @@ public:
     const ListButtons& buttons() const { return buttons_; }
     const std::vector<Order>& orders() const { return orders_; }
     InPlaceEditManager* inPlace() const { return inPlace_.get(); }
+    // The 0-based column of a computed column, by the name it was declared with.
+    int computedColumn(std::string_view name) const;
 
 private:
     WindowController& owner_;
@@ -105,6 +109,7 @@ private:
     std::unique_ptr<ContextMenu> menu_;
     std::vector<Order> orders_;
     ListButtons buttons_;
+    std::map<std::string, int> computed_;
 };
 
 // "?Name" for a control named in a declaration.

@@ -388,6 +388,9 @@ void ListBrowser::StoreRowFromBuffer()
     for (std::size_t i = 0; i < columns_v_.size(); ++i)
         if (const Column& c = columns_v_[i]; c.record)
             r.cells[i] = c.record->getText(c.field);
+    for (const auto& [column, text] : computed_)
+        if (column >= 0 && column < columns_)
+            r.cells[static_cast<std::size_t>(column)] = text();
 }
 
 ListBrowser::Row ListBrowser::readRow()

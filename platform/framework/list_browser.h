@@ -36,8 +36,11 @@ public:
     // A column shown from a field of the primary table or of a table the
     // view joins; the row keeps a copy of every such record.
     int addField(tables::Record& record, std::string_view field);
-    // A column whose text StoreRowFromBuffer computes.
+    // A column whose text StoreRowFromBuffer computes (an override, or the
+    // function given to setComputed).
     int addColumn();
+    // The text of a computed column (0-based), made from the row's buffers.
+    void setComputed(int column, std::function<std::string()> text) { computed_[column] = std::move(text); }
     // Records besides the primary one that a row keeps (joined tables).
     void addRowRecord(tables::Record& record);
     // Rows of one page: what the list control shows at once.
@@ -223,6 +226,7 @@ private:
     mutable std::map<const tables::TableDef*, std::unique_ptr<tables::Record>> blankRecords_;
     bool editing_ = false;
     std::function<void()> dragHandler_, dropHandler_;
+    std::map<int, std::function<std::string()>> computed_;
 };
 
 } // namespace qv::fw

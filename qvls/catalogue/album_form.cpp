@@ -11,6 +11,7 @@
 #include "platform/text/text.h"
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/catalogue/name_buttons.h"
+#include "qvls/core/display.h"
 #include "qvls/core/files.h"
 #include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
@@ -133,6 +134,14 @@ fw::Level AlbumForm::prepareForm()
         list(W::SongList.name), songSwap_, OrderedList::Buttons{W::SongUp, W::SongTop, W::SongDown, W::SongBottom});
     detailOrder_ = std::make_unique<OrderedList>(list(W::DetailList.name), detailSwap_,
         OrderedList::Buttons{W::DetailUp, W::DetailTop, W::DetailDown, W::DetailBottom});
+    // The song's display title and its time as minutes and seconds.
+    fw::DeclaredList& songs = declaredList(W::SongList.name);
+    songs.browser().setComputed(
+        songs.computedColumn("Title"), [] { return std::string(text::firstChars(SongDisplayTitle(), 50)); });
+    songs.browser().setComputed(songs.computedColumn("Time"), [] {
+        SongTimeText();
+        return glo().songTimeText;
+    });
     songOrder_->takeDrops("SNG:ID", [this](const std::string& text) { songs_.takeDroppedSong(text); });
     addComponent(*songOrder_);
     addComponent(*detailOrder_);

@@ -626,6 +626,23 @@ TEST_F(AlbumFormTest, TheSongsTabAddsSongsBelowTheHighlightedOneAndMovesThemWith
     EXPECT_FALSE(form()) << message();
 }
 
+TEST_F(AlbumFormTest, TheSongListShowsEachSongsDisplayTitleAndTime)
+{
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "River"}, {"SNG:Mix", "Live"}, {"SNG:Skips", "1"}, {"SNG:Time", std::to_string(245 * 100 + 1)},
+            {"SNG:AlbumID", "1"}, {"SNG:Side", "2"}, {"SNG:TrackNumber", "1"}, {"SNG:Media", "CD"}});
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 2);
+    const rt::ListSource* rows = f["?SongList"].list();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->cell(2, 0), "2");
+    EXPECT_EQ(rows->cell(2, 3), "River (Skips) (Live)");
+    EXPECT_EQ(rows->cell(2, 4), " 4:05");
+    EXPECT_EQ(rows->cell(0, 4), "     ") << "no time";
+    EXPECT_EQ(rt::formatPicture(rows->cell(2, 0), "@p(<)p"), "(2)");
+}
+
 TEST_F(AlbumFormTest, EditAllSongsStopsAtTheFirstSongNotSaved)
 {
     add(dictionary::Quorvel(),
