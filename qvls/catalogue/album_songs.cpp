@@ -85,6 +85,7 @@ void AlbumSongs::Prepare(fw::WindowController&)
         menu->addItemForEvent("Replace Text...", kReplaceText);
         menu->AddItemForButton("Cop&y", W::CopySong.name);
     }
+    enableCopy();
     syncTotalTime();
 }
 
@@ -101,9 +102,16 @@ bool AlbumSongs::OnEvent(const rt::Event& e)
     return false;
 }
 
+void AlbumSongs::enableCopy()
+{
+    // Nothing to copy in an empty list: the button and its menu item.
+    form_.window()[W::CopySong].setEnabled(list().RowCount() > 0);
+}
+
 void AlbumSongs::reload()
 {
     list().Refresh();
+    enableCopy();
     syncTotalTime();
     form_.Refresh();
     if (rt::Control* c = list().listControl())

@@ -677,6 +677,7 @@ TEST_F(AlbumFormTest, ANewAlbumsTotalTimeAddsItsSongsTimes)
     host->enter(f, "?Album", "Tapestry");
     host->enter(f, "?Media", "LP");
     showTab(f, 2);
+    EXPECT_FALSE(f["?CopySong"].enabled()) << "nothing to copy yet";
     host->press(f, "?AddSong");
     rt::Window* song = host->window("UpdateSong");
     ASSERT_TRUE(song && song->isOpen());
@@ -689,6 +690,7 @@ TEST_F(AlbumFormTest, ANewAlbumsTotalTimeAddsItsSongsTimes)
     if (host->messageBox())
         host->answer(rt::button::No);
     EXPECT_EQ(dictionary::Album().record()["ALB:TotalTime"].toInt(), 360 * 100 + 1);
+    EXPECT_TRUE(f["?CopySong"].enabled());
     EXPECT_EQ(f["?SongList"].list()->rowCount(), 3);
     host->press(f, "?OK");
     EXPECT_FALSE(form()) << message();
