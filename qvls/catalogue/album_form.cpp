@@ -123,7 +123,7 @@ int AlbumForm::CallUpdateProcedure(int number, int request)
     songOrder_->beforeEdit(request);
     const int response = Form::CallUpdateProcedure(number, request);
     songOrder_->afterEdit(request, response);
-    songs_.afterSongForm();
+    songs_.syncTotalTime();
     return response;
 }
 
@@ -215,7 +215,6 @@ void AlbumForm::Refresh()
     categories.Fetch(categories.table().def().keyIndex("CAT:KeyCategory"));
     c["CAT:CategoryID"] = album()["ALB:CategoryID"].toInt();
     categories.Fetch(categories.table().def().keyIndex("CAT:KeyCategoryID"));
-    songs_.enableCopy();
     Form::Refresh();
 }
 

@@ -48,11 +48,6 @@ AlbumSongs::AlbumSongs(fw::FormController& form, std::function<std::int64_t()> a
     : form_(form)
     , albumId_(std::move(albumId))
 {
-    form.onAccepted(W::CopySong, [this] {
-        form_.ReloadSelectedRecords();
-        list().copyRecord();
-        syncTotalTime();
-    });
     form.onAccepted(W::EditAllSongs, [this] {
         form_.ReloadSelectedRecords();
         editAll();
@@ -85,7 +80,6 @@ void AlbumSongs::Prepare(fw::WindowController&)
         menu->addItemForEvent("Replace Text...", kReplaceText);
         menu->AddItemForButton("Cop&y", W::CopySong.name);
     }
-    enableCopy();
     syncTotalTime();
 }
 
@@ -102,16 +96,9 @@ bool AlbumSongs::OnEvent(const rt::Event& e)
     return false;
 }
 
-void AlbumSongs::enableCopy()
-{
-    // Nothing to copy in an empty list: the button and its menu item.
-    form_.window()[W::CopySong].setEnabled(list().RowCount() > 0);
-}
-
 void AlbumSongs::reload()
 {
     list().Refresh();
-    enableCopy();
     syncTotalTime();
     form_.Refresh();
     if (rt::Control* c = list().listControl())

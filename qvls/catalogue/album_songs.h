@@ -25,13 +25,6 @@ public:
     // The album's total time from its songs: for a new album, or one without
     // a total yet. Called whenever the list has read its songs again.
     void syncTotalTime();
-    void enableCopy();
-    // After the song form ran on the list: the copy button and the total.
-    void afterSongForm()
-    {
-        enableCopy();
-        syncTotalTime();
-    }
     // A song of another list dropped on this one (its drop text names it).
     void takeDroppedSong(const std::string& dropText);
 

@@ -3,6 +3,7 @@
 // with the required-field check every form that takes input makes ("Missing
 // Information", "@PROMPT must be entered.").
 
+#include <memory>
 #include <string>
 
 #include "platform/framework/form_controller.h"
@@ -20,6 +21,9 @@ public:
 
 protected:
     int checkRequired() override { return required_.Validate(); }
+    // A form's lists are the program's browse base too (View and Copy).
+    std::unique_ptr<fw::ListBrowser> makeListBrowser(
+        fw::ViewReader& reader, const std::string& listControl, const fw::ListButtons& buttons) override;
     RequiredFields& required() { return required_; }
 
 private:
