@@ -130,6 +130,9 @@ int AlbumForm::CallUpdateProcedure(int number, int request)
 fw::Level AlbumForm::prepareForm()
 {
     albumId_ = album()["ALB:AlbumID"].toInt();
+    const auto id = [this] { return std::to_string(albumId_); };
+    declaredList(W::SongList.name).reader().addRange(1, "SNG:AlbumID", id);
+    declaredList(W::DetailList.name).reader().addRange(1, "ADT:AlbumID", id);
     songOrder_ = std::make_unique<OrderedList>(
         list(W::SongList.name), songSwap_, OrderedList::Buttons{W::SongUp, W::SongTop, W::SongDown, W::SongBottom});
     detailOrder_ = std::make_unique<OrderedList>(list(W::DetailList.name), detailSwap_,

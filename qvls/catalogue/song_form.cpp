@@ -161,6 +161,7 @@ fw::Level SongForm::prepareForm()
     setsOpen_ = true;
     setInsertAgain(true);
     songId_ = song()["SNG:ID"].toInt();
+    declaredList(W::DetailList.name).reader().addRange(1, "SDT:ID", [this] { return std::to_string(songId_); });
     detailOrder_ = std::make_unique<OrderedList>(list(W::DetailList.name), detailSwap_,
         OrderedList::Buttons{W::DetailUp, W::DetailTop, W::DetailDown, W::DetailBottom});
     addComponent(*detailOrder_);
@@ -234,10 +235,18 @@ fw::Level SongForm::saveRecord()
     fw::TableAccess& access = primary()->access();
     if (access.validateRecord() == fw::Benign)
         fileAlbumAndArtist();
-    const fw::Level saved = Form::saveRecord();
-    if (saved == fw::Benign)
+    return Form::saveRecord();
+}
+
+fw::Level SongForm::OnAccepted(int control)
+{
+    const fw::Level l = Form::OnAccepted(control);
+    // A saved new song makes room for the next one: its details are its own.
+    if (control == W::OK.number && !loopEnded() && song()["SNG:ID"].toInt() != songId_) {
         songId_ = song()["SNG:ID"].toInt();
-    return saved;
+        list(W::DetailList.name).Refresh();
+    }
+    return l;
 }
 
 void SongForm::fileAlbumAndArtist()

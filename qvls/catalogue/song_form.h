@@ -19,6 +19,7 @@ public:
     SongForm();
 
     fw::Level Prepare() override;
+    fw::Level OnAccepted(int control) override;
 
 protected:
     fw::Level prepareForm() override;

@@ -643,6 +643,46 @@ TEST_F(AlbumFormTest, TheSongListShowsEachSongsDisplayTitleAndTime)
     EXPECT_EQ(rt::formatPicture(rows->cell(2, 0), "@p(<)p"), "(2)");
 }
 
+// Two albums open at once, each on a thread of its own: each form keeps to
+// its own album's songs, and a song dragged from one to the other is copied.
+TEST_F(AlbumFormTest, TwoOpenAlbumsKeepTheirOwnSongsAndADroppedSongIsCopied)
+{
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "Help Me"}, {"SNG:AlbumID", "2"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", "1"},
+            {"SNG:Media", "LP"}});
+    auto openAlbum = [this](std::int64_t id, const char* thread) {
+        host->start(thread, [id] {
+            Table& a = dictionary::Album();
+            a.record()["ALB:AlbumID"] = id;
+            ASSERT_EQ(a.fetch(a.def().keyIndex("ALB:KEYALBUMID")), 0);
+            fw::handover().request = fw::request::Change;
+            rt::Procedures::call("UpdateAlbum");
+        });
+        return host->window("UpdateAlbum");
+    };
+    rt::Window* blue = openAlbum(1, "blue");
+    ASSERT_TRUE(blue);
+    rt::Window* court = openAlbum(2, "court");
+    ASSERT_TRUE(court && court != blue);
+    showTab(*blue, 2);
+    showTab(*court, 2);
+    // The Album buffer holds the second album now; the first form moves its own songs.
+    host->choose(*blue, "?SongList", 1);
+    host->press(*blue, "?SongDown");
+    EXPECT_EQ(songs(1), (std::vector<std::string>{"My Old Man", "All I Want"}));
+    EXPECT_EQ((*blue)["?SongList"].list()->rowCount(), 2);
+    EXPECT_EQ((*blue)["?SongList"].list()->cell(0, 3), "My Old Man");
+
+    host->drag(*court, "?SongList", 1, *blue, "?SongList", 1);
+    std::vector<std::string> mine = songs(1);
+    std::sort(mine.begin(), mine.end());
+    EXPECT_EQ(mine, (std::vector<std::string>{"All I Want", "Help Me", "My Old Man"}));
+    EXPECT_EQ(songs(2), std::vector<std::string>{"Help Me"}) << "the song stays on its own album";
+    EXPECT_EQ((*blue)["?SongList"].list()->rowCount(), 3);
+    for (rt::Window* w : {court, blue})
+        host->press(*w, "?Cancel");
+}
+
 TEST_F(AlbumFormTest, EditAllSongsStopsAtTheFirstSongNotSaved)
 {
     add(dictionary::Quorvel(),
