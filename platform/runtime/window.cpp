@@ -273,7 +273,9 @@ void Control::display()
 
 void Control::update()
 {
-    if (!use_.set)
+    // A text shown is never typed into: it gives nothing back, and must not
+    // put back a value another control of the same variable has changed.
+    if (!use_.set || type() == ControlType::String || type() == ControlType::Prompt)
         return;
     if (type() == ControlType::Check) {
         use_.set(value_.empty() || value_ == "0" ? "0" : checkedValue(def_));

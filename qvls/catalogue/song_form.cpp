@@ -80,7 +80,15 @@ SongForm::SongForm()
         window()[W::Time].display();
         return true;
     });
-    onField(W::TrackNumber, [this] { return checkField("SNG:TrackNumber"); });
+    // The song's place below the tabs follows its track and side.
+    onField(W::TrackNumber, [this] {
+        window()[W::PlaceTrack].display();
+        return checkField("SNG:TrackNumber");
+    });
+    onField(W::Side, [this] {
+        window()[W::PlaceSide].display();
+        return true;
+    });
     onField(W::ChartNumber, [this] { return checkField("SNG:ChartNumber"); });
     onField(W::Rating, [this] { return checkField("SNG:Rating"); });
     onField(W::WavFile, [this] {

@@ -134,6 +134,37 @@ TEST(WindowModel, UseVariablesFlowThroughPictures)
     setPictureHooks({});
 }
 
+// A text that only shows a variable never writes it back: updating the
+// window after an entry of the same variable changed keeps the entry's value.
+TEST(WindowModel, ATextShownGivesNothingBack)
+{
+    HeadlessHost host;
+    std::string side = "1";
+    host.start("Form", [&] {
+        Window w(parseWindowDef("title: Song\ncontrols:\n"
+                                "  - {type: entry, name: Side, use: \"X\", at: [4, 4, 40, 12]}\n"
+                                "  - {type: string, name: Shown, use: \"X\", at: [4, 20, 40, 10]}\n"
+                                "  - {type: prompt, name: Label, use: \"X\", at: [4, 34, 40, 10]}\n",
+            "test", "Song"));
+        for (const char* c : {"?Side", "?Shown", "?Label"})
+            w[c].bind({[&] { return side; }, [&](const std::string& v) { side = v; }});
+        w.open();
+        w.display();
+        for (;;) {
+            const Event e = w.waitEvent();
+            if (e.code == event::Accepted)
+                w.update(); // as a form does before it saves
+            if (e.code == event::CloseWindow)
+                break;
+        }
+    });
+    Window* w = host.window("Song");
+    ASSERT_NE(w, nullptr);
+    host.enter(*w, "?Side", "2");
+    EXPECT_EQ(side, "2");
+    host.post(*w, Event{event::CloseWindow});
+}
+
 TEST(WindowModel, AlertKeysArriveAsEvents)
 {
     HeadlessHost host;

@@ -263,6 +263,19 @@ TEST_F(SongFormTest, ASongThatFailsItsChecksFilesNothing)
     EXPECT_EQ(form(), f);
 }
 
+TEST_F(SongFormTest, ASongMovedToAnotherSideIsSavedThere)
+{
+    glo().side = 1;
+    newSong();
+    rt::Window* f = open(fw::request::Insert, 1);
+    ASSERT_TRUE(f);
+    host->enter(*f, "?Title", "It's Too Late");
+    host->enter(*f, "?Side", "2");
+    EXPECT_EQ(text::trim((*f)["?PlaceSide"].value()), "2") << "the place below the tabs follows";
+    host->press(*f, "?OK");
+    EXPECT_EQ(rows(dictionary::Quorvel(), {"SNG:Title", "SNG:Side"}).front(), "It's Too Late|2");
+}
+
 TEST_F(SongFormTest, ArtistAndTitleAreRequired)
 {
     newSong();
