@@ -327,11 +327,12 @@ void FormController::restoreNavigationFocus()
 
 void FormController::showOnly()
 {
-    // Only the buttons that close stay live: a view saves nothing.
+    // Only the buttons that close stay live: a view saves nothing, its
+    // lists' buttons included.
     const rt::Control* ok = window().control(okName_);
     const rt::Control* cancel = window().control(cancelName_);
     for (const auto& c : window().controls())
-        if (!c->def().use.empty() && c.get() != ok && c.get() != cancel)
+        if ((!c->def().use.empty() || c->type() == rt::ControlType::Button) && c.get() != ok && c.get() != cancel)
             c->setEnabled(false);
 }
 

@@ -83,8 +83,22 @@ void WindowController::CleanUp()
     }
 }
 
+void WindowController::holdOwnRecord()
+{
+    if (!primary_ || !recordOpen_ || ownId_ == 0 || !window_ || !window_->isOpen())
+        return;
+    tables::Table& table = primary_->access().table();
+    if (table.record().recordId == ownId_)
+        return;
+    // Another window moved the shared buffer while this one waited: the
+    // form's record comes back, as its window shows it.
+    if (table.fetchRecord(ownId_) == 0)
+        window_->update();
+}
+
 Level WindowController::OnEvent(const rt::Event& e)
 {
+    holdOwnRecord();
     for (WindowComponent* c : components_)
         if (c->OnEvent(e))
             return Benign;
@@ -231,6 +245,7 @@ void WindowController::takeRecord()
 {
     saved_ = false;
     if (primary_) {
+        ownId_ = primary_->access().record().recordId;
         primary_->access().saveHistory();
         if (request_ == request::Insert)
             reservedId_ = primary_->access().record().recordId;

@@ -139,6 +139,7 @@ protected:
 
 private:
     void recallHistory();
+    void holdOwnRecord();
     void navigate(int navRequest);
     void selectFirstField();
 
@@ -161,6 +162,7 @@ private:
     bool recordOpen_ = false;
     std::int64_t reservedId_ = 0; // the record an insert reserved, until it is saved or removed
     std::int64_t lastSavedId_ = 0; // the last record a series of inserts saved
+    std::int64_t ownId_ = 0; // the record the form took, held in the shared buffer while it handles events
     int request_ = 0;
     int response_ = 0;
     bool done_ = false;

@@ -113,7 +113,7 @@ void AlbumSongs::syncTotalTime()
     // Durations add: each time is hundredths plus 1, and so is the sum.
     std::int64_t hundredths = 0;
     bool any = false;
-    eachSong(
+    const bool complete = eachSong(
         0,
         [&] {
             const std::int64_t t = songs().record()["SNG:Time"].toInt();
@@ -124,11 +124,14 @@ void AlbumSongs::syncTotalTime()
             return false;
         },
         nullptr);
+    // A scan a read error stopped leaves the total as it was.
+    if (!complete)
+        return;
     album["ALB:TotalTime"] = any ? hundredths + 1 : 0;
     form_.window()[W::TotalTime].display();
 }
 
-void AlbumSongs::eachSong(int fromSide, const std::function<bool()>& step, const char* what)
+bool AlbumSongs::eachSong(int fromSide, const std::function<bool()>& step, const char* what)
 {
     fw::TableAccess& access = songs();
     tables::Table& t = access.table();
@@ -140,17 +143,26 @@ void AlbumSongs::eachSong(int fromSide, const std::function<bool()>& step, const
     s["SNG:Side"] = fromSide;
     int refused = 0;
     std::string why;
-    if (t.setAt(t.def().keyIndex("SNG:KeyAlbumID")) == 0)
-        while (t.next() == 0 && s["SNG:AlbumID"].toInt() == album)
+    int read = t.setAt(t.def().keyIndex("SNG:KeyAlbumID"));
+    if (read == 0)
+        while ((read = t.next()) == 0 && s["SNG:AlbumID"].toInt() == album)
             if (step() && t.update() != 0) {
                 ++refused;
                 why = tables::lastError().text;
             }
+    // The end of the table ends the run; anything else stopped it.
+    const bool complete = read == 0 || read == tables::RecordNotAvailable;
+    const std::string readError = complete ? std::string() : tables::lastError().text;
     access.RestoreTableState(kept);
-    if (refused && what)
+    if (!what)
+        return complete;
+    if (!complete)
+        rt::message("Error reading music database " + readError, std::string(what), rt::Icon::Exclamation);
+    if (refused)
         rt::message(std::string(what) + ": " + std::to_string(refused) + (refused == 1 ? " song" : " songs")
                 + " could not be written.|" + why,
             "Error", rt::Icon::Exclamation);
+    return complete;
 }
 
 void AlbumSongs::editAll()
@@ -258,7 +270,8 @@ void AlbumSongs::reassign()
         fw::handover().request = fw::request::Select;
         if (!rt::Procedures::call("SelectFileNumber") || fw::handover().response != fw::response::Completed)
             return;
-        form_.Refresh();
+        // The chosen song is written before the window shows anything again:
+        // a refresh reads the list's highlighted song into the same buffer.
         t.record()["SNG:AlbumID"] = albumId_();
         if (t.update() != 0)
             rt::message("Error updating song database - " + tables::lastError().text, "Error", rt::Icon::Exclamation);
@@ -283,8 +296,9 @@ void AlbumSongs::reassign()
             s["SNG:FileNumber"] = fileNumber;
             int assigned = 0, refused = 0;
             const char* why = "No songs with that media type and file number were found.";
-            if (t.setAt(t.def().keyIndex("SNG:SongsByMedia")) == 0)
-                while (t.next() == 0) {
+            int read = t.setAt(t.def().keyIndex("SNG:SongsByMedia"));
+            if (read == 0)
+                while ((read = t.next()) == 0) {
                     if (upper(clipped(s, "SNG:Media")) != upper(media)) {
                         why = "No songs with that media type were found.";
                         break;
@@ -300,7 +314,9 @@ void AlbumSongs::reassign()
                     else
                         ++refused;
                 }
-            if (assigned)
+            if (read != 0 && read != tables::RecordNotAvailable)
+                rt::message("Error reading music database " + tables::lastError().text, "Assignment Cancelled");
+            else if (assigned)
                 rt::message(std::to_string(assigned) + " songs assigned.", "Process complete.");
             else
                 rt::message(why, "Process failed.");

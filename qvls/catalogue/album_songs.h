@@ -36,9 +36,10 @@ private:
     void replaceText();
     void reassign();
     // Runs over the album's songs from a side on, in side and track order;
-    // the step writes the buffer's song when it answers true. A write the
-    // table refuses is reported once at the end.
-    void eachSong(int fromSide, const std::function<bool()>& step, const char* what);
+    // the step writes the buffer's song when it answers true. With `what`, a
+    // read that stopped the run and the writes the table refused are told,
+    // once each. False when a read error stopped it.
+    bool eachSong(int fromSide, const std::function<bool()>& step, const char* what);
 
     fw::FormController& form_;
     std::function<std::int64_t()> albumId_;

@@ -248,6 +248,11 @@ fw::Level SongForm::saveRecord()
 
 fw::Level SongForm::OnAccepted(int control)
 {
+    if (viewing() && control == W::OK.number) {
+        // A song shown saves nothing and stays until Cancel.
+        glo().songFormResult = "OK";
+        return fw::Benign;
+    }
     const fw::Level l = Form::OnAccepted(control);
     // A saved new song makes room for the next one: its details are its own.
     if (control == W::OK.number && !loopEnded() && song()["SNG:ID"].toInt() != songId_) {

@@ -800,6 +800,67 @@ TEST_F(AlbumFormTest, ReplaceTextKeepsTrailingBlanksAndNeverWritesPastTheField)
     }
 }
 
+TEST_F(AlbumFormTest, ReassignOneSongTakesTheSongChosenInTheLookup)
+{
+    add(dictionary::Quorvel(), {{"SNG:Title", "Loose"}, {"SNG:Artist", "Someone"}, {"SNG:Media", "CD"}});
+    ASSERT_TRUE(openList());
+    rt::Window& f = edit("?Change", 1);
+    showTab(f, 2);
+    host->choose(f, "?SongList", 1); // a highlighted song of the album
+    host->press(f, "?ReassignSongs");
+    host->answer(rt::button::No); // one song only
+    rt::Window* lookup = host->window("SelectFileNumber");
+    ASSERT_TRUE(lookup && lookup->isOpen());
+    const rt::ListSource* found = (*lookup)["?Browse"].list();
+    int row = 0;
+    for (int r = 0; r < found->rowCount(); ++r)
+        if (text::trimRight(found->cell(r, 1)) == "Loose")
+            row = r + 1;
+    ASSERT_NE(row, 0);
+    host->choose(*lookup, "?Browse", row);
+    host->press(*lookup, "?Select");
+    std::vector<std::string> mine = songs(1);
+    std::sort(mine.begin(), mine.end());
+    EXPECT_EQ(mine, (std::vector<std::string>{"All I Want", "Loose", "My Old Man"}));
+}
+
+TEST_F(AlbumFormTest, TwoOpenAlbumsEachAddSongsToThemselves)
+{
+    auto openAlbum = [this](std::int64_t id, const char* thread) {
+        host->start(thread, [id] {
+            Table& a = dictionary::Album();
+            a.record()["ALB:AlbumID"] = id;
+            ASSERT_EQ(a.fetch(a.def().keyIndex("ALB:KEYALBUMID")), 0);
+            fw::handover().request = fw::request::Change;
+            rt::Procedures::call("UpdateAlbum");
+        });
+        return host->window("UpdateAlbum");
+    };
+    rt::Window* blue = openAlbum(1, "blue");
+    rt::Window* court = openAlbum(2, "court");
+    ASSERT_TRUE(blue && court && blue != court);
+    showTab(*blue, 2);
+    host->press(*blue, "?AddSong");
+    rt::Window* song = host->window("UpdateSong");
+    ASSERT_TRUE(song && song->isOpen());
+    EXPECT_EQ((*song)["?Album"].value(), "Blue") << "the album of the form that asked";
+    host->enter(*song, "?Title", "California");
+    host->press(*song, "?OK");
+    host->press(*song, "?Cancel");
+    if (host->messageBox())
+        host->answer(rt::button::No);
+    EXPECT_EQ(songs(1).size(), 3u);
+    EXPECT_TRUE(songs(2).empty());
+    // The other form's record is its own again when it is used next.
+    host->enter(*court, "?FileNumber", "LP0002");
+    host->press(*court, "?OK");
+    EXPECT_EQ(albumFileNumber(2), "LP0002");
+    EXPECT_EQ(albumFileNumber(1), "CD0007");
+    host->press(*blue, "?Cancel");
+    if (host->messageBox())
+        host->answer(rt::button::No);
+}
+
 TEST_F(AlbumFormTest, SwapArtistTitlesWorksFromTheChosenSideOn)
 {
     add(dictionary::Quorvel(),

@@ -276,6 +276,28 @@ TEST_F(SongFormTest, ASongMovedToAnotherSideIsSavedThere)
     EXPECT_EQ(rows(dictionary::Quorvel(), {"SNG:Title", "SNG:Side"}).front(), "It's Too Late|2");
 }
 
+TEST_F(SongFormTest, AViewSavesNothingAndStaysUntilCancel)
+{
+    settings().AutoAddToAlbums = "1";
+    add(dictionary::Quorvel(),
+        {{"SNG:Title", "Blue"}, {"SNG:Artist", "Joni Mitchell"}, {"SNG:Album", "Blue"}, {"SNG:Media", "CD"}});
+    Table& s = dictionary::Quorvel();
+    s.setOrder(-1);
+    ASSERT_EQ(s.next(), 0);
+    rt::Window* f = open(fw::request::Select);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->title(), "Update the Quorvel Database");
+    EXPECT_FALSE((*f)["?Title"].enabled());
+    EXPECT_FALSE((*f)["?AddDetail"].enabled()) << "its detail lines cannot be written either";
+    host->press(*f, "?OK");
+    EXPECT_EQ(form(), f);
+    EXPECT_EQ(glo().songFormResult, "OK");
+    host->press(*f, "?Cancel");
+    EXPECT_FALSE(form());
+    EXPECT_EQ(rows(dictionary::Album(), {"ALB:Album"}), std::vector<std::string>{"Tapestry"}) << "no album filed";
+    EXPECT_TRUE(rows(dictionary::Artists(), {"ART:Artist"}).empty()) << "no artist filed";
+}
+
 TEST_F(SongFormTest, ArtistAndTitleAreRequired)
 {
     newSong();
