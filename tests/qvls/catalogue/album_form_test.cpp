@@ -127,6 +127,19 @@ protected:
         t.record()["ALB:AlbumID"] = id;
         return t.fetch(t.def().keyIndex("ALB:KEYALBUMID")) == 0 ? value(t, "ALB:FileNumber") : "<none>";
     }
+    // An album's form opened on a thread of its own, as another window
+    // (the album lookup, the CD player) opens one beside the list's.
+    rt::Window* openAlbum(std::int64_t id, const char* thread)
+    {
+        host->start(thread, [id] {
+            Table& a = dictionary::Album();
+            a.record()["ALB:AlbumID"] = id;
+            ASSERT_EQ(a.fetch(a.def().keyIndex("ALB:KEYALBUMID")), 0);
+            fw::handover().request = fw::request::Change;
+            rt::Procedures::call("UpdateAlbum");
+        });
+        return host->window("UpdateAlbum");
+    }
     static std::string fileNumberCounter() { return settingsIni().get("Album", "FileNumber"); }
 
     rt::Window* list = nullptr;
@@ -650,16 +663,6 @@ TEST_F(AlbumFormTest, TwoOpenAlbumsKeepTheirOwnSongsAndADroppedSongIsCopied)
     add(dictionary::Quorvel(),
         {{"SNG:Title", "Help Me"}, {"SNG:AlbumID", "2"}, {"SNG:Side", "1"}, {"SNG:TrackNumber", "1"},
             {"SNG:Media", "LP"}});
-    auto openAlbum = [this](std::int64_t id, const char* thread) {
-        host->start(thread, [id] {
-            Table& a = dictionary::Album();
-            a.record()["ALB:AlbumID"] = id;
-            ASSERT_EQ(a.fetch(a.def().keyIndex("ALB:KEYALBUMID")), 0);
-            fw::handover().request = fw::request::Change;
-            rt::Procedures::call("UpdateAlbum");
-        });
-        return host->window("UpdateAlbum");
-    };
     rt::Window* blue = openAlbum(1, "blue");
     ASSERT_TRUE(blue);
     rt::Window* court = openAlbum(2, "court");
@@ -826,16 +829,6 @@ TEST_F(AlbumFormTest, ReassignOneSongTakesTheSongChosenInTheLookup)
 
 TEST_F(AlbumFormTest, TwoOpenAlbumsEachAddSongsToThemselves)
 {
-    auto openAlbum = [this](std::int64_t id, const char* thread) {
-        host->start(thread, [id] {
-            Table& a = dictionary::Album();
-            a.record()["ALB:AlbumID"] = id;
-            ASSERT_EQ(a.fetch(a.def().keyIndex("ALB:KEYALBUMID")), 0);
-            fw::handover().request = fw::request::Change;
-            rt::Procedures::call("UpdateAlbum");
-        });
-        return host->window("UpdateAlbum");
-    };
     rt::Window* blue = openAlbum(1, "blue");
     rt::Window* court = openAlbum(2, "court");
     ASSERT_TRUE(blue && court && blue != court);
