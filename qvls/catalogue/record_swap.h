@@ -48,8 +48,10 @@ struct SwapInstance {
 
 inline constexpr SwapInstance kAlbumDetailsSwap{"UpdateAlbum", "AlbumDetails", "ADT:K_Album", "ADT:AlbumID", "",
     SwapSide::None, "ADT:Sequence", SwapCompletion::Transaction, false, true};
+// The album's songs move in a transaction too: a write refused halfway would
+// otherwise leave two songs on one track.
 inline constexpr SwapInstance kAlbumSongsSwap{"UpdateAlbum", "Quorvel", "SNG:KeyAlbumID", "SNG:AlbumID", "SNG:Side",
-    SwapSide::MovedRow, "SNG:TrackNumber", SwapCompletion::None, true, true};
+    SwapSide::MovedRow, "SNG:TrackNumber", SwapCompletion::Transaction, true, true};
 inline constexpr SwapInstance kAddSingleArtistSwap{"AddSingleArtist", "AddWizard", "AW:KeyInstance", "AW:Instance",
     "AW:Side", SwapSide::One, "AW:Track", SwapCompletion::Flush, false, false};
 inline constexpr SwapInstance kAddCompilationSwap{"AddCompilation", "AddWizard", "AW:KeyInstance", "AW:Instance",
