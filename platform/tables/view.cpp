@@ -661,7 +661,8 @@ int View::previous()
 int View::page(int n, bool forward, const std::function<void()>& onRow)
 {
     invalidate();
-    chunkSize_ = std::max(16, n + 1);
+    // Filtered rows may be skipped: read ahead; otherwise the page is what is read.
+    chunkSize_ = filters_.empty() ? n + 1 : std::max(16, n + 1);
     // A plain page is one statement; joined records, filtered-out rows and rows of a sorted
     // view take more.
     std::optional<ReadHold> hold;
