@@ -188,8 +188,10 @@ bool ListWindow::takenByOpenInstance()
 Level ListWindow::OnEvent(const rt::Event& e)
 {
     const Level l = WindowController::OnEvent(e);
-    // A form the list ran may have added or deleted records.
-    showCount();
+    // A form the list ran (every one is started by a press) may have added
+    // or deleted records.
+    if (e.code == rt::event::Accepted)
+        showCount();
     return l;
 }
 

@@ -22,21 +22,9 @@
 #include <vector>
 
 #include "platform/framework/declared_list.h"
-#include "platform/framework/list_browser.h"
-#include "platform/framework/locators.h"
-#include "platform/framework/thumb_step.h"
 #include "platform/framework/toolbar_dispatcher.h"
-#include "platform/framework/view_reader.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/window_def.h"
-
-namespace YAML {
-class Node;
-}
-namespace qv::tables {
-class Record;
-class View;
-} // namespace qv::tables
 
 namespace qv::fw {
 

@@ -1,13 +1,13 @@
 #include "qvls/catalogue/album_form.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/expr/datetime.h"
 #include "platform/framework/handover.h"
 #include "platform/framework/relation_set.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
+#include "platform/text/case.h"
 #include "platform/text/text.h"
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/catalogue/name_buttons.h"
@@ -32,19 +32,6 @@ constexpr int kSongForm = 3;
 tables::Record& album()
 {
     return dictionary::AlbumAccess->record();
-}
-
-bool blank(std::string_view s)
-{
-    return text::trimRight(s).empty();
-}
-
-// The date picture of the settings: its first six characters. Until the
-// user chose one, release dates are years.
-std::string dateToken()
-{
-    const std::string& format = settings().DateFormat;
-    return blank(format) ? std::string("n4b") : format.substr(0, std::min<std::size_t>(6, format.size()));
 }
 
 } // namespace
@@ -161,7 +148,7 @@ void AlbumForm::formOpened()
     rt::Window& w = window();
     required().SetField(w[W::Artist].number(), true, "Artist", "Artist", "Artist", "ALB:Artist");
     // Dates show as the user chose: a year, or a whole date.
-    w[W::ReleaseDate].setPicture("@" + dateToken());
+    w[W::ReleaseDate].setPicture("@" + ReleaseDateToken());
     for (const auto* listControl : {&W::SongList, &W::DetailList})
         ApplyDatePicture(w[*listControl]);
     ApplyDatePicture(w[W::Condition]);
@@ -184,9 +171,7 @@ void AlbumForm::FillNewRecordDefaults()
         a["ALB:Album"] = title + " - Copy";
         a["ALB:CDIdentifier"] = "";
     }
-    std::string token = dateToken();
-    std::transform(token.begin(), token.end(), token.begin(), [](unsigned char c) { return std::toupper(c); });
-    if (token.find('D') != std::string::npos)
+    if (text::asciiUpper(ReleaseDateToken()).find('D') != std::string::npos)
         a["ALB:ReleaseDate"] = static_cast<std::int64_t>(expr::defaultClock().today());
     NextAlbumFileNumber();
 }

@@ -1,13 +1,12 @@
 #include "qvls/catalogue/album_songs.h"
 
-#include <algorithm>
-
 #include "platform/framework/context_menu.h"
 #include "platform/framework/handover.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/errors.h"
+#include "platform/text/case.h"
 #include "platform/text/text.h"
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/core/frame_services.h"
@@ -33,13 +32,6 @@ fw::TableAccess& songs()
 std::string clipped(tables::Record& r, const char* field)
 {
     return std::string(text::trimRight(r[std::string_view(field)].toString()));
-}
-
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace
@@ -223,13 +215,9 @@ void AlbumSongs::replaceText()
         glo().side,
         [&] {
             // The field's own length bounds the result: the text is a buffer of it.
-            std::string text = s.getText(index);
-            const auto characters = static_cast<std::size_t>(std::count_if(
-                text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-            if (characters < length)
-                text.append(length - characters, ' ');
-            ReplaceSubstring(text, command.find, command.replacement);
-            s.setString(index, text);
+            std::string buffer = text::padTo(s.getText(index), length);
+            ReplaceSubstring(buffer, command.find, command.replacement);
+            s.setString(index, buffer);
             return true;
         },
         "Replace Text");
@@ -299,12 +287,12 @@ void AlbumSongs::reassign()
             int read = t.setAt(t.def().keyIndex("SNG:SongsByMedia"));
             if (read == 0)
                 while ((read = t.next()) == 0) {
-                    if (upper(clipped(s, "SNG:Media")) != upper(media)) {
+                    if (!text::equalsNoCase(clipped(s, "SNG:Media"), media)) {
                         why = "No songs with that media type were found.";
                         break;
                     }
                     // File numbers match without regard to case.
-                    if (upper(clipped(s, "SNG:FileNumber")) != upper(fileNumber)) {
+                    if (!text::equalsNoCase(clipped(s, "SNG:FileNumber"), fileNumber)) {
                         why = "No songs with that file number were found.";
                         break;
                     }

@@ -1,14 +1,12 @@
 #include "qvls/catalogue/song_form.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "platform/framework/handover.h"
 #include "platform/framework/relation_set.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
+#include "platform/text/case.h"
 #include "platform/text/text.h"
 #include "qvls/catalogue/name_buttons.h"
 #include "qvls/core/files.h"
@@ -43,7 +41,7 @@ std::string text(tables::Record& r, const char* field)
 
 char firstUpper(std::string_view s)
 {
-    return s.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(s.front())));
+    return s.empty() ? '\0' : text::asciiUpper(s.front());
 }
 
 // Two hours in the time representation: 2 x 3600 seconds in hundredths, plus 1.
@@ -181,10 +179,7 @@ void SongForm::formOpened()
     rt::Window& w = window();
     required().SetField(w[W::Artist].number(), true, "Artist", "Artist", "Artist", "SNG:Artist");
     required().SetField(w[W::Title].number(), true, "Title", "Title", "Title", "SNG:Title");
-    const std::string& format = settings().DateFormat;
-    w[W::ReleaseDate].setPicture("@"
-        + (text::trimRight(format).empty() ? std::string("n4b")
-                                           : format.substr(0, std::min<std::size_t>(6, format.size()))));
+    w[W::ReleaseDate].setPicture("@" + ReleaseDateToken());
     ApplyDatePicture(w[W::DetailList]);
     Globals& g = glo();
     g.songFormResult.clear();
@@ -216,10 +211,7 @@ void SongForm::FillNewRecordDefaults()
         s["SNG:FileNumber"] = a["ALB:FileNumber"].toString();
         s["SNG:Album"] = a["ALB:Album"].toString();
         // A various-artists album says nothing of the song's artist.
-        std::string artist = text(a, "ALB:Artist");
-        std::string head = artist.substr(0, 7);
-        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::toupper(c); });
-        if (head != "VARIOUS")
+        if (const std::string artist = text(a, "ALB:Artist"); !text::startsWithNoCase(artist, "VARIOUS"))
             s["SNG:Artist"] = artist;
         s["SNG:ReleaseDate"] = a["ALB:ReleaseDate"].toInt();
         s["SNG:AlbumID"] = a["ALB:AlbumID"].toInt();

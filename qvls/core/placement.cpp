@@ -147,6 +147,13 @@ std::string ApplyDatePicture(std::string format, std::string_view datePicture)
     return format;
 }
 
+std::string ReleaseDateToken()
+{
+    const std::string& format = settings().DateFormat;
+    return text::trimRight(format).empty() ? std::string("n4b")
+                                           : format.substr(0, std::min<std::size_t>(6, format.size()));
+}
+
 void ApplyDatePicture(rt::Control& list)
 {
     std::string format = ApplyDatePicture(list.format(), settings().DateFormat);

@@ -72,5 +72,8 @@ void ChooseReportFont(ReportFontTarget& report, std::string_view reportKey, bool
 std::string ApplyDatePicture(std::string format, std::string_view datePicture);
 // The list shows its dates with the DateFormat setting.
 void ApplyDatePicture(rt::Control& list);
+// The picture forms enter release dates with, without its "@": the first six
+// characters of DateFormat, "n4b" (a year) while none was chosen.
+std::string ReleaseDateToken();
 
 } // namespace qv::qvls

@@ -1,33 +1,22 @@
 // The catalogue's list windows: what they keep in ".\POSITION.INI" and
 // what a second opening leaves alone.
 
-#include "qvls/core/core_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
-#include "platform/runtime/headless.h"
-#include "platform/runtime/resources.h"
 #include "platform/runtime/window.h"
 #include "qvls/catalogue/catalogue_list.h"
-#include "qvls/dictionary/access.h"
-#include "qvls/dictionary/tables.h"
-#include "qvls/subsystems.h"
-
-std::span<const qv::rt::EmbeddedFile> catalogueTestResources();
 
 namespace qv::qvls::testing {
 namespace {
 
 constexpr const char* kDesign = "91L(2)|M~Artist~@s50@95L(2)|M~Album~@s50@35L(1)|M~Released~@d17b@";
 
-class CatalogueLists : public CollectionFolder
+class CatalogueLists : public CatalogueWindows
 {
 protected:
     void SetUp() override
     {
-        CollectionFolder::SetUp();
-        registerSubsystems();
-        static const bool added = (rt::ResourceStore::add("qvls", catalogueTestResources()), true);
-        (void)added;
-        dictionary::InitDictionary();
+        CatalogueWindows::SetUp();
         for (const auto& [artist, album] : {std::pair{"Abba", "Arrival"}, {"Aaron Neville", "Warm Your Heart"}}) {
             tables::Table& t = dictionary::Album();
             if (t.open() != 0) {
@@ -40,24 +29,12 @@ protected:
             t.close();
         }
     }
-    void TearDown() override
-    {
-        host.reset();
-        for (tables::Table* t : dictionary::allTables())
-            while (t->isOpen())
-                t->close();
-        dictionary::KillDictionary();
-        CollectionFolder::TearDown();
-    }
-
     rt::Window* open()
     {
         host->start("TestAlbumList", [] { CatalogueList("TestAlbumList").Execute(); });
         return host->window("TestAlbumList");
     }
     std::string positions() const { return readFile(collection("POSITION.INI")); }
-
-    std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
 };
 
 TEST_F(CatalogueLists, ASecondOpeningWritesNothingAndTheFirstKeepsItsLayoutAndPlace)
