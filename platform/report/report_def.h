@@ -7,6 +7,23 @@
 // stand at their places on the page; detail bands, group headers and footers
 // and the bands the program prints by name flow down the page body, at their
 // x from the body's left edge. Controls are placed relative to their band.
+//
+//   page: {width: 8500, height: 11000, landscape: false}
+//   font: {face: Arial, size: 8}                  # the report's font
+//   body: [490, 1708, 7010, 8646]                 # x, y, width, height
+//   header: {at: [490, 1000, 7010, 719], controls: [...]}
+//   footer: {at: [490, 10385, 7010, 219], controls: [...]}
+//   form: {at: [0, 0, 8500, 11000], controls: [...]}
+//   details: [{name: Detail, x: 10, width: 7010, height: 344, controls: [...]}]
+//   breaks: [{name: ByFileNumber, on: ALB:FileNumber, header: {...}, footer: {...}}]
+//   bands: [{name: Totals, height: 200, controls: [...]}]
+//
+// A control: type (string, text, multiline, box, line, image, check,
+// pagenumber, rundate), name, at [x, y] with an optional width and height,
+// text (a string's text, a check box's caption), file (an image's), use (a
+// name or expression), picture, font {face, size, bold, italic, underline},
+// colour and fill (0xRRGGBB or "#RRGGBB"), linewidth, align (left, center,
+// right), angle (tenths of a degree), hidden.
 
 #include <cstdint>
 #include <optional>

@@ -86,12 +86,13 @@ protected:
         report->setRunDate(expr::dateFromYmd(2026, 12, 11));
     }
 
-    void printSong(const std::string& media, int track = 0)
+    void printSong(ReportController& run, const std::string& media, int track = 0)
     {
         names.bindValue("SNG:Media", media);
         names.bindValue("SNG:TrackNumber", track);
-        report->printBand("Detail");
+        run.printBand("Detail");
     }
+    void printSong(const std::string& media, int track = 0) { printSong(*report, media, track); }
 
     expr::NameTable names;
     Pages pages;
@@ -171,6 +172,17 @@ TEST_F(ReportRun, BandsFlowDownTheBodyAndANewPageStartsAtItsTop)
     EXPECT_EQ(title->y, 1021);
     EXPECT_TRUE(pages.pages[1].fonts[title->font].bold);
     EXPECT_EQ(stepWith(pages.pages[1], "December 11, 2026")->y, 10385 + 10);
+}
+
+TEST_F(ReportRun, TheRunDateIsTodayUnlessTheCallerGivesOne)
+{
+    const expr::FixedClock clock(expr::dateFromYmd(2027, 1, 2));
+    const expr::ScopedClock scoped(clock);
+    ReportController run(parseReportDef(kSongsByMedia, "test", "SongsByMedia"), names, pages);
+    printSong(run, "CD");
+    run.close();
+    ASSERT_EQ(pages.pages.size(), 1u);
+    EXPECT_NE(stepWith(pages.pages[0], "January 2, 2027"), nullptr);
 }
 
 TEST_F(ReportRun, BoundTextsShowTheirValueWhenTheirBandPrints)
