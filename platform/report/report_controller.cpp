@@ -116,6 +116,7 @@ const ReportController::LiveControl& ReportController::control(std::string_view 
 void ReportController::setText(std::string_view name, std::string text)
 {
     LiveControl& c = control(name);
+    c.groupText.reset();
     c.def.text = std::move(text);
     if (showsText(c.def.kind)) {
         c.def.use.clear();
@@ -131,6 +132,7 @@ void ReportController::setUse(std::string_view name, std::string expression)
         fail(c.def.name + ": 'use' " + expression + ": " + compiled.error().message);
     c.def.use = std::move(expression);
     c.use = std::move(compiled);
+    c.groupText.reset();
 }
 
 void ReportController::setPicture(std::string_view name, std::string picture)
@@ -138,6 +140,7 @@ void ReportController::setPicture(std::string_view name, std::string picture)
     LiveControl& c = control(name);
     c.picture = expr::Picture::parse(picture);
     c.def.picture = std::move(picture);
+    c.groupText.reset();
 }
 
 void ReportController::setFont(std::string_view name, const FontSpec& font)
@@ -207,8 +210,10 @@ void ReportController::printBand(std::string_view name)
         fail("no band '" + controlName(name) + "'");
     if (!bands_[at->second].flows)
         fail("band '" + bands_[at->second].name + "' prints on every page by itself");
-    if (bands_[at->second].detail)
+    if (bands_[at->second].detail) {
         breakGroups();
+        rememberGroupTexts();
+    }
     flow(at->second);
 }
 
@@ -233,6 +238,17 @@ void ReportController::breakGroups()
         breaks_[i].last = std::move(values[i]);
         if (breaks_[i].header)
             flow(*breaks_[i].header);
+    }
+}
+
+void ReportController::rememberGroupTexts()
+{
+    for (const LiveBreak& group : breaks_) {
+        if (!group.footer)
+            continue;
+        for (LiveControl& c : bands_[*group.footer].controls)
+            if (!c.def.use.empty())
+                c.groupText = c.picture.format(c.use.evaluate(bindings_));
     }
 }
 
@@ -296,6 +312,8 @@ std::string ReportController::shownText(const LiveControl& c) const
     case ControlKind::RunDate:
         return c.picture.format(expr::Value(runDate_));
     default:
+        if (c.groupText)
+            return *c.groupText;
         return c.def.use.empty() ? c.def.text : c.picture.format(c.use.evaluate(bindings_));
     }
 }

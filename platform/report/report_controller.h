@@ -75,6 +75,9 @@ private:
         FontSpec font;
         expr::Expression use;
         expr::Picture picture;
+        // A group footer prints after the next group's first record was
+        // read: it shows its texts as the group's last record gave them.
+        std::optional<std::string> groupText;
     };
     struct LiveBand {
         std::string name;
@@ -98,6 +101,7 @@ private:
     [[noreturn]] void fail(const std::string& what) const;
 
     void breakGroups();
+    void rememberGroupTexts();
     void flow(std::size_t band);
     void startPage();
     void draw(const LiveBand& band, int x, int y);

@@ -366,10 +366,11 @@ TEST_F(ReportRun, GroupHeadersAndFootersStandAroundTheirDetails)
     report->printBand("Closing");
     report->close();
     ASSERT_EQ(pages.pages.size(), 1u);
-    // Footers are drawn while the next group's record is current.
+    // A footer is drawn once the next group's record is current, yet shows
+    // its own group's last record.
     EXPECT_EQ(textsOf(pages.pages[0]),
         (std::vector<std::string>{"Category Jazz", "CD1", "So What", "Freddie Freeloader", "--", "CD2", "Naima", "--",
-            "end of Rock", "Category Rock", "CD2", "Hey Jude", "That is all", "--", "end of Rock"}));
+            "end of Jazz", "Category Rock", "CD2", "Hey Jude", "That is all", "--", "end of Rock"}));
     const DrawStep* naima = stepWith(pages.pages[0], "Naima");
     ASSERT_NE(naima, nullptr);
     EXPECT_EQ(naima->y, 833 + 200 + 292 + 146 * 2 + 167 + 292);
