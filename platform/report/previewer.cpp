@@ -63,7 +63,7 @@ struct Viewport {
 };
 Viewport viewportOf(const rt::Control& page)
 {
-    constexpr double kUnitX = 6.0 / 4, kUnitY = 13.0 / 8, kChrome = 28;
+    constexpr double kUnitX = 6.0 / 4, kUnitY = 13.0 / 8, kChrome = 40;
     const rt::Rect at = page.geometry();
     return {std::max(1.0, at.width * kUnitX - kChrome), std::max(1.0, at.height * kUnitY - kChrome)};
 }
