@@ -55,15 +55,15 @@ int choiceForZoom(int zoom)
 }
 
 // Pixels of a control's box: the model keeps dialog units, and the host's
-// font is not known here, so this takes the units of the window system's
-// 8-point dialog font (6 by 13 pixels a character), less room for the scroll
-// bars and a margin round the page.
+// font is not known here, so this takes the units of the desktop's 8-point
+// dialog font (7 by 13 pixels a character), less room for a scroll bar and
+// the margin round the page.
 struct Viewport {
     double width, height;
 };
 Viewport viewportOf(const rt::Control& page)
 {
-    constexpr double kUnitX = 6.0 / 4, kUnitY = 13.0 / 8, kChrome = 40;
+    constexpr double kUnitX = 7.0 / 4, kUnitY = 13.0 / 8, kChrome = 48;
     const rt::Rect at = page.geometry();
     return {std::max(1.0, at.width * kUnitX - kChrome), std::max(1.0, at.height * kUnitY - kChrome)};
 }
@@ -124,10 +124,10 @@ public:
         onAccepted(W::Last, [this] { show(lastPage()); });
         onAccepted(W::PageNumber, [this] { goToTypedPage(); });
         onAccepted(W::SaveAsPdf, [this] { saveAsPdf(); });
-        onNewSelection(W::Zoom, [this] {
-            zoomChoice_ = window()[W::Zoom].selected();
-            showPicture();
-        });
+        // The desktop's drop list says Accepted when a choice is made;
+        // a choice moved through the list says NewSelection.
+        onAccepted(W::Zoom, [this] { zoomTo(window()[W::Zoom].selected()); });
+        onNewSelection(W::Zoom, [this] { zoomTo(window()[W::Zoom].selected()); });
     }
 
     fw::Level Prepare() override
@@ -204,6 +204,14 @@ private:
         rt::Control& picture = window()[W::Page];
         const double dpi = dotsPerInchFor(zoomChoice_, queue_.setup(), viewportOf(picture));
         picture.setProperty(rt::prop::PictureFile, pictures_.render(shownPage_, queue_.setup(), dpi));
+    }
+
+    void zoomTo(int choice)
+    {
+        if (choice == zoomChoice_)
+            return;
+        zoomChoice_ = choice;
+        showPicture();
     }
 
     void goToTypedPage()

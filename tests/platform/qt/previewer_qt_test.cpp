@@ -45,7 +45,7 @@ protected:
     int answer_ = -1;
 };
 
-TEST_F(PreviewerOnScreen, CaptionsFitAndTheWholePageShowsWithoutScrolling)
+TEST_F(PreviewerOnScreen, CaptionsFitAndTheFittedZoomsFitThePage)
 {
     QWidget* window = open(report::zoom::WholePage);
     ASSERT_NE(window, nullptr);
@@ -71,6 +71,17 @@ TEST_F(PreviewerOnScreen, CaptionsFitAndTheWholePageShowsWithoutScrolling)
     EXPECT_TRUE(waitFor([&] {
         return !page->verticalScrollBar()->isVisible() && !page->horizontalScrollBar()->isVisible();
     })) << "the whole page fits";
+
+    // Page width, chosen as the desktop's drop list reports a choice.
+    const int wholeWidth = qobject_cast<QLabel*>(page->widget())->pixmap().width();
+    zoom->setCurrentIndex(1);
+    emit zoom->activated(1);
+    EXPECT_TRUE(waitFor([&] {
+        const int width = qobject_cast<QLabel*>(page->widget())->pixmap().width();
+        return width > wholeWidth && width > page->viewport()->width() * 8 / 10;
+    })) << "the page fills the width";
+    EXPECT_TRUE(waitFor([&] { return page->verticalScrollBar()->isVisible(); }));
+    EXPECT_FALSE(page->horizontalScrollBar()->isVisible());
 
     window->findChild<QPushButton*>(QStringLiteral("?Print"))->click();
     EXPECT_TRUE(waitFor([&] { return answer_ == 1; }));
