@@ -19,6 +19,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStyleOptionTab>
 #include <QTabBar>
@@ -997,10 +998,23 @@ class ImageView : public ControlView
 {
 public:
     ImageView(Control& c, QWidget* parent, ControlHost& host)
-        : ControlView(c, new QLabel(parent), host)
-        , label_(static_cast<QLabel*>(widget_))
+        : ControlView(c, scrolls(c) ? static_cast<QWidget*>(new QScrollArea(parent)) : new QLabel(parent), host)
+        , scroller_(qobject_cast<QScrollArea*>(widget_))
+        , label_(scroller_ ? new QLabel : static_cast<QLabel*>(widget_))
     {
         label_->setAlignment(Qt::AlignCenter);
+        if (scroller_) {
+            // A picture smaller than the box sits in its middle on a grey
+            // ground; a larger one scrolls.
+            scroller_->setFrameShape(QFrame::StyledPanel);
+            scroller_->setBackgroundRole(QPalette::Dark);
+            scroller_->setAlignment(Qt::AlignCenter);
+            scroller_->setHorizontalScrollBarPolicy(c.def().hscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            scroller_->setVerticalScrollBarPolicy(c.def().vscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            label_->setMargin(12);
+            scroller_->setWidget(label_);
+            scroller_->setWidgetResizable(true);
+        }
     }
 
     void apply(ControlChange what) override
@@ -1025,7 +1039,7 @@ protected:
         const QPixmap pm = loadPicture(name, host_.module());
         const rt::Rect at = control_.geometry();
         label_->setAlignment(Qt::AlignCenter);
-        label_->setScaledContents(at.width > 0 && at.height > 0);
+        label_->setScaledContents(!scroller_ && at.width > 0 && at.height > 0);
         label_->setPixmap(pm);
     }
 
@@ -1041,17 +1055,25 @@ private:
             image_ = reader.read();
         }
         label_->setScaledContents(false);
-        label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (image_.isNull()) {
             label_->clear();
             return;
         }
+        if (scroller_) {
+            label_->setPixmap(QPixmap::fromImage(image_));
+            return;
+        }
+        label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         const QSize box = host_.units().toPixels(control_.geometry()).size();
         const bool larger = image_.width() > box.width() || image_.height() > box.height();
         label_->setPixmap(QPixmap::fromImage(
             larger && !box.isEmpty() ? image_.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation) : image_));
     }
 
+    // A picture file then shows at its own size, the box scrolling over it.
+    static bool scrolls(const Control& c) { return c.def().vscroll || c.def().hscroll; }
+
+    QScrollArea* scroller_;
     QLabel* label_;
     std::string file_;
     QImage image_;

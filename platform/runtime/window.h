@@ -48,7 +48,8 @@ constexpr int Wizard = 0x7A4B; // a sheet whose tabs are wizard steps: "1" hides
 constexpr int Icon = 0x7A05; // a button's picture in place of its definition's
 // An image control's picture read from this file on disk (a program path) in
 // place of its own: scaled down to fit the control, keeping its proportions,
-// never enlarged; a file that cannot be read shows nothing. Blank: its own.
+// never enlarged, or at its own size inside scroll bars when the control has
+// them; a file that cannot be read shows nothing. Blank: its own.
 constexpr int PictureFile = 0x7A62;
 } // namespace prop
 

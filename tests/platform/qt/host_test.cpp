@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -603,6 +605,42 @@ controls:
         show(nothing);
         EXPECT_TRUE(label->pixmap().isNull());
     }
+}
+
+// With scroll bars the picture keeps its own size: a large page scrolls, a
+// small one sits in the middle of the box.
+TEST_F(QtHostTest, AScrollingPictureShowsAFileAtItsOwnSize)
+{
+    rt::testing::ScratchFolder folder("qv pictures");
+    Program& p = open(R"(
+window: Pages
+title: Pages
+at: [10, 10, 240, 120]
+controls:
+  - {type: image, name: "?Page", at: [0, 0, 240, 120], flags: [vscroll, hscroll]}
+)");
+    auto* area = find<QScrollArea>(p, "?Page");
+    ASSERT_NE(area, nullptr);
+    auto* label = qobject_cast<QLabel*>(area->widget());
+    ASSERT_NE(label, nullptr);
+    const QSize box = area->viewport()->size();
+    const auto show = [&](const std::string& name, QSize size) {
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        ASSERT_TRUE(img.save(QString::fromStdString(folder / name)));
+        onThread(p, [file = folder / name](rt::Window& w) { w["?Page"].setProperty(rt::prop::PictureFile, file); });
+        QCoreApplication::processEvents();
+    };
+
+    show("large.png", box * 3);
+    EXPECT_EQ(label->pixmap().size(), box * 3) << "never scaled down";
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
+
+    show("small.png", box / 2);
+    EXPECT_EQ(label->pixmap().size(), box / 2);
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(label->alignment(), Qt::AlignCenter);
 }
 
 } // namespace
