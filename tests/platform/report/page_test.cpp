@@ -34,21 +34,6 @@ TEST(PageTest, FontsAreKeptOncePerPage)
     EXPECT_EQ(page.fonts.size(), 2u);
 }
 
-TEST(PageQueueTest, CopiesAreCollatedSets)
-{
-    PageQueue queue;
-    for (const char* s : {"one", "two", "three"})
-        queue.addPage(pageWith(s));
-    queue.multiply(2);
-    ASSERT_EQ(queue.size(), 6u);
-    std::vector<std::string> order;
-    for (std::size_t i = 0; i < queue.size(); ++i)
-        order.push_back(queue.page(i).steps.front().text);
-    EXPECT_EQ(order, (std::vector<std::string>{"one", "two", "three", "one", "two", "three"}));
-    queue.multiply(1);
-    EXPECT_EQ(queue.size(), 6u);
-}
-
 TEST(FontsTest, ReportFacesMapToMetricCompatibleFonts)
 {
     EXPECT_EQ(installedFace("Arial"), "Liberation Sans");
