@@ -1,5 +1,6 @@
 #include "platform/report/page_queue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -113,19 +114,30 @@ void PageQueue::addPage(Page page)
 {
     encoded_.clear();
     encodePage(page, encoded_);
-    Record record{0, static_cast<std::uint32_t>(encoded_.size()), false};
-    if (memory_.size() + encoded_.size() > memoryBound_) {
+    Record record{0, static_cast<std::uint32_t>(encoded_.size()), 0, false};
+    if (memoryBytes_ + encoded_.size() > memoryBound_) {
         if (!spill_)
             spill_ = SpillFile::open();
         // A disk that refuses the page keeps it in memory: a page is never lost.
         record.spilled = spill_ && spill_->append(encoded_, record.offset);
     }
-    if (!record.spilled) {
-        record.offset = memory_.size();
-        memory_.append(encoded_);
-    }
+    if (!record.spilled)
+        keepInMemory(record);
     pages_.push_back(record);
     entries_.push_back(static_cast<std::uint32_t>(pages_.size() - 1));
+}
+
+void PageQueue::keepInMemory(Record& record)
+{
+    constexpr std::size_t kBlock = 1u << 20;
+    if (memory_.empty() || memory_.back().size() + encoded_.size() > memory_.back().capacity()) {
+        memory_.emplace_back();
+        memory_.back().reserve(std::max(kBlock, encoded_.size()));
+    }
+    record.block = static_cast<std::uint32_t>(memory_.size() - 1);
+    record.offset = memory_.back().size();
+    memory_.back().append(encoded_);
+    memoryBytes_ += encoded_.size();
 }
 
 Page PageQueue::page(std::size_t entry) const
@@ -135,7 +147,7 @@ Page PageQueue::page(std::size_t entry) const
     const Record& record = pages_[entries_[entry]];
     std::optional<Page> page;
     if (!record.spilled) {
-        page = decodePage(std::string_view(memory_).substr(record.offset, record.length));
+        page = decodePage(std::string_view(memory_[record.block]).substr(record.offset, record.length));
     } else {
         std::string bytes;
         if (spill_->read(record.offset, record.length, bytes))
@@ -148,6 +160,7 @@ void PageQueue::clear()
 {
     memory_.clear();
     memory_.shrink_to_fit();
+    memoryBytes_ = 0;
     spill_.reset();
     pages_.clear();
     entries_.clear();

@@ -20,7 +20,7 @@ namespace qv::report {
 class PageQueue : public PageSink
 {
 public:
-    static constexpr std::size_t kDefaultMemoryBound = 48u << 20;
+    static constexpr std::size_t kDefaultMemoryBound = 32u << 20;
 
     explicit PageQueue(PageSetup setup = {}, std::size_t memoryBound = kDefaultMemoryBound);
     ~PageQueue() override;
@@ -46,20 +46,25 @@ public:
     void multiply(int copies);
 
     // Bytes of page records held in memory, and written to the file.
-    std::size_t memoryBytes() const { return memory_.size(); }
+    std::size_t memoryBytes() const { return memoryBytes_; }
     std::size_t spilledBytes() const;
 
 private:
     class SpillFile;
     struct Record {
-        std::uint64_t offset; // into memory_, or into the spill file
+        std::uint64_t offset; // into its block of memory_, or into the spill file
         std::uint32_t length;
+        std::uint32_t block;
         bool spilled;
     };
+    void keepInMemory(Record& record);
 
     PageSetup setup_;
     std::size_t memoryBound_;
-    std::string memory_;
+    // Blocks of records: a queue that grows never copies what it holds, nor
+    // holds twice its bound while it moves to a larger buffer.
+    std::vector<std::string> memory_;
+    std::size_t memoryBytes_ = 0;
     std::unique_ptr<SpillFile> spill_;
     std::string encoded_; // reused for each page
     std::vector<Record> pages_;
