@@ -8,17 +8,21 @@
 
 namespace qv::qt {
 
-QtPrintService::QtPrintService()
-    : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
-{ }
-
+QtPrintService::QtPrintService() = default;
 QtPrintService::~QtPrintService() = default;
+
+QPrinter& QtPrintService::printer() const
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
 
 std::string QtPrintService::printerName() const
 {
     // The printer chosen in the setup dialog while it is still there, else
     // the desktop's default.
-    const QString chosen = printer_->printerName();
+    const QString chosen = printer().printerName();
     if (!chosen.isEmpty() && QPrinterInfo::availablePrinterNames().contains(chosen))
         return chosen.toStdString();
     return QPrinterInfo::defaultPrinterName().toStdString();
@@ -28,8 +32,8 @@ bool QtPrintService::printerMakesCopies() const
 {
     if (printerName().empty())
         return false;
-    printer_->setPrinterName(QString::fromStdString(printerName()));
-    return printer_->supportsMultipleCopies();
+    printer().setPrinterName(QString::fromStdString(printerName()));
+    return printer().supportsMultipleCopies();
 }
 
 rt::PrintResult QtPrintService::print(const rt::PrintJob& job)
@@ -37,7 +41,7 @@ rt::PrintResult QtPrintService::print(const rt::PrintJob& job)
     const std::string name = printerName();
     if (name.empty())
         return {false, rt::kNoPrinterText};
-    QPrinter& p = *printer_;
+    QPrinter& p = printer();
     p.setPrinterName(QString::fromStdString(name));
     p.setOutputFormat(QPrinter::NativeFormat);
     p.setDocName(QString::fromStdString(job.documentName));

@@ -16,15 +16,16 @@ public:
     ~QtPrintService() override;
 
     // The printer of the process: the one File > Print Setup sets up and
-    // every job prints on.
-    QPrinter& printer() { return *printer_; }
+    // every job prints on. Made at its first use, so a program that never
+    // prints never waits on the printing system.
+    QPrinter& printer() const;
 
     std::string printerName() const override;
     bool printerMakesCopies() const override;
     rt::PrintResult print(const rt::PrintJob& job) override;
 
 private:
-    std::unique_ptr<QPrinter> printer_;
+    mutable std::unique_ptr<QPrinter> printer_;
 };
 
 } // namespace qv::qt
