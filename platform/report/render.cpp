@@ -124,9 +124,12 @@ void drawCheck(QPainter& painter, const Page& page, const DrawStep& step)
         };
         painter.drawPolyline(tick, 3);
     }
+    // The caption starts a line's height in, so a box measured as a line's
+    // height and the caption's width holds the whole caption.
+    const int indent = lineHeight(font);
     DrawStep caption = step;
-    caption.x += static_cast<int>(side * 1.5);
-    caption.width = step.width > 0 ? std::max(0, step.width - static_cast<int>(side * 1.5)) : 0;
+    caption.x += indent;
+    caption.width = step.width > 0 ? std::max(0, step.width - indent) : 0;
     drawText(painter, page, caption);
 }
 

@@ -160,8 +160,15 @@ TEST(RenderTest, ACheckBoxIsTickedOnlyWhenChecked)
     EXPECT_GT(empty.pixels, 10);
     EXPECT_GT(ticked.pixels, empty.pixels + 3);
     EXPECT_EQ(ticked.bounds, empty.bounds);
+    // Measured as a line's height and its caption's width, the box holds
+    // the whole caption.
     box.text = "Played";
-    EXPECT_GT(inkOf(drawn(box)).bounds.width(), 3 * empty.bounds.width());
+    box.width = lineHeight(FontSpec{}) + textWidth(FontSpec{}, box.text);
+    const QImage captioned = drawn(box);
+    const QImage alone = drawn(text(box.x + lineHeight(FontSpec{}), box.y, box.text));
+    const QRect captionArea(112, 95, 100, 30);
+    EXPECT_GT(inkOf(alone, captionArea).pixels, 30);
+    EXPECT_EQ(inkOf(captioned, captionArea).pixels, inkOf(alone, captionArea).pixels);
 }
 
 TEST(RenderTest, APictureTakesItsBoxOrItsOwnSizeAndAMissingOneNothing)
