@@ -181,4 +181,12 @@ void PageQueue::multiply(int copies)
         entries_.insert(entries_.end(), one.begin(), one.end());
 }
 
+void PageQueue::setCopies(int copies)
+{
+    entries_.resize(pages_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        entries_[i] = static_cast<std::uint32_t>(i);
+    multiply(copies);
+}
+
 } // namespace qv::report

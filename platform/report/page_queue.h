@@ -44,6 +44,9 @@ public:
     // The queue then holds the given number of collated copies of the pages
     // it held: 1 2 3 1 2 3 for two copies of three pages.
     void multiply(int copies);
+    // The queue then holds its pages the given number of times, collated,
+    // however many copies it held before.
+    void setCopies(int copies);
 
     // Bytes of page records held in memory, and written to the file.
     std::size_t memoryBytes() const { return memoryBytes_; }

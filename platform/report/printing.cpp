@@ -20,7 +20,7 @@ bool printerMakesCopies()
 
 void handleCopies(PageQueue& queue, int copies)
 {
-    queue.multiply(copies);
+    queue.setCopies(copies);
 }
 
 bool pagesGoToQueue(bool previewing, int copies, bool collate)
@@ -51,11 +51,9 @@ rt::PrintResult printQueue(const PageQueue& queue, const std::string& documentNa
 
 rt::PrintResult printCopies(PageQueue& queue, const std::string& documentName, int copies, bool collate)
 {
-    if (copies > 1 && (collate || !printerMakesCopies())) {
-        handleCopies(queue, copies);
-        copies = 1;
-    }
-    return printQueue(queue, documentName, copies);
+    const bool byQueue = copies > 1 && (collate || !printerMakesCopies());
+    handleCopies(queue, byQueue ? copies : 1);
+    return printQueue(queue, documentName, byQueue ? 1 : copies);
 }
 
 PrinterSink::PrinterSink(std::string documentName, PageSetup setup, int copies, std::size_t memoryBound)

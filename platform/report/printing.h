@@ -22,7 +22,8 @@ PrinterSettings& printerSettings();
 // without a printer.
 bool printerMakesCopies();
 
-// `HANDLECOPIES`: the queue then holds that many collated copies.
+// `HANDLECOPIES`: the queue then holds that many collated copies of its
+// pages, also when it held copies already (a preview printed twice).
 void handleCopies(PageQueue& queue, int copies);
 
 // Whether a run's finished pages go to its queue rather than straight to
@@ -35,7 +36,8 @@ bool pagesGoToQueue(bool previewing, int copies, bool collate);
 // printed, and says why.
 rt::PrintResult printQueue(const PageQueue& queue, const std::string& documentName, int copies = 1);
 
-// Prints the queue's pages the given number of times: the printer makes the
+// Prints the queue's pages the given number of times, whatever copies it
+// held: the printer makes the
 // copies when it can and they need no collating; otherwise the queue holds
 // them (HANDLECOPIES) and the job is of one copy, so no printer multiplies
 // them again.

@@ -140,6 +140,23 @@ TEST_F(PrintingTest, CopiesAreTheJobsOrTheQueuesNeverBoth)
     }
 }
 
+TEST_F(PrintingTest, HandlingCopiesAgainGivesTheSameCopies)
+{
+    printer_.makesCopies = false;
+    PageQueue queue = queueOf({1, 2});
+    handleCopies(queue, 3);
+    handleCopies(queue, 3);
+    EXPECT_EQ(queue.size(), 6u);
+    ASSERT_TRUE(printCopies(queue, "Preview", 2, false).printed);
+    EXPECT_EQ(printer_.jobs.at(0).sheets, (std::vector<int>{1, 2, 1, 2}));
+    EXPECT_EQ(printer_.jobs[0].job.copies, 1);
+
+    printer_.makesCopies = true;
+    ASSERT_TRUE(printCopies(queue, "Preview", 2, false).printed);
+    EXPECT_EQ(printer_.jobs.at(1).sheets, (std::vector<int>{1, 2}));
+    EXPECT_EQ(printer_.jobs[1].job.copies, 2);
+}
+
 TEST_F(PrintingTest, TheJobTakesTheQueuesPaper)
 {
     PageQueue queue = queueOf({4});
