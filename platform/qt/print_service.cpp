@@ -38,12 +38,19 @@ bool QtPrintService::printerMakesCopies() const
 
 rt::PrintResult QtPrintService::print(const rt::PrintJob& job)
 {
-    const std::string name = printerName();
+    QPrinter& p = printer();
+    // A printer set to print into a file writes PDF there; otherwise the
+    // job goes to the printer.
+    const QString file = p.outputFileName();
+    const std::string name = file.isEmpty() ? printerName() : file.toStdString();
     if (name.empty())
         return {false, rt::kNoPrinterText};
-    QPrinter& p = printer();
-    p.setPrinterName(QString::fromStdString(name));
-    p.setOutputFormat(QPrinter::NativeFormat);
+    if (file.isEmpty()) {
+        p.setPrinterName(QString::fromStdString(name));
+        p.setOutputFormat(QPrinter::NativeFormat);
+    } else {
+        p.setOutputFormat(QPrinter::PdfFormat);
+    }
     p.setDocName(QString::fromStdString(job.documentName));
     p.setCopyCount(std::max(1, job.copies));
     p.setCollateCopies(job.collate);

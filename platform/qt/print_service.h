@@ -16,8 +16,9 @@ public:
     ~QtPrintService() override;
 
     // The printer of the process: the one File > Print Setup sets up and
-    // every job prints on. Made at its first use, so a program that never
-    // prints never waits on the printing system.
+    // every job prints on (into its output file when it has one). Made at
+    // its first use, so a program that never prints never waits on the
+    // printing system.
     QPrinter& printer() const;
 
     std::string printerName() const override;
