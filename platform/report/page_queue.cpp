@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -116,8 +117,11 @@ void PageQueue::addPage(Page page)
     encodePage(page, encoded_);
     Record record{0, static_cast<std::uint32_t>(encoded_.size()), 0, false};
     if (memoryBytes_ + encoded_.size() > memoryBound_) {
-        if (!spill_)
+        if (!spill_) {
             spill_ = SpillFile::open();
+            if (!spill_)
+                memoryBound_ = SIZE_MAX; // no file to be had: memory it is, without asking again
+        }
         // A disk that refuses the page keeps it in memory: a page is never lost.
         record.spilled = spill_ && spill_->append(encoded_, record.offset);
     }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <filesystem>
+
 #include <functional>
 #include <limits>
 
@@ -146,6 +150,45 @@ TEST(PageQueueTest, PagesPastTheBoundComeBackFromTheFileInOrder)
     EXPECT_EQ(queue.spilledBytes(), 0u);
     queue.addPage(pages[4]);
     EXPECT_EQ(queue.page(0), pages[4]);
+}
+
+// Files the process holds open in the folder, named or not.
+int openFilesIn(const std::string& folder)
+{
+    int n = 0;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+        n += !error && target.rfind(folder + "/", 0) == 0;
+    }
+    return n;
+}
+
+TEST(PageQueueTest, TheSpilledPagesLeaveNoFileBehind)
+{
+    QTemporaryDir folder;
+    const std::string path = std::filesystem::canonical(folder.path().toStdString()).string();
+    const char* previous = std::getenv("TMPDIR");
+    const std::string kept = previous ? previous : "";
+    setenv("TMPDIR", path.c_str(), 1);
+    {
+        PageQueue queue(PageSetup{}, 0);
+        queue.addPage(numberedPage(1));
+        EXPECT_GT(queue.spilledBytes(), 0u);
+        EXPECT_EQ(openFilesIn(path), 1);
+        EXPECT_TRUE(std::filesystem::is_empty(path)); // no name a folder shows
+        queue.clear();
+        EXPECT_EQ(openFilesIn(path), 0);
+        queue.addPage(numberedPage(2));
+        EXPECT_EQ(openFilesIn(path), 1);
+        EXPECT_EQ(queue.page(0), numberedPage(2));
+    }
+    EXPECT_EQ(openFilesIn(path), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(path));
+    if (previous)
+        setenv("TMPDIR", kept.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 TEST(PageQueueTest, CopiesAreCollatedSets)
