@@ -12,20 +12,26 @@ PrinterSettings& printerSettings()
     return settings;
 }
 
-bool printerMakesCopies()
+bool SUPPORTED(PrinterProperty property)
 {
     const rt::PrintService* service = rt::printService();
-    return service && !service->printerName().empty() && service->printerMakesCopies();
+    if (!service || service->printerName().empty())
+        return false;
+    switch (property) {
+    case PrinterProperty::Copies:
+        return service->printerMakesCopies();
+    }
+    return false;
 }
 
-void handleCopies(PageQueue& queue, int copies)
+void HANDLECOPIES(PageQueue& queue, int copies)
 {
     queue.setCopies(copies);
 }
 
 bool pagesGoToQueue(bool previewing, int copies, bool collate)
 {
-    return previewing || collate || (copies > 1 && !printerMakesCopies());
+    return previewing || collate || (copies > 1 && !SUPPORTED(PrinterProperty::Copies));
 }
 
 rt::PrintResult printQueue(const PageQueue& queue, const std::string& documentName, int copies)
@@ -51,8 +57,8 @@ rt::PrintResult printQueue(const PageQueue& queue, const std::string& documentNa
 
 rt::PrintResult printCopies(PageQueue& queue, const std::string& documentName, int copies, bool collate)
 {
-    const bool byQueue = copies > 1 && (collate || !printerMakesCopies());
-    handleCopies(queue, byQueue ? copies : 1);
+    const bool byQueue = copies > 1 && (collate || !SUPPORTED(PrinterProperty::Copies));
+    HANDLECOPIES(queue, byQueue ? copies : 1);
     return printQueue(queue, documentName, byQueue ? 1 : copies);
 }
 

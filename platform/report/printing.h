@@ -3,6 +3,7 @@
 // printer makes copies itself, which way a run's pages go, and jobs made
 // of finished pages.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/report/page_queue.h"
@@ -18,13 +19,17 @@ struct PrinterSettings {
 };
 PrinterSettings& printerSettings();
 
-// `SUPPORTED` for copies: the printer makes a job's copies itself; false
-// without a printer.
-bool printerMakesCopies();
+// What a report may ask of the printer.
+enum class PrinterProperty : std::uint8_t {
+    Copies, // the printer makes a job's copies itself
+};
 
-// `HANDLECOPIES`: the queue then holds that many collated copies of its
-// pages, also when it held copies already (a preview printed twice).
-void handleCopies(PageQueue& queue, int copies);
+// Whether the printer has the property; false without a printer.
+bool SUPPORTED(PrinterProperty property);
+
+// The queue then holds that many collated copies of its pages, also when it
+// held copies already (a preview printed twice).
+void HANDLECOPIES(PageQueue& queue, int copies);
 
 // Whether a run's finished pages go to its queue rather than straight to
 // the printer: when it previews, when its copies are collated, or when it

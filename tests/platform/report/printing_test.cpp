@@ -144,8 +144,8 @@ TEST_F(PrintingTest, HandlingCopiesAgainGivesTheSameCopies)
 {
     printer_.makesCopies = false;
     PageQueue queue = queueOf({1, 2});
-    handleCopies(queue, 3);
-    handleCopies(queue, 3);
+    HANDLECOPIES(queue, 3);
+    HANDLECOPIES(queue, 3);
     EXPECT_EQ(queue.size(), 6u);
     ASSERT_TRUE(printCopies(queue, "Preview", 2, false).printed);
     EXPECT_EQ(printer_.jobs.at(0).sheets, (std::vector<int>{1, 2, 1, 2}));
@@ -200,12 +200,12 @@ TEST_F(PrintingTest, NoPrinterNoPagesOrARefusedJobIsNeverPrinted)
     EXPECT_FALSE(PrinterSink("Preview", PageSetup{}).close().printed);
 
     printer_.name.clear();
-    EXPECT_FALSE(printerMakesCopies());
+    EXPECT_FALSE(SUPPORTED(PrinterProperty::Copies));
     EXPECT_EQ(printQueue(queue, "Preview").error, rt::kNoPrinterText);
     EXPECT_TRUE(pagesGoToQueue(false, 2, false));
 
     rt::setPrintService(nullptr);
-    EXPECT_FALSE(printerMakesCopies());
+    EXPECT_FALSE(SUPPORTED(PrinterProperty::Copies));
     result = printCopies(queue, "Preview", 2, false);
     EXPECT_FALSE(result.printed);
     EXPECT_EQ(result.error, rt::kNoPrinterText);
