@@ -183,6 +183,11 @@ TEST_F(PrintingTest, APrinterSinkPrintsItsPagesAsOneJobWhenClosed)
     EXPECT_EQ(printer_.jobs[0].job.copies, 2);
     EXPECT_FALSE(sink.close().printed);
     EXPECT_EQ(printer_.jobs.size(), 1u);
+    {
+        PrinterSink abandoned("Preview", PageSetup{});
+        abandoned.addPage(blockPage(1));
+    }
+    EXPECT_EQ(printer_.jobs.size(), 1u);
 }
 
 TEST_F(PrintingTest, NoPrinterNoPagesOrARefusedJobIsNeverPrinted)
