@@ -17,8 +17,10 @@
 #include "platform/qt/dialogs.h"
 #include "platform/qt/frame_window.h"
 #include "platform/qt/input_router.h"
+#include "platform/qt/print_service.h"
 #include "platform/qt/window_widget.h"
 #include "platform/runtime/clipboard.h"
+#include "platform/runtime/printing.h"
 #include "platform/runtime/scheduler.h"
 
 namespace qv::qt {
@@ -40,6 +42,7 @@ QtHost* current = nullptr;
 QtHost::QtHost()
     : input_(std::make_unique<InputRouter>(*this))
     , clipboard_(std::make_unique<QtClipboard>())
+    , printing_(std::make_unique<QtPrintService>())
 {
     current = this;
     auto& s = rt::Scheduler::instance();
@@ -56,6 +59,7 @@ QtHost::QtHost()
     });
     rt::setHost(this);
     rt::setClipboard(clipboard_.get());
+    rt::setPrintService(printing_.get());
     // Edit > Cut, Copy and Paste work on the field the user was in, also
     // when the menu bar has taken the focus to open the menu.
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -74,6 +78,7 @@ QtHost::~QtHost()
     s.setFailureHandler({});
     rt::setHost(nullptr);
     rt::setClipboard(nullptr);
+    rt::setPrintService(nullptr);
     for (auto& [w, e] : views_)
         if (e.guard)
             e.view->dispose();
@@ -276,8 +281,7 @@ bool QtHost::runStandard(const std::string& action, rt::Window& window)
         return true;
     }
     if (action == "printsetup") {
-        static QPrinter printer;
-        auto* d = new QPageSetupDialog(&printer, frame());
+        auto* d = new QPageSetupDialog(&printing_->printer(), frame());
         d->setAttribute(Qt::WA_DeleteOnClose);
         d->setModal(false);
         d->show();

@@ -25,7 +25,7 @@ class QtHost : public QObject, public rt::HostObserver
 {
 public:
     // Needs a QApplication. Installs itself as the model's host, the desktop
-    // clipboard and the scheduler's wake handler; the destructor ends every
+    // clipboard, the printers and the scheduler's wake handler; the destructor ends every
     // thread and uninstalls them.
     QtHost();
     ~QtHost() override;
@@ -70,6 +70,7 @@ private:
     std::map<const rt::Window*, Entry> views_;
     std::unique_ptr<InputRouter> input_;
     std::unique_ptr<class QtClipboard> clipboard_;
+    std::unique_ptr<class QtPrintService> printing_;
     QTimer timer_;
     bool pumpQueued_ = false;
     std::vector<std::pair<int, std::function<void()>>> watched_;

@@ -1,8 +1,12 @@
 #include "platform/report/render.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
 #include <QTextOption>
+#include <vector>
 
 #include "platform/report/fonts.h"
 #include "platform/runtime/paths.h"
@@ -36,23 +40,64 @@ Qt::Alignment alignmentOf(Align align)
     return Qt::AlignLeft;
 }
 
+// Where a text is laid out once turned: its line runs along the length and
+// its lines stack across the thickness.
+struct TextFrame {
+    QPointF origin;
+    qreal turn = 0; // degrees, clockwise as the painter turns
+    qreal length = 0;
+    qreal thickness = 0;
+};
+
+// A step's box is the area the text takes on the page. A text turned by a
+// quarter (a label's spine) runs along the box's height: at 90 degrees it
+// reads upwards from the box's bottom, at 270 downwards from its top. Other
+// angles turn the text about the box's top left corner.
+TextFrame frameOf(const DrawStep& step, qreal naturalLength, qreal lineHeight)
+{
+    const int angle = ((step.angle % 3600) + 3600) % 3600;
+    const bool quarter = angle == 900 || angle == 2700;
+    const qreal along = quarter ? step.height : step.width;
+    const qreal across = quarter ? step.width : step.height;
+    TextFrame frame;
+    // A length of 0 is the text's natural one; a thickness of 0 one line.
+    frame.length = along > 0 ? along : naturalLength + 1;
+    frame.thickness = across > 0 ? across : lineHeight;
+    frame.turn = -angle / 10.0;
+    switch (angle) {
+    case 900:
+        frame.origin = QPointF(step.x, step.y + frame.length);
+        break;
+    case 1800:
+        frame.origin = QPointF(step.x + frame.length, step.y + frame.thickness);
+        break;
+    case 2700:
+        frame.origin = QPointF(step.x + frame.thickness, step.y);
+        break;
+    default:
+        frame.origin = QPointF(step.x, step.y);
+        break;
+    }
+    return frame;
+}
+
 void drawText(QPainter& painter, const Page& page, const DrawStep& step)
 {
     painter.setFont(step.font < page.fonts.size() ? qtFont(page.fonts[step.font]) : qtFont(FontSpec{}));
     painter.setPen(colourOf(step.colour));
     const QString text = QString::fromStdString(step.text);
+    const QFontMetricsF metrics(painter.font());
+    const TextFrame frame = frameOf(step, metrics.horizontalAdvance(text), metrics.height());
     QTextOption option(alignmentOf(step.align) | Qt::AlignTop);
-    option.setWrapMode(step.wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+    option.setWrapMode(step.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     painter.save();
-    painter.translate(step.x, step.y);
-    if (step.angle != 0)
-        painter.rotate(-step.angle / 10.0);
-    // A width of 0 is the text's natural size; a height of 0 one line.
-    const qreal width = step.width > 0 ? step.width : painter.fontMetrics().horizontalAdvance(text) + 1;
-    const qreal height = step.height > 0 ? step.height : painter.fontMetrics().height();
-    painter.setClipRect(
-        QRectF(0, 0, width, step.wrap ? height : std::max<qreal>(height, painter.fontMetrics().height())));
-    painter.drawText(QRectF(0, 0, width, height), text, option);
+    painter.translate(frame.origin);
+    painter.rotate(frame.turn);
+    // A text keeps to its box; a single line is never cut to less than its
+    // own height.
+    const QRectF box(0, 0, frame.length, frame.thickness);
+    painter.setClipRect(step.wrap ? box : QRectF(0, 0, frame.length, std::max(frame.thickness, metrics.height())));
+    painter.drawText(box, text, option);
     painter.restore();
 }
 
@@ -72,22 +117,57 @@ void drawCheck(QPainter& painter, const Page& page, const DrawStep& step)
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(box);
     if (step.checked) {
-        painter.drawLine(box.topLeft(), box.bottomRight());
-        painter.drawLine(box.topRight(), box.bottomLeft());
+        const QPointF tick[] = {
+            {box.left() + side * 0.2, box.top() + side * 0.5},
+            {box.left() + side * 0.42, box.top() + side * 0.75},
+            {box.left() + side * 0.8, box.top() + side * 0.22},
+        };
+        painter.drawPolyline(tick, 3);
     }
+    // The caption starts a line's height in, so a box measured as a line's
+    // height and the caption's width holds the whole caption.
+    const int indent = lineHeight(font);
     DrawStep caption = step;
-    caption.x += static_cast<int>(side * 1.5);
-    caption.width = step.width > 0 ? std::max(0, step.width - static_cast<int>(side * 1.5)) : 0;
+    caption.x += indent;
+    caption.width = step.width > 0 ? std::max(0, step.width - indent) : 0;
     drawText(painter, page, caption);
+}
+
+// Pictures without a size of their own on the page keep their size on a
+// screen of 96 dots per inch, as they are shown there.
+constexpr qreal kPictureDotsPerInch = 96;
+
+// A picture used on many pages (a logo, a label's cover) is read from its
+// file once while the file stays as it was.
+QImage pictureOf(const std::string& file)
+{
+    struct Cached {
+        QString path;
+        QDateTime modified;
+        QImage image;
+    };
+    static std::vector<Cached> cache;
+    const QString path = QString::fromStdString(rt::resolvePath(file));
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    for (const Cached& c : cache)
+        if (c.path == path && c.modified == info.lastModified())
+            return c.image;
+    if (cache.size() >= 8)
+        cache.erase(cache.begin());
+    cache.push_back({path, info.lastModified(), QImage(path)});
+    return cache.back().image;
 }
 
 void drawImage(QPainter& painter, const DrawStep& step)
 {
-    const QImage image(QString::fromStdString(rt::resolvePath(step.text)));
+    const QImage image = pictureOf(step.text);
     if (image.isNull())
-        return;
-    const QRectF target(
-        step.x, step.y, step.width > 0 ? step.width : image.width(), step.height > 0 ? step.height : image.height());
+        return; // a picture that cannot be read shows nothing
+    const qreal scale = 1000.0 / kPictureDotsPerInch;
+    const QRectF target(step.x, step.y, step.width > 0 ? step.width : image.width() * scale,
+        step.height > 0 ? step.height : image.height() * scale);
     painter.drawImage(target, image);
 }
 
