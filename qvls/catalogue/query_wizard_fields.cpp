@@ -4,6 +4,7 @@
 
 #include "platform/expr/expression.h"
 #include "platform/framework/handover.h"
+#include "platform/framework/table_access.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/procedures.h"
 #include "qvls/dictionary/access.h"
@@ -181,8 +182,11 @@ void QueryWizardFields::fill(
 
 std::string SelectSongArtist()
 {
-    tables::Record& artist = dictionary::ArtistsAccess->record();
+    fw::TableAccess& artists = *dictionary::ArtistsAccess;
+    tables::Record& artist = artists.record();
+    // The list opens on the song's artist when there is one such, else at its start.
     artist["ART:Artist"] = dictionary::QuorvelAccess->record()["SNG:Artist"].toString();
+    artists.TryFetch(artists.table().def().keyIndex("ART:K_ARTIST"));
     fw::handover().request = fw::request::Select;
     const bool chosen = rt::Procedures::call("BrowseArtists") && fw::handover().response == fw::response::Completed;
     fw::handover().response = fw::response::Cancelled;

@@ -113,5 +113,39 @@ TEST_F(QueryWizardFieldsSetUp, ARefusedListIsToldOnceAndStopsLaterCalls)
     EXPECT_TRUE(q.rows.empty());
 }
 
+TEST_F(QueryWizardFieldsSetUp, TheArtistLookupOffersTheArtistsFromTheSongsArtist)
+{
+    for (const char* label : {"Quorvel", "Artists"})
+        ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
+    for (const char* a : {"ABBA", "Bob Dylan", "Carole King"})
+        add(dictionary::Artists(), {{"ART:Artist", a}});
+    dictionary::Quorvel().record()["SNG:Artist"] = "Bob Dylan";
+    expr::NameTable names;
+    outside::FieldsQueue q;
+    std::int32_t error = 0;
+    QueryWizardFields::fill(q, *QueryWizardFields::instance("BrowseSongs"), error, &names);
+
+    std::string answer = "-";
+    const auto ask = [&] {
+        host->start("Wizard", [&] { answer = expr::evaluate("SelectSNG:Artist()", names).value.toString(); });
+        return host->window("BrowseArtists");
+    };
+    rt::Window* list = ask();
+    ASSERT_NE(list, nullptr);
+    rt::Control& rows = (*list)["?List"];
+    ASSERT_GT(rows.selected(), 0);
+    EXPECT_EQ(text::trimRight(rows.list()->cell(rows.selected() - 1, 0)), "Bob Dylan");
+    host->choose(*list, "?List", rows.selected() + 1);
+    host->press(*list, "?Select");
+    EXPECT_EQ(text::trimRight(answer), "Carole King");
+
+    list = ask();
+    ASSERT_NE(list, nullptr);
+    host->press(*list, "?Close");
+    EXPECT_EQ(answer, "");
+    for (const char* label : {"Quorvel", "Artists"})
+        dictionary::accessOf(label)->close();
+}
+
 } // namespace
 } // namespace qv::qvls
