@@ -414,7 +414,10 @@ std::int32_t TC_QWIZARD(FieldsQueue& queue, std::string_view name, std::string& 
     Remembered& memory = remembered()[std::string(name)];
     std::vector<QueryCondition> conditions;
     const std::string start(text::trimRight(filter));
-    if (!start.empty() && start == memory.filter) {
+    const bool fieldsKnown = std::all_of(memory.conditions.begin(), memory.conditions.end(),
+        [&queue](const QueryCondition& c) { return c.isManual() || queue.find(c.field); });
+    // Another owner's queue of the same name may lack a field the filter tests.
+    if (!start.empty() && start == memory.filter && fieldsKnown) {
         conditions = memory.conditions;
     } else if (!start.empty()) {
         QueryCondition kept;

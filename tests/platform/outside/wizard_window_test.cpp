@@ -175,6 +175,12 @@ TEST_F(WizardWindow, AFilterItWroteOpensAsItsConditions)
     host.press(again, "?Next");
     host.press(again, "?Finish");
     EXPECT_EQ(filter, "UPPER(SNG:Artist) = 'BEE GEES'");
+
+    // A queue of the same name without that field keeps the text as it stands.
+    queue.rows.erase(queue.rows.begin());
+    rt::Window& other = open(filter, "REOPEN");
+    EXPECT_EQ(conditionRows(other), std::vector<std::string>{"UPPER(SNG:Artist) = 'BEE GEES'"});
+    host.press(other, "?Cancel");
 }
 
 TEST_F(WizardWindow, HandTypedConditionsAreChecked)
