@@ -66,7 +66,7 @@ public:
         show(Page::Current);
         w.open();
         bool finished = false;
-        for (bool done = false; !done;) {
+        while (!finished) {
             const rt::Event e = w.waitEvent();
             if (e.code == rt::event::CloseWindow)
                 break;
@@ -76,13 +76,13 @@ public:
                 continue;
             if (e.control == W::Cancel.number)
                 break;
-            if (e.control == W::Finish.number && finish(filter)) {
-                finished = done = true;
-                conditions = conditions_;
-            } else {
+            if (e.control == W::Finish.number)
+                finished = finish(filter);
+            else
                 accepted(e.control);
-            }
         }
+        if (finished)
+            conditions = conditions_;
         w.close();
         return finished;
     }
@@ -223,10 +223,8 @@ private:
 
     int fieldRow(const std::string& name) const
     {
-        for (std::size_t i = 0; i < queue_.rows.size(); ++i)
-            if (&queue_.rows[i] == queue_.find(name))
-                return static_cast<int>(i) + 1;
-        return 0;
+        const TCQW_FIELDSQUEUE* f = queue_.find(name);
+        return f ? static_cast<int>(f - queue_.rows.data()) + 1 : 0;
     }
 
     void back()
