@@ -64,6 +64,18 @@ TEST_F(AlbumListQuery, QueryNarrowsTheListUntilReset)
     EXPECT_FALSE((*list)["?Reset"].enabled());
 }
 
+TEST_F(AlbumListQuery, TheFilterLivesAsLongAsTheWindow)
+{
+    host->press(askFor("Steely Dan"), "?Finish");
+    EXPECT_EQ(rows(), 1);
+    host->press(*list, "?Close");
+    host->startProcedure("BrowseAlbums");
+    list = host->window("BrowseAlbums");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(rows(), 3);
+    EXPECT_FALSE((*list)["?Reset"].enabled());
+}
+
 TEST_F(AlbumListQuery, ACancelledWizardChangesNothing)
 {
     rt::Window& wizard = askFor("Steely Dan");
