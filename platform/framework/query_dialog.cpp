@@ -1,60 +1,12 @@
 #include "platform/framework/query_dialog.h"
 
-#include "platform/expr/expression.h"
+#include "platform/expr/condition.h"
 #include "platform/text/case.h"
 #include "platform/text/text.h"
 
 namespace qv::fw {
 
 namespace {
-
-bool isNameStart(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '$';
-}
-
-bool isNameChar(char c)
-{
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == ':';
-}
-
-// A field name goes into the filter unquoted, so it must be one name token
-// of the language and none of its operator words.
-bool validName(std::string_view name)
-{
-    if (name.empty() || !isNameStart(name.front()))
-        return false;
-    for (char c : name)
-        if (!isNameChar(c))
-            return false;
-    for (const char* word : {"AND", "OR", "XOR", "NOT"})
-        if (text::equalsNoCase(name, word))
-            return false;
-    return true;
-}
-
-// Digits with an optional sign and fraction, short enough to be read
-// exactly: such a value may stand in the filter as a number.
-bool plainNumber(std::string_view s)
-{
-    std::size_t i = 0;
-    if (i < s.size() && s[i] == '-')
-        ++i;
-    std::size_t digits = 0, before = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
-        ++i, ++digits, ++before;
-    if (before == 0)
-        return false;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        std::size_t after = 0;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
-            ++i, ++digits, ++after;
-        if (after == 0)
-            return false;
-    }
-    return i == s.size() && digits <= 15;
-}
 
 // "=", "~", "*" and "^" lead a limit text; they are marks, never part of the value.
 QueryDialog::Limit parseLimit(QueryDialog::Slot slot, std::string_view t)
@@ -103,33 +55,28 @@ std::string condition(const QueryDialog::Field& f, QueryDialog::Slot slot, const
 {
     if (l.value.empty())
         return {};
-    const bool contains = slot == QueryDialog::Slot::Equal && l.contains;
-    const bool number = !contains && f.kind != QueryDialog::Kind::Text && plainNumber(l.value);
-    const bool upper = l.caseBlind && !number;
-    const std::string lhs = upper ? "UPPER(" + f.name + ")" : f.name;
-    const std::string rhs = number ? l.value : expr::quoteString(upper ? text::upper(l.value) : l.value);
-    if (contains)
-        return "INSTRING(" + rhs + ", " + lhs + ", 1, 1) " + (l.negate ? "= 0" : "> 0");
-    const char* op = "=";
+    expr::Test test = expr::Test::Eq;
     switch (slot) {
     case QueryDialog::Slot::Low:
-        op = l.inclusive ? ">=" : ">";
+        test = l.inclusive ? expr::Test::Ge : expr::Test::Gt;
         break;
     case QueryDialog::Slot::High:
-        op = l.inclusive ? "<=" : "<";
+        test = l.inclusive ? expr::Test::Le : expr::Test::Lt;
         break;
     case QueryDialog::Slot::Equal:
-        op = l.negate ? "<>" : "=";
+        test = l.contains ? (l.negate ? expr::Test::NotContains : expr::Test::Contains)
+            : l.negate    ? expr::Test::Ne
+                          : expr::Test::Eq;
         break;
     }
-    return lhs + " " + op + " " + rhs;
+    return expr::writeCondition(f.name, test, {l.value, f.kind != QueryDialog::Kind::Text, l.caseBlind});
 }
 
 } // namespace
 
 bool QueryDialog::addItem(std::string name, std::string title, Kind kind)
 {
-    if (!validName(name) || find(name))
+    if (!expr::isPlainName(name) || find(name))
         return false;
     Field f;
     f.title = title.empty() ? name : std::move(title);

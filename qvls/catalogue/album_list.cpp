@@ -19,6 +19,7 @@ constexpr int kQuickCover = 1548;
 
 AlbumList::AlbumList()
     : CatalogueList(std::string(W::kWindow))
+    , query_(W::kWindow, W::Query, W::Reset)
 {
     onAccepted(W::SelectCategory, [this] { category_.choose(*this); });
     onAccepted(W::SelectCategoryArtist, [this] { category_.choose(*this); });
@@ -28,7 +29,8 @@ AlbumList::AlbumList()
     });
     onAccepted(W::CddbWizard, [this] { runForAlbum("CDDBWizard", "The CDDB wizard"); });
     onAccepted(W::Print, [this] { runForAlbum("PrintAlbumTracks", "The album tracks report"); });
-    onAccepted(W::Query, [] { reportNotAvailable("The query wizard"); });
+    onAccepted(W::Query, [this] { query_.query(); });
+    onAccepted(W::Reset, [this] { query_.reset(); });
     onAccepted(W::Play, [this] {
         browser().LoadRowToBuffer();
         const std::string file(text::trimRight(dictionary::Album().record()["ALB:AssociatedWAVFile"].toString()));
@@ -41,7 +43,14 @@ fw::Level AlbumList::prepareList()
 {
     category_.limit(reader(), "ALB:KEYCATEGORY", "ALB:CategoryID");
     category_.limit(reader(), "ALB:KEYCATEGORYARTIST", "ALB:CategoryID");
+    query_.prepare(*this);
     return CatalogueList::prepareList();
+}
+
+void AlbumList::listOpened()
+{
+    CatalogueList::listOpened();
+    query_.showButtons();
 }
 
 void AlbumList::runForAlbum(const char* procedure, const char* what)

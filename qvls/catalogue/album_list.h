@@ -5,6 +5,7 @@
 
 #include "qvls/catalogue/catalogue_list.h"
 #include "qvls/catalogue/category_choice.h"
+#include "qvls/catalogue/list_query.h"
 
 namespace qv::qvls {
 
@@ -17,6 +18,7 @@ public:
 
 protected:
     fw::Level prepareList() override;
+    void listOpened() override;
 
 private:
     // Starts a window on this thread for the highlighted album, or says it
@@ -24,6 +26,7 @@ private:
     void runForAlbum(const char* procedure, const char* what);
 
     CategoryChoice category_;
+    ListQuery query_;
 };
 
 // Makes BrowseAlbums startable by name.
