@@ -93,8 +93,10 @@ std::string conditionDescription(const QueryCondition& c, const FieldsQueue& que
         return out + c.manual;
     const TCQW_FIELDSQUEUE* f = queue.find(c.field);
     out += (f ? f->QWFLDDESC : c.field) + " " + queryWizard().displayText(static_cast<int>(c.op));
+    // A number shows as the user typed it, as it is compared: by value.
+    const bool number = f && f->QWFLDDATATYPE == datatype::Number && f->QWFLDCONTROL == fieldcontrol::Plain;
     if (takesValue(c.op))
-        out += " " + expr::quoteString(c.value);
+        out += " " + (number ? c.value : expr::quoteString(c.value));
     return out;
 }
 
