@@ -153,6 +153,25 @@ private:
         c(W::ValuePage).setHidden(page != Page::Value);
         c(W::ManualPage).setHidden(page != Page::Manual);
         showButtons();
+        // Each page is one step: the user goes on typing or choosing in it.
+        w_->select(c(focusOf(page)));
+    }
+
+    rt::ControlId focusOf(Page page) const
+    {
+        switch (page) {
+        case Page::Field:
+            return W::Fields;
+        case Page::Operation:
+            return W::Operations;
+        case Page::Value:
+            return c(W::Value).hidden() ? W::ValueChoice : W::Value;
+        case Page::Manual:
+            return W::ManualText;
+        case Page::Current:
+            break;
+        }
+        return W::Conditions;
     }
 
     void showButtons()
