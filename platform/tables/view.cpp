@@ -80,6 +80,7 @@ void View::join(Table& joined, int key, std::vector<std::string> parentFields, b
 void View::setOrderKey(int key)
 {
     key_ = key;
+    plan_ = Plan::Undecided;
     cols_.clear();
     colFields_.clear();
     colUpper_.clear();
@@ -159,6 +160,7 @@ void View::limitToBuffer(int components)
     for (int i = 0; i < components && i + 1 < static_cast<int>(cols_.size()); ++i)
         range_.push_back({cols_[i].sql, primary_.keyValueOf(colFields_[i])});
     sortedBuilt_ = false;
+    plan_ = Plan::Undecided;
     invalidate();
 }
 
@@ -236,6 +238,7 @@ void View::clearFilter(const std::string& name)
 void View::rebuildPushdown()
 {
     pushed_.clear();
+    plan_ = Plan::Undecided;
     if (primary_.encrypted())
         return;
     static const char* ops[] = {" = ?", " <> ?", " < ?", " <= ?", " > ?", " >= ?"};
@@ -243,7 +246,7 @@ void View::rebuildPushdown()
         if (!f.expression.ok() || f.expression.empty())
             continue;
         for (const auto& c : f.expression.conjuncts()) {
-            if (!c.simple || c.simple->upper)
+            if (!c.simple)
                 continue;
             const auto& sname = c.simple->name;
             auto colon = sname.find(':');
@@ -255,11 +258,17 @@ void View::rebuildPushdown()
             const auto& fd = primary_.def().fields[fi];
             const expr::Value& k = c.simple->constant;
             KeyValue bound = std::int64_t{0};
+            std::string column = primary_.columnOf(fi);
             if (fd.type == FieldType::String) {
                 if (!k.isString() || k.looksNumeric())
                     continue;
                 bound = std::string(text::trimRight(k.str()));
+                // The language's own UPPER, so SQLite compares exactly what the expression does.
+                if (c.simple->upper)
+                    column = "qv_upper(" + column + ")";
             } else {
+                if (c.simple->upper)
+                    continue;
                 if (!k.isExact())
                     continue;
                 expr::Decimal d = k.toDecimal();
@@ -281,12 +290,12 @@ void View::rebuildPushdown()
                 }
                 bound = static_cast<std::int64_t>(units);
             }
-            pushed_.push_back({primary_.columnOf(fi) + ops[static_cast<int>(c.simple->op)], bound});
+            pushed_.push_back({column + ops[static_cast<int>(c.simple->op)], bound});
         }
     }
 }
 
-std::string View::baseWhere(std::vector<KeyValue>& binds) const
+std::string View::scopeWhere(std::vector<KeyValue>& binds) const
 {
     std::vector<std::string> parts;
     if (key_ >= 0)
@@ -296,12 +305,56 @@ std::string View::baseWhere(std::vector<KeyValue>& binds) const
         parts.push_back(col + " = ?");
         binds.push_back(v);
     }
+    return joinSql(parts, " AND ");
+}
+
+std::string View::pushedWhere(std::vector<KeyValue>& binds) const
+{
+    std::vector<std::string> parts;
     for (const auto& p : pushed_) {
         parts.push_back(p.sql);
         if (p.value)
             binds.push_back(*p.value);
     }
     return joinSql(parts, " AND ");
+}
+
+std::string View::baseWhere(std::vector<KeyValue>& binds) const
+{
+    std::string scope = scopeWhere(binds);
+    std::string pushed = pushedWhere(binds);
+    return scope.empty() ? pushed : pushed.empty() ? scope : scope + " AND " + pushed;
+}
+
+// Walking the order's index to fill a page visits rows until enough pass; when the part of
+// the filter SQLite tests keeps few rows, that is most of the table for one page, where a
+// scan that sorts the few rows it keeps reads each row once, in file order. What the filter
+// keeps is judged from the first rows of the view's range.
+View::Plan View::choosePlan()
+{
+    constexpr int kSample = 4096;
+    constexpr int kFewInSample = 3; // fewer: a page of 48 rows would walk over 65,000 rows
+    if (pushed_.empty() || cols_.size() < 2 || !primary_.isOpen() || !primary_.openGroup_)
+        return Plan::WalkOrder;
+    std::vector<KeyValue> binds;
+    std::string scope = scopeWhere(binds);
+    std::string test = pushedWhere(binds);
+    std::string sql = "SELECT count(*), total(m) FROM (SELECT (" + test + ") AS m FROM " + primary_.sqlTable()
+        + (scope.empty() ? "" : " WHERE " + scope) + " LIMIT " + std::to_string(kSample) + ")";
+    Group& g = *primary_.openGroup_;
+    int rc = 0;
+    sqlite3_stmt* s = g.statement(sql, &rc);
+    if (!s)
+        return Plan::WalkOrder;
+    StatementUse use(s);
+    int i = 1;
+    for (const auto& b : binds)
+        bindKeyValue(s, i++, b);
+    if (g.step(s) != SQLITE_ROW)
+        return Plan::WalkOrder;
+    const auto sampled = sqlite3_column_int64(s, 0);
+    const auto kept = sqlite3_column_double(s, 1);
+    return sampled == kSample && kept < kFewInSample ? Plan::ScanAndSort : Plan::WalkOrder;
 }
 
 std::vector<KeyValue> View::bufferValues() const
@@ -461,13 +514,16 @@ int View::refill(bool forward, int limit, const Pos& from)
     }
     if (!primary_.isOpen())
         return setError(FileNotOpen, primary_.filePath());
+    if (plan_ == Plan::Undecided)
+        plan_ = choosePlan();
     std::vector<KeyValue> binds;
     std::string where = baseWhere(binds);
     std::vector<std::string> colSql, orderSql;
     for (const auto& c : cols_) {
-        colSql.push_back(c.sql);
+        // A unary plus keeps SQLite from walking an index in this order.
+        colSql.push_back(plan_ == Plan::ScanAndSort ? "+" + c.sql : c.sql);
         bool desc = c.desc != !forward;
-        orderSql.push_back(c.sql + (desc ? " DESC" : ""));
+        orderSql.push_back(colSql.back() + (desc ? " DESC" : ""));
     }
     if (from.mode == Pos::At || from.mode == Pos::After) {
         bool inclusive = from.mode == Pos::At;
@@ -486,18 +542,18 @@ int View::refill(bool forward, int limit, const Pos& from)
             for (size_t i = 0; i < cols_.size(); ++i) {
                 std::vector<std::string> ands;
                 for (size_t k = 0; k < i; ++k) {
-                    ands.push_back(cols_[k].sql + " = ?");
+                    ands.push_back(colSql[k] + " = ?");
                     binds.push_back(from.values[k]);
                 }
                 bool beyondIsGreater = cols_[i].desc != forward;
-                ands.push_back(cols_[i].sql + (beyondIsGreater ? " > ?" : " < ?"));
+                ands.push_back(colSql[i] + (beyondIsGreater ? " > ?" : " < ?"));
                 binds.push_back(from.values[i]);
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");
             }
             if (inclusive) {
                 std::vector<std::string> ands;
                 for (size_t k = 0; k < cols_.size(); ++k) {
-                    ands.push_back(cols_[k].sql + " = ?");
+                    ands.push_back(colSql[k] + " = ?");
                     binds.push_back(from.values[k]);
                 }
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");

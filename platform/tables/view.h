@@ -44,6 +44,7 @@ public:
     void clearRange()
     {
         range_.clear();
+        plan_ = Plan::Undecided;
         invalidate();
     }
 
@@ -102,13 +103,20 @@ private:
         std::optional<KeyValue> value; // none: the part needs no bound value
     };
 
+    // How SQLite reaches the rows of a filtered page: along the order's index, or by a
+    // scan that sorts what the filter keeps.
+    enum class Plan { Undecided, WalkOrder, ScanAndSort };
+
     int read(bool forward);
     int readSorted(bool forward);
     int refill(bool forward, int limit, const Pos& from);
     bool loadJoins();
     bool passes();
     std::vector<KeyValue> bufferValues() const;
+    std::string scopeWhere(std::vector<KeyValue>& binds) const;
+    std::string pushedWhere(std::vector<KeyValue>& binds) const;
     std::string baseWhere(std::vector<KeyValue>& binds) const;
+    Plan choosePlan();
     void rebuildPushdown();
     Record spareRecord();
     void compileFilters();
@@ -128,6 +136,7 @@ private:
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, Filter> filters_;
     std::vector<Pushed> pushed_;
+    Plan plan_ = Plan::Undecided;
     expr::Error filterError_, orderError_;
     Pos pos_;
     std::deque<Row> chunk_;

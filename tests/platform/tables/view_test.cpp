@@ -322,5 +322,112 @@ TEST(ViewFilters, HugeConstantsOnADecimalField)
         }
 }
 
+// Every filter gives the rows that testing the expression on each row gives, whatever part of
+// it SQLite is asked to test, in both directions and across pages.
+struct FilterAgreement : ::testing::Test {
+    Collection c;
+
+    void addSongs(int n, const std::vector<std::string>& titles)
+    {
+        const char* artists[] = {"Zulu", "zulu ", "AND", "O'Neil", "", "été"};
+        ASSERT_EQ(c.group->begin(), 0);
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(c.addSong(artists[i % 6], titles[i % titles.size()], i % 50, i % 3), 0);
+            c.songs->record()["SNG:Time"] = i % 4 == 0 ? 0 : 100 * i + 1;
+            ASSERT_EQ(c.songs->update(), 0);
+        }
+        ASSERT_EQ(c.group->commit(), 0);
+    }
+
+    std::vector<std::int64_t> byTestingEachRow(const std::string& filter, int key)
+    {
+        RecordBindings b;
+        b.add(*c.songs);
+        auto e = expr::Expression::compile(filter, &b);
+        EXPECT_TRUE(e.ok()) << filter;
+        std::vector<std::int64_t> out;
+        View all(*c.songs);
+        all.setOrderKey(key);
+        all.toStart();
+        while (all.next() == 0)
+            if (e.test(b))
+                out.push_back(c.songs->record().recordId);
+        return out;
+    }
+
+    void expectAgreement(const std::vector<std::string>& filters, int key)
+    {
+        for (const auto& f : filters) {
+            const auto want = byTestingEachRow(f, key);
+            View v(*c.songs);
+            v.setOrderKey(key);
+            ASSERT_EQ(v.setFilter("q", f), 0) << f;
+            std::vector<std::int64_t> forward, backward;
+            v.toStart();
+            while (v.page(7, true, [&] { forward.push_back(c.songs->record().recordId); }) == 7) { }
+            v.toEnd();
+            while (v.page(5, false, [&] { backward.push_back(c.songs->record().recordId); }) == 5) { }
+            std::reverse(backward.begin(), backward.end());
+            EXPECT_EQ(forward, want) << f;
+            EXPECT_EQ(backward, want) << f;
+            EXPECT_EQ(v.count(), static_cast<std::int64_t>(want.size())) << f;
+        }
+    }
+};
+
+const std::vector<std::string> kAwkwardTitles{
+    "it's", "IT'S", "100%", "100", "a_b", "axb", "AND", "and", "", "Été", "été  ", "12", "zebra", "Moon' OR 1=1 --"};
+
+const std::vector<std::string> kFilters{
+    "SNG:Title = 'it''s'",
+    "UPPER(SNG:Title) = 'IT''S'",
+    "UPPER(SNG:Title) = 'it''s'",
+    "UPPER(SNG:Title) >= 'M'",
+    "UPPER(SNG:Title) < 'B'",
+    "SNG:Title < 'b'",
+    "SNG:Title = ''",
+    "SNG:Title <> ''",
+    "SNG:Title = '100%'",
+    "SNG:Title = '100'",
+    "UPPER(SNG:Title) = 'A_B'",
+    "SNG:Title = 'AND'",
+    "UPPER(SNG:Title) = 'ÉTÉ'",
+    "SNG:Title = 'été'",
+    "SNG:Title = 'Moon'' OR 1=1 --'",
+    "SNG:Title = '12'",
+    "SNG:Title > 12",
+    "UPPER(SNG:Artist) = 'ZULU' AND SNG:Side = 1",
+    "SNG:Artist = 'zulu' AND SNG:Side <> 1",
+    "SNG:Artist = 'O''Neil' OR SNG:Title = 'and'",
+    "NOT SNG:Side = 1 AND SNG:Time > 0",
+    "SNG:Time = 0",
+    "SNG:Time >= 501 AND SNG:Time < 2001",
+    "SNG:ID >= 3 AND SNG:ID < 9",
+    "INSTRING('%', SNG:Title, 1, 1)",
+    "INSTRING('_', SNG:Title, 1, 1) AND UPPER(SNG:Title) <> 'AXB'",
+    "SNG:Side = 99",
+    "SNG:Title = 'nothing like it'",
+};
+
+TEST_F(FilterAgreement, SqliteAndTheExpressionKeepTheSameRows)
+{
+    addSongs(300, kAwkwardTitles);
+    for (int key : {2, 0, -1})
+        expectAgreement(kFilters, key);
+}
+
+// Enough rows that a filter keeping few of them is read by a scan that sorts, not by walking
+// the order's index.
+TEST_F(FilterAgreement, AFilterKeepingFewRowsReadsTheSameRowsOverALargeTable)
+{
+    std::vector<std::string> titles(kAwkwardTitles);
+    for (int i = 0; i < 3000; ++i)
+        titles.push_back("filler " + std::to_string(i));
+    addSongs(6000, titles);
+    expectAgreement({"SNG:Title = 'it''s'", "UPPER(SNG:Title) = 'ÉTÉ' AND SNG:Time > 0", "SNG:Side = 99",
+                        "SNG:Title = 'a_b' AND NOT SNG:Side = 1", "SNG:Title <> 'x'"},
+        2);
+}
+
 } // namespace
 } // namespace qv::tables::testing
