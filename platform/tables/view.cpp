@@ -49,6 +49,36 @@ KeyValue columnValue(sqlite3_stmt* s, int col)
 
 } // namespace
 
+void RowIds::clear()
+{
+    narrow_.clear();
+    narrow_.shrink_to_fit();
+    wide_.clear();
+    wide_.shrink_to_fit();
+}
+
+void RowIds::push(std::int64_t id)
+{
+    if (wide_.empty() && id >= 0 && id <= std::numeric_limits<std::uint32_t>::max()) {
+        narrow_.push_back(static_cast<std::uint32_t>(id));
+        return;
+    }
+    if (wide_.empty()) {
+        wide_.assign(narrow_.begin(), narrow_.end());
+        narrow_.clear();
+        narrow_.shrink_to_fit();
+    }
+    wide_.push_back(id);
+}
+
+std::int64_t RowIds::find(std::int64_t id) const
+{
+    for (std::size_t i = 0; i < size(); ++i)
+        if ((*this)[i] == id)
+            return static_cast<std::int64_t>(i);
+    return -1;
+}
+
 std::uint64_t writeSerial()
 {
     return g_writes;
@@ -406,7 +436,7 @@ void View::toStart()
 void View::toEnd()
 {
     pos_ = Pos{Pos::End, {}};
-    sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
+    sortedIndex_ = static_cast<std::int64_t>(byPositions() ? positions_.size() : sorted_.size());
     invalidate();
 }
 
@@ -415,6 +445,19 @@ void View::seekToBuffer()
     pos_ = Pos{Pos::At, bufferValues()};
     pos_.values.back() = std::numeric_limits<std::int64_t>::min();
     invalidate();
+    if (byPositions()) {
+        // SQLite finds the first row at or after the buffer's values; its place is looked up.
+        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == writeSerial();
+        if (!sortedBuilt_ && buildPositions() != 0)
+            return;
+        std::int64_t at = static_cast<std::int64_t>(positions_.size());
+        if (refill(true, 1, pos_) == 0 && !chunk_.empty())
+            if (auto i = positions_.find(chunk_.front().record.recordId); i >= 0)
+                at = i;
+        invalidate();
+        sortedIndex_ = at - 1;
+        return;
+    }
     if (!sortTerms_.empty()) {
         // The sorted rows are searched for the first whose sort values reach the buffer's.
         sortedBuilt_ = false;
@@ -443,6 +486,12 @@ void View::positionOnBuffer()
 {
     pos_ = Pos{Pos::After, bufferValues()};
     invalidate();
+    if (byPositions()) {
+        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == writeSerial();
+        if (sortedBuilt_ || buildPositions() == 0)
+            sortedIndex_ = positions_.find(primary_.record().recordId);
+        return;
+    }
     if (!sortTerms_.empty())
         for (size_t i = 0; i < sorted_.size(); ++i)
             if (sorted_[i].second == primary_.record().recordId)
@@ -622,6 +671,8 @@ int View::read(bool forward)
         return setError(InvalidFile, primary_.filePath());
     if (!sortTerms_.empty())
         return readSorted(forward);
+    if (byPositions())
+        return readPositions(forward);
     for (;;) {
         if (chunkForward_ != forward || chunkSerial_ != writeSerial())
             invalidate();
@@ -662,6 +713,9 @@ int View::readSorted(bool forward)
         sortTerms_.clear();
         Pos keepPos = pos_;
         pos_ = Pos{};
+        // The pass reads in file order.
+        const int keepKey = key_;
+        key_ = -1;
         invalidate();
         chunkSize_ = 1024;
         while (read(true) == 0)
@@ -673,6 +727,7 @@ int View::readSorted(bool forward)
                                }(),
                 primary_.record().recordId});
         chunkSize_ = 48;
+        key_ = keepKey;
         sortTerms_ = std::move(keepTerms);
         cols_ = keepCols;
         pos_ = keepPos;
@@ -705,6 +760,73 @@ int View::readSorted(bool forward)
     }
 }
 
+int View::buildPositions()
+{
+    positions_.clear();
+    sortedBuilt_ = false;
+    if (!primary_.isOpen())
+        return setError(FileNotOpen, primary_.filePath());
+    std::vector<KeyValue> binds;
+    std::string where = baseWhere(binds);
+    std::vector<std::string> orderSql;
+    for (const auto& c : cols_)
+        orderSql.push_back(c.sql + (c.desc ? " DESC" : ""));
+    std::string sql = "SELECT _rid FROM " + primary_.sqlTable() + (where.empty() ? "" : " WHERE " + where)
+        + " ORDER BY " + joinSql(orderSql, ", ");
+    Group& g = *primary_.openGroup_;
+    int rc = 0;
+    sqlite3_stmt* s = g.statement(sql, &rc);
+    if (!s)
+        return driverError(rc, g.db(), primary_.filePath());
+    StatementUse use(s);
+    int i = 1;
+    for (const auto& b : binds)
+        bindKeyValue(s, i++, b);
+    for (bool first = true; (rc = first ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW; first = false)
+        positions_.push(sqlite3_column_int64(s, 0));
+    if (rc != SQLITE_DONE) {
+        positions_.clear();
+        return driverError(rc, g.db(), primary_.filePath());
+    }
+    positionsSerial_ = writeSerial();
+    sortedBuilt_ = true;
+    return 0;
+}
+
+int View::readPositions(bool forward)
+{
+    if (!sortedBuilt_ || positionsSerial_ != writeSerial()) {
+        // Made again after a write; reading goes on from the row last handed out.
+        const bool had = sortedBuilt_;
+        const auto oldSize = static_cast<std::int64_t>(positions_.size());
+        const std::int64_t current
+            = had && sortedIndex_ >= 0 && sortedIndex_ < oldSize ? positions_[static_cast<size_t>(sortedIndex_)] : -1;
+        if (int e = buildPositions())
+            return e;
+        const auto size = static_cast<std::int64_t>(positions_.size());
+        if (current >= 0) {
+            auto at = positions_.find(current);
+            sortedIndex_ = at >= 0 ? at : std::min(sortedIndex_, size);
+        } else if (had ? sortedIndex_ >= oldSize : pos_.mode == Pos::End) {
+            sortedIndex_ = size;
+        } else {
+            sortedIndex_ = -1;
+        }
+    }
+    const auto n = static_cast<std::int64_t>(positions_.size());
+    for (;;) {
+        sortedIndex_ += forward ? 1 : -1;
+        if (sortedIndex_ < 0 || sortedIndex_ >= n) {
+            sortedIndex_ = sortedIndex_ < 0 ? -1 : n;
+            return setError(RecordNotAvailable, primary_.filePath());
+        }
+        if (primary_.fetchRecord(positions_[static_cast<size_t>(sortedIndex_)]) != 0)
+            continue;
+        if (loadJoins() && passes())
+            return setError(NoError);
+    }
+}
+
 int View::next()
 {
     return read(true);
@@ -722,7 +844,8 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
     // A plain page is one statement; joined records, filtered-out rows and rows of a sorted
     // view take more.
     std::optional<ReadHold> hold;
-    if ((!joins_.empty() || !filters_.empty() || !sortTerms_.empty()) && primary_.isOpen() && primary_.openGroup_)
+    if ((!joins_.empty() || !filters_.empty() || !sortTerms_.empty() || byPositions()) && primary_.isOpen()
+        && primary_.openGroup_)
         hold.emplace(*primary_.openGroup_, primary_.alias_);
     int got = 0;
     while (got < n && read(forward) == 0) {

@@ -18,6 +18,22 @@
 
 namespace qv::tables {
 
+// Record ids in a view's order, four bytes each while every id fits in four bytes.
+class RowIds
+{
+public:
+    void clear();
+    void push(std::int64_t id);
+    std::int64_t operator[](std::size_t i) const { return wide_.empty() ? narrow_[i] : wide_[i]; }
+    std::size_t size() const { return wide_.empty() ? narrow_.size() : wide_.size(); }
+    // The place of id, or -1.
+    std::int64_t find(std::int64_t id) const;
+
+private:
+    std::vector<std::uint32_t> narrow_;
+    std::vector<std::int64_t> wide_; // once any id is too large for narrow_
+};
+
 class View
 {
 public:
@@ -33,8 +49,10 @@ public:
     // Key order of the primary table (-1: physical order).
     void setOrderKey(int key);
     // An order list such as "+ALB:Artist,-UPPER(SNG:Title)". Plain fields and UPPER of a
-    // field are sorted by SQLite; any other expression is sorted in memory once, over
-    // record ids and sort values. Answers 0, or 47 with orderError() set.
+    // field are sorted by SQLite once, into the list of record ids the view then pages
+    // through; any other expression is sorted in memory once, over record ids and sort
+    // values. A write through the driver has the list made again. Answers 0, or 47 with
+    // orderError() set.
     int setOrder(std::string_view order);
     const expr::Error& orderError() const { return orderError_; }
 
@@ -109,6 +127,10 @@ private:
 
     int read(bool forward);
     int readSorted(bool forward);
+    // Orders no key serves that SQLite sorts: paged by place in positions_.
+    bool byPositions() const { return key_ == -2 && sortTerms_.empty(); }
+    int readPositions(bool forward);
+    int buildPositions();
     int refill(bool forward, int limit, const Pos& from);
     bool loadJoins();
     bool passes();
@@ -132,6 +154,8 @@ private:
     std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> sorted_;
     bool sortedBuilt_ = false;
     std::int64_t sortedIndex_ = -1; // -1 before the first, size() after the last
+    RowIds positions_;
+    std::uint64_t positionsSerial_ = 0;
     std::vector<std::pair<std::string, KeyValue>> range_;
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, Filter> filters_;

@@ -429,5 +429,89 @@ TEST_F(FilterAgreement, AFilterKeepingFewRowsReadsTheSameRowsOverALargeTable)
         2);
 }
 
+// An order no key serves is sorted once and paged by place: the same rows in the same order
+// as sorting the whole view by its order's values, in both directions and after a write.
+struct PositionPaging : FilterAgreement {
+    std::vector<std::int64_t> fullSort(const std::string& order, const std::string& filter)
+    {
+        RecordBindings b;
+        b.add(*c.songs);
+        auto terms = expr::parseOrder(order, &b);
+        auto keep = expr::Expression::compile(filter, &b);
+        std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> rows;
+        View all(*c.songs);
+        all.toStart();
+        while (all.next() == 0) {
+            if (!keep.test(b))
+                continue;
+            std::vector<expr::Value> values;
+            for (auto& t : terms)
+                values.push_back(t.expression.evaluate(b));
+            rows.push_back({values, c.songs->record().recordId});
+        }
+        std::stable_sort(rows.begin(), rows.end(), [&](const auto& x, const auto& y) {
+            for (size_t i = 0; i < terms.size(); ++i)
+                if (int d = expr::compare(x.first[i], y.first[i]))
+                    return terms[i].descending ? d > 0 : d < 0;
+            return x.second < y.second;
+        });
+        std::vector<std::int64_t> ids;
+        for (const auto& r : rows)
+            ids.push_back(r.second);
+        return ids;
+    }
+};
+
+TEST_F(PositionPaging, PagesGiveTheRowsOfAFullSort)
+{
+    addSongs(400, kAwkwardTitles);
+    const std::vector<std::string> orders{
+        "+SNG:Title", "-UPPER(SNG:Title), +SNG:Artist", "+SNG:Artist, -SNG:Time", "-SNG:Side, +UPPER(SNG:Artist)"};
+    const std::vector<std::string> filters{
+        "", "SNG:Time > 0", "UPPER(SNG:Artist) = 'ZULU'", "INSTRING('_', SNG:Title, 1, 1) OR SNG:Title = ''"};
+    for (const auto& order : orders)
+        for (const auto& filter : filters) {
+            const std::string what = order + " / " + filter;
+            const auto want = fullSort(order, filter);
+            View v(*c.songs);
+            ASSERT_EQ(v.setOrder(order), 0) << what;
+            ASSERT_EQ(v.setFilter("q", filter), 0) << what;
+            std::vector<std::int64_t> forward, backward;
+            v.toStart();
+            while (v.page(9, true, [&] { forward.push_back(c.songs->record().recordId); }) == 9) { }
+            v.toEnd();
+            while (v.page(6, false, [&] { backward.push_back(c.songs->record().recordId); }) == 6) { }
+            std::reverse(backward.begin(), backward.end());
+            EXPECT_EQ(forward, want) << what;
+            EXPECT_EQ(backward, want) << what;
+        }
+}
+
+TEST_F(PositionPaging, AWriteHasTheOrderMadeAgainAndReadingGoesOnFromTheLastRow)
+{
+    addSongs(200, kAwkwardTitles);
+    const std::string order = "-UPPER(SNG:Title), +SNG:Artist";
+    View v(*c.songs);
+    ASSERT_EQ(v.setOrder(order), 0);
+    std::vector<std::int64_t> seen;
+    v.toStart();
+    v.page(20, true, [&] { seen.push_back(c.songs->record().recordId); });
+    // A new song that sorts first, one that sorts after the last row read, and a deleted row ahead.
+    ASSERT_EQ(c.addSong("Zulu", "ZZZ first"), 0);
+    ASSERT_EQ(c.addSong("Zulu", "zebra"), 0);
+    const auto added = c.songs->record().recordId;
+    auto before = fullSort(order, "");
+    const auto last = std::find(before.begin(), before.end(), seen.back());
+    ASSERT_EQ(c.songs->fetchRecord(*(last + 3)), 0);
+    ASSERT_EQ(c.songs->remove(), 0);
+    const auto now = fullSort(order, "");
+    std::vector<std::int64_t> rest;
+    while (v.next() == 0)
+        rest.push_back(c.songs->record().recordId);
+    const auto from = std::find(now.begin(), now.end(), seen.back()) + 1;
+    EXPECT_EQ(rest, std::vector<std::int64_t>(from, now.end()));
+    EXPECT_NE(std::find(now.begin(), now.end(), added), now.end());
+}
+
 } // namespace
 } // namespace qv::tables::testing
