@@ -127,6 +127,11 @@ private:
 
     int read(bool forward);
     int readSorted(bool forward);
+    bool collectSortValues();
+    void sortCollected();
+    // Adds the primary table's fields and memos that e names; false when it names another
+    // table's field.
+    bool primaryFieldsOf(const expr::Expression& e, std::vector<int>& fields, std::vector<int>& memos) const;
     // Orders no key serves that SQLite sorts: paged by place in positions_.
     bool byPositions() const { return key_ == -2 && sortTerms_.empty(); }
     int readPositions(bool forward);

@@ -465,8 +465,8 @@ struct PositionPaging : FilterAgreement {
 TEST_F(PositionPaging, PagesGiveTheRowsOfAFullSort)
 {
     addSongs(400, kAwkwardTitles);
-    const std::vector<std::string> orders{
-        "+SNG:Title", "-UPPER(SNG:Title), +SNG:Artist", "+SNG:Artist, -SNG:Time", "-SNG:Side, +UPPER(SNG:Artist)"};
+    const std::vector<std::string> orders{"+SNG:Title", "-UPPER(SNG:Title), +SNG:Artist", "+SNG:Artist, -SNG:Time",
+        "-SNG:Side, +UPPER(SNG:Artist)", "+SNG:Time * 2", "-SUB(SNG:Title, 2, 3), +SNG:Side"};
     const std::vector<std::string> filters{
         "", "SNG:Time > 0", "UPPER(SNG:Artist) = 'ZULU'", "INSTRING('_', SNG:Title, 1, 1) OR SNG:Title = ''"};
     for (const auto& order : orders)
