@@ -115,7 +115,7 @@ void View::setOrderKey(int key)
     colFields_.clear();
     colUpper_.clear();
     sortTerms_.clear();
-    sorted_.clear();
+    positions_.clear();
     sortedBuilt_ = false;
     if (key >= 0) {
         auto sql = primary_.keyOrderColumns(key);
@@ -437,7 +437,7 @@ void View::toStart()
 void View::toEnd()
 {
     pos_ = Pos{Pos::End, {}};
-    sortedIndex_ = static_cast<std::int64_t>(byPositions() ? positions_.size() : sorted_.size());
+    sortedIndex_ = static_cast<std::int64_t>(positions_.size());
     invalidate();
 }
 
@@ -460,26 +460,25 @@ void View::seekToBuffer()
         return;
     }
     if (!sortTerms_.empty()) {
-        // The sorted rows are searched for the first whose sort values reach the buffer's.
-        sortedBuilt_ = false;
-        std::vector<expr::Value> want;
-        for (auto& t : sortTerms_)
-            want.push_back(t.expression.evaluate(bindings_));
-        readSorted(true); // builds
-        auto less = [&](const std::vector<expr::Value>& a, const std::vector<expr::Value>& b) {
-            for (size_t i = 0; i < a.size(); ++i) {
-                int c = expr::compare(a[i], b[i]);
-                if (sortTerms_[i].descending)
-                    c = -c;
-                if (c != 0)
-                    return c < 0;
-            }
+        // The first row whose sort values reach the buffer's, found by halving.
+        const auto want = sortValues(sortTerms_);
+        buildSorted();
+        auto before = [&](const std::vector<expr::Value>& a) {
+            for (size_t i = 0; i < a.size(); ++i)
+                if (int c = expr::compare(a[i], want[i]))
+                    return sortTerms_[i].descending ? c > 0 : c < 0;
             return false;
         };
-        std::int64_t i = 0;
-        while (i < static_cast<std::int64_t>(sorted_.size()) && less(sorted_[static_cast<size_t>(i)].first, want))
-            ++i;
-        sortedIndex_ = i - 1;
+        std::int64_t lo = 0, hi = static_cast<std::int64_t>(positions_.size());
+        while (lo < hi) {
+            const auto mid = lo + (hi - lo) / 2;
+            // A row deleted since the sort counts as before: the search goes on past it.
+            if (primary_.fetchRecord(positions_[static_cast<size_t>(mid)]) != 0 || before(sortValues(sortTerms_)))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        sortedIndex_ = lo - 1;
     }
 }
 
@@ -494,9 +493,8 @@ void View::positionOnBuffer()
         return;
     }
     if (!sortTerms_.empty())
-        for (size_t i = 0; i < sorted_.size(); ++i)
-            if (sorted_[i].second == primary_.record().recordId)
-                sortedIndex_ = static_cast<std::int64_t>(i);
+        if (auto i = positions_.find(primary_.record().recordId); i >= 0)
+            sortedIndex_ = i;
 }
 
 bool View::loadJoins()
@@ -704,12 +702,88 @@ int View::read(bool forward)
     }
 }
 
+// Sort values of the rows collected, held as machine integers while every value is a whole
+// number (the common case of a computed number), which also sort several times as fast as
+// through the language's compare.
+class View::SortKeys
+{
+public:
+    explicit SortKeys(const std::vector<expr::OrderTerm>& terms)
+        : terms_(terms)
+    { }
+
+    void add(std::vector<expr::Value>&& values, std::int64_t id)
+    {
+        ids_.push_back(id);
+        if (whole_ && std::all_of(values.begin(), values.end(), [](const expr::Value& v) {
+                return v.kind() == expr::Value::Kind::Integer;
+            })) {
+            for (const auto& v : values)
+                wholeKeys_.push_back(v.toInt());
+            return;
+        }
+        if (whole_) {
+            for (auto k : wholeKeys_)
+                values_.emplace_back(k);
+            wholeKeys_ = {};
+            whole_ = false;
+        }
+        for (auto& v : values)
+            values_.push_back(std::move(v));
+    }
+
+    void clear()
+    {
+        whole_ = true;
+        wholeKeys_.clear();
+        ids_.clear();
+        values_.clear();
+    }
+
+    // The record ids in order, ties in the order they were added.
+    RowIds sorted() const
+    {
+        const size_t n = terms_.size();
+        std::vector<std::uint32_t> order(ids_.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<std::uint32_t>(i);
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            for (size_t t = 0; t < n; ++t) {
+                const size_t x = a * n + t, y = b * n + t;
+                const int c = whole_ ? (wholeKeys_[x] < wholeKeys_[y] ? -1 : wholeKeys_[x] > wholeKeys_[y])
+                                     : expr::compare(values_[x], values_[y]);
+                if (c != 0)
+                    return terms_[t].descending ? c > 0 : c < 0;
+            }
+            return a < b;
+        });
+        RowIds ids;
+        for (auto i : order)
+            ids.push(ids_[i]);
+        return ids;
+    }
+
+private:
+    const std::vector<expr::OrderTerm>& terms_;
+    bool whole_ = true;
+    std::vector<std::int64_t> wholeKeys_, ids_;
+    std::vector<expr::Value> values_;
+};
+
+std::vector<expr::Value> View::sortValues(const std::vector<expr::OrderTerm>& terms)
+{
+    std::vector<expr::Value> values;
+    values.reserve(terms.size());
+    for (const auto& t : terms)
+        values.push_back(t.expression.evaluate(bindings_));
+    return values;
+}
+
 // One pass in file order that loads only the fields the order and the filters name, for
 // views whose filters need nothing but the primary table's own fields. Answers false when
 // the view needs the general pass.
-bool View::collectSortValues()
+bool View::collectSortValues(SortKeys& keys)
 {
-    sorted_.clear();
     std::vector<int> fields, memos;
     if (!joins_.empty() || primary_.encrypted() || !primary_.isOpen() || !primary_.openGroup_
         || !(filters_.empty() || earlyFilter_))
@@ -736,97 +810,48 @@ bool View::collectSortValues()
     Record keep = primary_.record();
     for (bool first = true; (rc = first ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW; first = false) {
         primary_.loadFields(s, 0, fields, memos);
-        if (!passes())
-            continue;
-        std::vector<expr::Value> values;
-        values.reserve(sortTerms_.size());
-        for (auto& t : sortTerms_)
-            values.push_back(t.expression.evaluate(bindings_));
-        sorted_.push_back({std::move(values), sqlite3_column_int64(s, 0)});
+        if (passes())
+            keys.add(sortValues(sortTerms_), sqlite3_column_int64(s, 0));
     }
     primary_.record() = std::move(keep);
-    if (rc != SQLITE_DONE)
-        sorted_.clear();
     return rc == SQLITE_DONE;
 }
 
-// Rows in the order of their sort values, ties in the order they were read. Sort values
-// that are all whole numbers are compared as machine integers, the common case of a
-// computed number, which the language's compare would take several times as long for.
-void View::sortCollected()
+void View::buildSorted()
 {
-    const size_t terms = sortTerms_.size();
-    std::vector<std::uint32_t> order(sorted_.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<std::uint32_t>(i);
-    const bool whole = std::all_of(sorted_.begin(), sorted_.end(), [](const auto& row) {
-        return std::all_of(row.first.begin(), row.first.end(),
-            [](const expr::Value& v) { return v.kind() == expr::Value::Kind::Integer; });
-    });
-    if (whole) {
-        std::vector<std::int64_t> keys(sorted_.size() * terms);
-        for (size_t r = 0; r < sorted_.size(); ++r)
-            for (size_t t = 0; t < terms; ++t)
-                keys[r * terms + t] = sorted_[r].first[t].toInt();
-        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            for (size_t t = 0; t < terms; ++t) {
-                const auto x = keys[a * terms + t], y = keys[b * terms + t];
-                if (x != y)
-                    return sortTerms_[t].descending ? x > y : x < y;
-            }
-            return a < b;
-        });
-    } else {
-        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            for (size_t t = 0; t < terms; ++t)
-                if (int c = expr::compare(sorted_[a].first[t], sorted_[b].first[t]))
-                    return sortTerms_[t].descending ? c > 0 : c < 0;
-            return a < b;
-        });
-    }
-    std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> rows;
-    rows.reserve(sorted_.size());
-    for (auto i : order)
-        rows.push_back(std::move(sorted_[i]));
-    sorted_ = std::move(rows);
-}
-
-int View::readSorted(bool forward)
-{
-    if (!sortedBuilt_ && !collectSortValues()) {
-        // One pass over the range: record ids and sort values only, then sorted.
-        sorted_.clear();
+    SortKeys keys(sortTerms_);
+    if (!collectSortValues(keys)) {
+        // One pass over the range in file order, every row loaded with its joins.
+        keys.clear();
         std::vector<OrderCol> keepCols = cols_;
-        auto keepTerms = std::move(sortTerms_);
+        auto terms = std::move(sortTerms_);
         sortTerms_.clear();
         Pos keepPos = pos_;
         pos_ = Pos{};
-        // The pass reads in file order.
         const int keepKey = key_;
         key_ = -1;
         invalidate();
         chunkSize_ = 1024;
         while (read(true) == 0)
-            sorted_.push_back({[&] {
-                                   std::vector<expr::Value> v;
-                                   for (auto& t : keepTerms)
-                                       v.push_back(t.expression.evaluate(bindings_));
-                                   return v;
-                               }(),
-                primary_.record().recordId});
+            keys.add(sortValues(terms), primary_.record().recordId);
         chunkSize_ = 48;
         key_ = keepKey;
-        sortTerms_ = std::move(keepTerms);
+        sortTerms_ = std::move(terms);
         cols_ = keepCols;
         pos_ = keepPos;
     }
+    positions_ = keys.sorted();
+    sortedBuilt_ = true;
+}
+
+int View::readSorted(bool forward)
+{
     if (!sortedBuilt_) {
-        sortCollected();
-        sortedBuilt_ = true;
+        buildSorted();
         if (pos_.mode == Pos::End)
-            sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
+            sortedIndex_ = static_cast<std::int64_t>(positions_.size());
     }
-    const auto n = static_cast<std::int64_t>(sorted_.size());
+    const auto n = static_cast<std::int64_t>(positions_.size());
     for (;;) {
         sortedIndex_ += forward ? 1 : -1;
         if (sortedIndex_ < 0 || sortedIndex_ >= n) {
@@ -834,7 +859,7 @@ int View::readSorted(bool forward)
             return setError(RecordNotAvailable, primary_.filePath());
         }
         // Rows deleted since the sort are passed over; changed ones are shown as they are now.
-        if (primary_.fetchRecord(sorted_[static_cast<size_t>(sortedIndex_)].second) != 0)
+        if (primary_.fetchRecord(positions_[static_cast<size_t>(sortedIndex_)]) != 0)
             continue;
         if (loadJoins() && passes())
             return setError(NoError);

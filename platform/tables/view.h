@@ -127,8 +127,10 @@ private:
 
     int read(bool forward);
     int readSorted(bool forward);
-    bool collectSortValues();
-    void sortCollected();
+    class SortKeys;
+    std::vector<expr::Value> sortValues(const std::vector<expr::OrderTerm>& terms);
+    bool collectSortValues(SortKeys& keys);
+    void buildSorted();
     // Adds the primary table's fields and memos that e names; false when it names another
     // table's field.
     bool primaryFieldsOf(const expr::Expression& e, std::vector<int>& fields, std::vector<int>& memos) const;
@@ -156,10 +158,9 @@ private:
     std::vector<int> colFields_; // primary field behind each order column; -1 for the record id
     std::vector<bool> colUpper_;
     std::vector<expr::OrderTerm> sortTerms_; // in-memory order
-    std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> sorted_;
     bool sortedBuilt_ = false;
     std::int64_t sortedIndex_ = -1; // -1 before the first, size() after the last
-    RowIds positions_;
+    RowIds positions_; // the order's record ids, made once (and again after a write)
     std::uint64_t positionsSerial_ = 0;
     std::vector<std::pair<std::string, KeyValue>> range_;
     std::map<std::string, std::string> filterTexts_;

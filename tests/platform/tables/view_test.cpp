@@ -513,5 +513,38 @@ TEST_F(PositionPaging, AWriteHasTheOrderMadeAgainAndReadingGoesOnFromTheLastRow)
     EXPECT_NE(std::find(now.begin(), now.end(), added), now.end());
 }
 
+TEST_F(PositionPaging, SeekingFindsTheFirstRowWithTheBuffersOrderValues)
+{
+    addSongs(300, kAwkwardTitles);
+    RecordBindings b;
+    b.add(*c.songs);
+    for (const std::string order : {"+SNG:Time * 2", "-UPPER(SNG:Title), +SNG:Artist", "-SUB(SNG:Title, 2, 3)"}) {
+        const auto all = fullSort(order, "");
+        auto terms = expr::parseOrder(order, &b);
+        auto valuesAt = [&](size_t i) {
+            EXPECT_EQ(c.songs->fetchRecord(all[i]), 0);
+            std::vector<expr::Value> v;
+            for (auto& t : terms)
+                v.push_back(t.expression.evaluate(b));
+            return v;
+        };
+        auto same = [](const std::vector<expr::Value>& x, const std::vector<expr::Value>& y) {
+            return std::equal(
+                x.begin(), x.end(), y.begin(), [](const auto& p, const auto& q) { return expr::compare(p, q) == 0; });
+        };
+        View v(*c.songs);
+        ASSERT_EQ(v.setOrder(order), 0);
+        for (size_t k : {size_t{0}, size_t{57}, size_t{150}, all.size() - 1}) {
+            size_t first = k;
+            while (first > 0 && same(valuesAt(first - 1), valuesAt(k)))
+                --first;
+            ASSERT_EQ(c.songs->fetchRecord(all[k]), 0);
+            v.seekToBuffer();
+            ASSERT_EQ(v.next(), 0) << order << " " << k;
+            EXPECT_EQ(c.songs->record().recordId, all[first]) << order << " " << k;
+        }
+    }
+}
+
 } // namespace
 } // namespace qv::tables::testing
