@@ -363,29 +363,31 @@ std::string View::baseWhere(std::vector<KeyValue>& binds) const
 // keeps is judged from the first rows of the view's range.
 View::Plan View::choosePlan()
 {
-    constexpr int kSample = 4096;
-    constexpr int kFewInSample = 3; // fewer: a page of 48 rows would walk over 65,000 rows
+    constexpr int kFewInSample = 3; // fewer in 4096: a page of 48 rows would walk over 65,000 rows
     if (pushed_.empty() || cols_.size() < 2 || !primary_.isOpen() || !primary_.openGroup_)
         return Plan::WalkOrder;
-    std::vector<KeyValue> binds;
-    std::string scope = scopeWhere(binds);
-    std::string test = pushedWhere(binds);
-    std::string sql = "SELECT count(*), total(m) FROM (SELECT (" + test + ") AS m FROM " + primary_.sqlTable()
-        + (scope.empty() ? "" : " WHERE " + scope) + " LIMIT " + std::to_string(kSample) + ")";
-    Group& g = *primary_.openGroup_;
-    int rc = 0;
-    sqlite3_stmt* s = g.statement(sql, &rc);
-    if (!s)
-        return Plan::WalkOrder;
-    StatementUse use(s);
-    int i = 1;
-    for (const auto& b : binds)
-        bindKeyValue(s, i++, b);
-    if (g.step(s) != SQLITE_ROW)
-        return Plan::WalkOrder;
-    const auto sampled = sqlite3_column_int64(s, 0);
-    const auto kept = sqlite3_column_double(s, 1);
-    return sampled == kSample && kept < kFewInSample ? Plan::ScanAndSort : Plan::WalkOrder;
+    // A small sample settles a filter that keeps many rows; only a doubtful one takes the large.
+    for (int sample : {256, 4096}) {
+        std::vector<KeyValue> binds;
+        std::string scope = scopeWhere(binds);
+        std::string test = pushedWhere(binds);
+        std::string sql = "SELECT count(*), total(m) FROM (SELECT (" + test + ") AS m FROM " + primary_.sqlTable()
+            + (scope.empty() ? "" : " WHERE " + scope) + " LIMIT " + std::to_string(sample) + ")";
+        Group& g = *primary_.openGroup_;
+        int rc = 0;
+        sqlite3_stmt* s = g.statement(sql, &rc);
+        if (!s)
+            return Plan::WalkOrder;
+        StatementUse use(s);
+        int i = 1;
+        for (const auto& b : binds)
+            bindKeyValue(s, i++, b);
+        if (g.step(s) != SQLITE_ROW)
+            return Plan::WalkOrder;
+        if (sqlite3_column_int64(s, 0) < sample || sqlite3_column_double(s, 1) >= kFewInSample)
+            return Plan::WalkOrder;
+    }
+    return Plan::ScanAndSort;
 }
 
 std::vector<KeyValue> View::bufferValues() const
