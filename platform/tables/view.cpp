@@ -367,7 +367,7 @@ View::Plan View::choosePlan()
     if (pushed_.empty() || cols_.size() < 2 || !primary_.isOpen() || !primary_.openGroup_)
         return Plan::WalkOrder;
     // A small sample settles a filter that keeps many rows; only a doubtful one takes the large.
-    for (int sample : {256, 4096}) {
+    for (int sample : {64, 4096}) {
         std::vector<KeyValue> binds;
         std::string scope = scopeWhere(binds);
         std::string test = pushedWhere(binds);
