@@ -49,6 +49,36 @@ KeyValue columnValue(sqlite3_stmt* s, int col)
 
 } // namespace
 
+void RowIds::clear()
+{
+    narrow_.clear();
+    narrow_.shrink_to_fit();
+    wide_.clear();
+    wide_.shrink_to_fit();
+}
+
+void RowIds::push(std::int64_t id)
+{
+    if (wide_.empty() && id >= 0 && id <= std::numeric_limits<std::uint32_t>::max()) {
+        narrow_.push_back(static_cast<std::uint32_t>(id));
+        return;
+    }
+    if (wide_.empty()) {
+        wide_.assign(narrow_.begin(), narrow_.end());
+        narrow_.clear();
+        narrow_.shrink_to_fit();
+    }
+    wide_.push_back(id);
+}
+
+std::int64_t RowIds::find(std::int64_t id) const
+{
+    for (std::size_t i = 0; i < size(); ++i)
+        if ((*this)[i] == id)
+            return static_cast<std::int64_t>(i);
+    return -1;
+}
+
 std::uint64_t writeSerial()
 {
     return g_writes;
@@ -80,11 +110,12 @@ void View::join(Table& joined, int key, std::vector<std::string> parentFields, b
 void View::setOrderKey(int key)
 {
     key_ = key;
+    plan_ = Plan::Undecided;
     cols_.clear();
     colFields_.clear();
     colUpper_.clear();
     sortTerms_.clear();
-    sorted_.clear();
+    positions_.clear();
     sortedBuilt_ = false;
     if (key >= 0) {
         auto sql = primary_.keyOrderColumns(key);
@@ -159,6 +190,7 @@ void View::limitToBuffer(int components)
     for (int i = 0; i < components && i + 1 < static_cast<int>(cols_.size()); ++i)
         range_.push_back({cols_[i].sql, primary_.keyValueOf(colFields_[i])});
     sortedBuilt_ = false;
+    plan_ = Plan::Undecided;
     invalidate();
 }
 
@@ -175,28 +207,29 @@ void View::compileFilters()
     earlyFilter_ = !filters_.empty() && filterError_.empty() && !primary_.encrypted();
     earlyFields_.clear();
     earlyMemos_.clear();
-    for (auto& [name, f] : filters_) {
-        if (f.predicate)
-            earlyFilter_ = false;
-        if (!earlyFilter_)
-            break;
-        for (const auto& n : f.expression.names()) {
-            auto colon = n.find(':');
-            bool ours = colon != std::string::npos && sameName(n.substr(0, colon), primary_.def().prefix);
-            int fi = ours ? primary_.def().fieldIndex(n) : -1;
-            int mi = ours ? primary_.def().memoIndex(n) : -1;
-            if (fi >= 0)
-                earlyFields_.push_back(fi);
-            else if (mi >= 0)
-                earlyMemos_.push_back(mi);
-            else if (bindings_.lookup(n) >= 0 && colon != std::string::npos) {
-                // Another table's field: it is known only once the joins are loaded.
-                for (size_t t = 1; t < bindings_.tables().size(); ++t)
-                    if (sameName(n.substr(0, colon), bindings_.tables()[t]->def().prefix))
-                        earlyFilter_ = false;
-            }
+    for (auto& [name, f] : filters_)
+        earlyFilter_ = earlyFilter_ && !f.predicate && primaryFieldsOf(f.expression, earlyFields_, earlyMemos_);
+}
+
+bool View::primaryFieldsOf(const expr::Expression& e, std::vector<int>& fields, std::vector<int>& memos) const
+{
+    for (const auto& n : e.names()) {
+        auto colon = n.find(':');
+        bool ours = colon != std::string::npos && sameName(n.substr(0, colon), primary_.def().prefix);
+        int fi = ours ? primary_.def().fieldIndex(n) : -1;
+        int mi = ours ? primary_.def().memoIndex(n) : -1;
+        if (fi >= 0)
+            fields.push_back(fi);
+        else if (mi >= 0)
+            memos.push_back(mi);
+        else if (bindings_.lookup(n) >= 0 && colon != std::string::npos) {
+            // Another table's field: it is known only once the joins are loaded.
+            for (size_t t = 1; t < bindings_.tables().size(); ++t)
+                if (sameName(n.substr(0, colon), bindings_.tables()[t]->def().prefix))
+                    return false;
         }
     }
+    return true;
 }
 
 int View::setFilter(const std::string& name, std::string_view expression)
@@ -236,6 +269,7 @@ void View::clearFilter(const std::string& name)
 void View::rebuildPushdown()
 {
     pushed_.clear();
+    plan_ = Plan::Undecided;
     if (primary_.encrypted())
         return;
     static const char* ops[] = {" = ?", " <> ?", " < ?", " <= ?", " > ?", " >= ?"};
@@ -243,7 +277,7 @@ void View::rebuildPushdown()
         if (!f.expression.ok() || f.expression.empty())
             continue;
         for (const auto& c : f.expression.conjuncts()) {
-            if (!c.simple || c.simple->upper)
+            if (!c.simple)
                 continue;
             const auto& sname = c.simple->name;
             auto colon = sname.find(':');
@@ -255,11 +289,17 @@ void View::rebuildPushdown()
             const auto& fd = primary_.def().fields[fi];
             const expr::Value& k = c.simple->constant;
             KeyValue bound = std::int64_t{0};
+            std::string column = primary_.columnOf(fi);
             if (fd.type == FieldType::String) {
                 if (!k.isString() || k.looksNumeric())
                     continue;
                 bound = std::string(text::trimRight(k.str()));
+                // The language's own UPPER, so SQLite compares exactly what the expression does.
+                if (c.simple->upper)
+                    column = "qv_upper(" + column + ")";
             } else {
+                if (c.simple->upper)
+                    continue;
                 if (!k.isExact())
                     continue;
                 expr::Decimal d = k.toDecimal();
@@ -281,12 +321,12 @@ void View::rebuildPushdown()
                 }
                 bound = static_cast<std::int64_t>(units);
             }
-            pushed_.push_back({primary_.columnOf(fi) + ops[static_cast<int>(c.simple->op)], bound});
+            pushed_.push_back({column + ops[static_cast<int>(c.simple->op)], bound});
         }
     }
 }
 
-std::string View::baseWhere(std::vector<KeyValue>& binds) const
+std::string View::scopeWhere(std::vector<KeyValue>& binds) const
 {
     std::vector<std::string> parts;
     if (key_ >= 0)
@@ -296,12 +336,58 @@ std::string View::baseWhere(std::vector<KeyValue>& binds) const
         parts.push_back(col + " = ?");
         binds.push_back(v);
     }
+    return joinSql(parts, " AND ");
+}
+
+std::string View::pushedWhere(std::vector<KeyValue>& binds) const
+{
+    std::vector<std::string> parts;
     for (const auto& p : pushed_) {
         parts.push_back(p.sql);
         if (p.value)
             binds.push_back(*p.value);
     }
     return joinSql(parts, " AND ");
+}
+
+std::string View::baseWhere(std::vector<KeyValue>& binds) const
+{
+    std::string scope = scopeWhere(binds);
+    std::string pushed = pushedWhere(binds);
+    return scope.empty() ? pushed : pushed.empty() ? scope : scope + " AND " + pushed;
+}
+
+// Walking the order's index to fill a page visits rows until enough pass; when the part of
+// the filter SQLite tests keeps few rows, that is most of the table for one page, where a
+// scan that sorts the few rows it keeps reads each row once, in file order. What the filter
+// keeps is judged from the first rows of the view's range.
+View::Plan View::choosePlan()
+{
+    constexpr int kFewInSample = 3; // fewer in 4096: a page of 48 rows would walk over 65,000 rows
+    if (pushed_.empty() || cols_.size() < 2 || !primary_.isOpen() || !primary_.openGroup_)
+        return Plan::WalkOrder;
+    // A small sample settles a filter that keeps many rows; only a doubtful one takes the large.
+    for (int sample : {64, 4096}) {
+        std::vector<KeyValue> binds;
+        std::string scope = scopeWhere(binds);
+        std::string test = pushedWhere(binds);
+        std::string sql = "SELECT count(*), total(m) FROM (SELECT (" + test + ") AS m FROM " + primary_.sqlTable()
+            + (scope.empty() ? "" : " WHERE " + scope) + " LIMIT " + std::to_string(sample) + ")";
+        Group& g = *primary_.openGroup_;
+        int rc = 0;
+        sqlite3_stmt* s = g.statement(sql, &rc);
+        if (!s)
+            return Plan::WalkOrder;
+        StatementUse use(s);
+        int i = 1;
+        for (const auto& b : binds)
+            bindKeyValue(s, i++, b);
+        if (g.step(s) != SQLITE_ROW)
+            return Plan::WalkOrder;
+        if (sqlite3_column_int64(s, 0) < sample || sqlite3_column_double(s, 1) >= kFewInSample)
+            return Plan::WalkOrder;
+    }
+    return Plan::ScanAndSort;
 }
 
 std::vector<KeyValue> View::bufferValues() const
@@ -353,7 +439,7 @@ void View::toStart()
 void View::toEnd()
 {
     pos_ = Pos{Pos::End, {}};
-    sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
+    sortedIndex_ = static_cast<std::int64_t>(positions_.size());
     invalidate();
 }
 
@@ -362,27 +448,39 @@ void View::seekToBuffer()
     pos_ = Pos{Pos::At, bufferValues()};
     pos_.values.back() = std::numeric_limits<std::int64_t>::min();
     invalidate();
+    if (byPositions()) {
+        // SQLite finds the first row at or after the buffer's values; its place is looked up.
+        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == writeSerial();
+        if (!sortedBuilt_ && buildPositions() != 0)
+            return;
+        std::int64_t at = static_cast<std::int64_t>(positions_.size());
+        if (refill(true, 1, pos_) == 0 && !chunk_.empty())
+            if (auto i = positions_.find(chunk_.front().record.recordId); i >= 0)
+                at = i;
+        invalidate();
+        sortedIndex_ = at - 1;
+        return;
+    }
     if (!sortTerms_.empty()) {
-        // The sorted rows are searched for the first whose sort values reach the buffer's.
-        sortedBuilt_ = false;
-        std::vector<expr::Value> want;
-        for (auto& t : sortTerms_)
-            want.push_back(t.expression.evaluate(bindings_));
-        readSorted(true); // builds
-        auto less = [&](const std::vector<expr::Value>& a, const std::vector<expr::Value>& b) {
-            for (size_t i = 0; i < a.size(); ++i) {
-                int c = expr::compare(a[i], b[i]);
-                if (sortTerms_[i].descending)
-                    c = -c;
-                if (c != 0)
-                    return c < 0;
-            }
+        // The first row whose sort values reach the buffer's, found by halving.
+        const auto want = sortValues(sortTerms_);
+        buildSorted();
+        auto before = [&](const std::vector<expr::Value>& a) {
+            for (size_t i = 0; i < a.size(); ++i)
+                if (int c = expr::compare(a[i], want[i]))
+                    return sortTerms_[i].descending ? c > 0 : c < 0;
             return false;
         };
-        std::int64_t i = 0;
-        while (i < static_cast<std::int64_t>(sorted_.size()) && less(sorted_[static_cast<size_t>(i)].first, want))
-            ++i;
-        sortedIndex_ = i - 1;
+        std::int64_t lo = 0, hi = static_cast<std::int64_t>(positions_.size());
+        while (lo < hi) {
+            const auto mid = lo + (hi - lo) / 2;
+            // A row deleted since the sort counts as before: the search goes on past it.
+            if (primary_.fetchRecord(positions_[static_cast<size_t>(mid)]) != 0 || before(sortValues(sortTerms_)))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        sortedIndex_ = lo - 1;
     }
 }
 
@@ -390,10 +488,15 @@ void View::positionOnBuffer()
 {
     pos_ = Pos{Pos::After, bufferValues()};
     invalidate();
+    if (byPositions()) {
+        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == writeSerial();
+        if (sortedBuilt_ || buildPositions() == 0)
+            sortedIndex_ = positions_.find(primary_.record().recordId);
+        return;
+    }
     if (!sortTerms_.empty())
-        for (size_t i = 0; i < sorted_.size(); ++i)
-            if (sorted_[i].second == primary_.record().recordId)
-                sortedIndex_ = static_cast<std::int64_t>(i);
+        if (auto i = positions_.find(primary_.record().recordId); i >= 0)
+            sortedIndex_ = i;
 }
 
 bool View::loadJoins()
@@ -461,13 +564,16 @@ int View::refill(bool forward, int limit, const Pos& from)
     }
     if (!primary_.isOpen())
         return setError(FileNotOpen, primary_.filePath());
+    if (plan_ == Plan::Undecided)
+        plan_ = choosePlan();
     std::vector<KeyValue> binds;
     std::string where = baseWhere(binds);
     std::vector<std::string> colSql, orderSql;
     for (const auto& c : cols_) {
-        colSql.push_back(c.sql);
+        // A unary plus keeps SQLite from walking an index in this order.
+        colSql.push_back(plan_ == Plan::ScanAndSort ? "+" + c.sql : c.sql);
         bool desc = c.desc != !forward;
-        orderSql.push_back(c.sql + (desc ? " DESC" : ""));
+        orderSql.push_back(colSql.back() + (desc ? " DESC" : ""));
     }
     if (from.mode == Pos::At || from.mode == Pos::After) {
         bool inclusive = from.mode == Pos::At;
@@ -486,18 +592,18 @@ int View::refill(bool forward, int limit, const Pos& from)
             for (size_t i = 0; i < cols_.size(); ++i) {
                 std::vector<std::string> ands;
                 for (size_t k = 0; k < i; ++k) {
-                    ands.push_back(cols_[k].sql + " = ?");
+                    ands.push_back(colSql[k] + " = ?");
                     binds.push_back(from.values[k]);
                 }
                 bool beyondIsGreater = cols_[i].desc != forward;
-                ands.push_back(cols_[i].sql + (beyondIsGreater ? " > ?" : " < ?"));
+                ands.push_back(colSql[i] + (beyondIsGreater ? " > ?" : " < ?"));
                 binds.push_back(from.values[i]);
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");
             }
             if (inclusive) {
                 std::vector<std::string> ands;
                 for (size_t k = 0; k < cols_.size(); ++k) {
-                    ands.push_back(cols_[k].sql + " = ?");
+                    ands.push_back(colSql[k] + " = ?");
                     binds.push_back(from.values[k]);
                 }
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");
@@ -566,6 +672,8 @@ int View::read(bool forward)
         return setError(InvalidFile, primary_.filePath());
     if (!sortTerms_.empty())
         return readSorted(forward);
+    if (byPositions())
+        return readPositions(forward);
     for (;;) {
         if (chunkForward_ != forward || chunkSerial_ != writeSerial())
             invalidate();
@@ -596,45 +704,156 @@ int View::read(bool forward)
     }
 }
 
-int View::readSorted(bool forward)
+// Sort values of the rows collected, held as machine integers while every value is a whole
+// number (the common case of a computed number), which also sort several times as fast as
+// through the language's compare.
+class View::SortKeys
 {
-    if (!sortedBuilt_) {
-        // One pass over the range: record ids and sort values only, then sorted.
-        sorted_.clear();
+public:
+    explicit SortKeys(const std::vector<expr::OrderTerm>& terms)
+        : terms_(terms)
+    { }
+
+    void add(std::vector<expr::Value>&& values, std::int64_t id)
+    {
+        ids_.push_back(id);
+        if (whole_ && std::all_of(values.begin(), values.end(), [](const expr::Value& v) {
+                return v.kind() == expr::Value::Kind::Integer;
+            })) {
+            for (const auto& v : values)
+                wholeKeys_.push_back(v.toInt());
+            return;
+        }
+        if (whole_) {
+            for (auto k : wholeKeys_)
+                values_.emplace_back(k);
+            wholeKeys_ = {};
+            whole_ = false;
+        }
+        for (auto& v : values)
+            values_.push_back(std::move(v));
+    }
+
+    void clear()
+    {
+        whole_ = true;
+        wholeKeys_.clear();
+        ids_.clear();
+        values_.clear();
+    }
+
+    // The record ids in order, ties in the order they were added.
+    RowIds sorted() const
+    {
+        const size_t n = terms_.size();
+        std::vector<std::uint32_t> order(ids_.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<std::uint32_t>(i);
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            for (size_t t = 0; t < n; ++t) {
+                const size_t x = a * n + t, y = b * n + t;
+                const int c = whole_ ? (wholeKeys_[x] < wholeKeys_[y] ? -1 : wholeKeys_[x] > wholeKeys_[y])
+                                     : expr::compare(values_[x], values_[y]);
+                if (c != 0)
+                    return terms_[t].descending ? c > 0 : c < 0;
+            }
+            return a < b;
+        });
+        RowIds ids;
+        for (auto i : order)
+            ids.push(ids_[i]);
+        return ids;
+    }
+
+private:
+    const std::vector<expr::OrderTerm>& terms_;
+    bool whole_ = true;
+    std::vector<std::int64_t> wholeKeys_, ids_;
+    std::vector<expr::Value> values_;
+};
+
+std::vector<expr::Value> View::sortValues(const std::vector<expr::OrderTerm>& terms)
+{
+    std::vector<expr::Value> values;
+    values.reserve(terms.size());
+    for (const auto& t : terms)
+        values.push_back(t.expression.evaluate(bindings_));
+    return values;
+}
+
+// One pass in file order that loads only the fields the order and the filters name, for
+// views whose filters need nothing but the primary table's own fields. Answers false when
+// the view needs the general pass.
+bool View::collectSortValues(SortKeys& keys)
+{
+    std::vector<int> fields, memos;
+    if (!joins_.empty() || primary_.encrypted() || !primary_.isOpen() || !primary_.openGroup_
+        || !(filters_.empty() || earlyFilter_))
+        return false;
+    for (const auto& t : sortTerms_)
+        if (!primaryFieldsOf(t.expression, fields, memos))
+            return false;
+    fields.insert(fields.end(), earlyFields_.begin(), earlyFields_.end());
+    memos.insert(memos.end(), earlyMemos_.begin(), earlyMemos_.end());
+    std::vector<KeyValue> binds;
+    const std::string where = baseWhere(binds);
+    const std::string sql = "SELECT " + primary_.selectList() + " FROM " + primary_.sqlTable()
+        + (where.empty() ? "" : " WHERE " + where) + " ORDER BY _rid";
+    Group& g = *primary_.openGroup_;
+    int rc = 0;
+    sqlite3_stmt* s = g.statement(sql, &rc);
+    if (!s)
+        return false;
+    StatementUse use(s);
+    int i = 1;
+    for (const auto& b : binds)
+        bindKeyValue(s, i++, b);
+    // The buffer ends as it was.
+    Record keep = primary_.record();
+    for (bool first = true; (rc = first ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW; first = false) {
+        primary_.loadFields(s, 0, fields, memos);
+        if (passes())
+            keys.add(sortValues(sortTerms_), sqlite3_column_int64(s, 0));
+    }
+    primary_.record() = std::move(keep);
+    return rc == SQLITE_DONE;
+}
+
+void View::buildSorted()
+{
+    SortKeys keys(sortTerms_);
+    if (!collectSortValues(keys)) {
+        // One pass over the range in file order, every row loaded with its joins.
+        keys.clear();
         std::vector<OrderCol> keepCols = cols_;
-        auto keepTerms = std::move(sortTerms_);
+        auto terms = std::move(sortTerms_);
         sortTerms_.clear();
         Pos keepPos = pos_;
         pos_ = Pos{};
+        const int keepKey = key_;
+        key_ = -1;
         invalidate();
         chunkSize_ = 1024;
         while (read(true) == 0)
-            sorted_.push_back({[&] {
-                                   std::vector<expr::Value> v;
-                                   for (auto& t : keepTerms)
-                                       v.push_back(t.expression.evaluate(bindings_));
-                                   return v;
-                               }(),
-                primary_.record().recordId});
+            keys.add(sortValues(terms), primary_.record().recordId);
         chunkSize_ = 48;
-        sortTerms_ = std::move(keepTerms);
+        key_ = keepKey;
+        sortTerms_ = std::move(terms);
         cols_ = keepCols;
         pos_ = keepPos;
-        std::stable_sort(sorted_.begin(), sorted_.end(), [&](const auto& a, const auto& b) {
-            for (size_t i = 0; i < a.first.size(); ++i) {
-                int c = expr::compare(a.first[i], b.first[i]);
-                if (sortTerms_[i].descending)
-                    c = -c;
-                if (c != 0)
-                    return c < 0;
-            }
-            return false;
-        });
-        sortedBuilt_ = true;
-        if (pos_.mode == Pos::End)
-            sortedIndex_ = static_cast<std::int64_t>(sorted_.size());
     }
-    const auto n = static_cast<std::int64_t>(sorted_.size());
+    positions_ = keys.sorted();
+    sortedBuilt_ = true;
+}
+
+int View::readSorted(bool forward)
+{
+    if (!sortedBuilt_) {
+        buildSorted();
+        if (pos_.mode == Pos::End)
+            sortedIndex_ = static_cast<std::int64_t>(positions_.size());
+    }
+    const auto n = static_cast<std::int64_t>(positions_.size());
     for (;;) {
         sortedIndex_ += forward ? 1 : -1;
         if (sortedIndex_ < 0 || sortedIndex_ >= n) {
@@ -642,7 +861,74 @@ int View::readSorted(bool forward)
             return setError(RecordNotAvailable, primary_.filePath());
         }
         // Rows deleted since the sort are passed over; changed ones are shown as they are now.
-        if (primary_.fetchRecord(sorted_[static_cast<size_t>(sortedIndex_)].second) != 0)
+        if (primary_.fetchRecord(positions_[static_cast<size_t>(sortedIndex_)]) != 0)
+            continue;
+        if (loadJoins() && passes())
+            return setError(NoError);
+    }
+}
+
+int View::buildPositions()
+{
+    positions_.clear();
+    sortedBuilt_ = false;
+    if (!primary_.isOpen())
+        return setError(FileNotOpen, primary_.filePath());
+    std::vector<KeyValue> binds;
+    std::string where = baseWhere(binds);
+    std::vector<std::string> orderSql;
+    for (const auto& c : cols_)
+        orderSql.push_back(c.sql + (c.desc ? " DESC" : ""));
+    std::string sql = "SELECT _rid FROM " + primary_.sqlTable() + (where.empty() ? "" : " WHERE " + where)
+        + " ORDER BY " + joinSql(orderSql, ", ");
+    Group& g = *primary_.openGroup_;
+    int rc = 0;
+    sqlite3_stmt* s = g.statement(sql, &rc);
+    if (!s)
+        return driverError(rc, g.db(), primary_.filePath());
+    StatementUse use(s);
+    int i = 1;
+    for (const auto& b : binds)
+        bindKeyValue(s, i++, b);
+    for (bool first = true; (rc = first ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW; first = false)
+        positions_.push(sqlite3_column_int64(s, 0));
+    if (rc != SQLITE_DONE) {
+        positions_.clear();
+        return driverError(rc, g.db(), primary_.filePath());
+    }
+    positionsSerial_ = writeSerial();
+    sortedBuilt_ = true;
+    return 0;
+}
+
+int View::readPositions(bool forward)
+{
+    if (!sortedBuilt_ || positionsSerial_ != writeSerial()) {
+        // Made again after a write; reading goes on from the row last handed out.
+        const bool had = sortedBuilt_;
+        const auto oldSize = static_cast<std::int64_t>(positions_.size());
+        const std::int64_t current
+            = had && sortedIndex_ >= 0 && sortedIndex_ < oldSize ? positions_[static_cast<size_t>(sortedIndex_)] : -1;
+        if (int e = buildPositions())
+            return e;
+        const auto size = static_cast<std::int64_t>(positions_.size());
+        if (current >= 0) {
+            auto at = positions_.find(current);
+            sortedIndex_ = at >= 0 ? at : std::min(sortedIndex_, size);
+        } else if (had ? sortedIndex_ >= oldSize : pos_.mode == Pos::End) {
+            sortedIndex_ = size;
+        } else {
+            sortedIndex_ = -1;
+        }
+    }
+    const auto n = static_cast<std::int64_t>(positions_.size());
+    for (;;) {
+        sortedIndex_ += forward ? 1 : -1;
+        if (sortedIndex_ < 0 || sortedIndex_ >= n) {
+            sortedIndex_ = sortedIndex_ < 0 ? -1 : n;
+            return setError(RecordNotAvailable, primary_.filePath());
+        }
+        if (primary_.fetchRecord(positions_[static_cast<size_t>(sortedIndex_)]) != 0)
             continue;
         if (loadJoins() && passes())
             return setError(NoError);
@@ -666,7 +952,8 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
     // A plain page is one statement; joined records, filtered-out rows and rows of a sorted
     // view take more.
     std::optional<ReadHold> hold;
-    if ((!joins_.empty() || !filters_.empty() || !sortTerms_.empty()) && primary_.isOpen() && primary_.openGroup_)
+    if ((!joins_.empty() || !filters_.empty() || !sortTerms_.empty() || byPositions()) && primary_.isOpen()
+        && primary_.openGroup_)
         hold.emplace(*primary_.openGroup_, primary_.alias_);
     int got = 0;
     while (got < n && read(forward) == 0) {

@@ -18,6 +18,22 @@
 
 namespace qv::tables {
 
+// Record ids in a view's order, four bytes each while every id fits in four bytes.
+class RowIds
+{
+public:
+    void clear();
+    void push(std::int64_t id);
+    std::int64_t operator[](std::size_t i) const { return wide_.empty() ? narrow_[i] : wide_[i]; }
+    std::size_t size() const { return wide_.empty() ? narrow_.size() : wide_.size(); }
+    // The place of id, or -1.
+    std::int64_t find(std::int64_t id) const;
+
+private:
+    std::vector<std::uint32_t> narrow_;
+    std::vector<std::int64_t> wide_; // once any id is too large for narrow_
+};
+
 class View
 {
 public:
@@ -33,8 +49,10 @@ public:
     // Key order of the primary table (-1: physical order).
     void setOrderKey(int key);
     // An order list such as "+ALB:Artist,-UPPER(SNG:Title)". Plain fields and UPPER of a
-    // field are sorted by SQLite; any other expression is sorted in memory once, over
-    // record ids and sort values. Answers 0, or 47 with orderError() set.
+    // field are sorted by SQLite once, into the list of record ids the view then pages
+    // through; any other expression is sorted in memory once, over record ids and sort
+    // values. A write through the driver has the list made again. Answers 0, or 47 with
+    // orderError() set.
     int setOrder(std::string_view order);
     const expr::Error& orderError() const { return orderError_; }
 
@@ -44,6 +62,7 @@ public:
     void clearRange()
     {
         range_.clear();
+        plan_ = Plan::Undecided;
         invalidate();
     }
 
@@ -102,13 +121,31 @@ private:
         std::optional<KeyValue> value; // none: the part needs no bound value
     };
 
+    // How SQLite reaches the rows of a filtered page: along the order's index, or by a
+    // scan that sorts what the filter keeps.
+    enum class Plan { Undecided, WalkOrder, ScanAndSort };
+
     int read(bool forward);
     int readSorted(bool forward);
+    class SortKeys;
+    std::vector<expr::Value> sortValues(const std::vector<expr::OrderTerm>& terms);
+    bool collectSortValues(SortKeys& keys);
+    void buildSorted();
+    // Adds the primary table's fields and memos that e names; false when it names another
+    // table's field.
+    bool primaryFieldsOf(const expr::Expression& e, std::vector<int>& fields, std::vector<int>& memos) const;
+    // Orders no key serves that SQLite sorts: paged by place in positions_.
+    bool byPositions() const { return key_ == -2 && sortTerms_.empty(); }
+    int readPositions(bool forward);
+    int buildPositions();
     int refill(bool forward, int limit, const Pos& from);
     bool loadJoins();
     bool passes();
     std::vector<KeyValue> bufferValues() const;
+    std::string scopeWhere(std::vector<KeyValue>& binds) const;
+    std::string pushedWhere(std::vector<KeyValue>& binds) const;
     std::string baseWhere(std::vector<KeyValue>& binds) const;
+    Plan choosePlan();
     void rebuildPushdown();
     Record spareRecord();
     void compileFilters();
@@ -121,13 +158,15 @@ private:
     std::vector<int> colFields_; // primary field behind each order column; -1 for the record id
     std::vector<bool> colUpper_;
     std::vector<expr::OrderTerm> sortTerms_; // in-memory order
-    std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> sorted_;
     bool sortedBuilt_ = false;
     std::int64_t sortedIndex_ = -1; // -1 before the first, size() after the last
+    RowIds positions_; // the order's record ids, made once (and again after a write)
+    std::uint64_t positionsSerial_ = 0;
     std::vector<std::pair<std::string, KeyValue>> range_;
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, Filter> filters_;
     std::vector<Pushed> pushed_;
+    Plan plan_ = Plan::Undecided;
     expr::Error filterError_, orderError_;
     Pos pos_;
     std::deque<Row> chunk_;

@@ -322,5 +322,229 @@ TEST(ViewFilters, HugeConstantsOnADecimalField)
         }
 }
 
+// Every filter gives the rows that testing the expression on each row gives, whatever part of
+// it SQLite is asked to test, in both directions and across pages.
+struct FilterAgreement : ::testing::Test {
+    Collection c;
+
+    void addSongs(int n, const std::vector<std::string>& titles)
+    {
+        const char* artists[] = {"Zulu", "zulu ", "AND", "O'Neil", "", "été"};
+        ASSERT_EQ(c.group->begin(), 0);
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(c.addSong(artists[i % 6], titles[i % titles.size()], i % 50, i % 3), 0);
+            c.songs->record()["SNG:Time"] = i % 4 == 0 ? 0 : 100 * i + 1;
+            ASSERT_EQ(c.songs->update(), 0);
+        }
+        ASSERT_EQ(c.group->commit(), 0);
+    }
+
+    std::vector<std::int64_t> byTestingEachRow(const std::string& filter, int key)
+    {
+        RecordBindings b;
+        b.add(*c.songs);
+        auto e = expr::Expression::compile(filter, &b);
+        EXPECT_TRUE(e.ok()) << filter;
+        std::vector<std::int64_t> out;
+        View all(*c.songs);
+        all.setOrderKey(key);
+        all.toStart();
+        while (all.next() == 0)
+            if (e.test(b))
+                out.push_back(c.songs->record().recordId);
+        return out;
+    }
+
+    void expectAgreement(const std::vector<std::string>& filters, int key)
+    {
+        for (const auto& f : filters) {
+            const auto want = byTestingEachRow(f, key);
+            View v(*c.songs);
+            v.setOrderKey(key);
+            ASSERT_EQ(v.setFilter("q", f), 0) << f;
+            std::vector<std::int64_t> forward, backward;
+            v.toStart();
+            while (v.page(7, true, [&] { forward.push_back(c.songs->record().recordId); }) == 7) { }
+            v.toEnd();
+            while (v.page(5, false, [&] { backward.push_back(c.songs->record().recordId); }) == 5) { }
+            std::reverse(backward.begin(), backward.end());
+            EXPECT_EQ(forward, want) << f;
+            EXPECT_EQ(backward, want) << f;
+            EXPECT_EQ(v.count(), static_cast<std::int64_t>(want.size())) << f;
+        }
+    }
+};
+
+const std::vector<std::string> kAwkwardTitles{
+    "it's", "IT'S", "100%", "100", "a_b", "axb", "AND", "and", "", "Été", "été  ", "12", "zebra", "Moon' OR 1=1 --"};
+
+const std::vector<std::string> kFilters{
+    "SNG:Title = 'it''s'",
+    "UPPER(SNG:Title) = 'IT''S'",
+    "UPPER(SNG:Title) = 'it''s'",
+    "UPPER(SNG:Title) >= 'M'",
+    "UPPER(SNG:Title) < 'B'",
+    "SNG:Title < 'b'",
+    "SNG:Title = ''",
+    "SNG:Title <> ''",
+    "SNG:Title = '100%'",
+    "SNG:Title = '100'",
+    "UPPER(SNG:Title) = 'A_B'",
+    "SNG:Title = 'AND'",
+    "UPPER(SNG:Title) = 'ÉTÉ'",
+    "SNG:Title = 'été'",
+    "SNG:Title = 'Moon'' OR 1=1 --'",
+    "SNG:Title = '12'",
+    "SNG:Title > 12",
+    "UPPER(SNG:Artist) = 'ZULU' AND SNG:Side = 1",
+    "SNG:Artist = 'zulu' AND SNG:Side <> 1",
+    "SNG:Artist = 'O''Neil' OR SNG:Title = 'and'",
+    "NOT SNG:Side = 1 AND SNG:Time > 0",
+    "SNG:Time = 0",
+    "SNG:Time >= 501 AND SNG:Time < 2001",
+    "SNG:ID >= 3 AND SNG:ID < 9",
+    "INSTRING('%', SNG:Title, 1, 1)",
+    "INSTRING('_', SNG:Title, 1, 1) AND UPPER(SNG:Title) <> 'AXB'",
+    "SNG:Side = 99",
+    "SNG:Title = 'nothing like it'",
+};
+
+TEST_F(FilterAgreement, SqliteAndTheExpressionKeepTheSameRows)
+{
+    addSongs(300, kAwkwardTitles);
+    for (int key : {2, 0, -1})
+        expectAgreement(kFilters, key);
+}
+
+// Enough rows that a filter keeping few of them is read by a scan that sorts, not by walking
+// the order's index.
+TEST_F(FilterAgreement, AFilterKeepingFewRowsReadsTheSameRowsOverALargeTable)
+{
+    std::vector<std::string> titles(kAwkwardTitles);
+    for (int i = 0; i < 3000; ++i)
+        titles.push_back("filler " + std::to_string(i));
+    addSongs(6000, titles);
+    expectAgreement({"SNG:Title = 'it''s'", "UPPER(SNG:Title) = 'ÉTÉ' AND SNG:Time > 0", "SNG:Side = 99",
+                        "SNG:Title = 'a_b' AND NOT SNG:Side = 1", "SNG:Title <> 'x'"},
+        2);
+}
+
+// An order no key serves is sorted once and paged by place: the same rows in the same order
+// as sorting the whole view by its order's values, in both directions and after a write.
+struct PositionPaging : FilterAgreement {
+    std::vector<std::int64_t> fullSort(const std::string& order, const std::string& filter)
+    {
+        RecordBindings b;
+        b.add(*c.songs);
+        auto terms = expr::parseOrder(order, &b);
+        auto keep = expr::Expression::compile(filter, &b);
+        std::vector<std::pair<std::vector<expr::Value>, std::int64_t>> rows;
+        View all(*c.songs);
+        all.toStart();
+        while (all.next() == 0) {
+            if (!keep.test(b))
+                continue;
+            std::vector<expr::Value> values;
+            for (auto& t : terms)
+                values.push_back(t.expression.evaluate(b));
+            rows.push_back({values, c.songs->record().recordId});
+        }
+        std::stable_sort(rows.begin(), rows.end(), [&](const auto& x, const auto& y) {
+            for (size_t i = 0; i < terms.size(); ++i)
+                if (int d = expr::compare(x.first[i], y.first[i]))
+                    return terms[i].descending ? d > 0 : d < 0;
+            return x.second < y.second;
+        });
+        std::vector<std::int64_t> ids;
+        for (const auto& r : rows)
+            ids.push_back(r.second);
+        return ids;
+    }
+};
+
+TEST_F(PositionPaging, PagesGiveTheRowsOfAFullSort)
+{
+    addSongs(400, kAwkwardTitles);
+    const std::vector<std::string> orders{"+SNG:Title", "-UPPER(SNG:Title), +SNG:Artist", "+SNG:Artist, -SNG:Time",
+        "-SNG:Side, +UPPER(SNG:Artist)", "+SNG:Time * 2", "-SUB(SNG:Title, 2, 3), +SNG:Side"};
+    const std::vector<std::string> filters{
+        "", "SNG:Time > 0", "UPPER(SNG:Artist) = 'ZULU'", "INSTRING('_', SNG:Title, 1, 1) OR SNG:Title = ''"};
+    for (const auto& order : orders)
+        for (const auto& filter : filters) {
+            const std::string what = order + " / " + filter;
+            const auto want = fullSort(order, filter);
+            View v(*c.songs);
+            ASSERT_EQ(v.setOrder(order), 0) << what;
+            ASSERT_EQ(v.setFilter("q", filter), 0) << what;
+            std::vector<std::int64_t> forward, backward;
+            v.toStart();
+            while (v.page(9, true, [&] { forward.push_back(c.songs->record().recordId); }) == 9) { }
+            v.toEnd();
+            while (v.page(6, false, [&] { backward.push_back(c.songs->record().recordId); }) == 6) { }
+            std::reverse(backward.begin(), backward.end());
+            EXPECT_EQ(forward, want) << what;
+            EXPECT_EQ(backward, want) << what;
+        }
+}
+
+TEST_F(PositionPaging, AWriteHasTheOrderMadeAgainAndReadingGoesOnFromTheLastRow)
+{
+    addSongs(200, kAwkwardTitles);
+    const std::string order = "-UPPER(SNG:Title), +SNG:Artist";
+    View v(*c.songs);
+    ASSERT_EQ(v.setOrder(order), 0);
+    std::vector<std::int64_t> seen;
+    v.toStart();
+    v.page(20, true, [&] { seen.push_back(c.songs->record().recordId); });
+    // A new song that sorts first, one that sorts after the last row read, and a deleted row ahead.
+    ASSERT_EQ(c.addSong("Zulu", "ZZZ first"), 0);
+    ASSERT_EQ(c.addSong("Zulu", "zebra"), 0);
+    const auto added = c.songs->record().recordId;
+    auto before = fullSort(order, "");
+    const auto last = std::find(before.begin(), before.end(), seen.back());
+    ASSERT_EQ(c.songs->fetchRecord(*(last + 3)), 0);
+    ASSERT_EQ(c.songs->remove(), 0);
+    const auto now = fullSort(order, "");
+    std::vector<std::int64_t> rest;
+    while (v.next() == 0)
+        rest.push_back(c.songs->record().recordId);
+    const auto from = std::find(now.begin(), now.end(), seen.back()) + 1;
+    EXPECT_EQ(rest, std::vector<std::int64_t>(from, now.end()));
+    EXPECT_NE(std::find(now.begin(), now.end(), added), now.end());
+}
+
+TEST_F(PositionPaging, SeekingFindsTheFirstRowWithTheBuffersOrderValues)
+{
+    addSongs(300, kAwkwardTitles);
+    RecordBindings b;
+    b.add(*c.songs);
+    for (const std::string order : {"+SNG:Time * 2", "-UPPER(SNG:Title), +SNG:Artist", "-SUB(SNG:Title, 2, 3)"}) {
+        const auto all = fullSort(order, "");
+        auto terms = expr::parseOrder(order, &b);
+        auto valuesAt = [&](size_t i) {
+            EXPECT_EQ(c.songs->fetchRecord(all[i]), 0);
+            std::vector<expr::Value> v;
+            for (auto& t : terms)
+                v.push_back(t.expression.evaluate(b));
+            return v;
+        };
+        auto same = [](const std::vector<expr::Value>& x, const std::vector<expr::Value>& y) {
+            return std::equal(
+                x.begin(), x.end(), y.begin(), [](const auto& p, const auto& q) { return expr::compare(p, q) == 0; });
+        };
+        View v(*c.songs);
+        ASSERT_EQ(v.setOrder(order), 0);
+        for (size_t k : {size_t{0}, size_t{57}, size_t{150}, all.size() - 1}) {
+            size_t first = k;
+            while (first > 0 && same(valuesAt(first - 1), valuesAt(k)))
+                --first;
+            ASSERT_EQ(c.songs->fetchRecord(all[k]), 0);
+            v.seekToBuffer();
+            ASSERT_EQ(v.next(), 0) << order << " " << k;
+            EXPECT_EQ(c.songs->record().recordId, all[first]) << order << " " << k;
+        }
+    }
+}
+
 } // namespace
 } // namespace qv::tables::testing
