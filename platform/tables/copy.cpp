@@ -308,7 +308,7 @@ int TableCopy::commit()
         return setError(NoTransaction, intoPath_);
     const int e = group_->commit();
     if (e == 0)
-        noteWrite(); // lists drop the rows they read ahead
+        noteWrite(intoPath_); // lists drop the rows they read ahead
     close();
     return e;
 }

@@ -1,6 +1,7 @@
 #include "platform/tables/group.h"
 
 #include "platform/tables/errors.h"
+#include "platform/tables/view.h"
 #include "platform/text/case.h"
 
 #include <sqlite3.h>
@@ -656,6 +657,7 @@ int Group::rollback()
     if (!inTransaction())
         return setError(NoTransaction, mainFile_);
     int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    noteRollback();
     if (rc != SQLITE_OK)
         return driverError(rc, db_, mainFile_);
     flushDetaches();

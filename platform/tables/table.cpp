@@ -1165,7 +1165,7 @@ int Table::doInsert()
     }
     record_.recordId = sqlite3_last_insert_rowid(openGroup_->db());
     record_.changeCount = 1;
-    noteWrite();
+    noteWrite(filePath());
     positionOnRecord();
     return 0;
 }
@@ -1223,7 +1223,7 @@ int Table::doUpdate()
     if (sqlite3_changes(openGroup_->db()) == 0)
         return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
     record_.changeCount += 1;
-    noteWrite();
+    noteWrite(filePath());
     positionOnRecord();
     return 0;
 }
@@ -1254,7 +1254,7 @@ int Table::doRemove()
     if (sqlite3_changes(openGroup_->db()) == 0)
         return changedOrGone(*openGroup_, sqlTable(), record_.recordId, filePath());
     record_.recordId = 0;
-    noteWrite();
+    noteWrite(filePath());
     return 0;
 }
 

@@ -13,12 +13,16 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 namespace qv::tables {
 
 namespace {
 
-std::uint64_t g_writes = 0;
+// Files are named as the program spells them; a name differs only in case
+// on this system when the program spells it differently.
+std::unordered_map<std::string, std::uint64_t> g_fileWrites;
+std::uint64_t g_rollbacks = 0;
 
 // Whether "field op bound" holds for every stored number when the bound lies beyond
 // them all, above or below.
@@ -79,13 +83,26 @@ std::int64_t RowIds::find(std::int64_t id) const
     return -1;
 }
 
-std::uint64_t writeSerial()
+std::uint64_t writeSerial(const std::string& file)
 {
-    return g_writes;
+    const auto at = g_fileWrites.find(text::lower(file));
+    return g_rollbacks + (at == g_fileWrites.end() ? 0 : at->second);
 }
-void noteWrite()
+void noteWrite(const std::string& file)
 {
-    ++g_writes;
+    ++g_fileWrites[text::lower(file)];
+}
+void noteRollback()
+{
+    ++g_rollbacks;
+}
+
+std::uint64_t View::dataSerial() const
+{
+    std::uint64_t serial = writeSerial(primary_.filePath());
+    for (const Join& j : joins_)
+        serial += writeSerial(j.table->filePath());
+    return serial;
 }
 
 View::View(Table& primary, const expr::Bindings* globals)
@@ -450,7 +467,7 @@ void View::seekToBuffer()
     invalidate();
     if (byPositions()) {
         // SQLite finds the first row at or after the buffer's values; its place is looked up.
-        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == writeSerial();
+        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == dataSerial();
         if (!sortedBuilt_ && buildPositions() != 0)
             return;
         std::int64_t at = static_cast<std::int64_t>(positions_.size());
@@ -489,7 +506,7 @@ void View::positionOnBuffer()
     pos_ = Pos{Pos::After, bufferValues()};
     invalidate();
     if (byPositions()) {
-        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == writeSerial();
+        sortedBuilt_ = sortedBuilt_ && positionsSerial_ == dataSerial();
         if (sortedBuilt_ || buildPositions() == 0)
             sortedIndex_ = positions_.find(primary_.record().recordId);
         return;
@@ -557,7 +574,7 @@ int View::refill(bool forward, int limit, const Pos& from)
     const int budget = earlyFilter_ ? std::max(limit * 64, 4096) : limit;
     chunkForward_ = forward;
     chunkAtEnd_ = false;
-    chunkSerial_ = writeSerial();
+    chunkSerial_ = dataSerial();
     if ((forward && from.mode == Pos::End) || (!forward && from.mode == Pos::Start)) {
         chunkAtEnd_ = true;
         return 0;
@@ -675,7 +692,7 @@ int View::read(bool forward)
     if (byPositions())
         return readPositions(forward);
     for (;;) {
-        if (chunkForward_ != forward || chunkSerial_ != writeSerial())
+        if (chunkForward_ != forward || chunkSerial_ != dataSerial())
             invalidate();
         if (chunk_.empty()) {
             if (chunkAtEnd_) {
@@ -896,14 +913,14 @@ int View::buildPositions()
         positions_.clear();
         return driverError(rc, g.db(), primary_.filePath());
     }
-    positionsSerial_ = writeSerial();
+    positionsSerial_ = dataSerial();
     sortedBuilt_ = true;
     return 0;
 }
 
 int View::readPositions(bool forward)
 {
-    if (!sortedBuilt_ || positionsSerial_ != writeSerial()) {
+    if (!sortedBuilt_ || positionsSerial_ != dataSerial()) {
         // Made again after a write; reading goes on from the row last handed out.
         const bool had = sortedBuilt_;
         const auto oldSize = static_cast<std::int64_t>(positions_.size());

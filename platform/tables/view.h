@@ -91,6 +91,8 @@ public:
 
     // Drops rows read ahead (another thread may have written since).
     void invalidate();
+    // Moves on with every write to a table the view reads.
+    std::uint64_t dataSerial() const;
 
 private:
     struct Join {
@@ -184,8 +186,12 @@ private:
     std::vector<int> earlyFields_, earlyMemos_;
 };
 
-// Counts every write through the driver, so read-ahead rows can tell they are stale.
-std::uint64_t writeSerial();
-void noteWrite();
+// Counts the writes through the driver to each table file, so a view's rows
+// read ahead and its list of positions can tell they are stale without being
+// made again for a write to a table the view does not read.
+std::uint64_t writeSerial(const std::string& file);
+void noteWrite(const std::string& file);
+// A transaction taken back may undo writes to any file it held.
+void noteRollback();
 
 } // namespace qv::tables

@@ -546,5 +546,19 @@ TEST_F(PositionPaging, SeekingFindsTheFirstRowWithTheBuffersOrderValues)
     }
 }
 
+// A view's rows read ahead and its list of positions stand until a table it
+// reads is written: a write to another table leaves them be.
+TEST(WriteSerials, MoveWithWritesToTheirOwnFileAndWithEveryRollback)
+{
+    const auto songs = writeSerial("qvldata.tps");
+    const auto albums = writeSerial("qvlalbum.tps");
+    noteWrite("QVLDATA.TPS"); // the same file, spelt another way
+    EXPECT_EQ(writeSerial("qvldata.tps"), songs + 1);
+    EXPECT_EQ(writeSerial("qvlalbum.tps"), albums);
+    noteRollback(); // undoes what it undoes in any file it held
+    EXPECT_GT(writeSerial("qvlalbum.tps"), albums);
+    EXPECT_GT(writeSerial("qvldata.tps"), songs + 1);
+}
+
 } // namespace
 } // namespace qv::tables::testing
