@@ -8,16 +8,6 @@ namespace qv::expr {
 
 namespace {
 
-bool isNameStart(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '$';
-}
-
-bool isNameChar(char c)
-{
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == ':';
-}
-
 const char* comparisonOf(Test test)
 {
     switch (test) {

@@ -12,8 +12,6 @@
 
 namespace qv::expr {
 
-namespace {
-
 bool isNameStart(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '$';
@@ -23,8 +21,6 @@ bool isNameChar(char c)
 {
     return isNameStart(c) || (c >= '0' && c <= '9') || c == ':';
 }
-
-} // namespace
 
 std::string quoteString(std::string_view text)
 {

@@ -154,6 +154,11 @@ struct Evaluation {
 };
 Evaluation evaluate(std::string_view text, const Bindings& bindings);
 
+// A name of the language starts with a letter, "_" or "$" and goes on with
+// those, digits and ":" ("SNG:Artist", "$TCQW:Response").
+bool isNameStart(char c);
+bool isNameChar(char c);
+
 // Makes any text a string literal of the language: 'it''s'.
 std::string quoteString(std::string_view text);
 
