@@ -122,7 +122,9 @@ struct List {
         , reader(view, *g_fx->access)
         , browser(reader, "?List")
     {
-        controller.setWindow(std::make_unique<rt::Window>(rt::parseWindowDef(kWindow, "bench", "BrowseSongs")));
+        // The program parses a window's definition once and opens copies of it.
+        static const rt::WindowDef def = rt::parseWindowDef(kWindow, "bench", "BrowseSongs");
+        controller.setWindow(std::make_unique<rt::Window>(def));
         const int byTitle = reader.AddSortOrder("SNG:SongsByTitle");
         browser.addField(g_fx->songs->record(), "SNG:Title");
         browser.addField(g_fx->songs->record(), "SNG:Artist");
