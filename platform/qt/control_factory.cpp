@@ -813,22 +813,20 @@ protected:
     {
         quietly([&] {
             combo_->clear();
-            values_.clear();
             if (hasSource()) {
                 if (!model_)
                     model_ = new ListModel(this);
                 model_->setSource(control_.list());
                 combo_->setModel(model_);
             } else {
+                bool first = true;
                 for (const std::string& part : text::split(control_.def().from, '|')) {
-                    if (!part.empty() && part[0] == '#' && !values_.empty()) {
-                        values_.back() = part.substr(1);
-                        continue;
-                    }
+                    if (!part.empty() && part[0] == '#' && !first)
+                        continue; // the value the choice before it stands for
                     if (part.empty() && control_.def().from.empty())
                         break;
                     combo_->addItem(QString::fromStdString(part));
-                    values_.push_back(part);
+                    first = false;
                 }
             }
         });
@@ -854,15 +852,9 @@ protected:
 
 private:
     bool hasSource() const { return control_.list() != nullptr; }
-    std::string valueAt(int index) const
-    {
-        if (control_.list())
-            return control_.list()->cell(index, 0);
-        return index >= 0 && index < static_cast<int>(values_.size()) ? values_[index] : std::string();
-    }
+    std::string valueAt(int index) const { return control_.choiceValue(index + 1); }
     QComboBox* combo_;
     ListModel* model_ = nullptr;
-    std::vector<std::string> values_;
 };
 
 // ---------------------------------------------------------------- sheets

@@ -149,7 +149,15 @@ void HeadlessHost::choose(Window& w, std::string_view control, int choice)
 {
     Control& c = usable(w, control);
     c.userSelected(choice);
-    w.post(event::NewSelection, c.number());
+    // A drop list's choice is made when the list closes on it: the control
+    // takes the choice's value and is accepted, as on the desktop.
+    const ControlType type = c.type();
+    if (type == ControlType::DropList || type == ControlType::DropCombo || type == ControlType::Combo) {
+        c.userInput(c.choiceValue(choice));
+        w.post(event::Accepted, c.number());
+    } else {
+        w.post(event::NewSelection, c.number());
+    }
     settle();
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/runtime/scheduler.h"
 #include "platform/text/case.h"
+#include "platform/text/text.h"
 
 namespace qv::rt {
 
@@ -295,6 +296,28 @@ void Control::userInput(std::string value)
 void Control::userSelected(int choice)
 {
     selected_ = choice;
+}
+
+std::vector<std::string> Control::fixedChoiceValues() const
+{
+    std::vector<std::string> values;
+    if (def_.from.empty())
+        return values;
+    for (const std::string& part : text::split(def_.from, '|')) {
+        if (!part.empty() && part[0] == '#' && !values.empty())
+            values.back() = part.substr(1);
+        else
+            values.push_back(part);
+    }
+    return values;
+}
+
+std::string Control::choiceValue(int choice) const
+{
+    if (list_)
+        return choice >= 1 && choice <= list_->rowCount() ? list_->cell(choice - 1, 0) : std::string();
+    const std::vector<std::string> values = fixedChoiceValues();
+    return choice >= 1 && choice <= static_cast<int>(values.size()) ? values[choice - 1] : std::string();
 }
 
 void Control::userProperty(int id, std::string value)

@@ -194,6 +194,11 @@ public:
     // it receives its next event (a Qt handler never runs program code).
     void userInput(std::string value);
     void userSelected(int choice);
+    // The value a drop list's or combo's choice (1-based) stands for: the
+    // first column of its list, or its fixed choice ("a|b|c", a choice
+    // followed by "#value" standing for that value).
+    std::string choiceValue(int choice) const;
+    std::vector<std::string> fixedChoiceValues() const;
     void userProperty(int id, std::string value);
     void userMouseDown(int row) { mouseDownRow_ = row; }
     void userMouseUp(int row) { mouseUpRow_ = row; }

@@ -165,6 +165,42 @@ TEST(WindowModel, ATextShownGivesNothingBack)
     host.post(*w, Event{event::CloseWindow});
 }
 
+// Choosing in a drop list is a choice made: the control takes the value the
+// choice stands for and is accepted, on every host alike.
+TEST(WindowModel, AChosenDropListChoiceIsItsValueAccepted)
+{
+    HeadlessHost host;
+    std::vector<Event> events;
+    std::string ending, shown;
+    host.start("Form", [&] {
+        Window w(
+            parseWindowDef("title: Song\ncontrols:\n"
+                           "  - {type: droplist, name: Ending, from: \"Slow|#S|Fast|#F|Abrupt\", at: [4, 4, 60, 40]}\n"
+                           "  - {type: list, name: Songs, at: [4, 50, 60, 40]}\n",
+                "test", "Song"));
+        w.open();
+        for (;;) {
+            const Event e = w.waitEvent();
+            if (e.code == event::CloseWindow)
+                break;
+            events.push_back(e);
+            ending = w["?Ending"].value();
+        }
+    });
+    Window* w = host.window("Song");
+    ASSERT_NE(w, nullptr);
+    for (const auto& [choice, value] : std::vector<std::pair<int, std::string>>{{2, "F"}, {3, "Abrupt"}, {1, "S"}}) {
+        host.choose(*w, "?Ending", choice);
+        EXPECT_EQ(ending, value) << choice;
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().code, event::Accepted);
+    }
+    // A list's row is only highlighted: a new selection, not an acceptance.
+    host.choose(*w, "?Songs", 1);
+    EXPECT_EQ(events.back().code, event::NewSelection);
+    host.post(*w, Event{event::CloseWindow});
+}
+
 TEST(WindowModel, AlertKeysArriveAsEvents)
 {
     HeadlessHost host;
