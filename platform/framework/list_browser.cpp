@@ -156,6 +156,7 @@ void ListBrowser::CleanUp()
         list_->setList(nullptr);
     list_ = nullptr;
     rows_.clear();
+    spareRows_.clear();
 }
 
 bool ListBrowser::keysOnWindow() const
@@ -381,13 +382,23 @@ std::vector<std::string>& ListBrowser::storing()
 void ListBrowser::StoreRowFromBuffer()
 {
     Row& r = *storingRow_;
-    r.records.clear();
-    for (tables::Record* rec : rowRecords_)
-        r.records.push_back(*rec);
-    r.cells.assign(static_cast<std::size_t>(columns_), std::string());
-    for (std::size_t i = 0; i < columns_v_.size(); ++i)
+    // A recycled row is written over in place: its records keep their storage.
+    if (r.records.size() == rowRecords_.size()) {
+        for (std::size_t k = 0; k < rowRecords_.size(); ++k)
+            r.records[k] = *rowRecords_[k];
+    } else {
+        r.records.clear();
+        r.records.reserve(rowRecords_.size());
+        for (tables::Record* rec : rowRecords_)
+            r.records.push_back(*rec);
+    }
+    r.cells.resize(static_cast<std::size_t>(columns_));
+    for (std::size_t i = 0; i < columns_v_.size(); ++i) {
         if (const Column& c = columns_v_[i]; c.record)
             r.cells[i] = c.record->getText(c.field);
+        else
+            r.cells[i].clear();
+    }
     for (const auto& [column, text] : computed_)
         if (column >= 0 && column < columns_)
             r.cells[static_cast<std::size_t>(column)] = text();
@@ -396,6 +407,10 @@ void ListBrowser::StoreRowFromBuffer()
 ListBrowser::Row ListBrowser::readRow()
 {
     Row r;
+    if (!spareRows_.empty()) {
+        r = std::move(spareRows_.back());
+        spareRows_.pop_back();
+    }
     storingRow_ = &r;
     StoreRowFromBuffer();
     storingRow_ = nullptr;
@@ -459,12 +474,20 @@ void ListBrowser::SelectRowAndNotify(int row)
 
 void ListBrowser::setRows(std::vector<Row> rows, int selected)
 {
+    keepSpare(rows_.begin(), rows_.end());
     rows_ = std::move(rows);
     notifyReset();
     if (list_)
         list_->setSelected(rows_.empty() ? 0 : std::clamp(selected, 0, rowCount() - 1) + 1);
     LoadRowToBuffer();
     UpdateControls();
+}
+
+// A page's rows are read again on every move: rows it leaves are kept for the next reads.
+void ListBrowser::keepSpare(std::vector<Row>::iterator from, std::vector<Row>::iterator to)
+{
+    if (spareRows_.size() < static_cast<std::size_t>(pageSize_))
+        spareRows_.insert(spareRows_.end(), std::make_move_iterator(from), std::make_move_iterator(to));
 }
 
 void ListBrowser::afterMove()
@@ -636,12 +659,15 @@ bool ListBrowser::movePage(bool forward)
     if (forward) {
         rows_.insert(rows_.end(), std::make_move_iterator(got.begin()), std::make_move_iterator(got.end()));
         const int drop = std::max(0, rowCount() - pageSize_);
+        keepSpare(rows_.begin(), rows_.begin() + drop);
         rows_.erase(rows_.begin(), rows_.begin() + drop);
     } else {
         std::reverse(got.begin(), got.end());
         rows_.insert(rows_.begin(), std::make_move_iterator(got.begin()), std::make_move_iterator(got.end()));
-        if (rowCount() > pageSize_)
+        if (rowCount() > pageSize_) {
+            keepSpare(rows_.begin() + pageSize_, rows_.end());
             rows_.resize(static_cast<std::size_t>(pageSize_));
+        }
     }
     notifyReset();
     list_->setSelected(std::clamp(at, 0, rowCount() - 1) + 1);

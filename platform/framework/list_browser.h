@@ -187,6 +187,7 @@ private:
     Row readRow();
     void putRow(const Row& row);
     void setRows(std::vector<Row> rows, int selected);
+    void keepSpare(std::vector<Row>::iterator from, std::vector<Row>::iterator to);
     void loadFrom(bool fromStart);
     void loadAround(const tables::Record& target, int wantedIndex);
     int readBefore(const tables::Record& from, int n, std::vector<Row>& out);
@@ -210,6 +211,7 @@ private:
     int columns_ = 0;
     std::vector<tables::Record*> rowRecords_; // [0] is the primary buffer
     std::vector<Row> rows_;
+    std::vector<Row> spareRows_; // rows left by an earlier page, reused by the next read
     Row* storingRow_ = nullptr;
     bool copyPending_ = false;
     int pageSize_ = 20;

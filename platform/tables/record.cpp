@@ -129,6 +129,8 @@ std::string Record::getString(int field) const
 
 std::string Record::getText(int field) const
 {
+    if (def_->fields[field].type == FieldType::String)
+        return std::string(text::trimRight(values_[field].text));
     return std::string(text::trimRight(getString(field)));
 }
 

@@ -162,6 +162,7 @@ Table::Table(TableDef def)
     , fileName_(def_.fileName)
     , password_(def_.ownerPassword)
 {
+    derivePaths();
     for (int i = 0; i < static_cast<int>(def_.fields.size()); ++i)
         if (def_.fields[i].type == FieldType::String && usedInKey(def_, i))
             keyedStringFields_.push_back(i);
@@ -187,14 +188,16 @@ Table::~Table()
 void Table::setFileName(std::string name)
 {
     fileName_ = std::move(name);
+    derivePaths();
 }
 
-std::string Table::filePath() const
+void Table::derivePaths()
 {
     fs::path p(fileName_);
     if (def_.driver == DriverKind::Keyed && !p.has_extension())
         p += ".tps";
-    return p.string();
+    filePath_ = p.string();
+    writeKey_ = text::lower(filePath_);
 }
 
 Group& Table::group() const

@@ -49,7 +49,9 @@ public:
     // Tables named at run time; takes effect at the next create or open. A keyed file's
     // name without an extension gets ".tps".
     void setFileName(std::string name);
-    std::string filePath() const;
+    const std::string& filePath() const { return filePath_; }
+    // The path as writes to the file are counted (case folded); views compare it on every read.
+    const std::string& writeKey() const { return writeKey_; }
     // The connection group; without one, the group of the file's folder.
     void setGroup(Group* group) { group_ = group; }
     Group& group() const;
@@ -146,6 +148,9 @@ private:
     TableDef def_;
     Record record_;
     std::string fileName_;
+    // Derived from fileName_ whenever it changes: reads ask for them per row.
+    std::string filePath_, writeKey_;
+    void derivePaths();
     Group* group_ = nullptr;
     Group* openGroup_ = nullptr;
     std::string alias_;

@@ -83,10 +83,17 @@ std::int64_t RowIds::find(std::int64_t id) const
     return -1;
 }
 
+namespace {
+std::uint64_t writeSerialOfKey(const std::string& folded)
+{
+    const auto at = g_fileWrites.find(folded);
+    return g_rollbacks + (at == g_fileWrites.end() ? 0 : at->second);
+}
+} // namespace
+
 std::uint64_t writeSerial(const std::string& file)
 {
-    const auto at = g_fileWrites.find(text::lower(file));
-    return g_rollbacks + (at == g_fileWrites.end() ? 0 : at->second);
+    return writeSerialOfKey(text::lower(file));
 }
 void noteWrite(const std::string& file)
 {
@@ -99,9 +106,9 @@ void noteRollback()
 
 std::uint64_t View::dataSerial() const
 {
-    std::uint64_t serial = writeSerial(primary_.filePath());
+    std::uint64_t serial = writeSerialOfKey(primary_.writeKey());
     for (const Join& j : joins_)
-        serial += writeSerial(j.table->filePath());
+        serial += writeSerialOfKey(j.table->writeKey());
     return serial;
 }
 

@@ -158,6 +158,14 @@ std::u32string padTo(std::u32string_view s, std::size_t n)
 
 std::string_view trimRight(std::string_view s, std::string_view blanks)
 {
+    if (blanks.size() == 1) {
+        // Padded fields trim on every read: one blank is compared directly rather
+        // than searched for in a set, a call per character.
+        std::size_t end = s.size();
+        while (end > 0 && s[end - 1] == blanks[0])
+            --end;
+        return s.substr(0, end);
+    }
     const std::size_t end = s.find_last_not_of(blanks);
     return s.substr(0, end == std::string_view::npos ? 0 : end + 1);
 }
