@@ -274,6 +274,34 @@ std::size_t characterPosition(std::string_view s, std::size_t offset)
     return n;
 }
 
+// The parts as read, with the parts the text did not have placed where they
+// cannot change the meaning of the others: the width first, the
+// justification after it, the marks after those, the rest at the end.
+std::vector<ListPart> withMissingParts(const std::vector<ListPart>& order, const std::vector<ListPart>& listOrder)
+{
+    if (order.empty())
+        return listOrder;
+    std::vector<ListPart> parts = order;
+    const auto has = [&](ListPart p) { return std::find(parts.begin(), parts.end(), p) != parts.end(); };
+    const auto after = [&](ListPart p) {
+        const auto at = std::find(parts.begin(), parts.end(), p);
+        return at == parts.end() ? parts.begin() : at + 1;
+    };
+    for (ListPart p : listOrder) {
+        if (has(p))
+            continue;
+        if (p == ListPart::Width)
+            parts.insert(parts.begin(), p);
+        else if (p == ListPart::Justification)
+            parts.insert(after(ListPart::Width), p);
+        else if (p == ListPart::Mark)
+            parts.insert(after(has(ListPart::Justification) ? ListPart::Justification : ListPart::Width), p);
+        else
+            parts.push_back(p);
+    }
+    return parts;
+}
+
 class Writer
 {
 public:
@@ -284,8 +312,10 @@ public:
         static const std::vector<ListPart> listOrder = {ListPart::Width, ListPart::Justification, ListPart::Mark,
             ListPart::Header, ListPart::HeaderJustification, ListPart::Picture, ListPart::FieldNumber,
             ListPart::Colours, ListPart::Scroll, ListPart::Style, ListPart::Tree};
+        const std::vector<ListPart> parts = withMissingParts(c.order, listOrder);
         std::size_t mark = 0;
-        for (ListPart p : c.order.empty() ? listOrder : c.order) {
+        std::size_t markEntries = std::count(parts.begin(), parts.end(), ListPart::Mark);
+        for (ListPart p : parts) {
             switch (p) {
             case ListPart::Width:
                 text += std::to_string(c.width);
@@ -294,11 +324,7 @@ public:
                 justification(c.data);
                 break;
             case ListPart::Mark:
-                // Built in code: every mark at once.
-                if (c.order.empty())
-                    text += c.marks;
-                else if (mark < c.marks.size())
-                    text += c.marks[mark++];
+                marks(c.marks, mark, --markEntries == 0);
                 break;
             case ListPart::Header:
                 header(c.header);
@@ -340,14 +366,14 @@ public:
     {
         static const std::vector<ListPart> listOrder
             = {ListPart::Width, ListPart::Mark, ListPart::Header, ListPart::HeaderJustification};
+        const std::vector<ListPart> parts = withMissingParts(g.order, listOrder);
         std::size_t mark = 0;
-        for (ListPart p : g.order.empty() ? listOrder : g.order) {
+        std::size_t markEntries = std::count(parts.begin(), parts.end(), ListPart::Mark);
+        for (ListPart p : parts) {
             if (p == ListPart::Width && g.width)
                 text += "(" + std::to_string(*g.width) + ")";
-            else if (p == ListPart::Mark && g.order.empty())
-                text += g.marks;
-            else if (p == ListPart::Mark && mark < g.marks.size())
-                text += g.marks[mark++];
+            else if (p == ListPart::Mark)
+                marks(g.marks, mark, --markEntries == 0);
             else if (p == ListPart::Header)
                 header(g.header);
             else if (p == ListPart::HeaderJustification)
@@ -356,6 +382,15 @@ public:
     }
 
 private:
+    // One mark per entry; the last entry takes every mark left, so marks
+    // added after reading are written too.
+    void marks(const std::string& marks, std::size_t& next, bool last)
+    {
+        if (last)
+            text += marks.substr(std::min(next, marks.size()));
+        else if (next < marks.size())
+            text += marks[next++];
+    }
     void justification(const ListJustification& j)
     {
         if (!j.letter)

@@ -62,7 +62,9 @@ struct ListFormatColumn {
     std::optional<std::array<long, 4>> colours; // text, background, selected text, selected background
     std::optional<std::string> scroll, style; // the texts inside their parentheses
     std::optional<std::string> tree; // what follows the "T": "" or "(...)"
-    std::vector<ListPart> order; // as read; empty: the list's own order
+    // As read; empty: the list's own order. Parts set later that the text
+    // did not have are written after those read.
+    std::vector<ListPart> order;
 
     bool has(char mark) const;
     bool operator==(const ListFormatColumn&) const = default;

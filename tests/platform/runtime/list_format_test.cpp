@@ -140,6 +140,19 @@ TEST(ListFormatCodec, ColumnsBuiltInCodeAreWrittenInTheListsOwnOrder)
     r.format.columns[0].width = 400;
     r.format.columns[0].fieldNumber = 7;
     EXPECT_EQ(writeListFormat(r.format), "400L(1)#7#@s30@");
+    // Parts it did not have are written too, without changing what the others mean.
+    r = readListFormat("80~Artist~@s30@");
+    r.format.columns[0].data = {'R', 2};
+    r.format.columns[0].marks = "M|";
+    r.format.columns[0].fieldNumber = 3;
+    EXPECT_EQ(writeListFormat(r.format), "80R(2)M|~Artist~@s30@#3#");
+    r = readListFormat("80LM~A~");
+    r.format.columns[0].marks += "|";
+    EXPECT_EQ(writeListFormat(r.format), "80LM|~A~");
+    r = readListFormat("[80L]~G~");
+    r.format.groups[0].width = 90;
+    r.format.groups[0].marks = "M";
+    EXPECT_EQ(writeListFormat(r.format), "[80L](90)M~G~");
 }
 
 TEST(ListFormatCodec, MalformedFormatsAreReportedWithTheirPosition)
