@@ -633,11 +633,11 @@ protected:
     void showList() override
     {
         model_->setSource(control_.list());
-        auto columns = parseListFormat(control_.format());
+        auto columns = shownColumns(control_.format());
         model_->setColumns(columns);
         bool headers = false;
         for (size_t i = 0; i < columns.size(); ++i) {
-            headers = headers || !columns[i].header.empty();
+            headers = headers || !columns[i].header.value_or("").empty();
             if (columns[i].width > 0)
                 view_->setColumnWidth(static_cast<int>(i), host_.units().x(columns[i].width));
         }

@@ -1,23 +1,20 @@
 #pragma once
-// A small reader of list format strings: per column a width in dialog units,
-// an alignment, a "~header~" and an "@picture@". It reads what the host
-// needs to draw columns and skips every other mark.
+// What the host takes from a list format to draw its columns: the columns
+// the run time reads, and Qt's alignment of a justification letter.
 
-#include <string>
+#include <Qt>
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/list_format.h"
+
 namespace qv::qt {
 
-struct ListColumn {
-    int width = 0; // dialog units; 0: not given
-    char align = 'L'; // L, R, C or D (decimal: drawn right-aligned)
-    int indent = 0;
-    std::string header;
-    char headerAlign = 0; // 0: as the column
-    std::string picture;
-};
+// A malformed format shows the columns read before the fault, and the fault
+// goes to the host's warnings.
+std::vector<rt::ListFormatColumn> shownColumns(std::string_view format);
 
-std::vector<ListColumn> parseListFormat(std::string_view format);
+// Decimal columns are drawn right-aligned.
+Qt::Alignment alignmentOf(char justification);
 
 } // namespace qv::qt

@@ -3,20 +3,6 @@
 #include "platform/runtime/window.h"
 
 namespace qv::qt {
-namespace {
-Qt::Alignment alignmentOf(char a)
-{
-    switch (a) {
-    case 'R':
-    case 'D':
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case 'C':
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-} // namespace
 
 ListModel::ListModel(QObject* parent)
     : QAbstractTableModel(parent)
@@ -41,7 +27,7 @@ void ListModel::setSource(rt::ListSource* source)
     endResetModel();
 }
 
-void ListModel::setColumns(std::vector<ListColumn> columns)
+void ListModel::setColumns(std::vector<rt::ListFormatColumn> columns)
 {
     beginResetModel();
     columns_ = std::move(columns);
@@ -79,11 +65,11 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         // A list holds values; its format's column pictures show them.
         std::string cell = source_->cell(index.row(), index.column());
         if (index.column() < static_cast<int>(columns_.size()))
-            cell = rt::formatPicture(cell, columns_[index.column()].picture);
+            cell = rt::formatPicture(cell, columns_[index.column()].picture.value_or(""));
         return QString::fromStdString(cell);
     }
     if (role == Qt::TextAlignmentRole && index.column() < static_cast<int>(columns_.size()))
-        return QVariant::fromValue(alignmentOf(columns_[index.column()].align));
+        return QVariant::fromValue(alignmentOf(columns_[index.column()].data.align()));
     return {};
 }
 
@@ -91,11 +77,11 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
 {
     if (orientation != Qt::Horizontal || section >= static_cast<int>(columns_.size()))
         return {};
-    const ListColumn& c = columns_[section];
+    const rt::ListFormatColumn& c = columns_[section];
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(c.header);
+        return QString::fromStdString(c.header.value_or(""));
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(alignmentOf(c.headerAlign ? c.headerAlign : c.align));
+        return QVariant::fromValue(alignmentOf(c.headerJustification.align(c.data.align())));
     return {};
 }
 

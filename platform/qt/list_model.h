@@ -20,8 +20,8 @@ public:
 
     void setSource(rt::ListSource* source);
     rt::ListSource* source() const { return source_; }
-    void setColumns(std::vector<ListColumn> columns);
-    const std::vector<ListColumn>& columns() const { return columns_; }
+    void setColumns(std::vector<rt::ListFormatColumn> columns);
+    const std::vector<rt::ListFormatColumn>& columns() const { return columns_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,7 +34,7 @@ private:
     void sourceDestroyed() override;
 
     rt::ListSource* source_ = nullptr;
-    std::vector<ListColumn> columns_;
+    std::vector<rt::ListFormatColumn> columns_;
 };
 
 } // namespace qv::qt

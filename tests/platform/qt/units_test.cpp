@@ -44,33 +44,34 @@ TEST(DialogUnits, FollowTheFontsAverageCharacter)
     EXPECT_EQ(small.toPixels({-1, -1, -1, -1}).width(), -1);
 }
 
-TEST(ListFormat, ReadsWidthsAlignmentsHeadersAndPictures)
+TEST(ListFormat, ShowsTheColumnsOfTheFormat)
 {
-    const auto cols = parseListFormat("150L(2)|M~Artist~@s30@80R(2)|M~Time~C(0)@t4b@#3#20C~Live~@s1@");
+    const auto cols = shownColumns("150L(2)|M~Artist~@s30@80R(2)|M~Time~C(0)@t4b@#3#20C~Live~@s1@");
     ASSERT_EQ(cols.size(), 3u);
     EXPECT_EQ(cols[0].width, 150);
-    EXPECT_EQ(cols[0].align, 'L');
-    EXPECT_EQ(cols[0].indent, 2);
     EXPECT_EQ(cols[0].header, "Artist");
-    EXPECT_EQ(cols[0].picture, "@s30");
-    EXPECT_EQ(cols[1].align, 'R');
-    EXPECT_EQ(cols[1].headerAlign, 'C');
     EXPECT_EQ(cols[1].picture, "@t4b");
-    EXPECT_EQ(cols[2].width, 20);
-    EXPECT_EQ(cols[2].header, "Live");
+    EXPECT_EQ(alignmentOf(cols[1].data.align()), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(alignmentOf(cols[1].headerJustification.align()), Qt::AlignHCenter | Qt::AlignVCenter);
+    EXPECT_EQ(alignmentOf('D'), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(alignmentOf('L'), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-TEST(ListFormat, ColumnsWithoutHeadersAndGroupHeaders)
+TEST(ListFormat, ColumnsWithoutHeadersGroupHeadersAndFaults)
 {
-    EXPECT_EQ(parseListFormat("").size(), 0u);
-    const auto plain = parseListFormat("80L|60R");
+    EXPECT_EQ(shownColumns("").size(), 0u);
+    const auto plain = shownColumns("80L|60R");
     ASSERT_EQ(plain.size(), 2u);
     EXPECT_EQ(plain[1].width, 60);
-    EXPECT_EQ(plain[1].align, 'R');
+    EXPECT_EQ(plain[1].data.align(), 'R');
     // A group's header names the group, not its last column.
-    const auto grouped = parseListFormat("[40L~A~@s5@40L~B~@s5@](80)|~Both~");
+    const auto grouped = shownColumns("[40L~A~@s5@40L~B~@s5@](80)|~Both~");
     ASSERT_EQ(grouped.size(), 2u);
     EXPECT_EQ(grouped[1].header, "B");
+    // A fault shows what came before it.
+    const auto broken = shownColumns("40L~A~@s5@40L~B");
+    ASSERT_EQ(broken.size(), 1u);
+    EXPECT_EQ(broken[0].header, "A");
 }
 
 } // namespace
