@@ -259,10 +259,7 @@ int TableCopy::step(std::int64_t n)
         if (!s)
             return driverError(rc, g.db(), fromPath_);
         StatementUse use(s);
-        int i = 1;
-        for (const KeyValue& v : lower_)
-            bindKeyValue(s, i++, v);
-        sqlite3_bind_int64(s, i, std::max<std::int64_t>(n, 1) - 1);
+        sqlite3_bind_int64(s, bindKeyValues(s, lower_), std::max<std::int64_t>(n, 1) - 1);
         rc = sqlite3_step(s);
         if (rc == SQLITE_ROW) {
             for (int c = 0; c < sqlite3_column_count(s); ++c) {
@@ -283,11 +280,7 @@ int TableCopy::step(std::int64_t n)
         return driverError(rc, g.db(), intoPath_);
     {
         StatementUse use(s);
-        int i = 1;
-        for (const KeyValue& v : lower_)
-            bindKeyValue(s, i++, v);
-        for (const KeyValue& v : upper)
-            bindKeyValue(s, i++, v);
+        bindKeyValues(s, upper, bindKeyValues(s, lower_));
         rc = sqlite3_step(s);
         if (rc != SQLITE_DONE)
             return driverError(rc, g.db(), intoPath_);

@@ -14,6 +14,13 @@ void bindKeyValue(sqlite3_stmt* s, int index, const KeyValue& v)
     }
 }
 
+int bindKeyValues(sqlite3_stmt* s, const std::vector<KeyValue>& values, int first)
+{
+    for (const KeyValue& v : values)
+        bindKeyValue(s, first++, v);
+    return first;
+}
+
 std::string joinSql(const std::vector<std::string>& parts, const std::string& separator)
 {
     std::string out;

@@ -764,9 +764,7 @@ int Table::read(bool forward)
         return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
     if (bounded) {
-        int i = 1;
-        for (const auto& v : pos_.values)
-            bindKeyValue(s, i++, v);
+        const int i = bindKeyValues(s, pos_.values);
         std::int64_t rid = pos_.recordId;
         if (pos_.mode == Position::At && key >= 0)
             rid = forward ? kMin : kMax;

@@ -403,9 +403,7 @@ View::Plan View::choosePlan()
         if (!s)
             return Plan::WalkOrder;
         StatementUse use(s);
-        int i = 1;
-        for (const auto& b : binds)
-            bindKeyValue(s, i++, b);
+        bindKeyValues(s, binds);
         if (g.step(s) != SQLITE_ROW)
             return Plan::WalkOrder;
         if (sqlite3_column_int64(s, 0) < sample || sqlite3_column_double(s, 1) >= kFewInSample)
@@ -646,10 +644,7 @@ int View::refill(bool forward, int limit, const Pos& from)
     if (!s)
         return driverError(rc, g.db(), primary_.filePath());
     StatementUse use(s);
-    int i = 1;
-    for (const auto& b : binds)
-        bindKeyValue(s, i++, b);
-    sqlite3_bind_int(s, i, budget + 1);
+    sqlite3_bind_int(s, bindKeyValues(s, binds), budget + 1);
     const int first = sqlite3_column_count(s) - static_cast<int>(cols_.size());
     // Rows are read into the table's buffer and swapped out, so the buffer ends as it was.
     Record& buffer = primary_.record();
@@ -829,9 +824,7 @@ bool View::collectSortValues(SortKeys& keys)
     if (!s)
         return false;
     StatementUse use(s);
-    int i = 1;
-    for (const auto& b : binds)
-        bindKeyValue(s, i++, b);
+    bindKeyValues(s, binds);
     // The buffer ends as it was.
     Record keep = primary_.record();
     for (bool first = true; (rc = first ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW; first = false) {
@@ -911,9 +904,7 @@ int View::buildPositions()
     if (!s)
         return driverError(rc, g.db(), primary_.filePath());
     StatementUse use(s);
-    int i = 1;
-    for (const auto& b : binds)
-        bindKeyValue(s, i++, b);
+    bindKeyValues(s, binds);
     for (bool first = true; (rc = first ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW; first = false)
         positions_.push(sqlite3_column_int64(s, 0));
     if (rc != SQLITE_DONE) {
@@ -1003,9 +994,7 @@ std::int64_t View::count()
         if (!s)
             return 0;
         StatementUse use(s);
-        int i = 1;
-        for (const auto& b : binds)
-            bindKeyValue(s, i++, b);
+        bindKeyValues(s, binds);
         return g.step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
     }
     // Filters and inner joins are tested per row: the rows are read through.
