@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "support/command_output.h"
 #include "tests/hdrscan/mp3_fixture.h"
 
 namespace qv::hdrscan::test {
@@ -13,18 +14,6 @@ Bytes ReadAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[256];
-        while (std::fgets(buf, sizeof buf, p))
-            out += buf;
-        ::pclose(p);
-    }
-    return out;
 }
 
 class HdrscanLame : public ::testing::Test
@@ -103,7 +92,10 @@ TEST_P(HdrscanLameFiles, MatchTheEncodersFrames)
     EXPECT_TRUE(r.result);
 
     if (HaveProgram("mediainfo")) {
-        const double seconds = std::atof(Capture("mediainfo --Inform='Audio;%Duration%' '" + mp3 + "'").c_str()) / 1000;
+        const double seconds = std::atof(qv::testing::commandOutput(
+                                   "mediainfo --Inform='Audio;%Duration%' " + qv::testing::shellQuoted(mp3))
+                                             .c_str())
+            / 1000;
         EXPECT_NEAR(r.length, seconds, 1.0) << "mediainfo says " << seconds << " s";
     }
 }

@@ -3,10 +3,10 @@
 // back as a reader would.
 
 #include <QTemporaryDir>
-#include <cstdio>
 #include <string>
 
 #include "platform/report/page_queue.h"
+#include "support/command_output.h"
 
 namespace qv::report::testing {
 
@@ -31,33 +31,16 @@ inline PageQueue threePages(PageSetup setup = {})
     return queue;
 }
 
-inline std::string capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[256];
-        while (std::fgets(buf, sizeof buf, p))
-            out += buf;
-        ::pclose(p);
-    }
-    return out;
-}
-
-inline std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
 // The texts of a PDF's pages, one form feed after each page.
 inline std::string pdfText(const std::string& path)
 {
-    return capture("pdftotext -layout " + quoted(path) + " - 2>/dev/null");
+    return qv::testing::commandOutput("pdftotext -layout " + qv::testing::shellQuoted(path) + " - 2>/dev/null");
 }
 
 // A line of pdfinfo's, without its label: "Pages", "Page size", "Title".
 inline std::string pdfInfo(const std::string& path, const std::string& label)
 {
-    const std::string info = capture("pdfinfo " + quoted(path) + " 2>/dev/null");
+    const std::string info = qv::testing::commandOutput("pdfinfo " + qv::testing::shellQuoted(path) + " 2>/dev/null");
     const std::size_t at = info.find(label + ":");
     if (at == std::string::npos)
         return {};

@@ -1,6 +1,7 @@
 #include "fixtures.h"
 
 #include "platform/text/text.h"
+#include "support/command_output.h"
 
 #include <cstdio>
 #include <set>
@@ -50,38 +51,19 @@ TEST(KeyedTable, SqliteToolSeesOneTableWithTheDeclaredColumns)
     Collection c;
     ASSERT_EQ(c.addAlbum("Abba", "Arrival", "X1"), 0);
     c.albums->close();
-    std::string quoted;
-    for (char ch : c.albums->filePath())
-        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    std::string cmd = "sqlite3 -batch '" + quoted
-        + "' \"SELECT count(*) FROM sqlite_master WHERE type='table'; "
+    const std::string cmd = "sqlite3 -batch " + qv::testing::shellQuoted(c.albums->filePath())
+        + " \"SELECT count(*) FROM sqlite_master WHERE type='table'; "
           "SELECT group_concat(name, ',') FROM pragma_table_info('Album') WHERE name NOT LIKE '\\_%' ESCAPE '\\'; "
           "SELECT Artist || '/' || Album FROM Album; PRAGMA user_version; PRAGMA integrity_check;\" 2>&1";
-    std::FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p))
-        out += buf;
-    pclose(p);
+    const std::string out = qv::testing::commandOutput(cmd);
     // Beside the table, only the count it keeps.
     EXPECT_EQ(out, "2\nAlbumID,Artist,Album,CDIdentifier,Value,CategoryID,Notes\nAbba/Arrival\n5\nok\n");
 }
 
 std::string sqliteTool(const std::string& file, const std::string& sql)
 {
-    std::string quoted; // the test folder's name holds a quote
-    for (char ch : file)
-        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    const std::string cmd = "sqlite3 -batch '" + quoted + "' \"" + sql + "\" 2>&1";
-    std::FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[512];
-    while (p && std::fgets(buf, sizeof buf, p))
-        out += buf;
-    if (p)
-        pclose(p);
-    return out;
+    // The test folder's name holds a quote.
+    return qv::testing::commandOutput("sqlite3 -batch " + qv::testing::shellQuoted(file) + " \"" + sql + "\" 2>&1");
 }
 
 TEST(KeyedTable, TheCountOfRecordsFollowsEveryWriterAndComesToFilesMadeWithoutIt)
