@@ -53,6 +53,12 @@ struct TextFrame {
 // quarter (a label's spine) runs along the box's height: at 90 degrees it
 // reads upwards from the box's bottom, at 270 downwards from its top. Other
 // angles turn the text about the box's top left corner.
+// A step names its font by its place in the page's table.
+FontSpec fontOf(const Page& page, const DrawStep& step)
+{
+    return step.font < page.fonts.size() ? page.fonts[step.font] : FontSpec{};
+}
+
 TextFrame frameOf(const DrawStep& step, qreal naturalLength, qreal lineHeight)
 {
     const int angle = ((step.angle % 3600) + 3600) % 3600;
@@ -83,7 +89,7 @@ TextFrame frameOf(const DrawStep& step, qreal naturalLength, qreal lineHeight)
 
 void drawText(QPainter& painter, const Page& page, const DrawStep& step)
 {
-    painter.setFont(step.font < page.fonts.size() ? qtFont(page.fonts[step.font]) : qtFont(FontSpec{}));
+    painter.setFont(qtFont(fontOf(page, step)));
     painter.setPen(colourOf(step.colour));
     const QString text = QString::fromStdString(step.text);
     const QFontMetricsF metrics(painter.font());
@@ -110,9 +116,9 @@ void drawBox(QPainter& painter, const DrawStep& step)
 
 void drawCheck(QPainter& painter, const Page& page, const DrawStep& step)
 {
-    const FontSpec font = step.font < page.fonts.size() ? page.fonts[step.font] : FontSpec{};
-    const qreal side = lineHeight(font) * 0.7;
-    const QRectF box(step.x, step.y + (lineHeight(font) - side) / 2, side, side);
+    const int line = lineHeight(fontOf(page, step));
+    const qreal side = line * 0.7;
+    const QRectF box(step.x, step.y + (line - side) / 2, side, side);
     painter.setPen(QPen(colourOf(step.colour), 10));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(box);
@@ -126,10 +132,9 @@ void drawCheck(QPainter& painter, const Page& page, const DrawStep& step)
     }
     // The caption starts a line's height in, so a box measured as a line's
     // height and the caption's width holds the whole caption.
-    const int indent = lineHeight(font);
     DrawStep caption = step;
-    caption.x += indent;
-    caption.width = step.width > 0 ? std::max(0, step.width - indent) : 0;
+    caption.x += line;
+    caption.width = step.width > 0 ? std::max(0, step.width - line) : 0;
     drawText(painter, page, caption);
 }
 
