@@ -320,6 +320,25 @@ std::string Control::choiceValue(int choice) const
     return choice >= 1 && choice <= static_cast<int>(values.size()) ? values[choice - 1] : std::string();
 }
 
+void Control::userListMouse(ListMouse what, const ListHit& at)
+{
+    switch (what) {
+    case ListMouse::LeftDown:
+    case ListMouse::RightDown:
+        listPress_ = at;
+        break;
+    case ListMouse::LeftUp:
+    case ListMouse::RightUp:
+        listRelease_ = at;
+        break;
+    case ListMouse::Move:
+        listMove_ = at;
+        break;
+    }
+    if (listMouseHook_)
+        listMouseHook_(what, at);
+}
+
 void Control::userProperty(int id, std::string value)
 {
     properties_[id] = std::move(value);

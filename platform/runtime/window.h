@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/runtime/events.h"
+#include "platform/runtime/list_box.h"
 #include "platform/runtime/list_source.h"
 #include "platform/runtime/window_def.h"
 
@@ -168,6 +169,19 @@ public:
     // the button last went down on it and last came up over it.
     int mouseDownRow() const { return mouseDownRow_; }
     int mouseUpRow() const { return mouseUpRow_; }
+    // Lists taken over by a program (list_box.h): the mouse's last press,
+    // move and release as the host reported them, the columns' places, and
+    // a hook that hears each report as it comes.
+    const ListHit& listPress() const { return listPress_; }
+    const ListHit& listMove() const { return listMove_; }
+    const ListHit& listRelease() const { return listRelease_; }
+    const ListGeometry& listGeometry() const { return listGeometry_; }
+    void setListMouseHook(ListMouseHook hook) { listMouseHook_ = std::move(hook); }
+    // From the host.
+    void userListMouse(ListMouse what, const ListHit& at);
+    void userListGeometry(ListGeometry geometry) { listGeometry_ = std::move(geometry); }
+    // The user resized a column with the mouse: the format as it is now. No echo.
+    void userFormat(std::string format) { format_ = std::move(format); }
     // What a drop carries: the drag id, unless the source replaced it while
     // it handled its Dragging event; the target reads it on Drop.
     const std::string& dropText() const { return dropText_; }
@@ -224,6 +238,9 @@ private:
     int scrollLines_ = 0;
     std::string dragId_, dropId_, dropText_;
     int mouseDownRow_ = 0, mouseUpRow_ = 0;
+    ListHit listPress_, listMove_, listRelease_;
+    ListGeometry listGeometry_;
+    ListMouseHook listMouseHook_;
     std::map<int, std::string> properties_;
     UseBinding use_;
 };
