@@ -9,6 +9,7 @@
 #include "platform/framework/table_access.h"
 #include "platform/framework/use_binding.h"
 #include "platform/framework/window_controller.h"
+#include "platform/runtime/list_format.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/view.h"
 
@@ -21,21 +22,30 @@ std::string text(const YAML::Node& n, std::string_view fallback = {})
     return n ? n.as<std::string>() : std::string(fallback);
 }
 
-// One column of a list format: "160L(2)|M~Title~@s40@".
-std::string formatOf(const YAML::Node& column)
+rt::ListJustification justificationOf(const YAML::Node& align, const YAML::Node& indent)
 {
-    const std::string align = text(column["align"], "left");
-    const char a = align == "right" ? 'R' : align == "center" ? 'C' : 'L';
-    std::string f = std::to_string(column["width"] ? column["width"].as<int>() : 40) + a;
-    if (column["indent"])
-        f += "(" + std::to_string(column["indent"].as<int>()) + ")";
-    f += "|M~" + text(column["header"]) + "~";
+    const std::string a = text(align, "left");
+    rt::ListJustification j;
+    j.letter = a == "right" ? 'R' : a == "center" ? 'C' : a == "decimal" ? 'D' : 'L';
+    if (indent)
+        j.offset = indent.as<int>();
+    return j;
+}
+
+// One column of a list format: "160L(2)|M~Title~@s40@".
+rt::ListFormatColumn formatOf(const YAML::Node& column)
+{
+    rt::ListFormatColumn f;
+    f.width = column["width"] ? column["width"].as<int>() : 40;
+    f.data = justificationOf(column["align"], column["indent"]);
+    f.marks = {rt::list_mark::RightBorder, rt::list_mark::Resizable};
+    f.header = text(column["header"]);
     if (column["header-align"]) {
-        const std::string h = text(column["header-align"]);
-        f += h == "right" ? 'R' : h == "center" ? 'C' : 'L';
-        f += "(" + std::to_string(column["header-indent"] ? column["header-indent"].as<int>() : 0) + ")";
+        f.headerJustification = justificationOf(column["header-align"], column["header-indent"]);
+        f.headerJustification.offset = f.headerJustification.offset.value_or(0);
     }
-    return f + text(column["picture"], "@s20") + "@";
+    f.picture = text(column["picture"], "@s20");
+    return f;
 }
 
 std::unique_ptr<Locator> locatorOf(const YAML::Node& order)
@@ -162,9 +172,20 @@ Level DeclaredList::read(
         browser.setThumbStep(o.number, o.thumb.get());
     }
 
-    std::string format;
+    // A column declared `shown: false` is read into every row but not shown;
+    // the columns after it name the row field they show.
+    rt::ListFormat format;
+    int field = 0;
+    bool skipped = false;
     for (const YAML::Node& column : list["columns"]) {
-        format += formatOf(column);
+        ++field;
+        if (column["shown"] && !column["shown"].as<bool>()) {
+            skipped = true;
+        } else {
+            format.columns.push_back(formatOf(column));
+            if (skipped)
+                format.columns.back().fieldNumber = field;
+        }
         if (column["computed"]) {
             computed_[text(column["computed"])] = browser.addColumn() - 1;
             continue;
@@ -175,7 +196,7 @@ Level DeclaredList::read(
             throw std::invalid_argument("no field '" + field + "'");
         browser.addField(*at.record, field);
     }
-    control.setFormat(format);
+    control.setFormat(rt::writeListFormat(format));
 
     // A page is what the control shows: about one row per 8 dialog units
     // below its header.

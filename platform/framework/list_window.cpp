@@ -287,7 +287,7 @@ void ListWindow::followTab(const rt::Control& sheet)
     const std::string& tab = sheet.children()[static_cast<std::size_t>(shown - 1)]->name();
     for (const DeclaredList::Order& o : list_->orders())
         if (!o.tab.empty() && text::equalsNoCase(o.tab, tab)) {
-            if (list_->reader().currentOrder() != o.number)
+            if (list_->reader().requestedOrder() != o.number)
                 list_->browser().setSort(o.number);
             return;
         }

@@ -87,7 +87,27 @@ void ViewReader::setOrderExpression(int n, std::string expression)
 void ViewReader::setCurrentOrder(int n)
 {
     order(n);
-    current_ = n;
+    current_ = requested_ = n;
+}
+
+void ViewReader::limitLike(int n, int from)
+{
+    Order& o = order(n);
+    const Order& f = order(from);
+    o.ranges = f.ranges;
+    o.rangeKey = f.key >= 0 ? f.key : f.rangeKey;
+}
+
+void ViewReader::setOrderExpressionKeepingRange(int n, std::string expression)
+{
+    Order& o = order(n);
+    o.key = -1;
+    o.expression = std::move(expression);
+}
+
+const std::string& ViewReader::orderExpression(int n) const
+{
+    return const_cast<ViewReader*>(this)->order(n).expression;
 }
 
 int ViewReader::orderKey(int n) const
@@ -180,9 +200,13 @@ void ViewReader::setRangeFields()
 
 int ViewReader::apply()
 {
+    if (choose_ && requested_ > 0) {
+        const int chosen = choose_(requested_);
+        current_ = chosen >= 1 && chosen <= static_cast<int>(orders_.size()) ? chosen : requested_;
+    }
     const Order* o = currentOrderEntry();
     int result = 0;
-    if (!o) {
+    if (!o || (o->key < 0 && o->expression.empty())) {
         view_.setOrderKey(-1);
     } else if (o->key >= 0) {
         view_.setOrderKey(o->key);
@@ -201,6 +225,11 @@ int ViewReader::PushFilterToView()
         const tables::Record keep = record();
         setRangeFields();
         view_.limitToBuffer(static_cast<int>(o->ranges.size()));
+        record() = keep;
+    } else if (o && o->rangeKey >= 0 && !o->ranges.empty()) {
+        const tables::Record keep = record();
+        setRangeFields();
+        view_.limitToKeyBuffer(o->rangeKey, static_cast<int>(o->ranges.size()));
         record() = keep;
     } else {
         view_.clearRange();

@@ -43,6 +43,17 @@ public:
     // The order used by the next Apply; 0 when none was added.
     int currentOrder() const { return current_; }
     void setCurrentOrder(int order);
+    // The order the window asked for last; an order choice may apply another.
+    int requestedOrder() const { return requested_; }
+    // Lets the window choose, each time the view is given its order, which
+    // order applies in place of the one it asked for (a header sort).
+    void setOrderChoice(std::function<int(int requested)> choose) { choose_ = std::move(choose); }
+    // An order takes the range limits of another: an order expression then
+    // shows only the records in that order's range (its key's leading
+    // components equal to the range values).
+    void limitLike(int order, int from);
+    void setOrderExpressionKeepingRange(int order, std::string expression);
+    const std::string& orderExpression(int order) const;
     int orderKey(int order) const;
 
     // A range limit of an order: its leading key component `field` equals
@@ -101,6 +112,7 @@ protected:
         int key = -1;
         std::string expression;
         std::vector<Range> ranges;
+        int rangeKey = -1; // the key whose components the ranges of an expression order fix
     };
     Order& order(int n);
     const Order* currentOrderEntry() const;
@@ -109,6 +121,8 @@ protected:
     TableAccess& primary_;
     std::vector<Order> orders_;
     int current_ = 0;
+    int requested_ = 0;
+    std::function<int(int)> choose_;
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, std::function<bool()>> predicates_;
     std::vector<std::string> pushed_; // the parts the view has now

@@ -218,6 +218,25 @@ void View::limitToBuffer(int components)
     invalidate();
 }
 
+void View::limitToKeyBuffer(int key, int components)
+{
+    const auto sql = primary_.keyOrderColumns(key);
+    const auto& names = primary_.def().keys[static_cast<std::size_t>(key)].components;
+    std::vector<std::pair<std::string, KeyValue>> range;
+    for (int i = 0; i < components && i < static_cast<int>(sql.size()); ++i) {
+        const auto c = static_cast<std::size_t>(i);
+        range.push_back({sql[c], primary_.keyValueOf(primary_.def().fieldIndex(names[c]))});
+    }
+    // The same range again (a refresh) keeps the order's sorted rows.
+    if (range == range_)
+        return;
+    range_ = std::move(range);
+    sortedBuilt_ = false;
+    positions_.clear();
+    plan_ = Plan::Undecided;
+    invalidate();
+}
+
 void View::compileFilters()
 {
     filterError_ = {};

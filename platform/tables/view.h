@@ -59,6 +59,8 @@ public:
     // Range limit: the first n components of the order key equal the primary buffer's
     // values now (set the parent's linking values into the key fields first).
     void limitToBuffer(int components);
+    // The same over another key's first n components, whatever the order.
+    void limitToKeyBuffer(int key, int components);
     void clearRange()
     {
         range_.clear();

@@ -12,8 +12,19 @@ CatalogueList::CatalogueList(std::string procedure)
     : List(std::move(procedure))
 { }
 
+fw::Level CatalogueList::prepareList()
+{
+    if (const YAML::Node brovex = declaration()["brovex"]) {
+        brovex_ = std::make_unique<DeclaredBrovex>(*this, brovex);
+        brovex_->attach();
+    }
+    return List::prepareList();
+}
+
 void CatalogueList::restoreLayout()
 {
+    if (brovex_)
+        brovex_->opened();
     // What the list remembers: `remember: [tab, layout]` in its declaration.
     bool tab = false, layout = false;
     for (const YAML::Node& what : declaration()["remember"]) {
@@ -22,6 +33,8 @@ void CatalogueList::restoreLayout()
         layout = layout || w == "layout";
     }
     tab = tab && window().control(ListFormatSaver::kSheet) != nullptr;
+    // The list class keeps its own layout.
+    layout = layout && !brovex_;
     if (!tab && !layout)
         return;
     store_.init(glo().positionFile.empty() ? kPositionFile : std::string_view(glo().positionFile));
@@ -34,12 +47,16 @@ void CatalogueList::restoreLayout()
 
 void CatalogueList::saveLayout()
 {
+    if (brovex_)
+        brovex_->closing();
     if (saver_)
         saver_->Save(window());
 }
 
 fw::Level CatalogueList::OnEvent(const rt::Event& e)
 {
+    if (brovex_ && brovex_->OnEvent(e))
+        return fw::Benign;
     if (saver_ && e.code == rt::event::AlertKey && saver_->onAlertKey(window(), e.keyCode))
         return fw::Benign;
     return List::OnEvent(e);

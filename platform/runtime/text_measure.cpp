@@ -1,0 +1,29 @@
+#include "platform/runtime/text_measure.h"
+
+#include "platform/text/text.h"
+
+namespace qv::rt {
+
+namespace {
+
+TextMeasure& measure()
+{
+    static TextMeasure m;
+    return m;
+}
+
+} // namespace
+
+void setTextMeasure(TextMeasure m)
+{
+    measure() = std::move(m);
+}
+
+int textWidth(const FontDef& font, std::string_view t)
+{
+    if (measure())
+        return measure()(font, t);
+    return 4 * static_cast<int>(text::charCount(t));
+}
+
+} // namespace qv::rt

@@ -1,0 +1,179 @@
+#include "qvls/browse_extension/declared_brovex.h"
+
+#include <yaml-cpp/yaml.h>
+
+#include "platform/framework/list_browser.h"
+#include "platform/framework/list_window.h"
+#include "platform/framework/view_reader.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/window.h"
+#include "platform/text/case.h"
+#include "qvls/core/globals.h"
+#include "qvls/core/placement.h"
+
+namespace qv::qvls {
+
+namespace {
+
+constexpr const char* kFilterName = "Brovex";
+
+} // namespace
+
+DeclaredBrovex::DeclaredBrovex(fw::ListWindow& window, const YAML::Node& brovex)
+    : window_(window)
+{
+    flags_.mask = brovex["mask"] ? brovex["mask"].as<long>() : 0;
+    replace_ = brovex["replace"] && brovex["replace"].as<bool>();
+    definitions_ = brovexColumnDefinitions(window.declaration()["columns"]);
+}
+
+DeclaredBrovex::~DeclaredBrovex() = default;
+
+void DeclaredBrovex::attach()
+{
+    fw::ListBrowser& browse = window_.browser();
+    rt::Control& control = *browse.listControl();
+    listName_ = control.name();
+    list_.AttachBrowse(*this, window_, browse, flags_, control, ">Header",
+        glo().positionFile.empty() ? std::string(kPositionFile) : glo().positionFile);
+    list_.upper = true;
+    fileOrder_ = window_.reader().AddSortOrder(-1);
+    list_.PrepareSortOrders(replace_);
+    ownOrder_ = window_.reader().requestedOrder();
+    SetupSortOrders();
+    window_.reader().setOrderChoice([this](int requested) { return chooseOrder(requested); });
+    for (const int key : {rt::key::withAlt(rt::key::F1 + 10), rt::key::withAlt(rt::key::F1 + 11), rt::key::withAlt('R'),
+             rt::key::withAlt('M')})
+        window_.window().alert(key);
+}
+
+void DeclaredBrovex::opened()
+{
+    list_.RestoreLayout(window_.name(), listName_);
+    opened_ = true;
+    window_.window().post(BrovexList::kOpened);
+}
+
+bool DeclaredBrovex::OnEvent(const rt::Event& e)
+{
+    switch (e.code) {
+    case rt::event::GainFocus:
+    case rt::event::Sized:
+        if (opened_)
+            list_.ReadColumnState(true);
+        return false;
+    case rt::event::AlertKey:
+        // A right click on the header opens the header's own menu as the button comes up.
+        if (e.keyCode == rt::key::MouseRight && e.control == list_.listControl().number()
+            && (list_.listControl().listPress().row == 0 || list_.listControl().listPress().edge))
+            return true;
+        return e.control == 0 || e.control == list_.listControl().number() ? list_.TakeEvent(e.code, e.keyCode) : false;
+    default:
+        break;
+    }
+    if (e.control != 0 || e.code < BrovexList::kPressHeader || e.code > BrovexList::kOpened)
+        return false;
+    return list_.TakeEvent(e.code);
+}
+
+void DeclaredBrovex::closing()
+{
+    if (!opened_)
+        return;
+    list_.ClearSortMark();
+    const BrovexColumn* current
+        = list_.currentCol() >= 1 && list_.currentCol() <= static_cast<int>(list_.shown().size())
+        ? &list_.shown()[static_cast<std::size_t>(list_.currentCol() - 1)]
+        : nullptr;
+    list_.SaveLayout(
+        window_.name(), listName_, flags_.viewOrder ? flags_.sortColumn : 0, current ? current->ascDesc : 0);
+    list_.Release();
+    opened_ = false;
+}
+
+int DeclaredBrovex::AddSortOrder(int n)
+{
+    fw::ViewReader& reader = window_.reader();
+    const int order = reader.AddOrderExpression({});
+    // The n-th sortable column's field, for its locator.
+    int sortable = 0;
+    for (const BrovexColumnDefinition& d : definitions_)
+        if (d.sortable && ++sortable == n) {
+            if (d.locatorType == 'S') {
+                locators_.push_back(std::make_unique<fw::TypedPrefixLocator>());
+                window_.browser().setLocator(order, locators_.back().get());
+            }
+            break;
+        }
+    return order;
+}
+
+std::vector<BrovexColumnDefinition> DeclaredBrovex::DefineColumns()
+{
+    // A field of another table than the browsed one is a related table's.
+    const std::string prefix = window_.reader().access().table().def().prefix;
+    std::vector<BrovexColumnDefinition> out = definitions_;
+    for (BrovexColumnDefinition& d : out) {
+        const auto colon = d.field.find(':');
+        if (d.viewField == 1 && colon != std::string::npos && !text::equalsNoCase(d.field.substr(0, colon), prefix))
+            d.viewField = 2;
+    }
+    return out;
+}
+
+void DeclaredBrovex::SetupSortOrders()
+{
+    fw::ViewReader& reader = window_.reader();
+    for (const BrovexColumn& c : list_.all()) {
+        if (c.sortField == 0)
+            continue;
+        for (int direction : {0, 1}) {
+            const int order = c.sortField + direction;
+            reader.limitLike(order, ownOrder_);
+            reader.setOrderExpressionKeepingRange(order, {});
+            list_.AddOrderExpression(c, order, replace_, direction);
+        }
+    }
+}
+
+void DeclaredBrovex::SetOrderExpression(int order, const std::string& expression, bool replace)
+{
+    fw::ViewReader& reader = window_.reader();
+    const std::string& now = reader.orderExpression(order);
+    reader.setOrderExpressionKeepingRange(order, replace || now.empty() ? expression : now + "," + expression);
+}
+
+long DeclaredBrovex::CountRecords()
+{
+    fw::ViewReader& reader = window_.reader();
+    const long n = static_cast<long>(reader.view().count());
+    return n != 0 ? n : static_cast<long>(reader.access().table().records());
+}
+
+void DeclaredBrovex::RefreshBrowse()
+{
+    window_.browser().ReapplySort();
+}
+
+int DeclaredBrovex::chooseOrder(int requested)
+{
+    fw::ViewReader& reader = window_.reader();
+    if (requested != ownOrder_ && requested != fileOrder_) {
+        // The window's own order changed (a tab): the header sort ends with it.
+        flags_.viewOrder = 0;
+        flags_.fileOrder = 0;
+        list_.ClearSortMark();
+        ownOrder_ = requested;
+        SetupSortOrders();
+    }
+    reader.setFilter(kFilterName, list_.FilterText());
+    if (flags_.viewOrder == 1) {
+        if (const int order = list_.CurrentSortOrder(); order != 0)
+            return order;
+        // No column to sort on: the window's own order, with no mark.
+        flags_.viewOrder = 0;
+    }
+    return flags_.fileOrder == 1 ? fileOrder_ : ownOrder_;
+}
+
+} // namespace qv::qvls

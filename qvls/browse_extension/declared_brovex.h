@@ -1,0 +1,76 @@
+#pragma once
+// The list class of a list window whose declaration asks for it:
+//
+//   list:
+//     brovex: {mask: 34611200}     # the menu mask; `replace: true` sets the
+//                                  # column orders in place of adding to them
+//     columns:                     # with the column attributes of brovex_column.h
+//
+// It writes for the window what every list window writes alike: a header
+// order (ascending and descending) per sortable column with a locator on its
+// field, limited like the window's own order; the choice of the order the
+// browse uses (the header sort, "Do not sort", or the window's own); the
+// column filters as the browse's filter "Brovex"; the list's events; and the
+// layout, restored as the window opens and saved as it closes.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/framework/locators.h"
+#include "platform/framework/window_controller.h"
+#include "qvls/browse_extension/brovex_list.h"
+
+namespace YAML {
+class Node;
+}
+namespace qv::fw {
+class ListWindow;
+}
+
+namespace qv::qvls {
+
+class DeclaredBrovex : public BrovexProcedure
+{
+public:
+    // The list name in ".\POSITION.INI" is the list control's name ("?Browse:1").
+    DeclaredBrovex(fw::ListWindow& window, const YAML::Node& brovex);
+    ~DeclaredBrovex() override;
+
+    // While the window is prepared, after its list and its own orders exist.
+    void attach();
+    // Once the window has opened.
+    void opened();
+    // An event of the window; true when the list took it.
+    bool OnEvent(const rt::Event& e);
+    // As the window closes, while it is still open.
+    void closing();
+
+    BrovexList& list() { return list_; }
+    BrovexFlags& flags() { return flags_; }
+
+    // --- what the window writes for its list
+    int AddSortOrder(int n) override;
+    std::vector<BrovexColumnDefinition> DefineColumns() override;
+    void SetupSortOrders() override;
+    void SetOrderExpression(int order, const std::string& expression, bool replace) override;
+    long CountRecords() override;
+    void RefreshBrowse() override;
+
+private:
+    // The order the browse applies, from the one the window asked for.
+    int chooseOrder(int requested);
+
+    fw::ListWindow& window_;
+    std::vector<BrovexColumnDefinition> definitions_;
+    BrovexList list_;
+    BrovexFlags flags_;
+    bool replace_ = false;
+    std::string listName_;
+    int fileOrder_ = 0; // the order of "Do not sort"
+    int ownOrder_ = 0; // the window's own order the header orders were set up for
+    std::vector<std::unique_ptr<fw::TypedPrefixLocator>> locators_;
+    bool opened_ = false;
+};
+
+} // namespace qv::qvls
