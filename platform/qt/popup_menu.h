@@ -1,8 +1,10 @@
 #pragma once
-// A pop-up (context) menu window: its controls are the items; the choice
-// goes back as Accepted on the item, a dismissal as CloseWindow.
+// A pop-up (context) menu window: its controls are the items (a Menu control
+// holds a submenu's, a Check control is a check item ticked by its value);
+// the choice goes back as Accepted on the item, a dismissal as CloseWindow.
 
 #include <QMenu>
+#include <vector>
 
 #include "platform/qt/window_view.h"
 
@@ -20,6 +22,7 @@ public:
     void dispose() override;
 
 private:
+    void addItems(QMenu* menu, const std::vector<rt::Control*>& items);
     void answer(int control);
 
     rt::Window& window_;

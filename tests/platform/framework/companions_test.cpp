@@ -376,6 +376,156 @@ TEST(ContextMenu, NamesAreUniqueAndItemsCanBeSwitchedOff)
     EXPECT_EQ(host.window(p.name()), nullptr);
 }
 
+// A list's menu of submenus, built as the list builds it: each item inserted
+// after a named one, at its level.
+struct MenuInsert {
+    const char* text;
+    const char* name;
+    const char* after; // "": at the end
+    int level;
+    int event;
+};
+
+constexpr MenuInsert nestedMenu[] = {
+    {"-", "S11", "", 1, 0}, {"&Output", "Output", "", 1, 0}, {"Print All", "PVW", "Output", 2, 1070},
+    {"Print Page", "PPG", "PVW", 2, 1069}, {"&List", "List", "", 1, 0}, {"Reset to Default", "DEF", "List", 2, 1036},
+    {"&Filter", "Filter", "DEF", 2, 0}, {"Sort on", "SRT", "DEF", 2, 1068}, // right after DEF: before Filter
+    {"Add Filter of", "ADDF1", "Filter", 3, 1074},
+    {"-", "S31", "ADDF1", 2, 0}, // between items of level 3: inside their submenu
+    {"+Add = to Filter", "EQL", "S31", 3, 1080}, {"-", "S32", "EQL", 3, 0}, {"Cancel Filter", "VOID", "S32", 3, 1079},
+    {"-", "S33", "VOID", 3, 0}, // before a level-2 item: after the submenu
+    {"Colors", "CLR", "S33", 2, 1063}, {"&Help", "Help", "", 1, 1090},
+    {"-", "S21", "Output", 2, 0}, // at the top of a submenu: not shown
+};
+
+void insertNestedMenu(ContextMenu& menu)
+{
+    for (const MenuInsert& i : nestedMenu)
+        EXPECT_EQ(menu.insertItem(i.text, i.name, i.after, i.level, i.event), i.name);
+}
+
+// "name@level", "+" before a check item's name, "-" for a separator.
+std::vector<std::string> shape(const std::vector<PopupMenuWindow::Item>& items)
+{
+    std::vector<std::string> out;
+    for (const auto& i : items)
+        out.push_back((i.separator ? "-" : (i.checkable ? "+" : "") + i.name) + "@" + std::to_string(i.level));
+    return out;
+}
+
+TEST(ContextMenu, InsertedItemsNestByLevelRightAfterTheirNamedItem)
+{
+    ContextMenu menu;
+    menu.addItemForEvent("&Insert", 1100);
+    insertNestedMenu(menu);
+    const std::vector<std::string> expected{"Insert@1", "-@1", "Output@1", "PVW@2", "PPG@2", "List@1", "DEF@2", "SRT@2",
+        "Filter@2", "ADDF1@3", "-@3", "+EQL@3", "-@3", "VOID@3", "-@2", "CLR@2", "Help@1"};
+    EXPECT_EQ(shape(menu.items()), expected);
+    EXPECT_EQ(menu.items()[11].text, "Add = to Filter") << "the \"+\" is not shown";
+
+    const PopupMenuWindow shown(menu.items(), {});
+    std::vector<std::string> heads;
+    for (std::size_t i = 0; i < shown.items().size(); ++i)
+        if (shown.opensSubmenu(i))
+            heads.push_back(shown.items()[i].name);
+    EXPECT_EQ(heads, (std::vector<std::string>{"Output", "List", "Filter"}));
+    const rt::Control& filter = shown["Filter"];
+    EXPECT_EQ(filter.type(), rt::ControlType::Menu);
+    ASSERT_EQ(filter.children().size(), 5u);
+    EXPECT_EQ(filter.children()[2]->type(), rt::ControlType::Check);
+    EXPECT_EQ(filter.children()[4]->name(), "VOID");
+    EXPECT_EQ(shown["List"].children().size(), 5u) << "the separator after Filter's items and Colors are List's";
+
+    // Nested items are found, changed and removed by name; a submenu goes with its items.
+    menu.setItemText("ADDF1", "Add Filter of (Artist=Abba)");
+    EXPECT_EQ(menu.items()[9].text, "Add Filter of (Artist=Abba)");
+    EXPECT_EQ(menu.insertItem("Print All", "PVW", "PPG", 2, 1070), "PVW2");
+    menu.removeItem("PVW2");
+    menu.removeItem("Filter");
+    EXPECT_FALSE(menu.hasItem("EQL"));
+    EXPECT_TRUE(menu.hasItem("CLR"));
+    EXPECT_EQ(shape(menu.items()),
+        (std::vector<std::string>{
+            "Insert@1", "-@1", "Output@1", "PVW@2", "PPG@2", "List@1", "DEF@2", "SRT@2", "-@2", "CLR@2", "Help@1"}));
+}
+
+TEST(ContextMenu, ArrangingKeepsEveryItemWithinReach)
+{
+    using Item = PopupMenuWindow::Item;
+    auto item = [](const char* name, int level) { return Item{name, name, true, false, level}; };
+    auto separator = [](int level) { return Item{{}, "-", false, true, level}; };
+    const struct {
+        const char* what;
+        std::vector<Item> items;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"too deep for the item before", {item("A", 3), item("B", 1), item("C", 3)}, {"A@1", "B@1", "C@2"}},
+        {"separators at the ends and twice",
+            {separator(1), item("A", 1), separator(1), separator(1), item("B", 1), separator(1)},
+            {"A@1", "-@1", "B@1"}},
+        {"a separator right under a submenu's head", {item("A", 1), separator(2), item("B", 2)}, {"A@1", "B@2"}},
+        {"a submenu's last separator", {item("A", 1), item("B", 2), separator(2)}, {"A@1", "B@2"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shape(PopupMenuWindow::arranged(c.items)), c.shown) << c.what;
+}
+
+TEST(ContextMenu, ItemsInsideSubmenusAreChosenAndTicked)
+{
+    rt::HeadlessHost host;
+    ContextMenu menu;
+    Procedure p("BrowseAlbums", browseYaml, [&](Procedure& self) {
+        menu.init(self.window(), self.number("?List"));
+        insertNestedMenu(menu);
+        self.addComponent(menu);
+    });
+    rt::Window* w = started(host, p);
+    ASSERT_NE(w, nullptr);
+    auto rightClick = [&] {
+        host.post(*w, rt::Event{rt::event::AlertKey, p.number("?List"), rt::key::MouseRight});
+        return host.dialog<PopupMenuWindow>();
+    };
+    auto item = [](const PopupMenuWindow& m, std::string_view name) {
+        for (const auto& i : m.items())
+            if (i.name == name)
+                return i;
+        return PopupMenuWindow::Item{};
+    };
+
+    menu.setItemChecked("EQL", true);
+    menu.setItemChecked("VOID", true);
+    menu.setItemEnabled("ADDF1", false);
+    EXPECT_TRUE(menu.itemChecked("EQL"));
+    EXPECT_FALSE(menu.itemChecked("VOID")) << "not a check item";
+    PopupMenuWindow* shown = rightClick();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(item(*shown, "EQL").checked);
+    EXPECT_EQ((*shown)["EQL"].value(), "1");
+    EXPECT_FALSE(item(*shown, "VOID").checked);
+    for (const char* refused : {"Filter", "S31", "ADDF1", "Nowhere"})
+        EXPECT_FALSE(shown->choose(refused)) << refused;
+    EXPECT_TRUE(shown->choose("VOID"));
+    host.settle();
+    ASSERT_EQ(p.others.size(), 1u);
+    EXPECT_EQ(p.others[0].code, 1079);
+
+    // A disabled submenu does not open: nothing inside it can be chosen.
+    menu.setItemChecked("EQL", false);
+    menu.setItemEnabled("List", false);
+    shown = rightClick();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(item(*shown, "EQL").checked);
+    EXPECT_FALSE(shown->choose("EQL"));
+    EXPECT_FALSE(shown->choose("CLR"));
+    EXPECT_TRUE(shown->choose("PPG"));
+    host.settle();
+    ASSERT_EQ(p.others.size(), 2u);
+    EXPECT_EQ(p.others[1].code, 1069);
+    host.press(*w, "?Close");
+    EXPECT_TRUE(host.failures().empty());
+    EXPECT_EQ(host.window(p.name()), nullptr);
+}
+
 // --- ToolbarDispatcher ---------------------------------------------------
 
 constexpr const char* frameYaml = R"(
