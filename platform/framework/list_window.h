@@ -43,6 +43,8 @@ public:
     // The definition's `list:` section, once the window is loaded.
     const YAML::Node& declaration() const;
     ViewReader& reader() const { return list_->reader(); }
+    // The list control's name ("?List"), known once the window is loaded.
+    const std::string& listControlName() const { return listControl_; }
 
     Level Prepare() override;
     Level OnEvent(const rt::Event& e) override;

@@ -49,7 +49,7 @@ int ViewReader::AddSortOrder(int key)
 {
     orders_.push_back(Order{key, {}, {}});
     if (current_ == 0)
-        current_ = 1;
+        current_ = requested_ = 1;
     return static_cast<int>(orders_.size());
 }
 
@@ -65,7 +65,7 @@ int ViewReader::AddOrderExpression(std::string expression)
 {
     orders_.push_back(Order{-1, std::move(expression), {}});
     if (current_ == 0)
-        current_ = 1;
+        current_ = requested_ = 1;
     return static_cast<int>(orders_.size());
 }
 

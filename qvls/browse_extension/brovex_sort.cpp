@@ -59,7 +59,9 @@ void BrovexList::ToggleSort()
     BrovexColumn* c = shownAt(currentCol_);
     if (!c)
         return;
-    if (flags_->sortColumn == currentCol_) {
+    // The remembered sort column only turns round once it sorts the list:
+    // before that, a click on it is a first choice like any other.
+    if (flags_->sortColumn == currentCol_ && flags_->viewOrder == 1) {
         c->ascDesc = c->ascDesc ? 0 : 1;
     } else {
         c->ascDesc = ascDesc;

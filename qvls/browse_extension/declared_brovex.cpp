@@ -32,7 +32,7 @@ DeclaredBrovex::~DeclaredBrovex() = default;
 void DeclaredBrovex::attach()
 {
     fw::ListBrowser& browse = window_.browser();
-    rt::Control& control = *browse.listControl();
+    rt::Control& control = window_.window()[window_.listControlName()];
     listName_ = control.name();
     list_.AttachBrowse(*this, window_, browse, flags_, control, ">Header",
         glo().positionFile.empty() ? std::string(kPositionFile) : glo().positionFile);
@@ -129,7 +129,8 @@ void DeclaredBrovex::SetupSortOrders()
             continue;
         for (int direction : {0, 1}) {
             const int order = c.sortField + direction;
-            reader.limitLike(order, ownOrder_);
+            if (ownOrder_ > 0)
+                reader.limitLike(order, ownOrder_);
             reader.setOrderExpressionKeepingRange(order, {});
             list_.AddOrderExpression(c, order, replace_, direction);
         }

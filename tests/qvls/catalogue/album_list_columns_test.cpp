@@ -1,0 +1,208 @@
+// The album list's columns as a user works them: a click on a header sorts
+// on that column (again: the other way round), a tab drops the header sort,
+// columns move and are remembered in ".\POSITION.INI", and the highlighted
+// value becomes a filter.
+
+#include "qvls/catalogue/catalogue_fixture.h"
+
+#include "platform/framework/context_menu.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/list_format.h"
+#include "qvls/browse_extension/brovex_list.h"
+
+namespace qv::qvls::testing {
+namespace {
+
+constexpr int kHeaderHeight = 20;
+constexpr int kPixelsPerUnit = 2;
+
+class AlbumListColumns : public CatalogueWindows
+{
+protected:
+    void SetUp() override
+    {
+        CatalogueWindows::SetUp();
+        for (const char* label : {"Quorvel", "Album", "Categories"})
+            ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
+        for (const auto& [name, id] : {std::pair{"Jazz", "1"}, std::pair{"Rock", "2"}})
+            add(dictionary::Categories(), {{"CAT:Category", name}, {"CAT:CategoryID", id}});
+        struct Row {
+            const char* album;
+            const char* artist;
+            const char* category;
+            const char* categoryId;
+        };
+        for (const Row& r : {Row{"Hejira", "Joni Mitchell", "Jazz", "1"}, Row{"aja", "Steely Dan", "Jazz", "1"},
+                 Row{"Blue", "Joni Mitchell", "Rock", "2"}, Row{"Court and Spark", "O'Connor", "Rock", "2"}})
+            add(dictionary::Album(),
+                {{"ALB:Album", r.album}, {"ALB:Artist", r.artist}, {"ALB:Media", "CD"}, {"ALB:Category", r.category},
+                    {"ALB:CategoryID", r.categoryId}});
+        open();
+    }
+    void TearDown() override
+    {
+        if (list)
+            host->press(*list, "?Close");
+        for (const char* label : {"Quorvel", "Album", "Categories"})
+            dictionary::accessOf(label)->close();
+        CatalogueWindows::TearDown();
+    }
+
+    void open()
+    {
+        host->startProcedure("BrowseAlbums");
+        list = host->window("BrowseAlbums");
+        ASSERT_NE(list, nullptr) << (host->failures().empty() ? "" : host->failures().front());
+        layOut();
+    }
+    rt::Control& box() const { return (*list)["?Browse:1"]; }
+    // The host's layout of the columns, as a host reports it.
+    void layOut()
+    {
+        rt::ListGeometry g;
+        g.width = 1000;
+        g.height = 300;
+        g.headerHeight = kHeaderHeight;
+        for (const rt::ListFormatColumn& c : rt::readListFormat(box().format()).format.columns)
+            g.columnWidths.push_back(c.width * kPixelsPerUnit);
+        box().userListGeometry(g);
+    }
+    rt::ListHit hit(int row, int column, int dx = 0)
+    {
+        layOut();
+        int x = 0;
+        const auto& widths = box().listGeometry().columnWidths;
+        for (int i = 0; i + 1 < column; ++i)
+            x += widths[static_cast<std::size_t>(i)] + 1;
+        x += widths[static_cast<std::size_t>(column - 1)] / 2 + dx;
+        return {x, row == 0 ? kHeaderHeight / 2 : kHeaderHeight + 8 * row, row, column, false};
+    }
+    void mouse(rt::ListMouse what, const rt::ListHit& at)
+    {
+        box().userListMouse(what, at);
+        host->settle();
+    }
+    void clickHeader(int column)
+    {
+        mouse(rt::ListMouse::LeftDown, hit(0, column));
+        mouse(rt::ListMouse::LeftUp, hit(0, column));
+    }
+    std::vector<std::string> headers() const
+    {
+        std::vector<std::string> out;
+        for (const rt::ListFormatColumn& c : rt::readListFormat(box().format()).format.columns)
+            out.push_back(c.header.value_or(""));
+        return out;
+    }
+    // The values of a column (by its list-queue field) down the list.
+    std::vector<std::string> column(int field) const
+    {
+        std::vector<std::string> out;
+        for (int r = 0; r < box().list()->rowCount(); ++r)
+            out.emplace_back(text::trimRight(box().list()->cell(r, field - 1)));
+        return out;
+    }
+    std::vector<int> shownFields() const
+    {
+        std::vector<int> out;
+        int next = 1;
+        for (const rt::ListFormatColumn& c : rt::readListFormat(box().format()).format.columns) {
+            out.push_back(c.fieldNumber.value_or(next));
+            next = out.back() + 1;
+        }
+        return out;
+    }
+    void chooseTab(int tab) { host->choose(*list, "?CurrentTab", tab); }
+
+    rt::Window* list = nullptr;
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(AlbumListColumns, TheDesignShowsItsColumnsAndKeepsTheHiddenOnesField)
+{
+    EXPECT_EQ(headers(), (Strings{"Artist", "Album", "Media", "File Number", "Released", "Category", "WAV/MP3"}));
+    EXPECT_EQ(shownFields(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    for (const std::string& id : column(8)) // the album id rides along, unshown
+        EXPECT_GT(std::stoi(id), 0);
+}
+
+TEST_F(AlbumListColumns, AHeaderClickSortsOnItsColumnAndAgainTheOtherWay)
+{
+    clickHeader(2);
+    EXPECT_EQ(column(2), (Strings{"aja", "Blue", "Court and Spark", "Hejira"})); // case aside
+    EXPECT_EQ(headers()[1], ">Album");
+    clickHeader(2);
+    EXPECT_EQ(column(2), (Strings{"Hejira", "Court and Spark", "Blue", "aja"}));
+    EXPECT_EQ(headers()[1], "<Album");
+    clickHeader(1);
+    EXPECT_EQ(headers()[0], ">Artist");
+    EXPECT_EQ(headers()[1], "Album");
+    EXPECT_EQ(column(1), (Strings{"Joni Mitchell", "Joni Mitchell", "O'Connor", "Steely Dan"}));
+}
+
+TEST_F(AlbumListColumns, ATabDropsTheHeaderSortAndAHeaderSortKeepsTheTabsRange)
+{
+    chooseTab(1); // Album, in the album key's order
+    const Strings byKey = column(2);
+    clickHeader(1);
+    EXPECT_EQ(headers()[0], ">Artist");
+    chooseTab(2);
+    chooseTab(1);
+    EXPECT_EQ(headers()[0], "Artist");
+    EXPECT_EQ(column(2), byKey);
+}
+
+TEST_F(AlbumListColumns, AHeaderDraggedPastItsNeighbourMovesTheColumnAndTheLayoutComesBack)
+{
+    mouse(rt::ListMouse::LeftDown, hit(0, 1));
+    const rt::ListHit far = hit(0, 2, 30);
+    mouse(rt::ListMouse::Move, far);
+    mouse(rt::ListMouse::LeftUp, far);
+    EXPECT_EQ(headers()[0], "Album");
+    EXPECT_EQ(headers()[1], "Artist");
+    EXPECT_EQ(shownFields()[0], 2); // the rows still show their own fields
+
+    host->press(*list, "?Close");
+    open();
+    EXPECT_EQ(headers()[0], "Album");
+    EXPECT_EQ(shownFields()[0], 2);
+
+    host->key(*list, rt::key::withAlt(rt::key::F1 + 11)); // Alt+F12: the design again
+    EXPECT_EQ(headers()[0], "Artist");
+}
+
+TEST_F(AlbumListColumns, TheHighlightedValueFiltersTheListUntilCancelled)
+{
+    clickHeader(1);
+    // The fourth row is O'Connor's: its value, quote and all, is the filter.
+    host->choose(*list, "?Browse:1", 3);
+    ASSERT_EQ(box().selected(), 3);
+    mouse(rt::ListMouse::RightDown, hit(3, 1));
+    ASSERT_EQ(box().selected(), 3);
+    list->post(BrovexList::kAddFilterEqual);
+    host->settle();
+    EXPECT_EQ(column(1), (Strings{"O'Connor"}));
+    list->post(BrovexList::kCancelFilter);
+    host->settle();
+    EXPECT_EQ(column(1).size(), 4u);
+}
+
+TEST_F(AlbumListColumns, RemovingTheSortColumnGoesBackToTheWindowsOwnOrder)
+{
+    chooseTab(1);
+    const Strings byKey = column(2);
+    clickHeader(2);
+    clickHeader(2);
+    ASSERT_NE(column(2), byKey);
+    mouse(rt::ListMouse::RightDown, hit(0, 2));
+    list->post(BrovexList::kRemoveColumn);
+    host->settle();
+    EXPECT_EQ(headers().size(), 6u);
+    for (const std::string& h : headers())
+        EXPECT_TRUE(h.empty() || (h[0] != '>' && h[0] != '<')) << h;
+    EXPECT_EQ(column(2), byKey);
+}
+
+} // namespace
+} // namespace qv::qvls::testing
