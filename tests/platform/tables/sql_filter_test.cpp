@@ -5,7 +5,6 @@
 #include "platform/tables/sql.h"
 #include "platform/tables/sql_filter.h"
 #include "platform/tables/view.h"
-#include "platform/text/case.h"
 
 #include <sqlite3.h>
 
@@ -86,30 +85,18 @@ struct SqlFilters : ::testing::Test {
         return {byView, byRow};
     }
 
-    // The record ids SQLite keeps by the condition alone, asked on a connection of its own
-    // with the language's UPPER.
+    // The record ids SQLite keeps by the condition alone, asked on the table's own connection.
     std::vector<std::int64_t> bySqlite(const SqlCondition& c)
     {
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open_v2(tracks.filePath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-        sqlite3_create_function(
-            db, "qv_upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-            [](sqlite3_context* ctx, int, sqlite3_value** argv) {
-                const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-                std::string up = text::upper(t ? t : "");
-                sqlite3_result_text(ctx, up.data(), static_cast<int>(up.size()), SQLITE_TRANSIENT);
-            },
-            nullptr, nullptr);
-        const std::string sql
-            = "SELECT _rid FROM \"" + tracks.def().storedName() + "\" WHERE " + c.sql + " ORDER BY _rid";
+        const std::string sql = "SELECT _rid FROM " + tracks.sqlTable() + " WHERE " + c.sql + " ORDER BY _rid";
         sqlite3_stmt* s = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
+        EXPECT_EQ(sqlite3_prepare_v2(group.db(), sql.c_str(), -1, &s, nullptr), SQLITE_OK)
+            << sql << ": " << sqlite3_errmsg(group.db());
         bindKeyValues(s, c.values);
         std::vector<std::int64_t> ids;
         while (sqlite3_step(s) == SQLITE_ROW)
             ids.push_back(sqlite3_column_int64(s, 0));
         sqlite3_finalize(s);
-        sqlite3_close(db);
         return ids;
     }
 };
