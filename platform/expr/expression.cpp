@@ -1494,6 +1494,10 @@ public:
         case Op::Cmp:
             return comparison(n);
         default:
+            if (field(i, p)) {
+                p.kind = Predicate::Kind::Field;
+                return p;
+            }
             return contains(n);
         }
     }

@@ -98,12 +98,14 @@ struct Predicate {
         // The constant text occurs in the field: INSTRING(constant, field) searching
         // forward from the start, tested as a condition or against 0.
         Contains,
+        // The field itself as a condition: a number not zero, a text not all blanks.
+        Field,
         // Anything else: only the expression can tell.
         Other
     };
     Kind kind = Kind::Other;
     std::vector<Predicate> parts; // And, Or: the operands; Not: the one it negates
-    std::string name; // Compare, Contains: the field as written
+    std::string name; // Compare, Contains, Field: the field as written
     bool upper = false; // the field is wrapped in UPPER()
     CompareOp op = CompareOp::Eq;
     Value constant; // Contains: always a string

@@ -61,6 +61,8 @@ public:
             return comparison(p);
         case Kind::Contains:
             return containment(p);
+        case Kind::Field:
+            return truth(p);
         case Kind::Other:
             break;
         }
@@ -178,6 +180,17 @@ private:
             return std::nullopt;
         return SqlCondition{
             "instr(" + textOf(*column, p.upper) + ", ?) > 0", {std::string(core)}, core.size() == wanted.size()};
+    }
+
+    // A number not zero; a text not all blanks or tabs, with or without UPPER.
+    std::optional<SqlCondition> truth(const expr::Predicate& p) const
+    {
+        auto column = columnOf_(p.name);
+        if (!column || (p.upper && column->type != FieldType::String))
+            return std::nullopt;
+        if (column->type != FieldType::String)
+            return SqlCondition{column->sql + " <> 0", {}, true};
+        return SqlCondition{"length(rtrim(" + column->sql + ", ?)) > 0", {std::string(" \t")}, true};
     }
 
     // The language's own UPPER, so SQLite compares exactly what the expression does.

@@ -601,6 +601,8 @@ std::string shape(const Predicate& p)
         return field + ops[static_cast<int>(p.op)] + constant;
     case Predicate::Kind::Contains:
         return constant + " in " + field;
+    case Predicate::Kind::Field:
+        return "is " + field;
     case Predicate::Kind::Other:
         break;
     }
@@ -637,7 +639,8 @@ TEST_F(SongFixture, PredicatesForTheTableDriver)
         {"SNG:ReleaseDate > TODAY() - 30", "?"},
         {"SNG:ID = Twice(2)", "?"},
         {"SNG:ID = 1 XOR SNG:ID = 2", "?"},
-        {"SNG:Artist", "?"},
+        {"SNG:Artist OR NOT UPPER(SNG:Title)", "or(is SNG:Artist,not(is UPPER SNG:Title))"},
+        {"SNG:Artist & ''", "?"},
         {"1 = 1", "?"},
     };
     for (const auto& [text, want] : cases) {

@@ -29,7 +29,7 @@ TableDef tracksDef()
 }
 
 // Tracks whose values differ only in what a careless translation gets wrong: trailing blanks,
-// case, quotes, LIKE's wildcards, text that reads as a number, text exactly as long as its
+// a tab, case, quotes, LIKE's wildcards, text that reads as a number, text exactly as long as its
 // field, accents, zero and empty values. The lists' lengths share no factor, so every
 // artist meets every title, price and date.
 struct SqlFilters : ::testing::Test {
@@ -48,11 +48,11 @@ struct SqlFilters : ::testing::Test {
         const std::vector<std::string> artists{
             "O'Connor", "o'connor ", "", "100%", "a_b", "axb", "Zoë", "ZOË", "10", "9", " 7", "Max", "MAX"};
         const std::vector<std::string> titles{
-            "Rain ", "rain", "RAIN dance", "% off", "_x_", "", "it's", "Sea", "twelve chars", "ë n"};
+            "Rain ", "rain", "RAIN dance", "% off", "_x_", "", "it's", "Sea", "twelve chars", "ë n", "\t "};
         const std::vector<std::string> prices{"0", "-3.25", "12.50", "0.01", "99999.99", "12.5", "7"};
         const std::vector<std::int32_t> dates{0, expr::dateFromYmd(2020, 1, 1), expr::dateFromYmd(1999, 12, 31)};
         ASSERT_EQ(group.begin(), 0);
-        for (int i = 0; i < 13 * 10 * 7; ++i) {
+        for (int i = 0; i < 13 * 11 * 7; ++i) {
             Record& r = tracks.record();
             r.clear();
             r["TRK:Artist"] = artists[i % artists.size()];
@@ -147,7 +147,9 @@ const std::vector<std::pair<std::string, Pushed>> kCases{
     {"TRK:Plays = '0'", Pushed::Nothing},
     {"UPPER(TRK:Plays) = '0'", Pushed::Nothing},
     {"TRK:Plays = 0 XOR TRK:Rating = 1", Pushed::Nothing},
-    {"TRK:Rating", Pushed::Nothing},
+    {"TRK:Rating AND NOT TRK:Price OR NOT TRK:Plays", Pushed::Exact},
+    {"TRK:Artist AND NOT UPPER(TRK:Title)", Pushed::Exact},
+    {"UPPER(TRK:Rating)", Pushed::Nothing},
 };
 
 // SQLite is asked what it can test of each filter; the view still gives exactly the rows the
