@@ -1077,20 +1077,28 @@ private:
         return Value(0);
     }
 
-    // A chain of binary operators (a+b*c-d: its args list them innermost
-    // first), in a loop rather than one recursion per operator.
-    Value operators(const Node& last)
+public:
+    // The first count operators of a chain worked out: all of them give its
+    // value, all but the last the last one's left operand (a+b in a+b=c).
+    Value chain(const Node& last, std::size_t count)
     {
         Value result, tmp;
         const Value* x = &ref(node(last.args.front()).a, tmp);
-        for (int k : last.args) {
-            const Node& n = node(k);
+        for (std::size_t k = 0; k < count; ++k) {
+            const Node& n = node(last.args[k]);
             Value ty;
             result = apply(n, *x, ref(n.b, ty));
             x = &result;
         }
+        if (count == 0)
+            return *x;
         return result;
     }
+
+private:
+    // A chain of binary operators (a+b*c-d: its args list them innermost
+    // first), in a loop rather than one recursion per operator.
+    Value operators(const Node& last) { return chain(last, last.args.size()); }
 
     static Value apply(const Node& n, const Value& x, const Value& y)
     {
@@ -1436,63 +1444,209 @@ std::vector<std::string> Expression::names() const
     return out;
 }
 
+namespace {
+
+// "constant op x" as "x op' constant".
+CompareOp mirrored(CompareOp op)
+{
+    switch (op) {
+    case CompareOp::Lt:
+        return CompareOp::Gt;
+    case CompareOp::Le:
+        return CompareOp::Ge;
+    case CompareOp::Gt:
+        return CompareOp::Lt;
+    case CompareOp::Ge:
+        return CompareOp::Le;
+    default:
+        return op;
+    }
+}
+
+// Reads a compiled tree as a Predicate. Nodes come after their operands (an
+// AND or OR chain aside), so one pass in order tells which are constants.
+class PredicateBuilder
+{
+public:
+    explicit PredicateBuilder(const Expression::Tree& t)
+        : t_(t)
+        , constant_(t.nodes.size(), false)
+    {
+        for (std::size_t i = 0; i < t.nodes.size(); ++i)
+            constant_[i] = isConstant(t.nodes[i]);
+    }
+
+    Predicate build(int i) const
+    {
+        const Node& n = node(i);
+        Predicate p;
+        switch (n.op) {
+        case Op::And:
+        case Op::Or:
+            p.kind = n.op == Op::And ? Predicate::Kind::And : Predicate::Kind::Or;
+            for (int a : n.args)
+                p.parts.push_back(build(a));
+            return p;
+        case Op::Not:
+            p.kind = Predicate::Kind::Not;
+            p.parts.push_back(build(n.a));
+            return p;
+        case Op::Cmp:
+            return comparison(n);
+        default:
+            if (field(i, p)) {
+                p.kind = Predicate::Kind::Field;
+                return p;
+            }
+            return contains(n);
+        }
+    }
+
+private:
+    const Node& node(int i) const { return t_.nodes[static_cast<std::size_t>(i)]; }
+    bool constant(int i) const { return constant_[static_cast<std::size_t>(i)]; }
+
+    bool isConstant(const Node& n) const
+    {
+        switch (n.op) {
+        case Op::Const:
+            return true;
+        case Op::Neg:
+            return constant(n.a);
+        case Op::Builtin:
+            return n.fn != Fn::Today && n.fn != Fn::Clock
+                && std::all_of(n.args.begin(), n.args.end(), [&](int a) { return constant(a); });
+        case Op::Name:
+        case Op::Proc:
+        case Op::Not:
+        case Op::And:
+        case Op::Or:
+            return false;
+        default: // a binary operator
+            return constant(n.a) && constant(n.b);
+        }
+    }
+
+    // The value of a constant operand; the left operand of a comparison may
+    // be a chain of operators, worked out from the comparison's own chain.
+    std::optional<Value> valueOf(int i, const Node* leftOf = nullptr) const
+    {
+        if (!constant(i))
+            return std::nullopt;
+        static const NameTable kNoNames;
+        Error err;
+        try {
+            Evaluator ev(t_, kNoNames, &err);
+            Value v = leftOf ? ev.chain(*leftOf, leftOf->args.size() - 1) : ev.eval(i);
+            if (!ev.failed())
+                return v;
+        } catch (const std::exception&) { }
+        return std::nullopt;
+    }
+
+    // A field, or UPPER of one.
+    bool field(int i, Predicate& p) const
+    {
+        const Node* n = &node(i);
+        p.upper = n->op == Op::Builtin && n->fn == Fn::Upper;
+        if (p.upper)
+            n = &node(n->args[0]);
+        if (n->op != Op::Name)
+            return false;
+        p.name = n->name;
+        return true;
+    }
+
+    Predicate comparison(const Node& n) const
+    {
+        Predicate p;
+        int other = n.a;
+        std::optional<Value> k = valueOf(n.b);
+        p.op = n.cmp;
+        if (!k) {
+            k = valueOf(n.a, &n);
+            other = n.b;
+            p.op = mirrored(n.cmp);
+        }
+        if (!k)
+            return {};
+        if (field(other, p)) {
+            p.kind = Predicate::Kind::Compare;
+            p.constant = std::move(*k);
+            return p;
+        }
+        return containsAgainst(contains(node(other)), p.op, *k);
+    }
+
+    // INSTRING(...) op k: a search's answer is 0 or a position from 1 on. A
+    // constant below 1 tells the two apart; the test is then "found" or "not
+    // found", or no test of the text at all.
+    static Predicate containsAgainst(Predicate found, CompareOp op, const Value& k)
+    {
+        if (found.kind != Predicate::Kind::Contains || !k.isNumber() || compare(k, Value(1)) >= 0)
+            return {};
+        const bool whenMissing = compareHolds(op, compare(Value(0), k));
+        const bool whenFound = compareHolds(op, 1);
+        if (whenMissing == whenFound)
+            return {};
+        if (whenFound)
+            return found;
+        Predicate p;
+        p.kind = Predicate::Kind::Not;
+        p.parts.push_back(std::move(found));
+        return p;
+    }
+
+    // INSTRING(constant, field[, step[, start]]) searching forward from the
+    // first character: step 1 (0 means 1) and start 1 (0 means the first).
+    Predicate contains(const Node& n) const
+    {
+        Predicate p;
+        if (n.op != Op::Builtin || n.fn != Fn::Instring || !field(n.args[1], p))
+            return {};
+        auto firstOrNone = [&](std::size_t arg) {
+            if (arg >= n.args.size())
+                return true;
+            auto v = valueOf(n.args[arg]);
+            return v && (v->toInt() == 0 || v->toInt() == 1);
+        };
+        auto sub = valueOf(n.args[0]);
+        if (!sub || !firstOrNone(2) || !firstOrNone(3))
+            return {};
+        p.kind = Predicate::Kind::Contains;
+        p.constant = Value(sub->isString() ? sub->str() : sub->toString());
+        return p;
+    }
+
+    const Expression::Tree& t_;
+    std::vector<bool> constant_;
+};
+
+} // namespace
+
+Predicate Expression::predicate() const
+{
+    if (!ok() || tree_->root < 0)
+        return {};
+    return PredicateBuilder(*tree_).build(tree_->root);
+}
+
 std::vector<Conjunct> Expression::conjuncts() const
 {
     std::vector<Conjunct> out;
     const Tree& t = *tree_;
     if (!ok() || t.root < 0)
         return out;
-    std::vector<int> parts;
     const Node& root = t.nodes[static_cast<std::size_t>(t.root)];
-    if (root.op == Op::And)
-        parts = root.args;
-    else
-        parts = {t.root};
-    auto at = [&](int i) -> const Node& { return t.nodes[static_cast<std::size_t>(i)]; };
-    for (int p : parts) {
+    const std::vector<int> parts = root.op == Op::And ? root.args : std::vector<int>{t.root};
+    const PredicateBuilder builder(t);
+    for (int i : parts) {
+        const Node& n = t.nodes[static_cast<std::size_t>(i)];
         Conjunct c;
-        c.begin = at(p).begin;
-        c.end = at(p).end;
-        const Node& n = at(p);
-        if (n.op == Op::Cmp) {
-            auto field = [&](int i, bool& up) -> const Node* {
-                const Node& x = at(i);
-                if (x.op == Op::Name)
-                    return &x;
-                if (x.op == Op::Builtin && x.fn == Fn::Upper && at(x.args[0]).op == Op::Name) {
-                    up = true;
-                    return &at(x.args[0]);
-                }
-                return nullptr;
-            };
-            bool up = false;
-            const Node* f = nullptr;
-            const Node* k = nullptr;
-            CompareOp op = n.cmp;
-            if ((f = field(n.a, up)) && at(n.b).op == Op::Const) {
-                k = &at(n.b);
-            } else if (up = false, (f = field(n.b, up)) && at(n.a).op == Op::Const) {
-                k = &at(n.a);
-                switch (op) { // constant op name  ->  name op' constant
-                case CompareOp::Lt:
-                    op = CompareOp::Gt;
-                    break;
-                case CompareOp::Le:
-                    op = CompareOp::Ge;
-                    break;
-                case CompareOp::Gt:
-                    op = CompareOp::Lt;
-                    break;
-                case CompareOp::Ge:
-                    op = CompareOp::Le;
-                    break;
-                default:
-                    break;
-                }
-            }
-            if (f && k)
-                c.simple = Conjunct::Simple{f->name, op, k->constant, up};
-        }
+        c.begin = n.begin;
+        c.end = n.end;
+        if (Predicate p = builder.build(i); p.kind == Predicate::Kind::Compare)
+            c.simple = Conjunct::Simple{std::move(p.name), p.op, std::move(p.constant), p.upper};
         out.push_back(std::move(c));
     }
     return out;

@@ -84,6 +84,33 @@ struct Conjunct {
     std::optional<Simple> simple;
 };
 
+// What a condition tests, in the terms a table driver can ask its store: the
+// driver tests what it can of it before the expression is tested per record.
+// Constants are worked out already (UPPER('x'), DATE(1,2,2020), -5): any part
+// that reads no name and neither TODAY() nor CLOCK() is a constant.
+struct Predicate {
+    enum class Kind : std::uint8_t {
+        And,
+        Or,
+        Not,
+        // <field> <op> <constant>, the field first whichever side it was written.
+        Compare,
+        // The constant text occurs in the field: INSTRING(constant, field) searching
+        // forward from the start, tested as a condition or against 0.
+        Contains,
+        // The field itself as a condition: a number not zero, a text not all blanks.
+        Field,
+        // Anything else: only the expression can tell.
+        Other
+    };
+    Kind kind = Kind::Other;
+    std::vector<Predicate> parts; // And, Or: the operands; Not: the one it negates
+    std::string name; // Compare, Contains, Field: the field as written
+    bool upper = false; // the field is wrapped in UPPER()
+    CompareOp op = CompareOp::Eq;
+    Value constant; // Contains: always a string
+};
+
 // An expression compiled once and evaluated many times.
 //
 // Language:
@@ -139,6 +166,8 @@ public:
     std::vector<std::string> names() const;
     // The AND chain at the top of the expression, part by part.
     std::vector<Conjunct> conjuncts() const;
+    // The expression as a condition; Other for an empty or failed one.
+    Predicate predicate() const;
 
     struct Tree;
 

@@ -24,25 +24,6 @@ namespace {
 std::unordered_map<std::string, std::uint64_t> g_fileWrites;
 std::uint64_t g_rollbacks = 0;
 
-// Whether "field op bound" holds for every stored number when the bound lies beyond
-// them all, above or below.
-bool holdsBeyond(expr::CompareOp op, bool above)
-{
-    switch (op) {
-    case expr::CompareOp::Eq:
-        return false;
-    case expr::CompareOp::Ne:
-        return true;
-    case expr::CompareOp::Lt:
-    case expr::CompareOp::Le:
-        return above;
-    case expr::CompareOp::Gt:
-    case expr::CompareOp::Ge:
-        return !above;
-    }
-    return false;
-}
-
 KeyValue columnValue(sqlite3_stmt* s, int col)
 {
     if (sqlite3_column_type(s, col) == SQLITE_TEXT)
@@ -307,66 +288,17 @@ void View::clearFilter(const std::string& name)
     invalidate();
 }
 
-// Parts of a filter of the form field-op-constant on the primary table also go to SQLite
-// as bound values, so it can skip rows by index; they are still tested here as written.
+// What SQLite can test of each filter over the primary table's fields goes to it with
+// bound values, so it can skip rows by index; the filter is still tested here as written.
 void View::rebuildPushdown()
 {
     pushed_.clear();
     plan_ = Plan::Undecided;
-    if (primary_.encrypted())
-        return;
-    static const char* ops[] = {" = ?", " <> ?", " < ?", " <= ?", " > ?", " >= ?"};
-    for (auto& [name, f] : filters_) {
-        if (!f.expression.ok() || f.expression.empty())
-            continue;
-        for (const auto& c : f.expression.conjuncts()) {
-            if (!c.simple)
-                continue;
-            const auto& sname = c.simple->name;
-            auto colon = sname.find(':');
-            if (colon == std::string::npos || !sameName(sname.substr(0, colon), primary_.def().prefix))
-                continue;
-            int fi = primary_.def().fieldIndex(sname);
-            if (fi < 0)
-                continue;
-            const auto& fd = primary_.def().fields[fi];
-            const expr::Value& k = c.simple->constant;
-            KeyValue bound = std::int64_t{0};
-            std::string column = primary_.columnOf(fi);
-            if (fd.type == FieldType::String) {
-                if (!k.isString() || k.looksNumeric())
-                    continue;
-                bound = std::string(text::trimRight(k.str()));
-                // The language's own UPPER, so SQLite compares exactly what the expression does.
-                if (c.simple->upper)
-                    column = "qv_upper(" + column + ")";
-            } else {
-                if (c.simple->upper)
-                    continue;
-                if (!k.isExact())
-                    continue;
-                expr::Decimal d = k.toDecimal();
-                int places = fd.type == FieldType::Decimal ? fd.places : 0;
-                if (d.scale() > places) {
-                    if (d.round(places) != d)
-                        continue;
-                    d = d.round(places);
-                }
-                // In the field's smallest units, which a large constant on a DECIMAL field
-                // can take beyond any stored number: the part is then always true (nothing to
-                // ask) or always false.
-                const __int128 units = static_cast<__int128>(d.mantissa()) * pow10(places - d.scale());
-                if (units > std::numeric_limits<std::int64_t>::max()
-                    || units < std::numeric_limits<std::int64_t>::min()) {
-                    if (!holdsBeyond(c.simple->op, units > 0))
-                        pushed_.push_back({"0", std::nullopt});
-                    continue;
-                }
-                bound = static_cast<std::int64_t>(units);
-            }
-            pushed_.push_back({column + ops[static_cast<int>(c.simple->op)], bound});
-        }
-    }
+    const ColumnOf columns = storedColumns(primary_);
+    for (auto& [name, f] : filters_)
+        if (f.expression.ok() && !f.expression.empty())
+            if (auto c = sqlCondition(f.expression.predicate(), columns))
+                pushed_.push_back(std::move(*c));
 }
 
 std::string View::scopeWhere(std::vector<KeyValue>& binds) const
@@ -387,8 +319,7 @@ std::string View::pushedWhere(std::vector<KeyValue>& binds) const
     std::vector<std::string> parts;
     for (const auto& p : pushed_) {
         parts.push_back(p.sql);
-        if (p.value)
-            binds.push_back(*p.value);
+        binds.insert(binds.end(), p.values.begin(), p.values.end());
     }
     return joinSql(parts, " AND ");
 }

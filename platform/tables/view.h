@@ -7,6 +7,7 @@
 
 #include "platform/expr/expression.h"
 #include "platform/tables/bindings.h"
+#include "platform/tables/sql_filter.h"
 #include "platform/tables/table.h"
 
 #include <deque>
@@ -120,10 +121,6 @@ private:
         expr::Expression expression;
         std::function<bool()> predicate;
     };
-    struct Pushed {
-        std::string sql;
-        std::optional<KeyValue> value; // none: the part needs no bound value
-    };
 
     // How SQLite reaches the rows of a filtered page: along the order's index, or by a
     // scan that sorts what the filter keeps.
@@ -169,7 +166,7 @@ private:
     std::vector<std::pair<std::string, KeyValue>> range_;
     std::map<std::string, std::string> filterTexts_;
     std::map<std::string, Filter> filters_;
-    std::vector<Pushed> pushed_;
+    std::vector<SqlCondition> pushed_; // what SQLite tests of each filter
     Plan plan_ = Plan::Undecided;
     expr::Error filterError_, orderError_;
     Pos pos_;

@@ -578,6 +578,79 @@ TEST_F(SongFixture, NamesAndConjunctsForTheTableDriver)
     EXPECT_TRUE(Expression::compile("", &names).conjuncts().empty());
 }
 
+// A condition's predicate, written compactly: "and(SNG:ID>0,?)".
+std::string shape(const Predicate& p)
+{
+    static const char* ops[] = {"=", "<>", "<", "<=", ">", ">="};
+    auto parts = [&](const char* kind) {
+        std::string out = std::string(kind) + "(";
+        for (std::size_t i = 0; i < p.parts.size(); ++i)
+            out += (i ? "," : "") + shape(p.parts[i]);
+        return out + ")";
+    };
+    const std::string field = (p.upper ? "UPPER " : "") + p.name;
+    const std::string constant = p.constant.isString() ? quoteString(p.constant.str()) : p.constant.toString();
+    switch (p.kind) {
+    case Predicate::Kind::And:
+        return parts("and");
+    case Predicate::Kind::Or:
+        return parts("or");
+    case Predicate::Kind::Not:
+        return parts("not");
+    case Predicate::Kind::Compare:
+        return field + ops[static_cast<int>(p.op)] + constant;
+    case Predicate::Kind::Contains:
+        return constant + " in " + field;
+    case Predicate::Kind::Field:
+        return "is " + field;
+    case Predicate::Kind::Other:
+        break;
+    }
+    return "?";
+}
+
+TEST_F(SongFixture, PredicatesForTheTableDriver)
+{
+    const std::string released = std::to_string(dateFromYmd(1978, 1, 20));
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"SNG:ID > 0", "SNG:ID>0"},
+        {"120 <= SNG:BeatsPerMinute", "SNG:BeatsPerMinute>=120"},
+        {"(SNG:ID) = -5", "SNG:ID=-5"},
+        {"UPPER(SNG:Artist) = UPPER('kate bush')", "UPPER SNG:Artist='KATE BUSH'"},
+        {"SNG:ReleaseDate >= DATE(1, 20, 1978)", "SNG:ReleaseDate>=" + released},
+        {"SNG:Time < 2 * 60 + 5", "SNG:Time<125"},
+        {"2 * 60 + 5 > SNG:Time", "SNG:Time<125"},
+        {"ALB:Value = 12.50", "ALB:Value=12.5"},
+        {"SNG:ID = 1 OR NOT (SNG:Side = 2 AND SNG:Time > 0)", "or(SNG:ID=1,not(and(SNG:Side=2,SNG:Time>0)))"},
+        {"~SNG:ID = 1 AND SNG:ID + 0 > 5", "and(not(SNG:ID=1),?)"},
+        {"INSTRING('bush', SNG:Artist)", "'bush' in SNG:Artist"},
+        {"INSTRING('BU', UPPER(SNG:Artist), 1, 1) > 0", "'BU' in UPPER SNG:Artist"},
+        {"INSTRING('BU', SNG:Artist, 1, 1) = 0", "not('BU' in SNG:Artist)"},
+        {"0 <> INSTRING('b', SNG:Artist, 0, 0)", "'b' in SNG:Artist"},
+        {"INSTRING(5, SNG:Artist)", "'5' in SNG:Artist"},
+        // Not a search from the start, or a test of the position found.
+        {"INSTRING('b', SNG:Artist, 2)", "?"},
+        {"INSTRING('b', SNG:Artist, 1, 3)", "?"},
+        {"INSTRING('b', SNG:Artist) = 1", "?"},
+        {"INSTRING('b', SNG:Artist) >= 0", "?"},
+        {"INSTRING(SNG:Title, SNG:Artist)", "?"},
+        // Names and values that change while the expression stands.
+        {"SNG:Side = GLO:Side", "?"},
+        {"SNG:ReleaseDate > TODAY() - 30", "?"},
+        {"SNG:ID = Twice(2)", "?"},
+        {"SNG:ID = 1 XOR SNG:ID = 2", "?"},
+        {"SNG:Artist OR NOT UPPER(SNG:Title)", "or(is SNG:Artist,not(is UPPER SNG:Title))"},
+        {"SNG:Artist & ''", "?"},
+        {"1 = 1", "?"},
+    };
+    for (const auto& [text, want] : cases) {
+        Expression e = Expression::compile(text, &names);
+        ASSERT_TRUE(e.ok()) << text << ": " << e.error().message;
+        EXPECT_EQ(shape(e.predicate()), want) << text;
+    }
+    EXPECT_EQ(shape(Expression::compile("", &names).predicate()), "?");
+}
+
 TEST_F(SongFixture, OrderLists)
 {
     Error err;

@@ -425,7 +425,9 @@ TEST_F(FilterAgreement, AFilterKeepingFewRowsReadsTheSameRowsOverALargeTable)
         titles.push_back("filler " + std::to_string(i));
     addSongs(6000, titles);
     expectAgreement({"SNG:Title = 'it''s'", "UPPER(SNG:Title) = 'ÉTÉ' AND SNG:Time > 0", "SNG:Side = 99",
-                        "SNG:Title = 'a_b' AND NOT SNG:Side = 1", "SNG:Title <> 'x'"},
+                        "SNG:Title = 'a_b' AND NOT SNG:Side = 1", "SNG:Title <> 'x'",
+                        "SNG:Title = 'it''s' OR UPPER(SNG:Title) = 'NO SUCH'",
+                        "INSTRING('zebr', SNG:Title) AND NOT (SNG:Side = 1 OR SNG:Time = 0)"},
         2);
 }
 
