@@ -383,7 +383,8 @@ bool ContextMenu::OnEvent(const rt::Event& e)
         return false;
     if (control_ != 0 && e.control != control_)
         return false;
-    open();
+    if (!beforeOpen_ || beforeOpen_())
+        open();
     return true;
 }
 

@@ -13,6 +13,7 @@
 // the chosen item, or closes it when the user clicks elsewhere. The asking
 // thread waits for the answer as it waits for any dialog.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,10 @@ public:
     // Ask, then Execute; the chosen name.
     std::string open(rt::Rect at = {});
 
+    // Asked as a right click is about to open the menu: the owner brings
+    // the items up to date, or answers false to keep the menu closed.
+    void setBeforeOpen(std::function<bool()> ask) { beforeOpen_ = std::move(ask); }
+
     void Prepare(WindowController& controller) override;
     bool OnEvent(const rt::Event& e) override;
 
@@ -132,6 +137,7 @@ private:
     rt::Window* window_ = nullptr;
     int control_ = 0;
     std::vector<Entry> entries_;
+    std::function<bool()> beforeOpen_;
 };
 
 } // namespace qv::fw

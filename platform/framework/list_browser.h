@@ -85,6 +85,8 @@ public:
     // The context menu gets an item for each button the list has.
     void setContextMenu(ContextMenu* menu) { popup_ = menu; }
     ContextMenu* contextMenu() const { return popup_; }
+    const std::string& insertControlName() const { return insertName_; }
+    const std::string& deleteControlName() const { return deleteName_; }
     const std::string& selectControlName() const { return selectName_; }
     const std::string& changeControlName() const { return changeName_; }
 

@@ -293,6 +293,9 @@ bool BrovexList::TakeEvent(int event, int keyCode)
         case kColumnSelectKey:
             ToggleColumnSelect();
             return true;
+        case kColumnMenuKey:
+            ShowColumnMenu();
+            return true;
         default:
             return false;
         }

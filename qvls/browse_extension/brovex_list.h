@@ -13,6 +13,7 @@
 // ClearSortMark, SaveLayout and Release as it closes.
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -176,6 +177,17 @@ public:
     // A double-click: true when it fitted a column or fell on the header.
     bool FitColumnOnDoubleClick();
 
+    // --- the menus
+    // Appends the library's submenus to the browse's right-click menu, once
+    // the browse's own items are there.
+    void ShowListMenu();
+    // The menu brought up to date for the current column.
+    void UpdateListMenu();
+    // As a right click is about to open the menu: false on the header.
+    bool BeforeListMenu();
+    // The menu under the highlighted column (column selection), from the keyboard.
+    void ShowColumnMenu();
+
     // --- column filters
     // The filter the browse applies as "Brovex".
     std::string FilterText() const;
@@ -271,6 +283,14 @@ private:
     int headerHeight_ = 0;
     int lastDragX_ = 0;
     std::string dragText_;
+
+    // The menu and the names its items were given.
+    fw::ContextMenu* menu_ = nullptr;
+    struct MenuNames {
+        std::string output, printAll, printPage, ascii, html, graph, sortOn;
+        std::string filterEqual, filterNotEqual, filterBelow, filterAbove, equalToggle;
+        std::map<std::string, std::string> items; // column and list-box items by their code
+    } names_;
 };
 
 } // namespace qv::qvls

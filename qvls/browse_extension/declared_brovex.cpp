@@ -2,6 +2,7 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include "platform/framework/context_menu.h"
 #include "platform/framework/list_browser.h"
 #include "platform/framework/list_window.h"
 #include "platform/framework/view_reader.h"
@@ -50,6 +51,9 @@ void DeclaredBrovex::attach()
 void DeclaredBrovex::opened()
 {
     list_.RestoreLayout(window_.name(), listName_);
+    list_.ShowListMenu();
+    if (fw::ContextMenu* menu = window_.browser().contextMenu())
+        menu->setBeforeOpen([this] { return list_.BeforeListMenu(); });
     opened_ = true;
     window_.window().post(BrovexList::kOpened);
 }
@@ -63,10 +67,6 @@ bool DeclaredBrovex::OnEvent(const rt::Event& e)
             list_.ReadColumnState(true);
         return false;
     case rt::event::AlertKey:
-        // A right click on the header opens the header's own menu as the button comes up.
-        if (e.keyCode == rt::key::MouseRight && e.control == list_.listControl().number()
-            && (list_.listControl().listPress().row == 0 || list_.listControl().listPress().edge))
-            return true;
         return e.control == 0 || e.control == list_.listControl().number() ? list_.TakeEvent(e.code, e.keyCode) : false;
     default:
         break;

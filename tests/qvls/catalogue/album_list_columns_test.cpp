@@ -6,6 +6,8 @@
 #include "qvls/catalogue/catalogue_fixture.h"
 
 #include "platform/framework/context_menu.h"
+#include <map>
+
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/list_format.h"
 #include "qvls/browse_extension/brovex_list.h"
@@ -186,6 +188,56 @@ TEST_F(AlbumListColumns, TheHighlightedValueFiltersTheListUntilCancelled)
     list->post(BrovexList::kCancelFilter);
     host->settle();
     EXPECT_EQ(column(1).size(), 4u);
+}
+
+// The menu of a right click on a row: for the column under the mouse.
+TEST_F(AlbumListColumns, TheRightClickMenuSpeaksOfTheColumnUnderTheMouse)
+{
+    clickHeader(1);
+    host->choose(*list, "?Browse:1", 3); // O'Connor
+    mouse(rt::ListMouse::RightDown, hit(3, 1));
+    host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseRight});
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    std::map<std::string, fw::PopupMenuWindow::Item> items;
+    std::vector<std::string> submenus;
+    for (std::size_t i = 0; i < menu->items().size(); ++i) {
+        const auto& item = menu->items()[i];
+        items[item.name] = item;
+        if (menu->opensSubmenu(i))
+            submenus.push_back(item.text + "@" + std::to_string(item.level));
+    }
+    EXPECT_EQ(submenus, (Strings{"&Output@1", "&List@1", "&Brovex@1", "&ListBox@2", "&Filter@1"}));
+    EXPECT_EQ(items["ADDF1"].text, "Add Filter of (Artist=O'Connor)");
+    EXPECT_EQ(items["ADDF2"].text, "Add Filter of (Artist<O'Connor)");
+    EXPECT_EQ(items["SRT"].text, "Sort on Artist");
+    EXPECT_TRUE(items["SRT"].enabled);
+    EXPECT_EQ(items["ASC"].text, "Export to ASCII (BvOut.CSV)");
+    // This list's mask offers moving columns and the list's font, nothing else.
+    EXPECT_TRUE(items.count("MCL") && items.count("MCR") && items.count("FNT"));
+    EXPECT_FALSE(items.count("WID") || items.count("FXD") || items.count("XPS") || items.count("CLR"));
+    ASSERT_TRUE(menu->choose("ADDF4")); // not O'Connor
+    host->settle();
+    EXPECT_EQ(column(1), (Strings{"Joni Mitchell", "Joni Mitchell", "Steely Dan"}));
+}
+
+TEST_F(AlbumListColumns, AHeadersRightClickOffersTheDefaultOrderOrNone)
+{
+    chooseTab(1);
+    const Strings byKey = column(2);
+    clickHeader(2);
+    clickHeader(2);
+    ASSERT_NE(column(2), byKey);
+    mouse(rt::ListMouse::RightDown, hit(0, 2));
+    host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseRight});
+    EXPECT_EQ(host->dialog<fw::PopupMenuWindow>(), nullptr); // not the list's menu
+    mouse(rt::ListMouse::RightUp, hit(0, 2));
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(menu->choose("Default"));
+    host->settle();
+    EXPECT_EQ(column(2), byKey);
+    EXPECT_EQ(headers()[1], "Album");
 }
 
 TEST_F(AlbumListColumns, RemovingTheSortColumnGoesBackToTheWindowsOwnOrder)
