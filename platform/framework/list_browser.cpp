@@ -27,7 +27,10 @@ void assignText(std::string& cell, const tables::Record& record, int field)
 // The records of rows a list lets go, for the next list's rows.
 template <class Rows> void keepRecords(Rows& rows)
 {
+    if (rows.empty())
+        return;
     std::vector<tables::Record> records;
+    records.reserve(rows.size() * rows.front().records.size());
     for (auto& row : rows)
         for (tables::Record& r : row.records)
             records.push_back(std::move(r));
@@ -551,6 +554,7 @@ int ListBrowser::readAfter(const tables::Record& from, int n, std::vector<Row>& 
 void ListBrowser::loadFrom(bool fromStart)
 {
     std::vector<Row> rows;
+    rows.reserve(static_cast<std::size_t>(pageSize_));
     tables::View& v = reader_.view();
     if (fromStart)
         v.toStart();

@@ -59,12 +59,19 @@ RecordPool& recordPool()
     return *pool;
 }
 
-KeyValue columnValue(sqlite3_stmt* s, int col)
+// A column's value into v, a text into the storage v has.
+void readColumn(sqlite3_stmt* s, int col, KeyValue& v)
 {
-    if (sqlite3_column_type(s, col) == SQLITE_TEXT)
-        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
-            static_cast<size_t>(sqlite3_column_bytes(s, col)));
-    return sqlite3_column_int64(s, col);
+    if (sqlite3_column_type(s, col) != SQLITE_TEXT) {
+        v = sqlite3_column_int64(s, col);
+        return;
+    }
+    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+    const auto n = static_cast<size_t>(sqlite3_column_bytes(s, col));
+    if (auto* text = std::get_if<std::string>(&v))
+        text->assign(t, n);
+    else
+        v = std::string(t, n);
 }
 
 } // namespace
@@ -732,10 +739,15 @@ int View::refill(bool forward, int limit, const Pos& from)
     while (n < limit && scanned < budget && (rc = firstStep ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW) {
         firstStep = false;
         ++scanned;
+        // Into the place of a row handed out before, in the storage its values have.
         std::vector<KeyValue> values;
-        values.reserve(cols_.size());
+        if (!spareValues_.empty()) {
+            values = std::move(spareValues_.back());
+            spareValues_.pop_back();
+        }
+        values.resize(cols_.size());
         for (size_t c = 0; c < cols_.size(); ++c)
-            values.push_back(columnValue(s, first + static_cast<int>(c)));
+            readColumn(s, first + static_cast<int>(c), values[c]);
         scanPosValid_ = true;
         lastKept = false;
         if (earlyFilter_) {
@@ -756,8 +768,10 @@ int View::refill(bool forward, int limit, const Pos& from)
         ++n;
     }
     // A kept row's place is in the chunk: the last one looked at is copied once, not every row.
-    if (lastKept)
-        scanPos_ = Pos{Pos::After, chunk_.back().values};
+    if (lastKept) {
+        scanPos_.mode = Pos::After;
+        scanPos_.values = chunk_.back().values;
+    }
     std::swap(keep, buffer);
     spare_.push_back(std::move(keep));
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
@@ -796,7 +810,9 @@ int View::read(bool forward)
         }
         Row row = std::move(chunk_.front());
         chunk_.pop_front();
-        pos_ = Pos{Pos::After, std::move(row.values)};
+        pos_.mode = Pos::After;
+        std::swap(pos_.values, row.values);
+        spareValues_.push_back(std::move(row.values));
         std::swap(primary_.record(), row.record);
         spare_.push_back(std::move(row.record));
         if (!loadJoins() || !passes())

@@ -186,6 +186,7 @@ private:
     Pos pos_;
     std::deque<Row> chunk_;
     std::vector<Record> spare_; // buffers of rows handed out, reused so a page allocates little
+    std::vector<std::vector<KeyValue>> spareValues_; // places of rows handed out, likewise
     bool chunkForward_ = true;
     bool chunkAtEnd_ = false;
     std::uint64_t chunkSerial_ = 0;
