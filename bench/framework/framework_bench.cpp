@@ -122,8 +122,9 @@ struct List {
         , reader(view, *g_fx->access)
         , browser(reader, "?List")
     {
-        // The program parses a window's definition once and opens copies of it.
-        static const rt::WindowDef def = rt::parseWindowDef(kWindow, "bench", "BrowseSongs");
+        // The program parses a window's definition once and opens every window from it.
+        static const auto def
+            = std::make_shared<const rt::WindowDef>(rt::parseWindowDef(kWindow, "bench", "BrowseSongs"));
         controller.setWindow(std::make_unique<rt::Window>(def));
         const int byTitle = reader.AddSortOrder("SNG:SongsByTitle");
         browser.addField(g_fx->songs->record(), "SNG:Title");

@@ -8,8 +8,36 @@
 #include "platform/framework/handover.h"
 #include "platform/framework/table_access.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/text/text.h"
 
 namespace qv::fw {
+
+namespace {
+// A column's text written into the cell's own storage, which a recycled row already has.
+void assignText(std::string& cell, const tables::Record& record, int field)
+{
+    if (record.def().fields[static_cast<std::size_t>(field)].type == tables::FieldType::String) {
+        const std::string_view t = text::trimRight(record.rawString(field));
+        cell.assign(t.data(), t.size());
+    } else {
+        cell = record.getText(field);
+    }
+}
+
+// The records of rows a list lets go, for the next list's rows.
+template <class Rows> void keepRecords(Rows& rows)
+{
+    if (rows.empty())
+        return;
+    std::vector<tables::Record> records;
+    records.reserve(rows.size() * rows.front().records.size());
+    for (auto& row : rows)
+        for (tables::Record& r : row.records)
+            records.push_back(std::move(r));
+    rows.clear();
+    tables::View::keepRecords(std::move(records));
+}
+} // namespace
 
 ListBrowser::ListBrowser(ViewReader& reader, std::string listControl)
     : reader_(reader)
@@ -22,6 +50,8 @@ ListBrowser::~ListBrowser()
 {
     if (list_ && list_->list() == this)
         list_->setList(nullptr);
+    keepRecords(rows_);
+    keepRecords(spareRows_);
 }
 
 // ---------------------------------------------------------------- set-up
@@ -155,8 +185,8 @@ void ListBrowser::CleanUp()
     if (list_ && list_->list() == this)
         list_->setList(nullptr);
     list_ = nullptr;
-    rows_.clear();
-    spareRows_.clear();
+    keepRecords(rows_);
+    keepRecords(spareRows_);
 }
 
 bool ListBrowser::keysOnWindow() const
@@ -196,23 +226,19 @@ void ListBrowser::RegisterHotKeys()
     if (!window_ || !window_->hasWindow())
         return;
     rt::Window& w = window_->window();
-    w.alert(rt::key::MouseLeft2);
-    if (!keysOnWindow())
-        return;
-    for (int k : {rt::key::Insert, rt::key::Delete, rt::key::Enter, rt::key::withCtrl(rt::key::Enter)})
-        w.alert(k);
-    bool locating = false;
-    for (const Locator* l : locators_)
-        locating = locating || l != nullptr;
-    if (!locating)
-        return;
-    for (int vk = 0; vk < 256; ++vk)
+    std::vector<int> keys{rt::key::MouseLeft2};
+    if (keysOnWindow()) {
+        keys.insert(keys.end(), {rt::key::Insert, rt::key::Delete, rt::key::Enter, rt::key::withCtrl(rt::key::Enter)});
+        // The locators' keys in ascending order, so the window adds them at its end.
         for (int shift : {0, rt::key::Shift})
-            for (const Locator* l : locators_)
-                if (l && l->wantsKey(vk + shift)) {
-                    w.alert(vk + shift);
-                    break;
-                }
+            for (int vk = 0; vk < 256; ++vk)
+                for (const Locator* l : locators_)
+                    if (l && l->wantsKey(vk + shift)) {
+                        keys.push_back(vk + shift);
+                        break;
+                    }
+    }
+    w.alert(keys);
 }
 
 bool ListBrowser::OnEvent(const rt::Event& e)
@@ -382,20 +408,19 @@ std::vector<std::string>& ListBrowser::storing()
 void ListBrowser::StoreRowFromBuffer()
 {
     Row& r = *storingRow_;
-    // A recycled row is written over in place: its records keep their storage.
-    if (r.records.size() == rowRecords_.size()) {
-        for (std::size_t k = 0; k < rowRecords_.size(); ++k)
+    // Records the row already has are written over in place and keep their storage.
+    if (r.records.size() > rowRecords_.size())
+        r.records.erase(r.records.begin() + static_cast<std::ptrdiff_t>(rowRecords_.size()), r.records.end());
+    for (std::size_t k = 0; k < rowRecords_.size(); ++k) {
+        if (k < r.records.size())
             r.records[k] = *rowRecords_[k];
-    } else {
-        r.records.clear();
-        r.records.reserve(rowRecords_.size());
-        for (tables::Record* rec : rowRecords_)
-            r.records.push_back(*rec);
+        else
+            r.records.push_back(*rowRecords_[k]);
     }
     r.cells.resize(static_cast<std::size_t>(columns_));
     for (std::size_t i = 0; i < columns_v_.size(); ++i) {
         if (const Column& c = columns_v_[i]; c.record)
-            r.cells[i] = c.record->getText(c.field);
+            assignText(r.cells[i], *c.record, c.field);
         else
             r.cells[i].clear();
     }
@@ -410,6 +435,9 @@ ListBrowser::Row ListBrowser::readRow()
     if (!spareRows_.empty()) {
         r = std::move(spareRows_.back());
         spareRows_.pop_back();
+    } else {
+        // A new row's copy of the record goes into storage the view is done with.
+        r.records.push_back(reader_.view().spareRecord());
     }
     storingRow_ = &r;
     StoreRowFromBuffer();
@@ -526,6 +554,7 @@ int ListBrowser::readAfter(const tables::Record& from, int n, std::vector<Row>& 
 void ListBrowser::loadFrom(bool fromStart)
 {
     std::vector<Row> rows;
+    rows.reserve(static_cast<std::size_t>(pageSize_));
     tables::View& v = reader_.view();
     if (fromStart)
         v.toStart();

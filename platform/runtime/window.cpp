@@ -364,26 +364,50 @@ bool Control::userDrag(int fromRow, Control& target, int toRow)
 
 // ---------------------------------------------------------------- Window
 
-Window::Window(WindowDef def)
-    : def_(std::move(def))
-    , title_(def_.title)
-    , at_(def_.at)
-    , minWidth_(def_.minWidth)
-    , minHeight_(def_.minHeight)
-    , hidden_(def_.hidden)
-    , iconized_(def_.iconized)
-    , maximized_(def_.maximized)
-    , alertKeys_(def_.alertKeys.begin(), def_.alertKeys.end())
-    , timer_(def_.timer)
+void KeySet::insert(int key)
 {
-    build(def_.menubar, nullptr);
-    build(def_.toolbar, nullptr);
-    build(def_.controls, nullptr);
+    // Keys added in ascending order go on at the end without a search.
+    if (keys_.empty() || keys_.back() < key) {
+        keys_.push_back(key);
+        return;
+    }
+    const auto at = std::lower_bound(keys_.begin(), keys_.end(), key);
+    if (*at != key)
+        keys_.insert(at, key);
+}
+
+void KeySet::erase(int key)
+{
+    const auto at = std::lower_bound(keys_.begin(), keys_.end(), key);
+    if (at != keys_.end() && *at == key)
+        keys_.erase(at);
+}
+
+Window::Window(WindowDef def)
+    : Window(std::make_shared<const WindowDef>(std::move(def)))
+{ }
+
+Window::Window(std::shared_ptr<const WindowDef> def)
+    : def_(std::move(def))
+    , title_(def_->title)
+    , at_(def_->at)
+    , minWidth_(def_->minWidth)
+    , minHeight_(def_->minHeight)
+    , hidden_(def_->hidden)
+    , iconized_(def_->iconized)
+    , maximized_(def_->maximized)
+    , timer_(def_->timer)
+{
+    for (int k : def_->alertKeys)
+        alertKeys_.insert(k);
+    build(def_->menubar, nullptr);
+    build(def_->toolbar, nullptr);
+    build(def_->controls, nullptr);
 }
 
 std::unique_ptr<Window> Window::load(std::string_view module, std::string_view name)
 {
-    return std::make_unique<Window>(loadWindowDef(module, name));
+    return std::make_unique<Window>(sharedWindowDef(module, name));
 }
 
 Window::~Window()
@@ -483,7 +507,7 @@ Control& Window::operator[](std::string_view name) const
 {
     if (Control* c = control(name))
         return *c;
-    throw std::logic_error("window " + def_.name + " has no control " + std::string(name));
+    throw std::logic_error("window " + def_->name + " has no control " + std::string(name));
 }
 
 Control* Window::control(ControlId id) const
@@ -492,7 +516,7 @@ Control* Window::control(ControlId id) const
     if (c && !id.name.empty() && text::equalsNoCase(c->name(), id.name))
         return c;
     throw std::logic_error(
-        "window " + def_.name + " has no control " + std::string(id.name) + " numbered " + std::to_string(id.number));
+        "window " + def_->name + " has no control " + std::string(id.name) + " numbered " + std::to_string(id.number));
 }
 
 Control& Window::operator[](ControlId id) const
@@ -565,6 +589,13 @@ void Window::setStatusText(int zone, std::string text)
 void Window::alert(int keyCode)
 {
     alertKeys_.insert(keyCode);
+    changed(WindowChange::AlertKeys);
+}
+
+void Window::alert(const std::vector<int>& keyCodes)
+{
+    for (int k : keyCodes)
+        alertKeys_.insert(k);
     changed(WindowChange::AlertKeys);
 }
 

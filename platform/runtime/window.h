@@ -3,6 +3,7 @@
 // this model; a host (Qt, or the headless host of the tests) shows it and
 // turns user input into events and values.
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -245,18 +246,37 @@ private:
     UseBinding use_;
 };
 
+// The keys a window alerts, in one sorted block: a list adds a hundred of them each time
+// it opens, mostly in ascending order, and the host looks keys up as they are pressed.
+class KeySet
+{
+public:
+    bool count(int key) const { return std::binary_search(keys_.begin(), keys_.end(), key); }
+    void insert(int key);
+    void erase(int key);
+    std::size_t size() const { return keys_.size(); }
+    std::vector<int>::const_iterator begin() const { return keys_.begin(); }
+    std::vector<int>::const_iterator end() const { return keys_.end(); }
+
+private:
+    std::vector<int> keys_;
+};
+
 class Window
 {
 public:
     explicit Window(WindowDef def);
+    // A parsed definition that several windows share: opening one copies no
+    // control definitions.
+    explicit Window(std::shared_ptr<const WindowDef> def);
     // Loads "windows/<name>.yaml" of a module; throws DefinitionError.
     static std::unique_ptr<Window> load(std::string_view module, std::string_view name);
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    const WindowDef& def() const { return def_; }
-    WindowKind kind() const { return def_.kind; }
+    const WindowDef& def() const { return *def_; }
+    WindowKind kind() const { return def_->kind; }
 
     // Opens the window on the running thread, on top of that thread's other
     // windows (which wait for it: a window is modal for its own thread only).
@@ -300,8 +320,10 @@ public:
     void setTimer(int hundredths);
     std::string statusText(int zone) const;
     void setStatusText(int zone, std::string text);
-    const std::set<int>& alertKeys() const { return alertKeys_; }
+    const KeySet& alertKeys() const { return alertKeys_; }
     void alert(int keyCode);
+    // Several keys at once, with one notice to the host.
+    void alert(const std::vector<int>& keyCodes);
     void unalert(int keyCode);
     Control* focus() const { return focus_; }
     // Where the focus lands when the program chose none: the first control,
@@ -335,7 +357,7 @@ private:
     void build(const std::vector<ControlDef>& defs, Control* parent);
     void applyUserInput();
 
-    WindowDef def_;
+    std::shared_ptr<const WindowDef> def_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::map<std::string, Control*> byName_; // folded names
     std::string title_;
@@ -343,7 +365,7 @@ private:
     int minWidth_, minHeight_;
     bool hidden_, iconized_, maximized_;
     std::map<int, std::string> status_;
-    std::set<int> alertKeys_;
+    KeySet alertKeys_;
     Control* focus_ = nullptr;
     bool open_ = false;
     bool acceptingAll_ = false;

@@ -348,6 +348,11 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module, std::st
 
 WindowDef loadWindowDef(std::string_view module, std::string_view name)
 {
+    return *sharedWindowDef(module, name);
+}
+
+std::shared_ptr<const WindowDef> sharedWindowDef(std::string_view module, std::string_view name)
+{
     const std::string path = "windows/" + std::string(name) + ".yaml";
     const auto text = ResourceStore::find(module, path);
     if (!text)
@@ -356,7 +361,7 @@ WindowDef loadWindowDef(std::string_view module, std::string_view name)
     // Kept with its text, so a definition replaced at run time is parsed anew.
     struct Parsed {
         std::string text;
-        WindowDef def;
+        std::shared_ptr<const WindowDef> def;
     };
     static std::map<std::string, Parsed, std::less<>> parsed;
     static std::mutex guard;
@@ -366,7 +371,7 @@ WindowDef loadWindowDef(std::string_view module, std::string_view name)
         if (const auto it = parsed.find(key); it != parsed.end() && it->second.text == *text)
             return it->second.def;
     }
-    WindowDef def = parseWindowDef(*text, module, name);
+    auto def = std::make_shared<const WindowDef>(parseWindowDef(*text, module, name));
     std::lock_guard lock(guard);
     parsed.insert_or_assign(key, Parsed{std::string(*text), def});
     return def;

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -130,6 +131,8 @@ WindowDef parseWindowDef(std::string_view yaml, std::string_view module = {}, st
 
 // Finds "windows/<name>.yaml" of a module in the resource store.
 WindowDef loadWindowDef(std::string_view module, std::string_view name);
+// The same, parsed once and shared by every window opened from it.
+std::shared_ptr<const WindowDef> sharedWindowDef(std::string_view module, std::string_view name);
 
 // One control of one window definition, as the build's generated window
 // headers name it: a misspelt control then fails to compile, and the name

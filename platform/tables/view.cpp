@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 
@@ -24,12 +25,34 @@ namespace {
 std::unordered_map<std::string, std::uint64_t> g_fileWrites;
 std::uint64_t g_rollbacks = 0;
 
-KeyValue columnValue(sqlite3_stmt* s, int col)
+// Record buffers left by views and lists that are gone, shared by every thread. Kept to a
+// few pages' worth; never freed, as a view may go after the program's statics.
+struct RecordPool {
+    std::mutex guard;
+    std::vector<Record> records;
+};
+constexpr std::size_t kPooledRecords = 256;
+constexpr std::size_t kRecordsTaken = 64;
+
+RecordPool& recordPool()
 {
-    if (sqlite3_column_type(s, col) == SQLITE_TEXT)
-        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
-            static_cast<size_t>(sqlite3_column_bytes(s, col)));
-    return sqlite3_column_int64(s, col);
+    static auto* pool = new RecordPool;
+    return *pool;
+}
+
+// A column's value into v, a text into the storage v has.
+void readColumn(sqlite3_stmt* s, int col, KeyValue& v)
+{
+    if (sqlite3_column_type(s, col) != SQLITE_TEXT) {
+        v = sqlite3_column_int64(s, col);
+        return;
+    }
+    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+    const auto n = static_cast<size_t>(sqlite3_column_bytes(s, col));
+    if (auto* text = std::get_if<std::string>(&v))
+        text->assign(t, n);
+    else
+        v = std::string(t, n);
 }
 
 } // namespace
@@ -382,12 +405,43 @@ std::vector<KeyValue> View::bufferValues() const
     return v;
 }
 
+View::~View()
+{
+    for (auto& row : chunk_)
+        spare_.push_back(std::move(row.record));
+    keepRecords(std::move(spare_));
+}
+
+void View::keepRecords(std::vector<Record>&& records)
+{
+    RecordPool& pool = recordPool();
+    std::lock_guard lock(pool.guard);
+    for (auto& r : records) {
+        if (pool.records.size() >= kPooledRecords)
+            break;
+        pool.records.push_back(std::move(r));
+    }
+    records.clear();
+}
+
 Record View::spareRecord()
 {
+    if (spare_.empty()) {
+        RecordPool& pool = recordPool();
+        std::lock_guard lock(pool.guard);
+        const auto from
+            = pool.records.end() - static_cast<std::ptrdiff_t>(std::min(pool.records.size(), kRecordsTaken));
+        std::move(from, pool.records.end(), std::back_inserter(spare_));
+        pool.records.erase(from, pool.records.end());
+    }
     if (spare_.empty())
         return Record(primary_.def());
     Record r = std::move(spare_.back());
     spare_.pop_back();
+    // A buffer another table left becomes one of this table's, in the storage it has.
+    const Record& like = primary_.record();
+    if (&r.def() != &like.def() || r.fieldCount() != like.fieldCount() || r.memoCount() != like.memoCount())
+        r = like;
     return r;
 }
 
@@ -523,6 +577,58 @@ bool View::passes()
     return true;
 }
 
+// The statement a refill runs from a position of this kind; binds gets the values of
+// the range and of the filter parts, the position's values follow them.
+std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds) const
+{
+    std::string where = baseWhere(binds);
+    std::vector<std::string> colSql, orderSql;
+    for (const auto& c : cols_) {
+        // A unary plus keeps SQLite from walking an index in this order.
+        colSql.push_back(plan_ == Plan::ScanAndSort ? "+" + c.sql : c.sql);
+        bool desc = c.desc != !forward;
+        orderSql.push_back(colSql.back() + (desc ? " DESC" : ""));
+    }
+    if (mode == Pos::At || mode == Pos::After) {
+        bool inclusive = mode == Pos::At;
+        std::string cond;
+        if (uniformOrder()) {
+            bool greater = cols_[0].desc != forward;
+            std::string op = greater ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
+            std::vector<std::string> marks(cols_.size(), "?");
+            cond = "(" + joinSql(colSql, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
+        } else {
+            std::vector<std::string> ors;
+            for (size_t i = 0; i < cols_.size(); ++i) {
+                std::vector<std::string> ands;
+                for (size_t k = 0; k < i; ++k)
+                    ands.push_back(colSql[k] + " = ?");
+                bool beyondIsGreater = cols_[i].desc != forward;
+                ands.push_back(colSql[i] + (beyondIsGreater ? " > ?" : " < ?"));
+                ors.push_back("(" + joinSql(ands, " AND ") + ")");
+            }
+            if (inclusive) {
+                std::vector<std::string> ands;
+                for (size_t k = 0; k < cols_.size(); ++k)
+                    ands.push_back(colSql[k] + " = ?");
+                ors.push_back("(" + joinSql(ands, " AND ") + ")");
+            }
+            cond = "(" + joinSql(ors, " OR ") + ")";
+        }
+        where = where.empty() ? cond : where + " AND " + cond;
+    }
+    std::string sql = "SELECT " + primary_.selectList() + ", " + joinSql(colSql, ", ") + " FROM " + primary_.sqlTable();
+    if (!where.empty())
+        sql += " WHERE " + where;
+    sql += " ORDER BY " + joinSql(orderSql, ", ") + " LIMIT ?";
+    return sql;
+}
+
+bool View::uniformOrder() const
+{
+    return std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
+}
+
 int View::refill(bool forward, int limit, const Pos& from)
 {
     chunk_.clear();
@@ -536,58 +642,35 @@ int View::refill(bool forward, int limit, const Pos& from)
     }
     if (!primary_.isOpen())
         return setError(FileNotOpen, primary_.filePath());
-    if (plan_ == Plan::Undecided)
+    if (plan_ == Plan::Undecided) {
         plan_ = choosePlan();
-    std::vector<KeyValue> binds;
-    std::string where = baseWhere(binds);
-    std::vector<std::string> colSql, orderSql;
-    for (const auto& c : cols_) {
-        // A unary plus keeps SQLite from walking an index in this order.
-        colSql.push_back(plan_ == Plan::ScanAndSort ? "+" + c.sql : c.sql);
-        bool desc = c.desc != !forward;
-        orderSql.push_back(colSql.back() + (desc ? " DESC" : ""));
+        // The order, the range and the pushed filter parts change only with the plan left
+        // undecided: the statements made for the old ones go.
+        for (RefillShape& shape : shapes_)
+            shape.made = false;
     }
-    if (from.mode == Pos::At || from.mode == Pos::After) {
-        bool inclusive = from.mode == Pos::At;
-        bool uniform
-            = std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
-        std::string cond;
-        if (uniform) {
-            bool greater = cols_[0].desc != forward;
-            std::string op = greater ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
-            std::vector<std::string> marks(cols_.size(), "?");
-            cond = "(" + joinSql(colSql, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
-            for (const auto& v : from.values)
-                binds.push_back(v);
+    const bool placed = from.mode == Pos::At || from.mode == Pos::After;
+    RefillShape& shape = shapes_[(forward ? 3 : 0) + (placed ? (from.mode == Pos::At ? 2 : 1) : 0)];
+    if (!shape.made || shape.group != primary_.openGroup_ || shape.alias != primary_.alias_) {
+        shape.binds.clear();
+        shape.sql = refillSql(forward, from.mode, shape.binds);
+        shape.group = primary_.openGroup_;
+        shape.alias = primary_.alias_;
+        shape.made = true;
+    }
+    const std::string& sql = shape.sql;
+    std::vector<KeyValue> binds = shape.binds;
+    if (placed) {
+        if (uniformOrder()) {
+            binds.insert(binds.end(), from.values.begin(), from.values.end());
         } else {
-            std::vector<std::string> ors;
-            for (size_t i = 0; i < cols_.size(); ++i) {
-                std::vector<std::string> ands;
-                for (size_t k = 0; k < i; ++k) {
-                    ands.push_back(colSql[k] + " = ?");
-                    binds.push_back(from.values[k]);
-                }
-                bool beyondIsGreater = cols_[i].desc != forward;
-                ands.push_back(colSql[i] + (beyondIsGreater ? " > ?" : " < ?"));
-                binds.push_back(from.values[i]);
-                ors.push_back("(" + joinSql(ands, " AND ") + ")");
-            }
-            if (inclusive) {
-                std::vector<std::string> ands;
-                for (size_t k = 0; k < cols_.size(); ++k) {
-                    ands.push_back(colSql[k] + " = ?");
-                    binds.push_back(from.values[k]);
-                }
-                ors.push_back("(" + joinSql(ands, " AND ") + ")");
-            }
-            cond = "(" + joinSql(ors, " OR ") + ")";
+            for (size_t i = 0; i < cols_.size(); ++i)
+                binds.insert(
+                    binds.end(), from.values.begin(), from.values.begin() + static_cast<std::ptrdiff_t>(i + 1));
+            if (from.mode == Pos::At)
+                binds.insert(binds.end(), from.values.begin(), from.values.end());
         }
-        where = where.empty() ? cond : where + " AND " + cond;
     }
-    std::string sql = "SELECT " + primary_.selectList() + ", " + joinSql(colSql, ", ") + " FROM " + primary_.sqlTable();
-    if (!where.empty())
-        sql += " WHERE " + where;
-    sql += " ORDER BY " + joinSql(orderSql, ", ") + " LIMIT ?";
     Group& g = *primary_.openGroup_;
     int rc = 0;
     sqlite3_stmt* s = g.statement(sql, &rc);
@@ -601,29 +684,43 @@ int View::refill(bool forward, int limit, const Pos& from)
     Record keep = spareRecord();
     std::swap(keep, buffer);
     int n = 0, scanned = 0;
-    std::vector<KeyValue> values;
+    bool lastKept = false;
     bool firstStep = true;
     while (n < limit && scanned < budget && (rc = firstStep ? g.step(s) : sqlite3_step(s)) == SQLITE_ROW) {
         firstStep = false;
         ++scanned;
-        values.clear();
+        // Into the place of a row handed out before, in the storage its values have.
+        std::vector<KeyValue> values;
+        if (!spareValues_.empty()) {
+            values = std::move(spareValues_.back());
+            spareValues_.pop_back();
+        }
+        values.resize(cols_.size());
         for (size_t c = 0; c < cols_.size(); ++c)
-            values.push_back(columnValue(s, first + static_cast<int>(c)));
-        scanPos_ = Pos{Pos::After, values};
+            readColumn(s, first + static_cast<int>(c), values[c]);
         scanPosValid_ = true;
+        lastKept = false;
         if (earlyFilter_) {
             primary_.loadFields(s, 0, earlyFields_, earlyMemos_);
             bool ok = true;
             for (auto& [name, f] : filters_)
                 ok = ok && f.expression.test(bindings_);
-            if (!ok)
+            if (!ok) {
+                scanPos_ = Pos{Pos::After, std::move(values)};
                 continue;
+            }
         }
         primary_.loadRow(s, 0);
-        Row row{spareRecord(), values};
+        Row row{spareRecord(), std::move(values)};
         std::swap(row.record, buffer);
         chunk_.push_back(std::move(row));
+        lastKept = true;
         ++n;
+    }
+    // A kept row's place is in the chunk: the last one looked at is copied once, not every row.
+    if (lastKept) {
+        scanPos_.mode = Pos::After;
+        scanPos_.values = chunk_.back().values;
     }
     std::swap(keep, buffer);
     spare_.push_back(std::move(keep));
@@ -663,7 +760,9 @@ int View::read(bool forward)
         }
         Row row = std::move(chunk_.front());
         chunk_.pop_front();
-        pos_ = Pos{Pos::After, std::move(row.values)};
+        pos_.mode = Pos::After;
+        std::swap(pos_.values, row.values);
+        spareValues_.push_back(std::move(row.values));
         std::swap(primary_.record(), row.record);
         spare_.push_back(std::move(row.record));
         if (!loadJoins() || !passes())
@@ -913,7 +1012,7 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
 {
     invalidate();
     // Filtered rows may be skipped: read ahead; otherwise the page is what is read.
-    chunkSize_ = filters_.empty() ? n + 1 : std::max(16, n + 1);
+    chunkSize_ = filters_.empty() ? std::max(n, 1) : std::max(16, n);
     // A plain page is one statement; joined records, filtered-out rows and rows of a sorted
     // view take more.
     std::optional<ReadHold> hold;

@@ -10,6 +10,7 @@
 #include "platform/tables/sql_filter.h"
 #include "platform/tables/table.h"
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <map>
@@ -40,6 +41,10 @@ class View
 public:
     // globals: names the filters may use besides the tables' fields.
     explicit View(Table& primary, const expr::Bindings* globals = nullptr);
+    // Leaves its record buffers to the next view (see keepRecords).
+    ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
 
     // Each row of the view fills the joined table's buffer with its record whose key's
     // leading components equal the parent's fields (parent: the primary table by default).
@@ -92,6 +97,13 @@ public:
     int page(int n, bool forward, const std::function<void()>& onRow);
     std::int64_t count();
 
+    // A buffer of the primary table that the view has done with (a blank one when it has
+    // none), for a caller that keeps copies of the rows it reads.
+    Record spareRecord();
+    // Buffers a caller has done with, of any table: views take their storage from them
+    // before they allocate, so a list opened again reads its page into the last one's.
+    static void keepRecords(std::vector<Record>&& records);
+
     // Drops rows read ahead (another thread may have written since).
     void invalidate();
     // Moves on with every write to a table the view reads.
@@ -140,6 +152,8 @@ private:
     int readPositions(bool forward);
     int buildPositions();
     int refill(bool forward, int limit, const Pos& from);
+    std::string refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds) const;
+    bool uniformOrder() const;
     bool loadJoins();
     bool passes();
     std::vector<KeyValue> bufferValues() const;
@@ -148,7 +162,6 @@ private:
     std::string baseWhere(std::vector<KeyValue>& binds) const;
     Plan choosePlan();
     void rebuildPushdown();
-    Record spareRecord();
     void compileFilters();
 
     Table& primary_;
@@ -172,11 +185,22 @@ private:
     Pos pos_;
     std::deque<Row> chunk_;
     std::vector<Record> spare_; // buffers of rows handed out, reused so a page allocates little
+    std::vector<std::vector<KeyValue>> spareValues_; // places of rows handed out, likewise
     bool chunkForward_ = true;
     bool chunkAtEnd_ = false;
     std::uint64_t chunkSerial_ = 0;
     int chunkSize_ = 48;
     bool chunkMissed_ = false;
+    // A refill's statement for each direction and kind of position, with the values of the
+    // range and the filter parts it binds first; made again once the plan is undecided.
+    struct RefillShape {
+        bool made = false;
+        const Group* group = nullptr;
+        std::string alias;
+        std::string sql;
+        std::vector<KeyValue> binds;
+    };
+    std::array<RefillShape, 6> shapes_;
     Pos scanPos_; // the last row the read-ahead looked at
     bool scanPosValid_ = false;
     // Filters over the primary table's own fields are tested while rows are read ahead,

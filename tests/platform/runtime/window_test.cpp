@@ -223,6 +223,20 @@ TEST(WindowModel, AlertKeysArriveAsEvents)
     EXPECT_EQ(keys, (std::vector<int>{595, 5}));
 }
 
+// Keys alerted at once, in any order, join the definition's and leave one by one.
+TEST(WindowModel, AlertKeysFormOneSet)
+{
+    Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+    w.alert(std::vector<int>{300, 65, 66, 5, 65, 1000});
+    w.alert(7);
+    w.unalert(66);
+    w.unalert(595);
+    std::vector<int> keys(w.alertKeys().begin(), w.alertKeys().end());
+    EXPECT_EQ(keys, (std::vector<int>{5, 7, 65, 300, 1000}));
+    EXPECT_TRUE(w.alertKeys().count(300));
+    EXPECT_FALSE(w.alertKeys().count(66));
+}
+
 // A user cannot type into a read-only control until the program opens it.
 TEST(WindowModel, AReadOnlyControlTakesTypingOnlyOnceOpened)
 {

@@ -2,10 +2,12 @@
 
 #include "platform/tables/view.h"
 #include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace qv::tables::testing {
 namespace {
@@ -158,6 +160,82 @@ TEST_F(ViewFixture, NamedFilterPartsApplyTogether)
     v.clearFilter("Bad");
     v.setFilter("code", [&] { return c.songs->record()["SNG:AlbumID"].toInt() == 4; });
     EXPECT_EQ(v.count(), 20); // with "6 Query" still applying
+}
+
+// A view keeps the statements it reads with: each change of order, range or filter must
+// reach the next read, from the start and from a row alike.
+TEST_F(ViewFixture, ReadsFollowEachChangeOfOrderRangeAndFilter)
+{
+    const int byArtist = c.songs->def().keyIndex("SNG:SongsByArtist");
+    const int byAlbum = c.songs->def().keyIndex("SNG:KeyAlbumID");
+    auto byAlbumSide = [](const Song& a, const Song& b) { return std::tie(a.side, a.id) < std::tie(b.side, b.id); };
+    auto byId = [](const Song& a, const Song& b) { return a.id < b.id; };
+    auto onAlbum = [this](View& v, int album) {
+        c.songs->record().clear();
+        c.songs->record()["SNG:AlbumID"] = album;
+        v.limitToBuffer(1);
+    };
+    View v(*c.songs);
+    struct Step {
+        const char* change;
+        std::function<void()> apply;
+        std::vector<std::int64_t> want;
+    };
+    const std::vector<Step> steps = {
+        {"artist order", [&] { v.setOrderKey(byArtist); }, expected(byArtistTitle)},
+        {"a filter SQLite tests", [&] { v.setFilter("6 Query", "SNG:Side = 2"); },
+            expected(byArtistTitle, [](const Song& s) { return s.side == 2; })},
+        {"the filter changed", [&] { v.setFilter("6 Query", "SNG:Side = 1"); },
+            expected(byArtistTitle, [](const Song& s) { return s.side == 1; })},
+        {"the filter gone", [&] { v.clearFilter("6 Query"); }, expected(byArtistTitle)},
+        {"album order, album 7",
+            [&] {
+                v.setOrderKey(byAlbum);
+                onAlbum(v, 7);
+            },
+            expected(byAlbumSide, [](const Song& s) { return s.album == 7; })},
+        {"album 8", [&] { onAlbum(v, 8); }, expected(byAlbumSide, [](const Song& s) { return s.album == 8; })},
+        {"no range", [&] { v.clearRange(); }, expected([](const Song& a, const Song& b) {
+             return std::tie(a.album, a.side, a.id) < std::tie(b.album, b.side, b.id);
+         })},
+        {"file order", [&] { v.setOrderKey(-1); }, expected(byId)},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.change);
+        step.apply();
+        EXPECT_EQ(readAll(v), step.want);
+        // A page on from the fifth row, and back from the tenth.
+        if (step.want.size() < 10)
+            continue;
+        c.songs->record()["SNG:ID"] = step.want[4];
+        ASSERT_EQ(c.songs->fetch(0), 0);
+        v.positionOnBuffer();
+        EXPECT_EQ(readPage(v, 5, true), slice(step.want, 5, 5));
+        c.songs->record()["SNG:ID"] = step.want[9];
+        ASSERT_EQ(c.songs->fetch(0), 0);
+        v.positionOnBuffer();
+        EXPECT_EQ(readPage(v, 5, false), slice(step.want, 4, 5));
+    }
+}
+
+// A view gone leaves its buffers to the next view, which may read another table.
+TEST_F(ViewFixture, AViewReadsIntoTheBuffersAViewOfAnotherTableLeft)
+{
+    {
+        View songs(*c.songs);
+        songs.setOrderKey(0);
+        ASSERT_EQ(readPage(songs, 40, true).size(), 40u);
+    }
+    View albums(*c.albums);
+    albums.setOrderKey(0);
+    std::vector<std::string> got, want;
+    albums.page(29, true, [&] {
+        got.push_back(c.albums->record()["ALB:Album"].toString());
+        EXPECT_EQ(c.albums->record().fieldCount(), static_cast<int>(c.albums->def().fields.size()));
+    });
+    for (int a = 1; a <= 29; ++a)
+        want.push_back(text::padTo("Album " + std::to_string(a), 50));
+    EXPECT_EQ(got, want);
 }
 
 TEST_F(ViewFixture, FiltersReadGlobalsAsTheyAreAtEachRead)
