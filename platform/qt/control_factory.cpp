@@ -672,8 +672,8 @@ protected:
         bool headers = false;
         for (const rt::ListFormatColumn& c : columns) {
             headers = headers || !c.header.value_or("").empty();
-            layout.push_back(
-                {host_.units().x(c.width), c.has(rt::list_mark::Fixed), c.has(rt::list_mark::RightBorder)});
+            layout.push_back({host_.units().x(c.width), c.has(rt::list_mark::Fixed), c.has(rt::list_mark::RightBorder),
+                host_.units().x(c.data.offset.value_or(0))});
         }
         view_->setColumns(std::move(layout));
         view_->horizontalHeader()->setVisible(headers);
@@ -782,12 +782,14 @@ protected:
 private:
     bool moveCurrentColumn(int by)
     {
-        const int last = std::max(model_->columnCount(), 1);
-        const int column = std::clamp(currentColumn() + by, 1, last);
+        showCurrentColumn(std::clamp(currentColumn() + by, 1, std::max(model_->columnCount(), 1)));
+        return true;
+    }
+    void showCurrentColumn(int column)
+    {
         control_.userProperty(rt::list_prop::CurrentColumn, std::to_string(column));
         view_->delegate()->setCurrentColumn(column);
         view_->viewport()->update();
-        return true;
     }
     static std::vector<ListView*>& lists()
     {
@@ -818,6 +820,9 @@ private:
     {
         const int row = rowAt(m.position().toPoint());
         control_.userMouseDown(row);
+        const QModelIndex cell = view_->indexAt(m.position().toPoint());
+        if (currentColumn() > 0 && cell.isValid())
+            showCurrentColumn(cell.column() + 1);
         endDrag();
         if (m.button() == Qt::LeftButton && row > 0 && !control_.dragId().empty()) {
             dragRow_ = row;

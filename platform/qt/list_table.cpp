@@ -1,5 +1,6 @@
 #include "platform/qt/list_table.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -81,7 +82,19 @@ void ListCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QMode
 
 void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+    const int offset = index.column() < static_cast<int>(offsets_.size()) ? offsets_[index.column()] : 0;
+    if (offset > 0 && !(opt.displayAlignment & Qt::AlignHCenter)) {
+        // The cell's background spans the offset; its text does not.
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+        if (opt.displayAlignment & Qt::AlignRight)
+            opt.rect.setRight(opt.rect.right() - offset);
+        else
+            opt.rect.setLeft(opt.rect.left() + offset);
+    }
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
     if (index.data(list_role::RightBorder).toBool()) {
         painter->save();
         painter->setPen(option.palette.color(QPalette::Mid));
@@ -107,6 +120,10 @@ ListTable::ListTable(QWidget* parent)
 void ListTable::setColumns(std::vector<Column> columns)
 {
     columns_ = std::move(columns);
+    std::vector<int> offsets;
+    for (const Column& c : columns_)
+        offsets.push_back(c.offset);
+    delegate_->setOffsets(std::move(offsets));
     layOutSections();
     updateGeometries();
 }

@@ -38,6 +38,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     // 1-based; 0 none.
     void setCurrentColumn(int column) { current_ = column; }
+    // Pixels between each column's text and the side it is justified to.
+    void setOffsets(std::vector<int> pixels) { offsets_ = std::move(pixels); }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
@@ -45,6 +47,7 @@ protected:
 
 private:
     int current_ = 0;
+    std::vector<int> offsets_;
 };
 
 class ListTable : public QTableView
@@ -54,6 +57,7 @@ public:
         int pixels = 0;
         bool fixed = false;
         bool border = false; // one pixel more
+        int offset = 0; // of the text from the side it is justified to
     };
     explicit ListTable(QWidget* parent);
 

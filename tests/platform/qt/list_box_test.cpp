@@ -193,7 +193,7 @@ TEST_F(ListBoxQt, DrawsThePressedHeaderAndTheDragTextAndMovesTheCurrentColumn)
 
     onThread(p, [](rt::Window& w) {
         w["?List"].setProperty(rt::list_prop::ColumnSelect, "1");
-        w["?List"].setSelected(1);
+        w["?List"].setSelected(2);
     });
     QTableView* t = table(p);
     t->setFocus();
@@ -204,6 +204,38 @@ TEST_F(ListBoxQt, DrawsThePressedHeaderAndTheDragTextAndMovesTheCurrentColumn)
     EXPECT_EQ(list(p).property(rt::list_prop::CurrentColumn), "3") << "the last column is as far as it goes";
     QTest::keyClick(t, Qt::Key_Left);
     EXPECT_EQ(list(p).property(rt::list_prop::CurrentColumn), "2");
+    const QPoint artist = t->visualRect(t->model()->index(0, 0)).center();
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, artist);
+    EXPECT_EQ(list(p).property(rt::list_prop::CurrentColumn), "1") << "a click makes its cell current";
+}
+
+// The first and last pixel columns of the dark text in a row's first cell
+// (a row neither current nor selected).
+std::pair<int, int> inkOf(QTableView* t, int row)
+{
+    const QRect cell = t->visualRect(t->model()->index(row, 0));
+    const QImage image = t->viewport()->grab(cell).toImage();
+    int first = image.width(), last = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
+TEST_F(ListBoxQt, TextKeepsItsOffsetFromTheSideItIsJustifiedTo)
+{
+    const int offset = units().x(8);
+    Program& p = openList("80L~A~80L~B~");
+    const auto [left, leftEnd] = inkOf(table(p), 1);
+    onThread(p, [](rt::Window& w) { w["?List"].setFormat("80L(8)~A~80L~B~"); });
+    EXPECT_EQ(inkOf(table(p), 1).first, left + offset);
+    onThread(p, [](rt::Window& w) { w["?List"].setFormat("80R~A~80L~B~"); });
+    const int right = inkOf(table(p), 1).second;
+    onThread(p, [](rt::Window& w) { w["?List"].setFormat("80R(8)~A~80L~B~"); });
+    EXPECT_EQ(inkOf(table(p), 1).second, right - offset);
 }
 
 } // namespace
