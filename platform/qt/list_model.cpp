@@ -31,8 +31,25 @@ void ListModel::setSource(rt::ListSource* source)
     endResetModel();
 }
 
+namespace {
+bool sameButWidths(std::vector<rt::ListFormatColumn> a, std::vector<rt::ListFormatColumn> b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        a[i].width = b[i].width;
+    return a == b;
+}
+} // namespace
+
 void ListModel::setColumns(std::vector<rt::ListFormatColumn> columns)
 {
+    // A column dragged wider shows the same cells: the view keeps its rows,
+    // highlight and scroll position.
+    if (sameButWidths(columns_, columns)) {
+        columns_ = std::move(columns);
+        return;
+    }
     beginResetModel();
     columns_ = std::move(columns);
     fields_ = rt::queueFields(rt::ListFormat{columns_, {}});

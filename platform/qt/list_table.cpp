@@ -143,6 +143,8 @@ int ListTable::scrolledColumns() const
 
 void ListTable::layOutSections()
 {
+    if (!model())
+        return;
     int toScroll = scrolledColumns();
     for (int i = 0; i < static_cast<int>(columns_.size()) && i < model()->columnCount(); ++i) {
         const Column& c = columns_[i];
