@@ -684,18 +684,11 @@ protected:
         view_->verticalHeader()->setDefaultSectionSize(
             units > 0 ? host_.units().y(units) : QFontMetrics(view_->font()).height() + 4);
     }
-    static Qt::ScrollBarPolicy scrollPolicy(const std::string& on, bool designed)
-    {
-        if (on.empty())
-            return designed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
-        return on == "1" ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
-    }
     void showProperties()
     {
         namespace lp = rt::list_prop;
         showRowHeight();
-        view_->setHorizontalScrollBarPolicy(scrollPolicy(control_.property(lp::HScroll), control_.def().hscroll));
-        view_->setVerticalScrollBarPolicy(scrollPolicy(control_.property(lp::VScroll), control_.def().vscroll));
+        view_->setScrollBars(control_.property(lp::HScroll) == "1", control_.property(lp::VScroll) == "1");
         view_->delegate()->setCurrentColumn(currentColumn());
         view_->header()->setPressedColumn(std::atoi(control_.property(lp::PressedColumn).c_str()));
         view_->header()->setDragText(QString::fromStdString(control_.property(lp::HeaderDragText)),

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <algorithm>
+#include <utility>
 
 #include "platform/runtime/list_layout.h"
 
@@ -50,11 +51,15 @@ void ListMouseFilter::report(rt::ListMouse what, const rt::ListHit& at) const
     control_.userListMouse(what, at);
 }
 
+int ListMouseFilter::widthAt(const rt::ListHit& at) const
+{
+    return std::max(table_.viewport()->mapFrom(&table_, QPoint(at.x, at.y)).x() - resizeLeft_, 0);
+}
+
 void ListMouseFilter::endResize(const rt::ListHit& at)
 {
     const int column = std::exchange(resizing_, 0);
-    const int pixels = std::max(table_.viewport()->mapFrom(&table_, QPoint(at.x, at.y)).x() - resizeLeft_, 0);
-    control_.userFormat(rt::withColumnWidth(control_.format(), column, host_.units().toUnitsX(pixels)));
+    control_.userFormat(rt::withColumnWidth(control_.format(), column, host_.units().toUnitsX(widthAt(at))));
     resized_();
     rt::ListHit release = at;
     release.column = column;
@@ -93,7 +98,7 @@ bool ListMouseFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     default: // a move
         if (resizing_ > 0) {
-            table_.setColumnPixels(resizing_ - 1, std::max(m->position().toPoint().x() - resizeLeft_, 0));
+            table_.setColumnPixels(resizing_ - 1, widthAt(at));
         } else if (m->buttons() == Qt::NoButton) {
             if (at.edge)
                 over->setCursor(Qt::SplitHCursor);

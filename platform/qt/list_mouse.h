@@ -30,6 +30,8 @@ private:
     rt::ListHit hitAt(QWidget* over, QPoint at) const;
     int rowAt(QPoint inTable) const;
     void report(rt::ListMouse what, const rt::ListHit& at) const;
+    // The column being resized, were its edge at the mouse.
+    int widthAt(const rt::ListHit& at) const;
     void endResize(const rt::ListHit& at);
 
     rt::Control& control_;

@@ -124,6 +124,8 @@ void ListTable::setColumns(std::vector<Column> columns)
     for (const Column& c : columns_)
         offsets.push_back(c.offset);
     delegate_->setOffsets(std::move(offsets));
+    // A list without a format shows its fields across the whole list.
+    header_->setStretchLastSection(columns_.empty());
     layOutSections();
     updateGeometries();
 }
@@ -139,6 +141,13 @@ void ListTable::setColumnPixels(int column, int pixels)
 int ListTable::scrolledColumns() const
 {
     return horizontalScrollBar()->value();
+}
+
+void ListTable::setScrollBars(bool horizontal, bool vertical)
+{
+    setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    updateGeometries();
 }
 
 void ListTable::layOutSections()
@@ -178,7 +187,7 @@ void ListTable::updateGeometries()
         width += *it;
     const int most = std::max(static_cast<int>(scrolling.size()) - std::max(shown, 1), 0);
     QScrollBar* bar = horizontalScrollBar();
-    bar->setRange(0, most);
+    bar->setRange(0, horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff ? 0 : most);
     bar->setSingleStep(1);
     bar->setPageStep(std::max(shown, 1));
     header_->setOffset(0);

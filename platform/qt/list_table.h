@@ -69,6 +69,9 @@ public:
     void setColumnPixels(int column, int pixels);
     // Columns that are not fixed taken out on the left.
     int scrolledColumns() const;
+    // Without a horizontal bar the columns do not scroll sideways; the
+    // vertical one shows always, or while the rows overflow.
+    void setScrollBars(bool horizontal, bool vertical);
 
 protected:
     void updateGeometries() override;

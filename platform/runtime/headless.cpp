@@ -239,8 +239,7 @@ void HeadlessHost::layOut(Control& list) const
     const bool header = std::any_of(format.columns.begin(), format.columns.end(),
         [](const ListFormatColumn& c) { return !c.header.value_or("").empty(); });
     g.headerHeight = header ? kListHeaderPixels : 0;
-    const std::string vscroll = list.property(list_prop::VScroll);
-    if (vscroll.empty() ? list.def().vscroll : vscroll == "1")
+    if (list.property(list_prop::VScroll) == "1")
         g.verticalScrollBar = kListScrollBarPixels;
     for (const ListFormatColumn& c : format.columns)
         g.columnWidths.push_back(c.width * unit);

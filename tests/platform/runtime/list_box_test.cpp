@@ -92,6 +92,16 @@ TEST_F(ListBox, GeometryFollowsTheFormatAndTheProperties)
         << "no header without header texts; the scroll bar once switched on";
 }
 
+TEST(ListBoxDefinition, StartsWithTheScrollBarsItWasDesignedWith)
+{
+    Window w(parseWindowDef("title: T\ncontrols:\n  - {type: list, name: A, flags: [vscroll]}\n"
+                            "  - {type: list, name: B, flags: [hscroll]}\n",
+        "test", "T"));
+    EXPECT_EQ(w["?A"].property(list_prop::VScroll), "1");
+    EXPECT_EQ(w["?A"].property(list_prop::HScroll), "");
+    EXPECT_EQ(w["?B"].property(list_prop::HScroll), "1");
+}
+
 TEST_F(ListBox, APressFindsRowColumnAndResizeEdge)
 {
     const int header = HeadlessHost::kListHeaderPixels, row = HeadlessHost::kListRowPixels;
