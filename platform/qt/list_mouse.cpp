@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <algorithm>
-#include <utility>
 
 #include "platform/runtime/list_layout.h"
 
@@ -53,14 +52,18 @@ void ListMouseFilter::report(rt::ListMouse what, const rt::ListHit& at) const
 
 int ListMouseFilter::widthAt(const rt::ListHit& at) const
 {
-    return std::max(table_.viewport()->mapFrom(&table_, QPoint(at.x, at.y)).x() - resizeLeft_, 0);
+    return std::max(resizeWidth_ + at.x - resizeFrom_, 0);
 }
 
 void ListMouseFilter::endResize(const rt::ListHit& at)
 {
-    const int column = std::exchange(resizing_, 0);
-    control_.userFormat(rt::withColumnWidth(control_.format(), column, host_.units().toUnitsX(widthAt(at))));
-    resized_();
+    const int column = resizing_;
+    // A click on an edge leaves the width as it was, unrounded.
+    if (widthAt(at) != resizeWidth_) {
+        control_.userFormat(rt::withColumnWidth(control_.format(), column, host_.units().toUnitsX(widthAt(at))));
+        resized_();
+    }
+    resizing_ = 0;
     rt::ListHit release = at;
     release.column = column;
     release.edge = true;
@@ -83,7 +86,8 @@ bool ListMouseFilter::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
         if (left && at.edge) {
             resizing_ = at.column;
-            resizeLeft_ = table_.horizontalHeader()->sectionViewportPosition(at.column - 1);
+            resizeFrom_ = at.x;
+            resizeWidth_ = table_.columns()[at.column - 1].pixels;
         }
         if (left || right)
             report(left ? rt::ListMouse::LeftDown : rt::ListMouse::RightDown, at);

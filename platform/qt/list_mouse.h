@@ -40,7 +40,8 @@ private:
     std::function<void()> resized_;
     bool live_ = true;
     int resizing_ = 0; // the column whose edge is dragged, 1-based
-    int resizeLeft_ = 0; // its left edge, in the header's pixels
+    int resizeFrom_ = 0; // where the mouse took the edge
+    int resizeWidth_ = 0; // the column's width then, in pixels
 };
 
 } // namespace qv::qt

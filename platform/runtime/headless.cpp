@@ -280,7 +280,8 @@ void HeadlessHost::listMouse(Window& w, std::string_view list, ListMouse what, i
     const int row = std::max(at.row, 0);
     switch (what) {
     case ListMouse::LeftDown:
-        resizing_ = at.edge ? ColumnResize{&c, at.column} : ColumnResize{};
+        resizing_
+            = at.edge ? ColumnResize{&c, at.column, x, c.listGeometry().columnWidths[at.column - 1]} : ColumnResize{};
         [[fallthrough]];
     case ListMouse::RightDown:
         c.userMouseDown(row);
@@ -291,10 +292,12 @@ void HeadlessHost::listMouse(Window& w, std::string_view list, ListMouse what, i
         break;
     case ListMouse::LeftUp:
         if (resizing_.list == &c) {
-            const ListColumnPlace place = columnPlaces(formatOf(c), c.listGeometry())[resizing_.column - 1];
-            const int width = (std::max(x - place.left, 0) + kListUnitPixels / 2) / kListUnitPixels;
-            c.userFormat(withColumnWidth(c.format(), resizing_.column, width));
-            layOut(c);
+            const int width = std::max(resizing_.width + x - resizing_.fromX, 0);
+            if (width != resizing_.width) {
+                c.userFormat(
+                    withColumnWidth(c.format(), resizing_.column, (width + kListUnitPixels / 2) / kListUnitPixels));
+                layOut(c);
+            }
             at.column = resizing_.column;
             at.edge = true;
         }

@@ -116,6 +116,8 @@ private:
     struct ColumnResize {
         Control* list = nullptr;
         int column = 0;
+        int fromX = 0; // where the mouse took the edge
+        int width = 0; // the column's width then, in pixels
     };
     ColumnResize resizing_;
     std::int64_t now_ = 0;

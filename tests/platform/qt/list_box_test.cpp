@@ -122,6 +122,11 @@ TEST_F(ListBoxQt, DraggingAResizableEdgeWritesItsWidthIntoTheFormat)
     EXPECT_TRUE(heard_.back().at.edge) << "the release keeps the press's edge";
     EXPECT_EQ(heard_.back().at.column, 1);
 
+    // A click just beside an edge leaves the width as it is.
+    QTest::mouseClick(h, Qt::LeftButton, {}, onHeader(p, 0, u.x(70) + 2));
+    EXPECT_TRUE(heard_.back().at.edge);
+    EXPECT_EQ(list(p).format(), "70L|M~Artist~#2#40R~Title~#1#30LFM~Year~#3#");
+
     // Title has no M: its edge is no edge.
     heard_.clear();
     QTest::mousePress(h, Qt::LeftButton, {}, onHeader(p, 1, u.x(40)));

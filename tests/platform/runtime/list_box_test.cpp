@@ -162,9 +162,13 @@ TEST_F(ListBox, DraggingAResizableEdgeWritesTheNewWidthBeforeTheReleaseIsReporte
     EXPECT_EQ(formats_[2], resized);
     EXPECT_EQ(list().listGeometry().columnWidths, (std::vector<int>{140, 80, 60}));
 
-    // A press off an edge resizes nothing.
+    // A press off an edge resizes nothing, nor a click near one.
     host_.dragHeader(*window_, "?List", 2, 20);
     EXPECT_EQ(list().format(), resized);
+    host_.listMouse(*window_, "?List", ListMouse::LeftDown, 142, 5);
+    host_.listMouse(*window_, "?List", ListMouse::LeftUp, 142, 5);
+    EXPECT_EQ(list().format(), resized);
+    EXPECT_TRUE(list().listRelease().edge);
 }
 
 TEST_F(ListBox, ADisabledOrHiddenListTakesNoMouse)
