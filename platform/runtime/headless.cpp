@@ -243,6 +243,9 @@ void HeadlessHost::layOut(Control& list) const
         g.verticalScrollBar = kListScrollBarPixels;
     for (const ListFormatColumn& c : format.columns)
         g.columnWidths.push_back(c.width * unit);
+    const auto scrolled = scrolledColumns_.find(&list);
+    if (scrolled != scrolledColumns_.end() && list.property(list_prop::HScroll) == "1")
+        g.scrolledColumns = scrolled->second;
     list.userListGeometry(std::move(g));
 }
 
@@ -313,6 +316,22 @@ void HeadlessHost::listMouse(Window& w, std::string_view list, ListMouse what, i
     settle();
 }
 
+void HeadlessHost::scrollColumns(Window& w, std::string_view list, int columns)
+{
+    Control& c = usableList(w, list);
+    const ListFormat format = formatOf(c);
+    const auto scrolling = std::count_if(format.columns.begin(), format.columns.end(),
+        [](const ListFormatColumn& col) { return !col.has(list_mark::Fixed); });
+    if (c.property(list_prop::HScroll) != "1")
+        throw std::logic_error("list " + c.name() + " of " + w.def().name + " has no horizontal scroll bar");
+    if (columns < 0 || columns >= scrolling)
+        throw std::logic_error(
+            "list " + c.name() + " of " + w.def().name + " cannot scroll by " + std::to_string(columns) + " columns");
+    scrolledColumns_[&c] = columns;
+    layOut(c);
+    settle();
+}
+
 void HeadlessHost::dragHeader(Window& w, std::string_view list, int column, int toX)
 {
     const ListHit from = listPoint(w, list, 0, column);
@@ -363,6 +382,8 @@ void HeadlessHost::windowOpened(Window& w)
 
 void HeadlessHost::windowClosed(Window& w)
 {
+    for (const auto& c : w.controls())
+        scrolledColumns_.erase(c.get());
     std::erase(open_, &w);
     log_.push_back("close " + nameOf(w));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,10 @@ public:
     {
         listMouse(w, list, what, at.x, at.y);
     }
+    // Scrolls a list sideways with its horizontal scroll bar (which it must
+    // have) until `columns` of its columns that are not fixed are out of
+    // sight on the left.
+    void scrollColumns(Window& w, std::string_view list, int columns);
     // Drags a column's header sideways until the mouse is at x, and lets go.
     void dragHeader(Window& w, std::string_view list, int column, int toX);
     // Drags a column's right edge until it is `width` dialog units wide.
@@ -120,6 +125,7 @@ private:
         int width = 0; // the column's width then, in pixels
     };
     ColumnResize resizing_;
+    std::map<const Control*, int> scrolledColumns_;
     std::int64_t now_ = 0;
     std::vector<Window*> open_;
     std::vector<std::string> log_;

@@ -127,6 +127,23 @@ TEST_F(ListBox, APressFindsRowColumnAndResizeEdge)
     EXPECT_EQ(host_.listPoint(*window_, "?List", 0, 1, true), (ListHit{100, header / 2, 0, 1, true}));
 }
 
+TEST_F(ListBox, FixedColumnsStayWhileTheOthersScrollSideways)
+{
+    EXPECT_THROW(host_.scrollColumns(*window_, "?List", 1), std::logic_error) << "no scroll bar yet";
+    program([](Window& w) {
+        w["?List"].setProperty(list_prop::HScroll, "1");
+        w["?List"].setFormat("20LF~No~50L|M~Artist~40R~Title~30L~Year~");
+    });
+    host_.scrollColumns(*window_, "?List", 2);
+    EXPECT_EQ(list().listGeometry().scrolledColumns, 2);
+    EXPECT_EQ(host_.listPoint(*window_, "?List", 0, 1).x, 20);
+    EXPECT_EQ(host_.listPoint(*window_, "?List", 0, 4).x, 70) << "Year follows the fixed column";
+    EXPECT_THROW(host_.listPoint(*window_, "?List", 0, 2), std::logic_error) << "Artist is out of sight";
+    host_.listMouse(*window_, "?List", ListMouse::Move, 41, 5);
+    EXPECT_EQ(list().listMove().column, 4);
+    EXPECT_THROW(host_.scrollColumns(*window_, "?List", 3), std::logic_error) << "the last column stays";
+}
+
 TEST_F(ListBox, TheHookHearsPressMoveAndReleaseInOrder)
 {
     host_.dragHeader(*window_, "?List", 1, 170);
