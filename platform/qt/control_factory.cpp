@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyleOptionTab>
 #include <QTabBar>
@@ -28,8 +29,11 @@
 #include <climits>
 #include <regex>
 
+#include "platform/qt/dialogs.h"
 #include "platform/qt/key_map.h"
 #include "platform/qt/list_model.h"
+#include "platform/qt/list_mouse.h"
+#include "platform/qt/list_table.h"
 #include "platform/qt/pictures.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/paths.h"
@@ -73,7 +77,7 @@ void ControlView::showFont()
         widget_->setFont(makeFont(f, widget_->font()));
     if (f.color >= 0) {
         QPalette p = widget_->palette();
-        const QColor c(f.color & 0xFF, (f.color >> 8) & 0xFF, (f.color >> 16) & 0xFF);
+        const QColor c = fromColorRef(f.color);
         p.setColor(QPalette::WindowText, c);
         p.setColor(QPalette::Text, c);
         p.setColor(QPalette::ButtonText, c);
@@ -575,8 +579,8 @@ class ListView : public ControlView
 {
 public:
     ListView(Control& c, QWidget* parent, ControlHost& host)
-        : ControlView(c, new QTableView(parent), host)
-        , view_(static_cast<QTableView*>(widget_))
+        : ControlView(c, new ListTable(parent), host)
+        , view_(static_cast<ListTable*>(widget_))
         , model_(new ListModel(this))
     {
         lists().push_back(this);
@@ -587,11 +591,15 @@ public:
         view_->setShowGrid(false);
         view_->setWordWrap(false);
         view_->verticalHeader()->hide();
-        view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(view_->font()).height() + 4);
-        view_->horizontalHeader()->setHighlightSections(false);
-        view_->horizontalHeader()->setStretchLastSection(true);
-        view_->setVerticalScrollBarPolicy(c.def().vscroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
         view_->viewport()->installEventFilter(this);
+        // The layout the program reads back changes with these.
+        for (QWidget* w : {static_cast<QWidget*>(view_->verticalScrollBar()), static_cast<QWidget*>(view_->header())})
+            w->installEventFilter(this);
+        QObject::connect(view_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { reportGeometry(); });
+        mouse_ = new ListMouseFilter(c, *view_, host, [this] {
+            showColumns();
+            reportGeometry();
+        });
         QObject::connect(
             view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
                 if (!live() || !now.isValid())
@@ -605,12 +613,32 @@ public:
                 post(rt::event::Accepted);
         });
         QObject::connect(model_, &ListModel::modelReset, this, [this] { showSelection(); });
+        showProperties();
     }
     ~ListView() override { std::erase(lists(), this); }
 
 protected:
+    void detach() override
+    {
+        mouse_->detach();
+        ControlView::detach();
+    }
+    void apply(ControlChange what) override
+    {
+        ControlView::apply(what);
+        if (what == ControlChange::Property)
+            showProperties();
+        else if (what == ControlChange::Font)
+            showRowHeight();
+        reportGeometry();
+    }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Resize || type == QEvent::Show || type == QEvent::Hide)
+            reportGeometry();
+        if (watched != view_ && watched != view_->viewport())
+            return false;
         if (watched == view_->viewport() && live()) {
             switch (event->type()) {
             case QEvent::MouseButtonPress:
@@ -633,16 +661,61 @@ protected:
     void showList() override
     {
         model_->setSource(control_.list());
-        auto columns = shownColumns(control_.format());
-        model_->setColumns(columns);
-        bool headers = false;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            headers = headers || !columns[i].header.value_or("").empty();
-            if (columns[i].width > 0)
-                view_->setColumnWidth(static_cast<int>(i), host_.units().x(columns[i].width));
-        }
-        view_->horizontalHeader()->setVisible(headers);
+        showColumns();
         showSelection();
+    }
+    void showColumns()
+    {
+        const std::vector<rt::ListFormatColumn> columns = shownColumns(control_.format());
+        model_->setColumns(columns);
+        std::vector<ListTable::Column> layout;
+        bool headers = false;
+        for (const rt::ListFormatColumn& c : columns) {
+            headers = headers || !c.header.value_or("").empty();
+            layout.push_back({host_.units().x(c.width), c.has(rt::list_mark::Fixed), c.has(rt::list_mark::RightBorder),
+                host_.units().x(c.data.offset.value_or(0))});
+        }
+        view_->setColumns(std::move(layout));
+        view_->horizontalHeader()->setVisible(headers);
+    }
+    void showRowHeight()
+    {
+        const int units = std::atoi(control_.property(rt::list_prop::LineHeight).c_str());
+        view_->verticalHeader()->setDefaultSectionSize(
+            units > 0 ? host_.units().y(units) : QFontMetrics(view_->font()).height() + 4);
+    }
+    void showProperties()
+    {
+        namespace lp = rt::list_prop;
+        showRowHeight();
+        view_->setScrollBars(control_.property(lp::HScroll) == "1", control_.property(lp::VScroll) == "1");
+        view_->delegate()->setCurrentColumn(currentColumn());
+        view_->header()->setPressedColumn(std::atoi(control_.property(lp::PressedColumn).c_str()));
+        view_->header()->setDragText(QString::fromStdString(control_.property(lp::HeaderDragText)),
+            view_->header()->mapFrom(view_, QPoint(std::atoi(control_.property(lp::HeaderDragX).c_str()), 0)).x());
+        view_->viewport()->update();
+    }
+    // 1-based, 0 while columns are not selected.
+    int currentColumn() const
+    {
+        if (control_.property(rt::list_prop::ColumnSelect) != "1")
+            return 0;
+        return std::max(std::atoi(control_.property(rt::list_prop::CurrentColumn).c_str()), 1);
+    }
+    void reportGeometry()
+    {
+        if (!live())
+            return;
+        rt::ListGeometry g;
+        g.width = view_->width();
+        g.height = view_->height();
+        g.headerHeight = view_->header()->isHidden() ? 0 : view_->header()->height();
+        const QScrollBar* bar = view_->verticalScrollBar();
+        g.verticalScrollBar = bar->isVisibleTo(view_) ? bar->width() : 0;
+        g.scrolledColumns = view_->scrolledColumns();
+        for (const ListTable::Column& c : view_->columns())
+            g.columnWidths.push_back(c.pixels);
+        control_.userListGeometry(std::move(g));
     }
     void showSelection() override
     {
@@ -664,6 +737,8 @@ protected:
     // scroll events for it.
     bool keyPressed(int code) override
     {
+        if (currentColumn() > 0 && (code == rt::key::Left || code == rt::key::Right))
+            return moveCurrentColumn(code == rt::key::Left ? -1 : 1);
         if (!control_.immediate())
             return false;
         int e = 0;
@@ -698,6 +773,17 @@ protected:
     }
 
 private:
+    bool moveCurrentColumn(int by)
+    {
+        showCurrentColumn(std::clamp(currentColumn() + by, 1, std::max(model_->columnCount(), 1)));
+        return true;
+    }
+    void showCurrentColumn(int column)
+    {
+        control_.userProperty(rt::list_prop::CurrentColumn, std::to_string(column));
+        view_->delegate()->setCurrentColumn(column);
+        view_->viewport()->update();
+    }
     static std::vector<ListView*>& lists()
     {
         static std::vector<ListView*> all;
@@ -727,6 +813,9 @@ private:
     {
         const int row = rowAt(m.position().toPoint());
         control_.userMouseDown(row);
+        const QModelIndex cell = view_->indexAt(m.position().toPoint());
+        if (currentColumn() > 0 && cell.isValid())
+            showCurrentColumn(cell.column() + 1);
         endDrag();
         if (m.button() == Qt::LeftButton && row > 0 && !control_.dragId().empty()) {
             dragRow_ = row;
@@ -768,8 +857,9 @@ private:
         dragging_ = false;
     }
 
-    QTableView* view_;
+    ListTable* view_;
     ListModel* model_;
+    ListMouseFilter* mouse_;
     int dragRow_ = 0; // the row pressed, while it may still be dragged
     QPoint dragFrom_;
     bool dragging_ = false;

@@ -34,7 +34,7 @@ public:
     // sheet does not show.
     bool shouldShow() const;
     // Stops every path from the widget to the model.
-    void detach();
+    virtual void detach();
 
 protected:
     bool live() const { return live_; }

@@ -1,5 +1,9 @@
 #include "platform/qt/list_model.h"
 
+#include <QFont>
+
+#include "platform/qt/dialogs.h"
+#include "platform/runtime/list_layout.h"
 #include "platform/runtime/window.h"
 
 namespace qv::qt {
@@ -27,10 +31,28 @@ void ListModel::setSource(rt::ListSource* source)
     endResetModel();
 }
 
+namespace {
+bool sameButWidths(std::vector<rt::ListFormatColumn> a, std::vector<rt::ListFormatColumn> b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        a[i].width = b[i].width;
+    return a == b;
+}
+} // namespace
+
 void ListModel::setColumns(std::vector<rt::ListFormatColumn> columns)
 {
+    // A column dragged wider shows the same cells: the view keeps its rows,
+    // highlight and scroll position.
+    if (sameButWidths(columns_, columns)) {
+        columns_ = std::move(columns);
+        return;
+    }
     beginResetModel();
     columns_ = std::move(columns);
+    fields_ = rt::queueFields(rt::ListFormat{columns_, {}});
     endResetModel();
 }
 
@@ -56,21 +78,60 @@ int ListModel::columnCount(const QModelIndex& parent) const
     return source_ ? source_->columnCount() : 1;
 }
 
+int ListModel::fieldOf(int column) const
+{
+    return column < static_cast<int>(fields_.size()) ? fields_[column] : column;
+}
+
+// A row's own colour first, then its column's; -1 leaves it to the list.
+QVariant ListModel::colour(const QModelIndex& index, int which) const
+{
+    const rt::ListFormatColumn& c = columns_[index.column()];
+    long colour = rt::listCell(*source_, index.row(), c, fieldOf(index.column())).colours[which];
+    if (colour < 0 && c.colours)
+        colour = (*c.colours)[which];
+    return colour < 0 ? QVariant() : QVariant(fromColorRef(static_cast<int>(colour)));
+}
+
 QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!source_ || !index.isValid())
         return {};
+    const bool formatted = index.column() < static_cast<int>(columns_.size());
     // Editable combo boxes read their items' texts in the edit role.
     if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole) {
         // A list holds values; its format's column pictures show them.
-        std::string cell = source_->cell(index.row(), index.column());
-        if (index.column() < static_cast<int>(columns_.size()))
+        std::string cell = source_->cell(index.row(), fieldOf(index.column()));
+        if (formatted)
             cell = rt::formatPicture(cell, columns_[index.column()].picture.value_or(""));
         return QString::fromStdString(cell);
     }
-    if (role == Qt::TextAlignmentRole && index.column() < static_cast<int>(columns_.size()))
-        return QVariant::fromValue(alignmentOf(columns_[index.column()].data.align()));
-    return {};
+    if (!formatted)
+        return {};
+    const rt::ListFormatColumn& c = columns_[index.column()];
+    switch (role) {
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(alignmentOf(c.data.align()));
+    case Qt::ForegroundRole:
+        return colour(index, 0);
+    case Qt::BackgroundRole:
+        return colour(index, 1);
+    case list_role::SelectedText:
+        return colour(index, 2);
+    case list_role::SelectedBackground:
+        return colour(index, 3);
+    case list_role::RightBorder:
+        return c.has(rt::list_mark::RightBorder);
+    case Qt::FontRole:
+        if (c.has(rt::list_mark::Underline)) {
+            QFont underlined;
+            underlined.setUnderline(true);
+            return underlined;
+        }
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const

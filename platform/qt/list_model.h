@@ -11,6 +11,15 @@
 
 namespace qv::qt {
 
+// What a list's cells carry beyond Qt's own roles, for its delegate.
+namespace list_role {
+constexpr int SelectedText = Qt::UserRole + 1; // QColor, when the column or row gives one
+constexpr int SelectedBackground = Qt::UserRole + 2;
+constexpr int RightBorder = Qt::UserRole + 3; // bool
+} // namespace list_role
+
+// Each column of a format shows its own field of the rows (queueFields);
+// without a format, field n is column n.
 class ListModel : public QAbstractTableModel, private rt::ListObserver
 {
     Q_OBJECT
@@ -33,8 +42,12 @@ private:
     void rowsChanged(int first, int last) override;
     void sourceDestroyed() override;
 
+    int fieldOf(int column) const;
+    QVariant colour(const QModelIndex& index, int which) const;
+
     rt::ListSource* source_ = nullptr;
     std::vector<rt::ListFormatColumn> columns_;
+    std::vector<int> fields_;
 };
 
 } // namespace qv::qt

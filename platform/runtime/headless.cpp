@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "platform/runtime/procedures.h"
@@ -117,6 +118,30 @@ Control& usable(Window& w, std::string_view name)
         throw std::logic_error("control " + c.name() + " of " + w.def().name + " is hidden");
     return c;
 }
+
+Control& usableList(Window& w, std::string_view name)
+{
+    Control& c = usable(w, name);
+    if (c.type() != ControlType::List)
+        throw std::logic_error("control " + c.name() + " of " + w.def().name + " is not a list");
+    return c;
+}
+
+ListFormat formatOf(const Control& list)
+{
+    return readListFormat(list.format()).format;
+}
+
+int rowPixels(const Control& list)
+{
+    const int units = std::atoi(list.property(list_prop::LineHeight).c_str());
+    return units > 0 ? units * HeadlessHost::kListUnitPixels : HeadlessHost::kListRowPixels;
+}
+
+int rowCount(const Control& list)
+{
+    return list.list() ? list.list()->rowCount() : 0;
+}
 } // namespace
 
 void HeadlessHost::press(Window& w, std::string_view control)
@@ -174,13 +199,9 @@ void HeadlessHost::key(Window& w, int keyCode)
 void HeadlessHost::drag(
     Window& from, std::string_view list, int row, Window& to, std::string_view targetList, int targetRow)
 {
-    Control& source = usable(from, list);
-    Control& target = usable(to, targetList);
-    for (const Control* c : {&source, &target}) {
-        if (c->type() != ControlType::List)
-            throw std::logic_error("control " + c->name() + " of " + c->window().def().name + " is not a list");
-    }
-    const auto rows = [](const Control& c) { return c.list() ? c.list()->rowCount() : 0; };
+    Control& source = usableList(from, list);
+    Control& target = usableList(to, targetList);
+    const auto rows = rowCount;
     if (row < 1 || row > rows(source))
         throw std::logic_error(
             "list " + source.name() + " of " + from.def().name + " has no row " + std::to_string(row));
@@ -208,14 +229,161 @@ void HeadlessHost::post(int thread, Event e)
     settle();
 }
 
+void HeadlessHost::layOut(Control& list) const
+{
+    constexpr int unit = kListUnitPixels;
+    const ListFormat format = formatOf(list);
+    ListGeometry g;
+    g.width = std::max(list.geometry().width, 0) * unit;
+    g.height = std::max(list.geometry().height, 0) * unit;
+    const bool header = std::any_of(format.columns.begin(), format.columns.end(),
+        [](const ListFormatColumn& c) { return !c.header.value_or("").empty(); });
+    g.headerHeight = header ? kListHeaderPixels : 0;
+    if (list.property(list_prop::VScroll) == "1")
+        g.verticalScrollBar = kListScrollBarPixels;
+    for (const ListFormatColumn& c : format.columns)
+        g.columnWidths.push_back(c.width * unit);
+    const auto scrolled = scrolledColumns_.find(&list);
+    if (scrolled != scrolledColumns_.end() && list.property(list_prop::HScroll) == "1")
+        g.scrolledColumns = scrolled->second;
+    list.userListGeometry(std::move(g));
+}
+
+int HeadlessHost::listRow(const Control& list, int y) const
+{
+    const ListGeometry& g = list.listGeometry();
+    if (y < 0 || y >= g.height)
+        return -1;
+    if (y < g.headerHeight)
+        return 0;
+    const int row = (y - g.headerHeight) / rowPixels(list) + 1;
+    return row <= rowCount(list) ? row : -1;
+}
+
+ListHit HeadlessHost::listPoint(Window& w, std::string_view list, int row, int column, bool edge) const
+{
+    const Control& c = w[list];
+    const ListGeometry& g = c.listGeometry();
+    const std::vector<ListColumnPlace> places = columnPlaces(formatOf(c), g);
+    if (column < 1 || column > static_cast<int>(places.size()) || places[column - 1].width == 0)
+        throw std::logic_error(
+            "list " + c.name() + " of " + w.def().name + " shows no column " + std::to_string(column));
+    if (row < 0 || row > rowCount(c) || (row == 0 && g.headerHeight == 0))
+        throw std::logic_error("list " + c.name() + " of " + w.def().name + " shows no row " + std::to_string(row));
+    const ListColumnPlace& p = places[column - 1];
+    const int rowHeight = rowPixels(c);
+    const int y = row == 0 ? g.headerHeight / 2 : g.headerHeight + (row - 1) * rowHeight + rowHeight / 2;
+    return ListHit{edge ? p.right() : p.left + p.width / 2, y, row, column, edge};
+}
+
+void HeadlessHost::listMouse(Window& w, std::string_view list, ListMouse what, int x, int y)
+{
+    Control& c = usableList(w, list);
+    ListHit at = rt::listHit(formatOf(c), c.listGeometry(), x, y, listRow(c, y));
+    const int row = std::max(at.row, 0);
+    switch (what) {
+    case ListMouse::LeftDown:
+        resizing_
+            = at.edge ? ColumnResize{&c, at.column, x, c.listGeometry().columnWidths[at.column - 1]} : ColumnResize{};
+        [[fallthrough]];
+    case ListMouse::RightDown:
+        c.userMouseDown(row);
+        if (row > 0 && c.selected() != row) {
+            c.userSelected(row);
+            w.post(event::NewSelection, c.number());
+        }
+        break;
+    case ListMouse::LeftUp:
+        if (resizing_.list == &c) {
+            const int width = std::max(resizing_.width + x - resizing_.fromX, 0);
+            if (width != resizing_.width) {
+                c.userFormat(
+                    withColumnWidth(c.format(), resizing_.column, (width + kListUnitPixels / 2) / kListUnitPixels));
+                layOut(c);
+            }
+            at.column = resizing_.column;
+            at.edge = true;
+        }
+        resizing_ = {};
+        [[fallthrough]];
+    case ListMouse::RightUp:
+        c.userMouseUp(row);
+        break;
+    case ListMouse::Move:
+        break;
+    }
+    c.userListMouse(what, at);
+    settle();
+}
+
+void HeadlessHost::scrollColumns(Window& w, std::string_view list, int columns)
+{
+    Control& c = usableList(w, list);
+    const ListFormat format = formatOf(c);
+    const auto scrolling = std::count_if(format.columns.begin(), format.columns.end(),
+        [](const ListFormatColumn& col) { return !col.has(list_mark::Fixed); });
+    if (c.property(list_prop::HScroll) != "1")
+        throw std::logic_error("list " + c.name() + " of " + w.def().name + " has no horizontal scroll bar");
+    if (columns < 0 || columns >= scrolling)
+        throw std::logic_error(
+            "list " + c.name() + " of " + w.def().name + " cannot scroll by " + std::to_string(columns) + " columns");
+    scrolledColumns_[&c] = columns;
+    layOut(c);
+    settle();
+}
+
+void HeadlessHost::dragHeader(Window& w, std::string_view list, int column, int toX)
+{
+    const ListHit from = listPoint(w, list, 0, column);
+    listMouse(w, list, ListMouse::LeftDown, from);
+    listMouse(w, list, ListMouse::Move, toX, from.y);
+    listMouse(w, list, ListMouse::LeftUp, toX, from.y);
+}
+
+void HeadlessHost::resizeColumn(Window& w, std::string_view list, int column, int width)
+{
+    const Control& c = w[list];
+    const ListHit edge = listPoint(w, list, c.listGeometry().headerHeight > 0 ? 0 : 1, column, true);
+    const int toX = columnPlaces(formatOf(c), c.listGeometry())[column - 1].left + width * kListUnitPixels;
+    listMouse(w, list, ListMouse::LeftDown, edge);
+    listMouse(w, list, ListMouse::Move, toX, edge.y);
+    listMouse(w, list, ListMouse::LeftUp, toX, edge.y);
+}
+
+ListCell HeadlessHost::listCell(Window& w, std::string_view list, int row, int column) const
+{
+    const Control& c = w[list];
+    const ListFormat format = formatOf(c);
+    if (!c.list() || row < 1 || row > rowCount(c) || column < 1 || column > static_cast<int>(format.columns.size()))
+        throw std::logic_error("list " + c.name() + " of " + w.def().name + " has no cell " + std::to_string(row) + ", "
+            + std::to_string(column));
+    const ListFormatColumn& col = format.columns[column - 1];
+    ListCell cell = rt::listCell(*c.list(), row - 1, col, queueFields(format)[column - 1]);
+    cell.value = formatPicture(cell.value, col.picture.value_or(""));
+    return cell;
+}
+
+void HeadlessHost::controlChanged(Control& c, ControlChange what)
+{
+    const bool layout = what == ControlChange::List || what == ControlChange::Property
+        || what == ControlChange::Geometry || what == ControlChange::Font;
+    if (layout && c.type() == ControlType::List)
+        layOut(c);
+}
+
 void HeadlessHost::windowOpened(Window& w)
 {
+    for (const auto& c : w.controls())
+        if (c->type() == ControlType::List)
+            layOut(*c);
     open_.push_back(&w);
     log_.push_back("open " + nameOf(w));
 }
 
 void HeadlessHost::windowClosed(Window& w)
 {
+    for (const auto& c : w.controls())
+        scrolledColumns_.erase(c.get());
     std::erase(open_, &w);
     log_.push_back("close " + nameOf(w));
 }

@@ -42,8 +42,11 @@ using ListMouseHook = std::function<void(ListMouse, const ListHit&)>;
 // Numbered properties of a list control (Control::property).
 namespace list_prop {
 constexpr int LineHeight = 0x7E10; // rows' height in dialog units; "" the font's
-constexpr int HScroll = 0x7E11; // "1" a horizontal scroll bar
-constexpr int VScroll = 0x7E12; // "1" a vertical scroll bar
+// "1" a horizontal scroll bar (else the columns do not scroll sideways);
+// "1" a vertical scroll bar always shown (else while the rows overflow).
+// A list starts with those of its definition.
+constexpr int HScroll = 0x7E11;
+constexpr int VScroll = 0x7E12;
 // "1": column selection, a current column highlighted within the selected
 // row; the host reports the column it moves to in CurrentColumn.
 constexpr int ColumnSelect = 0x7E13;

@@ -457,4 +457,22 @@ std::string writeListFormat(const ListFormat& format)
     return w.text;
 }
 
+int extraFields(const ListFormatColumn& column)
+{
+    const bool icon = column.has(list_mark::Icon) || column.has(list_mark::TransparentIcon);
+    return (column.has(list_mark::Colours) ? 4 : 0) + (icon ? 1 : 0);
+}
+
+std::vector<int> queueFields(const ListFormat& format)
+{
+    std::vector<int> fields;
+    int next = 1;
+    for (const ListFormatColumn& c : format.columns) {
+        const int field = c.fieldNumber.value_or(next);
+        fields.push_back(field - 1);
+        next = field + 1 + extraFields(c);
+    }
+    return fields;
+}
+
 } // namespace qv::rt

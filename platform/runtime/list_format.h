@@ -105,4 +105,11 @@ struct ListFormatReading {
 ListFormatReading readListFormat(std::string_view text);
 std::string writeListFormat(const ListFormat& format);
 
+// The 0-based field of the list's rows that each column shows: its "#n#",
+// else the field after the previous column's value and its extra fields
+// (four colours after "*", an icon number after "I" or "J"), from the first.
+std::vector<int> queueFields(const ListFormat& format);
+// How many fields follow a column's value: its colours, then its icon.
+int extraFields(const ListFormatColumn& column);
+
 } // namespace qv::rt

@@ -82,7 +82,15 @@ Control::Control(Window& window, const ControlDef& def, Control* parent)
     , skip_(def.skip)
     , dragId_(def.drag)
     , dropId_(def.drop)
-{ }
+{
+    // A list's scroll bars are properties a program may read and switch.
+    if (def.type == ControlType::List) {
+        if (def.hscroll)
+            properties_[list_prop::HScroll] = "1";
+        if (def.vscroll)
+            properties_[list_prop::VScroll] = "1";
+    }
+}
 
 void Control::changed(ControlChange what)
 {

@@ -247,5 +247,24 @@ TEST(ListFormatCodec, EveryWindowDefinitionsFormatWritesBackUnchanged)
     }
 }
 
+TEST(ListFormatQueueFields, EachColumnShowsItsNumberedFieldOrTheOneAfterThePreviousColumns)
+{
+    const struct {
+        const char* format;
+        std::vector<int> fields;
+    } cases[] = {
+        {"", {}},
+        {"80L~A~80L~B~60L", {0, 1, 2}},
+        {"20L*~A~80L~B~", {0, 5}}, // four colours follow the first value
+        {"20LI~A~80L~B~", {0, 2}}, // and an icon number
+        {"20L|MJ~A~80L~B~", {0, 2}},
+        {"20L*I~A~80L~B~", {0, 6}},
+        {"80L#3#80L80L#1#80L", {2, 3, 0, 1}},
+        {"20L*#2#30LJ40L", {1, 6, 8}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(queueFields(readListFormat(c.format).format), c.fields) << c.format;
+}
+
 } // namespace
 } // namespace qv::rt
