@@ -12,13 +12,6 @@ namespace qv::qvls {
 
 namespace {
 
-// Extra list-queue fields that follow a column's value.
-int extraFields(const rt::ListFormatColumn& c)
-{
-    return (c.has(rt::list_mark::Colours) ? 4 : 0)
-        + (c.has(rt::list_mark::Icon) || c.has(rt::list_mark::TransparentIcon) ? 1 : 0);
-}
-
 rt::ListJustification justification(char letter, int offset)
 {
     rt::ListJustification j;
@@ -97,7 +90,7 @@ void BrovexList::ParseFormat(std::string_view text)
         const int qnos = c.fieldNumber.value_or(field);
         if (const BrovexColumn* known = allByQnos(qnos))
             addShown(*known);
-        field = qnos + 1 + extraFields(c);
+        field = qnos + 1 + rt::extraFields(c);
     }
 }
 

@@ -15,9 +15,6 @@
 namespace qv::qvls::testing {
 namespace {
 
-constexpr int kHeaderHeight = 20;
-constexpr int kPixelsPerUnit = 2;
-
 class AlbumListColumns : public CatalogueWindows
 {
 protected:
@@ -55,35 +52,10 @@ protected:
         host->startProcedure("BrowseAlbums");
         list = host->window("BrowseAlbums");
         ASSERT_NE(list, nullptr) << (host->failures().empty() ? "" : host->failures().front());
-        layOut();
     }
     rt::Control& box() const { return (*list)["?Browse:1"]; }
-    // The host's layout of the columns, as a host reports it.
-    void layOut()
-    {
-        rt::ListGeometry g;
-        g.width = 1000;
-        g.height = 300;
-        g.headerHeight = kHeaderHeight;
-        for (const rt::ListFormatColumn& c : rt::readListFormat(box().format()).format.columns)
-            g.columnWidths.push_back(c.width * kPixelsPerUnit);
-        box().userListGeometry(g);
-    }
-    rt::ListHit hit(int row, int column, int dx = 0)
-    {
-        layOut();
-        int x = 0;
-        const auto& widths = box().listGeometry().columnWidths;
-        for (int i = 0; i + 1 < column; ++i)
-            x += widths[static_cast<std::size_t>(i)] + 1;
-        x += widths[static_cast<std::size_t>(column - 1)] / 2 + dx;
-        return {x, row == 0 ? kHeaderHeight / 2 : kHeaderHeight + 8 * row, row, column, false};
-    }
-    void mouse(rt::ListMouse what, const rt::ListHit& at)
-    {
-        box().userListMouse(what, at);
-        host->settle();
-    }
+    rt::ListHit hit(int row, int column) const { return host->listPoint(*list, "?Browse:1", row, column); }
+    void mouse(rt::ListMouse what, const rt::ListHit& at) { host->listMouse(*list, "?Browse:1", what, at); }
     void clickHeader(int column)
     {
         mouse(rt::ListMouse::LeftDown, hit(0, column));
@@ -157,10 +129,8 @@ TEST_F(AlbumListColumns, ATabDropsTheHeaderSortAndAHeaderSortKeepsTheTabsRange)
 
 TEST_F(AlbumListColumns, AHeaderDraggedPastItsNeighbourMovesTheColumnAndTheLayoutComesBack)
 {
-    mouse(rt::ListMouse::LeftDown, hit(0, 1));
-    const rt::ListHit far = hit(0, 2, 30);
-    mouse(rt::ListMouse::Move, far);
-    mouse(rt::ListMouse::LeftUp, far);
+    const rt::ListHit second = hit(0, 2);
+    host->dragHeader(*list, "?Browse:1", 1, second.x + 30);
     EXPECT_EQ(headers()[0], "Album");
     EXPECT_EQ(headers()[1], "Artist");
     EXPECT_EQ(shownFields()[0], 2); // the rows still show their own fields
