@@ -22,6 +22,7 @@
 #include "platform/runtime/clipboard.h"
 #include "platform/runtime/printing.h"
 #include "platform/runtime/scheduler.h"
+#include "platform/runtime/text_measure.h"
 
 namespace qv::qt {
 
@@ -60,6 +61,13 @@ QtHost::QtHost()
     rt::setHost(this);
     rt::setClipboard(clipboard_.get());
     rt::setPrintService(printing_.get());
+    // Widths in the units of the default window font, as lists measure their columns.
+    rt::setTextMeasure([](const rt::FontDef& font, std::string_view text) {
+        const QFont base = defaultWindowFont();
+        const DialogUnits units(base);
+        return units.toUnitsX(QFontMetrics(makeFont(font, base))
+                .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
+    });
     // Edit > Cut, Copy and Paste work on the field the user was in, also
     // when the menu bar has taken the focus to open the menu.
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -79,6 +87,7 @@ QtHost::~QtHost()
     rt::setHost(nullptr);
     rt::setClipboard(nullptr);
     rt::setPrintService(nullptr);
+    rt::setTextMeasure({});
     for (auto& [w, e] : views_)
         if (e.guard)
             e.view->dispose();
