@@ -65,7 +65,8 @@ QtHost::QtHost()
     rt::setTextMeasure([](const rt::FontDef& font, std::string_view text) {
         const QFont base = defaultWindowFont();
         const DialogUnits units(base);
-        return units.toUnitsX(QFontMetrics(makeFont(font, base))
+        return units.toUnitsX(
+            QFontMetrics(makeFont(font, base))
                 .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
     });
     // Edit > Cut, Copy and Paste work on the field the user was in, also

@@ -281,6 +281,9 @@ bool BrovexList::TakeEvent(int event, int keyCode)
         break;
     }
     if (event == rt::event::AlertKey) {
+        // A double-click on a column's edge fits the column; on the header it does nothing more.
+        if (keyCode == rt::key::MouseLeft2)
+            return FitColumnOnDoubleClick();
         if (list_->window().focus() != list_)
             return false;
         switch (keyCode) {

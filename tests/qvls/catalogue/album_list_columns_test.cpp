@@ -210,6 +210,29 @@ TEST_F(AlbumListColumns, AHeadersRightClickOffersTheDefaultOrderOrNone)
     EXPECT_EQ(headers()[1], "Album");
 }
 
+TEST_F(AlbumListColumns, ADoubleClickOnAColumnsEdgeFitsItAndOnARowOpensTheAlbum)
+{
+    const auto width = [&](int column) {
+        return rt::readListFormat(box().format()).format.columns[static_cast<std::size_t>(column - 1)].width;
+    };
+    host->resizeColumn(*list, "?Browse:1", 3, 100);
+    ASSERT_EQ(width(3), 100);
+    const rt::ListHit edge = host->listPoint(*list, "?Browse:1", 0, 3, true);
+    mouse(rt::ListMouse::LeftDown, edge);
+    mouse(rt::ListMouse::LeftUp, edge);
+    host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseLeft2});
+    // "CD" at four units a character, its indent of 2 and 1.
+    EXPECT_EQ(width(3), 11);
+    EXPECT_EQ(host->window("UpdateAlbum"), nullptr);
+
+    mouse(rt::ListMouse::LeftDown, hit(2, 2));
+    mouse(rt::ListMouse::LeftUp, hit(2, 2));
+    host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseLeft2});
+    rt::Window* form = host->window("UpdateAlbum");
+    ASSERT_NE(form, nullptr);
+    host->press(*form, "?Cancel");
+}
+
 TEST_F(AlbumListColumns, RemovingTheSortColumnGoesBackToTheWindowsOwnOrder)
 {
     chooseTab(1);
