@@ -2,7 +2,9 @@
 // The columns a list offers and how they sort: what a list declares of each
 // column, and the rows of the list class's column queues made from it.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace YAML {
@@ -81,6 +83,28 @@ struct BrovexSortPart {
     int ascDesc = 0;
     std::string picture; // "@s": its second character marks text
 };
+
+// The packed tables a window may hand over instead of a declaration: entries
+// back to back, every length one byte, every number little-endian.
+//   columns: field, width (2), header, picture, description (each a length
+//     and its characters), justification, display, colours, icon, view field
+//     (1 each), tab control (4, two read), total, graphable, graph kind,
+//     sortable (1 each), locator letter (1)
+//   sorts: the column's field, the number of parts (2), per part its field,
+//     direction (1) and picture
+//   appended: apply-to-all (1), the number of parts (2), the parts as above
+// A table whose lengths run past its end is refused whole (nullopt).
+struct BrovexSortDefinition {
+    std::string column;
+    std::vector<BrovexSortPart> parts;
+};
+struct BrovexAppendedParts {
+    bool applyAll = false;
+    std::vector<BrovexSortPart> parts;
+};
+std::optional<std::vector<BrovexColumnDefinition>> decodeColumnDefinitions(std::string_view packed, int count);
+std::optional<std::vector<BrovexSortDefinition>> decodeSortDefinitions(std::string_view packed, int count);
+std::optional<BrovexAppendedParts> decodeAppendedParts(std::string_view packed);
 
 // The list format of one view of the list.
 struct BrovexViewFormat {

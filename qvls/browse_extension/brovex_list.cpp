@@ -133,6 +133,24 @@ void BrovexList::LoadColumnDefinitions(const std::vector<BrovexColumnDefinition>
     applyAll_ = false;
 }
 
+void BrovexList::LoadSortDefinitions(
+    const std::vector<BrovexSortDefinition>& sorts, const BrovexAppendedParts& appended)
+{
+    soq_.clear();
+    for (const BrovexSortDefinition& d : sorts) {
+        const auto c = std::find_if(fq_.begin(), fq_.end(), [&](const BrovexColumn& r) { return r.field == d.column; });
+        for (BrovexSortPart p : d.parts) {
+            p.qnos = c == fq_.end() ? 0 : c->qnos;
+            soq_.push_back(std::move(p));
+        }
+    }
+    std::stable_sort(soq_.begin(), soq_.end(), [](const BrovexSortPart& a, const BrovexSortPart& b) {
+        return std::pair(a.qnos, a.seq) < std::pair(b.qnos, b.seq);
+    });
+    applyAll_ = appended.applyAll;
+    aoq_ = appended.parts;
+}
+
 void BrovexList::AddViewFormat(int view)
 {
     forq_.push_back({view, "0"});

@@ -138,6 +138,9 @@ public:
     // --- columns and the list format
     // Reads the definitions into the all-columns and shown-columns queues.
     void LoadColumnDefinitions(const std::vector<BrovexColumnDefinition>& definitions);
+    // Sort parts of columns that sort on other fields than their own, and
+    // parts appended to the orders (after LoadColumnDefinitions).
+    void LoadSortDefinitions(const std::vector<BrovexSortDefinition>& sorts, const BrovexAppendedParts& appended);
     void AddViewFormat(int view);
     // The list format made from the shown columns, given to the list.
     void BuildFormat();

@@ -8,9 +8,11 @@
 #include "platform/framework/context_menu.h"
 #include <map>
 
+#include "platform/runtime/dialogs.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/list_format.h"
 #include "qvls/browse_extension/brovex_list.h"
+#include "qvls/catalogue/catalogue_list.h"
 
 namespace qv::qvls::testing {
 namespace {
@@ -247,6 +249,90 @@ TEST_F(AlbumListColumns, RemovingTheSortColumnGoesBackToTheWindowsOwnOrder)
     for (const std::string& h : headers())
         EXPECT_TRUE(h.empty() || (h[0] != '>' && h[0] != '<')) << h;
     EXPECT_EQ(column(2), byKey);
+}
+
+// A list of the test's own with the narrower menu mask, a date column and a
+// column the window computes.
+class NarrowList : public CatalogueWindows
+{
+protected:
+    void SetUp() override
+    {
+        CatalogueWindows::SetUp();
+        for (const char* label : {"Quorvel", "Album"})
+            ASSERT_EQ(dictionary::accessOf(label)->open(), fw::Benign) << label;
+        for (const auto& [artist, released] :
+            {std::pair{"Abba", "70000"}, std::pair{"Blur", "5000"}, std::pair{"Cher", "100000"}})
+            add(dictionary::Album(),
+                {{"ALB:Artist", artist}, {"ALB:Album", artist}, {"ALB:Media", "CD"}, {"ALB:ReleaseDate", released}});
+        host->start("TestBrovexList", [] { CatalogueList("TestBrovexList").Execute(); });
+        list = host->window("TestBrovexList");
+        ASSERT_NE(list, nullptr);
+    }
+    void TearDown() override
+    {
+        host->press(*list, "?Close");
+        for (const char* label : {"Quorvel", "Album"})
+            dictionary::accessOf(label)->close();
+        CatalogueWindows::TearDown();
+    }
+    rt::ListHit hit(int row, int column) const { return host->listPoint(*list, "?List", row, column); }
+    void click(int row, int column, bool right = false)
+    {
+        host->listMouse(*list, "?List", right ? rt::ListMouse::RightDown : rt::ListMouse::LeftDown, hit(row, column));
+        host->listMouse(*list, "?List", right ? rt::ListMouse::RightUp : rt::ListMouse::LeftUp, hit(row, column));
+    }
+    std::vector<std::string> artists() const
+    {
+        std::vector<std::string> out;
+        const rt::ListSource* rows = (*list)["?List"].list();
+        for (int r = 0; r < rows->rowCount(); ++r)
+            out.emplace_back(text::trimRight(rows->cell(r, 0)));
+        return out;
+    }
+
+    rt::Window* list = nullptr;
+};
+
+TEST_F(NarrowList, ADateColumnSortsByDateAndAComputedOneSaysItCannot)
+{
+    click(0, 2);
+    EXPECT_EQ(artists(), (Strings{"Blur", "Abba", "Cher"}));
+    click(0, 3);
+    rt::MessageBoxWindow* box = host->messageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Data cannot be ordered on column: Length(Length)");
+    EXPECT_EQ(box->title(), "Re-Order Option");
+    host->answer(rt::button::Ok);
+    EXPECT_EQ(artists(), (Strings{"Blur", "Abba", "Cher"}));
+}
+
+TEST_F(NarrowList, TheMenuOffersOnlyWhatTheMaskAdmits)
+{
+    host->listMouse(*list, "?List", rt::ListMouse::RightDown, hit(1, 1));
+    host->post(*list, rt::Event{rt::event::AlertKey, (*list)["?List"].number(), rt::key::MouseRight});
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    Strings brovex;
+    bool inside = false;
+    for (const auto& item : menu->items()) {
+        if (item.level == 1)
+            inside = item.name == "Brovex";
+        else if (inside && !item.separator)
+            brovex.push_back(item.text);
+    }
+    EXPECT_EQ(brovex, (Strings{"Move Left", "Move Right"}));
+    menu->dismiss();
+    host->settle();
+}
+
+TEST_F(NarrowList, TheFirstColumnCannotMoveLeft)
+{
+    host->listMouse(*list, "?List", rt::ListMouse::RightDown, hit(1, 1));
+    host->post(*list, rt::Event{BrovexList::kMoveLeft, 0, 0});
+    EXPECT_EQ(host->beeps().size(), 1u);
+    const auto format = rt::readListFormat((*list)["?List"].format()).format;
+    EXPECT_EQ(format.columns[0].header.value_or(""), "Artist");
 }
 
 } // namespace
