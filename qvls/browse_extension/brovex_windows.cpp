@@ -70,8 +70,51 @@ void fitToList(rt::Window& small, const rt::Control& list)
         c->setFont(list.window().def().font);
 }
 
+// A small window about the list: titled by the caller, closed by one
+// button, placed where the mouse pressed the list.
+class ListSideWindow : public fw::WindowController
+{
+protected:
+    ListSideWindow(std::string_view window, rt::ControlId closer, const rt::Control& list, std::string title)
+        : fw::WindowController(std::string(window))
+        , closer_(closer)
+        , list_(list)
+        , title_(std::move(title))
+    { }
+    // Binds the window's variables and sets its texts before it opens.
+    virtual void prepareControls() = 0;
+
+public:
+    fw::Level Prepare() final
+    {
+        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
+            return l;
+        loadWindow("qvls", name());
+        window().setTitle(title_);
+        prepareControls();
+        addResponseButton(closer_.name, fw::response::Completed);
+        openWindow();
+        // Placed once open: the window's remembered place must not win.
+        fitToList(window(), list_);
+        return fw::Benign;
+    }
+
+    fw::Level OnAccepted(int control) override
+    {
+        // What was typed last counts when the button comes by Enter.
+        if (control == closer_.number)
+            window().update();
+        return fw::WindowController::OnAccepted(control);
+    }
+
+private:
+    rt::ControlId closer_;
+    const rt::Control& list_;
+    std::string title_;
+};
+
 // A window of one value and "OK": each new value is applied at once.
-class OneValueWindow : public fw::WindowController
+class OneValueWindow : public ListSideWindow
 {
 public:
     struct Design {
@@ -80,10 +123,8 @@ public:
     };
     OneValueWindow(const Design& design, const rt::Control& list, std::string title, std::string prompt,
         std::string value, std::function<void(const std::string&)> apply)
-        : fw::WindowController(std::string(design.window))
+        : ListSideWindow(design.window, design.ok, list, std::move(title))
         , design_(design)
-        , list_(list)
-        , title_(std::move(title))
         , prompt_(std::move(prompt))
         , value_(std::move(value))
         , applied_(value_)
@@ -94,23 +135,13 @@ public:
         onAccepted(design_.ok, [this] { applyValue(); });
     }
 
-    fw::Level Prepare() override
+private:
+    void prepareControls() override
     {
-        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
-            return l;
-        loadWindow("qvls", design_.window);
-        window().setTitle(title_);
         if (!prompt_.empty())
             window()[design_.prompt].setText(prompt_);
         bindVariable("LOC:Value", value_);
-        addResponseButton(design_.ok.name, fw::response::Completed);
-        openWindow();
-        // Placed once open: the window's remembered place must not win.
-        fitToList(window(), list_);
-        return fw::Benign;
     }
-
-private:
     void applyValue()
     {
         window().update();
@@ -121,8 +152,7 @@ private:
     }
 
     Design design_;
-    const rt::Control& list_;
-    std::string title_, prompt_;
+    std::string prompt_;
     std::string value_, applied_;
     std::function<void(const std::string&)> apply_;
 };
@@ -134,14 +164,12 @@ const OneValueWindow::Design kHeaderWindow{H::kWindow, H::TextPrompt, H::Text, H
 // background, selected text, selected background.
 using Colors = std::array<long, 4>;
 
-class ColumnColorsWindow : public fw::WindowController
+class ColumnColorsWindow : public ListSideWindow
 {
 public:
     ColumnColorsWindow(
         const rt::Control& list, std::string title, const Colors& colors, std::function<void(const Colors&)> apply)
-        : fw::WindowController(std::string(C::kWindow))
-        , list_(list)
-        , title_(std::move(title))
+        : ListSideWindow(C::kWindow, C::OK, list, std::move(title))
         , colors_(colors)
         , apply_(std::move(apply))
     {
@@ -151,21 +179,6 @@ public:
             onAccepted(kChoices[i].list, [this, i] { choose(i); });
         }
         onAccepted(C::Reset, [this] { reset(); });
-    }
-
-    fw::Level Prepare() override
-    {
-        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
-            return l;
-        loadWindow("qvls", C::kWindow);
-        window().setTitle(title_);
-        for (std::size_t i = 0; i < kChoices.size(); ++i)
-            bindVariable(kChoices[i].use, names_[i]);
-        addResponseButton(C::OK.name, fw::response::Completed);
-        openWindow();
-        // Placed once open: the window's remembered place must not win.
-        fitToList(window(), list_);
-        return fw::Benign;
     }
 
 private:
@@ -178,6 +191,11 @@ private:
         = {{{C::NormalBackground, "LOC:NormalBackground", 1}, {C::SelectedBackground, "LOC:SelectedBackground", 3},
             {C::NormalText, "LOC:NormalText", 0}, {C::SelectedText, "LOC:SelectedText", 2}}};
 
+    void prepareControls() override
+    {
+        for (std::size_t i = 0; i < kChoices.size(); ++i)
+            bindVariable(kChoices[i].use, names_[i]);
+    }
     void choose(std::size_t i)
     {
         window().update();
@@ -192,51 +210,28 @@ private:
         apply_(colors_);
     }
 
-    const rt::Control& list_;
-    std::string title_;
     Colors colors_;
     std::array<std::string, 4> names_; // "" for a colour not among the 17
     std::function<void(const Colors&)> apply_;
 };
 
-// Closing it without "Search" (Esc) leaves the typed value empty.
-class FilterWindow : public fw::WindowController
+// An operator and a value, bound to the list's own.
+class FilterWindow : public ListSideWindow
 {
 public:
     FilterWindow(const rt::Control& list, std::string title, std::string& symbol, std::string& value)
-        : fw::WindowController(std::string(F::kWindow))
-        , list_(list)
-        , title_(std::move(title))
+        : ListSideWindow(F::kWindow, F::Search, list, std::move(title))
         , symbol_(symbol)
         , value_(value)
     { }
 
-    fw::Level Prepare() override
+private:
+    void prepareControls() override
     {
-        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
-            return l;
-        loadWindow("qvls", F::kWindow);
-        window().setTitle(title_);
         bindVariable("LOC:Symbol", symbol_);
         bindVariable("LOC:Value", value_);
-        addResponseButton(F::Search.name, fw::response::Completed);
-        openWindow();
-        // Placed once open: the window's remembered place must not win.
-        fitToList(window(), list_);
-        return fw::Benign;
     }
 
-    fw::Level OnAccepted(int control) override
-    {
-        // The value typed last counts even when "Search" comes by Enter.
-        if (control == F::Search.number)
-            window().update();
-        return fw::WindowController::OnAccepted(control);
-    }
-
-private:
-    const rt::Control& list_;
-    std::string title_;
     std::string& symbol_;
     std::string& value_;
 };
@@ -396,6 +391,7 @@ void BrovexList::UserFilter()
     const std::string name = text::upper(c->field);
     const std::string picture
         = formatColumn(*list_, c->seq).value_or(rt::ListFormatColumn{}).picture.value_or(c->picture);
+    // Closed without "Search" (Esc): the value goes, and nothing is set.
     if (FilterWindow(*list_, std::string(text::trimRight(c->description)), symbol, sValue).Execute()
         != fw::response::Completed)
         sValue.clear();
