@@ -13,6 +13,7 @@
 #include "platform/runtime/window.h"
 #include "platform/text/case.h"
 #include "platform/text/text.h"
+#include "qvls/browse_extension/list_column_edit.h"
 
 namespace qv::qvls {
 
@@ -22,16 +23,6 @@ constexpr int kBestFitKey = rt::key::withAlt(rt::key::F1 + 10); // Alt+F11
 constexpr int kResetKey = rt::key::withAlt(rt::key::F1 + 11); // Alt+F12
 constexpr int kColumnSelectKey = rt::key::withAlt('R');
 constexpr int kColumnMenuKey = rt::key::withAlt('M');
-
-// Changes one column of a list's format in place.
-template <typename Change> void changeColumn(rt::Control& list, int seq, Change change)
-{
-    rt::ListFormat format = rt::readListFormat(list.format()).format;
-    if (seq < 1 || seq > static_cast<int>(format.columns.size()))
-        return;
-    change(format.columns[static_cast<std::size_t>(seq - 1)]);
-    list.setFormat(rt::writeListFormat(format));
-}
 
 void setMark(rt::ListFormatColumn& c, char mark, bool on)
 {
@@ -334,6 +325,14 @@ bool BrovexList::HandleEvent(int event)
             ApplyColumnCommand(code);
             return true;
         }
+    static const std::pair<int, const char*> attributes[]
+        = {{kColumnWidth, "WID"}, {kHeaderOffset, "HOS"}, {kDataOffset, "DOS"}, {kListX, "XPS"}, {kListY, "YPS"},
+            {kListWidth, "BWI"}, {kListHeight, "BHI"}, {kLineHeight, "LHI"}};
+    for (const auto& [number, code] : attributes)
+        if (event == number) {
+            EditAttribute(code);
+            return true;
+        }
     switch (event) {
     case kPressHeader:
         PressHeader();
@@ -373,6 +372,18 @@ bool BrovexList::HandleEvent(int event)
             ToggleSort();
             post(kSortChanged);
         }
+        return true;
+    case kHeaderText:
+        EditHeaderText("HDR");
+        return true;
+    case kListFont:
+        ChooseListFont();
+        return true;
+    case kColumnColors:
+        EditColumnColors();
+        return true;
+    case kUserFilter:
+        UserFilter();
         return true;
     case kAddFilterEqual:
     case kAddFilterBelow:
@@ -481,6 +492,8 @@ void BrovexList::ApplyColumnCommand(std::string_view code)
         list_->setProperty(rt::list_prop::VScroll, def_.vScroll ? "1" : "");
     } else if (code == "EQL") {
         filterEqual = !filterEqual;
+    } else if (code == "CLR") {
+        EditColumnColors();
     }
 }
 

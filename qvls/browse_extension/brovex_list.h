@@ -101,6 +101,17 @@ public:
         kMoveRight = 1035,
         kResetToDefault = 1036,
         kListProperties = 1045,
+        kColumnWidth = 1046,
+        kHeaderOffset = 1047,
+        kDataOffset = 1048,
+        kHeaderText = 1050,
+        kListX = 1055,
+        kListY = 1056,
+        kListWidth = 1057,
+        kListHeight = 1058,
+        kListFont = 1059,
+        kLineHeight = 1060,
+        kColumnColors = 1063,
         kRemoveColumn = 1065,
         kBestFit = 1067,
         kSortOn = 1068,
@@ -191,7 +202,25 @@ public:
     // The menu under the highlighted column (column selection), from the keyboard.
     void ShowColumnMenu();
 
+    // --- the small column windows
+    // One number of the column under the last press ("WID", "HOS", "DOS") or
+    // of the list ("XPS", "YPS", "BWI", "BHI", "LHI"), shown as it changes.
+    void EditAttribute(std::string_view code);
+    // "HDR": the header text of the column under the last press.
+    void EditHeaderText(std::string_view code);
+    // The four colours of the current column, shown as they are chosen.
+    void EditColumnColors();
+    // The list's font, chosen in the font dialog from the working settings.
+    void ChooseListFont();
+    // A colour's value by its name (-1 "None"), and its name and place
+    // (1-based) in the drop lists; either leaves its answer alone for a
+    // name or value the 17 colours do not hold.
+    static void ColorFromName(std::string_view name, long& value);
+    static void ColorName(long value, std::string& name, int& position);
+
     // --- column filters
+    // The "Filter" window: an operator and a typed value on the current column.
+    void UserFilter();
     // The filter the browse applies as "Brovex".
     std::string FilterText() const;
     const fw::QueryDialog& query() const { return query_; }
