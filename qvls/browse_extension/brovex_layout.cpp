@@ -7,19 +7,11 @@
 #include "platform/runtime/window.h"
 #include "platform/text/text.h"
 #include "qvls/browse_extension/brovex_list.h"
+#include "qvls/browse_extension/list_column_edit.h"
 
 namespace qv::qvls {
 
 namespace {
-
-rt::ListJustification justification(char letter, int offset)
-{
-    rt::ListJustification j;
-    j.letter = letter;
-    if (offset != 0)
-        j.offset = offset;
-    return j;
-}
 
 // The style number of a font: its weight, and 4096 for italic.
 long styleOf(const rt::FontDef& f)

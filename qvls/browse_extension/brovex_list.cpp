@@ -24,22 +24,6 @@ constexpr int kResetKey = rt::key::withAlt(rt::key::F1 + 11); // Alt+F12
 constexpr int kColumnSelectKey = rt::key::withAlt('R');
 constexpr int kColumnMenuKey = rt::key::withAlt('M');
 
-void setMark(rt::ListFormatColumn& c, char mark, bool on)
-{
-    std::erase(c.marks, mark);
-    if (on)
-        c.marks += mark;
-}
-
-rt::ListJustification justification(char letter, int offset)
-{
-    rt::ListJustification j;
-    j.letter = letter;
-    if (offset != 0)
-        j.offset = offset;
-    return j;
-}
-
 } // namespace
 
 BrovexList::BrovexList() = default;

@@ -9,6 +9,7 @@
 #include "platform/runtime/window.h"
 #include "platform/text/text.h"
 #include "qvls/browse_extension/brovex_list.h"
+#include "qvls/browse_extension/list_column_edit.h"
 
 namespace qv::qvls {
 
@@ -84,11 +85,7 @@ int BrovexList::CurrentSortOrder()
 
 void BrovexList::setHeaderText(int seq, const std::string& header)
 {
-    rt::ListFormat format = rt::readListFormat(list_->format()).format;
-    if (seq < 1 || seq > static_cast<int>(format.columns.size()))
-        return;
-    format.columns[static_cast<std::size_t>(seq - 1)].header = header;
-    list_->setFormat(rt::writeListFormat(format));
+    changeColumn(*list_, seq, [&](rt::ListFormatColumn& c) { c.header = header; });
 }
 
 namespace {
@@ -103,14 +100,7 @@ std::optional<std::string> headerAt(const rt::Control& list, int seq)
 
 void setUnderline(rt::Control& list, int seq, bool on)
 {
-    rt::ListFormat format = rt::readListFormat(list.format()).format;
-    if (seq < 1 || seq > static_cast<int>(format.columns.size()))
-        return;
-    std::string& marks = format.columns[static_cast<std::size_t>(seq - 1)].marks;
-    std::erase(marks, rt::list_mark::Underline);
-    if (on)
-        marks += rt::list_mark::Underline;
-    list.setFormat(rt::writeListFormat(format));
+    changeColumn(list, seq, [&](rt::ListFormatColumn& c) { setMark(c, rt::list_mark::Underline, on); });
 }
 
 } // namespace

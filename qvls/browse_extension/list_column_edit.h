@@ -2,6 +2,7 @@
 // Changing one column of a list control's format in place.
 
 #include <cstddef>
+#include <string>
 
 #include "platform/runtime/list_format.h"
 #include "platform/runtime/window.h"
@@ -16,6 +17,24 @@ template <typename Change> void changeColumn(rt::Control& list, int seq, Change 
         return;
     change(format.columns[static_cast<std::size_t>(seq - 1)]);
     list.setFormat(rt::writeListFormat(format));
+}
+
+// A justification as the format writes it: the offset only when not 0.
+inline rt::ListJustification justification(char letter, int offset)
+{
+    rt::ListJustification j;
+    j.letter = letter;
+    if (offset != 0)
+        j.offset = offset;
+    return j;
+}
+
+// Sets or clears one mark of a column.
+inline void setMark(rt::ListFormatColumn& c, char mark, bool on)
+{
+    std::erase(c.marks, mark);
+    if (on)
+        c.marks += mark;
 }
 
 } // namespace qv::qvls

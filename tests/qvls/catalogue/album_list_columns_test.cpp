@@ -18,7 +18,20 @@ namespace qv::qvls::testing {
 namespace {
 
 class AlbumListColumns : public AlbumList
-{ };
+{
+protected:
+    // The album column sorted by its header the other way from the tab's
+    // own order; answers the tab's order.
+    Strings sortAlbumsDescendingOnTheAlbumTab()
+    {
+        chooseTab(1);
+        const Strings byKey = column(2);
+        clickHeader(2);
+        clickHeader(2);
+        EXPECT_NE(column(2), byKey);
+        return byKey;
+    }
+};
 
 TEST_F(AlbumListColumns, TheDesignShowsItsColumnsAndKeepsTheHiddenOnesField)
 {
@@ -120,11 +133,7 @@ TEST_F(AlbumListColumns, TheRightClickMenuSpeaksOfTheColumnUnderTheMouse)
 
 TEST_F(AlbumListColumns, AHeadersRightClickOffersTheDefaultOrderOrNone)
 {
-    chooseTab(1);
-    const Strings byKey = column(2);
-    clickHeader(2);
-    clickHeader(2);
-    ASSERT_NE(column(2), byKey);
+    const Strings byKey = sortAlbumsDescendingOnTheAlbumTab();
     mouse(rt::ListMouse::RightDown, hit(0, 2));
     host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseRight});
     EXPECT_EQ(host->dialog<fw::PopupMenuWindow>(), nullptr); // not the list's menu
@@ -162,11 +171,7 @@ TEST_F(AlbumListColumns, ADoubleClickOnAColumnsEdgeFitsItAndOnARowOpensTheAlbum)
 
 TEST_F(AlbumListColumns, RemovingTheSortColumnGoesBackToTheWindowsOwnOrder)
 {
-    chooseTab(1);
-    const Strings byKey = column(2);
-    clickHeader(2);
-    clickHeader(2);
-    ASSERT_NE(column(2), byKey);
+    const Strings byKey = sortAlbumsDescendingOnTheAlbumTab();
     mouse(rt::ListMouse::RightDown, hit(0, 2));
     list->post(BrovexList::kRemoveColumn);
     host->settle();
