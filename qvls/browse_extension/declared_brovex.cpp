@@ -25,6 +25,8 @@ DeclaredBrovex::DeclaredBrovex(fw::ListWindow& window, const YAML::Node& brovex)
 {
     flags_.mask = brovex["mask"] ? brovex["mask"].as<long>() : 0;
     replace_ = brovex["replace"] && brovex["replace"].as<bool>();
+    visual_ = brovex["mark"] ? brovex["mark"].as<std::string>() : ">Header";
+    flags_.titleText = brovex["title"] ? brovex["title"].as<std::string>() : "";
     definitions_ = brovexColumnDefinitions(window.declaration()["columns"]);
 }
 
@@ -35,7 +37,7 @@ void DeclaredBrovex::attach()
     fw::ListBrowser& browse = window_.browser();
     rt::Control& control = window_.window()[window_.listControlName()];
     listName_ = control.name();
-    list_.AttachBrowse(*this, window_, browse, flags_, control, ">Header",
+    list_.AttachBrowse(*this, window_, browse, flags_, control, visual_,
         glo().positionFile.empty() ? std::string(kPositionFile) : glo().positionFile);
     list_.upper = true;
     fileOrder_ = window_.reader().AddSortOrder(-1);

@@ -67,6 +67,7 @@ private:
     BrovexFlags flags_;
     bool replace_ = false;
     std::string listName_;
+    std::string visual_;
     int fileOrder_ = 0; // the order of "Do not sort"
     int ownOrder_ = 0; // the window's own order the header orders were set up for
     std::vector<std::unique_ptr<fw::TypedPrefixLocator>> locators_;

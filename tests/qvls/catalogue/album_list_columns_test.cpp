@@ -195,8 +195,14 @@ protected:
             {std::pair{"Abba", "70000"}, std::pair{"Blur", "5000"}, std::pair{"Cher", "100000"}})
             add(dictionary::Album(),
                 {{"ALB:Artist", artist}, {"ALB:Album", artist}, {"ALB:Media", "CD"}, {"ALB:ReleaseDate", released}});
-        host->start("TestBrovexList", [] { CatalogueList("TestBrovexList").Execute(); });
-        list = host->window("TestBrovexList");
+        open("TestBrovexList");
+    }
+    void open(const char* name)
+    {
+        if (list)
+            host->press(*list, "?Close");
+        host->start(name, [name] { CatalogueList(name).Execute(); });
+        list = host->window(name);
         ASSERT_NE(list, nullptr);
     }
     void TearDown() override
@@ -263,6 +269,29 @@ TEST_F(NarrowList, TheFirstColumnCannotMoveLeft)
     EXPECT_EQ(host->beeps().size(), 1u);
     const auto format = rt::readListFormat((*list)["?List"].format()).format;
     EXPECT_EQ(format.columns[0].header.value_or(""), "Artist");
+}
+
+TEST_F(NarrowList, TheOtherMarkStylesShowTheSortColumnAndTakeTheMarkOff)
+{
+    const auto underlined = [&] {
+        std::vector<bool> out;
+        for (const rt::ListFormatColumn& c : rt::readListFormat((*list)["?List"].format()).format.columns)
+            out.push_back(c.has(rt::list_mark::Underline));
+        return out;
+    };
+    open("TestBrovexUnderline");
+    click(0, 2);
+    EXPECT_EQ(underlined(), (std::vector<bool>{false, true, false}));
+    click(0, 1);
+    EXPECT_EQ(underlined(), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(artists(), (Strings{"Abba", "Blur", "Cher"}));
+
+    open("TestBrovexTextBar");
+    click(0, 2);
+    EXPECT_EQ(list->title(), "Albums by Released (Ascending)");
+    click(0, 2);
+    EXPECT_EQ(list->title(), "Albums by Released (Descending)");
+    EXPECT_EQ(artists(), (Strings{"Cher", "Abba", "Blur"}));
 }
 
 } // namespace
