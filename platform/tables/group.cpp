@@ -3,6 +3,7 @@
 #include "platform/tables/errors.h"
 #include "platform/tables/view.h"
 #include "platform/text/case.h"
+#include "platform/text/text.h"
 
 #include <sqlite3.h>
 
@@ -295,6 +296,18 @@ int Group::ensureOpen()
             const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
             std::string up = qv::text::upper(t ? t : "");
             sqlite3_result_text(ctx, up.data(), static_cast<int>(up.size()), SQLITE_TRANSIENT);
+        },
+        nullptr, nullptr);
+    // A text key component's stored folded copy of a value that fills a field of n
+    // characters, so a join can compare a parent's field with a key the way a fetch does.
+    sqlite3_create_function(
+        db_, "qv_fold_key", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+        [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+            const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+            const std::string_view whole(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(argv[0])));
+            const auto n = static_cast<size_t>(std::max<sqlite3_int64>(0, sqlite3_value_int64(argv[1])));
+            std::string folded = qv::text::foldKey(qv::text::firstChars(whole, n));
+            sqlite3_result_text(ctx, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
         },
         nullptr, nullptr);
     // Every wait is the driver's, in slices that let the other threads run: SQLite itself

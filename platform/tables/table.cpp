@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -260,20 +261,33 @@ std::vector<std::string> Table::keyOrderColumns(int key) const
     return cols;
 }
 
-std::string Table::keyWhere(int key) const
+std::string Table::keyWhere(int key, const std::string& qualifier) const
 {
     if (key < 0 || !def_.keys[key].excludeEmpty)
         return {};
     std::vector<std::string> empties;
     for (const auto& c : def_.keys[key].components) {
         int fi = def_.fieldIndex(c);
-        std::string col = keyColumnOf(fi);
+        std::string col = qualifier + keyColumnOf(fi);
         if (encrypted())
             empties.push_back(col + " IS NULL");
         else
             empties.push_back(col + (def_.fields[fi].type == FieldType::String ? " = ''" : " = 0"));
     }
     return "NOT (" + joinSql(empties, " AND ") + ")";
+}
+
+std::string Table::firstInKeySql(int key, const std::vector<std::string>& values, const std::string& what) const
+{
+    auto cols = keyOrderColumns(key);
+    std::vector<std::string> where;
+    for (size_t i = 0; i < values.size() && i < cols.size(); ++i)
+        where.push_back(cols[i] + " = " + values[i]);
+    if (auto w = keyWhere(key); !w.empty())
+        where.push_back(w);
+    cols.push_back("_rid");
+    return "SELECT " + what + " FROM " + sqlTable() + (where.empty() ? "" : " WHERE " + joinSql(where, " AND "))
+        + " ORDER BY " + joinSql(cols, ", ") + " LIMIT 1";
 }
 
 std::string Table::createSql() const
@@ -788,23 +802,26 @@ int Table::fetch(int key)
         return e;
     if (encrypted())
         return fetchEncrypted(key);
+    return fetchFirst(key, static_cast<int>(def_.keys[key].components.size()));
+}
+
+int Table::fetchFirst(int key, int n)
+{
+    if (def_.driver != DriverKind::Keyed || key < 0 || key >= static_cast<int>(def_.keys.size()) || encrypted())
+        return setError(RecordNotFound, filePath());
+    if (int e = requireOpen(false))
+        return e;
     const auto& comps = def_.keys[key].components;
-    const std::string& sql = sqlFor(3000 + key, [&] {
-        std::vector<std::string> where;
-        for (const auto& c : keyOrderColumns(key))
-            where.push_back(c + " = ?");
-        if (auto w = keyWhere(key); !w.empty())
-            where.push_back(w);
-        return "SELECT " + selectList_ + " FROM " + sqlTable() + " WHERE " + joinSql(where, " AND ")
-            + " ORDER BY _rid LIMIT 1";
-    });
+    n = std::clamp(n, 0, static_cast<int>(comps.size()));
+    const std::string& sql = sqlFor(3000 + key * 64 + n,
+        [&] { return firstInKeySql(key, std::vector<std::string>(static_cast<size_t>(n), "?"), selectList_); });
     int rc = 0;
     sqlite3_stmt* s = openGroup_->statement(sql, &rc);
     if (!s)
         return driverError(rc, openGroup_->db(), filePath());
     StatementUse use(s);
-    for (size_t i = 0; i < comps.size(); ++i)
-        bindKeyValue(s, static_cast<int>(i + 1), keyValueOf(def_.fieldIndex(comps[i])));
+    for (int i = 0; i < n; ++i)
+        bindKeyValue(s, i + 1, keyValueOf(def_.fieldIndex(comps[static_cast<size_t>(i)])));
     rc = openGroup_->step(s);
     if (rc == SQLITE_DONE)
         return setError(RecordNotFound, filePath());

@@ -75,6 +75,8 @@ public:
     int next();
     int previous();
     int fetch(int key); // the first record whose components equal the buffer's
+    // The first record in key order whose first n components equal the buffer's.
+    int fetchFirst(int key, int n);
     int fetchRecord(std::int64_t recordId);
     int reget() { return fetchRecord(record_.recordId); }
     int last(); // the physically last record
@@ -103,7 +105,11 @@ public:
     void loadRow(void* stmt, int firstColumn); // sqlite3_stmt row into the buffer
     void loadField(void* stmt, int column, int field); // one column into the buffer
     void loadFields(void* stmt, int firstColumn, const std::vector<int>& fields, const std::vector<int>& memos);
-    std::string keyWhere(int key) const; // partial-index condition, or ""
+    // The partial-index condition, or ""; qualifier ("t.") names the table in a join.
+    std::string keyWhere(int key, const std::string& qualifier = {}) const;
+    // A statement answering `what` of the first record in key order whose leading
+    // components equal values (SQL expressions, one per component).
+    std::string firstInKeySql(int key, const std::vector<std::string>& values, const std::string& what) const;
     std::vector<std::string> keyOrderColumns(int key) const;
     bool encrypted() const { return !def_.ownerPassword.empty(); }
 

@@ -25,6 +25,60 @@ namespace {
 std::unordered_map<std::string, std::uint64_t> g_fileWrites;
 std::uint64_t g_rollbacks = 0;
 
+int placesOf(const FieldDef& f)
+{
+    return f.type == FieldType::Decimal ? f.places : 0;
+}
+
+// The values a numeric field holds, in its own units.
+std::pair<__int128, __int128> rangeOf(const FieldDef& f)
+{
+    switch (f.type) {
+    case FieldType::Byte:
+        return {0, 255};
+    case FieldType::Short:
+        return {-32768, 32767};
+    case FieldType::Long:
+        return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
+    default: {
+        const __int128 top = pow10(std::min(f.digits(), 18)) - 1;
+        return {-top, top};
+    }
+    }
+}
+
+// The parent's column as the joined key stores the value a fetch copies over: text cut to
+// the shorter field and folded, a number in the joined field's units. "" where the copy
+// converts, rounds or wraps: such a join is fetched per row.
+std::string keyValueSql(const FieldDef& from, const std::string& column, const FieldDef& to)
+{
+    const bool text = from.type == FieldType::String;
+    if (text != (to.type == FieldType::String))
+        return {};
+    if (text)
+        return "qv_fold_key(" + column + ", " + std::to_string(std::min(from.length, to.length)) + ")";
+    const int shift = placesOf(to) - placesOf(from);
+    if (shift < 0 || shift > 18)
+        return {};
+    const __int128 scale = pow10(shift);
+    const auto [low, high] = rangeOf(from);
+    const auto [toLow, toHigh] = rangeOf(to);
+    if (low * scale < toLow || high * scale > toHigh)
+        return {};
+    return shift == 0 ? column : "(" + column + " * " + std::to_string(pow10(shift)) + ")";
+}
+
+// A keyed table's columns as its select list names them, each qualified by alias.
+std::vector<std::string> qualifiedColumns(const Table& t, const std::string& alias)
+{
+    std::vector<std::string> cols{alias + "._rid", alias + "._chg"};
+    for (int f = 0; f < static_cast<int>(t.def().fields.size()); ++f)
+        cols.push_back(alias + "." + t.columnOf(f));
+    for (const auto& m : t.def().memos)
+        cols.push_back(alias + "." + quoteId(std::string(bareName(m.name))));
+    return cols;
+}
+
 // Record buffers left by views and lists that are gone, shared by every thread. Kept to a
 // few pages' worth; never freed, as a view may go after the program's statics.
 struct RecordPool {
@@ -130,6 +184,7 @@ void View::join(Table& joined, int key, std::vector<std::string> parentFields, b
     for (const auto& f : parentFields)
         j.parentFields.push_back(j.parent->def().fieldIndex(f));
     joins_.push_back(std::move(j));
+    spareJoined_.emplace_back();
     bindings_.add(joined);
     compileFilters();
     invalidate();
@@ -408,7 +463,10 @@ std::vector<KeyValue> View::bufferValues() const
 View::~View()
 {
     for (auto& row : chunk_)
-        spare_.push_back(std::move(row.record));
+        recycle(row);
+    // The primary's last, so the next view takes those first.
+    for (auto& records : spareJoined_)
+        keepRecords(std::move(records));
     keepRecords(std::move(spare_));
 }
 
@@ -450,7 +508,7 @@ void View::invalidate()
     chunkMissed_ = false;
     scanPosValid_ = false;
     for (auto& row : chunk_)
-        spare_.push_back(std::move(row.record));
+        recycle(row);
     chunk_.clear();
     chunkAtEnd_ = false;
 }
@@ -525,34 +583,169 @@ void View::positionOnBuffer()
             sortedIndex_ = i;
 }
 
-bool View::loadJoins()
+void View::recycle(Row& row)
 {
-    for (auto& j : joins_) {
+    spare_.push_back(std::move(row.record));
+    size_t slot = 0;
+    for (size_t i = 0; i < joinSlot_.size() && slot < row.joined.size(); ++i)
+        if (joinSlot_[i] >= 0)
+            spareJoined_[i].push_back(std::move(row.joined[slot++]));
+    row.joined.clear();
+}
+
+// Which joins a page's statement brings: tables of the primary's connection, keyed and not
+// encrypted, whose parent's record the statement brings too and whose key compares the
+// parent's values as they are stored.
+void View::planJoins()
+{
+    sources_.assign(1, {primary_.openGroup_, primary_.alias_});
+    for (const Join& j : joins_)
+        sources_.emplace_back(j.table->openGroup_, j.table->alias_);
+    joinSlot_.assign(joins_.size(), -1);
+    joinParent_.assign(joins_.size(), -1);
+    if (!primary_.isOpen() || !primary_.openGroup_ || primary_.encrypted())
+        return;
+    int slots = 0;
+    for (size_t i = 0; i < joins_.size(); ++i) {
+        const Join& j = joins_[i];
+        const Table& t = *j.table;
+        // The parent's buffer as this join finds it: the last join loaded into it, or the row.
+        int parent = -1;
+        for (size_t k = 0; k < i; ++k)
+            if (joins_[k].table == j.parent)
+                parent = static_cast<int>(k);
+        joinParent_[i] = parent;
+        const bool parentBrought = parent >= 0 ? joinSlot_[static_cast<size_t>(parent)] >= 0 : j.parent == &primary_;
+        bool ok = parentBrought && t.isOpen() && t.openGroup_ == primary_.openGroup_ && !t.encrypted()
+            && t.def().driver == DriverKind::Keyed && j.key >= 0 && j.key < static_cast<int>(t.def().keys.size())
+            && j.parentFields.size() <= t.def().keys[static_cast<size_t>(j.key)].components.size();
+        for (size_t c = 0; ok && c < j.parentFields.size(); ++c)
+            ok = !parentValueSql(j, i, c).empty();
+        if (ok)
+            joinSlot_[i] = slots++;
+    }
+}
+
+bool View::sameSources() const
+{
+    auto same = [](const std::pair<const Group*, std::string>& source, const Table& t) {
+        return source.first == t.openGroup_ && source.second == t.alias_;
+    };
+    if (sources_.size() != joins_.size() + 1 || !same(sources_[0], primary_))
+        return false;
+    for (size_t i = 0; i < joins_.size(); ++i)
+        if (!same(sources_[i + 1], *joins_[i].table))
+            return false;
+    return true;
+}
+
+std::string View::parentValueSql(const Join& j, size_t join, size_t component) const
+{
+    const Table& t = *j.table;
+    const int pf = j.parentFields[component];
+    const int tf = t.def().fieldIndex(t.def().keys[static_cast<size_t>(j.key)].components[component]);
+    if (pf < 0 || tf < 0)
+        return {};
+    const FieldDef& from = j.parent->def().fields[static_cast<size_t>(pf)];
+    const int parent = joinParent_[join];
+    // A parent joined outer that found nothing is a cleared buffer: blanks and zeros.
+    const std::string column = parent < 0 ? "p." + j.parent->columnOf(pf)
+                                          : "ifnull(j" + std::to_string(parent) + "." + j.parent->columnOf(pf) + ", "
+            + (from.type == FieldType::String ? "''" : "0") + ")";
+    return keyValueSql(from, column, t.def().fields[static_cast<size_t>(tf)]);
+}
+
+std::string View::pageSql(const std::vector<std::string>& colSql, const std::vector<std::string>& orderSql,
+    const std::string& where, int& joinedColumns) const
+{
+    const std::string rows = " FROM " + primary_.sqlTable() + (where.empty() ? "" : " WHERE " + where);
+    joinedColumns = 0;
+    if (std::all_of(joinSlot_.begin(), joinSlot_.end(), [](int slot) { return slot < 0; }))
+        return "SELECT " + primary_.selectList() + ", " + joinSql(colSql, ", ") + rows + " ORDER BY "
+            + joinSql(orderSql, ", ") + " LIMIT ?";
+    // The primary's rows as a subquery, so that its columns need no qualifying beside the
+    // joined tables' columns of the same names. Inner joins are CROSS JOINs: SQLite then
+    // keeps walking the primary's order first rather than sorting what the join finds.
+    std::vector<std::string> named, order, select{"p.*"};
+    for (size_t c = 0; c < colSql.size(); ++c) {
+        const std::string name = "_o" + std::to_string(c);
+        named.push_back(colSql[c] + " AS " + name);
+        order.push_back("p." + name + orderSql[c].substr(colSql[c].size()));
+    }
+    std::string joined;
+    for (size_t i = 0; i < joins_.size(); ++i) {
+        if (joinSlot_[i] < 0)
+            continue;
+        const Join& j = joins_[i];
+        const Table& t = *j.table;
+        const std::string alias = "j" + std::to_string(i);
+        for (auto& col : qualifiedColumns(t, alias)) {
+            select.push_back(std::move(col));
+            ++joinedColumns;
+        }
+        std::vector<std::string> values;
+        for (size_t c = 0; c < j.parentFields.size(); ++c)
+            values.push_back(parentValueSql(j, i, c));
+        const auto& key = t.def().keys[static_cast<size_t>(j.key)];
+        std::string on;
+        if (key.unique && !values.empty() && values.size() == key.components.size()) {
+            // One record at most: the key's own index finds it.
+            std::vector<std::string> equal;
+            for (size_t c = 0; c < values.size(); ++c)
+                equal.push_back(alias + "." + t.keyColumnOf(t.def().fieldIndex(key.components[c])) + " = " + values[c]);
+            if (auto w = t.keyWhere(j.key, alias + "."); !w.empty())
+                equal.push_back(w);
+            on = joinSql(equal, " AND ");
+        } else {
+            // The first in key order, as a fetch picks it.
+            on = alias + "._rid = (" + t.firstInKeySql(j.key, values, "_rid") + ")";
+        }
+        joined += (j.inner ? " CROSS JOIN " : " LEFT JOIN ") + t.sqlTable() + " AS " + alias + " ON " + on;
+    }
+    return "SELECT " + joinSql(select, ", ") + " FROM (SELECT " + primary_.selectList() + ", " + joinSql(named, ", ")
+        + rows + ") AS p" + joined + " ORDER BY " + joinSql(order, ", ") + " LIMIT ?";
+}
+
+bool View::loadJoins(std::vector<Record>* brought)
+{
+    for (size_t i = 0; i < joins_.size(); ++i) {
+        const Join& j = joins_[i];
         Table& t = *j.table;
+        if (brought && i < joinSlot_.size() && joinSlot_[i] >= 0) {
+            // Read with the row: an outer join that found nothing brought a cleared record.
+            std::swap(t.record(), (*brought)[static_cast<size_t>(joinSlot_[i])]);
+            if (t.record().recordId != 0) {
+                t.pos_.key = j.key;
+                t.positionOnRecord();
+            }
+            continue;
+        }
         Record& r = t.record();
         r.clear();
         const auto& comps = t.def().keys[j.key].components;
-        for (size_t i = 0; i < j.parentFields.size() && i < comps.size(); ++i) {
-            int tf = t.def().fieldIndex(comps[i]);
+        for (size_t c = 0; c < j.parentFields.size() && c < comps.size(); ++c) {
+            int tf = t.def().fieldIndex(comps[c]);
             const Record& pr = j.parent->record();
-            int pf = j.parentFields[i];
+            int pf = j.parentFields[c];
             if (pr.def().fields[pf].type == FieldType::String)
                 r.setString(tf, pr.getString(pf));
             else
                 r.setDecimal(tf, pr.getDecimal(pf));
         }
-        std::vector<KeyValue> want;
-        for (size_t i = 0; i < j.parentFields.size(); ++i)
-            want.push_back(t.keyValueOf(t.def().fieldIndex(comps[i])));
         bool found = false;
         if (j.parentFields.size() == comps.size()) {
             found = t.fetch(j.key) == 0;
+        } else if (!t.encrypted()) {
+            found = t.fetchFirst(j.key, static_cast<int>(j.parentFields.size())) == 0;
         } else {
+            std::vector<KeyValue> want;
+            for (size_t c = 0; c < j.parentFields.size() && c < comps.size(); ++c)
+                want.push_back(t.keyValueOf(t.def().fieldIndex(comps[c])));
             t.setAt(j.key);
             if (t.next() == 0) {
                 found = true;
-                for (size_t i = 0; i < want.size(); ++i)
-                    found = found && t.keyValueOf(t.def().fieldIndex(comps[i])) == want[i];
+                for (size_t c = 0; c < want.size(); ++c)
+                    found = found && t.keyValueOf(t.def().fieldIndex(comps[c])) == want[c];
             }
         }
         if (!found) {
@@ -577,9 +770,7 @@ bool View::passes()
     return true;
 }
 
-// The statement a refill runs from a position of this kind; binds gets the values of
-// the range and of the filter parts, the position's values follow them.
-std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds) const
+std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds, int& joinedColumns) const
 {
     std::string where = baseWhere(binds);
     std::vector<std::string> colSql, orderSql;
@@ -617,11 +808,7 @@ std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>&
         }
         where = where.empty() ? cond : where + " AND " + cond;
     }
-    std::string sql = "SELECT " + primary_.selectList() + ", " + joinSql(colSql, ", ") + " FROM " + primary_.sqlTable();
-    if (!where.empty())
-        sql += " WHERE " + where;
-    sql += " ORDER BY " + joinSql(orderSql, ", ") + " LIMIT ?";
-    return sql;
+    return pageSql(colSql, orderSql, where, joinedColumns);
 }
 
 bool View::uniformOrder() const
@@ -629,8 +816,31 @@ bool View::uniformOrder() const
     return std::all_of(cols_.begin(), cols_.end(), [&](const OrderCol& c) { return c.desc == cols_[0].desc; });
 }
 
+// The joined records of a row, from the columns of the page's statement at column on.
+void View::bringJoined(sqlite3_stmt* s, int column, Row& row)
+{
+    for (size_t i = 0; i < joinSlot_.size(); ++i) {
+        if (joinSlot_[i] < 0)
+            continue;
+        Table& t = *joins_[i].table;
+        Record r = spareJoined_[i].empty() ? Record(t.def()) : std::move(spareJoined_[i].back());
+        if (!spareJoined_[i].empty())
+            spareJoined_[i].pop_back();
+        std::swap(r, t.record());
+        if (sqlite3_column_type(s, column) == SQLITE_NULL)
+            t.record().clear();
+        else
+            t.loadRow(s, column);
+        std::swap(r, t.record());
+        row.joined.push_back(std::move(r));
+        column += 2 + static_cast<int>(t.def().fields.size() + t.def().memos.size());
+    }
+}
+
 int View::refill(bool forward, int limit, const Pos& from)
 {
+    for (auto& row : chunk_)
+        recycle(row);
     chunk_.clear();
     const int budget = earlyFilter_ ? std::max(limit * 64, 4096) : limit;
     chunkForward_ = forward;
@@ -642,23 +852,30 @@ int View::refill(bool forward, int limit, const Pos& from)
     }
     if (!primary_.isOpen())
         return setError(FileNotOpen, primary_.filePath());
+    // The order, the range and the pushed filter parts change only with the plan left
+    // undecided, the joins only with the tables' connections: the statements made for the
+    // old ones go.
+    bool remake = false;
     if (plan_ == Plan::Undecided) {
         plan_ = choosePlan();
-        // The order, the range and the pushed filter parts change only with the plan left
-        // undecided: the statements made for the old ones go.
+        remake = true;
+    }
+    if (!sameSources()) {
+        planJoins();
+        remake = true;
+    }
+    if (remake)
         for (RefillShape& shape : shapes_)
             shape.made = false;
-    }
     const bool placed = from.mode == Pos::At || from.mode == Pos::After;
     RefillShape& shape = shapes_[(forward ? 3 : 0) + (placed ? (from.mode == Pos::At ? 2 : 1) : 0)];
-    if (!shape.made || shape.group != primary_.openGroup_ || shape.alias != primary_.alias_) {
+    if (!shape.made) {
         shape.binds.clear();
-        shape.sql = refillSql(forward, from.mode, shape.binds);
-        shape.group = primary_.openGroup_;
-        shape.alias = primary_.alias_;
+        shape.sql = refillSql(forward, from.mode, shape.binds, shape.joinedColumns);
         shape.made = true;
     }
     const std::string& sql = shape.sql;
+    const int joinedColumns = shape.joinedColumns;
     std::vector<KeyValue> binds = shape.binds;
     if (placed) {
         if (uniformOrder()) {
@@ -678,7 +895,7 @@ int View::refill(bool forward, int limit, const Pos& from)
         return driverError(rc, g.db(), primary_.filePath());
     StatementUse use(s);
     sqlite3_bind_int(s, bindKeyValues(s, binds), budget + 1);
-    const int first = sqlite3_column_count(s) - static_cast<int>(cols_.size());
+    const int first = sqlite3_column_count(s) - joinedColumns - static_cast<int>(cols_.size());
     // Rows are read into the table's buffer and swapped out, so the buffer ends as it was.
     Record& buffer = primary_.record();
     Record keep = spareRecord();
@@ -711,8 +928,9 @@ int View::refill(bool forward, int limit, const Pos& from)
             }
         }
         primary_.loadRow(s, 0);
-        Row row{spareRecord(), std::move(values)};
+        Row row{spareRecord(), std::move(values), {}};
         std::swap(row.record, buffer);
+        bringJoined(s, first + static_cast<int>(cols_.size()), row);
         chunk_.push_back(std::move(row));
         lastKept = true;
         ++n;
@@ -764,8 +982,9 @@ int View::read(bool forward)
         std::swap(pos_.values, row.values);
         spareValues_.push_back(std::move(row.values));
         std::swap(primary_.record(), row.record);
-        spare_.push_back(std::move(row.record));
-        if (!loadJoins() || !passes())
+        const bool joined = loadJoins(&row.joined);
+        recycle(row);
+        if (!joined || !passes())
             continue;
         chunkMissed_ = false;
         return setError(NoError);
@@ -885,8 +1104,9 @@ bool View::collectSortValues(SortKeys& keys)
     return rc == SQLITE_DONE;
 }
 
-void View::buildSorted()
+int View::buildSorted()
 {
+    positionsSerial_ = dataSerial();
     SortKeys keys(sortTerms_);
     if (!collectSortValues(keys)) {
         // One pass over the range in file order, every row loaded with its joins.
@@ -910,15 +1130,13 @@ void View::buildSorted()
     }
     positions_ = keys.sorted();
     sortedBuilt_ = true;
+    return 0;
 }
 
 int View::readSorted(bool forward)
 {
-    if (!sortedBuilt_) {
-        buildSorted();
-        if (pos_.mode == Pos::End)
-            sortedIndex_ = static_cast<std::int64_t>(positions_.size());
-    }
+    if (int e = freshPositions())
+        return e;
     const auto n = static_cast<std::int64_t>(positions_.size());
     for (;;) {
         sortedIndex_ += forward ? 1 : -1;
@@ -965,26 +1183,34 @@ int View::buildPositions()
     return 0;
 }
 
+// The list of positions, made when there is none and again after a write to a table the
+// view reads; reading goes on from the row last handed out.
+int View::freshPositions()
+{
+    if (sortedBuilt_ && positionsSerial_ == dataSerial())
+        return 0;
+    const bool had = sortedBuilt_;
+    const auto oldSize = static_cast<std::int64_t>(positions_.size());
+    const std::int64_t current
+        = had && sortedIndex_ >= 0 && sortedIndex_ < oldSize ? positions_[static_cast<size_t>(sortedIndex_)] : -1;
+    if (int e = sortTerms_.empty() ? buildPositions() : buildSorted())
+        return e;
+    const auto size = static_cast<std::int64_t>(positions_.size());
+    if (current >= 0) {
+        auto at = positions_.find(current);
+        sortedIndex_ = at >= 0 ? at : std::min(sortedIndex_, size);
+    } else if (had ? sortedIndex_ >= oldSize : pos_.mode == Pos::End) {
+        sortedIndex_ = size;
+    } else {
+        sortedIndex_ = -1;
+    }
+    return 0;
+}
+
 int View::readPositions(bool forward)
 {
-    if (!sortedBuilt_ || positionsSerial_ != dataSerial()) {
-        // Made again after a write; reading goes on from the row last handed out.
-        const bool had = sortedBuilt_;
-        const auto oldSize = static_cast<std::int64_t>(positions_.size());
-        const std::int64_t current
-            = had && sortedIndex_ >= 0 && sortedIndex_ < oldSize ? positions_[static_cast<size_t>(sortedIndex_)] : -1;
-        if (int e = buildPositions())
-            return e;
-        const auto size = static_cast<std::int64_t>(positions_.size());
-        if (current >= 0) {
-            auto at = positions_.find(current);
-            sortedIndex_ = at >= 0 ? at : std::min(sortedIndex_, size);
-        } else if (had ? sortedIndex_ >= oldSize : pos_.mode == Pos::End) {
-            sortedIndex_ = size;
-        } else {
-            sortedIndex_ = -1;
-        }
-    }
+    if (int e = freshPositions())
+        return e;
     const auto n = static_cast<std::int64_t>(positions_.size());
     for (;;) {
         sortedIndex_ += forward ? 1 : -1;

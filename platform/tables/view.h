@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace qv::tables {
 
 // Record ids in a view's order, four bytes each while every id fits in four bytes.
@@ -46,9 +48,11 @@ public:
     View(const View&) = delete;
     View& operator=(const View&) = delete;
 
-    // Each row of the view fills the joined table's buffer with its record whose key's
-    // leading components equal the parent's fields (parent: the primary table by default).
-    // An inner join leaves out rows that have no such record; an outer one clears the buffer.
+    // Each row of the view fills the joined table's buffer with its first record in key
+    // order whose key's leading components equal the parent's fields (parent: the primary
+    // table by default). An inner join leaves out rows that have no such record; an outer one
+    // clears the buffer. A page's statement brings the joined records with its rows where the
+    // joined table shares the primary's connection; the others are fetched row by row.
     void join(
         Table& joined, int key, std::vector<std::string> parentFields, bool inner = false, Table* parent = nullptr);
 
@@ -128,6 +132,7 @@ private:
     struct Row {
         Record record;
         std::vector<KeyValue> values; // the record id last
+        std::vector<Record> joined; // the joined records the statement brought, in join order
     };
     struct Filter {
         expr::Expression expression;
@@ -143,7 +148,7 @@ private:
     class SortKeys;
     std::vector<expr::Value> sortValues(const std::vector<expr::OrderTerm>& terms);
     bool collectSortValues(SortKeys& keys);
-    void buildSorted();
+    int buildSorted();
     // Adds the primary table's fields and memos that e names; false when it names another
     // table's field.
     bool primaryFieldsOf(const expr::Expression& e, std::vector<int>& fields, std::vector<int>& memos) const;
@@ -152,9 +157,27 @@ private:
     int readPositions(bool forward);
     int buildPositions();
     int refill(bool forward, int limit, const Pos& from);
-    std::string refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds) const;
+    // The statement of a refill from a position of this kind: the primary's rows with the
+    // joined records planJoins chose. binds gets the values of the range and of the filter
+    // parts, the position's values follow them; joinedColumns: how many columns the joined
+    // records take after the row's.
+    std::string refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds, int& joinedColumns) const;
     bool uniformOrder() const;
-    bool loadJoins();
+    void planJoins();
+    // Whether the tables a page's statement names are open where they were when the joins
+    // were planned.
+    bool sameSources() const;
+    // The select over the primary's rows where, in the order, with the joined records.
+    std::string pageSql(const std::vector<std::string>& colSql, const std::vector<std::string>& orderSql,
+        const std::string& where, int& joinedColumns) const;
+    // The parent's value for a component of join's key, as SQL that compares with the key's
+    // stored column; "" when SQL cannot give that value.
+    std::string parentValueSql(const Join& j, size_t join, size_t component) const;
+    // brought: the joined records a page's statement read with the row.
+    bool loadJoins(std::vector<Record>* brought = nullptr);
+    void recycle(Row& row);
+    void bringJoined(sqlite3_stmt* s, int column, Row& row);
+    int freshPositions();
     bool passes();
     std::vector<KeyValue> bufferValues() const;
     std::string scopeWhere(std::vector<KeyValue>& binds) const;
@@ -167,6 +190,12 @@ private:
     Table& primary_;
     RecordBindings bindings_;
     std::vector<Join> joins_;
+    // Per join: its place among the records a page's statement brings with each row, or -1
+    // when its record is fetched per row (another connection's file, an encrypted table, a
+    // parent read per row, a value the key cannot compare in SQL).
+    std::vector<int> joinSlot_;
+    std::vector<int> joinParent_; // per join: the join whose record is its parent's, -1 the primary
+    std::vector<std::vector<Record>> spareJoined_; // per join
     int key_ = -1;
     std::vector<OrderCol> cols_;
     std::vector<int> colFields_; // primary field behind each order column; -1 for the record id
@@ -174,7 +203,7 @@ private:
     std::vector<expr::OrderTerm> sortTerms_; // in-memory order
     bool sortedBuilt_ = false;
     std::int64_t sortedIndex_ = -1; // -1 before the first, size() after the last
-    RowIds positions_; // the order's record ids, made once (and again after a write)
+    RowIds positions_; // the order's record ids, made once (and again after a write to a table the view reads)
     std::uint64_t positionsSerial_ = 0;
     std::vector<std::pair<std::string, KeyValue>> range_;
     std::map<std::string, std::string> filterTexts_;
@@ -192,15 +221,18 @@ private:
     int chunkSize_ = 48;
     bool chunkMissed_ = false;
     // A refill's statement for each direction and kind of position, with the values of the
-    // range and the filter parts it binds first; made again once the plan is undecided.
+    // range and the filter parts it binds first; made again once the plan is undecided or
+    // the joins are planned again.
     struct RefillShape {
         bool made = false;
-        const Group* group = nullptr;
-        std::string alias;
         std::string sql;
         std::vector<KeyValue> binds;
+        int joinedColumns = 0;
     };
     std::array<RefillShape, 6> shapes_;
+    // Where the primary and each joined table were open (connection, alias) when the joins
+    // were planned: the statements name them.
+    std::vector<std::pair<const Group*, std::string>> sources_;
     Pos scanPos_; // the last row the read-ahead looked at
     bool scanPosValid_ = false;
     // Filters over the primary table's own fields are tested while rows are read ahead,

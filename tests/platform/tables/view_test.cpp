@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace qv::tables::testing {
 namespace {
@@ -354,6 +355,57 @@ TEST_F(ViewFixture, ChangesShowOnTheNextRead)
     EXPECT_EQ(c.songs->record()["SNG:ID"].toInt(), 3);
 }
 
+// An order sorted in memory is made again after a write to a table it reads: a row moved
+// by the write shows in its new place, and reading goes on from the row last handed out.
+TEST_F(ViewFixture, AWriteReordersAnOrderSortedInMemory)
+{
+    struct Case {
+        const char* order;
+        bool joinAlbums;
+        std::function<void()> write;
+    } cases[] = {
+        {"SNG:AlbumID * 100 + SNG:Side", false,
+            [&] {
+                // The last song in this order goes first.
+                c.songs->record()["SNG:ID"] = songs[599].id;
+                ASSERT_EQ(c.songs->fetch(0), 0);
+                c.songs->record()["SNG:AlbumID"] = 0;
+                ASSERT_EQ(c.songs->update(), 0);
+            }},
+        {"UPPER(ALB:Album), SNG:ID", true,
+            [&] {
+                // Album 9's songs go first once it is renamed.
+                c.albums->record()["ALB:AlbumID"] = 9;
+                ASSERT_EQ(c.albums->fetch(0), 0);
+                c.albums->record()["ALB:Album"] = "Aardvark";
+                ASSERT_EQ(c.albums->update(), 0);
+            }},
+    };
+    for (const auto& k : cases) {
+        auto viewOf = [&] {
+            auto v = std::make_unique<View>(*c.songs);
+            if (k.joinAlbums)
+                v->join(*c.albums, 0, {"SNG:AlbumID"});
+            EXPECT_EQ(v->setOrder(k.order), 0) << k.order;
+            return v;
+        };
+        auto v = viewOf();
+        v->toStart();
+        const auto seen = readPage(*v, 40, true);
+        k.write();
+        const auto now = readAll(*viewOf());
+        std::vector<std::int64_t> rest;
+        while (v->next() == 0)
+            rest.push_back(c.songs->record()["SNG:ID"].toInt());
+        const auto from = std::find(now.begin(), now.end(), seen.back());
+        ASSERT_NE(from, now.end()) << k.order;
+        EXPECT_EQ(rest, std::vector<std::int64_t>(from + 1, now.end())) << k.order;
+        v->toStart();
+        EXPECT_EQ(readPage(*v, 40, true), slice(now, 0, 40)) << k.order;
+        EXPECT_NE(slice(now, 0, 40), seen) << k.order;
+    }
+}
+
 // A constant far beyond a DECIMAL field's range compares as the number it is, whether the
 // part goes to SQLite or is only evaluated.
 TEST(ViewFilters, HugeConstantsOnADecimalField)
@@ -623,6 +675,208 @@ TEST_F(PositionPaging, SeekingFindsTheFirstRowWithTheBuffersOrderValues)
             ASSERT_EQ(v.next(), 0) << order << " " << k;
             EXPECT_EQ(c.songs->record().recordId, all[first]) << order << " " << k;
         }
+    }
+}
+
+// Tracks with their discs, the discs' labels and the tracks' artists joined. Joined keys
+// that are not unique, text that differs in case and trailing blanks, a label name cut to a
+// shorter field, discs and artists that are missing, and a label keyed by an empty name
+// that a missing disc's cleared buffer finds (and a year 0 that a missing label's finds).
+struct JoinedTables {
+    static TableDef def(const char* label, const char* prefix, std::vector<FieldDef> fields, std::vector<KeyDef> keys,
+        std::vector<MemoDef> memos = {})
+    {
+        TableDef d;
+        d.label = label;
+        d.prefix = prefix;
+        d.fileName = text::lower(label);
+        d.fields = std::move(fields);
+        d.keys = std::move(keys);
+        d.memos = std::move(memos);
+        return d;
+    }
+
+    std::unique_ptr<Group> group, joinedGroup;
+    std::unique_ptr<Table> tracks, discs, labels, artists, years;
+
+    // perRow: the joined tables are reached through a connection of their own, which has a
+    // view fetch their records row by row.
+    JoinedTables(const TempFolder& dir, bool perRow, bool create)
+    {
+        group = std::make_unique<Group>(dir.file(perRow ? ".rows" : ".page"));
+        if (perRow)
+            joinedGroup = std::make_unique<Group>(dir.file(".joined"));
+        tracks = std::make_unique<Table>(
+            def("Tracks", "TRK", {stringField("TRK:Artist", 20), stringField("TRK:Title", 30), shortField("TRK:Disc")},
+                {{"TRK:KEYTITLE", "Title", {"Title"}, false, false, 0, false}}));
+        discs = std::make_unique<Table>(def("Discs", "DSC", {longField("DSC:Disc"), stringField("DSC:Label", 20)},
+            {{"DSC:KEYDISC", "Disc", {"Disc"}, true, true, 0, true}}, {{"DSC:Notes", 200}}));
+        labels = std::make_unique<Table>(def("Labels", "LBL", {stringField("LBL:Name", 8), shortField("LBL:Year")},
+            {{"LBL:KEYNAME", "Name", {"Name", "Year"}, false, false, 0, true}}));
+        artists = std::make_unique<Table>(
+            def("Artists", "ART", {stringField("ART:Name", 20), stringField("ART:Country", 10)},
+                {{"ART:KEYNAME", "Name", {"Name"}, false, false, 0, true}}));
+        years = std::make_unique<Table>(def("Years", "YR", {shortField("YR:Year"), stringField("YR:Note", 10)},
+            {{"YR:KEYYEAR", "Year", {"Year"}, false, false, 0, false}}));
+        for (Table* t : {tracks.get(), discs.get(), labels.get(), artists.get(), years.get()}) {
+            t->setFileName(dir.file(t->def().fileName));
+            t->setGroup(t == tracks.get() || !perRow ? group.get() : joinedGroup.get());
+            if (create) {
+                EXPECT_EQ(t->create(), 0);
+            }
+            EXPECT_EQ(t->open(), 0) << lastError().text;
+        }
+    }
+
+    void fill()
+    {
+        auto add = [](Table& t, std::vector<std::pair<const char*, std::string>> values) {
+            t.record().clear();
+            for (const auto& [field, value] : values)
+                if (const int memo = t.def().memoIndex(field); memo >= 0)
+                    t.record().setMemo(memo, value);
+                else
+                    t.record()[field] = value;
+            ASSERT_EQ(t.insert(), 0);
+        };
+        ASSERT_EQ(group->begin(), 0);
+        // Two artists fold to "abba": the first in key order is the one joined.
+        for (auto [name, country] : {std::pair{"abba", "SE"}, {"Queen  ", "UK"}, {"ABBA", "XX"}, {"Zappa", "US"}})
+            add(*artists, {{"ART:Name", name}, {"ART:Country", country}});
+        const char* labelOf[]
+            = {"", "Sony Music", "sony", "EMI", "Emi Records Ltd", "emi", "Sony Musik", "", "Polydor"};
+        for (int d = 1; d <= 9; ++d)
+            add(*discs,
+                {{"DSC:Disc", std::to_string(d)}, {"DSC:Label", labelOf[d - 1]},
+                    {"DSC:Notes", "disc " + std::to_string(d)}});
+        for (auto [name, year] : {std::pair{"EMI", "1990"}, {"emi", "-5"}, {"EMI", "1970"}, {"SONY MUS", "2001"},
+                 {"sony mus", "1999"}, {"Sony", "7"}, {"", "3"}, {"Emi Reco", "12"}})
+            add(*labels, {{"LBL:Name", name}, {"LBL:Year", year}});
+        for (auto [year, note] : {std::pair{"0", "none"}, {"-5", "early"}, {"1999", "late"}, {"1999", "later"}})
+            add(*years, {{"YR:Year", year}, {"YR:Note", note}});
+        const char* artistOf[] = {"Abba", "ABBA  ", "abba", "Queen", "queen ", "Nobody", "", "Zappa", " abba"};
+        const char* words[] = {"night", "Blue", "alpha", "Zulu", "echo", "blue"};
+        for (int i = 0; i < 150; ++i)
+            add(*tracks,
+                {{"TRK:Artist", artistOf[i % 9]},
+                    {"TRK:Title", std::string(words[i % 6]) + " " + std::to_string(i % 11)},
+                    {"TRK:Disc", std::to_string(i % 12)}});
+        ASSERT_EQ(group->commit(), 0);
+    }
+};
+
+std::string dump(const Record& r)
+{
+    std::string out = std::to_string(r.recordId) + "/" + std::to_string(r.changeCount);
+    for (int f = 0; f < r.fieldCount(); ++f)
+        out += "|" + r.getString(f);
+    for (int m = 0; m < r.memoCount(); ++m)
+        out += "|" + r.memo(m);
+    return out;
+}
+
+// A page's statement brings each row's joined records; they are the records a fetch per
+// row finds, in every order and direction, with inner joins leaving out the same rows.
+TEST(JoinedPages, BringTheRecordsAFetchPerRowFinds)
+{
+    TempFolder dir;
+    JoinedTables page(dir, false, true);
+    page.fill();
+    JoinedTables rows(dir, true, false);
+    struct Case {
+        const char* what;
+        int order; // -1: file order
+        bool innerDisc, innerArtist;
+        const char* filter;
+    } cases[] = {
+        {"outer joins", 0, false, false, ""},
+        {"inner joins", 0, true, true, ""},
+        {"inner artist, file order", -1, false, true, ""},
+        {"filter on joined fields", 0, false, false, "LBL:Year < 0 OR ART:Country = 'SE' OR DSC:Disc = 0"},
+    };
+    for (const auto& k : cases) {
+        auto readAll = [&](JoinedTables& t, bool forward, int pageSize) {
+            View v(*t.tracks);
+            v.setOrderKey(k.order);
+            v.join(*t.discs, 0, {"TRK:Disc"}, k.innerDisc);
+            v.join(*t.labels, 0, {"DSC:Label"}, false, t.discs.get());
+            v.join(*t.artists, 0, {"TRK:Artist"}, k.innerArtist);
+            v.join(*t.years, 0, {"LBL:Year"}, false, t.labels.get());
+            EXPECT_EQ(v.setFilter("q", k.filter), 0) << k.what;
+            std::vector<std::string> out;
+            forward ? v.toStart() : v.toEnd();
+            while (v.page(pageSize, forward, [&] {
+                out.push_back(dump(t.tracks->record()) + " / " + dump(t.discs->record()) + " / "
+                    + dump(t.labels->record()) + " / " + dump(t.artists->record()) + " / " + dump(t.years->record()));
+            }) == pageSize) { }
+            if (!forward)
+                std::reverse(out.begin(), out.end());
+            return std::pair{out, v.count()};
+        };
+        const auto want = readAll(rows, true, 7);
+        ASSERT_GT(want.first.size(), 20u) << k.what;
+        EXPECT_EQ(want.second, static_cast<std::int64_t>(want.first.size())) << k.what;
+        EXPECT_EQ(readAll(page, true, 7), want) << k.what;
+        EXPECT_EQ(readAll(page, false, 5), want) << k.what;
+    }
+    // A join on a key's leading components takes the first record in key order: the year
+    // below zero, ahead of the zero the other components of a cleared buffer hold.
+    rows.labels->record().clear();
+    rows.labels->record()["LBL:Name"] = "Emi";
+    ASSERT_EQ(rows.labels->fetchFirst(0, 1), 0);
+    EXPECT_EQ(rows.labels->record()["LBL:Year"].toInt(), -5);
+
+    // The joined records came with the page: a handful of statements, not a fetch per row.
+    int statements = 0;
+    sqlite3_trace_v2(
+        page.group->db(), SQLITE_TRACE_STMT,
+        [](unsigned, void* n, void*, void*) {
+            ++*static_cast<int*>(n);
+            return 0;
+        },
+        &statements);
+    View v(*page.tracks);
+    v.setOrderKey(0);
+    v.join(*page.discs, 0, {"TRK:Disc"});
+    v.join(*page.labels, 0, {"DSC:Label"}, false, page.discs.get());
+    v.join(*page.artists, 0, {"TRK:Artist"});
+    v.join(*page.years, 0, {"LBL:Year"}, false, page.labels.get());
+    v.toStart();
+    EXPECT_EQ(v.page(30, true, [] {}), 30);
+    sqlite3_trace_v2(page.group->db(), 0, nullptr, nullptr);
+    EXPECT_LT(statements, 6);
+}
+
+// A view keeps its page's statement, which names the joined tables where they are open:
+// a join added after a read, and a joined table reopened through another connection (its
+// records then fetched per row) and back again, must reach the next read.
+TEST(JoinedPages, FollowAJoinAddedAndAJoinedTableReopened)
+{
+    TempFolder dir;
+    JoinedTables t(dir, false, true);
+    t.fill();
+    Group elsewhere(dir.file(".elsewhere"));
+    View v(*t.tracks);
+    v.setOrderKey(0);
+    auto readAll = [&] {
+        std::vector<std::string> out;
+        v.toStart();
+        while (v.page(7, true, [&] { out.push_back(dump(t.tracks->record()) + " / " + dump(t.discs->record())); })
+            == 7) { }
+        return out;
+    };
+    t.discs->record().clear();
+    const auto unjoined = readAll();
+    ASSERT_EQ(unjoined.size(), 150u);
+    v.join(*t.discs, 0, {"TRK:Disc"}, true);
+    const auto want = readAll();
+    ASSERT_GT(want.size(), 100u);
+    ASSERT_LT(want.size(), unjoined.size());
+    for (Group* g : {&elsewhere, t.group.get()}) {
+        ASSERT_EQ(t.discs->close(), 0);
+        t.discs->setGroup(g);
+        ASSERT_EQ(t.discs->open(), 0) << lastError().text;
+        EXPECT_EQ(readAll(), want);
     }
 }
 
