@@ -6,6 +6,14 @@
 // the same files doing the same keyed page with its best index and a LIMIT
 // of one page. All are timed in wall-clock time.
 //
+// A songs list of the bench's own (windows/BenchSongList.yaml) has the list
+// class: a click on the header of a column no key serves sorts the million
+// songs until the sorted page shows (the page of the song highlighted before,
+// checked against raw SQLite's rows around that song), and Page Down moves on
+// in that order. Beside each, raw SQLite with its best plan: the top page of
+// that order (one scan keeping forty rows, the least any page of it costs
+// without an index), and the next page from the last row's values.
+//
 //   catalogue_bench [--benchmark_filter=...]
 //   QV_BENCH_SONGS=100000 catalogue_bench    (a smaller collection)
 //   QV_BENCH_ARTISTS=10000 catalogue_bench   (fewer artists)
@@ -17,10 +25,14 @@
 #include "platform/framework/list_window.h"
 #include "platform/runtime/headless.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/runtime/list_format.h"
 #include "platform/runtime/procedures.h"
+#include "platform/runtime/resources.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/group.h"
 #include "platform/tables/table.h"
+#include "platform/text/text.h"
+#include "qvls/catalogue/catalogue_list.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 #include "qvls/subsystems.h"
@@ -41,6 +53,9 @@
 #include <set>
 #include <string>
 #include <vector>
+
+// The bench's own windows (windows/).
+std::span<const qv::rt::EmbeddedFile> catalogueBenchResources();
 
 using namespace qv;
 namespace fs = std::filesystem;
@@ -345,6 +360,250 @@ void BM_LocateSongLookupRaw(benchmark::State& st)
     rawLocateBench(st, kSongsRaw);
 }
 
+// ---- header sort through the list class --------------------------------------------------
+
+constexpr const char* kSongList = "BenchSongList";
+constexpr int kPage = 40; // the list's rows
+// The list's columns by place, as a user clicks their headers. No key serves
+// either order: the album key orders by the name folded to lower case, which
+// places "_" or "[" otherwise than UPPER() does.
+constexpr int kAlbumColumn = 3;
+constexpr int kReleasedColumn = 5;
+
+// What raw SQLite does for the same header: no index orders by the shown text
+// in upper case nor by the release year, so its best plan for a page is a
+// scan keeping the forty it shows (a LIMIT sort). Descending, the record id
+// still breaks ties upward, as in the list. SQLite's upper() is the list's
+// UPPER() for these names, all plain ASCII.
+struct SortCase {
+    int column;
+    const char* field; // the songs file's column the list shows
+    const char* order; // the expression it orders by
+    const char* ascending;
+    const char* descending;
+    const char* continuation; // the next page after (value, record id), ascending
+};
+const SortCase kByAlbum{kAlbumColumn, "Album", "upper(Album)",
+    "SELECT *, upper(Album) FROM s.Quorvel ORDER BY upper(Album), _rid LIMIT 40",
+    "SELECT *, upper(Album) FROM s.Quorvel ORDER BY upper(Album) DESC, _rid LIMIT 40",
+    "SELECT *, upper(Album) FROM s.Quorvel WHERE (upper(Album), _rid) > (?, ?) ORDER BY upper(Album), _rid LIMIT 40"};
+const SortCase kByReleased{kReleasedColumn, "ReleaseDate", "ReleaseDate",
+    "SELECT * FROM s.Quorvel ORDER BY ReleaseDate, _rid LIMIT 40",
+    "SELECT * FROM s.Quorvel ORDER BY ReleaseDate DESC, _rid LIMIT 40", nullptr};
+
+rt::Window* openSongList(rt::HeadlessHost& host)
+{
+    host.start(kSongList, [] { qvls::CatalogueList(kSongList).Execute(); });
+    rt::Window* w = host.window(kSongList);
+    return w && w->isOpen() ? w : nullptr;
+}
+
+void clickHeader(rt::HeadlessHost& host, rt::Window& w, int column)
+{
+    const rt::ListHit at = host.listPoint(w, "?List", 0, column);
+    host.listMouse(w, "?List", rt::ListMouse::LeftDown, at);
+    host.listMouse(w, "?List", rt::ListMouse::LeftUp, at);
+}
+
+// A column's values down the shown page, compared as text without padding.
+std::vector<std::string> shownColumn(rt::Window& w, int column)
+{
+    std::vector<std::string> out;
+    const rt::ListSource* l = w["?List"].list();
+    for (int r = 0; l && r < l->rowCount(); ++r)
+        out.emplace_back(text::trimRight(l->cell(r, column - 1)));
+    return out;
+}
+
+bool sortsDescending(rt::Window& w, int column)
+{
+    const auto columns = rt::readListFormat(w["?List"].format()).format.columns;
+    return column <= static_cast<int>(columns.size())
+        && columns[static_cast<std::size_t>(column - 1)].header.value_or("").starts_with("<");
+}
+
+// A page of raw rows: every column read, the named one's values kept.
+std::vector<std::string> rawRows(
+    sqlite3_stmt* s, const char* column, std::string* lastKey = nullptr, std::int64_t* lastRid = nullptr)
+{
+    std::vector<std::string> values;
+    const int n = sqlite3_column_count(s);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        for (int c = 0; c < n; ++c) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            benchmark::DoNotOptimize(t);
+            if (std::string_view(sqlite3_column_name(s, c)) == column)
+                values.emplace_back(text::trimRight(t ? t : ""));
+        }
+        if (lastKey)
+            *lastKey = reinterpret_cast<const char*>(sqlite3_column_text(s, n - 1));
+        if (lastRid)
+            *lastRid = sqlite3_column_int64(s, 0);
+    }
+    sqlite3_reset(s);
+    return values;
+}
+
+void reportMismatch(const std::vector<std::string>& shown, const std::vector<std::string>& raw)
+{
+    std::fprintf(stderr, "%zu rows shown, %zu raw\n", shown.size(), raw.size());
+    for (std::size_t i = 0; i < std::max(shown.size(), raw.size()); ++i)
+        std::fprintf(
+            stderr, "  %s | %s\n", i < shown.size() ? shown[i].c_str() : "-", i < raw.size() ? raw[i].c_str() : "-");
+}
+
+// The list shows its page around the highlighted song (the one it had
+// before the sort, or the one a page move reached): the raw rows before and
+// from that song in the same order are the page shown, value for value.
+bool showsRawPage(sqlite3* db, rt::Window& w, const SortCase& c, bool descending)
+{
+    const auto shown = shownColumn(w, c.column);
+    const int selected = w["?List"].selected();
+    tables::Record& song = dict::Quorvel().record();
+    if (selected < 1 || selected > static_cast<int>(shown.size()))
+        return false;
+    const std::string e = c.order, v = e == "ReleaseDate" ? "?1" : "upper(?1)";
+    const std::string later = descending ? " < " : " > ", earlier = descending ? " > " : " < ";
+    const std::string from = std::string("SELECT ") + c.field + " FROM s.Quorvel WHERE ";
+    const std::string after = from + "(" + e + later + v + " OR (" + e + " = " + v + " AND _rid >= ?2)) ORDER BY " + e
+        + (descending ? " DESC" : "") + ", _rid LIMIT ?3";
+    const std::string before = from + "(" + e + earlier + v + " OR (" + e + " = " + v + " AND _rid < ?2)) ORDER BY " + e
+        + (descending ? "" : " DESC") + ", _rid DESC LIMIT ?3";
+    std::vector<std::string> raw;
+    for (const bool first : {true, false}) {
+        sqlite3_stmt* s = prepare(db, (first ? before : after).c_str());
+        const std::string value(text::trimRight(song[std::string_view(std::string("SNG:") + c.field)].toString()));
+        if (e == "ReleaseDate")
+            sqlite3_bind_int64(s, 1, std::atol(value.c_str()));
+        else
+            sqlite3_bind_text(s, 1, value.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(s, 2, song.recordId);
+        sqlite3_bind_int(s, 3, first ? selected - 1 : kPage - selected + 1);
+        auto rows = rawRows(s, c.field);
+        if (first)
+            raw.assign(rows.rbegin(), rows.rend());
+        else
+            raw.insert(raw.end(), rows.begin(), rows.end());
+        sqlite3_finalize(s);
+    }
+    if (shown == raw)
+        return true;
+    reportMismatch(shown, raw);
+    return false;
+}
+
+// Each click sorts anew, the other way round from the last.
+void headerSortBench(benchmark::State& st, const SortCase& c)
+{
+    rt::HeadlessHost host;
+    holdNothing();
+    rt::Window* w = openSongList(host);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    sqlite3* db = rawOpen();
+    int checked = 0;
+    for (auto _ : st) {
+        clickHeader(host, *w, c.column);
+        if (checked < 2) {
+            // Both ways once: the shown page is the raw one.
+            st.PauseTiming();
+            if (!showsRawPage(db, *w, c, sortsDescending(*w, c.column))) {
+                st.SkipWithError("the sorted page is not the raw one");
+                break;
+            }
+            ++checked;
+            st.ResumeTiming();
+        }
+    }
+    st.counters["page"] = static_cast<double>(shownColumn(*w, c.column).size());
+    sqlite3_close(db);
+    host.press(*w, "?Close");
+}
+
+void rawHeaderSortBench(benchmark::State& st, const SortCase& c)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* orders[] = {prepare(db, c.ascending), prepare(db, c.descending)};
+    int i = 0;
+    std::size_t rows = 0;
+    for (auto _ : st)
+        rows = rawRows(orders[i++ % 2], c.field).size();
+    st.counters["page"] = static_cast<double>(rows);
+    for (sqlite3_stmt* s : orders)
+        sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+// Page Down on the list in the column's order, from the page the sort showed.
+void pageBench(benchmark::State& st, const SortCase& c)
+{
+    rt::HeadlessHost host;
+    holdNothing();
+    rt::Window* w = openSongList(host);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    clickHeader(host, *w, c.column);
+    if (sortsDescending(*w, c.column))
+        clickHeader(host, *w, c.column);
+    long pages = 0;
+    for (auto _ : st) {
+        host.post(*w, rt::Event{rt::event::PageDown, (*w)["?List"].number()});
+        ++pages;
+    }
+    sqlite3* db = rawOpen();
+    if (!showsRawPage(db, *w, c, false))
+        st.SkipWithError("the page moved to is not the raw one");
+    sqlite3_close(db);
+    st.counters["pages"] = static_cast<double>(pages);
+    host.press(*w, "?Close");
+}
+
+// The next page after the last row shown, by the order's values: each page
+// scans again, as no index holds the order.
+void rawPageBench(benchmark::State& st, const SortCase& c)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db, c.continuation);
+    std::string key;
+    std::int64_t rid = 0;
+    for (auto _ : st) {
+        sqlite3_bind_text(s, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(s, 2, rid);
+        benchmark::DoNotOptimize(rawRows(s, c.field, &key, &rid));
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+void BM_HeaderSortText(benchmark::State& st)
+{
+    headerSortBench(st, kByAlbum);
+}
+void BM_HeaderSortTextRaw(benchmark::State& st)
+{
+    rawHeaderSortBench(st, kByAlbum);
+}
+void BM_HeaderSortPageDown(benchmark::State& st)
+{
+    pageBench(st, kByAlbum);
+}
+void BM_HeaderSortPageDownRaw(benchmark::State& st)
+{
+    rawPageBench(st, kByAlbum);
+}
+void BM_HeaderSortNumber(benchmark::State& st)
+{
+    headerSortBench(st, kByReleased);
+}
+void BM_HeaderSortNumberRaw(benchmark::State& st)
+{
+    rawHeaderSortBench(st, kByReleased);
+}
+
 } // namespace
 
 BENCHMARK(BM_OpenArtists)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -355,10 +614,17 @@ BENCHMARK(BM_LocateArtists)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LocateArtistsRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LocateSongLookup)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LocateSongLookupRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderSortText)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderSortTextRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderSortPageDown)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderSortPageDownRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderSortNumber)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderSortNumberRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    rt::ResourceStore::add("qvls", catalogueBenchResources());
     if (const char* n = std::getenv("QV_BENCH_SONGS"))
         g_fx.songs = std::max(1L, std::atol(n));
     if (const char* n = std::getenv("QV_BENCH_ARTISTS"))
