@@ -30,6 +30,22 @@ std::string key(std::string_view prefix, std::string_view list)
     return std::string(prefix) + std::string(list);
 }
 
+// A saved format with each column's picture as the design has it: no
+// command changes a picture, and the design's date pictures are the ones
+// that take the date format the user has chosen since.
+std::string withDesignedPictures(std::string_view saved, std::string_view design)
+{
+    rt::ListFormat format = rt::readListFormat(saved).format;
+    const rt::ListFormat designed = rt::readListFormat(design).format;
+    const std::vector<int> fields = rt::queueFields(format);
+    const std::vector<int> designedFields = rt::queueFields(designed);
+    for (std::size_t i = 0; i < format.columns.size(); ++i)
+        for (std::size_t j = 0; j < designed.columns.size(); ++j)
+            if (designedFields[j] == fields[i] && designed.columns[j].picture)
+                format.columns[i].picture = designed.columns[j].picture;
+    return rt::writeListFormat(format);
+}
+
 bool sameFormat(std::string_view a, std::string_view b)
 {
     return text::trimRight(a) == text::trimRight(b);
@@ -195,7 +211,7 @@ void BrovexList::RestoreLayout(std::string_view procedure, std::string_view list
         if (sq_.empty())
             ParseFormat(designed);
         else
-            list_->setFormat(first->format);
+            list_->setFormat(withDesignedPictures(first->format, designed));
     }
     const auto flag = [&](std::string_view prefix, bool designedOn) {
         return ini_.fetchInt(procedure, key(prefix, listName), designedOn ? 1 : 0) != 0 ? "1" : "";

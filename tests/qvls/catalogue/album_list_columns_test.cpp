@@ -84,6 +84,25 @@ TEST_F(AlbumListColumns, AHeaderDraggedPastItsNeighbourMovesTheColumnAndTheLayou
     EXPECT_EQ(headers()[0], "Artist");
 }
 
+TEST_F(AlbumListColumns, ASavedLayoutTakesTheDateFormatChosenSince)
+{
+    const auto releasedPicture = [&] {
+        for (const rt::ListFormatColumn& c : rt::readListFormat(box().format()).format.columns)
+            if (c.header == "Released")
+                return c.picture.value_or("");
+        return std::string("none");
+    };
+    host->press(*list, "?Close");
+    settings().DateFormat = ""; // years only
+    open();
+    host->dragHeader(*list, "?Browse:1", 1, hit(0, 2).x + 30); // a layout of the user's own
+    host->press(*list, "?Close");
+    settings().DateFormat = "d1";
+    open();
+    EXPECT_EQ(headers()[0], "Album");
+    EXPECT_EQ(releasedPicture(), "@d1");
+}
+
 TEST_F(AlbumListColumns, TheHighlightedValueFiltersTheListUntilCancelled)
 {
     clickHeader(1);
