@@ -368,6 +368,10 @@ void BrovexList::EditColumnColors()
 
 void BrovexList::ChooseListFont()
 {
+    // Until Reset to Default or the properties window filled the working
+    // settings, the dialog starts from the font the list shows.
+    if (pars_.font.empty() && pars_.point == 0)
+        ReadListSettings();
     rt::FontSpec spec
         = fontSpecOf(pars_.font, pars_.point, static_cast<int>(pars_.color), static_cast<int>(pars_.style));
     if (!rt::fontDialog(spec))

@@ -306,5 +306,18 @@ TEST_F(AlbumListWindows, TheFontCommandGivesTheListTheChosenFont)
     EXPECT_FALSE(box().font().italic);
 }
 
+TEST_F(AlbumListWindows, TheFontCommandStartsFromTheListsOwnFont)
+{
+    list->post(BrovexList::kListFont);
+    host->settle();
+    auto* dialog = host->dialog<rt::FontDialogWindow>();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->request().name, box().font().name);
+    EXPECT_EQ(dialog->request().bold, box().font().bold);
+    EXPECT_EQ(dialog->request().italic, box().font().italic);
+    dialog->answer(std::nullopt);
+    host->settle();
+}
+
 } // namespace
 } // namespace qv::qvls::testing
