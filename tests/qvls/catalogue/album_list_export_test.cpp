@@ -9,7 +9,9 @@
 #include <optional>
 #include <sstream>
 
+#include "platform/framework/context_menu.h"
 #include "platform/runtime/dialogs.h"
+#include "platform/runtime/keycodes.h"
 #include "platform/runtime/list_format.h"
 #include "platform/runtime/services_fixture.h"
 #include "qvls/browse_extension/brovex_list.h"
@@ -50,20 +52,20 @@ protected:
     {
         list->post(event);
         host->settle();
-        auto* dialog = host->dialog<rt::FileDialogWindow>();
-        if (!dialog)
-            throw std::logic_error("no file dialog");
-        rt::FileDialogSpec asked = dialog->request();
-        asked.title = dialog->title();
-        std::optional<rt::FileDialogSpec> answer;
-        if (file) {
-            ++exports;
-            answer = dialog->request();
-            answer->fileName = *file;
-        }
-        dialog->answer(answer);
+        exports += file ? 1 : 0;
+        return answerFileDialog(std::move(file));
+    }
+    // The export chosen from the list's right-click menu, by the item's code.
+    rt::FileDialogSpec exportFromMenu(const char* item, std::optional<std::string> file)
+    {
+        mouse(rt::ListMouse::RightDown, hit(1, 1));
+        host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseRight});
+        auto* menu = host->dialog<fw::PopupMenuWindow>();
+        if (!menu || !menu->choose(item))
+            throw std::logic_error(std::string("no menu item ") + item);
         host->settle();
-        return asked;
+        exports += file ? 1 : 0;
+        return answerFileDialog(std::move(file));
     }
     // The file's lines, each checked to end with CR LF and no blank before it.
     static Strings lines(const std::string& path)
@@ -237,7 +239,7 @@ TEST_F(AlbumListExport, AnEmptyListWritesItsHeadersOnly)
 
 TEST_F(AlbumListExport, TheChosenNameIsOfferedNextTimeAndACancelWritesNothing)
 {
-    rt::FileDialogSpec asked = exportTo(BrovexList::kExportCsv, std::nullopt);
+    rt::FileDialogSpec asked = exportFromMenu("ASC", std::nullopt);
     EXPECT_EQ(asked.title, "Select ASCII Export File");
     EXPECT_EQ(asked.filter, "CSV Files|*.csv|All Files|*.*");
     EXPECT_EQ(asked.fileName, "BvOut.CSV");
@@ -248,11 +250,28 @@ TEST_F(AlbumListExport, TheChosenNameIsOfferedNextTimeAndACancelWritesNothing)
     exportTo(BrovexList::kExportCsv, chosen);
     EXPECT_EQ(exportTo(BrovexList::kExportCsv, std::nullopt).fileName, chosen);
 
-    asked = exportTo(BrovexList::kExportHtml, std::nullopt);
+    asked = exportFromMenu("HTM", std::nullopt);
     EXPECT_EQ(asked.title, "Select HTML Export File");
     EXPECT_EQ(asked.filter, "HTML Files|*.htm*|All Files|*.*");
     EXPECT_EQ(asked.fileName, "BvOut.HTM");
     EXPECT_EQ(opened(), chosen + "\n") << "one export, one file opened";
+}
+
+TEST_F(AlbumListExport, ADesktopWithoutAnOpenerIsReportedAndTheFileStays)
+{
+    rt::testing::ScratchFolder empty("qv no opener");
+    rt::testing::ScopedEnv noOpener("PATH", empty.path());
+    const std::string file = path("unopened.csv");
+    list->post(BrovexList::kExportCsv);
+    host->settle();
+    answerFileDialog(file);
+    const rt::MessageBoxWindow* m = host->messageBox();
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->title(), "Brovex");
+    EXPECT_TRUE(m->text().starts_with("Shell launching error:31\n")) << m->text();
+    EXPECT_TRUE(m->text().ends_with("and the specify a type for " + file)) << m->text();
+    host->answer(rt::button::Ok);
+    EXPECT_EQ(lines(file).size(), 6u);
 }
 
 } // namespace
