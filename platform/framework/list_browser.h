@@ -150,6 +150,11 @@ public:
     std::vector<std::string>& storing();
     // An insert whose new record starts from the highlighted one's values.
     int copyRecord();
+    // Every record of the view from its start, in its order, filters and
+    // range, as the column texts a row would show; onRow answers false to
+    // stop. The page and the highlighted record's buffers stay as they were.
+    // Answers the records handed over.
+    long forEachRecord(const std::function<bool(const std::vector<std::string>& cells)>& onRow);
 
 protected:
     // Drag and drop on the list (events 18, 19): the source gets Dragging,

@@ -357,6 +357,12 @@ bool BrovexList::HandleEvent(int event)
             post(kSortChanged);
         }
         return true;
+    case kExportCsv:
+        ExportCsv();
+        return true;
+    case kExportHtml:
+        ExportHtml();
+        return true;
     case kHeaderText:
         EditHeaderText("HDR");
         return true;

@@ -115,6 +115,8 @@ public:
         kRemoveColumn = 1065,
         kBestFit = 1067,
         kSortOn = 1068,
+        kExportCsv = 1072,
+        kExportHtml = 1073,
         kAddFilterEqual = 1074,
         kAddFilterBelow = 1075,
         kAddFilterAbove = 1076,
@@ -218,6 +220,14 @@ public:
     static void ColorFromName(std::string_view name, long& value);
     static void ColorName(long value, std::string& name, int& position);
 
+    // --- export
+    // Every record of the view through the shown columns, into a file the
+    // user chooses (remembered while the list lives), opened afterwards by
+    // the desktop when shellExecute is on. CSV values holding a quote or the
+    // separator are quoted as CSV readers expect; HTML text is escaped.
+    void ExportCsv();
+    void ExportHtml();
+
     // --- column filters
     // The "Filter" window: an operator and a typed value on the current column.
     void UserFilter();
@@ -281,6 +291,10 @@ private:
     int MeasureColumn(const BrovexColumn& column) const;
     // What a column needs besides its widest value: offsets, an icon, a border.
     static int WidthAllowance(const BrovexColumn& column, int width);
+    enum class ExportKind { Csv, Html };
+    void Export(ExportKind kind);
+    // A row's value as the column shows it, without its padding.
+    static std::string exportValue(const BrovexColumn& column, const std::vector<std::string>& cells);
 
     BrovexProcedure* procedure_ = nullptr;
     fw::WindowController* controller_ = nullptr;

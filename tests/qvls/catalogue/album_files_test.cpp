@@ -81,23 +81,6 @@ protected:
         const rt::MessageBoxWindow* m = host->messageBox();
         return m ? m->title() + ": " + m->text() : std::string();
     }
-    // The file dialog now open, answered with a file or cancelled.
-    rt::FileDialogSpec answerFileDialog(std::optional<std::string> file)
-    {
-        auto* dialog = host->dialog<rt::FileDialogWindow>();
-        if (!dialog)
-            throw std::logic_error("no file dialog");
-        rt::FileDialogSpec asked = dialog->request();
-        asked.title = dialog->title();
-        std::optional<rt::FileDialogSpec> answer;
-        if (file) {
-            answer = dialog->request();
-            answer->fileName = *file;
-        }
-        dialog->answer(answer);
-        host->settle();
-        return asked;
-    }
     static std::string stored(const char* field)
     {
         fetchAlbum();

@@ -3,7 +3,9 @@
 // dictionary up, driven through a headless host as a user drives it.
 
 #include <memory>
+#include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "qvls/core/core_fixture.h"
 
 #include "platform/framework/list_window.h"
+#include "platform/runtime/dialogs.h"
 #include "platform/runtime/headless.h"
 #include "platform/runtime/resources.h"
 #include "platform/tables/table.h"
@@ -56,6 +59,24 @@ protected:
     static std::string value(tables::Table& t, const char* field)
     {
         return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
+    }
+
+    // The file dialog now open, answered with a file or cancelled.
+    rt::FileDialogSpec answerFileDialog(std::optional<std::string> file)
+    {
+        auto* dialog = host->dialog<rt::FileDialogWindow>();
+        if (!dialog)
+            throw std::logic_error("no file dialog");
+        rt::FileDialogSpec asked = dialog->request();
+        asked.title = dialog->title();
+        std::optional<rt::FileDialogSpec> answer;
+        if (file) {
+            answer = dialog->request();
+            answer->fileName = *file;
+        }
+        dialog->answer(answer);
+        host->settle();
+        return asked;
     }
 
     std::unique_ptr<rt::HeadlessHost> host = std::make_unique<rt::HeadlessHost>();
