@@ -163,6 +163,9 @@ void BrovexList::UpdateListMenu()
     menu->setItemText(names_.filterNotEqual, "Add Filter of (" + d + "~=" + value + ")");
     menu->setItemText(names_.filterBelow, "Add Filter of (" + d + "<" + orEqual + value + ")");
     menu->setItemText(names_.filterAbove, "Add Filter of (" + d + ">" + orEqual + value + ")");
+    // The file names the exports chose last.
+    menu->setItemText(names_.ascii, "Export to ASCII (" + asciiFileName + ")");
+    menu->setItemText(names_.html, "Export to HTML (" + htmlFileName + ")");
     menu->setItemText(names_.sortOn, "Sort on " + d);
     menu->setItemText(names_.graph, "Graph on " + d);
     for (const std::string* f : {&names_.filterEqual, &names_.filterNotEqual, &names_.filterBelow, &names_.filterAbove})

@@ -248,6 +248,17 @@ TEST_F(AlbumListExport, TheChosenNameIsOfferedNextTimeAndACancelWritesNothing)
 
     const std::string chosen = path("chosen.csv");
     exportTo(BrovexList::kExportCsv, chosen);
+    mouse(rt::ListMouse::RightDown, hit(1, 1));
+    host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseRight});
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    for (const auto& item : menu->items()) {
+        if (item.name == "ASC") {
+            EXPECT_EQ(item.text, "Export to ASCII (" + chosen + ")");
+        }
+    }
+    menu->dismiss();
+    host->settle();
     EXPECT_EQ(exportTo(BrovexList::kExportCsv, std::nullopt).fileName, chosen);
 
     asked = exportFromMenu("HTM", std::nullopt);
