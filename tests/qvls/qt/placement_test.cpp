@@ -6,28 +6,16 @@
 #include <QMainWindow>
 #include <gtest/gtest.h>
 
-#include "core/core_fixture.h"
 #include "platform/qt/host.h"
 #include "platform/runtime/scheduler.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/program.h"
+#include "qvls/qt/program_fixture.h"
 #include "qvls/subsystems.h"
 #include "qvls/windows/Main.h"
 
 namespace qv::qvls::testing {
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int ms = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 QWidget* topLevel(const char* name)
 {
@@ -37,60 +25,9 @@ QWidget* topLevel(const char* name)
     return nullptr;
 }
 
-QMainWindow* frameWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* m = qobject_cast<QMainWindow*>(w); m && m->objectName() == "Main" && m->isVisible())
-            return m;
-    return nullptr;
-}
-
-class Placement : public CollectionFolder
+class Placement : public ProgramOnTheDesktop
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "program_qt_test";
-        static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-
-    void SetUp() override
-    {
-        CollectionFolder::SetUp();
-        writeFile(collection("QVLROCFG.INI"), "[Settings]\nSetupWizardComplete=1\nShowTips=0\n");
-        registerSubsystems();
-    }
-
-    // Starts the program as main() does, with the Qt host; `meanwhile` runs
-    // once the frame shows, as the user; when the program has heard of it
-    // (`heard`), the user closes the frame.
-    void run(const std::function<void(QMainWindow&)>& meanwhile, const std::function<bool()>& heard = {})
-    {
-        std::string arg = "qvls";
-        char* argv[] = {arg.data()};
-        const int code = ProgramEntry(1, argv, [&](std::function<void()> body) {
-            qt::QtHost host;
-            bool ended = false;
-            host.watchThread(host.start("main", std::move(body)), [&ended] { ended = true; });
-            QMainWindow* frame = nullptr;
-            EXPECT_TRUE(waitFor([&] { return (frame = frameWindow()) != nullptr; }));
-            if (frame) {
-                meanwhile(*frame);
-                if (heard) {
-                    EXPECT_TRUE(waitFor(heard));
-                }
-                frame->close();
-            }
-            EXPECT_TRUE(waitFor([&] { return ended; }));
-            return 0;
-        });
-        EXPECT_EQ(code, 0);
-    }
-
     std::string placement(const char* key, const char* window = "Main") const
     {
         const std::string ini = readFile(collection("POSITION.INI"));
