@@ -954,9 +954,7 @@ int View::read(bool forward)
 {
     if (!filterError_.empty())
         return setError(InvalidFile, primary_.filePath());
-    if (!sortTerms_.empty())
-        return readSorted(forward);
-    if (byPositions())
+    if (!sortTerms_.empty() || byPositions())
         return readPositions(forward);
     for (;;) {
         if (chunkForward_ != forward || chunkSerial_ != dataSerial())
@@ -1133,25 +1131,6 @@ int View::buildSorted()
     return 0;
 }
 
-int View::readSorted(bool forward)
-{
-    if (int e = freshPositions())
-        return e;
-    const auto n = static_cast<std::int64_t>(positions_.size());
-    for (;;) {
-        sortedIndex_ += forward ? 1 : -1;
-        if (sortedIndex_ < 0 || sortedIndex_ >= n) {
-            sortedIndex_ = sortedIndex_ < 0 ? -1 : n;
-            return setError(RecordNotAvailable, primary_.filePath());
-        }
-        // Rows deleted since the sort are passed over; changed ones are shown as they are now.
-        if (primary_.fetchRecord(positions_[static_cast<size_t>(sortedIndex_)]) != 0)
-            continue;
-        if (loadJoins() && passes())
-            return setError(NoError);
-    }
-}
-
 int View::buildPositions()
 {
     positions_.clear();
@@ -1218,6 +1197,7 @@ int View::readPositions(bool forward)
             sortedIndex_ = sortedIndex_ < 0 ? -1 : n;
             return setError(RecordNotAvailable, primary_.filePath());
         }
+        // Rows deleted since the sort are passed over; changed ones are shown as they are now.
         if (primary_.fetchRecord(positions_[static_cast<size_t>(sortedIndex_)]) != 0)
             continue;
         if (loadJoins() && passes())

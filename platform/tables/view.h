@@ -144,7 +144,6 @@ private:
     enum class Plan { Undecided, WalkOrder, ScanAndSort };
 
     int read(bool forward);
-    int readSorted(bool forward);
     class SortKeys;
     std::vector<expr::Value> sortValues(const std::vector<expr::OrderTerm>& terms);
     bool collectSortValues(SortKeys& keys);
@@ -154,6 +153,7 @@ private:
     bool primaryFieldsOf(const expr::Expression& e, std::vector<int>& fields, std::vector<int>& memos) const;
     // Orders no key serves that SQLite sorts: paged by place in positions_.
     bool byPositions() const { return key_ == -2 && sortTerms_.empty(); }
+    // Either kind of sorted order (SQLite's, or one sorted in memory) reads on by place.
     int readPositions(bool forward);
     int buildPositions();
     int refill(bool forward, int limit, const Pos& from);

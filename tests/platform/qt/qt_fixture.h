@@ -20,6 +20,19 @@
 
 namespace qv::qt::testing {
 
+// Processes Qt events until the condition holds; false after ms milliseconds.
+inline bool processEventsUntil(const std::function<bool()>& condition, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
 struct Program {
     std::string yaml;
     std::function<void(rt::Window&, Program&)> setup;
@@ -54,17 +67,9 @@ protected:
     void SetUp() override { host_ = std::make_unique<QtHost>(); }
     void TearDown() override { host_.reset(); }
 
-    // Processes Qt events until the condition holds.
     static bool waitFor(const std::function<bool()>& condition, int ms = 3000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!condition()) {
-            if (t.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
+        return processEventsUntil(condition, ms);
     }
 
     Program& open(std::string yaml, std::function<void(rt::Window&, Program&)> setup = {})

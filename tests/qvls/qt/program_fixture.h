@@ -4,28 +4,22 @@
 // once the frame shows, then closes the frame.
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "core/core_fixture.h"
 #include "platform/qt/host.h"
+#include "platform/qt/qt_fixture.h"
 #include "qvls/core/program.h"
 #include "qvls/subsystems.h"
 
 namespace qv::qvls::testing {
 
+// The whole program takes longer to start than one window to open.
 inline bool waitFor(const std::function<bool()>& condition, int ms = 30000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return qt::testing::processEventsUntil(condition, ms);
 }
 
 inline QMainWindow* frameWindow()
