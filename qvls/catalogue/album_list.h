@@ -3,6 +3,7 @@
 // album form behind Add, Copy, Change and Delete, and the commands that
 // start the wizards, reports and player of the highlighted album.
 
+#include "qvls/catalogue/album_commands.h"
 #include "qvls/catalogue/catalogue_list.h"
 #include "qvls/catalogue/category_choice.h"
 #include "qvls/catalogue/list_query.h"
@@ -21,10 +22,7 @@ protected:
     void listOpened() override;
 
 private:
-    // Starts a window on this thread for the highlighted album, or says it
-    // is not there yet.
-    void runForAlbum(const char* procedure, const char* what);
-
+    AlbumCommands commands_;
     CategoryChoice category_;
     ListQuery query_;
 };
