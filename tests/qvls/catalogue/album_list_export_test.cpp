@@ -87,7 +87,11 @@ protected:
     }
     std::string opened() const
     {
-        if (!rt::testing::eventually([&] { return std::filesystem::exists(openedLog); }))
+        // The opener runs on its own: its line may be half written yet.
+        const auto written = [&] {
+            return std::filesystem::exists(openedLog) && rt::testing::readFile(openedLog).ends_with('\n');
+        };
+        if (!rt::testing::eventually(written))
             return "<nothing opened>";
         return rt::testing::readFile(openedLog);
     }
