@@ -357,6 +357,12 @@ bool BrovexList::HandleEvent(int event)
             post(kSortChanged);
         }
         return true;
+    case kPrintPage:
+        PrintList("Page");
+        return true;
+    case kPrintAll:
+        PrintList("View");
+        return true;
     case kExportCsv:
         ExportCsv();
         return true;
