@@ -345,6 +345,9 @@ bool BrovexList::HandleEvent(int event)
     case kResetToDefault:
         ResetToDefault();
         return true;
+    case kListProperties:
+        ListPropertiesCommand();
+        return true;
     case kRemoveColumn:
         RemoveColumn();
         return true;

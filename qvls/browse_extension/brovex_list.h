@@ -223,6 +223,9 @@ public:
     void EditColumnColors();
     // The list's font, chosen in the font dialog from the working settings.
     void ChooseListFont();
+    // The "List Properties" window: the shown fields, their order and
+    // settings, and the list's own, each shown on the list as it changes.
+    void EditListProperties();
     // A colour's value by its name (-1 "None"), and its name and place
     // (1-based) in the drop lists; either leaves its answer alone for a
     // name or value the 17 colours do not hold.
@@ -256,6 +259,8 @@ public:
     const std::vector<BrovexViewFormat>& views() const { return forq_; }
     const BrovexListSettings& design() const { return def_; }
     BrovexListSettings& workingSettings() { return pars_; }
+    // Lets the properties window move and size the list (before RestoreLayout).
+    void allowListResize(bool on) { def_.allowBBResize = on; }
     BrovexFlags& flags() const { return *flags_; }
     rt::Control& listControl() const { return *list_; }
     int currentCol() const { return currentCol_; }
@@ -287,6 +292,9 @@ public:
     int lastEvent = 0;
 
 private:
+    friend class ListPropertiesWindow;
+    // The menu's "List Properties": the window, then the sort column found again.
+    void ListPropertiesCommand();
     BrovexColumn* shownAt(int seq);
     BrovexColumn* allByQnos(int qnos);
     void addShown(const BrovexColumn& column);

@@ -3,7 +3,9 @@
 //
 //   list:
 //     brovex: {mask: 34611200}     # the menu mask; `replace: true` sets the
-//                                  # column orders in place of adding to them
+//                                  # column orders in place of adding to them;
+//                                  # `resize: true` lets the properties window
+//                                  # move and size the list
 //     columns:                     # with the column attributes of brovex_column.h
 //
 // It writes for the window what every list window writes alike: a header
@@ -66,6 +68,7 @@ private:
     BrovexList list_;
     BrovexFlags flags_;
     bool replace_ = false;
+    bool allowResize_ = false;
     std::string listName_;
     std::string visual_;
     int fileOrder_ = 0; // the order of "Do not sort"
