@@ -530,11 +530,11 @@ TEST_F(AlbumListProperties, TheSystemsMaskLeavesTheFontAndTheColumnsOrder)
     host->press(u.w(), "?MoveRight");
     host->press(u.w(), "?HideColumn");
     u.close();
-    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "Album ID"}));
+    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "AlbumID"}));
 
     host->press(*list, "?Close");
     open();
-    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "Album ID"}));
+    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "AlbumID"}));
 }
 
 } // namespace
