@@ -429,6 +429,15 @@ TEST_F(ListProperties, ResetToDefaultsBringsBackTheDesign)
     EXPECT_EQ(u.shown("?Header"), "Artist");
 }
 
+TEST_F(ListProperties, ALineHeightOfNoughtGivesTheRowsTheFontsHeightAgain)
+{
+    ASSERT_TRUE(user->open());
+    user->spin("?LineHeight", "12");
+    EXPECT_EQ(user->box().property(rt::list_prop::LineHeight), "12");
+    user->spin("?LineHeight", "0");
+    EXPECT_EQ(user->box().property(rt::list_prop::LineHeight), "");
+}
+
 TEST_F(ListProperties, ColoursChosenFromTheWindowSurviveLaterColumnChanges)
 {
     PropertiesWindowUser& u = *user;
