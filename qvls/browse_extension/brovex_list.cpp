@@ -357,6 +357,9 @@ bool BrovexList::HandleEvent(int event)
             post(kSortChanged);
         }
         return true;
+    case kGraph:
+        GraphColumn();
+        return true;
     case kExportCsv:
         ExportCsv();
         return true;
