@@ -98,6 +98,12 @@ PrintFit fitPrintColumns(const std::vector<PrintFitColumn>& columns, int minFont
     return fit;
 }
 
+std::string listPrintFace(std::string_view listFace)
+{
+    const std::string_view face = text::trim(listFace);
+    return face.empty() || face == "MS Sans Serif" ? std::string("Arial") : std::string(face);
+}
+
 report::Align printDataAlign(char fJust)
 {
     switch (fJust) {
@@ -402,8 +408,7 @@ void BrovexList::PrintList(std::string_view kind)
     rt::FontDef font = list_->font();
     if (font.name.empty())
         font = owner.def().font;
-    // The printer has no bitmap face: the list's usual one prints in its outline twin.
-    setup.fontName = font.name.empty() || text::trim(font.name) == "MS Sans Serif" ? "Arial" : font.name;
+    setup.fontName = listPrintFace(font.name);
     setup.bold = font.bold;
     setup.italic = font.italic;
     setup.headerStyle = headerStyle;

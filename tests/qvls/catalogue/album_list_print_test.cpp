@@ -88,15 +88,6 @@ protected:
                 {{"ALB:Album", "Album " + std::to_string(1000 + i)}, {"ALB:Artist", "Artist"}, {"ALB:Media", "CD"}});
         open();
     }
-    void emptyAlbums()
-    {
-        host->press(*list, "?Close");
-        list = nullptr;
-        tables::Table& t = dictionary::Album();
-        while (t.setOrder(-1) == 0 && t.next() == 0)
-            ASSERT_EQ(t.remove(), 0);
-        open();
-    }
     // A user who waits for the progress window and presses its Cancel.
     void cancelOnceShown()
     {
@@ -153,7 +144,7 @@ TEST_F(AlbumListPrint, APrintWithoutAPrinterSaysSo)
 
 TEST_F(AlbumListPrint, AnEmptyListPrintsNothingAndSaysSo)
 {
-    emptyAlbums();
+    reopenEmpty();
     ASSERT_EQ(box().list()->rowCount(), 0);
     struct Case {
         const char* item;
