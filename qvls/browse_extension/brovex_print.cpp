@@ -9,6 +9,7 @@
 #include "platform/expr/datetime.h"
 #include "platform/expr/picture.h"
 #include "platform/framework/list_browser.h"
+#include "platform/framework/table_access.h"
 #include "platform/framework/view_reader.h"
 #include "platform/report/fonts.h"
 #include "platform/report/page_queue.h"
@@ -17,6 +18,7 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/text_measure.h"
 #include "platform/runtime/window.h"
+#include "platform/tables/table.h"
 #include "platform/text/text.h"
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/browse_extension/brovex_progress.h"
@@ -353,7 +355,17 @@ std::string orderText(const fw::ViewReader& reader)
     const int order = reader.currentOrder();
     if (order < 1 || order > reader.orderCount())
         return {};
-    return reader.orderExpression(order);
+    if (const std::string& expression = reader.orderExpression(order); !expression.empty())
+        return expression;
+    // A key order reads as the expression of its fields.
+    const int key = reader.orderKey(order);
+    const auto& keys = reader.access().table().def().keys;
+    if (key < 0 || key >= static_cast<int>(keys.size()))
+        return {};
+    std::string fields;
+    for (const std::string& field : keys[static_cast<std::size_t>(key)].components)
+        fields += (fields.empty() ? "+" : ",+") + field;
+    return fields;
 }
 
 // The parts a list window filters its view by: the query wizard's and the
@@ -450,9 +462,11 @@ void BrovexList::PrintList(std::string_view kind)
     maxFontSize = printout.fit().maxFontSize;
 
     if (all) {
+        // The header of every page tells the records of the whole view, not
+        // how many were read when its page began.
+        printout.setRecordsText(total);
         BrovexProgress progress;
         browse_->forEachRecord([&](const std::vector<std::string>& cells) {
-            printout.setRecordsText(printout.rowsPrinted() + 1);
             printout.printRow(cells);
             return progress.step(printout.rowsPrinted(), total);
         });
