@@ -194,6 +194,19 @@ TEST_F(AlbumListPrint, AnEmptyListPrintsNothingAndSaysSo)
     EXPECT_TRUE(printer.jobs.empty());
 }
 
+TEST_F(AlbumListPrint, PrintPagePrintsOnlyTheRowsLoadedInTheList)
+{
+    addAlbums(250);
+    ASSERT_LT(box().list()->rowCount(), 60);
+    fromMenu("PPG");
+    ASSERT_EQ(printer.jobs.size(), 1u);
+    EXPECT_EQ(printer.jobs[0].pageCount, 1u);
+    fromMenu("PVW");
+    ASSERT_NE(previewer(), nullptr);
+    EXPECT_GT(previewedPages(), 3) << "every one of 254 albums";
+    host->press(*previewer(), "?Close");
+}
+
 TEST_F(AlbumListPrint, CancelStopsReadingAndPreviewsWhatWasPrinted)
 {
     addAlbums(250);
