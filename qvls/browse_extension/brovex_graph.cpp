@@ -3,6 +3,7 @@
 // percentages in a window of its own.
 
 #include "qvls/browse_extension/brovex_graph.h"
+#include "qvls/browse_extension/brovex_progress.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +21,6 @@
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/core/placement.h"
 #include "qvls/windows/BrovexGraph.h"
-#include "qvls/windows/BrovexGraphProgress.h"
 
 namespace qv::qvls {
 
@@ -33,7 +33,6 @@ constexpr std::string_view kSection = "BrovexPreferences";
 constexpr std::string_view kCaption = "Brovex";
 
 namespace G = ctl::BrovexGraph;
-namespace P = ctl::BrovexGraphProgress;
 
 } // namespace
 
@@ -382,31 +381,6 @@ private:
     BrovexGraphLayout layout_;
 };
 
-// Shows how far the counting has come; it takes no input meanwhile.
-class CountingProgress
-{
-public:
-    CountingProgress()
-        : window_(rt::Window::load("qvls", "BrovexGraphProgress"))
-    {
-        window_->open();
-    }
-    ~CountingProgress() { window_->close(); }
-    CountingProgress(const CountingProgress&) = delete;
-    CountingProgress& operator=(const CountingProgress&) = delete;
-
-    void show(long read, long inView)
-    {
-        // A view that counted no records still shows the records read.
-        const long percent = inView > 0 ? std::min(100L, read * 100 / inView) : 0;
-        (*window_)[P::Progress].setValue(std::to_string(percent));
-        window_->setTitle("Record=" + std::to_string(read) + " - ");
-    }
-
-private:
-    std::unique_ptr<rt::Window> window_;
-};
-
 void tell(const std::string& text)
 {
     rt::message(text, std::string(kCaption), rt::Icon::Information);
@@ -425,14 +399,19 @@ void BrovexList::GraphColumn()
     const long inView = procedure_->CountRecords();
     long read = 0;
     bool tooMany = false;
+    bool cancelled = false;
     {
-        CountingProgress progress;
+        BrovexProgress progress;
         browse_->forEachRecord([&](const std::vector<std::string>& cells) {
-            progress.show(++read, inView);
             procedure_->AddGraphValue(qsel_, cells, column.qnos, column.picture);
             tooMany = qsel_.size() > kMaxCategories;
-            return !tooMany;
+            cancelled = !progress.step(++read, inView);
+            return !tooMany && !cancelled;
         });
+    }
+    if (cancelled) { // the user stopped the counting: no graph of part of the records
+        qsel_.clear();
+        return;
     }
     const auto end = [&](const std::string& why) {
         tell(why);

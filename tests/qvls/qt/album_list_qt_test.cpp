@@ -194,14 +194,14 @@ TEST_F(AlbumListOnTheDesktop, TheGraphPutsAPictureOfItsOwnWindowOnTheClipboard)
         QTableView* table = nullptr;
         ASSERT_TRUE(waitFor([&] { return (table = albumTable(frame)) != nullptr; }));
         ASSERT_TRUE(waitFor([&] { return table->model()->rowCount() == 4; }));
-        // The right-click menu of the first row's artist: Output > Graph on Artist.
+        // The right-click menu of the first row's artist: Output > Graph on Album Artist.
         const QRect cell = table->visualRect(table->model()->index(0, 0));
         QTest::mouseClick(table->viewport(), Qt::RightButton, {}, cell.center());
         QMenu* popup = nullptr;
         ASSERT_TRUE(waitFor([&] { return (popup = qobject_cast<QMenu*>(shownWindow("popupMenu"))) != nullptr; }));
         QAction* output = actionNamed(*popup, "&Output");
         ASSERT_TRUE(output && output->menu());
-        QAction* graphOn = actionNamed(*output->menu(), "Graph on Artist");
+        QAction* graphOn = actionNamed(*output->menu(), "Graph on Album Artist");
         ASSERT_TRUE(graphOn && graphOn->isEnabled());
         graphOn->trigger();
         popup->close();
