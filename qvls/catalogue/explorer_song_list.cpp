@@ -17,14 +17,7 @@ ExplorerSongList::ExplorerSongList()
     onAccepted(W::Query, [this] { query_.query(); });
     onAccepted(W::Reset, [this] { query_.reset(); });
     onAccepted(W::Print, [this] { print(); });
-    onAccepted(W::Import, [this] {
-        commands_.start("Import", "The song import");
-        Refresh();
-    });
-    onAccepted(W::Export, [this] {
-        commands_.start("Export", "The song export");
-        Refresh();
-    });
+    commands_.bind({.import = W::Import, .export_ = W::Export});
 }
 
 fw::Level ExplorerSongList::OnEvent(const rt::Event& e)

@@ -21,6 +21,30 @@ SongCommands::SongCommands(fw::ListWindow& list)
     : list_(list)
 { }
 
+void SongCommands::bind(const Buttons& buttons)
+{
+    const auto on = [this](rt::ControlId button, void (SongCommands::*command)()) {
+        if (button.number != 0)
+            list_.onAccepted(button, [this, command] { (this->*command)(); });
+    };
+    on(buttons.album, &SongCommands::openAlbum);
+    on(buttons.play, &SongCommands::play);
+    on(buttons.import, &SongCommands::importSongs);
+    on(buttons.export_, &SongCommands::exportSongs);
+}
+
+void SongCommands::importSongs()
+{
+    start("Import", "The song import");
+    list_.Refresh();
+}
+
+void SongCommands::exportSongs()
+{
+    start("Export", "The song export");
+    list_.Refresh();
+}
+
 void SongCommands::prepare()
 {
     list_.browser().setDragHandlers(

@@ -22,7 +22,14 @@ namespace qv::qvls {
 class SongCommands
 {
 public:
+    // The list's buttons for each command; a button the window lacks is {}.
+    struct Buttons {
+        rt::ControlId album{}, play{}, import{}, export_{};
+    };
+
     explicit SongCommands(fw::ListWindow& list);
+    // Binds the buttons the window has.
+    void bind(const Buttons& buttons);
 
     // While the window is prepared: rows dragged away hand over SNG:ID.
     void prepare();
@@ -31,6 +38,10 @@ public:
     // or one whose listed album is not its own any more, is said instead.
     void openAlbum();
     void play();
+    // The song import and export, on threads of their own; the list shows
+    // what they did as it reloads.
+    void importSongs();
+    void exportSongs();
     // procedure on a new thread; what: its name for the user.
     void start(std::string_view procedure, std::string_view what);
 

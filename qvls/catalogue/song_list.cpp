@@ -43,16 +43,7 @@ SongList::SongList()
     onAccepted(W::Reset, [this] { query_.reset(); });
     onAccepted(W::Print, [this] { print(); });
     onAccepted(W::More, [this] { more(); });
-    onAccepted(W::Album, [this] { commands_.openAlbum(); });
-    onAccepted(W::Play, [this] { commands_.play(); });
-    onAccepted(W::Import, [this] {
-        commands_.start("Import", "The song import");
-        Refresh();
-    });
-    onAccepted(W::ExportAll, [this] {
-        commands_.start("Export", "The song export");
-        Refresh();
-    });
+    commands_.bind({.album = W::Album, .play = W::Play, .import = W::Import, .export_ = W::ExportAll});
     onAccepted(W::SelectMedia, [this] { media_.choose(*this); });
     onAccepted(W::SelectCategory, [this] { category_.choose(*this); });
 }

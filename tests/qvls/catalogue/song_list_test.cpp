@@ -101,6 +101,14 @@ protected:
         list = host->window(procedure);
         ASSERT_NE(list, nullptr) << (host->failures().empty() ? "" : host->failures().front());
     }
+    void reopenWithNoSongs()
+    {
+        host->press(*list, "?Close");
+        Table& t = dictionary::Quorvel();
+        while (t.setOrder(-1) == 0 && t.next() == 0)
+            ASSERT_EQ(t.remove(), 0);
+        open();
+    }
     rt::Control& box() const { return (*list)["?Browse"]; }
     // The values of a column (0-based list-queue field) down the list.
     Strings column(int field) const
@@ -263,11 +271,7 @@ TEST_F(SongLists, CopyStartsTheFormOnTheHighlightedSongAndIsOffWithNoSongs)
     EXPECT_EQ((*form)["?Artist"].value(), "");
     cancel("UpdateSong");
 
-    host->press(*list, "?Close");
-    Table& t = dictionary::Quorvel();
-    while (t.setOrder(-1) == 0 && t.next() == 0)
-        ASSERT_EQ(t.remove(), 0);
-    open();
+    reopenWithNoSongs();
     EXPECT_FALSE((*list)["?Copy"].enabled());
 }
 
@@ -431,11 +435,7 @@ TEST_F(ExplorerSongs, CopyAddsACopyOfTheHighlightedSongAndIsOffWithNoSongs)
     EXPECT_FALSE(window("UpdateAlbum"));
     EXPECT_FALSE(window("BrowseArtists"));
 
-    host->press(*list, "?Close");
-    Table& t = dictionary::Quorvel();
-    while (t.setOrder(-1) == 0 && t.next() == 0)
-        ASSERT_EQ(t.remove(), 0);
-    open();
+    reopenWithNoSongs();
     EXPECT_FALSE((*list)["?Copy"].enabled());
 }
 
