@@ -1,6 +1,7 @@
 // The song lists as a user works them: the classic list's nine tabs with
-// their orders, locators and reports, Copy, the song's album, header sorts
-// and filters inside a tab's range, and the explorer list's Copy and Print.
+// their orders, locators and reports, Copy, the song's album, header sorts,
+// filters and queries inside a tab's range, and the explorer list's Copy
+// and Print.
 
 #include "qvls/catalogue/album_list_fixture.h"
 
@@ -17,6 +18,7 @@
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/catalogue/catalogue_list.h"
 #include "qvls/core/globals.h"
+#include "qvls/core/outside_texts.h"
 #include "qvls/core/settings.h"
 
 namespace qv::qvls::testing {
@@ -352,6 +354,31 @@ TEST_F(SongLists, HeaderSortsAndFiltersKeepTheTabsRange)
     EXPECT_EQ(artists(), (Strings{"Abba", "Cher"}));
     clickHeader(1);
     EXPECT_EQ(artists(), (Strings{"Cher", "Abba"}));
+}
+
+TEST_F(SongLists, AQueryNarrowsTheTabsRangeUntilReset)
+{
+    SetQueryWizardTexts();
+    hold(dictionary::Categories(), "CAT:KeyCategory", "CAT:Category", "Rock");
+    open();
+    host->choose(*list, "?CurrentTab", 6); // Abba, Cher
+    EXPECT_FALSE((*list)["?Reset"].enabled());
+    host->press(*list, "?Query");
+    rt::Window& w = *host->window("QueryWizard");
+    host->press(w, "?And");
+    host->choose(w, "?Fields", 2); // after the media format: the song's artist
+    host->press(w, "?Next");
+    host->choose(w, "?Operations", 1); // Is Equal To
+    host->press(w, "?Next");
+    host->enter(w, "?Value", "CHER");
+    host->press(w, "?Next");
+    host->press(w, "?Finish");
+    EXPECT_EQ(artists(), (Strings{"Cher"}));
+    host->choose(*list, "?CurrentTab", 1);
+    EXPECT_EQ(artists(), (Strings{"Cher"})) << "the query holds on every tab";
+    host->press(*list, "?Reset");
+    EXPECT_EQ(artists(), (Strings{"Aaron Neville", "Abba", "Bob Dylan", "Cher"}));
+    EXPECT_FALSE((*list)["?Reset"].enabled());
 }
 
 TEST_F(SongLists, ARowDraggedAwayHandsOverTheSongsId)
