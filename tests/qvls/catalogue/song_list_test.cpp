@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "platform/framework/context_menu.h"
 #include "platform/framework/handover.h"
 #include "platform/report/fonts.h"
 #include "platform/runtime/dialogs.h"
@@ -321,6 +322,24 @@ TEST_F(SongLists, AlbumOpensOnlyTheSongsOwnAlbum)
     rt::Window* form = window("UpdateAlbum");
     ASSERT_TRUE(form);
     EXPECT_EQ((*form)["?Album"].value(), "Desire");
+    cancel("UpdateAlbum");
+}
+
+TEST_F(SongLists, MoreOpensTheListsMenuUnderTheButton)
+{
+    open();
+    highlight("Abba");
+    host->press(*list, "?More");
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    const rt::Rect button = (*list)["?More"].geometry();
+    EXPECT_EQ(menu->def().at.x, button.x);
+    EXPECT_EQ(menu->def().at.y, button.y + button.height) << "the button is high in the window";
+    ASSERT_TRUE(menu->choose("Album"));
+    host->settle();
+    rt::Window* form = window("UpdateAlbum");
+    ASSERT_TRUE(form);
+    EXPECT_EQ((*form)["?Album"].value(), "Arrival");
     cancel("UpdateAlbum");
 }
 
