@@ -435,6 +435,22 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
         sqlite3_clear_bindings(it->second);
         return it->second;
     }
+    sqlite3_stmt* s = ownStatement(sql, rcOut);
+    if (s)
+        cache_[sql] = s;
+    return s;
+}
+
+sqlite3_stmt* Group::ownStatement(const std::string& sql, int* rcOut)
+{
+    if (rcOut)
+        *rcOut = SQLITE_OK;
+    if (ensureOpen()) {
+        if (rcOut)
+            *rcOut = SQLITE_CANTOPEN;
+        return nullptr;
+    }
+    awaitTurn();
     sqlite3_stmt* s = nullptr;
     int rc = waitingFor(
         busyMs_, [&] { return sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr); });
@@ -443,7 +459,6 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
             *rcOut = rc;
         return nullptr;
     }
-    cache_[sql] = s;
     return s;
 }
 

@@ -73,6 +73,9 @@ public:
     // For the drivers and views: a cached statement, reset and unbound. Callers reset it
     // again before they return, so no statement stays open across a wait.
     sqlite3_stmt* statement(const std::string& sql, int* rc = nullptr);
+    // A statement of the caller's own, which it finalizes: for a read whose caller lets
+    // other threads run between its steps, where a cached one could be reset under it.
+    sqlite3_stmt* ownStatement(const std::string& sql, int* rc = nullptr);
     // The first step of a statement from statement(): outside a transaction, a lock held
     // elsewhere is waited for as long as the group's busy time allows. SQLite's answer.
     int step(sqlite3_stmt* s);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -1269,16 +1270,18 @@ long View::readThrough(const std::function<bool()>& onRow)
     const std::string where = baseWhere(binds);
     std::vector<std::string> colSql, order;
     orderSql(true, true, colSql, order);
+    // The statement stays open while onRow runs, which may let other threads run: it is
+    // this read's own, so none of them resets it. Meanwhile the file stays read-locked.
     Group& g = *primary_.openGroup_;
     int rc = 0;
-    sqlite3_stmt* s = g.statement("SELECT " + primary_.selectList() + " FROM " + primary_.sqlTable()
+    sqlite3_stmt* s = g.ownStatement("SELECT " + primary_.selectList() + " FROM " + primary_.sqlTable()
             + (where.empty() ? "" : " WHERE " + where) + " ORDER BY " + joinSql(order, ", "),
         &rc);
     if (!s) {
         driverError(rc, g.db(), primary_.filePath());
         return 0;
     }
-    StatementUse use(s);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(s, sqlite3_finalize);
     bindKeyValues(s, binds);
     Record& buffer = primary_.record();
     Record keep = spareRecord();

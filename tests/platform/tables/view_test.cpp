@@ -376,6 +376,26 @@ TEST_F(ViewFixture, ReadingThroughGivesTheRowsPagingGivesAndStopsWhenAsked)
     }
 }
 
+// A reader may let other threads run between rows; one of them reading the same view
+// through meanwhile leaves the first read where it was.
+TEST_F(ViewFixture, AReadThroughGoesOnPastAnotherOfTheSameViewMeanwhile)
+{
+    const int byArtist = c.songs->def().keyIndex("SNG:SongsByArtist");
+    View v(*c.songs), other(*c.songs);
+    v.setOrderKey(byArtist);
+    other.setOrderKey(byArtist);
+    std::vector<std::int64_t> through;
+    long inner = 0;
+    v.readThrough([&] {
+        through.push_back(c.songs->record()["SNG:ID"].toInt());
+        if (through.size() == 10)
+            inner = other.readThrough([] { return true; });
+        return true;
+    });
+    EXPECT_EQ(inner, 600);
+    EXPECT_EQ(through, expected(byArtistTitle));
+}
+
 TEST_F(ViewFixture, NoStatementStaysOpenBetweenCalls)
 {
     View v(*c.songs);
