@@ -100,6 +100,9 @@ private:
     int attachAs(const std::string& path, bool readOnly, const std::string& alias); // SQLite's answer
     void dropStatements(const std::string& alias);
     void awaitTurn();
+    // Open, and this thread's turn at the connection; false (rc set) when it cannot open.
+    bool takeTurn(int* rc);
+    sqlite3_stmt* prepare(const std::string& sql, int* rc);
     void removeStaleSuperJournals();
     void removeFinishedSuperJournals();
     std::vector<std::string> filesInWal(const std::string& onlyAlias); // aliases
