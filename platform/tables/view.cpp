@@ -779,16 +779,20 @@ std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>&
     if (mode == Pos::At || mode == Pos::After) {
         bool inclusive = mode == Pos::At;
         std::string cond;
+        // The range fixes the leading columns already; bounding them again keeps SQLite
+        // from seeking to the place and it walks the whole range instead.
+        const size_t from = fixedByRange();
+        const std::vector<std::string> bound(colSql.begin() + static_cast<std::ptrdiff_t>(from), colSql.end());
         if (uniformOrder()) {
             bool greater = cols_[0].desc != forward;
             std::string op = greater ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
-            std::vector<std::string> marks(cols_.size(), "?");
-            cond = "(" + joinSql(colSql, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
+            std::vector<std::string> marks(bound.size(), "?");
+            cond = "(" + joinSql(bound, ", ") + ") " + op + " (" + joinSql(marks, ", ") + ")";
         } else {
             std::vector<std::string> ors;
-            for (size_t i = 0; i < cols_.size(); ++i) {
+            for (size_t i = from; i < cols_.size(); ++i) {
                 std::vector<std::string> ands;
-                for (size_t k = 0; k < i; ++k)
+                for (size_t k = from; k < i; ++k)
                     ands.push_back(colSql[k] + " = ?");
                 bool beyondIsGreater = cols_[i].desc != forward;
                 ands.push_back(colSql[i] + (beyondIsGreater ? " > ?" : " < ?"));
@@ -796,7 +800,7 @@ std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>&
             }
             if (inclusive) {
                 std::vector<std::string> ands;
-                for (size_t k = 0; k < cols_.size(); ++k)
+                for (size_t k = from; k < cols_.size(); ++k)
                     ands.push_back(colSql[k] + " = ?");
                 ors.push_back("(" + joinSql(ands, " AND ") + ")");
             }
@@ -816,6 +820,15 @@ void View::orderSql(
         bool desc = c.desc != !forward;
         order.push_back(colSql.back() + (desc ? " DESC" : ""));
     }
+}
+
+size_t View::fixedByRange() const
+{
+    size_t n = 0;
+    // The record id, last, is never fixed: a place is always bounded by something.
+    while (n < range_.size() && n + 1 < cols_.size() && range_[n].first == cols_[n].sql)
+        ++n;
+    return n;
 }
 
 bool View::uniformOrder() const
@@ -885,14 +898,15 @@ int View::refill(bool forward, int limit, const Pos& from)
     const int joinedColumns = shape.joinedColumns;
     std::vector<KeyValue> binds = shape.binds;
     if (placed) {
+        const auto fixed = static_cast<std::ptrdiff_t>(fixedByRange());
+        const auto bounded = from.values.begin() + fixed;
         if (uniformOrder()) {
-            binds.insert(binds.end(), from.values.begin(), from.values.end());
+            binds.insert(binds.end(), bounded, from.values.end());
         } else {
-            for (size_t i = 0; i < cols_.size(); ++i)
-                binds.insert(
-                    binds.end(), from.values.begin(), from.values.begin() + static_cast<std::ptrdiff_t>(i + 1));
+            for (size_t i = static_cast<size_t>(fixed); i < cols_.size(); ++i)
+                binds.insert(binds.end(), bounded, from.values.begin() + static_cast<std::ptrdiff_t>(i + 1));
             if (from.mode == Pos::At)
-                binds.insert(binds.end(), from.values.begin(), from.values.end());
+                binds.insert(binds.end(), bounded, from.values.end());
         }
     }
     Group& g = *primary_.openGroup_;

@@ -169,6 +169,8 @@ private:
     void orderSql(
         bool forward, bool unindexed, std::vector<std::string>& colSql, std::vector<std::string>& order) const;
     bool uniformOrder() const;
+    // Leading order columns the range holds to one value.
+    size_t fixedByRange() const;
     void planJoins();
     // Whether the tables a page's statement names are open where they were when the joins
     // were planned.
