@@ -3,6 +3,7 @@
 #include "qvls/catalogue/album_form.h"
 #include "qvls/catalogue/album_list.h"
 #include "qvls/catalogue/album_lookup.h"
+#include "qvls/catalogue/albums_and_songs.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
@@ -19,6 +20,7 @@ void registerCatalogue()
     registerSongLookup();
     registerAlbumForm();
     registerAlbumList();
+    registerAlbumsAndSongsList();
     registerSongForm();
     registerAlbumLookup();
 }
