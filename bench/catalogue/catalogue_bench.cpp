@@ -23,6 +23,7 @@
 
 #include "platform/framework/handover.h"
 #include "platform/framework/list_window.h"
+#include "platform/runtime/dialogs.h"
 #include "platform/runtime/headless.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/list_format.h"
@@ -32,6 +33,7 @@
 #include "platform/tables/group.h"
 #include "platform/tables/table.h"
 #include "platform/text/text.h"
+#include "qvls/browse_extension/brovex_list.h"
 #include "qvls/catalogue/catalogue_list.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
@@ -40,6 +42,7 @@
 #include "bench/support/words.h"
 
 #include "bench/support/collection.h"
+#include "bench/support/peak_memory.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -49,6 +52,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -604,6 +608,171 @@ void BM_HeaderSortNumberRaw(benchmark::State& st)
     rawHeaderSortBench(st, kByReleased);
 }
 
+// ---- the list written out as CSV -------------------------------------------------------
+
+// Python's best plan for the same file: the songs file read with its sqlite3
+// module in the list's order (the artist key's index) and written with
+// csv.writer, each value through the list's picture (@s50 the first fifty
+// characters, @t4 the time as h:mm:ss, @n4 the year), the count line first
+// written and filled in at the end, as the list does.
+constexpr const char* kPythonExport = R"py(import csv, sqlite3, sys
+songs, out = sys.argv[1], sys.argv[2]
+db = sqlite3.connect("file:" + songs + "?mode=ro", uri=True)
+def clock(t):
+    s = max((t or 0) - 1, 0) // 100
+    return "%d:%02d:%02d" % (s // 3600, s // 60 % 60, s % 60)
+written = [0]
+def shown(rows):
+    for artist, title, album, time, released in rows:
+        written[0] += 1
+        yield (artist[:50].strip(), title[:50].strip(), album[:50].strip(), clock(time), released)
+with open(out, "w", newline="", encoding="utf-8") as f:
+    f.write("# Records=9999999\r\n")
+    w = csv.writer(f)
+    w.writerow(("Artist", "Title", "Album", "Time", "Released"))
+    w.writerows(shown(db.execute("SELECT Artist, Title, Album, Time, ReleaseDate FROM Quorvel"
+                                 " ORDER BY _k_Artist, _k_Title, _k_Mix, _rid")))
+with open(out, "r+b") as f:
+    f.seek(len("# Records="))
+    f.write(b"%07d" % written[0])
+)py";
+
+double secondsSince(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// The list's "Export to ASCII" into file, the file dialog answered as a user
+// answers it; the wall-clock seconds from the answer until the file is
+// written, or a negative value when the export failed. beforeWrite runs
+// once the dialog is up, before it is answered.
+double exportCsv(
+    rt::HeadlessHost& host, rt::Window& w, const std::string& file, const std::function<void()>& beforeWrite = {})
+{
+    w.post(qvls::BrovexList::kExportCsv);
+    host.settle();
+    auto* dialog = host.dialog<rt::FileDialogWindow>();
+    if (!dialog)
+        return -1;
+    rt::FileDialogSpec answer = dialog->request();
+    answer.fileName = file;
+    if (beforeWrite)
+        beforeWrite();
+    const auto t0 = std::chrono::steady_clock::now();
+    dialog->answer(answer);
+    host.settle();
+    const double seconds = secondsSince(t0);
+    if (rt::MessageBoxWindow* m = host.messageBox()) {
+        std::fprintf(stderr, "export: %s\n", m->text().c_str());
+        host.answer(rt::button::Ok);
+        return -1;
+    }
+    return fs::exists(file) ? seconds : -1;
+}
+
+// The first line where two files differ, empty when they are the same.
+std::string firstDifference(const fs::path& a, const fs::path& b)
+{
+    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    std::string la, lb;
+    for (long line = 1;; ++line) {
+        const bool ga = static_cast<bool>(std::getline(fa, la)), gb = static_cast<bool>(std::getline(fb, lb));
+        if (!ga && !gb)
+            return {};
+        if (ga != gb || la != lb)
+            return "line " + std::to_string(line) + ": '" + la + "' / '" + lb + "'";
+    }
+}
+
+double pythonExport(const fs::path& script, const fs::path& out)
+{
+    const std::string command = "python3 '" + script.string() + "' '"
+        + (g_fx.folder / dict::Quorvel().filePath()).string() + "' '" + out.string() + "'";
+    const auto t0 = std::chrono::steady_clock::now();
+    const int rc = std::system(command.c_str());
+    const double seconds = secondsSince(t0);
+    return rc == 0 ? seconds : -1;
+}
+
+// Every song through the bench's songs list (Artist, Title, Album, Time,
+// Released) into a CSV file; each time beside it, Python writing the same
+// rows. The two files are checked to be the same, byte for byte, once.
+void BM_ExportCsv(benchmark::State& st)
+{
+    rt::HeadlessHost host;
+    holdNothing();
+    rt::Window* w = openSongList(host);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    const fs::path ours = g_fx.folder / "export-list.csv", theirs = g_fx.folder / "export-python.csv",
+                   script = g_fx.folder / "export_rows.py";
+    std::ofstream(script) << kPythonExport;
+    double listSeconds = 0, pythonSeconds = 0;
+    bool compared = false;
+    for (auto _ : st) {
+        const double list = exportCsv(host, *w, ours.string());
+        const double python = pythonExport(script, theirs);
+        if (list < 0 || python < 0) {
+            st.SkipWithError(list < 0 ? "the list's export failed" : "Python's export failed");
+            break;
+        }
+        if (!compared) {
+            if (const std::string d = firstDifference(ours, theirs); !d.empty()) {
+                st.SkipWithError(("the files differ at " + d).c_str());
+                break;
+            }
+            compared = true;
+        }
+        st.SetIterationTime(list);
+        listSeconds += list;
+        pythonSeconds += python;
+    }
+    const double rows = static_cast<double>(g_fx.songs) * static_cast<double>(st.iterations());
+    if (listSeconds > 0 && pythonSeconds > 0) {
+        st.counters["rows_per_s"] = rows / listSeconds;
+        st.counters["python_rows_per_s"] = rows / pythonSeconds;
+        st.counters["vs_python"] = pythonSeconds / listSeconds;
+    }
+    host.press(*w, "?Close");
+    fs::remove(ours);
+    fs::remove(theirs);
+}
+
+// The growth of the peak resident memory over one export of a collection of
+// songs, in MiB, measured in a process of its own (QV_BENCH_EXPORT_PEAK) so
+// that neither the other export nor memory kept from earlier work hides it.
+double exportPeakGrowth(long songs)
+{
+    const std::string command
+        = "QV_BENCH_EXPORT_PEAK=" + std::to_string(songs) + " '" + fs::read_symlink("/proc/self/exe").string() + "'";
+    FILE* child = popen(command.c_str(), "r");
+    if (!child)
+        return -1;
+    double growth = -1;
+    if (std::fscanf(child, "%lf", &growth) != 1)
+        growth = -1;
+    return pclose(child) == 0 ? growth : -1;
+}
+
+void BM_ExportCsvPeakMemory(benchmark::State& st)
+{
+    constexpr long kFewer = 100000;
+    double fewer = -1, all = -1;
+    for (auto _ : st) {
+        fewer = exportPeakGrowth(kFewer);
+        all = exportPeakGrowth(g_fx.songs);
+        if (fewer < 0 || all < 0) {
+            st.SkipWithError("an export's process failed");
+            break;
+        }
+    }
+    st.counters["peak_mib_100k"] = fewer;
+    st.counters["peak_mib_all"] = all;
+    st.counters["songs"] = static_cast<double>(g_fx.songs);
+}
+
 } // namespace
 
 BENCHMARK(BM_OpenArtists)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -620,6 +789,43 @@ BENCHMARK(BM_HeaderSortPageDown)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HeaderSortPageDownRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HeaderSortNumber)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HeaderSortNumberRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_ExportCsvPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// One export through the songs list for BM_ExportCsvPeakMemory, in this
+// process of its own: prints the growth of the peak resident memory in MiB.
+int exportPeakProcess()
+{
+    rt::HeadlessHost host;
+    holdNothing();
+    rt::Window* w = openSongList(host);
+    if (!w)
+        return 1;
+    const fs::path out = g_fx.folder / "export-peak.csv";
+    double before = 0;
+    const double seconds = exportCsv(host, *w, out.string(), [&] {
+        bench::resetPeak();
+        before = bench::residentMiB();
+    });
+    const double growth = bench::peakMiB() - before;
+    host.press(*w, "?Close");
+    fs::remove(out);
+    if (seconds < 0)
+        return 1;
+    std::printf("%.1f\n", growth);
+    return 0;
+}
+
+// The export opens its file on the desktop: here an opener that does nothing.
+void installQuietOpener()
+{
+    const fs::path bin = g_fx.folder / "opener";
+    fs::create_directories(bin);
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nexit 0\n";
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    setenv("PATH", (bin.string() + ":" + (path ? path : "")).c_str(), 1);
+}
 
 int main(int argc, char** argv)
 {
@@ -627,6 +833,9 @@ int main(int argc, char** argv)
     rt::ResourceStore::add("qvls", catalogueBenchResources());
     if (const char* n = std::getenv("QV_BENCH_SONGS"))
         g_fx.songs = std::max(1L, std::atol(n));
+    const char* peakProcess = std::getenv("QV_BENCH_EXPORT_PEAK");
+    if (peakProcess)
+        g_fx.songs = std::max(1L, std::atol(peakProcess));
     if (const char* n = std::getenv("QV_BENCH_ARTISTS"))
         g_fx.artists = std::max(1L, std::atol(n));
     g_fx.folder = bench::openBenchCollection("catalogue", g_fx.songs, g_fx.artists);
@@ -636,10 +845,11 @@ int main(int argc, char** argv)
             fs::remove(g_fx.folder / t->filePath());
         generate(g_fx);
     }
+    installQuietOpener();
 
-    benchmark::RunSpecifiedBenchmarks();
+    const int rc = peakProcess ? exportPeakProcess() : (benchmark::RunSpecifiedBenchmarks(), 0);
     benchmark::Shutdown();
     fw::ListWindow::forgetSingleInstances();
     dict::KillDictionary();
-    return 0;
+    return rc;
 }

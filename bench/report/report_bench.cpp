@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/peak_memory.h"
 #include "bench/support/words.h"
 #include "platform/expr/expression.h"
 #include "platform/report/fonts.h"
@@ -27,21 +28,8 @@ namespace {
 constexpr int kPages = 20'000;
 constexpr int kLinesPerPage = 50;
 
-// The peak resident memory since the last reset, in MiB.
-double peakMiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using qv::bench::peakMiB;
+using qv::bench::resetPeak;
 
 // A listing page: a title, a date and a page number, and fifty song lines
 // of title, artist and media as the songs report prints them.

@@ -689,6 +689,13 @@ protected:
         namespace lp = rt::list_prop;
         showRowHeight();
         view_->setScrollBars(control_.property(lp::HScroll) == "1", control_.property(lp::VScroll) == "1");
+        if (const std::string icons = control_.property(lp::Icons); icons != shownIcons_) {
+            shownIcons_ = icons;
+            std::vector<QIcon> pictures;
+            for (const QString& name : QString::fromStdString(icons).split('|', Qt::SkipEmptyParts))
+                pictures.push_back(loadIcon(name.toStdString(), host_.module()));
+            model_->setIcons(std::move(pictures));
+        }
         view_->delegate()->setCurrentColumn(currentColumn());
         view_->header()->setPressedColumn(std::atoi(control_.property(lp::PressedColumn).c_str()));
         view_->header()->setDragText(QString::fromStdString(control_.property(lp::HeaderDragText)),
@@ -860,6 +867,7 @@ private:
     ListTable* view_;
     ListModel* model_;
     ListMouseFilter* mouse_;
+    std::string shownIcons_;
     int dragRow_ = 0; // the row pressed, while it may still be dragged
     QPoint dragFrom_;
     bool dragging_ = false;

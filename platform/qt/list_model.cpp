@@ -56,6 +56,13 @@ void ListModel::setColumns(std::vector<rt::ListFormatColumn> columns)
     endResetModel();
 }
 
+void ListModel::setIcons(std::vector<QIcon> icons)
+{
+    beginResetModel();
+    icons_ = std::move(icons);
+    endResetModel();
+}
+
 void ListModel::sourceDestroyed()
 {
     beginResetModel();
@@ -122,6 +129,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         return colour(index, 3);
     case list_role::RightBorder:
         return c.has(rt::list_mark::RightBorder);
+    case Qt::DecorationRole:
+        if (c.has(rt::list_mark::Icon) || c.has(rt::list_mark::TransparentIcon)) {
+            const int icon = rt::listCell(*source_, index.row(), c, fieldOf(index.column())).icon;
+            if (icon >= 1 && icon <= static_cast<int>(icons_.size()))
+                return icons_[static_cast<std::size_t>(icon - 1)];
+        }
+        return {};
     case Qt::FontRole:
         if (c.has(rt::list_mark::Underline)) {
             QFont underlined;

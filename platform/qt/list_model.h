@@ -4,6 +4,7 @@
 // only what is on screen.
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <vector>
 
 #include "platform/qt/list_format.h"
@@ -31,6 +32,8 @@ public:
     rt::ListSource* source() const { return source_; }
     void setColumns(std::vector<rt::ListFormatColumn> columns);
     const std::vector<rt::ListFormatColumn>& columns() const { return columns_; }
+    // The pictures of icon numbers 1, 2, ... (list_prop::Icons).
+    void setIcons(std::vector<QIcon> icons);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -48,6 +51,7 @@ private:
     rt::ListSource* source_ = nullptr;
     std::vector<rt::ListFormatColumn> columns_;
     std::vector<int> fields_;
+    std::vector<QIcon> icons_;
 };
 
 } // namespace qv::qt

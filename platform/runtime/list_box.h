@@ -57,6 +57,10 @@ constexpr int PressedColumn = 0x7E15;
 // in grey at HeaderDragX pixels from the list's left; "" hides it.
 constexpr int HeaderDragText = 0x7E16;
 constexpr int HeaderDragX = 0x7E17;
+// The pictures an icon column ("I" or "J") shows for its icon numbers,
+// "|" between their names: number n shows the n-th, a picture of the
+// window's module; 0, or a number past the last, shows none.
+constexpr int Icons = 0x7E18;
 } // namespace list_prop
 
 } // namespace qv::rt

@@ -3,15 +3,21 @@
 #include <algorithm>
 #include <boost/context/fiber.hpp>
 #include <boost/context/protected_fixedsize_stack.hpp>
+#include <boost/context/stack_traits.hpp>
+
 #include <cstdio>
 #include <limits>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/runtime/window.h"
 
 namespace ctx = boost::context;
 
 #if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
 #include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -66,26 +72,80 @@ struct Scheduler::Thread {
 };
 
 namespace {
+// Stacks of ended threads kept for the next ones: unmapping a stack makes
+// every processor drop its cached view of the process's memory, which costs
+// more than the whole opening of a window that starts a thread.
+class StackPool
+{
+public:
+    static constexpr std::size_t Kept = 4;
+
+    std::optional<ctx::stack_context> take(std::size_t size)
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = stacks_.begin(); it != stacks_.end(); ++it)
+            if (it->size == size) {
+                const ctx::stack_context sc = *it;
+                stacks_.erase(it);
+                return sc;
+            }
+        return std::nullopt;
+    }
+    // False when the pool is full: the caller frees the stack.
+    bool keep(const ctx::stack_context& sc)
+    {
+        std::lock_guard lock(mutex_);
+        if (stacks_.size() >= Kept)
+            return false;
+        stacks_.push_back(sc);
+        return true;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<ctx::stack_context> stacks_;
+};
+
+StackPool& stackPool()
+{
+    static StackPool* pool = new StackPool; // its stacks live as long as the process
+    return *pool;
+}
+
 // A guard-paged stack that remembers where it lies, for the sanitizer.
 class RecordedStack
 {
 public:
     RecordedStack(std::size_t size, const void*& bottom, std::size_t& recorded)
         : inner_(size)
+        , mapped_((size + ctx::stack_traits::page_size() - 1) / ctx::stack_traits::page_size()
+                  * ctx::stack_traits::page_size()
+              + ctx::stack_traits::page_size()) // and the guard page, as the inner allocator maps it
         , bottom_(bottom)
         , size_(recorded)
     { }
     ctx::stack_context allocate()
     {
-        ctx::stack_context sc = inner_.allocate();
+        ctx::stack_context sc = stackPool().take(mapped_).value_or(ctx::stack_context{});
+        if (!sc.sp)
+            sc = inner_.allocate();
+#if defined(__SANITIZE_ADDRESS__)
+        else // the last thread's frames may still be marked on it
+            __asan_unpoison_memory_region(static_cast<char*>(sc.sp) - sc.size, sc.size);
+#endif
         bottom_ = static_cast<char*>(sc.sp) - sc.size;
         size_ = sc.size;
         return sc;
     }
-    void deallocate(ctx::stack_context& sc) noexcept { inner_.deallocate(sc); }
+    void deallocate(ctx::stack_context& sc) noexcept
+    {
+        if (!stackPool().keep(sc))
+            inner_.deallocate(sc);
+    }
 
 private:
     ctx::protected_fixedsize_stack inner_;
+    std::size_t mapped_;
     const void*& bottom_;
     std::size_t& size_;
 };

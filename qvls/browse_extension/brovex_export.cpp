@@ -17,6 +17,7 @@
 #include "platform/runtime/window.h"
 #include "platform/text/text.h"
 #include "qvls/browse_extension/brovex_list.h"
+#include "qvls/browse_extension/brovex_progress.h"
 
 namespace qv::qvls {
 
@@ -227,14 +228,19 @@ void BrovexList::Export(ExportKind kind)
             file.line(
                 "<TR> " + joined([](const BrovexColumn& c) { return htmlCell(text::trimRight(c.header)); }) + "</TR>");
     }
-    const long rows = browse_->forEachRecord([&](const std::vector<std::string>& cells) {
+    // Cancel ends the file after the rows written so far, counted as such.
+    BrovexProgress progress;
+    long rows = 0;
+    browse_->forEachRecord([&](const std::vector<std::string>& cells) {
         if (csv)
             file.line(joined([&](const BrovexColumn& c) { return csvValue(exportValue(c, cells), separator); }));
         else
             file.line(
                 "<TR> " + joined([&](const BrovexColumn& c) { return htmlCell(exportValue(c, cells)); }) + "</TR>");
-        return file.good();
+        ++rows;
+        return file.good() && progress.step(rows, inView);
     });
+    progress.close();
     if (!csv) {
         file.line("</TABLE>");
         file.line("</HTML>");

@@ -346,6 +346,9 @@ bool BrovexList::HandleEvent(int event)
     case kResetToDefault:
         ResetToDefault();
         return true;
+    case kListProperties:
+        ListPropertiesCommand();
+        return true;
     case kRemoveColumn:
         RemoveColumn();
         return true;
@@ -357,6 +360,12 @@ bool BrovexList::HandleEvent(int event)
             ToggleSort();
             post(kSortChanged);
         }
+        return true;
+    case kPrintPage:
+        PrintList("Page");
+        return true;
+    case kPrintAll:
+        PrintList("View");
         return true;
     case kExportCsv:
         ExportCsv();

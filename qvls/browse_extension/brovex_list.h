@@ -29,6 +29,10 @@ namespace qv::rt {
 class Control;
 class Window;
 } // namespace qv::rt
+namespace qv::report {
+class PageQueue;
+class ReportController;
+} // namespace qv::report
 namespace qv::fw {
 class ContextMenu;
 class ListBrowser;
@@ -67,6 +71,9 @@ public:
     virtual long CountRecords() = 0;
     // Lets the window change the order and filter texts printed in a list's page header.
     virtual void ProcedureHook(std::string& /*order*/, std::string& /*filter*/) { }
+    // Shows a printout's pages in the previewer; true when they are to be
+    // printed. The window may print them itself and answer false.
+    virtual bool PreviewPrint(report::PageQueue& pages, report::ReportController& report);
     // The browse chooses its order again and reloads.
     virtual void RefreshBrowse() = 0;
 };
@@ -115,6 +122,8 @@ public:
         kRemoveColumn = 1065,
         kBestFit = 1067,
         kSortOn = 1068,
+        kPrintPage = 1069,
+        kPrintAll = 1070,
         kExportCsv = 1072,
         kExportHtml = 1073,
         kAddFilterEqual = 1074,
@@ -214,11 +223,20 @@ public:
     void EditColumnColors();
     // The list's font, chosen in the font dialog from the working settings.
     void ChooseListFont();
+    // The "List Properties" window: the shown fields, their order and
+    // settings, and the list's own, each shown on the list as it changes.
+    void EditListProperties();
     // A colour's value by its name (-1 "None"), and its name and place
     // (1-based) in the drop lists; either leaves its answer alone for a
     // name or value the 17 colours do not hold.
     static void ColorFromName(std::string_view name, long& value);
     static void ColorName(long value, std::string& name, int& position);
+
+    // --- print
+    // kind "View": every record of the view, by default through the
+    // previewer; "Page": the rows loaded in the list, by default straight to
+    // the printer. The shown columns are scaled to the page.
+    void PrintList(std::string_view kind);
 
     // --- export
     // Every record of the view through the shown columns, into a file the
@@ -241,6 +259,8 @@ public:
     const std::vector<BrovexViewFormat>& views() const { return forq_; }
     const BrovexListSettings& design() const { return def_; }
     BrovexListSettings& workingSettings() { return pars_; }
+    // Lets the properties window move and size the list (before RestoreLayout).
+    void allowListResize(bool on) { def_.allowBBResize = on; }
     BrovexFlags& flags() const { return *flags_; }
     rt::Control& listControl() const { return *list_; }
     int currentCol() const { return currentCol_; }
@@ -272,6 +292,9 @@ public:
     int lastEvent = 0;
 
 private:
+    friend class ListPropertiesWindow;
+    // The menu's "List Properties": the window, then the sort column found again.
+    void ListPropertiesCommand();
     BrovexColumn* shownAt(int seq);
     BrovexColumn* allByQnos(int qnos);
     void addShown(const BrovexColumn& column);

@@ -384,6 +384,11 @@ void BrovexList::ChooseListFont()
     font.bold = (style & font_style::WeightMask) >= 600;
     font.italic = (style & font_style::Italic) != 0;
     list_->setFont(font);
+    // The next choice starts from this one.
+    pars_.font = spec.name;
+    pars_.point = spec.size;
+    pars_.color = spec.color;
+    pars_.style = style;
 }
 
 void BrovexList::UserFilter()

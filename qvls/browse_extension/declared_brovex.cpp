@@ -30,6 +30,7 @@ DeclaredBrovex::DeclaredBrovex(fw::ListWindow& window, fw::DeclaredList& target,
     replace_ = brovex["replace"] && brovex["replace"].as<bool>();
     visual_ = brovex["mark"] ? brovex["mark"].as<std::string>() : ">Header";
     flags_.titleText = brovex["title"] ? brovex["title"].as<std::string>() : "";
+    allowResize_ = brovex["resize"] && brovex["resize"].as<bool>();
     definitions_ = brovexColumnDefinitions(declaration["columns"]);
 }
 
@@ -42,6 +43,7 @@ void DeclaredBrovex::attach()
     listName_ = control.name();
     list_.AttachBrowse(*this, window_, browse, flags_, control, visual_,
         glo().positionFile.empty() ? std::string(kPositionFile) : glo().positionFile);
+    list_.allowListResize(allowResize_);
     list_.upper = true;
     fileOrder_ = target_.reader().AddSortOrder(-1);
     list_.PrepareSortOrders(replace_);

@@ -4,7 +4,9 @@
 //
 //   list:
 //     brovex: {mask: 34611200}     # the menu mask; `replace: true` sets the
-//                                  # column orders in place of adding to them
+//                                  # column orders in place of adding to them;
+//                                  # `resize: true` lets the properties window
+//                                  # move and size the list
 //     columns:                     # with the column attributes of brovex_column.h
 //
 // The list's events are addressed to its list control; one for no control
@@ -75,6 +77,7 @@ private:
     BrovexList list_;
     BrovexFlags flags_;
     bool replace_ = false;
+    bool allowResize_ = false;
     std::string listName_;
     std::string visual_;
     int fileOrder_ = 0; // the order of "Do not sort"

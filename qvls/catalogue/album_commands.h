@@ -25,7 +25,7 @@ public:
 
     // The list's buttons for each command; a button the window lacks is {}.
     struct Buttons {
-        rt::ControlId albumWizard, cddbWizard, print, play;
+        rt::ControlId albumWizard{}, cddbWizard{}, print{}, play{};
     };
 
     AlbumCommands(fw::ListWindow& list, Flaps flaps);

@@ -4,6 +4,7 @@
 #include "qvls/catalogue/album_list.h"
 #include "qvls/catalogue/album_lookup.h"
 #include "qvls/catalogue/albums_and_songs.h"
+#include "qvls/catalogue/explorer_album_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
@@ -21,6 +22,7 @@ void registerCatalogue()
     registerAlbumForm();
     registerAlbumList();
     registerAlbumsAndSongsList();
+    registerExplorerAlbumList();
     registerSongForm();
     registerAlbumLookup();
 }

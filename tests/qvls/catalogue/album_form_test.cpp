@@ -249,6 +249,18 @@ TEST_F(AlbumFormTest, ACopyTakesTheTitleWithCopyAndNoDiscIdentity)
         (std::vector<std::string>{"Blue|Joni Mitchell", "Blue - Copy|Joni Mitchell", "Court and Spark|Joni Mitchell"}));
 }
 
+TEST_F(AlbumFormTest, ACancelledCopyAddsNothingAndTheNextAddStartsEmpty)
+{
+    ASSERT_TRUE(openList());
+    host->press(edit("?Copy", 1), "?Cancel");
+    ASSERT_FALSE(form()) << message();
+    EXPECT_EQ(albums(), (std::vector<std::string>{"Blue|Joni Mitchell", "Court and Spark|Joni Mitchell"}));
+    rt::Window& f = edit("?Add", 1);
+    EXPECT_EQ(f["?Album"].value(), "") << "the copy was used up by the cancelled one";
+    EXPECT_EQ(f["?Artist"].value(), "");
+    host->press(f, "?Cancel");
+}
+
 TEST_F(AlbumFormTest, CancellingANewAlbumTakesAwayEverySongAndLineItAdded)
 {
     ASSERT_TRUE(openList());
@@ -490,6 +502,17 @@ TEST_F(AlbumFormTest, TheListShowsItsCategoryTabsCountAndSaysWhatIsNotThereYet)
     host->choose(*list, "?CurrentTab", 1);
     host->press(*list, "?Play");
     EXPECT_EQ(host->messageBox(), nullptr);
+}
+
+TEST_F(AlbumFormTest, TheCategoryTabOfCategoryNoneShowsTheAlbumsWithoutOne)
+{
+    dictionary::Categories().record()["CAT:CategoryID"] = 0;
+    ASSERT_TRUE(openList());
+    host->choose(*list, "?CurrentTab", 4);
+    const rt::ListSource* rows = (*list)["?Browse:1"].list();
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(text::trimRight(rows->cell(0, 1)), "Court and Spark");
+    EXPECT_EQ(list->title(), "Albums - 2 entries") << "the caption counts every album";
 }
 
 TEST_F(AlbumFormTest, TheArtistIsRequiredAndLookupsFillMediaAndCategory)

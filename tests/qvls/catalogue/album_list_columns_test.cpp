@@ -137,9 +137,9 @@ TEST_F(AlbumListColumns, TheRightClickMenuSpeaksOfTheColumnUnderTheMouse)
             submenus.push_back(item.text + "@" + std::to_string(item.level));
     }
     EXPECT_EQ(submenus, (Strings{"&Output@1", "&List@1", "&Brovex@1", "&ListBox@2", "&Filter@1"}));
-    EXPECT_EQ(items["ADDF1"].text, "Add Filter of (Artist=O'Connor)");
-    EXPECT_EQ(items["ADDF2"].text, "Add Filter of (Artist<O'Connor)");
-    EXPECT_EQ(items["SRT"].text, "Sort on Artist");
+    EXPECT_EQ(items["ADDF1"].text, "Add Filter of (Album Artist=O'Connor)");
+    EXPECT_EQ(items["ADDF2"].text, "Add Filter of (Album Artist<O'Connor)");
+    EXPECT_EQ(items["SRT"].text, "Sort on Album Artist");
     EXPECT_TRUE(items["SRT"].enabled);
     EXPECT_EQ(items["ASC"].text, "Export to ASCII (BvOut.CSV)");
     // This list's mask offers moving columns and the list's font, nothing else.

@@ -87,7 +87,11 @@ protected:
     }
     std::string opened() const
     {
-        if (!rt::testing::eventually([&] { return std::filesystem::exists(openedLog); }))
+        // The opener runs on its own: its line may be half written yet.
+        const auto written = [&] {
+            return std::filesystem::exists(openedLog) && rt::testing::readFile(openedLog).ends_with('\n');
+        };
+        if (!rt::testing::eventually(written))
             return "<nothing opened>";
         return rt::testing::readFile(openedLog);
     }
@@ -101,6 +105,22 @@ protected:
         return std::string(text::trim(rt::formatPicture(raw, c.picture.value_or(""))));
     }
     std::string path(const std::string& name) const { return (std::filesystem::current_path() / name).string(); }
+    // The list's rows as shown, a line each, their values in shown order separated by \x1f.
+    std::string shownRows() const
+    {
+        const int columns = static_cast<int>(headers().size());
+        std::string shown;
+        for (int r = 0; r < box().list()->rowCount(); ++r)
+            for (int c = 1; c <= columns; ++c)
+                shown += shownValue(r, c) + (c == columns ? "\n" : "\x1f");
+        return shown;
+    }
+    // What a Python script printed about file, its one argument.
+    static std::string pythonOutput(const char* script, const std::string& file)
+    {
+        return qv::testing::commandOutput(
+            "python3 -c " + qv::testing::shellQuoted(script) + " " + qv::testing::shellQuoted(file));
+    }
 
     long exports = 0;
     rt::testing::ScratchFolder bin{"qv opener"};
@@ -152,24 +172,63 @@ TEST_F(AlbumListExport, PythonsCsvReaderReadsBackWhatTheListShowsAndThePageStays
     const int rows = box().list()->rowCount();
     ASSERT_EQ(rows, 7) << "the whole list on one page";
     host->choose(*list, "?Browse:1", 3);
-    const int columns = static_cast<int>(headers().size());
-    std::string shown;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 1; c <= columns; ++c)
-            shown += shownValue(r, c) + (c == columns ? "\n" : "\x1f");
+    const std::string shown = shownRows();
 
     const std::string file = path("Read back.csv");
     exportTo(BrovexList::kExportCsv, file);
-    const std::string read = qv::testing::commandOutput("python3 -c 'import csv, sys\n"
-                                                        "rows = list(csv.reader(open(sys.argv[1], newline=\"\", "
-                                                        "encoding=\"utf-8\")))\n"
-                                                        "sys.stdout.write(\"\".join(\"\\x1f\".join(r) + \"\\n\" for r "
-                                                        "in rows[2:]))' "
-        + qv::testing::shellQuoted(file));
+    const std::string read = pythonOutput(R"py(import csv, sys
+rows = list(csv.reader(open(sys.argv[1], newline="", encoding="utf-8")))
+sys.stdout.write("".join("\x1f".join(r) + "\n" for r in rows[2:])))py",
+        file);
     EXPECT_EQ(read, shown);
     EXPECT_EQ(box().list()->rowCount(), rows);
     EXPECT_EQ(box().selected(), 3);
     EXPECT_EQ(column(2)[0], "aja");
+}
+
+TEST_F(AlbumListExport, PythonsHtmlParserReadsBackWhatTheListShowsInItsColumnOrder)
+{
+    addArtists(
+        {{"Tom & <Jerry>", "\"Live\" at Rick's"}, {"Crosby, Stills", "Déjà Vu & <Más>"}, {"", "&amp; as typed"}});
+    host->dragHeader(*list, "?Browse:1", 1, hit(0, 2).x + 30);
+    clickHeader(1); // sorted on the album, now the first column
+    ASSERT_EQ(headers()[1], "Artist");
+    ASSERT_EQ(box().list()->rowCount(), 7) << "the whole list on one page";
+    const Strings shownHeaders = headers();
+    std::string expected = "UTF-8\n";
+    for (const std::string& h : shownHeaders)
+        expected += std::string(text::trim(h)) + (&h == &shownHeaders.back() ? "\n" : "\x1f");
+    expected += shownRows();
+
+    const std::string file = path("Read back.htm");
+    exportTo(BrovexList::kExportHtml, file);
+    // A blank value's cell holds a non-breaking space so that its border draws.
+    const std::string read = pythonOutput(R"py(import html.parser, sys
+class Page(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.charset, self.rows, self.cell = None, [], None
+    def handle_starttag(self, tag, attrs):
+        if tag == "meta":
+            self.charset = dict(attrs).get("charset")
+        elif tag == "tr":
+            self.rows.append([])
+        elif tag == "td":
+            self.cell = ""
+    def handle_endtag(self, tag):
+        if tag == "td":
+            self.rows[-1].append("" if self.cell == "\xa0" else self.cell)
+            self.cell = None
+    def handle_data(self, data):
+        if self.cell is not None:
+            self.cell += data
+page = Page()
+page.feed(open(sys.argv[1], "rb").read().decode("utf-8"))
+page.close()
+print(page.charset)
+sys.stdout.write("".join("\x1f".join(r) + "\n" for r in page.rows)))py",
+        file);
+    EXPECT_EQ(read, expected);
 }
 
 TEST_F(AlbumListExport, TheFilesFollowTheColumnsAsMovedAndTheirPictures)

@@ -1,0 +1,575 @@
+// The album lists at scale: 80,000 albums with 1,000,000 songs on them, the
+// lists opened and moved as a user does on the headless host. Each move is
+// timed from the user's action until the window waits with the new page
+// shown: the first page as the list opens, Page Down, a typed prefix
+// located, another tab (the classic list) or a header clicked (the explorer
+// list), and a query the wizard finishes that no album matches. Beside each
+// (the *Raw benchmarks), raw SQLite on the same files doing the same keyed
+// page with its best index and a LIMIT of one page, or the scan a filter on
+// no index needs. All are timed in wall-clock time.
+//
+//   album_lists_bench [--benchmark_filter=...]
+//   QV_BENCH_SONGS=100000 album_lists_bench   (a smaller collection: albums are 8% of the songs)
+//   QV_BENCH_DIR=/path album_lists_bench      (where the collection is kept; default /tmp)
+//
+// The collection is generated once and kept for later runs.
+
+#include "platform/framework/list_window.h"
+#include "platform/runtime/headless.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/window.h"
+#include "platform/tables/group.h"
+#include "platform/tables/table.h"
+#include "platform/text/case.h"
+#include "platform/text/text.h"
+#include "qvls/core/outside_texts.h"
+#include "qvls/dictionary/access.h"
+#include "qvls/dictionary/tables.h"
+
+#include "bench/support/collection.h"
+#include "bench/support/words.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace qv;
+namespace fs = std::filesystem;
+using bench::word;
+namespace dict = qv::qvls::dictionary;
+
+namespace {
+
+struct Fixture {
+    fs::path folder;
+    long songs = 1000000;
+    long albums = 80000;
+    std::vector<std::string> albumTitles; // in album id order
+};
+Fixture g_fx;
+
+// Titles and artists from the generator's seed: the same in every run, so
+// the benchmarks can type prefixes that are there without reading the files.
+void makeTitles(Fixture& fx)
+{
+    std::mt19937 rng(17);
+    fx.albumTitles.clear();
+    for (long a = 0; a < fx.albums; ++a)
+        fx.albumTitles.push_back(word(rng) + " " + word(rng));
+}
+
+void generate(const Fixture& fx)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    tables::Table& songs = dict::Quorvel();
+    tables::Table& albums = dict::Album();
+    tables::Table& categories = dict::Categories();
+    for (tables::Table* t : {&songs, &albums, &categories}) {
+        t->create();
+        t->open();
+    }
+    for (tables::Table* t : {&dict::AlbumDetails(), &dict::Media()}) // the album's other files, empty
+        t->create();
+    tables::Group& g = albums.group();
+    g.begin();
+    for (int c = 1; c <= 30; ++c) {
+        categories.record().clear();
+        categories.record()["CAT:Category"] = "Category " + std::to_string(c);
+        categories.record()["CAT:CategoryID"] = c;
+        categories.insert();
+    }
+    std::mt19937 rng(29);
+    std::vector<std::string> artists;
+    for (int a = 0; a < fx.albums / 4; ++a)
+        artists.push_back(word(rng) + " " + word(rng));
+    static const char* media[] = {"CD", "LP", "Cassette", "MP3"};
+    struct AlbumRow {
+        std::string artist, media, fileNumber;
+        int year, category;
+    };
+    std::vector<AlbumRow> rows;
+    for (long a = 1; a <= fx.albums; ++a) {
+        AlbumRow r{artists[rng() % artists.size()], media[rng() % 4], "CD" + std::to_string(a),
+            1950 + static_cast<int>(rng() % 75), rng() % 20 == 0 ? 0 : 1 + static_cast<int>(rng() % 30)};
+        tables::Record& rec = albums.record();
+        rec.clear();
+        rec["ALB:AlbumID"] = static_cast<std::int64_t>(a);
+        rec["ALB:Album"] = fx.albumTitles[static_cast<std::size_t>(a - 1)];
+        rec["ALB:Artist"] = r.artist;
+        rec["ALB:Media"] = r.media;
+        rec["ALB:FileNumber"] = r.fileNumber;
+        rec["ALB:ReleaseDate"] = r.year;
+        rec["ALB:CategoryID"] = r.category;
+        rec["ALB:Category"] = r.category ? "Category " + std::to_string(r.category) : std::string();
+        if (albums.insert() != 0) {
+            // A title and artist drawn twice: the album is filed under an artist of its own.
+            r.artist += " " + std::to_string(a);
+            rec["ALB:Artist"] = r.artist;
+            albums.insert();
+        }
+        rows.push_back(std::move(r));
+    }
+    g.commit();
+    // Songs spread evenly over the albums, in side and track order.
+    tables::Group& sg = songs.group();
+    sg.begin();
+    for (long i = 0; i < fx.songs; ++i) {
+        const long a = i * fx.albums / fx.songs; // 0-based album
+        const long first = (a * fx.songs + fx.albums - 1) / fx.albums;
+        const int track = static_cast<int>(i - first) + 1;
+        const AlbumRow& album = rows[static_cast<std::size_t>(a)];
+        tables::Record& r = songs.record();
+        r.clear();
+        r["SNG:Artist"] = album.artist;
+        r["SNG:Title"] = word(rng) + " " + word(rng);
+        r["SNG:Album"] = fx.albumTitles[static_cast<std::size_t>(a)];
+        r["SNG:AlbumID"] = static_cast<std::int64_t>(a + 1);
+        r["SNG:Side"] = track > 6 ? 1 : 0;
+        r["SNG:TrackNumber"] = track;
+        r["SNG:Time"] = 1 + static_cast<int>(rng() % 30000) * 10;
+        r["SNG:Media"] = album.media;
+        r["SNG:FileNumber"] = album.fileNumber;
+        r["SNG:ReleaseDate"] = album.year;
+        r["SNG:CategoryID"] = album.category;
+        if (songs.insert() != 0)
+            std::fprintf(stderr, "song insert failed: %s\n", tables::lastError().text.c_str());
+        if ((i + 1) % 50000 == 0) {
+            sg.commit();
+            sg.begin();
+            std::fprintf(stderr, "\r%ld songs", i + 1);
+        }
+    }
+    sg.commit();
+    for (tables::Table* t : {&songs, &albums, &categories})
+        t->close();
+    std::ofstream(fx.folder / ".complete") << "done\n";
+    std::fprintf(stderr, "\rgenerated %ld albums with %ld songs in %.0f s\n", fx.albums, fx.songs,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+}
+
+// ---- the lists, as the user works them ---------------------------------------------------
+
+struct ListCase {
+    const char* procedure;
+    int albumColumn; // the list's column of album titles
+};
+const ListCase kClassic{"BrowseAlbums", 2};
+const ListCase kExplorer{"BrovexAlbums", 1};
+constexpr const char* kList = "?Browse:1";
+
+rt::Window* openList(rt::HeadlessHost& host, const ListCase& c)
+{
+    host.startProcedure(c.procedure);
+    rt::Window* w = host.window(c.procedure);
+    return w && w->isOpen() ? w : nullptr;
+}
+
+void closeList(rt::HeadlessHost& host, rt::Window& w)
+{
+    host.press(w, "?Close");
+}
+
+const rt::ListSource& rows(rt::Window& w)
+{
+    return *w[kList].list();
+}
+
+std::string cell(rt::Window& w, int row, int column)
+{
+    return std::string(text::trimRight(rows(w).cell(row, column - 1)));
+}
+
+// The classic list opens on the tab it was left on: the album tab, as the raw page reads.
+void albumTab(rt::HeadlessHost& host, rt::Window& w, const ListCase& c)
+{
+    if (&c == &kClassic && w["?CurrentTab"].selected() != 1)
+        host.choose(w, "?CurrentTab", 1);
+}
+
+void openBench(benchmark::State& st, const ListCase& c)
+{
+    rt::HeadlessHost host;
+    if (rt::Window* w = openList(host, c)) { // the tab the next openings start on
+        albumTab(host, *w, c);
+        closeList(host, *w);
+    }
+    int page = 0;
+    for (auto _ : st) {
+        rt::Window* w = openList(host, c);
+        st.PauseTiming();
+        if (!w) {
+            st.SkipWithError("the list did not open");
+            break;
+        }
+        page = rows(*w).rowCount();
+        closeList(host, *w);
+        st.ResumeTiming();
+    }
+    st.counters["page"] = page;
+}
+
+void pageDownBench(benchmark::State& st, const ListCase& c)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = openList(host, c);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    albumTab(host, *w, c);
+    long pages = 0;
+    for (auto _ : st) {
+        const std::string before = cell(*w, 0, c.albumColumn);
+        host.post(*w, rt::Event{rt::event::PageDown, (*w)[kList].number()});
+        st.PauseTiming();
+        if (cell(*w, 0, c.albumColumn) == before) { // at the end: from the top again
+            host.post(*w, rt::Event{rt::event::ScrollTop, (*w)[kList].number()});
+            if (pages == 0) {
+                st.SkipWithError(("Page Down stayed at '" + before + "'").c_str());
+                break;
+            }
+        }
+        ++pages;
+        st.ResumeTiming();
+    }
+    st.counters["pages"] = static_cast<double>(pages);
+    closeList(host, *w);
+}
+
+// Three letters of a title, lower case as typed.
+std::string prefixOf(const std::string& title)
+{
+    std::string p = title.substr(0, 3);
+    for (char& ch : p)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return p;
+}
+
+void locateBench(benchmark::State& st, const ListCase& c)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = openList(host, c);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    albumTab(host, *w, c);
+    std::mt19937 rng(3);
+    for (auto _ : st) {
+        st.PauseTiming();
+        const std::string prefix = prefixOf(g_fx.albumTitles[rng() % g_fx.albumTitles.size()]);
+        st.ResumeTiming();
+        for (char ch : prefix) // each letter locates, as it does when typed
+            host.key(*w, ch - 'a' + 'A');
+        st.PauseTiming();
+        const int row = (*w)[kList].selected();
+        const std::string shown = row > 0 ? cell(*w, row - 1, c.albumColumn) : std::string();
+        if (prefixOf(shown) != prefix) {
+            st.SkipWithError(("located '" + shown + "' for '" + prefix + "'").c_str());
+            break;
+        }
+        for (std::size_t i = 0; i < prefix.size(); ++i)
+            host.key(*w, rt::key::Back);
+        st.ResumeTiming();
+    }
+    closeList(host, *w);
+}
+
+// The classic list's Artist and Album tabs, in turn.
+void tabBench(benchmark::State& st)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = openList(host, kClassic);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    int tab = 1;
+    for (auto _ : st) {
+        tab = tab == 1 ? 2 : 1;
+        host.choose(*w, "?CurrentTab", tab);
+    }
+    // The artist tab's page runs by artist.
+    host.choose(*w, "?CurrentTab", 2);
+    for (int r = 1; r < rows(*w).rowCount(); ++r)
+        if (text::asciiUpper(cell(*w, r - 1, 1)) > text::asciiUpper(cell(*w, r, 1))) {
+            st.SkipWithError("the artist tab's page is not in artist order");
+            break;
+        }
+    albumTab(host, *w, kClassic);
+    closeList(host, *w);
+}
+
+// The explorer list's Artist header: the artist's order, then the album's again.
+void headerBench(benchmark::State& st)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = openList(host, kExplorer);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    for (auto _ : st) {
+        const rt::ListHit at = host.listPoint(*w, kList, 0, 2);
+        host.listMouse(*w, kList, rt::ListMouse::LeftDown, at);
+        host.listMouse(*w, kList, rt::ListMouse::LeftUp, at);
+    }
+    closeList(host, *w);
+}
+
+// Artist Is Equal To a name no album has, finished in the query wizard.
+void queryBench(benchmark::State& st, const ListCase& c)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = openList(host, c);
+    if (!w) {
+        st.SkipWithError("the list did not open");
+        return;
+    }
+    for (auto _ : st) {
+        st.PauseTiming();
+        host.press(*w, "?Query");
+        rt::Window* wizard = host.window("QueryWizard");
+        if (!wizard) {
+            st.SkipWithError("no query wizard");
+            break;
+        }
+        host.press(*wizard, "?And");
+        host.choose(*wizard, "?Fields", 1);
+        host.press(*wizard, "?Next");
+        host.choose(*wizard, "?Operations", 1);
+        host.press(*wizard, "?Next");
+        host.enter(*wizard, "?Value", "Nobody At All");
+        host.press(*wizard, "?Next");
+        st.ResumeTiming();
+        host.press(*wizard, "?Finish");
+        st.PauseTiming();
+        if (rows(*w).rowCount() != 0) {
+            st.SkipWithError("the query matched albums");
+            break;
+        }
+        host.press(*w, "?Reset");
+        st.ResumeTiming();
+    }
+    closeList(host, *w);
+}
+
+void BM_OpenAlbumList(benchmark::State& st)
+{
+    openBench(st, kClassic);
+    st.counters["albums"] = static_cast<double>(g_fx.albums);
+}
+void BM_OpenExplorerAlbumList(benchmark::State& st)
+{
+    openBench(st, kExplorer);
+}
+void BM_PageDownAlbumList(benchmark::State& st)
+{
+    pageDownBench(st, kClassic);
+}
+void BM_PageDownExplorerAlbumList(benchmark::State& st)
+{
+    pageDownBench(st, kExplorer);
+}
+void BM_LocateAlbumList(benchmark::State& st)
+{
+    locateBench(st, kClassic);
+}
+void BM_LocateExplorerAlbumList(benchmark::State& st)
+{
+    locateBench(st, kExplorer);
+}
+void BM_TabAlbumList(benchmark::State& st)
+{
+    tabBench(st);
+}
+void BM_HeaderExplorerAlbumList(benchmark::State& st)
+{
+    headerBench(st);
+}
+void BM_QueryNoMatchAlbumList(benchmark::State& st)
+{
+    queryBench(st, kClassic);
+}
+
+// ---- the same pages written directly against SQLite --------------------------------------
+
+constexpr int kRawPage = 12; // about what the lists show
+// The keys leave out albums with neither title nor artist: the condition lets
+// SQLite walk their partial indexes.
+constexpr const char* kByAlbum = "SELECT * FROM a.Album WHERE _k_Album >= ?1"
+                                 " AND NOT (_k_Album = '' AND _k_Artist = '') ORDER BY _k_Album, _k_Artist LIMIT ?3";
+constexpr const char* kAfterAlbum = "SELECT * FROM a.Album WHERE (_k_Album, _k_Artist) > (?1, ?2)"
+                                    " AND NOT (_k_Album = '' AND _k_Artist = '') ORDER BY _k_Album, _k_Artist LIMIT ?3";
+constexpr const char* kByArtist = "SELECT * FROM a.Album WHERE _k_Artist >= ?1"
+                                  " AND NOT (_k_Artist = '' AND _k_Album = '') ORDER BY _k_Artist, _k_Album LIMIT ?3";
+// No index serves a case-blind test on the artist: a scan, as any plan.
+constexpr const char* kNoMatch = "SELECT * FROM a.Album WHERE upper(Artist) = upper(?1)"
+                                 " AND NOT (_k_Album = '' AND _k_Artist = '') ORDER BY _k_Album, _k_Artist LIMIT ?3";
+
+// The files the album lists open: the albums and what an album's delete
+// reaches (its songs, its detail lines) and what its form looks up.
+sqlite3* rawOpen()
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
+    std::string script;
+    const std::pair<const char*, tables::Table*> files[] = {{"a", &dict::Album()}, {"s", &dict::Quorvel()},
+        {"d", &dict::AlbumDetails()}, {"c", &dict::Categories()}, {"m", &dict::Media()}};
+    for (const auto& [alias, table] : files)
+        script += "ATTACH 'file:" + (g_fx.folder / table->filePath()).string() + "?mode=ro' AS " + alias + ";";
+    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
+    return db;
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
+        std::fprintf(stderr, "%s\n%s\n", sql, sqlite3_errmsg(db));
+    return s;
+}
+
+int columnNamed(sqlite3_stmt* s, const char* name)
+{
+    for (int c = 0; c < sqlite3_column_count(s); ++c)
+        if (std::string(sqlite3_column_name(s, c)) == name)
+            return c;
+    return -1;
+}
+
+// One page from the key values on; answers the last row's album and artist keys.
+std::pair<std::string, std::string> rawPage(sqlite3_stmt* s, const std::string& from, const std::string& then = {})
+{
+    sqlite3_bind_text(s, 1, from.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, 2, then.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int(s, 3, kRawPage);
+    // Every statement reads the album file's own columns.
+    static const int album = columnNamed(s, "_k_Album"), artist = columnNamed(s, "_k_Artist");
+    std::pair<std::string, std::string> last;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        for (int c = 0; c < sqlite3_column_count(s); ++c)
+            benchmark::DoNotOptimize(sqlite3_column_text(s, c));
+        last = {reinterpret_cast<const char*>(sqlite3_column_text(s, album)),
+            reinterpret_cast<const char*>(sqlite3_column_text(s, artist))};
+    }
+    sqlite3_reset(s);
+    return last;
+}
+
+void BM_OpenAlbumListRaw(benchmark::State& st)
+{
+    for (auto _ : st) {
+        sqlite3* db = rawOpen();
+        sqlite3_stmt* s = prepare(db, kByAlbum);
+        rawPage(s, "");
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+    }
+}
+
+void BM_PageDownAlbumListRaw(benchmark::State& st)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db, kAfterAlbum);
+    std::pair<std::string, std::string> last;
+    for (auto _ : st) {
+        last = rawPage(s, last.first, last.second);
+        if (last.first.empty()) // past the end: from the top again
+            last = {};
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+void BM_LocateAlbumListRaw(benchmark::State& st)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db, kByAlbum);
+    std::mt19937 rng(3);
+    for (auto _ : st) {
+        st.PauseTiming();
+        const std::string prefix = prefixOf(g_fx.albumTitles[rng() % g_fx.albumTitles.size()]);
+        st.ResumeTiming();
+        for (std::size_t n = 1; n <= prefix.size(); ++n)
+            rawPage(s, prefix.substr(0, n));
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+// A tab or a header: the first page of the other order.
+void BM_OtherOrderAlbumListRaw(benchmark::State& st)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* byArtist = prepare(db, kByArtist);
+    sqlite3_stmt* byAlbum = prepare(db, kByAlbum);
+    bool artist = false;
+    for (auto _ : st) {
+        artist = !artist;
+        rawPage(artist ? byArtist : byAlbum, "");
+    }
+    sqlite3_finalize(byArtist);
+    sqlite3_finalize(byAlbum);
+    sqlite3_close(db);
+}
+
+void BM_QueryNoMatchAlbumListRaw(benchmark::State& st)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db, kNoMatch);
+    for (auto _ : st)
+        rawPage(s, "Nobody At All");
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenExplorerAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PageDownAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PageDownExplorerAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PageDownAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LocateAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LocateExplorerAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LocateAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TabAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderExplorerAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OtherOrderAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QueryNoMatchAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QueryNoMatchAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (const char* n = std::getenv("QV_BENCH_SONGS"))
+        g_fx.songs = std::max(1L, std::atol(n));
+    g_fx.albums = std::max(1L, g_fx.songs * 2 / 25);
+    g_fx.folder = bench::openBenchCollection("albums", g_fx.songs, g_fx.albums);
+    makeTitles(g_fx);
+    if (!fs::exists(g_fx.folder / ".complete")) {
+        for (tables::Table* t :
+            {&dict::Quorvel(), &dict::Categories(), &dict::Album(), &dict::AlbumDetails(), &dict::Media()})
+            fs::remove(g_fx.folder / t->filePath());
+        generate(g_fx);
+    }
+    qvls::SetQueryWizardTexts();
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fw::ListWindow::forgetSingleInstances();
+    dict::KillDictionary();
+    return 0;
+}
