@@ -101,8 +101,8 @@ private:
     // A control bound to a field of the selected column, or of the working settings.
     template <typename T> void bindColumn(const char* use, T BrovexColumn::*field);
     template <typename T> void bindSetting(const char* use, T& setting);
-    // Applied to the list at once: on acceptance and, for a spin box, on each step.
-    void onChange(rt::ControlId control, std::function<void()> apply, bool spin = false);
+    // A spin box's value applies to the list when accepted and at each arrow step.
+    void onSpin(rt::ControlId control, const std::function<void()>& apply);
     void changeSelected(const std::function<void(BrovexColumn&, rt::ListFormatColumn&)>& change);
     void changePlace(int rt::Rect::*side, int value);
 
@@ -137,21 +137,20 @@ ListPropertiesWindow::ListPropertiesWindow(BrovexList& list)
     onAccepted(P::MoveLeft, [this] { moveColumn(true); });
     onAccepted(P::MoveRight, [this] { moveColumn(false); });
 
-    onChange(P::Header, [this] {
+    onAccepted(P::Header, [this] {
         if (BrovexColumn* c = selected())
             list_.setHeaderText(c->seq, c->header);
     });
     const auto header = [this] { list_.ApplyHeaderJustification(); };
     const auto data = [this] { list_.ApplyDataJustification(); };
-    onChange(P::HeaderOffset, header, true);
-    onChange(P::HeaderJust, header);
-    onChange(P::FieldOffset, data, true);
-    onChange(P::FieldJust, data);
-    onChange(
-        P::Width, [this] { changeSelected([](BrovexColumn& c, rt::ListFormatColumn& f) { f.width = c.widthDlu; }); },
-        true);
+    onSpin(P::HeaderOffset, header);
+    onAccepted(P::HeaderJust, header);
+    onSpin(P::FieldOffset, data);
+    onAccepted(P::FieldJust, data);
+    onSpin(
+        P::Width, [this] { changeSelected([](BrovexColumn& c, rt::ListFormatColumn& f) { f.width = c.widthDlu; }); });
     const auto flag = [this](rt::ControlId control, bool BrovexColumn::*field, char mark) {
-        onChange(control, [this, field, mark] {
+        onAccepted(control, [this, field, mark] {
             changeSelected([&](BrovexColumn& c, rt::ListFormatColumn& f) { setMark(f, mark, c.*field); });
         });
     };
@@ -160,19 +159,16 @@ ListPropertiesWindow::ListPropertiesWindow(BrovexList& list)
     flag(P::Border, &BrovexColumn::border, rt::list_mark::RightBorder);
     flag(P::Resize, &BrovexColumn::resize, rt::list_mark::Resizable);
 
-    onChange(
-        P::XPos, [this] { changePlace(&rt::Rect::x, pars_.xPos); }, true);
-    onChange(
-        P::YPos, [this] { changePlace(&rt::Rect::y, pars_.yPos); }, true);
-    onChange(
-        P::ListWidth, [this] { changePlace(&rt::Rect::width, pars_.width); }, true);
-    onChange(
-        P::ListHeight, [this] { changePlace(&rt::Rect::height, pars_.height); }, true);
-    onChange(
-        P::LineHeight, [this] { box().setProperty(rt::list_prop::LineHeight, std::to_string(pars_.lineHeight)); },
-        true);
-    onChange(P::VScroll, [this] { box().setProperty(rt::list_prop::VScroll, pars_.vScroll ? "1" : ""); });
-    onChange(P::HScroll, [this] { box().setProperty(rt::list_prop::HScroll, pars_.hScroll ? "1" : ""); });
+    onSpin(P::XPos, [this] { changePlace(&rt::Rect::x, pars_.xPos); });
+    onSpin(P::YPos, [this] { changePlace(&rt::Rect::y, pars_.yPos); });
+    onSpin(P::ListWidth, [this] { changePlace(&rt::Rect::width, pars_.width); });
+    onSpin(P::ListHeight, [this] { changePlace(&rt::Rect::height, pars_.height); });
+    onSpin(P::LineHeight, [this] {
+        // 0: the rows take the font's height again.
+        box().setProperty(rt::list_prop::LineHeight, pars_.lineHeight > 0 ? std::to_string(pars_.lineHeight) : "");
+    });
+    onAccepted(P::VScroll, [this] { box().setProperty(rt::list_prop::VScroll, pars_.vScroll ? "1" : ""); });
+    onAccepted(P::HScroll, [this] { box().setProperty(rt::list_prop::HScroll, pars_.hScroll ? "1" : ""); });
     onAccepted(P::Font, [this] { list_.ChooseListFont(); });
     onAccepted(P::Colors, [this] {
         if (const BrovexColumn* c = selected()) {
@@ -206,11 +202,10 @@ template <typename T> void ListPropertiesWindow::bindSetting(const char* use, T&
             [&setting] { return toText(setting); }, [&setting](const std::string& v) { fromText(v, setting); }});
 }
 
-void ListPropertiesWindow::onChange(rt::ControlId control, std::function<void()> apply, bool spin)
+void ListPropertiesWindow::onSpin(rt::ControlId control, const std::function<void()>& apply)
 {
-    if (spin)
-        onNewSelection(control, apply);
-    onAccepted(control, std::move(apply));
+    onNewSelection(control, apply);
+    onAccepted(control, apply);
 }
 
 void ListPropertiesWindow::changeSelected(const std::function<void(BrovexColumn&, rt::ListFormatColumn&)>& change)

@@ -88,9 +88,8 @@ protected:
     std::string opened() const
     {
         // The opener runs on its own: its line may be half written yet.
-        const auto written = [&] {
-            return std::filesystem::exists(openedLog) && rt::testing::readFile(openedLog).ends_with('\n');
-        };
+        const auto written
+            = [&] { return std::filesystem::exists(openedLog) && rt::testing::readFile(openedLog).ends_with('\n'); };
         if (!rt::testing::eventually(written))
             return "<nothing opened>";
         return rt::testing::readFile(openedLog);

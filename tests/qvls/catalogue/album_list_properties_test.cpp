@@ -429,6 +429,15 @@ TEST_F(ListProperties, ResetToDefaultsBringsBackTheDesign)
     EXPECT_EQ(u.shown("?Header"), "Artist");
 }
 
+TEST_F(ListProperties, ALineHeightOfNoughtGivesTheRowsTheFontsHeightAgain)
+{
+    ASSERT_TRUE(user->open());
+    user->spin("?LineHeight", "12");
+    EXPECT_EQ(user->box().property(rt::list_prop::LineHeight), "12");
+    user->spin("?LineHeight", "0");
+    EXPECT_EQ(user->box().property(rt::list_prop::LineHeight), "");
+}
+
 TEST_F(ListProperties, ColoursChosenFromTheWindowSurviveLaterColumnChanges)
 {
     PropertiesWindowUser& u = *user;
@@ -530,11 +539,11 @@ TEST_F(AlbumListProperties, TheSystemsMaskLeavesTheFontAndTheColumnsOrder)
     host->press(u.w(), "?MoveRight");
     host->press(u.w(), "?HideColumn");
     u.close();
-    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "Album ID"}));
+    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "AlbumID"}));
 
     host->press(*list, "?Close");
     open();
-    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "Album ID"}));
+    EXPECT_EQ(headers(), (Strings{"Album", "Media", "File Number", "Released", "Category", "WAV/MP3", "AlbumID"}));
 }
 
 } // namespace

@@ -1,18 +1,23 @@
-// The album list's header on the desktop: a click on a header, made with the
-// mouse through the Qt host, sorts the list on that column, and again the
-// other way round.
+// The album list on the desktop: a click on a header, made with the mouse
+// through the Qt host, sorts the list on that column, and again the other
+// way round; its properties window lays its controls out.
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QTableView>
 #include <QTest>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "platform/qt/host.h"
+#include "platform/qt/window_view.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/tables/table.h"
+#include "qvls/browse_extension/brovex_list.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/program.h"
 #include "qvls/dictionary/access.h"
@@ -40,6 +45,22 @@ std::vector<std::string> column(QTableView& t, int c)
     for (int r = 0; r < t.model()->rowCount(); ++r)
         out.push_back(t.model()->index(r, c).data().toString().trimmed().toStdString());
     return out;
+}
+
+rt::Window* openWindow(std::string_view name)
+{
+    rt::Scheduler& s = rt::Scheduler::instance();
+    for (const int thread : s.runningThreads())
+        for (rt::Window* w : s.windows(thread))
+            if (w->def().name == name)
+                return w;
+    return nullptr;
+}
+
+bool shows(rt::Window* w)
+{
+    qt::WindowView* view = w ? qt::QtHost::instance()->view(*w) : nullptr;
+    return view && view->outerWidget()->isVisible();
 }
 
 class AlbumListOnTheDesktop : public ProgramOnTheDesktop
@@ -89,6 +110,58 @@ TEST_F(AlbumListOnTheDesktop, AHeaderClickSortsTheListAndASecondTurnsItRound)
     EXPECT_EQ(header, (Strings{">Artist", "<Artist"}));
     EXPECT_EQ(ascending, (Strings{"Joni Mitchell", "Kraftwerk", "Miles Davis", "Steely Dan"}));
     EXPECT_EQ(descending, (Strings{"Steely Dan", "Miles Davis", "Kraftwerk", "Joni Mitchell"}));
+}
+
+// The properties window lays every control it shows inside itself and clear
+// of the others, and the available fields show their check icon. With
+// QV_SCREENSHOTS set to a folder, the window is saved there as a picture.
+TEST_F(AlbumListOnTheDesktop, ThePropertiesWindowLaysItsControlsOutInsideAndApart)
+{
+    std::vector<std::string> outside, overlapping;
+    bool checkIcon = false, opened = false;
+    run([&](QMainWindow&) {
+        rt::Scheduler::instance().post(
+            glo().frameThread, rt::Event{rt::event::Accepted, ctl::Main::ListsAlbums.number});
+        rt::Window* albums = nullptr;
+        ASSERT_TRUE(waitFor([&] { return shows(albums = openWindow("BrowseAlbums")); }));
+        rt::Scheduler::instance().post(*albums, rt::Event{BrovexList::kListProperties});
+        rt::Window* w = nullptr;
+        ASSERT_TRUE(waitFor([&] { return shows(w = openWindow("BrovexListProperties")); }));
+        opened = true;
+        waitFor([] { return false; }, 200);
+        QWidget* window = qt::QtHost::instance()->view(*w)->widget();
+        const QRect inside = window->rect();
+        struct Placed {
+            std::string name;
+            QRect at;
+        };
+        std::vector<Placed> placed;
+        for (const auto& c : w->controls()) {
+            if (c->effectivelyHidden() || c->parent())
+                continue; // radios lie inside their option, which is checked itself
+            auto* widget = window->findChild<QWidget*>(QString::fromStdString(c->name()));
+            if (!widget || !widget->isVisible())
+                continue;
+            const QRect at(widget->mapTo(window, QPoint(0, 0)), widget->size());
+            if (!inside.contains(at))
+                outside.push_back(c->name());
+            for (const Placed& p : placed)
+                if (p.at.intersects(at))
+                    overlapping.push_back(p.name + " " + c->name());
+            placed.push_back({c->name(), at});
+        }
+        if (auto* fields = window->findChild<QTableView*>("?Available"))
+            checkIcon = !fields->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull();
+        if (const char* folder = std::getenv("QV_SCREENSHOTS"))
+            window->window()->grab().save(
+                QString::fromStdString((std::filesystem::path(folder) / "list-properties.png").string()));
+        rt::Scheduler::instance().post(*w, rt::Event{rt::event::CloseWindow});
+        EXPECT_TRUE(waitFor([&] { return openWindow("BrovexListProperties") == nullptr; }));
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(outside.empty()) << outside.front();
+    EXPECT_TRUE(overlapping.empty()) << overlapping.front();
+    EXPECT_TRUE(checkIcon) << "a shown field has its check icon";
 }
 
 } // namespace
