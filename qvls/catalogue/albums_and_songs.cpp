@@ -24,7 +24,7 @@ AlbumsAndSongsList::AlbumsAndSongsList()
     , commands_(*this, AlbumCommands::Flaps::Album)
     , query_(W::kWindow, W::Query, W::Reset)
 {
-    commands_.bind({.albumWizard = W::Wizard, .cddbWizard = W::CddbWizard, .print = {}, .play = {}});
+    commands_.bind({.albumWizard = W::Wizard, .cddbWizard = W::CddbWizard});
     onAccepted(W::SelectCategory, [this] { category_.choose(*this); });
     onAccepted(W::SelectCategoryArtist, [this] { category_.choose(*this); });
     onAccepted(W::Query, [this] { query_.query(); });

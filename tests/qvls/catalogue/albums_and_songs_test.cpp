@@ -130,26 +130,40 @@ TEST_F(AlbumsAndSongs, TheSongsFollowTheAlbumHighlightInTheirOwnOrder)
 
 TEST_F(AlbumsAndSongs, QueryNarrowsTheAlbumsAndTheCaptionCountsTheWholeTables)
 {
+    // The album's artist Is Equal To the text, through the wizard's pages.
+    const auto query = [&](const std::string& artist) {
+        host->press(*w, "?Query");
+        rt::Window& wizard = *host->window("QueryWizard");
+        host->press(wizard, "?And");
+        host->choose(wizard, "?Fields", 1);
+        host->press(wizard, "?Next");
+        host->choose(wizard, "?Operations", 1);
+        host->press(wizard, "?Next");
+        host->enter(wizard, "?Value", artist);
+        host->press(wizard, "?Next");
+        host->press(wizard, "?Finish");
+    };
     EXPECT_EQ(w->title(), "Albums (3) and Songs (4)");
-    host->press(*w, "?Query");
-    rt::Window& wizard = *host->window("QueryWizard");
-    host->press(wizard, "?And");
-    host->choose(wizard, "?Fields", 1); // the album's artist
-    host->press(wizard, "?Next");
-    host->choose(wizard, "?Operations", 1);
-    host->press(wizard, "?Next");
-    host->enter(wizard, "?Value", "Joni Mitchell");
-    host->press(wizard, "?Next");
-    host->press(wizard, "?Finish");
+    query("Joni Mitchell");
     EXPECT_EQ(albumTitles(), (Strings{"Blue", "Hejira"}));
     EXPECT_EQ(songTitles(), (Strings{"All I Want", "River", "A Case of You"})) << "the songs are not filtered";
     down();
     EXPECT_EQ(songTitles(), Strings{"Coyote"});
     EXPECT_EQ(w->title(), "Albums (3) and Songs (4)");
+    EXPECT_TRUE((*w)["?Copy"].enabled());
 
     host->press(*w, "?Reset");
     EXPECT_EQ(albumTitles().size(), 3u);
     EXPECT_FALSE((*w)["?Reset"].enabled());
+
+    // No album at all: nothing to copy, no songs, and no form to step through.
+    query("Nobody");
+    EXPECT_TRUE(albumTitles().empty());
+    EXPECT_TRUE(songTitles().empty());
+    EXPECT_FALSE((*w)["?Copy"].enabled());
+    host->press(*w, "?EditAllSongs");
+    EXPECT_EQ(songForm(), nullptr);
+    EXPECT_EQ(w->title(), "Albums (3) and Songs (4)");
 }
 
 TEST_F(AlbumsAndSongs, EditAllSongsStepsInSideAndTrackOrderAndStopsAtTheFirstCancel)
