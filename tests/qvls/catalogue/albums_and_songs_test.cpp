@@ -6,9 +6,12 @@
 #include "qvls/catalogue/catalogue_fixture.h"
 
 #include <filesystem>
+#include <map>
 
+#include "platform/framework/context_menu.h"
 #include "platform/runtime/keycodes.h"
 #include "platform/runtime/list_box.h"
+#include "platform/runtime/list_format.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/services_fixture.h"
 #include "qvls/catalogue/list_format_saver.h"
@@ -128,6 +131,27 @@ TEST_F(AlbumsAndSongs, TheSongsFollowTheAlbumHighlightInTheirOwnOrder)
     EXPECT_EQ(albumTitles(), (Strings{"Aja", "Blue", "Hejira"}));
 }
 
+TEST_F(AlbumsAndSongs, TheSongListsMenuFiltersTheSongsOfEachAlbum)
+{
+    host->choose(*w, "?Browse:1", 2); // Blue
+    // Right-click on River's title: its own menu, with the song list's items.
+    const rt::ListHit river = host->listPoint(*w, "?List", 2, 4);
+    host->listMouse(*w, "?List", rt::ListMouse::RightDown, river);
+    host->post(*w, rt::Event{rt::event::AlertKey, songs().number(), rt::key::MouseRight});
+    auto* menu = host->dialog<fw::PopupMenuWindow>();
+    ASSERT_TRUE(menu);
+    std::map<std::string, std::string> items;
+    for (const auto& item : menu->items())
+        items[item.name] = item.text;
+    EXPECT_EQ(items["ADDF4"], "Add Filter of (Title (Song)~=River)");
+    ASSERT_TRUE(menu->choose("ADDF4")); // not River
+    host->settle();
+    EXPECT_EQ(songTitles(), (Strings{"All I Want", "A Case of You"}));
+    EXPECT_EQ(albumTitles(), (Strings{"Aja", "Blue", "Hejira"})) << "the albums are not filtered";
+    down();
+    EXPECT_EQ(songTitles(), Strings{"Coyote"}) << "the filter keeps to the album";
+}
+
 TEST_F(AlbumsAndSongs, QueryNarrowsTheAlbumsAndTheCaptionCountsTheWholeTables)
 {
     // The album's artist Is Equal To the text, through the wizard's pages.
@@ -209,6 +233,25 @@ TEST_F(AlbumsAndSongs, ASecondOpeningBringsTheFirstForward)
     EXPECT_EQ(host->openWindows().size(), windows);
     EXPECT_EQ(host->window(kWindow), w);
     EXPECT_FALSE(w->iconized());
+}
+
+TEST_F(AlbumsAndSongs, EachListKeepsItsOwnLayout)
+{
+    const auto width = [](const rt::Control& list, std::size_t column) {
+        return rt::readListFormat(list.format()).format.columns.at(column - 1).width;
+    };
+    host->resizeColumn(*w, "?Browse:1", 1, 120);
+    host->resizeColumn(*w, "?List", 3, 150);
+    host->press(*w, "?Close");
+    const std::string positions = readFile(collection("POSITION.INI"));
+    EXPECT_NE(positions.find("[BrowseAlbumsAndSongs]"), std::string::npos) << positions;
+    for (const char* key : {"BrovexOrigFormatString-?Browse:1=", "BrovexOrigFormatString-?List="})
+        EXPECT_NE(positions.find(key), std::string::npos) << key;
+
+    open();
+    EXPECT_EQ(width(albums(), 1), 120);
+    EXPECT_EQ(width(songs(), 3), 150);
+    EXPECT_EQ(width(songs(), 1), 10) << "the song list's own columns";
 }
 
 TEST_F(AlbumsAndSongs, CtrlAltRPutsBothListsBackToTheirDesign)
