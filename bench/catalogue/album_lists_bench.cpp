@@ -1,9 +1,10 @@
-// The album lists at scale: 80,000 albums with 1,000,000 songs on them, the
-// lists opened and moved as a user does on the headless host. Each move is
-// timed from the user's action until the window waits with the new page
-// shown: the first page as the list opens, Page Down, a typed prefix
-// located, another tab (the classic list) or a header clicked (the explorer
-// list), and a query the wizard finishes that no album matches. Beside each
+// The album and song lists at scale: 80,000 albums with 1,000,000 songs on
+// them, the lists opened and moved as a user does on the headless host. Each
+// move is timed from the user's action until the window waits with the new
+// page shown: the first page as the list opens, Page Down, a typed prefix
+// located, another tab (the classic lists, the song list on each of its nine
+// tabs) or a header clicked, and a query the wizard finishes that no album
+// matches. Beside each
 // (the *Raw benchmarks), raw SQLite on the same files doing the same keyed
 // page with its best index and a LIMIT of one page, or the scan a filter on
 // no index needs. All are timed in wall-clock time.
@@ -23,6 +24,7 @@
 #include "platform/text/case.h"
 #include "platform/text/text.h"
 #include "qvls/core/outside_texts.h"
+#include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
 #include "qvls/dictionary/tables.h"
 
@@ -534,6 +536,349 @@ void BM_QueryNoMatchAlbumListRaw(benchmark::State& st)
     sqlite3_close(db);
 }
 
+// ---- the song lists -----------------------------------------------------------------------
+//
+// The classic song list on each of its nine tabs (the benchmark's argument,
+// in the sheet's order), and a header click on the Time column, which no key
+// serves. The media tab shows the CD songs, the category tab category 7's.
+
+constexpr const char* kSongList = "BrowseSongs";
+constexpr const char* kSongBox = "?Browse";
+constexpr const char* kSongMedia = "CD";
+constexpr int kSongCategory = 7;
+
+struct SongOrder {
+    const char* tab;
+    std::vector<const char*> columns; // the key's columns in the song file, in order
+    const char* range; // the tab's range, "" for none
+    const char* partial; // what the key's partial index asks, "" for none
+    int located; // 0-based list-queue field the locator searches; -1 for a number
+};
+// Songs by Side and TrackNumber, like every other song, hold numbers.
+const std::vector<SongOrder>& songOrders()
+{
+    static const std::string category = "q.CategoryID = " + std::to_string(kSongCategory);
+    // The files keep their key columns folded to lower case.
+    static const std::string media = "q._k_Media = '" + text::asciiLower(kSongMedia) + "'";
+    static const std::vector<SongOrder> orders{
+        {"Artist", {"_k_Artist", "_k_Title", "_k_Mix"}, "", "", 0},
+        {"Title", {"_k_Title", "_k_Artist"}, "", "", 17},
+        {"Album", {"_k_Album", "_k_Artist", "Side", "TrackNumber", "_k_Title"}, "", "", 2},
+        {"FileNumber", {"_k_FileNumber"}, "", "NOT (q._k_FileNumber = '')", 4},
+        {"Media", {"_k_Media", "_k_FileNumber", "_k_Title"}, media.c_str(), "", 4},
+        {"Category", {"CategoryID", "_k_Artist", "_k_Title", "_k_Album"}, category.c_str(),
+            "NOT (q.CategoryID = 0 AND q._k_Artist = '' AND q._k_Title = '' AND q._k_Album = '')", 0},
+        {"Chart", {"ChartNumber", "_k_Artist", "_k_Title"}, "",
+            "NOT (q.ChartNumber = 0 AND q._k_Artist = '' AND q._k_Title = '')", -1},
+        {"BPM", {"BeatsPerMinute", "_k_Title", "_k_Artist"}, "",
+            "NOT (q.BeatsPerMinute = 0 AND q._k_Title = '' AND q._k_Artist = '')", -1},
+        {"UDK", {"_k_UserDefinedKeyField", "_k_Artist", "_k_Title"}, "",
+            "NOT (q._k_UserDefinedKeyField = '' AND q._k_Artist = '' AND q._k_Title = '')", 9},
+    };
+    return orders;
+}
+// The first column the locator types into: the first after the range.
+const char* freeColumn(const SongOrder& o)
+{
+    return o.columns[*o.range ? 1 : 0];
+}
+
+// The shared buffers the two limited tabs read their media and category from.
+void holdSongParents()
+{
+    dict::Media().record()["MED:Media"] = kSongMedia;
+    dict::Categories().record()["CAT:CategoryID"] = kSongCategory;
+}
+
+rt::Window* openSongList(rt::HeadlessHost& host)
+{
+    holdSongParents();
+    host.startProcedure(kSongList);
+    rt::Window* w = host.window(kSongList);
+    return w && w->isOpen() ? w : nullptr;
+}
+
+std::string songCell(rt::Window& w, int row, int field)
+{
+    return std::string(text::trimRight(w[kSongBox].list()->cell(row, field)));
+}
+
+rt::Window* songListOnTab(benchmark::State& st, rt::HeadlessHost& host, int tab)
+{
+    rt::Window* w = openSongList(host);
+    if (!w) {
+        st.SkipWithError("the song list did not open");
+        return nullptr;
+    }
+    if (w->control("?CurrentTab")->selected() != tab)
+        host.choose(*w, "?CurrentTab", tab);
+    // A new tab keeps the song it showed: the benchmarks start from the top.
+    host.post(*w, rt::Event{rt::event::ScrollTop, (*w)[kSongBox].number()});
+    return w;
+}
+
+// The list opens on the tab it was left on.
+// The benchmark's label: the order of its argument's tab.
+int songTab(benchmark::State& st)
+{
+    const int tab = static_cast<int>(st.range(0));
+    st.SetLabel(songOrders()[static_cast<std::size_t>(tab - 1)].tab);
+    return tab;
+}
+
+void BM_OpenSongList(benchmark::State& st)
+{
+    const int tab = songTab(st);
+    qvls::settings().SaveLastTab = 1;
+    rt::HeadlessHost host;
+    if (rt::Window* w = songListOnTab(st, host, tab))
+        host.press(*w, "?Close");
+    int page = 0;
+    for (auto _ : st) {
+        rt::Window* w = openSongList(host);
+        st.PauseTiming();
+        if (!w || w->control("?CurrentTab")->selected() != tab) {
+            st.SkipWithError("the song list did not open on its tab");
+            break;
+        }
+        page = (*w)[kSongBox].list()->rowCount();
+        host.press(*w, "?Close");
+        st.ResumeTiming();
+    }
+    st.counters["page"] = page;
+}
+
+void BM_PageDownSongList(benchmark::State& st)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = songListOnTab(st, host, songTab(st));
+    if (!w)
+        return;
+    long pages = 0;
+    for (auto _ : st) {
+        const std::string before = songCell(*w, 0, 16); // the song's id
+        host.post(*w, rt::Event{rt::event::PageDown, (*w)[kSongBox].number()});
+        st.PauseTiming();
+        if (songCell(*w, 0, 16) == before) {
+            host.post(*w, rt::Event{rt::event::ScrollTop, (*w)[kSongBox].number()});
+            if (pages == 0) {
+                st.SkipWithError("Page Down stayed");
+                break;
+            }
+        }
+        ++pages;
+        st.ResumeTiming();
+    }
+    st.counters["pages"] = static_cast<double>(pages);
+    host.press(*w, "?Close");
+}
+
+// What the user types on a tab: three letters of a name, a file number's
+// start, or "0" on a number tab.
+std::string typedOn(const SongOrder& order, std::mt19937& rng)
+{
+    if (order.located < 0)
+        return "0";
+    if (std::string_view(order.tab) == "FileNumber" || std::string_view(order.tab) == "Media")
+        return "cd" + std::to_string(1 + rng() % 9);
+    return prefixOf(word(rng));
+}
+
+// Each key locates as typed.
+void BM_LocateSongList(benchmark::State& st)
+{
+    const int tab = songTab(st);
+    const SongOrder& order = songOrders()[static_cast<std::size_t>(tab - 1)];
+    rt::HeadlessHost host;
+    rt::Window* w = songListOnTab(st, host, tab);
+    if (!w)
+        return;
+    std::mt19937 rng(5);
+    for (auto _ : st) {
+        st.PauseTiming();
+        const std::string typed = typedOn(order, rng);
+        st.ResumeTiming();
+        for (char ch : typed)
+            host.key(*w, ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+        st.PauseTiming();
+        const int row = (*w)[kSongBox].selected();
+        // The custom field is empty in every song: the prefix goes past them all.
+        if (order.located >= 0 && std::string_view(order.tab) != "UDK") {
+            const std::string shown = row > 0 ? songCell(*w, row - 1, order.located) : std::string();
+            if (prefixOf(shown) != typed.substr(0, 3)) {
+                st.SkipWithError(("located '" + shown + "' for '" + typed + "'").c_str());
+                break;
+            }
+        }
+        for (std::size_t i = 0; i < typed.size(); ++i)
+            host.key(*w, rt::key::Back);
+        st.ResumeTiming();
+    }
+    host.press(*w, "?Close");
+}
+
+// To the tab from another one (the first, or the second for the first).
+void BM_TabSongList(benchmark::State& st)
+{
+    const int tab = songTab(st);
+    const int other = tab == 1 ? 2 : 1;
+    rt::HeadlessHost host;
+    rt::Window* w = songListOnTab(st, host, other);
+    if (!w)
+        return;
+    for (auto _ : st) {
+        host.choose(*w, "?CurrentTab", tab);
+        st.PauseTiming();
+        host.choose(*w, "?CurrentTab", other);
+        st.ResumeTiming();
+    }
+    host.press(*w, "?Close");
+}
+
+// The Time header on the artist tab: up, then down.
+void BM_HeaderTimeSongList(benchmark::State& st)
+{
+    rt::HeadlessHost host;
+    rt::Window* w = songListOnTab(st, host, 1);
+    if (!w)
+        return;
+    st.SetLabel("Time");
+    for (auto _ : st) {
+        const rt::ListHit at = host.listPoint(*w, kSongBox, 0, 7);
+        host.listMouse(*w, kSongBox, rt::ListMouse::LeftDown, at);
+        host.listMouse(*w, kSongBox, rt::ListMouse::LeftUp, at);
+    }
+    // The page runs by time, one way or the other.
+    const std::string first = songCell(*w, 0, 6), last = songCell(*w, 11, 6);
+    if (first.empty() || last.empty())
+        st.SkipWithError("no times on the page");
+    host.press(*w, "?Close");
+}
+
+// Raw: the song list's page, its album and category joined as the list joins them.
+std::string songPageSql(const SongOrder& o, const std::string& where, bool descending = false)
+{
+    std::string order;
+    for (const char* c : o.columns)
+        order += std::string("q.") + c + (descending ? " DESC, " : ", ");
+    std::string sql = "SELECT q.*, a.AlbumID, c.CategoryID, c.Category FROM s.Quorvel q"
+                      " LEFT JOIN a.Album a ON a.AlbumID = q.AlbumID AND NOT (a.AlbumID = 0)"
+                      " LEFT JOIN c.Categories c ON c.CategoryID = q.CategoryID AND NOT (c.CategoryID = 0) WHERE 1";
+    for (const char* part : {o.range, o.partial})
+        if (*part)
+            sql += std::string(" AND ") + part;
+    if (!where.empty())
+        sql += " AND " + where;
+    return sql + " ORDER BY " + order + "q._rid" + (descending ? " DESC" : "") + " LIMIT " + std::to_string(kRawPage);
+}
+
+// Steps through a page; the last row's key values and record id are kept.
+struct RawSongPage {
+    std::vector<sqlite3_value*> last;
+    ~RawSongPage() { clear(); }
+    void clear()
+    {
+        for (sqlite3_value* v : last)
+            sqlite3_value_free(v);
+        last.clear();
+    }
+    int read(sqlite3_stmt* s, const SongOrder& o)
+    {
+        int n = 0;
+        std::vector<int> keyColumns;
+        for (const char* c : o.columns)
+            keyColumns.push_back(columnNamed(s, c));
+        keyColumns.push_back(columnNamed(s, "_rid"));
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                benchmark::DoNotOptimize(sqlite3_column_text(s, c));
+            ++n;
+            clear();
+            for (int c : keyColumns)
+                last.push_back(sqlite3_value_dup(sqlite3_column_value(s, c)));
+        }
+        sqlite3_reset(s);
+        return n;
+    }
+};
+
+void BM_FirstPageSongListRaw(benchmark::State& st)
+{
+    const SongOrder& o = songOrders()[static_cast<std::size_t>(songTab(st) - 1)];
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db, songPageSql(o, "").c_str());
+    RawSongPage page;
+    for (auto _ : st)
+        page.read(s, o);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+void BM_PageDownSongListRaw(benchmark::State& st)
+{
+    const SongOrder& o = songOrders()[static_cast<std::size_t>(songTab(st) - 1)];
+    std::string tuple = "(", marks = "(";
+    for (std::size_t i = 0; i <= o.columns.size(); ++i) {
+        tuple += std::string(i ? ", " : "") + "q." + (i < o.columns.size() ? o.columns[i] : "_rid");
+        marks += std::string(i ? ", " : "") + "?";
+    }
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* first = prepare(db, songPageSql(o, "").c_str());
+    sqlite3_stmt* after = prepare(db, songPageSql(o, tuple + ") > " + marks + ")").c_str());
+    RawSongPage page;
+    page.read(first, o);
+    for (auto _ : st) {
+        for (std::size_t i = 0; i < page.last.size(); ++i)
+            sqlite3_bind_value(after, static_cast<int>(i) + 1, page.last[i]);
+        if (page.read(after, o) == 0) // past the end: from the top again
+            page.read(first, o);
+    }
+    sqlite3_finalize(first);
+    sqlite3_finalize(after);
+    sqlite3_close(db);
+}
+
+void BM_LocateSongListRaw(benchmark::State& st)
+{
+    const SongOrder& o = songOrders()[static_cast<std::size_t>(songTab(st) - 1)];
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db, songPageSql(o, std::string("q.") + freeColumn(o) + " >= ?").c_str());
+    RawSongPage page;
+    std::mt19937 rng(5);
+    for (auto _ : st) {
+        st.PauseTiming();
+        const std::string typed = typedOn(o, rng);
+        st.ResumeTiming();
+        for (std::size_t n = 1; n <= typed.size(); ++n) {
+            if (o.located < 0)
+                sqlite3_bind_int(s, 1, 0);
+            else
+                sqlite3_bind_text(s, 1, typed.substr(0, n).c_str(), -1, SQLITE_TRANSIENT);
+            page.read(s, o);
+        }
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+// A header on a column no key serves: the best plan sorts the whole file for one page.
+void BM_HeaderTimeSongListRaw(benchmark::State& st)
+{
+    const SongOrder byTime{"Time", {"Time"}, "", "", -1};
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* up = prepare(db, songPageSql(byTime, "").c_str());
+    sqlite3_stmt* down = prepare(db, songPageSql(byTime, "", true).c_str());
+    RawSongPage page;
+    bool ascending = false;
+    for (auto _ : st) {
+        ascending = !ascending;
+        page.read(ascending ? up : down, byTime);
+    }
+    sqlite3_finalize(up);
+    sqlite3_finalize(down);
+    sqlite3_close(db);
+}
+
 } // namespace
 
 BENCHMARK(BM_OpenAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -550,6 +895,15 @@ BENCHMARK(BM_HeaderExplorerAlbumList)->Unit(benchmark::kMillisecond)->UseRealTim
 BENCHMARK(BM_OtherOrderAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QueryNoMatchAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QueryNoMatchAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenSongList)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FirstPageSongListRaw)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PageDownSongList)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PageDownSongListRaw)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LocateSongList)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LocateSongListRaw)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TabSongList)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderTimeSongList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HeaderTimeSongListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -447,26 +447,14 @@ ListBrowser::Row ListBrowser::readRow()
 
 long ListBrowser::forEachRecord(const std::function<bool(const std::vector<std::string>& cells)>& onRow)
 {
-    constexpr int kChunk = 256;
-    tables::View& v = reader_.view();
     Row r;
-    long handed = 0;
-    bool more = true;
-    v.toStart();
     // The page re-reads from its own rows' keys, so moving the view's position here leaves it alone.
-    while (more) {
-        const int got = v.page(kChunk, true, [&] {
-            if (!more)
-                return;
-            storingRow_ = &r;
-            StoreRowFromBuffer();
-            storingRow_ = nullptr;
-            ++handed;
-            more = onRow(r.cells);
-        });
-        if (got < kChunk)
-            break;
-    }
+    const long handed = reader_.view().readThrough([&] {
+        storingRow_ = &r;
+        StoreRowFromBuffer();
+        storingRow_ = nullptr;
+        return onRow(r.cells);
+    });
     LoadRowToBuffer();
     return handed;
 }

@@ -26,7 +26,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <regex>
 
 #include "platform/qt/dialogs.h"
@@ -96,6 +98,7 @@ void ControlView::load()
     apply(ControlChange::Enabled);
     apply(ControlChange::Marks);
     apply(ControlChange::Access);
+    showProperties();
     place();
 }
 
@@ -133,7 +136,11 @@ void ControlView::apply(ControlChange what)
         showAccess();
         break;
     case ControlChange::Property:
+        showProperties();
+        break;
     case ControlChange::Scroll:
+    case ControlChange::Created:
+    case ControlChange::Destroyed:
         break;
     }
 }
@@ -228,12 +235,47 @@ namespace {
 
 // ---------------------------------------------------------------- labels
 
+// A label whose text may be turned: a graph's legends stand upright.
+class TurnedLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    void setAngle(int degrees)
+    {
+        if (degrees == angle_)
+            return;
+        angle_ = degrees;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (angle_ == 0) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter p(this);
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.translate(width() / 2.0, height() / 2.0);
+        p.rotate(-angle_);
+        // Turned a quarter, the text runs along the label's height.
+        const bool across = (angle_ / 90) % 2 != 0;
+        const QSizeF size = across ? QSizeF(height(), width()) : QSizeF(width(), height());
+        p.drawText(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size), Qt::AlignCenter, text());
+    }
+
+private:
+    int angle_ = 0;
+};
+
 class LabelView : public ControlView
 {
 public:
     LabelView(Control& c, QWidget* parent, ControlHost& host)
-        : ControlView(c, new QLabel(parent), host)
-        , label_(static_cast<QLabel*>(widget_))
+        : ControlView(c, new TurnedLabel(parent), host)
+        , label_(static_cast<TurnedLabel*>(widget_))
     {
         label_->setTextFormat(Qt::PlainText);
     }
@@ -257,9 +299,10 @@ protected:
         if (!control_.def().use.empty() && control_.type() == ControlType::String)
             label_->setText(QString::fromStdString(control_.value()));
     }
+    void showProperties() override { label_->setAngle(std::atoi(control_.property(rt::prop::Angle).c_str())); }
 
 private:
-    QLabel* label_;
+    TurnedLabel* label_;
 };
 
 // ---------------------------------------------------------------- entries
@@ -1184,6 +1227,26 @@ protected:
     {
         if (auto* g = qobject_cast<QGroupBox*>(widget_))
             g->setTitle(QString::fromStdString(control_.text()));
+    }
+    // A filled box (a graph's bar) and a line of a given pen width (its axis).
+    void showProperties() override
+    {
+        auto* f = qobject_cast<QFrame*>(widget_);
+        if (!f)
+            return;
+        const std::string pen = control_.property(rt::prop::LineWidth);
+        if (!pen.empty()) {
+            if (control_.type() == ControlType::Line)
+                f->setFrameShadow(QFrame::Plain);
+            f->setLineWidth(std::max(std::atoi(pen.c_str()), 1));
+        }
+        const std::string fill = control_.property(rt::prop::Fill);
+        f->setAutoFillBackground(!fill.empty());
+        if (!fill.empty()) {
+            QPalette p = f->palette();
+            p.setColor(QPalette::Window, fromColorRef(std::atoi(fill.c_str())));
+            f->setPalette(p);
+        }
     }
 
 private:

@@ -48,6 +48,8 @@ protected:
     virtual void showValue() { }
     virtual void showSelection() { }
     virtual void showList() { }
+    // The numbered properties the control shows (a fill, a pen, an angle).
+    virtual void showProperties() { }
     virtual void focusLost() { }
     virtual bool keyPressed(int /*keyCode*/) { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFontMetrics>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
@@ -33,6 +34,22 @@ public:
     void setText(const std::string& text) override
     {
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    }
+    // The window's own widget as it shows now, without the desktop around it.
+    void setPicture(const rt::Window& window) override
+    {
+        QtHost* host = QtHost::instance();
+        WindowView* view = host ? host->view(window) : nullptr;
+        if (!view)
+            return;
+        QGuiApplication::clipboard()->setImage(view->widget()->grab().toImage());
+    }
+    std::optional<rt::ClipboardPicture> picture() const override
+    {
+        const QImage image = QGuiApplication::clipboard()->image();
+        if (image.isNull())
+            return std::nullopt;
+        return rt::ClipboardPicture{{}, image.width(), image.height()};
     }
 };
 
@@ -69,6 +86,10 @@ QtHost::QtHost()
             QFontMetrics(makeFont(font, base))
                 .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
     });
+    rt::setTextHeight([](const rt::FontDef& font) {
+        const QFont base = defaultWindowFont();
+        return DialogUnits(base).toUnitsY(QFontMetrics(makeFont(font, base)).height());
+    });
     // Edit > Cut, Copy and Paste work on the field the user was in, also
     // when the menu bar has taken the focus to open the menu.
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -89,6 +110,7 @@ QtHost::~QtHost()
     rt::setClipboard(nullptr);
     rt::setPrintService(nullptr);
     rt::setTextMeasure({});
+    rt::setTextHeight({});
     for (auto& [w, e] : views_)
         if (e.guard)
             e.view->dispose();

@@ -195,6 +195,7 @@ void WindowWidget::showView()
             v->widget()->setFocus();
     --applying_;
     shown_ = true;
+    reportArea();
     placement_.shown(placeInUnits());
 }
 
@@ -253,6 +254,24 @@ void WindowWidget::windowChanged(rt::WindowChange what)
 
 void WindowWidget::controlChanged(rt::Control& c, rt::ControlChange what)
 {
+    if (what == rt::ControlChange::Created) {
+        ControlFactory factory(*this, [this](int n) { return controlView(n); });
+        if (auto v = factory.create(c, canvas_)) {
+            v->load();
+            v->widget()->setVisible(v->shouldShow());
+            views_[c.number()] = std::move(v);
+        }
+        return;
+    }
+    if (what == rt::ControlChange::Destroyed) {
+        if (const auto it = views_.find(c.number()); it != views_.end()) {
+            it->second->detach();
+            it->second->widget()->hide();
+            it->second->widget()->deleteLater();
+            views_.erase(it);
+        }
+        return;
+    }
     if (commands_.controlChanged(c, what))
         return;
     if (ControlView* v = controlView(c.number()))
@@ -355,7 +374,17 @@ void WindowWidget::reportGeometry()
 {
     if (disposed_ || !shown_ || applying_ > 0)
         return;
+    const bool areaChanged = reportArea();
     placement_.report(window_, *outerWidget(), placeInUnits());
+    // The placement reports no size while the window is maximised.
+    if (areaChanged && outerWidget()->isMaximized())
+        window_.post(rt::event::Sized);
+}
+
+bool WindowWidget::reportArea()
+{
+    const rt::Rect area = units_.toUnits(QRect(QPoint(0, 0), canvas_->size()));
+    return window_.userArea(area.width, area.height);
 }
 
 } // namespace qv::qt

@@ -56,6 +56,7 @@ private:
     rt::Rect placeInUnits();
     QSize canvasSize() const;
     void reportGeometry();
+    bool reportArea();
 
     rt::Window& window_;
     QtHost& host_;

@@ -506,9 +506,44 @@ Control* Window::control(std::string_view name) const
 Control* Window::control(int number) const
 {
     // Numbers are given in document order, which is the order of controls_.
-    if (number < 1 || number > static_cast<int>(controls_.size()))
-        return nullptr;
+    if (number < 1 || number > static_cast<int>(controls_.size())) {
+        const auto it = added_.find(number);
+        return it == added_.end() ? nullptr : it->second.control.get();
+    }
     return controls_[number - 1].get();
+}
+
+Control& Window::createControl(ControlDef def)
+{
+    const int number = def.number;
+    if (number <= static_cast<int>(controls_.size()) || added_.contains(number))
+        throw std::logic_error("window " + def_->name + " already has a control numbered " + std::to_string(number));
+    Added& a = added_[number];
+    a.def = std::make_unique<ControlDef>(std::move(def));
+    a.control = std::make_unique<Control>(*this, *a.def, nullptr);
+    a.control->changed(ControlChange::Created);
+    return *a.control;
+}
+
+void Window::destroyControl(int number)
+{
+    const auto it = added_.find(number);
+    if (it == added_.end())
+        return;
+    Control* c = it->second.control.get();
+    c->changed(ControlChange::Destroyed);
+    if (focus_ == c)
+        focus_ = nullptr;
+    std::erase(typedInto_, c);
+    added_.erase(it);
+}
+
+std::vector<Control*> Window::addedControls() const
+{
+    std::vector<Control*> out;
+    for (const auto& [number, a] : added_)
+        out.push_back(a.control.get());
+    return out;
 }
 
 Control& Window::operator[](std::string_view name) const
@@ -675,6 +710,25 @@ void Window::userState(bool maximized, bool iconized)
 void Window::userFocus(Control* control)
 {
     focus_ = control;
+}
+
+Rect Window::area() const
+{
+    Rect r{0, 0, at_.width, at_.height};
+    if (areaWidth_ >= 0 && areaHeight_ >= 0) {
+        r.width = areaWidth_;
+        r.height = areaHeight_;
+    }
+    return r;
+}
+
+bool Window::userArea(int width, int height)
+{
+    if (width == areaWidth_ && height == areaHeight_)
+        return false;
+    areaWidth_ = width;
+    areaHeight_ = height;
+    return true;
 }
 
 } // namespace qv::rt

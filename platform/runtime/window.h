@@ -53,6 +53,12 @@ constexpr int Icon = 0x7A05; // a button's picture in place of its definition's
 // never enlarged, or at its own size inside scroll bars when the control has
 // them; a file that cannot be read shows nothing. Blank: its own.
 constexpr int PictureFile = 0x7A62;
+// A box filled with this colour (0xBBGGRR); blank: not filled.
+constexpr int Fill = 0x7A0B;
+// The pen width of a box's border or a line, in pixels; blank: 1.
+constexpr int LineWidth = 0x7A0C;
+// A string's text turned by this many degrees counter-clockwise; blank: 0.
+constexpr int Angle = 0x7A0D;
 } // namespace prop
 
 enum class ControlChange {
@@ -67,7 +73,9 @@ enum class ControlChange {
     Font,
     Property,
     Scroll,
-    Access
+    Access,
+    Created, // added by the program to an open window
+    Destroyed, // about to go; nothing may touch it afterwards
 };
 enum class WindowChange {
     Title,
@@ -302,6 +310,13 @@ public:
     Control* control(ControlId id) const;
     Control& operator[](ControlId id) const;
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+    // Controls the program adds at run time (a graph's bars and texts) and
+    // takes away again, found by the number it gives them, which the
+    // definition must not use; the host hears of them as Created and
+    // Destroyed changes.
+    Control& createControl(ControlDef def);
+    void destroyControl(int number);
+    std::vector<Control*> addedControls() const;
 
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
@@ -313,6 +328,9 @@ public:
     void setMaximized(bool on);
     Rect geometry() const { return at_; }
     void setGeometry(Rect at);
+    // The size the window shows its controls in now, in dialog units: its
+    // geometry's, unless the host reported another (a maximised window).
+    Rect area() const;
     int minWidth() const { return minWidth_; }
     int minHeight() const { return minHeight_; }
     void setMinSize(int width, int height);
@@ -347,6 +365,8 @@ public:
     void userGeometry(Rect at);
     void userState(bool maximized, bool iconized);
     void userFocus(Control* control);
+    // The host shows the controls in an area of this size; true when it changed.
+    bool userArea(int width, int height);
 
 protected:
     void changed(WindowChange what);
@@ -370,6 +390,12 @@ private:
     bool open_ = false;
     bool acceptingAll_ = false;
     std::vector<Control*> typedInto_; // controls whose use variable awaits the user's value
+    struct Added {
+        std::unique_ptr<ControlDef> def;
+        std::unique_ptr<Control> control;
+    };
+    std::map<int, Added> added_;
+    int areaWidth_ = -1, areaHeight_ = -1;
 
     // Owned by the scheduler.
     int thread_ = 0;

@@ -421,20 +421,40 @@ int Group::step(sqlite3_stmt* s)
 
 sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
 {
-    if (rcOut)
-        *rcOut = SQLITE_OK;
-    if (ensureOpen()) {
-        if (rcOut)
-            *rcOut = SQLITE_CANTOPEN;
+    if (!takeTurn(rcOut))
         return nullptr;
-    }
-    awaitTurn();
     auto it = cache_.find(sql);
     if (it != cache_.end()) {
         sqlite3_reset(it->second);
         sqlite3_clear_bindings(it->second);
         return it->second;
     }
+    sqlite3_stmt* s = prepare(sql, rcOut);
+    if (s)
+        cache_[sql] = s;
+    return s;
+}
+
+sqlite3_stmt* Group::ownStatement(const std::string& sql, int* rcOut)
+{
+    return takeTurn(rcOut) ? prepare(sql, rcOut) : nullptr;
+}
+
+bool Group::takeTurn(int* rcOut)
+{
+    if (rcOut)
+        *rcOut = SQLITE_OK;
+    if (ensureOpen()) {
+        if (rcOut)
+            *rcOut = SQLITE_CANTOPEN;
+        return false;
+    }
+    awaitTurn();
+    return true;
+}
+
+sqlite3_stmt* Group::prepare(const std::string& sql, int* rcOut)
+{
     sqlite3_stmt* s = nullptr;
     int rc = waitingFor(
         busyMs_, [&] { return sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr); });
@@ -443,7 +463,6 @@ sqlite3_stmt* Group::statement(const std::string& sql, int* rcOut)
             *rcOut = rc;
         return nullptr;
     }
-    cache_[sql] = s;
     return s;
 }
 

@@ -73,6 +73,9 @@ public:
     // For the drivers and views: a cached statement, reset and unbound. Callers reset it
     // again before they return, so no statement stays open across a wait.
     sqlite3_stmt* statement(const std::string& sql, int* rc = nullptr);
+    // A statement of the caller's own, which it finalizes: for a read whose caller lets
+    // other threads run between its steps, where a cached one could be reset under it.
+    sqlite3_stmt* ownStatement(const std::string& sql, int* rc = nullptr);
     // The first step of a statement from statement(): outside a transaction, a lock held
     // elsewhere is waited for as long as the group's busy time allows. SQLite's answer.
     int step(sqlite3_stmt* s);
@@ -97,6 +100,9 @@ private:
     int attachAs(const std::string& path, bool readOnly, const std::string& alias); // SQLite's answer
     void dropStatements(const std::string& alias);
     void awaitTurn();
+    // Open, and this thread's turn at the connection; false (rc set) when it cannot open.
+    bool takeTurn(int* rc);
+    sqlite3_stmt* prepare(const std::string& sql, int* rc);
     void removeStaleSuperJournals();
     void removeFinishedSuperJournals();
     std::vector<std::string> filesInWal(const std::string& onlyAlias); // aliases

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -773,13 +774,8 @@ bool View::passes()
 std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds, int& joinedColumns) const
 {
     std::string where = baseWhere(binds);
-    std::vector<std::string> colSql, orderSql;
-    for (const auto& c : cols_) {
-        // A unary plus keeps SQLite from walking an index in this order.
-        colSql.push_back(plan_ == Plan::ScanAndSort ? "+" + c.sql : c.sql);
-        bool desc = c.desc != !forward;
-        orderSql.push_back(colSql.back() + (desc ? " DESC" : ""));
-    }
+    std::vector<std::string> colSql, order;
+    orderSql(forward, plan_ == Plan::ScanAndSort, colSql, order);
     if (mode == Pos::At || mode == Pos::After) {
         bool inclusive = mode == Pos::At;
         std::string cond;
@@ -808,7 +804,18 @@ std::string View::refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>&
         }
         where = where.empty() ? cond : where + " AND " + cond;
     }
-    return pageSql(colSql, orderSql, where, joinedColumns);
+    return pageSql(colSql, order, where, joinedColumns);
+}
+
+void View::orderSql(
+    bool forward, bool unindexed, std::vector<std::string>& colSql, std::vector<std::string>& order) const
+{
+    for (const auto& c : cols_) {
+        // A unary plus keeps SQLite from walking an index in this order.
+        colSql.push_back(unindexed ? "+" + c.sql : c.sql);
+        bool desc = c.desc != !forward;
+        order.push_back(colSql.back() + (desc ? " DESC" : ""));
+    }
 }
 
 bool View::uniformOrder() const
@@ -1233,6 +1240,64 @@ int View::page(int n, bool forward, const std::function<void()>& onRow)
     }
     chunkSize_ = 48;
     return got;
+}
+
+long View::readThrough(const std::function<bool()>& onRow)
+{
+    toStart();
+    const bool whole = joins_.empty() && filters_.empty() && sortTerms_.empty() && !byPositions()
+        && filterError_.empty() && primary_.isOpen() && primary_.openGroup_;
+    long n = 0;
+    if (!whole) {
+        // Joined, filtered and sorted views read as their pages do, a chunk at a time.
+        constexpr int kChunk = 256;
+        Record keep = primary_.record();
+        bool more = true;
+        while (more && page(kChunk, true, [&] {
+            if (more) {
+                ++n;
+                more = onRow();
+            }
+        }) == kChunk) { }
+        std::swap(keep, primary_.record());
+        toStart();
+        return n;
+    }
+    // One statement sorting every row: walking the key's index fetches each row from the
+    // table on its own, several times as slow for the whole view. No LIMIT: with one,
+    // SQLite sorts into a temporary B-tree on disk instead of merging sorted runs.
+    std::vector<KeyValue> binds;
+    const std::string where = baseWhere(binds);
+    std::vector<std::string> colSql, order;
+    orderSql(true, true, colSql, order);
+    // The statement stays open while onRow runs, which may let other threads run: it is
+    // this read's own, so none of them resets it. Meanwhile the file stays read-locked.
+    Group& g = *primary_.openGroup_;
+    int rc = 0;
+    sqlite3_stmt* s = g.ownStatement("SELECT " + primary_.selectList() + " FROM " + primary_.sqlTable()
+            + (where.empty() ? "" : " WHERE " + where) + " ORDER BY " + joinSql(order, ", "),
+        &rc);
+    if (!s) {
+        driverError(rc, g.db(), primary_.filePath());
+        return 0;
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(s, sqlite3_finalize);
+    bindKeyValues(s, binds);
+    Record& buffer = primary_.record();
+    Record keep = spareRecord();
+    std::swap(keep, buffer);
+    for (rc = g.step(s); rc == SQLITE_ROW; rc = sqlite3_step(s)) {
+        primary_.loadRow(s, 0);
+        ++n;
+        if (!onRow())
+            break;
+    }
+    std::swap(keep, buffer);
+    spare_.push_back(std::move(keep));
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        driverError(rc, g.db(), primary_.filePath());
+    toStart();
+    return n;
 }
 
 std::int64_t View::count()

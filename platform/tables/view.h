@@ -99,6 +99,10 @@ public:
     // Reads up to n rows from the position; onRow runs with every buffer loaded.
     // Answers the number of rows read.
     int page(int n, bool forward, const std::function<void()>& onRow);
+    // Every row from the start in the view's order, each into the buffers while onRow
+    // runs; onRow answers false to stop. The view is left at its start and the primary
+    // buffer as it was. Answers the number of rows read.
+    long readThrough(const std::function<bool()>& onRow);
     std::int64_t count();
 
     // A buffer of the primary table that the view has done with (a blank one when it has
@@ -162,6 +166,8 @@ private:
     // parts, the position's values follow them; joinedColumns: how many columns the joined
     // records take after the row's.
     std::string refillSql(bool forward, Pos::Mode mode, std::vector<KeyValue>& binds, int& joinedColumns) const;
+    void orderSql(
+        bool forward, bool unindexed, std::vector<std::string>& colSql, std::vector<std::string>& order) const;
     bool uniformOrder() const;
     void planJoins();
     // Whether the tables a page's statement names are open where they were when the joins

@@ -367,6 +367,9 @@ bool BrovexList::HandleEvent(int event)
     case kPrintAll:
         PrintList("View");
         return true;
+    case kGraph:
+        GraphColumn();
+        return true;
     case kExportCsv:
         ExportCsv();
         return true;

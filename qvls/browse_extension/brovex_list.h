@@ -24,6 +24,7 @@
 #include "platform/framework/query_dialog.h"
 #include "platform/runtime/list_box.h"
 #include "qvls/browse_extension/brovex_column.h"
+#include "qvls/browse_extension/brovex_graph.h"
 
 namespace qv::rt {
 class Control;
@@ -76,6 +77,10 @@ public:
     virtual bool PreviewPrint(report::PageQueue& pages, report::ReportController& report);
     // The browse chooses its order again and reloads.
     virtual void RefreshBrowse() = 0;
+    // Counts one row of the view into a graph's categories: by default under
+    // the value of its list-queue field `column` as `picture` shows it.
+    virtual void AddGraphValue(
+        BrovexGraphCategories& categories, const std::vector<std::string>& row, int column, const std::string& picture);
 };
 
 // The list as designed, and a working copy for the properties window.
@@ -124,6 +129,7 @@ public:
         kSortOn = 1068,
         kPrintPage = 1069,
         kPrintAll = 1070,
+        kGraph = 1071,
         kExportCsv = 1072,
         kExportHtml = 1073,
         kAddFilterEqual = 1074,
@@ -246,6 +252,15 @@ public:
     void ExportCsv();
     void ExportHtml();
 
+    // --- graphs
+    // Every record of the view counted by the current column's value and
+    // shown as a bar graph, unless there are fewer than two categories or
+    // more than fifty.
+    void GraphColumn();
+    // The "Preferences" window: the graph colours in their order and the
+    // legend font, kept in the list's INI file.
+    void EditPreferences();
+
     // --- column filters
     // The "Filter" window: an operator and a typed value on the current column.
     void UserFilter();
@@ -327,6 +342,7 @@ private:
     fw::IniStore ini_;
     std::string visual_;
     fw::QueryDialog query_;
+    BrovexGraphCategories qsel_;
 
     std::vector<BrovexColumn> fq_; // every column, by list-queue field
     std::vector<BrovexColumn> sq_; // the shown columns, left to right

@@ -9,6 +9,7 @@
 #include "platform/expr/datetime.h"
 #include "platform/expr/picture.h"
 #include "platform/framework/list_browser.h"
+#include "platform/framework/table_access.h"
 #include "platform/framework/view_reader.h"
 #include "platform/report/fonts.h"
 #include "platform/report/page_queue.h"
@@ -17,6 +18,7 @@
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/text_measure.h"
 #include "platform/runtime/window.h"
+#include "platform/tables/table.h"
 #include "platform/text/text.h"
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/browse_extension/brovex_progress.h"
@@ -96,6 +98,12 @@ PrintFit fitPrintColumns(const std::vector<PrintFitColumn>& columns, int minFont
         x += width;
     }
     return fit;
+}
+
+std::string listPrintFace(std::string_view listFace)
+{
+    const std::string_view face = text::trim(listFace);
+    return face.empty() || face == "MS Sans Serif" ? std::string("Arial") : std::string(face);
 }
 
 report::Align printDataAlign(char fJust)
@@ -347,7 +355,17 @@ std::string orderText(const fw::ViewReader& reader)
     const int order = reader.currentOrder();
     if (order < 1 || order > reader.orderCount())
         return {};
-    return reader.orderExpression(order);
+    if (const std::string& expression = reader.orderExpression(order); !expression.empty())
+        return expression;
+    // A key order reads as the expression of its fields.
+    const int key = reader.orderKey(order);
+    const auto& keys = reader.access().table().def().keys;
+    if (key < 0 || key >= static_cast<int>(keys.size()))
+        return {};
+    std::string fields;
+    for (const std::string& field : keys[static_cast<std::size_t>(key)].components)
+        fields += (fields.empty() ? "+" : ",+") + field;
+    return fields;
 }
 
 // The parts a list window filters its view by: the query wizard's and the
@@ -402,8 +420,7 @@ void BrovexList::PrintList(std::string_view kind)
     rt::FontDef font = list_->font();
     if (font.name.empty())
         font = owner.def().font;
-    // The printer has no bitmap face: the list's usual one prints in its outline twin.
-    setup.fontName = font.name.empty() || text::trim(font.name) == "MS Sans Serif" ? "Arial" : font.name;
+    setup.fontName = listPrintFace(font.name);
     setup.bold = font.bold;
     setup.italic = font.italic;
     setup.headerStyle = headerStyle;
@@ -445,9 +462,11 @@ void BrovexList::PrintList(std::string_view kind)
     maxFontSize = printout.fit().maxFontSize;
 
     if (all) {
+        // The header of every page tells the records of the whole view, not
+        // how many were read when its page began.
+        printout.setRecordsText(total);
         BrovexProgress progress;
         browse_->forEachRecord([&](const std::vector<std::string>& cells) {
-            printout.setRecordsText(printout.rowsPrinted() + 1);
             printout.printRow(cells);
             return progress.step(printout.rowsPrinted(), total);
         });

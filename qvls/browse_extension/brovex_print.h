@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/expr/decimal.h"
@@ -45,6 +46,10 @@ struct PrintFit {
 // always stays and is clipped to the page. The font is the largest even
 // size from 8 points down at which the columns fit.
 PrintFit fitPrintColumns(const std::vector<PrintFitColumn>& columns, int minFontSize);
+
+// The face a list's font prints in: the screen's bitmap face in its outline
+// twin, and a list without a face of its own in the reports' face.
+std::string listPrintFace(std::string_view listFace);
 
 // A column's data and header justification on paper. A decimal column's
 // values line up on the right, and its header with them.

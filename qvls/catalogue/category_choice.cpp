@@ -9,33 +9,39 @@
 
 namespace qv::qvls {
 
-namespace {
+LookupChoice::LookupChoice(std::string lookup, tables::Table& (*parent)(), std::string field)
+    : lookup_(std::move(lookup))
+    , parent_(parent)
+    , field_(std::move(field))
+{ }
 
-std::string categoryInBuffer()
+std::string LookupChoice::valueInBuffer() const
 {
-    return std::string(text::trimRight(dictionary::Categories().record()["CAT:CategoryID"].toString()));
+    return std::string(text::trimRight(parent_().record()[std::string_view(field_)].toString()));
 }
 
-} // namespace
-
-void CategoryChoice::limit(fw::ViewReader& reader, std::string_view key, std::string field)
+void LookupChoice::limit(fw::ViewReader& reader, std::string_view key, std::string field)
 {
-    // The caller's category, before the first page fills any buffer.
-    categoryId_ = categoryInBuffer();
+    // The caller's record, before the first page fills any buffer.
+    value_ = valueInBuffer();
     const int index = reader.access().table().def().keyIndex(key);
     for (int order = 1; order <= reader.orderCount(); ++order)
         if (reader.orderKey(order) == index)
-            reader.addRange(order, field, [this] { return categoryId_; });
+            reader.addRange(order, field, [this] { return value_; });
 }
 
-void CategoryChoice::choose(fw::WindowController& list)
+void LookupChoice::choose(fw::WindowController& list)
 {
     list.ReloadSelectedRecords();
     fw::handover().request = fw::request::Select;
-    rt::Procedures::call("BrowseCategories");
+    rt::Procedures::call(lookup_);
     if (fw::handover().response == fw::response::Completed)
-        categoryId_ = categoryInBuffer();
+        value_ = valueInBuffer();
     list.Refresh();
 }
+
+CategoryChoice::CategoryChoice()
+    : LookupChoice("BrowseCategories", &dictionary::Categories, "CAT:CategoryID")
+{ }
 
 } // namespace qv::qvls

@@ -5,9 +5,11 @@
 #include "qvls/catalogue/album_lookup.h"
 #include "qvls/catalogue/albums_and_songs.h"
 #include "qvls/catalogue/explorer_album_list.h"
+#include "qvls/catalogue/explorer_song_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
+#include "qvls/catalogue/song_list.h"
 #include "qvls/catalogue/song_lookup.h"
 #include "qvls/catalogue/tips.h"
 
@@ -24,6 +26,8 @@ void registerCatalogue()
     registerAlbumsAndSongsList();
     registerExplorerAlbumList();
     registerSongForm();
+    registerSongList();
+    registerExplorerSongList();
     registerAlbumLookup();
 }
 

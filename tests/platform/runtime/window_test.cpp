@@ -261,4 +261,65 @@ TEST(WindowModel, AReadOnlyControlTakesTypingOnlyOnceOpened)
     EXPECT_EQ((*w)["?Artist"].value(), "Blondie");
 }
 
+// Controls a program adds while the window is open are found by their
+// number beside the definition's, and go again without a trace.
+TEST(WindowModel, ControlsAddedAtRunTimeComeAndGo)
+{
+    struct Heard : HeadlessHost {
+        std::vector<std::string> changes;
+        void controlChanged(Control& c, ControlChange what) override
+        {
+            if (what == ControlChange::Created || what == ControlChange::Destroyed)
+                changes.push_back((what == ControlChange::Created ? "+" : "-") + std::to_string(c.number()));
+            HeadlessHost::controlChanged(c, what);
+        }
+    } host;
+    int designed = 0;
+    Control* found = nullptr;
+    bool refused = false, focusGone = false;
+    host.start("Form", [&] {
+        Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+        w.open();
+        designed = static_cast<int>(w.controls().size());
+        ControlDef bar;
+        bar.type = ControlType::Box;
+        bar.number = 401;
+        bar.at = {10, 20, 30, 40};
+        Control& added = w.createControl(bar);
+        found = w.control(401) == &added && added.geometry().height == 40 ? &added : nullptr;
+        try {
+            w.createControl(bar);
+        } catch (const std::logic_error&) {
+            bar.number = 2; // the definition's own
+            try {
+                w.createControl(bar);
+            } catch (const std::logic_error&) {
+                refused = true;
+            }
+        }
+        w.select(added);
+        w.destroyControl(401);
+        focusGone = w.focus() == nullptr && w.control(401) == nullptr && w.addedControls().empty()
+            && static_cast<int>(w.controls().size()) == designed;
+    });
+    host.settle();
+    EXPECT_NE(found, nullptr);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(focusGone);
+    EXPECT_EQ(host.changes, (std::vector<std::string>{"+401", "-401"}));
+}
+
+// The area a window shows its controls in is its own size until the host
+// reports another, as it does for a maximised window.
+TEST(WindowModel, TheShownAreaFollowsTheHost)
+{
+    Window w(parseWindowDef(formYaml, "test", "UpdateAlbum"));
+    EXPECT_EQ(w.area().width, 300);
+    EXPECT_EQ(w.area().height, 200);
+    EXPECT_TRUE(w.userArea(640, 480));
+    EXPECT_FALSE(w.userArea(640, 480));
+    EXPECT_EQ(w.area().width, 640);
+    EXPECT_EQ(w.geometry().width, 300);
+}
+
 } // namespace

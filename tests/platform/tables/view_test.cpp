@@ -324,6 +324,78 @@ TEST_F(ViewFixture, OrderExpressions)
     EXPECT_NE(bad.setOrder("+SNG:Title,"), 0);
 }
 
+// Reading through goes by another road than paging (one sorting statement where the view
+// allows it): every row of the view, in its order, range and filter alike.
+TEST_F(ViewFixture, ReadingThroughGivesTheRowsPagingGivesAndStopsWhenAsked)
+{
+    const int byArtist = c.songs->def().keyIndex("SNG:SongsByArtist");
+    struct Case {
+        const char* name;
+        std::function<void(View&)> set;
+    } cases[] = {
+        {"key order", [&](View& v) { v.setOrderKey(byArtist); }},
+        {"physical order", [&](View& v) { v.setOrderKey(-1); }},
+        {"range",
+            [&](View& v) {
+                v.setOrderKey(c.songs->def().keyIndex("SNG:KeyAlbumID"));
+                c.songs->record().clear();
+                c.songs->record()["SNG:AlbumID"] = 7;
+                v.limitToBuffer(1);
+            }},
+        {"filter",
+            [&](View& v) {
+                v.setOrderKey(byArtist);
+                ASSERT_EQ(v.setFilter("Brovex", "SNG:Side = 2"), 0);
+            }},
+        {"expression order", [&](View& v) { ASSERT_EQ(v.setOrder("-SNG:Side, +SNG:Title"), 0); }},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        View v(*c.songs);
+        k.set(v);
+        const std::vector<std::int64_t> paged = readAll(v);
+        ASSERT_FALSE(paged.empty());
+        c.songs->record().clear();
+        c.songs->record()["SNG:Title"] = "held";
+        std::vector<std::int64_t> through;
+        EXPECT_EQ(v.readThrough([&] {
+            through.push_back(c.songs->record()["SNG:ID"].toInt());
+            return true;
+        }),
+            static_cast<long>(paged.size()));
+        EXPECT_EQ(through, paged);
+        EXPECT_EQ(c.songs->record().getText(1), "held") << "the buffer as it was";
+        through.clear();
+        EXPECT_EQ(v.readThrough([&] {
+            through.push_back(c.songs->record()["SNG:ID"].toInt());
+            return through.size() < 3;
+        }),
+            3);
+        EXPECT_EQ(through, slice(paged, 0, 3));
+        EXPECT_EQ(readAll(v), paged) << "the view reads from its start afterwards";
+    }
+}
+
+// A reader may let other threads run between rows; one of them reading the same view
+// through meanwhile leaves the first read where it was.
+TEST_F(ViewFixture, AReadThroughGoesOnPastAnotherOfTheSameViewMeanwhile)
+{
+    const int byArtist = c.songs->def().keyIndex("SNG:SongsByArtist");
+    View v(*c.songs), other(*c.songs);
+    v.setOrderKey(byArtist);
+    other.setOrderKey(byArtist);
+    std::vector<std::int64_t> through;
+    long inner = 0;
+    v.readThrough([&] {
+        through.push_back(c.songs->record()["SNG:ID"].toInt());
+        if (through.size() == 10)
+            inner = other.readThrough([] { return true; });
+        return true;
+    });
+    EXPECT_EQ(inner, 600);
+    EXPECT_EQ(through, expected(byArtistTitle));
+}
+
 TEST_F(ViewFixture, NoStatementStaysOpenBetweenCalls)
 {
     View v(*c.songs);

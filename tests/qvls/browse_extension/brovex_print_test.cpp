@@ -43,6 +43,7 @@ TEST(ListPrintFit, ColumnsFitThePageAtTheLargestSizeTheyCan)
         {"a first column wider than the page leaves out the others", {{2000, true}, {50, true}, {50, true}}, 6, 6, 4,
             {{0, 0, 9792}}},
         {"an empty column the page has no room for is left out", {{618, false}, {0, false}}, 6, 8, 6, {{0, 0, 9800}}},
+        {"widths past 255 units count whole", {{300, false}, {300, false}}, 6, 8, 8, {{0, 0, 4900}, {1, 4900, 4900}}},
         {"empty columns share the page", {{0, false}, {0, false}}, 6, 8, 8, {{0, 0, 4900}, {1, 4900, 4900}}},
         {"no columns print nothing", {}, 6, 8, 8, {}},
     };
@@ -78,6 +79,13 @@ TEST(ListPrintFit, DataAndHeadersAreJustifiedAsTheListShowsThem)
         EXPECT_EQ(printDataAlign(c.just), c.data) << c.just;
         EXPECT_EQ(printHeaderAlign(c.just), c.header) << c.just;
     }
+}
+
+TEST(ListPrintFit, TheListsScreenFacePrintsInItsOutlineTwin)
+{
+    EXPECT_EQ(listPrintFace("MS Sans Serif"), "Arial");
+    EXPECT_EQ(listPrintFace(""), "Arial");
+    EXPECT_EQ(listPrintFace("Courier New"), "Courier New");
 }
 
 TEST(ListPrintTotals, PrintedValuesAreReadBackThroughTheirPicture)

@@ -278,12 +278,7 @@ TEST_F(AlbumListExport, TheHtmlPageEscapesItsTextAndDeclaresItsCharset)
 
 TEST_F(AlbumListExport, AnEmptyListWritesItsHeadersOnly)
 {
-    host->press(*list, "?Close");
-    list = nullptr;
-    tables::Table& t = dictionary::Album();
-    while (t.setOrder(-1) == 0 && t.next() == 0)
-        ASSERT_EQ(t.remove(), 0);
-    open();
+    reopenEmpty();
     ASSERT_EQ(box().list()->rowCount(), 0);
     exportTo(BrovexList::kExportCsv, path("empty.csv"));
     EXPECT_EQ(lines(path("empty.csv")),

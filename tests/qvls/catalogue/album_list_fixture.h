@@ -55,6 +55,16 @@ protected:
         list = host->window(procedure);
         ASSERT_NE(list, nullptr) << (host->failures().empty() ? "" : host->failures().front());
     }
+    // The list opened again on an empty album table.
+    void reopenEmpty()
+    {
+        host->press(*list, "?Close");
+        list = nullptr;
+        tables::Table& t = dictionary::Album();
+        while (t.setOrder(-1) == 0 && t.next() == 0)
+            ASSERT_EQ(t.remove(), 0);
+        open();
+    }
     rt::Control& box() const { return (*list)["?Browse:1"]; }
     rt::ListHit hit(int row, int column) const { return host->listPoint(*list, "?Browse:1", row, column); }
     void mouse(rt::ListMouse what, const rt::ListHit& at) { host->listMouse(*list, "?Browse:1", what, at); }

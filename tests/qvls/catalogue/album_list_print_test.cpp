@@ -18,6 +18,7 @@
 #include "platform/runtime/services_fixture.h"
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/browse_extension/brovex_progress.h"
+#include "support/command_output.h"
 
 namespace qv::qvls::testing {
 namespace {
@@ -88,15 +89,6 @@ protected:
                 {{"ALB:Album", "Album " + std::to_string(1000 + i)}, {"ALB:Artist", "Artist"}, {"ALB:Media", "CD"}});
         open();
     }
-    void emptyAlbums()
-    {
-        host->press(*list, "?Close");
-        list = nullptr;
-        tables::Table& t = dictionary::Album();
-        while (t.setOrder(-1) == 0 && t.next() == 0)
-            ASSERT_EQ(t.remove(), 0);
-        open();
-    }
     // A user who waits for the progress window and presses its Cancel.
     void cancelOnceShown()
     {
@@ -141,6 +133,38 @@ TEST_F(AlbumListPrint, PrintPageGoesToThePrinterAndPrintAllThroughThePreviewer)
     EXPECT_EQ(host->failures(), Strings{});
 }
 
+TEST_F(AlbumListPrint, ThePreviewShowsTheListAsTheListBoxShowsIt)
+{
+    clickHeader(2); // sorted on the album title
+    fromMenu("PVW");
+    ASSERT_NE(previewer(), nullptr);
+    const std::string pdf = (std::filesystem::current_path() / "albums.pdf").string();
+    host->press(*previewer(), "?SaveAsPdf");
+    answerFileDialog(pdf);
+    host->press(*previewer(), "?Close");
+    const std::string shown
+        = qv::testing::commandOutput("pdftotext -layout " + qv::testing::shellQuoted(pdf) + " - 2>/dev/null");
+
+    // Each label with its text after it on the line.
+    for (const auto& [label, said] :
+        std::vector<std::pair<std::string, std::string>>{{list->title(), ""}, {"Report Date", ""},
+            {"Font:", "Arial 8 Point"}, {"4 Records", ""}, {"Order:", "UPPER(ALB:Album)"}, {"Filter:", ""}}) {
+        const std::size_t at = shown.find(label);
+        ASSERT_NE(at, std::string::npos) << label << " in\n" << shown;
+        const std::size_t end = shown.find('\n', at);
+        EXPECT_NE(shown.substr(at, end - at).find(said), std::string::npos) << label << " " << said << " in\n" << shown;
+    }
+    // The rows in the list's order, each with its columns in the order shown.
+    std::size_t at = 0;
+    for (const char* album : {"aja", "Blue", "Court and Spark", "Hejira"}) {
+        at = shown.find(album, at);
+        ASSERT_NE(at, std::string::npos) << album << " after the one before in\n" << shown;
+    }
+    const std::size_t headers = shown.find("Artist");
+    ASSERT_NE(headers, std::string::npos);
+    EXPECT_LT(headers, shown.find("Album", headers)) << "the headers as the list shows them";
+}
+
 TEST_F(AlbumListPrint, APrintWithoutAPrinterSaysSo)
 {
     rt::setPrintService(nullptr);
@@ -153,7 +177,7 @@ TEST_F(AlbumListPrint, APrintWithoutAPrinterSaysSo)
 
 TEST_F(AlbumListPrint, AnEmptyListPrintsNothingAndSaysSo)
 {
-    emptyAlbums();
+    reopenEmpty();
     ASSERT_EQ(box().list()->rowCount(), 0);
     struct Case {
         const char* item;
@@ -168,6 +192,19 @@ TEST_F(AlbumListPrint, AnEmptyListPrintsNothingAndSaysSo)
         EXPECT_EQ(previewer(), nullptr) << c.item << ": no empty report";
     }
     EXPECT_TRUE(printer.jobs.empty());
+}
+
+TEST_F(AlbumListPrint, PrintPagePrintsOnlyTheRowsLoadedInTheList)
+{
+    addAlbums(250);
+    ASSERT_LT(box().list()->rowCount(), 60);
+    fromMenu("PPG");
+    ASSERT_EQ(printer.jobs.size(), 1u);
+    EXPECT_EQ(printer.jobs[0].pageCount, 1u);
+    fromMenu("PVW");
+    ASSERT_NE(previewer(), nullptr);
+    EXPECT_GT(previewedPages(), 3) << "every one of 254 albums";
+    host->press(*previewer(), "?Close");
 }
 
 TEST_F(AlbumListPrint, CancelStopsReadingAndPreviewsWhatWasPrinted)

@@ -4,9 +4,12 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <cstdlib>
@@ -162,6 +165,67 @@ TEST_F(AlbumListOnTheDesktop, ThePropertiesWindowLaysItsControlsOutInsideAndApar
     EXPECT_TRUE(outside.empty()) << outside.front();
     EXPECT_TRUE(overlapping.empty()) << overlapping.front();
     EXPECT_TRUE(checkIcon) << "a shown field has its check icon";
+}
+
+QAction* actionNamed(const QMenu& menu, const QString& text)
+{
+    for (QAction* a : menu.actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+QWidget* shownWindow(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+TEST_F(AlbumListOnTheDesktop, TheGraphPutsAPictureOfItsOwnWindowOnTheClipboard)
+{
+    QSize picture, shown;
+    bool buttonsBack = false;
+    run([&](QMainWindow& frame) {
+        QGuiApplication::clipboard()->setText("before");
+        rt::Scheduler::instance().post(
+            glo().frameThread, rt::Event{rt::event::Accepted, ctl::Main::ListsAlbums.number});
+        QTableView* table = nullptr;
+        ASSERT_TRUE(waitFor([&] { return (table = albumTable(frame)) != nullptr; }));
+        ASSERT_TRUE(waitFor([&] { return table->model()->rowCount() == 4; }));
+        // The right-click menu of the first row's artist: Output > Graph on Album Artist.
+        const QRect cell = table->visualRect(table->model()->index(0, 0));
+        QTest::mouseClick(table->viewport(), Qt::RightButton, {}, cell.center());
+        QMenu* popup = nullptr;
+        ASSERT_TRUE(waitFor([&] { return (popup = qobject_cast<QMenu*>(shownWindow("popupMenu"))) != nullptr; }));
+        QAction* output = actionNamed(*popup, "&Output");
+        ASSERT_TRUE(output && output->menu());
+        QAction* graphOn = actionNamed(*output->menu(), "Graph on Album Artist");
+        ASSERT_TRUE(graphOn && graphOn->isEnabled());
+        graphOn->trigger();
+        popup->close();
+
+        QWidget* graph = nullptr;
+        ASSERT_TRUE(waitFor([&] { return (graph = shownWindow("BrovexGraph")) != nullptr; }));
+        QPushButton* copy = nullptr;
+        for (QPushButton* b : graph->findChildren<QPushButton*>())
+            if (b->text() == "&To Clipboard")
+                copy = b;
+        ASSERT_TRUE(copy);
+        ASSERT_TRUE(waitFor([&] { return copy->isVisible(); }));
+        QTest::mouseClick(copy, Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return !QGuiApplication::clipboard()->image().isNull(); }, 5000));
+        picture = QGuiApplication::clipboard()->image().size();
+        shown = graph->size();
+        // The buttons come back a second later.
+        buttonsBack = waitFor([&] { return copy->isVisible(); }, 5000);
+        graph->close();
+        waitFor([&] { return shownWindow("BrovexGraph") == nullptr; }, 5000);
+    });
+    EXPECT_FALSE(picture.isEmpty());
+    EXPECT_EQ(picture, shown);
+    EXPECT_TRUE(buttonsBack);
 }
 
 } // namespace
