@@ -5,10 +5,9 @@
 #include "platform/framework/list_browser.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
-#include "platform/text/text.h"
 #include "qvls/catalogue/album_songs.h"
+#include "qvls/catalogue/song_commands.h"
 #include "qvls/core/display.h"
-#include "qvls/core/files.h"
 #include "qvls/core/globals.h"
 #include "qvls/dictionary/tables.h"
 #include "qvls/windows/BrowseAlbumsAndSongs.h"
@@ -29,7 +28,7 @@ AlbumsAndSongsList::AlbumsAndSongsList()
     onAccepted(W::SelectCategoryArtist, [this] { category_.choose(*this); });
     onAccepted(W::Query, [this] { query_.query(); });
     onAccepted(W::Reset, [this] { query_.reset(); });
-    onAccepted(W::Play, [this] { playSong(); });
+    onAccepted(W::Play, [this] { playHighlightedSong(songs().browser()); });
     onAccepted(W::EditAllSongs, [this] { editAllSongs(); });
 }
 
@@ -82,14 +81,6 @@ void AlbumsAndSongsList::showCounts()
         + std::to_string(dictionary::Quorvel().records()) + ")";
     if (title != window().title())
         window().setTitle(std::move(title));
-}
-
-void AlbumsAndSongsList::playSong()
-{
-    songs().browser().LoadRowToBuffer();
-    const std::string file(text::trimRight(dictionary::Quorvel().record()["SNG:AssociatedWAVFile"].toString()));
-    if (!file.empty())
-        ShellOpenFile("play", file);
 }
 
 void AlbumsAndSongsList::editAllSongs()

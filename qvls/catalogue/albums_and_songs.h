@@ -26,7 +26,6 @@ protected:
 
 private:
     fw::DeclaredList& songs() const;
-    void playSong();
     void editAllSongs();
     void showCounts();
 
