@@ -123,8 +123,7 @@ Level FormController::Prepare()
     if (const Level l = prepareForm(); l != Benign)
         return l;
     openWindow();
-    for (const FormList& l : lists_)
-        l.list->addMenuItems(*l.declaration);
+    lists_.addMenuItems();
     // A list on a tab not shown has taken the focus as it opened: the form
     // starts on its first field.
     if (const rt::Control* focus = window().focus(); !focus || focus->effectivelyHidden() || !onShownTab(*focus))
@@ -140,27 +139,18 @@ Level FormController::Prepare()
 
 Level FormController::readLists(const YAML::Node& lists)
 {
-    if (!lists)
-        return Benign;
     try {
-        for (const YAML::Node& node : lists) {
-            FormList& l = lists_.emplace_back();
-            l.declaration = std::make_shared<const YAML::Node>(node);
-            l.list = std::make_unique<DeclaredList>(*this);
-            const Level read = l.list->read(
-                node, declaredControl(node["control"]),
-                [this](RelationSet& set) {
-                    if (set.open() != Benign)
-                        return false;
-                    listSets_.push_back(&set);
-                    return true;
-                },
-                [this](ViewReader& reader, const std::string& control, const ListButtons& buttons) {
-                    return makeListBrowser(reader, control, buttons);
-                });
-            if (read != Benign)
-                return read;
-        }
+        return lists_.read(
+            lists,
+            [this](RelationSet& set, const YAML::Node&) {
+                if (set.open() != Benign)
+                    return false;
+                listSets_.push_back(&set);
+                return true;
+            },
+            [this](ViewReader& reader, const std::string& control, const ListButtons& buttons) {
+                return makeListBrowser(reader, control, buttons);
+            });
     } catch (const YAML::Exception& e) {
         throw rt::DefinitionError("window " + module_ + "/" + name() + ": lists: " + e.what());
     } catch (const std::invalid_argument& e) {
@@ -177,11 +167,8 @@ std::unique_ptr<ListBrowser> FormController::makeListBrowser(
 
 DeclaredList& FormController::declaredList(std::string_view control) const
 {
-    const std::string wanted
-        = control.empty() || control.front() == '?' ? std::string(control) : "?" + std::string(control);
-    for (const FormList& l : lists_)
-        if (text::equalsNoCase(l.list->controlName(), wanted))
-            return *l.list;
+    if (DeclaredList* l = lists_.find(control))
+        return *l;
     throw std::logic_error("the form declares no list " + std::string(control));
 }
 
@@ -196,11 +183,14 @@ Level FormController::OnNewSelection(int control)
     if (sheet && sheet->type() == rt::ControlType::Sheet && sheet->selected() >= 1
         && sheet->selected() <= static_cast<int>(sheet->children().size())) {
         const rt::Control* tab = sheet->children()[static_cast<std::size_t>(sheet->selected() - 1)];
-        for (const FormList& l : lists_)
-            if (rt::Control* c = l.list->browser().listControl(); c && c->parent() == tab && !c->effectivelyHidden()) {
-                window().select(*c);
-                break;
-            }
+        rt::Control* shown = nullptr;
+        lists_.forEach([&](const DeclaredList& l, const YAML::Node&) {
+            if (rt::Control* c = l.browser().listControl();
+                !shown && c && c->parent() == tab && !c->effectivelyHidden())
+                shown = c;
+        });
+        if (shown)
+            window().select(*shown);
     }
     return WindowController::OnNewSelection(control);
 }

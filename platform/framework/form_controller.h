@@ -31,7 +31,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/framework/declared_list.h"
+#include "platform/framework/declared_lists.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/keycodes.h"
 
@@ -121,11 +121,7 @@ private:
     std::map<int, std::string> captions_; // by request
     int historyKey_ = rt::key::withCtrl(rt::key::Quote);
     bool validating_ = false;
-    struct FormList {
-        std::unique_ptr<DeclaredList> list;
-        std::shared_ptr<const YAML::Node> declaration;
-    };
-    std::vector<FormList> lists_;
+    DeclaredLists lists_{*this};
     std::vector<RelationSet*> listSets_; // opened for the lists, closed as the window goes
 };
 

@@ -97,6 +97,7 @@ Level ListWindow::Prepare()
 
     // The context menu's own items come after those of the buttons.
     list_->addMenuItems(*declaration_);
+    beside_.addMenuItems();
     showCount();
     listOpened();
     return Benign;
@@ -116,12 +117,19 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     readOnly_ = !list["form"];
     list_ = std::make_unique<DeclaredList>(*this);
     const Level read = list_->read(
-        list, listControl_, [this](RelationSet& set) { return openData(set); },
+        list, listControl_, [this](RelationSet& set) { return openData(set, readOnly_); },
         [this](ViewReader& reader, const std::string& control, const ListButtons& buttons) {
             return makeBrowser(reader, control, buttons);
         });
     if (read != Benign)
         return read;
+    const Level beside = beside_.read(
+        list["lists"], [this](RelationSet& set, const YAML::Node& node) { return openData(set, !node["buttons"]); },
+        [this](ViewReader& reader, const std::string& control, const ListButtons& buttons) {
+            return makeBrowser(reader, control, buttons);
+        });
+    if (beside != Benign)
+        return beside;
     ListBrowser& browser = list_->browser();
     browser.setHideSelect(true);
     const ListButtons& b = list_->buttons();
@@ -155,11 +163,11 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     return Benign;
 }
 
-bool ListWindow::openData(RelationSet& set)
+bool ListWindow::openData(RelationSet& set, bool readOnly)
 {
     // A list without a form changes nothing: it opens the tables it reads, not
     // those its relation set would update with them.
-    if (readOnly_) {
+    if (readOnly) {
         if (set.access().open() != Benign)
             return false;
         openTables_.push_back(&set.access());
@@ -192,6 +200,8 @@ Level ListWindow::OnEvent(const rt::Event& e)
     // or deleted records.
     if (e.code == rt::event::Accepted)
         showCount();
+    if (hasWindow())
+        beside_.followParents();
     return l;
 }
 
@@ -227,6 +237,7 @@ void ListWindow::Refresh()
 {
     showCount();
     WindowController::Refresh();
+    beside_.followParents();
 }
 
 void ListWindow::showCount()

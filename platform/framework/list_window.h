@@ -11,6 +11,19 @@
 //     caption: "Albums - "          # the caption: this text, the records of the
 //                                   # view's table and " entries", at every refresh
 //     mark-tab: true                # the sheet's current tab in bold, three blanks after its text
+//     lists:                        # lists beside it, of the highlighted row's children
+//       - control: SongList
+//         view: Quorvel
+//         orders: [{key: "SNG:KeyAlbumID", parent: Album, links: [["SNG:AlbumID", "ALB:AlbumID"]]}]
+//         columns: [...]            # as any declared list (declared_list.h)
+//
+// The list loads its highlighted row into the record buffers, so a list
+// beside it whose order is limited to that record (`parent:`) follows the
+// highlight: once the window has handled an event that moved it, the list
+// starts again from its first row, in whatever order and filters it has
+// (each keeps the parent's limit). A list beside it without buttons changes
+// nothing and opens only the tables it reads; one with buttons names the
+// update procedure they run (`procedure:`).
 //
 // An order that names a tab of the sheet (`tab:`) is chosen with that tab.
 // A single-instance list opened again while it is open (not as a lookup)
@@ -21,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/declared_list.h"
+#include "platform/framework/declared_lists.h"
 #include "platform/framework/toolbar_dispatcher.h"
 #include "platform/framework/window_controller.h"
 #include "platform/runtime/window_def.h"
@@ -45,6 +58,11 @@ public:
     ViewReader& reader() const { return list_->reader(); }
     // The list control's name ("?List"), known once the window is loaded.
     const std::string& listControlName() const { return listControl_; }
+    // The window's own list, and a list beside it by its control's name
+    // (nullptr when it declares none of that name).
+    DeclaredList& list() const { return *list_; }
+    DeclaredList* besideList(std::string_view control) const { return beside_.find(control); }
+    const DeclaredLists& besideLists() const { return beside_; }
 
     Level Prepare() override;
     Level OnEvent(const rt::Event& e) override;
@@ -77,7 +95,7 @@ private:
     Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
     bool takenByOpenInstance();
-    bool openData(RelationSet& set);
+    bool openData(RelationSet& set, bool readOnly);
     rt::Control* orderSheet() const;
     void markCurrentTab();
     void showCount();
@@ -86,6 +104,7 @@ private:
     std::shared_ptr<const YAML::Node> declaration_;
     std::string listControl_ = "?List";
     std::unique_ptr<DeclaredList> list_;
+    DeclaredLists beside_{*this};
     std::vector<RelationSet*> openSets_; // closed as the window goes
     std::vector<TableAccess*> openTables_; // those of a list without a form
     bool readOnly_ = false;

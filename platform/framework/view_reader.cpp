@@ -155,6 +155,23 @@ int ViewReader::rangeComponents(int n) const
     return static_cast<int>(orders_[static_cast<std::size_t>(n - 1)].ranges.size());
 }
 
+std::vector<std::string> ViewReader::rangeValues()
+{
+    std::vector<std::string> values;
+    const Order* o = currentOrderEntry();
+    if (!o || o->ranges.empty())
+        return values;
+    tables::Record scratch = record();
+    for (const Range& range : o->ranges) {
+        const int f = scratch.def().fieldIndex(range.field);
+        if (f < 0)
+            continue;
+        range.put(scratch, f);
+        values.push_back(scratch.getText(f));
+    }
+    return values;
+}
+
 void ViewReader::setFilter(const std::string& name, std::string expression)
 {
     predicates_.erase(name);

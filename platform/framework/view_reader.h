@@ -66,6 +66,9 @@ public:
     virtual void LimitToParent(int order, TableAccess& parent, std::vector<std::pair<std::string, std::string>> links);
     void LimitToParent(int order, RelationSet& parent, std::vector<std::pair<std::string, std::string>> links);
     int rangeComponents(int order) const;
+    // The current order's range values as they read now, as texts: a list
+    // limited to a parent knows by them that the parent moved.
+    std::vector<std::string> rangeValues();
 
     // Named filter parts ("6 Query", "Brovex", ...) that apply together with
     // the range limits; an empty text removes the part. A predicate reads

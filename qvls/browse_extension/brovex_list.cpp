@@ -165,7 +165,8 @@ bool BrovexList::takeIgnoreEvent()
 
 void BrovexList::post(int event)
 {
-    list_->window().post(event);
+    // Addressed to the list: a window may have more than one.
+    list_->window().post(event, list_->number());
 }
 
 // --- the mouse

@@ -75,7 +75,7 @@ void BrovexList::ShowListMenu()
     const long mask = flags_->mask;
     std::string last;
     const auto add = [&](const std::string& text, const char* name, std::string_view after, int level, int event) {
-        return last = menu->insertItem(text, name, after, level, event);
+        return last = menu->insertItem(text, name, after, level, event, event ? list_->number() : 0);
     };
     const bool hasButtons = !browse_->insertControlName().empty() || !browse_->changeControlName().empty()
         || !browse_->deleteControlName().empty() || !browse_->selectControlName().empty();

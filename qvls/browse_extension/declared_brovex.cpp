@@ -3,6 +3,7 @@
 #include <yaml-cpp/yaml.h>
 
 #include "platform/framework/context_menu.h"
+#include "platform/framework/declared_list.h"
 #include "platform/framework/list_browser.h"
 #include "platform/framework/list_window.h"
 #include "platform/framework/view_reader.h"
@@ -20,33 +21,35 @@ constexpr const char* kFilterName = "Brovex";
 
 } // namespace
 
-DeclaredBrovex::DeclaredBrovex(fw::ListWindow& window, const YAML::Node& brovex)
+DeclaredBrovex::DeclaredBrovex(fw::ListWindow& window, fw::DeclaredList& target, const YAML::Node& declaration)
     : window_(window)
+    , target_(target)
 {
+    const YAML::Node brovex = declaration["brovex"];
     flags_.mask = brovex["mask"] ? brovex["mask"].as<long>() : 0;
     replace_ = brovex["replace"] && brovex["replace"].as<bool>();
     visual_ = brovex["mark"] ? brovex["mark"].as<std::string>() : ">Header";
     flags_.titleText = brovex["title"] ? brovex["title"].as<std::string>() : "";
     allowResize_ = brovex["resize"] && brovex["resize"].as<bool>();
-    definitions_ = brovexColumnDefinitions(window.declaration()["columns"]);
+    definitions_ = brovexColumnDefinitions(declaration["columns"]);
 }
 
 DeclaredBrovex::~DeclaredBrovex() = default;
 
 void DeclaredBrovex::attach()
 {
-    fw::ListBrowser& browse = window_.browser();
-    rt::Control& control = window_.window()[window_.listControlName()];
+    fw::ListBrowser& browse = target_.browser();
+    rt::Control& control = window_.window()[target_.controlName()];
     listName_ = control.name();
     list_.AttachBrowse(*this, window_, browse, flags_, control, visual_,
         glo().positionFile.empty() ? std::string(kPositionFile) : glo().positionFile);
     list_.allowListResize(allowResize_);
     list_.upper = true;
-    fileOrder_ = window_.reader().AddSortOrder(-1);
+    fileOrder_ = target_.reader().AddSortOrder(-1);
     list_.PrepareSortOrders(replace_);
-    ownOrder_ = window_.reader().requestedOrder();
+    ownOrder_ = target_.reader().requestedOrder();
     SetupSortOrders();
-    window_.reader().setOrderChoice([this](int requested) { return chooseOrder(requested); });
+    target_.reader().setOrderChoice([this](int requested) { return chooseOrder(requested); });
     for (const int key : {rt::key::withAlt(rt::key::F1 + 10), rt::key::withAlt(rt::key::F1 + 11), rt::key::withAlt('R'),
              rt::key::withAlt('M')})
         window_.window().alert(key);
@@ -56,10 +59,10 @@ void DeclaredBrovex::opened()
 {
     list_.RestoreLayout(window_.name(), listName_);
     list_.ShowListMenu();
-    if (fw::ContextMenu* menu = window_.browser().contextMenu())
+    if (fw::ContextMenu* menu = target_.browser().contextMenu())
         menu->setBeforeOpen([this] { return list_.BeforeListMenu(); });
     opened_ = true;
-    window_.window().post(BrovexList::kOpened);
+    window_.window().post(BrovexList::kOpened, list_.listControl().number());
 }
 
 bool DeclaredBrovex::OnEvent(const rt::Event& e)
@@ -75,7 +78,8 @@ bool DeclaredBrovex::OnEvent(const rt::Event& e)
     default:
         break;
     }
-    if (e.control != 0 || e.code < BrovexList::kPressHeader || e.code > BrovexList::kOpened)
+    if ((e.control != 0 && e.control != list_.listControl().number()) || e.code < BrovexList::kPressHeader
+        || e.code > BrovexList::kOpened)
         return false;
     return list_.TakeEvent(e.code);
 }
@@ -95,9 +99,15 @@ void DeclaredBrovex::closing()
     opened_ = false;
 }
 
+void DeclaredBrovex::restoreDesign()
+{
+    if (opened_)
+        list_.ResetToDefault();
+}
+
 int DeclaredBrovex::AddSortOrder(int n)
 {
-    fw::ViewReader& reader = window_.reader();
+    fw::ViewReader& reader = target_.reader();
     const int order = reader.AddOrderExpression({});
     // The n-th sortable column's field, for its locator.
     int sortable = 0;
@@ -105,7 +115,7 @@ int DeclaredBrovex::AddSortOrder(int n)
         if (d.sortable && ++sortable == n) {
             if (d.locatorType == 'S') {
                 locators_.push_back(std::make_unique<fw::TypedPrefixLocator>());
-                window_.browser().setLocator(order, locators_.back().get());
+                target_.browser().setLocator(order, locators_.back().get());
             }
             break;
         }
@@ -115,7 +125,7 @@ int DeclaredBrovex::AddSortOrder(int n)
 std::vector<BrovexColumnDefinition> DeclaredBrovex::DefineColumns()
 {
     // A field of another table than the browsed one is a related table's.
-    const std::string prefix = window_.reader().access().table().def().prefix;
+    const std::string prefix = target_.reader().access().table().def().prefix;
     std::vector<BrovexColumnDefinition> out = definitions_;
     for (BrovexColumnDefinition& d : out) {
         const auto colon = d.field.find(':');
@@ -127,7 +137,10 @@ std::vector<BrovexColumnDefinition> DeclaredBrovex::DefineColumns()
 
 void DeclaredBrovex::SetupSortOrders()
 {
-    fw::ViewReader& reader = window_.reader();
+    fw::ViewReader& reader = target_.reader();
+    // "Do not sort" keeps the list's range as the header orders do.
+    if (ownOrder_ > 0)
+        reader.limitLike(fileOrder_, ownOrder_);
     for (const BrovexColumn& c : list_.all()) {
         if (c.sortField == 0)
             continue;
@@ -143,26 +156,26 @@ void DeclaredBrovex::SetupSortOrders()
 
 void DeclaredBrovex::SetOrderExpression(int order, const std::string& expression, bool replace)
 {
-    fw::ViewReader& reader = window_.reader();
+    fw::ViewReader& reader = target_.reader();
     const std::string& now = reader.orderExpression(order);
     reader.setOrderExpressionKeepingRange(order, replace || now.empty() ? expression : now + "," + expression);
 }
 
 long DeclaredBrovex::CountRecords()
 {
-    fw::ViewReader& reader = window_.reader();
+    fw::ViewReader& reader = target_.reader();
     const long n = static_cast<long>(reader.view().count());
     return n != 0 ? n : static_cast<long>(reader.access().table().records());
 }
 
 void DeclaredBrovex::RefreshBrowse()
 {
-    window_.browser().ReapplySort();
+    target_.browser().ReapplySort();
 }
 
 int DeclaredBrovex::chooseOrder(int requested)
 {
-    fw::ViewReader& reader = window_.reader();
+    fw::ViewReader& reader = target_.reader();
     if (requested != ownOrder_ && requested != fileOrder_) {
         // The window's own order changed (a tab): the header sort ends with it.
         flags_.viewOrder = 0;

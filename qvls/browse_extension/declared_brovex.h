@@ -1,5 +1,6 @@
 #pragma once
-// The list class of a list window whose declaration asks for it:
+// The list class of a list window's list whose declaration asks for it, the
+// window's own or one beside it (`lists:`):
 //
 //   list:
 //     brovex: {mask: 34611200}     # the menu mask; `replace: true` sets the
@@ -7,6 +8,9 @@
 //                                  # `resize: true` lets the properties window
 //                                  # move and size the list
 //     columns:                     # with the column attributes of brovex_column.h
+//
+// The list's events are addressed to its list control; one for no control
+// goes to the first list class that takes it.
 //
 // It writes for the window what every list window writes alike: a header
 // order (ascending and descending) per sortable column with a locator on its
@@ -27,8 +31,9 @@ namespace YAML {
 class Node;
 }
 namespace qv::fw {
+class DeclaredList;
 class ListWindow;
-}
+} // namespace qv::fw
 
 namespace qv::qvls {
 
@@ -36,7 +41,8 @@ class DeclaredBrovex : public BrovexProcedure
 {
 public:
     // The list name in ".\POSITION.INI" is the list control's name ("?Browse:1").
-    DeclaredBrovex(fw::ListWindow& window, const YAML::Node& brovex);
+    // declaration: the list's, with its `brovex:` and `columns:`.
+    DeclaredBrovex(fw::ListWindow& window, fw::DeclaredList& target, const YAML::Node& declaration);
     ~DeclaredBrovex() override;
 
     // While the window is prepared, after its list and its own orders exist.
@@ -47,6 +53,8 @@ public:
     bool OnEvent(const rt::Event& e);
     // As the window closes, while it is still open.
     void closing();
+    // The list as designed again (a header sort ends with it).
+    void restoreDesign();
 
     BrovexList& list() { return list_; }
     BrovexFlags& flags() { return flags_; }
@@ -64,6 +72,7 @@ private:
     int chooseOrder(int requested);
 
     fw::ListWindow& window_;
+    fw::DeclaredList& target_;
     std::vector<BrovexColumnDefinition> definitions_;
     BrovexList list_;
     BrovexFlags flags_;

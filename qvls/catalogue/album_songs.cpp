@@ -125,9 +125,13 @@ void AlbumSongs::syncTotalTime()
 
 bool AlbumSongs::eachSong(int fromSide, const std::function<bool()>& step, const char* what)
 {
+    return eachSongOfAlbum(albumId_(), fromSide, step, what);
+}
+
+bool eachSongOfAlbum(std::int64_t album, int fromSide, const std::function<bool()>& step, const char* what)
+{
     fw::TableAccess& access = songs();
     tables::Table& t = access.table();
-    const std::int64_t album = albumId_();
     const fw::TableAccess::State kept = access.SaveTableState();
     tables::Record& s = t.record();
     s.clear();
@@ -159,13 +163,16 @@ bool AlbumSongs::eachSong(int fromSide, const std::function<bool()>& step, const
 
 void AlbumSongs::editAll()
 {
-    // Each song in turn through the song form, until one is not saved.
-    fw::TableAccess& access = songs();
-    tables::Table& t = access.table();
-    const std::int64_t album = albumId_();
+    editEverySong(albumId_());
+    reload();
+}
+
+void editEverySong(std::int64_t album)
+{
+    tables::Table& t = songs().table();
     std::vector<std::int64_t> ids;
-    eachSong(
-        0,
+    eachSongOfAlbum(
+        album, 0,
         [&] {
             ids.push_back(t.record().recordId);
             return false;
@@ -175,12 +182,12 @@ void AlbumSongs::editAll()
         if (t.fetchRecord(id) != 0 || t.record()["SNG:AlbumID"].toInt() != album)
             continue; // gone or moved meanwhile
         fw::handover().request = fw::request::Change;
+        // A form that ends before it opens leaves no "OK" behind.
         glo().songFormResult.clear();
         rt::Procedures::call("UpdateSong");
         if (glo().songFormResult != "OK")
             break;
     }
-    reload();
 }
 
 void AlbumSongs::swapArtistTitles()

@@ -35,15 +35,21 @@ private:
     void swapArtistTitles();
     void replaceText();
     void reassign();
-    // Runs over the album's songs from a side on, in side and track order;
-    // the step writes the buffer's song when it answers true. With `what`, a
-    // read that stopped the run and the writes the table refused are told,
-    // once each. False when a read error stopped it.
     bool eachSong(int fromSide, const std::function<bool()>& step, const char* what);
 
     fw::FormController& form_;
     std::function<std::int64_t()> albumId_;
     bool newAlbum_ = false;
 };
+
+// Runs over an album's songs from a side on, in side and track order; the
+// step writes the buffer's song when it answers true. With `what`, a read
+// that stopped the run and the writes the table refused are told, once
+// each. False when a read error stopped it.
+bool eachSongOfAlbum(std::int64_t album, int fromSide, const std::function<bool()>& step, const char* what);
+
+// Each song of an album in side and track order through the song form, on
+// this thread, until one is not saved.
+void editEverySong(std::int64_t album);
 
 } // namespace qv::qvls

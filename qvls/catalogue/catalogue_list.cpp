@@ -14,17 +14,22 @@ CatalogueList::CatalogueList(std::string procedure)
 
 fw::Level CatalogueList::prepareList()
 {
-    if (const YAML::Node brovex = declaration()["brovex"]) {
-        brovex_ = std::make_unique<DeclaredBrovex>(*this, brovex);
-        brovex_->attach();
-    }
+    ownBrovex_ = static_cast<bool>(declaration()["brovex"]);
+    if (ownBrovex_)
+        brovex_.push_back(std::make_unique<DeclaredBrovex>(*this, list(), declaration()));
+    besideLists().forEach([this](fw::DeclaredList& beside, const YAML::Node& declared) {
+        if (declared["brovex"])
+            brovex_.push_back(std::make_unique<DeclaredBrovex>(*this, beside, declared));
+    });
+    for (const auto& b : brovex_)
+        b->attach();
     return List::prepareList();
 }
 
 void CatalogueList::restoreLayout()
 {
-    if (brovex_)
-        brovex_->opened();
+    for (const auto& b : brovex_)
+        b->opened();
     // What the list remembers: `remember: [tab, layout]` in its declaration.
     bool tab = false, layout = false;
     for (const YAML::Node& what : declaration()["remember"]) {
@@ -34,31 +39,43 @@ void CatalogueList::restoreLayout()
     }
     tab = tab && window().control(ListFormatSaver::kSheet) != nullptr;
     // The list class keeps its own layout.
-    layout = layout && !brovex_;
-    if (!tab && !layout)
+    std::vector<std::string> lists;
+    if (layout && !ownBrovex_)
+        lists.push_back(browser().listControl()->name());
+    if (layout)
+        besideLists().forEach([&lists](const fw::DeclaredList& beside, const YAML::Node& declared) {
+            if (!declared["brovex"])
+                lists.push_back(beside.controlName());
+        });
+    if (!tab && lists.empty())
         return;
     store_.init(glo().positionFile.empty() ? kPositionFile : std::string_view(glo().positionFile));
-    std::vector<std::string> lists;
-    if (layout)
-        lists.push_back(browser().listControl()->name());
     saver_ = std::make_unique<ListFormatSaver>(store_, name(), std::move(lists), tab);
     saver_->Restore(window());
 }
 
 void CatalogueList::saveLayout()
 {
-    if (brovex_)
-        brovex_->closing();
+    for (const auto& b : brovex_)
+        b->closing();
     if (saver_)
         saver_->Save(window());
 }
 
 fw::Level CatalogueList::OnEvent(const rt::Event& e)
 {
-    if (brovex_ && brovex_->OnEvent(e))
+    // The window's own list first: an event for no list in particular is its.
+    for (const auto& b : brovex_)
+        if (b->OnEvent(e))
+            return fw::Benign;
+    if (saver_ && e.code == rt::event::AlertKey && saver_->onAlertKey(window(), e.keyCode)) {
+        // The lists the class keeps go back to their design as well, when they show.
+        for (const auto& b : brovex_)
+            if (ListFormatSaver::visible(b->list().listControl()))
+                b->restoreDesign();
+        applyDatePictures();
         return fw::Benign;
-    if (saver_ && e.code == rt::event::AlertKey && saver_->onAlertKey(window(), e.keyCode))
-        return fw::Benign;
+    }
     return List::OnEvent(e);
 }
 

@@ -3,6 +3,7 @@
 #include "qvls/catalogue/album_form.h"
 #include "qvls/catalogue/album_list.h"
 #include "qvls/catalogue/album_lookup.h"
+#include "qvls/catalogue/albums_and_songs.h"
 #include "qvls/catalogue/explorer_album_list.h"
 #include "qvls/catalogue/explorer_song_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
@@ -22,6 +23,7 @@ void registerCatalogue()
     registerSongLookup();
     registerAlbumForm();
     registerAlbumList();
+    registerAlbumsAndSongsList();
     registerExplorerAlbumList();
     registerSongForm();
     registerSongList();

@@ -85,7 +85,12 @@ void SongCommands::openAlbum()
 
 void SongCommands::play()
 {
-    list_.browser().LoadRowToBuffer();
+    playHighlightedSong(list_.browser());
+}
+
+void playHighlightedSong(fw::ListBrowser& songs)
+{
+    songs.LoadRowToBuffer();
     const std::string file(text::trimRight(dictionary::Quorvel().record()["SNG:AssociatedWAVFile"].toString()));
     if (!file.empty())
         ShellOpenFile("play", file);

@@ -14,8 +14,9 @@
 #include "platform/tables/record.h"
 
 namespace qv::fw {
+class ListBrowser;
 class ListWindow;
-}
+} // namespace qv::fw
 
 namespace qv::qvls {
 
@@ -63,5 +64,8 @@ private:
     fw::ListWindow& list_;
     std::optional<tables::Record> copied_;
 };
+
+// Play on the audio file of the song a list highlights; nothing without one.
+void playHighlightedSong(fw::ListBrowser& songs);
 
 } // namespace qv::qvls

@@ -1,5 +1,7 @@
 #include "qvls/core/list.h"
 
+#include <yaml-cpp/yaml.h>
+
 #include "platform/runtime/window.h"
 #include "qvls/core/browse_base.h"
 #include "qvls/core/placement.h"
@@ -27,9 +29,18 @@ fw::Level List::Prepare()
     opened_ = true;
     restoreLayout();
     followCurrentTab();
+    applyDatePictures();
+    return l;
+}
+
+void List::applyDatePictures()
+{
     if (rt::Control* list = browser().listControl())
         ApplyDatePicture(*list);
-    return l;
+    besideLists().forEach([](const fw::DeclaredList& beside, const YAML::Node&) {
+        if (rt::Control* list = beside.browser().listControl())
+            ApplyDatePicture(*list);
+    });
 }
 
 void List::CleanUp()

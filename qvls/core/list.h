@@ -27,6 +27,8 @@ protected:
     // format; and at the start of close-down, while the window is open.
     virtual void restoreLayout() { }
     virtual void saveLayout() { }
+    // Every list's dates in the user's date format (a design put back has its own).
+    void applyDatePictures();
 
 private:
     bool opened_ = false;

@@ -171,5 +171,79 @@ TEST_F(Lists, AnOrderLimitedToItsParentShowsOnlyTheParentsRows)
     c.host.press(*w, "?Close");
 }
 
+// The songs beside the albums, in title order and limited to one media, as a
+// header sort and a column filter would have them.
+class SortedSongs : public ListWindow
+{
+public:
+    SortedSongs()
+        : ListWindow("fwtest", "BrowseAlbumsAndSongs")
+    { }
+
+protected:
+    Level prepareList() override
+    {
+        ViewReader& songs = besideList("SongList")->reader();
+        const int byTitle = songs.AddOrderExpression("+UPPER(SNG:Title)");
+        songs.limitLike(byTitle, 1);
+        songs.setCurrentOrder(byTitle);
+        songs.setFilter("Media", "SNG:Media = 'CD'");
+        return Benign;
+    }
+};
+
+TEST_F(Lists, AListBesideFollowsTheHighlightedRowInItsOwnOrderAndFilters)
+{
+    c.addSong(arrival, "Another Arrival Song");
+    c.addSong(arrival, "On Vinyl Only", "LP");
+    c.addSong(blue, "A Case of You");
+    const int songsOpen = c.songAccess.openCount();
+    struct Case {
+        const char* title;
+        std::function<void()> run;
+        std::vector<std::vector<std::string>> songs; // after each move down
+    };
+    const Case cases[] = {
+        {"in the limited key's order",
+            [this] {
+                ListWindow w("fwtest", "BrowseAlbumsAndSongs");
+                w.Execute();
+            },
+            {{"Money, Money, Money", "Dum Dum Diddle", "Another Arrival Song", "On Vinyl Only"},
+                {"River", "A Case of You"}, {"River", "A Case of You"}}},
+        {"sorted and filtered",
+            [] {
+                SortedSongs w;
+                w.Execute();
+            },
+            {{"Another Arrival Song", "Dum Dum Diddle", "Money, Money, Money"}, {"A Case of You", "River"},
+                {"A Case of You", "River"}}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.title);
+        c.host.start("BrowseAlbumsAndSongs", k.run);
+        c.host.settle();
+        rt::Window* w = c.host.window("BrowseAlbumsAndSongs");
+        ASSERT_NE(w, nullptr);
+        rt::Control& albums = (*w)["?List"];
+        rt::Control& songs = (*w)["?SongList"];
+        EXPECT_EQ(column(albums), (std::vector<std::string>{"Abbey Road", "Arrival", "Blue"}));
+        EXPECT_TRUE(column(songs).empty()) << "Abbey Road has no songs";
+        // The keyboard moves the highlight down, and past the last album.
+        for (const auto& expected : k.songs) {
+            c.host.post(*w, rt::Event{rt::event::ScrollDown, albums.number()});
+            EXPECT_EQ(column(songs), expected);
+            EXPECT_EQ(songs.selected(), 1) << "a new album starts on its first song";
+        }
+        // A click back on the first album empties the list again.
+        albums.userSelected(1);
+        c.host.post(*w, rt::Event{rt::event::NewSelection, albums.number()});
+        EXPECT_TRUE(column(songs).empty());
+        c.host.press(*w, "?Close");
+        EXPECT_EQ(c.host.window("BrowseAlbumsAndSongs"), nullptr);
+    }
+    EXPECT_EQ(c.songAccess.openCount(), songsOpen) << "the window closed what it opened";
+}
+
 } // namespace
 } // namespace qv::fw::testing
