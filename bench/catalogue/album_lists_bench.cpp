@@ -403,6 +403,42 @@ void BM_QueryNoMatchAlbumList(benchmark::State& st)
     queryBench(st, kClassic);
 }
 
+// The albums-and-songs window: the album highlight moved one row down, until
+// the song list beside it shows the new album's songs.
+void highlightBench(benchmark::State& st)
+{
+    rt::HeadlessHost host;
+    host.startProcedure("BrowseAlbumsAndSongs");
+    rt::Window* w = host.window("BrowseAlbumsAndSongs");
+    if (!w || !w->isOpen()) {
+        st.SkipWithError("the window did not open");
+        return;
+    }
+    rt::Control& albums = (*w)[kList];
+    const rt::ListSource& songs = *(*w)["?List"].list();
+    constexpr int kAlbumId = 8, kSongAlbumId = 14; // their hidden columns
+    long moves = 0;
+    for (auto _ : st) {
+        host.post(*w, rt::Event{rt::event::ScrollDown, albums.number()});
+        st.PauseTiming();
+        const int row = albums.selected();
+        const std::string album = row > 0 ? cell(*w, row - 1, kAlbumId) : std::string();
+        if (songs.rowCount() == 0 || std::string(text::trimRight(songs.cell(0, kSongAlbumId - 1))) != album) {
+            st.SkipWithError(("the songs are not album " + album + "'s").c_str());
+            break;
+        }
+        ++moves;
+        st.ResumeTiming();
+    }
+    st.counters["moves"] = static_cast<double>(moves);
+    closeList(host, *w);
+}
+
+void BM_HighlightAlbumsAndSongs(benchmark::State& st)
+{
+    highlightBench(st);
+}
+
 // ---- the same pages written directly against SQLite --------------------------------------
 
 constexpr int kRawPage = 12; // about what the lists show
@@ -523,6 +559,30 @@ void BM_OtherOrderAlbumListRaw(benchmark::State& st)
     }
     sqlite3_finalize(byArtist);
     sqlite3_finalize(byAlbum);
+    sqlite3_close(db);
+}
+
+// The songs of the next album, in side and track order with their category joined; the
+// condition of the key's partial index lets SQLite use it.
+void BM_HighlightAlbumsAndSongsRaw(benchmark::State& st)
+{
+    sqlite3* db = rawOpen();
+    sqlite3_stmt* s = prepare(db,
+        "SELECT q.*, c.CategoryID, c.Category FROM s.Quorvel q"
+        " LEFT JOIN c.Categories c ON c.CategoryID = q.CategoryID AND NOT (c.CategoryID = 0)"
+        " WHERE q.AlbumID = ?1 AND NOT (q.AlbumID = 0 AND q.Side = 0 AND q.TrackNumber = 0)"
+        " ORDER BY q.AlbumID, q.Side, q.TrackNumber, q._rid LIMIT ?2");
+    long album = 0;
+    for (auto _ : st) {
+        album = album % g_fx.albums + 1;
+        sqlite3_bind_int64(s, 1, album);
+        sqlite3_bind_int(s, 2, kRawPage);
+        while (sqlite3_step(s) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                benchmark::DoNotOptimize(sqlite3_column_text(s, c));
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
     sqlite3_close(db);
 }
 
@@ -895,6 +955,8 @@ BENCHMARK(BM_LocateAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TabAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HeaderExplorerAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OtherOrderAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HighlightAlbumsAndSongs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HighlightAlbumsAndSongsRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QueryNoMatchAlbumList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QueryNoMatchAlbumListRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenSongList)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->UseRealTime();
