@@ -93,6 +93,11 @@ Level ListWindow::Prepare()
     }
     if (const Level l = prepareList(); l != Benign)
         return l;
+    // The first page is read in the order of the tab the sheet shows at first, so the
+    // list opens at that order's top (a tab changed later keeps its highlighted record).
+    if (const rt::Control* sheet = orderSheet())
+        if (const int order = tabOrder(*sheet); order != 0)
+            list_->reader().setCurrentOrder(order);
     openWindow();
 
     // The context menu's own items come after those of the buttons.
@@ -290,18 +295,22 @@ void ListWindow::followCurrentTab()
             }
 }
 
-void ListWindow::followTab(const rt::Control& sheet)
+int ListWindow::tabOrder(const rt::Control& sheet) const
 {
     const int shown = sheet.selected() > 0 ? sheet.selected() : 1;
     if (shown > static_cast<int>(sheet.children().size()))
-        return;
+        return 0;
     const std::string& tab = sheet.children()[static_cast<std::size_t>(shown - 1)]->name();
     for (const DeclaredList::Order& o : list_->orders())
-        if (!o.tab.empty() && text::equalsNoCase(o.tab, tab)) {
-            if (list_->reader().requestedOrder() != o.number)
-                list_->browser().setSort(o.number);
-            return;
-        }
+        if (!o.tab.empty() && text::equalsNoCase(o.tab, tab))
+            return o.number;
+    return 0;
+}
+
+void ListWindow::followTab(const rt::Control& sheet)
+{
+    if (const int order = tabOrder(sheet); order != 0 && list_->reader().requestedOrder() != order)
+        list_->browser().setSort(order);
 }
 
 void ListWindow::CleanUp()

@@ -94,6 +94,8 @@ protected:
 private:
     Level readDeclaration(const YAML::Node& list);
     void followTab(const rt::Control& sheet);
+    // The order of the tab the sheet shows, 0 when no order names it.
+    int tabOrder(const rt::Control& sheet) const;
     bool takenByOpenInstance();
     bool openData(RelationSet& set, bool readOnly);
     rt::Control* orderSheet() const;

@@ -41,6 +41,13 @@ TEST_F(AlbumListColumns, TheDesignShowsItsColumnsAndKeepsTheHiddenOnesField)
         EXPECT_GT(std::stoi(id), 0);
 }
 
+TEST_F(AlbumListColumns, TheListOpensOnTheFirstRowOfItsTabsOrder)
+{
+    // The Album tab, though the artist order is declared first.
+    EXPECT_EQ(column(2), (Strings{"aja", "Blue", "Court and Spark", "Hejira"}));
+    EXPECT_EQ(box().selected(), 1);
+}
+
 TEST_F(AlbumListColumns, AHeaderClickSortsOnItsColumnAndAgainTheOtherWay)
 {
     clickHeader(2);
