@@ -13,13 +13,11 @@ namespace W = ctl::BrowseAlbums;
 AlbumList::AlbumList()
     : CatalogueList(std::string(W::kWindow))
     , commands_(*this, AlbumCommands::Flaps::Album)
-    , query_(W::kWindow, W::Query, W::Reset)
+    , query_(*this, W::kWindow, W::Query, W::Reset)
 {
     commands_.bind({.albumWizard = W::AlbumWizard, .cddbWizard = W::CddbWizard, .print = W::Print, .play = W::Play});
     onAccepted(W::SelectCategory, [this] { category_.choose(*this); });
     onAccepted(W::SelectCategoryArtist, [this] { category_.choose(*this); });
-    onAccepted(W::Query, [this] { query_.query(); });
-    onAccepted(W::Reset, [this] { query_.reset(); });
 }
 
 fw::Level AlbumList::prepareList()

@@ -21,13 +21,11 @@ namespace W = ctl::BrowseAlbumsAndSongs;
 AlbumsAndSongsList::AlbumsAndSongsList()
     : CatalogueList(std::string(W::kWindow))
     , commands_(*this, AlbumCommands::Flaps::Album)
-    , query_(W::kWindow, W::Query, W::Reset)
+    , query_(*this, W::kWindow, W::Query, W::Reset)
 {
     commands_.bind({.albumWizard = W::Wizard, .cddbWizard = W::CddbWizard});
     onAccepted(W::SelectCategory, [this] { category_.choose(*this); });
     onAccepted(W::SelectCategoryArtist, [this] { category_.choose(*this); });
-    onAccepted(W::Query, [this] { query_.query(); });
-    onAccepted(W::Reset, [this] { query_.reset(); });
     onAccepted(W::Play, [this] { playHighlightedSong(songs().browser()); });
     onAccepted(W::EditAllSongs, [this] { editAllSongs(); });
 }

@@ -12,11 +12,9 @@ namespace W = ctl::BrovexAlbums;
 ExplorerAlbumList::ExplorerAlbumList()
     : CatalogueList(std::string(W::kWindow))
     , commands_(*this, AlbumCommands::Flaps::FileNumber)
-    , query_(W::kWindow, W::Query, W::Reset)
+    , query_(*this, W::kWindow, W::Query, W::Reset)
 {
     commands_.bind({.albumWizard = W::AlbumWizard, .cddbWizard = W::CddbWizard});
-    onAccepted(W::Query, [this] { query_.query(); });
-    onAccepted(W::Reset, [this] { query_.reset(); });
 }
 
 fw::Level ExplorerAlbumList::prepareList()

@@ -12,10 +12,8 @@ namespace W = ctl::BrovexSongs;
 ExplorerSongList::ExplorerSongList()
     : CatalogueList(std::string(W::kWindow))
     , commands_(*this)
-    , query_(W::kWindow, W::Query, W::Reset)
+    , query_(*this, W::kWindow, W::Query, W::Reset)
 {
-    onAccepted(W::Query, [this] { query_.query(); });
-    onAccepted(W::Reset, [this] { query_.reset(); });
     onAccepted(W::Print, [this] { print(); });
     commands_.bind({.import = W::Import, .export_ = W::Export});
 }

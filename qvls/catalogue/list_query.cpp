@@ -14,11 +14,14 @@ namespace {
 constexpr std::array<int, 9> kListOptions{0, 0, 0, 1, 0, 0, 0, 0, 0};
 } // namespace
 
-ListQuery::ListQuery(std::string_view procedure, rt::ControlId query, rt::ControlId reset)
+ListQuery::ListQuery(fw::ListWindow& list, std::string_view procedure, rt::ControlId query, rt::ControlId reset)
     : procedure_(procedure)
     , query_(query)
     , reset_(reset)
-{ }
+{
+    list.onAccepted(query, [this] { this->query(); });
+    list.onAccepted(reset, [this] { this->reset(); });
+}
 
 void ListQuery::prepare(fw::ListWindow& list)
 {

@@ -24,8 +24,9 @@ public:
     // The view's filter part the query takes.
     static constexpr std::string_view kFilterName = "6 Query";
 
-    // procedure: an owner of the query field lists.
-    ListQuery(std::string_view procedure, rt::ControlId query, rt::ControlId reset);
+    // procedure: an owner of the query field lists. The list's Query and Reset
+    // buttons run query() and reset().
+    ListQuery(fw::ListWindow& list, std::string_view procedure, rt::ControlId query, rt::ControlId reset);
 
     // Before the window opens: fills the field queue (telling a refused
     // list once) and learns the tables whose fields a hand-typed condition

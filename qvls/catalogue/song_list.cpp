@@ -37,10 +37,8 @@ SongList::SongList()
     : CatalogueList(std::string(W::kWindow))
     , commands_(*this)
     , media_("BrowseMedia", &dictionary::Media, "MED:Media")
-    , query_(W::kWindow, W::Query, W::Reset)
+    , query_(*this, W::kWindow, W::Query, W::Reset)
 {
-    onAccepted(W::Query, [this] { query_.query(); });
-    onAccepted(W::Reset, [this] { query_.reset(); });
     onAccepted(W::Print, [this] { print(); });
     onAccepted(W::More, [this] { more(); });
     commands_.bind({.album = W::Album, .play = W::Play, .import = W::Import, .export_ = W::ExportAll});
