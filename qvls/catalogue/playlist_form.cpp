@@ -104,6 +104,8 @@ void PlaylistForm::formOpened()
 fw::Level PlaylistForm::beforeSave()
 {
     playlist()["PLD:LASTEDITDATE"] = static_cast<std::int64_t>(expr::defaultClock().today());
+    // The save takes the screen's values again.
+    window()[W::LastEditDate].display();
     return fw::Benign;
 }
 

@@ -247,7 +247,7 @@ TEST_F(PlaylistFormTest, AnEntryNamesAChosenSongAndLandsBelowTheHighlightedOne)
     // No song chosen: nothing to save.
     host->press(*e, "?OK");
     ASSERT_TRUE(host->messageBox());
-    EXPECT_EQ(message(), "Missing Information: Artist must be entered.");
+    EXPECT_EQ(message(), "Missing Information: \"Artist\" must be entered.");
     host->answer(rt::button::Ok);
     ASSERT_TRUE(e->isOpen());
 
@@ -267,7 +267,8 @@ TEST_F(PlaylistFormTest, AnEntryNamesAChosenSongAndLandsBelowTheHighlightedOne)
     host->enter(*e, "?PlaylistNotes", "New entry");
     host->press(*e, "?OK");
     EXPECT_FALSE(e->isOpen()) << message();
-    EXPECT_EQ(entries(friday), (Strings{"Waterloo@1", "Untimed@2", "Hurricane@3", "Believe@4"}));
+    // Numbered 6 as it was added, it moves up over the values the entries had.
+    EXPECT_EQ(entries(friday), (Strings{"Waterloo@1", "Untimed@2", "Hurricane@5", "Believe@6"}));
     EXPECT_EQ(entries(friday, "PLA:PlaylistNotes"), (Strings{"", "New entry", "", ""}));
     host->press(*f, "?Cancel");
     if (host->messageBox())
