@@ -235,6 +235,68 @@ TEST_F(PlaylistFormTest, SongsDroppedFromTheSongListGoAfterTheLastEntry)
         host->answer(rt::button::No);
 }
 
+// A new playlist has its id from the start, so songs can be dropped before it
+// is saved; a cancel takes the playlist and its entries away.
+TEST_F(PlaylistFormTest, ANewPlaylistNeedsADescriptionAndACancelTakesItsEntriesAway)
+{
+    const auto addPlaylist = [this] {
+        host->start("new playlist", [] {
+            // Cleared, as the playlist list hands a new record over.
+            tables::Record& p = dictionary::PlaylistMaster().record();
+            p.clear();
+            p.recordId = 0;
+            fw::handover().request = fw::request::Insert;
+            rt::Procedures::call("UpdatePlaylist");
+        });
+        rt::Window* w = host->window("UpdatePlaylist");
+        return w && w->isOpen() ? w : nullptr;
+    };
+    const auto dropSong = [this](rt::Window& f) {
+        host->startProcedure("BrowseSongs");
+        rt::Window* songs = host->window("BrowseSongs");
+        ASSERT_TRUE(songs);
+        host->drag(*songs, "?Browse", 1, f, "?EntryList", 0);
+        host->press(*songs, "?Close");
+    };
+    const auto playlists = [] {
+        Strings out;
+        Table& t = dictionary::PlaylistMaster();
+        t.setOrder(t.def().keyIndex("PLD:KEYPLAYLISTDESCRIPTION"));
+        while (t.next() == 0)
+            out.push_back(value(t, "PLD:PlaylistDescription"));
+        return out;
+    };
+
+    rt::Window* f = addPlaylist();
+    ASSERT_TRUE(f) << message();
+    EXPECT_EQ(f->title(), "Adding a Playlist Record");
+    const std::int64_t id = dictionary::PlaylistMaster().record()["PLD:PlaylistID"].toInt();
+    ASSERT_GT(id, empty);
+    dropSong(*f);
+    EXPECT_EQ(entries(id).size(), 1u);
+    host->press(*f, "?Cancel");
+    if (host->messageBox())
+        host->answer(rt::button::No);
+    EXPECT_EQ(host->window("UpdatePlaylist"), nullptr) << message();
+    EXPECT_EQ(playlists(), (Strings{"Empty", "Friday"}));
+    EXPECT_TRUE(entries(id).empty()) << "the cancelled playlist's entries went with it";
+
+    f = addPlaylist();
+    ASSERT_TRUE(f) << message();
+    const std::int64_t saved = dictionary::PlaylistMaster().record()["PLD:PlaylistID"].toInt();
+    dropSong(*f);
+    host->press(*f, "?OK");
+    ASSERT_TRUE(host->messageBox()) << "no description";
+    EXPECT_EQ(message(), "Missing Information: \"Playlist Description\" must be entered.");
+    host->answer(rt::button::Ok);
+    ASSERT_TRUE(f->isOpen());
+    host->enter(*f, "?Description", "Saturday");
+    host->press(*f, "?OK");
+    EXPECT_EQ(host->window("UpdatePlaylist"), nullptr) << message();
+    EXPECT_EQ(playlists(), (Strings{"Empty", "Friday", "Saturday"}));
+    EXPECT_EQ(entries(saved).size(), 1u);
+}
+
 TEST_F(PlaylistFormTest, AnEntryNamesAChosenSongAndLandsBelowTheHighlightedOne)
 {
     rt::Window* f = openPlaylist(friday);
