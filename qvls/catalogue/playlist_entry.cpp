@@ -1,13 +1,19 @@
 #include "qvls/catalogue/playlist_entry.h"
 
+#include <functional>
+#include <limits>
+
 #include "platform/framework/error_reporter.h"
 #include "platform/framework/handover.h"
+#include "platform/framework/record_processor.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
 #include "platform/tables/errors.h"
 #include "platform/text/text.h"
 #include "qvls/dictionary/access.h"
+#include "qvls/dictionary/tables.h"
+#include "qvls/windows/ThisWeekToLastWeek.h"
 #include "qvls/windows/UpdatePlaylistDetails.h"
 
 namespace qv::qvls {
@@ -88,6 +94,112 @@ std::string carryChartPosition(std::string_view note, std::int64_t position)
     return std::string(text::firstChars(text::trimLeft(carried), kNoteLength));
 }
 
+namespace {
+
+// Each entry's note takes its position, a few entries a turn so the window
+// shows progress and Cancel answers; the entries done before a Cancel or a
+// failed write keep their new notes.
+class ChartCarry : public fw::BatchProcessor
+{
+public:
+    explicit ChartCarry(std::int64_t playlist)
+        : playlist_(playlist)
+    { }
+
+protected:
+    fw::Level start() override
+    {
+        total_ = 0;
+        eachEntry(std::numeric_limits<int>::max(), [this] {
+            ++total_;
+            return true;
+        });
+        return fw::Benign;
+    }
+
+    fw::Level batch(int n, bool& atEnd) override
+    {
+        tables::Table& t = dictionary::PlaylistDetails();
+        bool written = true;
+        atEnd = eachEntry(n, [&] {
+            tables::Record& e = t.record();
+            e["PLA:PlaylistNotes"]
+                = carryChartPosition(text::trimRight(e["PLA:PlaylistNotes"].toString()), e["PLA:PlaylistSeq"].toInt());
+            if (t.update() != 0) {
+                fw::appErrorReporter().throwFile(fw::Msg::UpdateFailed, "Process:View");
+                written = false;
+                return false;
+            }
+            ++processed_;
+            return true;
+        });
+        return written ? fw::Benign : fw::Program;
+    }
+
+private:
+    // Runs step on up to n entries after the last one done, positioning by
+    // key each time (nothing stays open between turns); true at the end.
+    bool eachEntry(int n, const std::function<bool()>& step)
+    {
+        tables::Table& t = dictionary::PlaylistDetails();
+        tables::Record& e = t.record();
+        e.clear();
+        e["PLA:PlaylistID"] = playlist_;
+        e["PLA:PlaylistSeq"] = done_ + 1;
+        int read = t.setAt(t.def().keyIndex("PLA:KeyPlaylistID"));
+        for (int i = 0; i < n; ++i) {
+            if (read != 0 || t.next() != 0 || e["PLA:PlaylistID"].toInt() != playlist_)
+                return true;
+            const std::int64_t sequence = e["PLA:PlaylistSeq"].toInt();
+            if (!step())
+                return true;
+            if (n != std::numeric_limits<int>::max())
+                done_ = sequence;
+        }
+        return false;
+    }
+
+    std::int64_t playlist_;
+    std::int64_t done_ = 0; // the sequence value of the last entry written
+};
+
+class ChartCarryProcess : public fw::WindowController
+{
+public:
+    explicit ChartCarryProcess(std::int64_t playlist)
+        : fw::WindowController("ThisWeekToLastWeek")
+        , carry_(playlist)
+    { }
+
+    fw::Level Prepare() override
+    {
+        if (const fw::Level l = fw::WindowController::Prepare(); l != fw::Benign)
+            return l;
+        if (dictionary::PlaylistDetailsAccess->open() != fw::Benign)
+            return fw::Fatal;
+        open_ = true;
+        carry_.setControls(std::string(ctl::ThisWeekToLastWeek::Progress.name),
+            std::string(ctl::ThisWeekToLastWeek::Percent.name), std::string(ctl::ThisWeekToLastWeek::Cancel.name));
+        loadWindow("qvls", ctl::ThisWeekToLastWeek::kWindow);
+        addComponent(carry_);
+        openWindow();
+        return fw::Benign;
+    }
+
+    void CleanUp() override
+    {
+        fw::WindowController::CleanUp();
+        if (open_)
+            dictionary::PlaylistDetailsAccess->close();
+    }
+
+private:
+    ChartCarry carry_;
+    bool open_ = false;
+};
+
+} // namespace
+
 bool carryChartPositions(std::int64_t playlist)
 {
     if (rt::message("This will copy the current chart standings into the notes field to be used as \"last week's "
@@ -96,28 +208,11 @@ bool carryChartPositions(std::int64_t playlist)
         != rt::button::Ok)
         return false;
     fw::TableAccess& access = *dictionary::PlaylistDetailsAccess;
-    if (access.open() != fw::Benign)
-        return false;
-    tables::Table& t = access.table();
     const fw::TableAccess::State kept = access.SaveTableState();
-    tables::Record& e = t.record();
-    e.clear();
-    e["PLA:PlaylistID"] = playlist;
-    bool written = true;
-    int read = t.setAt(t.def().keyIndex("PLA:KeyPlaylistID"));
-    while (read == 0 && (read = t.next()) == 0 && e["PLA:PlaylistID"].toInt() == playlist) {
-        e["PLA:PlaylistNotes"]
-            = carryChartPosition(text::trimRight(e["PLA:PlaylistNotes"].toString()), e["PLA:PlaylistSeq"].toInt());
-        if (t.update() != 0) {
-            // The entries before it keep their new notes.
-            fw::appErrorReporter().throwFile(fw::Msg::UpdateFailed, "Process:View");
-            written = false;
-            break;
-        }
-    }
+    ChartCarryProcess process(playlist);
+    process.Execute();
     access.RestoreTableState(kept);
-    access.close();
-    return written;
+    return process.response() == fw::response::Completed;
 }
 
 void ThisWeekToLastWeek()

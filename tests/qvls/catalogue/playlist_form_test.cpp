@@ -364,5 +364,27 @@ TEST_F(PlaylistFormTest, ChartWritesEachEntrysPositionIntoItsNoteAfterAsking)
         host->answer(rt::button::No);
 }
 
+// The carry-over takes a few entries a turn: every entry is done once.
+TEST_F(PlaylistFormTest, ChartReachesEveryEntryOfALongPlaylistOnce)
+{
+    Strings expected;
+    for (int seq = 1; seq <= 25; ++seq) {
+        add(dictionary::PlaylistDetails(),
+            {{"PLA:PlaylistID", std::to_string(empty)}, {"PLA:PlaylistSeq", std::to_string(seq * 2)}, {"PLA:ID", "1"},
+                {"PLA:PlaylistNotes", "LW:7"}});
+        expected.push_back("LW:" + std::to_string(seq * 2));
+    }
+    rt::Window* f = openPlaylist(empty);
+    ASSERT_TRUE(f) << message();
+    host->press(*f, "?Chart");
+    host->answer(rt::button::Ok);
+    EXPECT_EQ(host->window("ThisWeekToLastWeek"), nullptr) << "the progress window has closed";
+    EXPECT_EQ(entries(empty, "PLA:PlaylistNotes"), expected);
+    EXPECT_EQ(entries(friday, "PLA:PlaylistNotes"), (Strings{"", "", ""})) << "other playlists are untouched";
+    host->press(*f, "?Cancel");
+    if (host->messageBox())
+        host->answer(rt::button::No);
+}
+
 } // namespace
 } // namespace qv::qvls::testing
