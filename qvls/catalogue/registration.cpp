@@ -7,6 +7,8 @@
 #include "qvls/catalogue/explorer_album_list.h"
 #include "qvls/catalogue/explorer_song_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
+#include "qvls/catalogue/playlist_entry.h"
+#include "qvls/catalogue/playlist_form.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
 #include "qvls/catalogue/song_list.h"
@@ -29,6 +31,8 @@ void registerCatalogue()
     registerSongList();
     registerExplorerSongList();
     registerAlbumLookup();
+    registerPlaylistForm();
+    registerPlaylistEntryForm();
 }
 
 } // namespace qv::qvls
