@@ -9,6 +9,7 @@
 #include "qvls/catalogue/favourite_fonts.h"
 #include "qvls/catalogue/playlist_entry.h"
 #include "qvls/catalogue/playlist_form.h"
+#include "qvls/catalogue/playlist_list.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
 #include "qvls/catalogue/song_list.h"
@@ -33,6 +34,7 @@ void registerCatalogue()
     registerAlbumLookup();
     registerPlaylistForm();
     registerPlaylistEntryForm();
+    registerPlaylistList();
 }
 
 } // namespace qv::qvls
