@@ -7,6 +7,7 @@
 #include "qvls/catalogue/explorer_album_list.h"
 #include "qvls/catalogue/explorer_song_list.h"
 #include "qvls/catalogue/favourite_fonts.h"
+#include "qvls/catalogue/playlist_generator.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
 #include "qvls/catalogue/song_list.h"
@@ -29,6 +30,7 @@ void registerCatalogue()
     registerSongList();
     registerExplorerSongList();
     registerAlbumLookup();
+    registerPlaylistGenerator();
 }
 
 } // namespace qv::qvls
