@@ -10,6 +10,7 @@
 #include "qvls/catalogue/playlist_entry.h"
 #include "qvls/catalogue/playlist_form.h"
 #include "qvls/catalogue/playlist_list.h"
+#include "qvls/catalogue/playlist_generator.h"
 #include "qvls/catalogue/reference_lists.h"
 #include "qvls/catalogue/song_form.h"
 #include "qvls/catalogue/song_list.h"
@@ -35,6 +36,7 @@ void registerCatalogue()
     registerPlaylistForm();
     registerPlaylistEntryForm();
     registerPlaylistList();
+    registerPlaylistGenerator();
 }
 
 } // namespace qv::qvls
