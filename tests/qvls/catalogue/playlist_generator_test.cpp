@@ -137,6 +137,8 @@ protected:
         const char* category = nullptr;
         int bpm = 0;
         int weighting = 0; // a choice of the drop list; 0 leaves it
+        const char* from = nullptr; // release dates as the date picture shows them
+        const char* to = "";
     };
     void set(rt::Window& w, const Limits& l)
     {
@@ -146,6 +148,12 @@ protected:
             host->enter(w, "?SelectByCategory", "1");
             ASSERT_TRUE(w["?Category"].enabled());
             host->enter(w, "?Category", l.category);
+        }
+        if (l.from) {
+            host->enter(w, "?SelectByDate", "1");
+            ASSERT_TRUE(w["?StartDate"].enabled());
+            host->enter(w, "?StartDate", l.from);
+            host->enter(w, "?EndDate", l.to);
         }
         if (l.weighting)
             host->choose(w, "?Weighting", l.weighting);
@@ -184,6 +192,10 @@ TEST_F(Generator, DrawsWithinTheLimitsGiven)
             "Play List #1 generated.  6 songs, length 0:18:00.", {2, 3}, 6},
         {"neither time nor count: an hour or 20 songs", {.category = "Jazz"},
             "Play List #1 generated.  20 songs, length 1:00:00.", {3}, 20},
+        {"release years within a range", {.songs = "4", .from = "1955", .to = "1965"},
+            "Play List #1 generated.  4 songs, length 0:12:00.", {1, 3}, 4},
+        {"release years from a start on", {.songs = "4", .from = "1980"},
+            "Play List #1 generated.  4 songs, length 0:12:00.", {2}, 4},
         {"recent additions from a pool of one", {.songs = "5", .category = "blues", .weighting = 2},
             "Play List #1 generated.  5 songs, length 1:00:00.", {4}, 5},
         {"older additions from a pool of one", {.songs = "5", .category = "blues", .weighting = 4},
