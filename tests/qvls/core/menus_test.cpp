@@ -227,8 +227,8 @@ TEST_F(Menus, FailuresAreReportedPlainlyByTheCommandsNames)
     ASSERT_NE(host->messageBox(), nullptr) << "a window not built yet is reported, not faked";
     EXPECT_EQ(host->messageBox()->text(), "Labels is not available yet.");
     host->answer(rt::button::Ok);
-    press("ToolbarPlaylists");
-    EXPECT_EQ(host->messageBox() ? host->messageBox()->text() : "", "Playlists is not available yet.");
+    press("ToolbarPlayCD");
+    EXPECT_EQ(host->messageBox() ? host->messageBox()->text() : "", "Play CD is not available yet.");
     host->answer(rt::button::Ok);
 
     runCode = 2;
