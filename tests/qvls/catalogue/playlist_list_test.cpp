@@ -3,8 +3,10 @@
 // the form, the generator and the reports run by name for the highlighted
 // playlist, each said plainly when it is not there.
 
-#include "qvls/catalogue/album_list_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -13,6 +15,8 @@
 #include "platform/report/fonts.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/keycodes.h"
+#include "platform/runtime/list_box.h"
+#include "platform/runtime/list_format.h"
 #include "platform/runtime/printing.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
@@ -21,6 +25,8 @@
 
 namespace qv::qvls::testing {
 namespace {
+
+using Strings = std::vector<std::string>;
 
 class PlaylistLists : public CatalogueWindows
 {
@@ -154,6 +160,17 @@ TEST_F(PlaylistLists, AHeaderClickSortsAndAgainTurnsRound)
     clickHeader();
     EXPECT_EQ(descriptions(), (Strings{"Sunday", "Road Trip", "Chill", "aerobics"}));
     EXPECT_EQ(headers().front(), "<Playlist Description");
+}
+
+TEST_F(PlaylistLists, TheListKeepsItsLayoutUnderItsOwnName)
+{
+    host->press(*list, "?Close");
+    const std::string kept = readFile(collection("POSITION.INI"));
+    const auto section = kept.find("[BrowsePlayLists]");
+    ASSERT_NE(section, std::string::npos) << kept;
+    EXPECT_NE(kept.find("BrovexOrigFormatString-?Browse:1=80L(4)|M~Playlist Description~L(1)@S20@", section),
+        std::string::npos)
+        << kept;
 }
 
 TEST_F(PlaylistLists, ALetterTypedJumpsToTheFirstDescriptionBeginningWithIt)
