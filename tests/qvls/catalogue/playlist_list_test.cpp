@@ -20,6 +20,7 @@
 #include "platform/runtime/printing.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
+#include "qvls/catalogue/kept_jobs.h"
 #include "qvls/catalogue/playlist_list.h"
 #include "qvls/core/frame_services.h"
 
@@ -226,20 +227,6 @@ TEST_F(PlaylistLists, TheRightClickMenuOffersTheReportsTheGeneratorAndTheListsOw
     host->settle();
     EXPECT_EQ(answerMessage(), "Not Available: The report wizard is not available yet.");
 }
-
-// A printer that keeps the jobs it was given.
-class KeptJobs : public rt::PrintService
-{
-public:
-    std::vector<rt::PrintJob> jobs;
-    std::string printerName() const override { return "Office"; }
-    bool printerMakesCopies() const override { return true; }
-    rt::PrintResult print(const rt::PrintJob& job) override
-    {
-        jobs.push_back(job);
-        return {true, {}};
-    }
-};
 
 TEST_F(PlaylistLists, PrintAllPrintsTheListThroughThePreviewer)
 {
