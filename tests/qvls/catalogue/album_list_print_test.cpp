@@ -18,18 +18,16 @@
 #include "platform/runtime/services_fixture.h"
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/browse_extension/brovex_progress.h"
+#include "qvls/catalogue/kept_jobs.h"
 #include "support/command_output.h"
 
 namespace qv::qvls::testing {
 namespace {
 
-// A printer that keeps the jobs it was given.
-class JobPrinter : public rt::PrintService
+// A printer that draws every page of the jobs it keeps.
+class JobPrinter : public KeptJobs
 {
 public:
-    std::vector<rt::PrintJob> jobs;
-    std::string printerName() const override { return "Office"; }
-    bool printerMakesCopies() const override { return true; }
     rt::PrintResult print(const rt::PrintJob& job) override
     {
         // Every page drawn, as a printer would.
@@ -38,8 +36,7 @@ public:
             QPainter painter(&sheet);
             job.paintPage(painter, page, 10);
         }
-        jobs.push_back(job);
-        return {true, {}};
+        return KeptJobs::print(job);
     }
 };
 

@@ -3,20 +3,31 @@
 // the form, the generator and the reports run by name for the highlighted
 // playlist, each said plainly when it is not there.
 
-#include "qvls/catalogue/album_list_fixture.h"
+#include "qvls/catalogue/catalogue_fixture.h"
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
+#include "platform/framework/context_menu.h"
 #include "platform/framework/handover.h"
+#include "platform/report/fonts.h"
 #include "platform/runtime/dialogs.h"
+#include "platform/runtime/keycodes.h"
+#include "platform/runtime/list_box.h"
+#include "platform/runtime/list_format.h"
+#include "platform/runtime/printing.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
+#include "qvls/catalogue/kept_jobs.h"
 #include "qvls/catalogue/playlist_list.h"
 #include "qvls/core/frame_services.h"
 
 namespace qv::qvls::testing {
 namespace {
+
+using Strings = std::vector<std::string>;
 
 class PlaylistLists : public CatalogueWindows
 {
@@ -45,6 +56,7 @@ protected:
         if (list && list->isOpen())
             host->press(*list, "?Close");
         resetFrameServices();
+        rt::setPrintService(nullptr);
         for (const char* label : {"PlaylistMaster", "PlaylistDetails"})
             dictionary::accessOf(label)->close();
         CatalogueWindows::TearDown();
@@ -109,6 +121,13 @@ protected:
             out.push_back(value(t, "PLD:PlaylistDescription"));
         return out;
     }
+    // The list's right-click menu over its first row.
+    fw::PopupMenuWindow* rightClick()
+    {
+        host->listMouse(*list, "?Browse:1", rt::ListMouse::RightDown, host->listPoint(*list, "?Browse:1", 1, 1));
+        host->post(*list, rt::Event{rt::event::AlertKey, box().number(), rt::key::MouseRight});
+        return host->dialog<fw::PopupMenuWindow>();
+    }
     void act(const std::string& how)
     {
         if (how == "report wizard")
@@ -130,6 +149,7 @@ TEST_F(PlaylistLists, TheListShowsThePlaylistsByDescriptionWithTheIdHidden)
 {
     EXPECT_EQ(list->title(), "Playlists");
     EXPECT_EQ(headers(), (Strings{"Playlist Description"}));
+    EXPECT_EQ(box().format(), "80L(4)|M~Playlist Description~L(1)@S20@"); // the design a reset returns to
     EXPECT_EQ(descriptions(), (Strings{"aerobics", "Chill", "Road Trip", "Sunday"}));
     EXPECT_EQ(highlighted(), "aerobics");
 }
@@ -141,6 +161,17 @@ TEST_F(PlaylistLists, AHeaderClickSortsAndAgainTurnsRound)
     clickHeader();
     EXPECT_EQ(descriptions(), (Strings{"Sunday", "Road Trip", "Chill", "aerobics"}));
     EXPECT_EQ(headers().front(), "<Playlist Description");
+}
+
+TEST_F(PlaylistLists, TheListKeepsItsLayoutUnderItsOwnName)
+{
+    host->press(*list, "?Close");
+    const std::string kept = readFile(collection("POSITION.INI"));
+    const auto section = kept.find("[BrowsePlayLists]");
+    ASSERT_NE(section, std::string::npos) << kept;
+    EXPECT_NE(kept.find("BrovexOrigFormatString-?Browse:1=80L(4)|M~Playlist Description~L(1)@S20@", section),
+        std::string::npos)
+        << kept;
 }
 
 TEST_F(PlaylistLists, ALetterTypedJumpsToTheFirstDescriptionBeginningWithIt)
@@ -180,6 +211,40 @@ TEST_F(PlaylistLists, AReportNotThereYetIsSaidPlainly)
         EXPECT_EQ(answerMessage(), c.said) << c.how;
     }
     EXPECT_EQ(descriptions().size(), 4u);
+}
+
+TEST_F(PlaylistLists, TheRightClickMenuOffersTheReportsTheGeneratorAndTheListsOwnPrint)
+{
+    absent = {"PrintPlaylistCustom"};
+    fw::PopupMenuWindow* menu = rightClick();
+    ASSERT_TRUE(menu);
+    std::map<std::string, std::string> items; // text: name
+    for (const auto& item : menu->items())
+        items[item.text] = item.name;
+    for (const char* text : {"&Print", "&Top 40", "Report Wizard", "Generate Play List", "Print All"})
+        EXPECT_TRUE(items.count(text)) << text;
+    ASSERT_TRUE(menu->choose(items["Report Wizard"]));
+    host->settle();
+    EXPECT_EQ(answerMessage(), "Not Available: The report wizard is not available yet.");
+}
+
+TEST_F(PlaylistLists, PrintAllPrintsTheListThroughThePreviewer)
+{
+    report::ensureFontSystem();
+    KeptJobs printer;
+    rt::setPrintService(&printer);
+    fw::PopupMenuWindow* menu = rightClick();
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(menu->choose("PVW"));
+    host->settle();
+    rt::Window* previewer = host->window("PrintPreview");
+    ASSERT_NE(previewer, nullptr);
+    host->press(*previewer, "?Print");
+    rt::setPrintService(nullptr);
+    ASSERT_EQ(printer.jobs.size(), 1u);
+    EXPECT_EQ(printer.jobs[0].documentName, "Playlists");
+    EXPECT_EQ(printer.jobs[0].pageCount, 1u);
+    EXPECT_EQ(host->failures(), Strings{});
 }
 
 TEST_F(PlaylistLists, EachReportPrintsTheHighlightedPlaylistAndAnEmptyListItsEmptyBuffer)

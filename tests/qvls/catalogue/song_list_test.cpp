@@ -18,6 +18,7 @@
 #include "platform/text/case.h"
 #include "qvls/browse_extension/brovex_list.h"
 #include "qvls/catalogue/catalogue_list.h"
+#include "qvls/catalogue/kept_jobs.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/outside_texts.h"
 #include "qvls/core/settings.h"
@@ -440,19 +441,7 @@ protected:
         rt::setPrintService(nullptr);
     }
 
-    // A printer that keeps the jobs it was given.
-    class JobPrinter : public rt::PrintService
-    {
-    public:
-        std::vector<rt::PrintJob> jobs;
-        std::string printerName() const override { return "Office"; }
-        bool printerMakesCopies() const override { return true; }
-        rt::PrintResult print(const rt::PrintJob& job) override
-        {
-            jobs.push_back(job);
-            return {true, {}};
-        }
-    } printer;
+    KeptJobs printer;
 };
 
 TEST_F(ExplorerSongs, TheListShowsTheCategorysOwnNameInArtistOrder)
