@@ -10,6 +10,7 @@
 #include "platform/framework/relation_set.h"
 #include "platform/framework/table_access.h"
 #include "platform/framework/use_binding.h"
+#include "platform/runtime/dialogs.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
@@ -151,7 +152,13 @@ Level ListWindow::readDeclaration(const YAML::Node& list)
     form_ = text(list["form"]);
     if (!form_.empty()) {
         browser.setUpdateProcedure(kUpdateProcedure);
-        setUpdateProcedure(kUpdateProcedure, [this] { rt::Procedures::call(form_); });
+        setUpdateProcedure(kUpdateProcedure, [this] {
+            if (rt::Procedures::call(form_))
+                return;
+            // No form ran: nothing was saved, whatever the last form answered.
+            handover().response = response::Cancelled;
+            rt::message("The form " + form_ + " is not available.", "Not Available", rt::Icon::Exclamation);
+        });
     }
 
     ToolbarDispatcher::ListButtons targets;

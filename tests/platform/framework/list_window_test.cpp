@@ -127,6 +127,21 @@ TEST_F(Lists, TheDeclarationGivesTheColumnsOrdersButtonsAndForm)
     EXPECT_EQ(responses, std::vector<int>{response::Cancelled});
 }
 
+TEST_F(Lists, AFormThatIsNotThereSaysSoAndSavesNothing)
+{
+    rt::Window* w = open("BrowseMedia");
+    ASSERT_NE(w, nullptr);
+    handover().response = response::Completed; // left by an earlier form
+    c.host.press(*w, "?Change");
+    rt::MessageBoxWindow* said = c.host.messageBox();
+    ASSERT_NE(said, nullptr);
+    EXPECT_EQ(said->text(), "The form UpdateMedia is not available.");
+    c.host.answer(rt::button::Ok);
+    EXPECT_EQ(handover().response, response::Cancelled);
+    EXPECT_EQ(column((*w)["?List"]), (std::vector<std::string>{"CD", "LP"}));
+    c.host.press(*w, "?Close");
+}
+
 TEST_F(Lists, ASecondOpeningBringsTheFirstForwardAndOpensNothing)
 {
     rt::Window* first = open("BrowseAlbums");
