@@ -53,8 +53,9 @@ protected:
     }
     void TearDown() override
     {
-        if (list && list->isOpen())
-            host->press(*list, "?Close");
+        // The list a test closed is gone: look it up rather than trust the pointer.
+        if (rt::Window* open = host->window("BrowsePlayLists"); open && open->isOpen())
+            host->press(*open, "?Close");
         resetFrameServices();
         rt::setPrintService(nullptr);
         for (const char* label : {"PlaylistMaster", "PlaylistDetails"})
