@@ -29,6 +29,7 @@
 #include "qvls/dictionary/tables.h"
 
 #include "bench/support/collection.h"
+#include "bench/support/raw_sqlite.h"
 #include "bench/support/words.h"
 
 #include <benchmark/benchmark.h>
@@ -46,6 +47,9 @@
 
 using namespace qv;
 namespace fs = std::filesystem;
+using bench::columnNamed;
+using bench::prefixOf;
+using bench::prepare;
 using bench::word;
 namespace dict = qv::qvls::dictionary;
 
@@ -245,15 +249,6 @@ void pageDownBench(benchmark::State& st, const ListCase& c)
     }
     st.counters["pages"] = static_cast<double>(pages);
     closeList(host, *w);
-}
-
-// Three letters of a title, lower case as typed.
-std::string prefixOf(const std::string& title)
-{
-    std::string p = title.substr(0, 3);
-    for (char& ch : p)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return p;
 }
 
 void locateBench(benchmark::State& st, const ListCase& c)
@@ -458,32 +453,9 @@ constexpr const char* kNoMatch = "SELECT * FROM a.Album WHERE upper(Artist) = up
 // reaches (its songs, its detail lines) and what its form looks up.
 sqlite3* rawOpen()
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
-    std::string script;
-    const std::pair<const char*, tables::Table*> files[] = {{"a", &dict::Album()}, {"s", &dict::Quorvel()},
-        {"d", &dict::AlbumDetails()}, {"c", &dict::Categories()}, {"m", &dict::Media()}};
-    for (const auto& [alias, table] : files)
-        script += "ATTACH 'file:" + (g_fx.folder / table->filePath()).string() + "?mode=ro' AS " + alias + ";";
-    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
-    return db;
-}
-
-sqlite3_stmt* prepare(sqlite3* db, const char* sql)
-{
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
-        std::fprintf(stderr, "%s\n%s\n", sql, sqlite3_errmsg(db));
-    return s;
-}
-
-int columnNamed(sqlite3_stmt* s, const char* name)
-{
-    for (int c = 0; c < sqlite3_column_count(s); ++c)
-        if (std::string(sqlite3_column_name(s, c)) == name)
-            return c;
-    return -1;
+    return bench::attachReadOnly(g_fx.folder,
+        {{"a", &dict::Album()}, {"s", &dict::Quorvel()}, {"d", &dict::AlbumDetails()}, {"c", &dict::Categories()},
+            {"m", &dict::Media()}});
 }
 
 // One page from the key values on; answers the last row's album and artist keys.

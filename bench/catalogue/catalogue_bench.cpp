@@ -52,6 +52,7 @@
 
 #include "bench/support/collection.h"
 #include "bench/support/peak_memory.h"
+#include "bench/support/raw_sqlite.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -72,6 +73,8 @@ std::span<const qv::rt::EmbeddedFile> catalogueBenchResources();
 
 using namespace qv;
 namespace fs = std::filesystem;
+using bench::prefixOf;
+using bench::prepare;
 using bench::word;
 namespace dict = qv::qvls::dictionary;
 
@@ -214,15 +217,6 @@ void openBench(benchmark::State& st, const ListCase& c)
     st.counters["page"] = rows;
 }
 
-// Three letters of a name, lower case as typed.
-std::string prefixOf(const std::string& name)
-{
-    std::string p = name.substr(0, 3);
-    for (char& ch : p)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return p;
-}
-
 void locateBench(benchmark::State& st, const ListCase& c)
 {
     rt::HeadlessHost host;
@@ -291,15 +285,8 @@ const RawCase kSongsRaw{kSongsPage, 14};
 
 sqlite3* rawOpen()
 {
-    // One connection with the files attached read-only, as a hand-written
-    // program opening the same files would do.
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
-    const std::string script = "ATTACH 'file:" + (g_fx.folder / dict::Quorvel().filePath()).string()
-        + "?mode=ro' AS s; ATTACH 'file:" + (g_fx.folder / dict::Categories().filePath()).string()
-        + "?mode=ro' AS c; ATTACH 'file:" + (g_fx.folder / dict::Artists().filePath()).string() + "?mode=ro' AS a;";
-    sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
-    return db;
+    return bench::attachReadOnly(
+        g_fx.folder, {{"s", &dict::Quorvel()}, {"c", &dict::Categories()}, {"a", &dict::Artists()}});
 }
 
 int rawPage(sqlite3_stmt* s, const std::string& from, int page)
@@ -314,14 +301,6 @@ int rawPage(sqlite3_stmt* s, const std::string& from, int page)
     }
     sqlite3_reset(s);
     return rows;
-}
-
-sqlite3_stmt* prepare(sqlite3* db, const char* sql)
-{
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
-        std::fprintf(stderr, "%s\n%s\n", sql, sqlite3_errmsg(db));
-    return s;
 }
 
 // Opening: the files are attached and the statement prepared anew each time,
