@@ -2,6 +2,7 @@
 
 #include "platform/framework/pictures.h"
 
+#include "qvls/acquisition/registration.h"
 #include "qvls/browse_extension/registration.h"
 #include "qvls/catalogue/registration.h"
 #include "qvls/core/registration.h"
@@ -18,6 +19,7 @@ void registerSubsystems()
     registerBrowseExtension();
     registerCatalogue();
     registerTools();
+    registerAcquisition();
 }
 
 } // namespace qv::qvls

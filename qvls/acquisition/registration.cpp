@@ -1,0 +1,8 @@
+#include "qvls/acquisition/registration.h"
+
+namespace qv::qvls {
+
+void registerAcquisition()
+{ }
+
+} // namespace qv::qvls
