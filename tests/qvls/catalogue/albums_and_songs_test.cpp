@@ -281,7 +281,9 @@ protected:
     }
     std::string opened() const
     {
-        if (!rt::testing::eventually([&] { return std::filesystem::exists(openedLog); }))
+        // The opener's shell creates the file before it writes the line.
+        if (!rt::testing::eventually(
+                [&] { return std::filesystem::exists(openedLog) && rt::testing::readFile(openedLog).ends_with('\n'); }))
             return "<nothing opened>";
         return rt::testing::readFile(openedLog);
     }
