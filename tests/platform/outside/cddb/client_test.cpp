@@ -263,8 +263,8 @@ TEST_F(LoopbackDatabase, SubmissionsCarryTheirHeadersAndTheServerChecksTheBody)
     ASSERT_FALSE(submissions.empty());
     const std::string accepted = submissions.back();
     for (const char* part : {R"("Category": "folk")", R"("Discid": "21031e05")", R"("User-Email": "ann@example.org")",
-             R"("Submit-Mode": "test")", R"("Charset": "UTF-8")", R"(TTITLE0=Ann Reed / Road North\n)",
-             R"(EXTT3=Sung by the river.\\nTwice.\n)", R"("accepted": true)"})
+             R"("Submit-Mode": "test")", R"("Charset": "UTF-8")", R"("X-Cddbd-Note": "Sent by Quorvel 2.61")",
+             R"(TTITLE0=Ann Reed / Road North\n)", R"(EXTT3=Sung by the river.\\nTwice.\n)", R"("accepted": true)"})
         EXPECT_TRUE(contains(accepted, part)) << part << " in " << accepted;
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(contains(log[0], "POST " + server_->submitUrl())) << log[0];
