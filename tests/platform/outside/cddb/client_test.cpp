@@ -8,6 +8,7 @@
 #include "fixtures.h"
 #include "platform/outside/cddb/client.h"
 #include "platform/runtime/scheduler.h"
+#include "platform/runtime/services_fixture.h"
 #include "support/cddb_server.h"
 
 namespace qv::cddb {
@@ -291,6 +292,39 @@ TEST_F(LoopbackDatabase, SubmissionsCarryTheirHeadersAndTheServerChecksTheBody)
 
     server_->setFault(R"("500")");
     EXPECT_EQ(failureOf([&] { client().submit(newFolkDisc(kFolkToc)); }).first, hr::kServer);
+}
+
+std::string jsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text)
+        out += c == '"' ? "\\\"" : c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : std::string(1, c);
+    return out + "\"";
+}
+
+// The same server scripted per disc from a JSON database, as other test
+// programs use it.
+TEST(ScriptedDatabase, AnswersEachDiscAsItsEntrySays)
+{
+    rt::testing::ScratchFolder scratch("qv cddb json");
+    rt::testing::writeFile(scratch / "discs.json",
+        R"({"discs": {"rock/30038e04": )" + jsonString(testing::fixture("rock/30038e04")) + R"(},
+            "queries": {"30038e04": "403", "1702ba03": {"code": 211, "matches": ["rock/30038e04"]}},
+            "reads": {"rock/30038e04": "truncated"}})");
+    qv::testing::CddbServer server(scratch / "discs.json");
+    ASSERT_TRUE(server.running());
+    Options o;
+    o.serverUrl = server.queryUrl();
+    Client lookup(o, {});
+
+    EXPECT_EQ(failureOf([&] { lookup.query(kLanternsToc); }),
+        std::make_pair(hr::kServer, std::string("Database entry is corrupt.")));
+    const QueryAnswer inexact = lookup.query(kSketchesToc);
+    EXPECT_EQ(inexact.code, 211);
+    ASSERT_EQ(inexact.matches.size(), 1u);
+    EXPECT_EQ(inexact.matches[0].title, "The Lanterns / Harbour Lights");
+    EXPECT_EQ(failureOf([&] { lookup.read("rock", "30038e04", kSketchesToc); }).first, hr::kBadAnswer);
+    EXPECT_EQ(lookup.query(kFolkToc).code, 202);
 }
 
 TEST(ClientArguments, ATocOrDiscNameThatIsNotOneIsRefusedBeforeAnyRequest)
