@@ -111,7 +111,11 @@ TEST_F(LoopbackDatabase, QueriesAndReadsEachKindOfMatch)
             EXPECT_EQ(disc.category, match.category);
             EXPECT_EQ(disc.discId, match.discId);
             EXPECT_EQ(disc.toc, c.toc); // the disc in the drive, not the record's
-            EXPECT_EQ(match.title, disc.artist == disc.title ? disc.title : disc.artist + " / " + disc.title);
+            const Disc listed = matchedDisc(match);
+            EXPECT_EQ(listed.artist, disc.artist);
+            EXPECT_EQ(listed.title, disc.title);
+            EXPECT_EQ(listed.category, disc.category);
+            EXPECT_EQ(listed.discId, disc.discId);
         }
         EXPECT_EQ(got, c.matches) << c.toc;
     }
