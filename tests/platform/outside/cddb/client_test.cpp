@@ -331,6 +331,21 @@ TEST(ScriptedDatabase, AnswersEachDiscAsItsEntrySays)
     EXPECT_EQ(lookup.query(kFolkToc).code, 202);
 }
 
+// HTTPS is spoken with the certificate checked: a server whose certificate
+// nobody vouches for is not one the client talks to.
+TEST(SecureDatabase, ACertificateNobodyVouchesForIsRefused)
+{
+    qv::testing::CddbServer server(testing::fixtureFolder(), true);
+    ASSERT_TRUE(server.running());
+    Options o;
+    o.serverUrl = server.queryUrl();
+    ASSERT_EQ(o.serverUrl.rfind("https://", 0), 0u);
+    const auto [code, description] = failureOf([&] { Client(o, {}).query(kLanternsToc); });
+    EXPECT_EQ(code, hr::kNetwork);
+    EXPECT_TRUE(contains(description, "certificate")) << description;
+    EXPECT_TRUE(server.requests().empty());
+}
+
 TEST(ClientArguments, ATocOrDiscNameThatIsNotOneIsRefusedBeforeAnyRequest)
 {
     Options o;
