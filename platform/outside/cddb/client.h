@@ -13,6 +13,8 @@
 
 namespace qv::cddb {
 
+struct HttpRequest;
+
 // One line of a query answer: the disc's category, id and "Artist / Title".
 struct QueryMatch {
     std::string category, discId, title;
@@ -51,11 +53,19 @@ public:
     std::string messageOfTheDay();
 
 private:
+    // The answer of one protocol command ("cddb query ...", "motd").
+    std::string command(const std::string& words);
+    std::string exchange(const HttpRequest& request, const std::string& logLine);
+
     Options options_;
     ClientIdentity identity_;
     CancelCheck cancel_;
     LogSink log_;
 };
+
+// The partial disc a match stands for in a match list: its category, disc
+// id, artist and title.
+Disc matchedDisc(const QueryMatch& match);
 
 // The xmcd record of a disc, as submitted and as read.
 std::string toXmcd(const Disc& disc);
