@@ -34,6 +34,7 @@ TEST_F(Mci, TheCdReadersConversationInEachTimeFormat)
         {"set xxx time format msf", ""},
         {"status xxx position track 2", "06:21:40"},
         {"status xxx position track 1", "00:02:00"},
+        {"status xxx start position", "00:02:00"},
         {"status xxx length track 1", "06:19:40"},
         {"set xxx  time format ms", ""},
         {"status xxx time format", "milliseconds"},
@@ -176,7 +177,9 @@ TEST_F(Mci, PlayPauseStopFollowTheClock)
         {"play xxx", ""}, // as the player resumes
         {"status xxx mode", "playing"},
     });
-    now_ += 1000;
+    now_ += 400; // 30 frames
+    expectAnswers({{"pause xxx", ""}, {"resume xxx", ""}, {"status xxx mode", "playing"}});
+    now_ += 600;
     expectAnswers({
         {"stop xxx", ""},
         {"status xxx mode", "stopped"},
