@@ -196,6 +196,11 @@ TEST_F(Dispatch, CancelEndsARunningLookup)
     rt::Window* dialog = host.window("LookupDialog");
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->hidden());
+    EXPECT_EQ(dialog->title(), "Trakhand");
+    EXPECT_EQ((*dialog)["?Status"].text(), "Accessing online music database... please wait.");
+    EXPECT_TRUE((*dialog)["?Toc"].hidden());
+    EXPECT_EQ((*dialog)["?Toc"].value(), fake.toc);
+    EXPECT_TRUE((*dialog)["?EventLog"].hidden());
     EXPECT_EQ(exitCode, -1); // still looking
     host.advance(1000);
     EXPECT_EQ(exitCode, -1);

@@ -208,18 +208,25 @@ TEST_F(Lookup, WithoutADriveNoDeviceIsOpened)
     EXPECT_NE(read("TRAKHAND.LOG").find("Drive=\r\n"), std::string::npos);
 }
 
-TEST_F(Lookup, ProgressEventsStepTheBar)
+TEST_F(Lookup, EventsStepTheBarAndFillTheLog)
 {
     fake.result = makeDisc({"One"});
     std::vector<std::string> seen;
     fake.duringLookup = [&](cddb::ControlEvents* sink) {
         sink->CommandProgress(10, 1, 1, 2);
         sink->CommandProgress(10, 2, 2, 2);
+        sink->LogMessage("query sent");
         rt::Window* w = host.window("LookupDialog");
-        seen.push_back(w ? w->control("?Progress")->value() : "");
+        ASSERT_NE(w, nullptr);
+        seen.push_back(w->control("?Progress")->value());
+        const rt::ListSource* log = w->control("?EventLog")->list();
+        for (int r = 0; r < log->rowCount(); ++r)
+            seen.push_back(log->cell(r, 0));
     };
     run("trakhand /D D:");
-    EXPECT_EQ(seen, std::vector<std::string>{"4"}); // 2 of 50
+    EXPECT_EQ(seen,
+        (std::vector<std::string>{"4", "CommandProgress: Cmd=10 (Progress=1) [1 of 2]",
+            "CommandProgress: Cmd=10 (Progress=2) [2 of 2]", "LogMessage: query sent"})); // 2 of 50
 }
 
 } // namespace
