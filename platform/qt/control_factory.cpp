@@ -19,6 +19,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -323,6 +324,8 @@ public:
     {
         if (const int n = maxLengthOf(c.picture()))
             edit_->setMaxLength(n);
+        if (c.def().password)
+            edit_->setEchoMode(QLineEdit::Password);
         QObject::connect(edit_, &QLineEdit::textEdited, this, [this](const QString& t) {
             input(t.toStdString());
             // An immediate entry reports every keystroke as a new selection.
@@ -332,6 +335,9 @@ public:
         QObject::connect(edit_, &QLineEdit::editingFinished, this, [this] { commit(); });
         QObject::connect(edit_, &QLineEdit::cursorPositionChanged, this, [this] { reportSelection(); });
         QObject::connect(edit_, &QLineEdit::selectionChanged, this, [this] { reportSelection(); });
+        // A digits-only entry refuses every other character.
+        if (c.def().digits)
+            edit_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit_));
     }
     void apply(ControlChange what) override
     {

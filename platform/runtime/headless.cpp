@@ -119,6 +119,14 @@ Control& usable(Window& w, std::string_view name)
     return c;
 }
 
+// A digits-only entry refuses every other character, as the desktop's does.
+std::string typeable(const Control& c, std::string value)
+{
+    if (c.def().digits)
+        std::erase_if(value, [](char ch) { return ch < '0' || ch > '9'; });
+    return value;
+}
+
 Control& usableList(Window& w, std::string_view name)
 {
     Control& c = usable(w, name);
@@ -155,7 +163,7 @@ void HeadlessHost::enter(Window& w, std::string_view control, std::string value)
     Control& c = usable(w, control);
     if (c.readOnly())
         throw std::logic_error("control " + c.name() + " of " + w.def().name + " is read-only");
-    c.userInput(std::move(value));
+    c.userInput(typeable(c, std::move(value)));
     w.post(event::Accepted, c.number());
     settle();
 }
@@ -166,7 +174,7 @@ void HeadlessHost::type(Window& w, std::string_view control, std::string value)
     if (c.readOnly())
         throw std::logic_error("control " + c.name() + " of " + w.def().name + " is read-only");
     w.userFocus(&c);
-    c.userInput(std::move(value));
+    c.userInput(typeable(c, std::move(value)));
     settle();
 }
 

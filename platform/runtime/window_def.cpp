@@ -196,10 +196,14 @@ public:
                         c.readOnly = true;
                     else if (flag == "skip")
                         c.skip = true;
+                    else if (flag == "password")
+                        c.password = true;
                     else if (flag == "vscroll")
                         c.vscroll = true;
                     else if (flag == "hscroll")
                         c.hscroll = true;
+                    else if (flag == "digits")
+                        c.digits = true;
                     else
                         fail("unknown control flag '" + flag + "'");
                 }

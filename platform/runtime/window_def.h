@@ -88,8 +88,10 @@ struct ControlDef {
     bool required = false;
     bool readOnly = false;
     bool skip = false; // left out of the tab order
+    bool password = false; // an entry that shows no typed character
     bool vscroll = false;
     bool hscroll = false;
+    bool digits = false; // an entry that takes only the digits 0 to 9
     std::vector<ControlDef> children; // menu items, tabs of a sheet, controls of a tab/group/option
 };
 

@@ -34,6 +34,9 @@ ALLOWED = {
 # platform/* stands for every platform module but the window system's host.
 PLATFORM_BELOW_HOST = {m for m in ALLOWED if m.startswith("platform/") and m != "platform/qt"}
 
+# A program's entry starts the window system's host.
+ENTRY_POINTS = {"trakhand/main.cpp": {"platform/qt"}}
+
 # Generated from a module's window definitions: part of that module.
 GENERATED = {"qvls/windows": "qvls/resources"}
 
@@ -60,6 +63,7 @@ def main() -> int:
         allowed = set()
         for entry in ALLOWED[module]:
             allowed |= PLATFORM_BELOW_HOST if entry == "platform/*" else {entry}
+        allowed |= ENTRY_POINTS.get(path.relative_to(root).as_posix(), set())
         for included in INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
             included = GENERATED.get(included, included)
             if included != module and included not in allowed:

@@ -1,0 +1,30 @@
+#include <QLineEdit>
+
+#include "qt_fixture.h"
+
+namespace qv::qt::testing {
+namespace {
+
+// A port takes digits only, and a password shows none of what is typed.
+TEST_F(QtHostTest, DigitsAndPasswordEntries)
+{
+    Program& p = open(R"(
+window: Proxy
+title: Proxy
+at: [10, 10, 200, 60]
+controls:
+  - {type: entry, name: "?Port", at: [8, 8, 50, 12], flags: [digits]}
+  - {type: entry, name: "?Password", at: [8, 24, 90, 12], flags: [password]}
+)");
+    auto* port = find<QLineEdit>(p, "?Port");
+    auto* password = find<QLineEdit>(p, "?Password");
+    ASSERT_NE(port, nullptr);
+    ASSERT_NE(password, nullptr);
+    QTest::keyClicks(port, QStringLiteral("8a0-8"));
+    EXPECT_EQ((*p.window)["?Port"].value(), "808");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(port->echoMode(), QLineEdit::Normal);
+}
+
+} // namespace
+} // namespace qv::qt::testing
