@@ -323,6 +323,8 @@ public:
     {
         if (const int n = maxLengthOf(c.picture()))
             edit_->setMaxLength(n);
+        if (c.def().password)
+            edit_->setEchoMode(QLineEdit::Password);
         QObject::connect(edit_, &QLineEdit::textEdited, this, [this](const QString& t) {
             input(t.toStdString());
             // An immediate entry reports every keystroke as a new selection.

@@ -196,6 +196,8 @@ public:
                         c.readOnly = true;
                     else if (flag == "skip")
                         c.skip = true;
+                    else if (flag == "password")
+                        c.password = true;
                     else if (flag == "vscroll")
                         c.vscroll = true;
                     else if (flag == "hscroll")

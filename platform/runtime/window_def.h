@@ -88,6 +88,7 @@ struct ControlDef {
     bool required = false;
     bool readOnly = false;
     bool skip = false; // left out of the tab order
+    bool password = false; // an entry that shows no typed character
     bool vscroll = false;
     bool hscroll = false;
     std::vector<ControlDef> children; // menu items, tabs of a sheet, controls of a tab/group/option
