@@ -78,6 +78,7 @@ private:
                 c(id).setReadOnly(true);
             c(W::Category).setEnabled(false);
             c(W::Submit).setHidden(true);
+            c(W::Submit).setDefault(false);
             c(W::Cancel).setHidden(true);
             c(W::Close).setHidden(false);
             c(W::Close).setDefault(true);

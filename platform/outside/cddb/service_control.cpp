@@ -1,10 +1,10 @@
 #include "platform/outside/cddb/service_control.h"
 
-#include <algorithm>
-#include <cctype>
+#include <cstdlib>
 #include <new>
 #include <pwd.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/cdaudio/mci.h"
 #include "platform/outside/cddb/options_store.h"
@@ -45,11 +45,6 @@ std::string localHostName()
     if (::gethostname(name, sizeof name - 1) != 0 || !name[0])
         return "localhost";
     return name;
-}
-
-std::optional<ServiceUser> storedUser()
-{
-    return loadServiceUser();
 }
 
 std::string statusText(int code)
@@ -136,7 +131,7 @@ const Options& CddbServiceControl::options()
 Client CddbServiceControl::client()
 {
     Options o = options();
-    const std::optional<ServiceUser> user = storedUser();
+    const std::optional<ServiceUser> user = loadServiceUser();
     if (o.email.empty() && user)
         o.email = user->email;
     ClientIdentity identity;
@@ -162,7 +157,7 @@ ServiceUserRef CddbServiceControl::QueryServiceUser(int flag)
     return guarded([&]() -> ServiceUserRef {
         if (flag != 0 && flag != 1)
             throw ComError(hr::kInvalidArgument, "QueryServiceUser takes 0 (silent) or 1 (with the sign-up).");
-        std::optional<ServiceUser> user = storedUser();
+        std::optional<ServiceUser> user = loadServiceUser();
         if (flag == 1) {
             const ServiceUser start = user ? *user : ServiceUser{localUserName(), {}};
             if (std::optional<ServiceUser> signedUp = askServiceUser(start)) {
@@ -177,12 +172,14 @@ ServiceUserRef CddbServiceControl::QueryServiceUser(int flag)
 void CddbServiceControl::IdentifyClient(const std::string& clientId, const std::string& clientTag,
     const std::string& version, const std::string& registration)
 {
+    // The CDDB protocol has no client registration: its hello names the
+    // user, the host and this program (ClientIdentity), so the caller's
+    // identity is only checked for being there.
+    (void)clientTag;
     (void)version;
     (void)registration;
     if (clientId.empty())
         throw ComError(hr::kInvalidArgument, "The calling program gave no client identifier.");
-    clientId_ = clientId;
-    clientTag_ = clientTag;
 }
 
 OptionsRef CddbServiceControl::FetchOptions()
@@ -212,7 +209,8 @@ int CddbServiceControl::LookupMediaByToc(const std::string& toc, int flags)
     return guarded([&] {
         result_ = {};
         if (!parseTocText(toc))
-            throw ComError(hr::kInvalidArgument, "The CD's table of contents cannot be looked up: \"" + toc + "\".");
+            throw ComError(
+                hr::kInvalidArgument, "The CD's table of contents cannot be looked up: \"" + toc.substr(0, 80) + "\".");
         constexpr int kSteps = 3;
         Running running(*this);
         Client c = client();
@@ -226,12 +224,7 @@ int CddbServiceControl::LookupMediaByToc(const std::string& toc, int flags)
             found = kNoMatch;
         } else if ((answer.code == 200 || answer.code == 210) && answer.matches.size() == 1) {
             const QueryMatch& m = answer.matches.front();
-            auto disc = std::make_shared<Disc>(c.read(m.category, m.discId, toc));
-            if (disc->category.empty())
-                disc->category = m.category;
-            if (disc->discId.empty())
-                disc->discId = m.discId;
-            result_ = std::move(disc);
+            result_ = std::make_shared<Disc>(c.read(m.category, m.discId, toc));
             found = kExactMatch;
         } else if ((answer.code == 210 || answer.code == 211) && !answer.matches.empty()) {
             auto list = std::make_shared<MatchList>();
@@ -277,12 +270,7 @@ DiscRef CddbServiceControl::CompleteDiscRecord(const Disc& disc, int flags)
         if (disc.category.empty() || disc.discId.empty())
             throw ComError(hr::kInvalidArgument, "Only a disc the database knows has a full record to read.");
         Running running(*this);
-        auto full = std::make_shared<Disc>(client().read(disc.category, disc.discId, disc.toc));
-        if (full->category.empty())
-            full->category = disc.category;
-        if (full->discId.empty())
-            full->discId = disc.discId;
-        return full;
+        return std::make_shared<Disc>(client().read(disc.category, disc.discId, disc.toc));
     });
 }
 

@@ -64,7 +64,6 @@ private:
     ControlEvents* sink_ = nullptr;
     int cookie_ = 0;
     std::optional<Options> options_; // read from the store on first use
-    std::string clientId_, clientTag_;
     LookupResult result_;
     bool running_ = false;
     bool cancelRequested_ = false;
