@@ -13,6 +13,8 @@
 
 namespace qv::cddb {
 
+struct HttpRequest;
+
 // One line of a query answer: the disc's category, id and "Artist / Title".
 struct QueryMatch {
     std::string category, discId, title;
@@ -51,6 +53,10 @@ public:
     std::string messageOfTheDay();
 
 private:
+    // The answer of one protocol command ("cddb query ...", "motd").
+    std::string command(const std::string& words);
+    std::string exchange(const HttpRequest& request, const std::string& logLine);
+
     Options options_;
     ClientIdentity identity_;
     CancelCheck cancel_;
