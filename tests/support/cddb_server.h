@@ -26,8 +26,10 @@ namespace qv::testing {
 class CddbServer
 {
 public:
-    // discs: a folder of <category>/<disc id> xmcd files or a JSON file (see the script).
-    explicit CddbServer(const std::string& discs)
+    // discs: a folder of <category>/<disc id> xmcd files or a JSON file (see
+    // the script); tls: HTTPS with the script's self-signed certificate.
+    explicit CddbServer(const std::string& discs, bool tls = false)
+        : scheme_(tls ? "https" : "http")
     {
         char pattern[] = "/tmp/qv-cddb-XXXXXX";
         if (!::mkdtemp(pattern))
@@ -44,6 +46,8 @@ public:
                           requests = file("requests.jsonl");
         std::vector<std::string> args = {"python3", script, "--discs", discs, "--control", control, "--submissions",
             submissions, "--requests", requests};
+        if (tls)
+            args.insert(args.end(), {"--tls", supportFolder() + "/cddb_loopback.pem"});
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -72,7 +76,7 @@ public:
 
     bool running() const { return port_ > 0; }
     int port() const { return port_; }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string base() const { return scheme_ + "://127.0.0.1:" + std::to_string(port_); }
     std::string queryUrl() const { return base() + "/~cddb/cddb.cgi"; }
     std::string submitUrl() const { return base() + "/~cddb/submit.cgi"; }
 
@@ -87,14 +91,16 @@ public:
     std::vector<std::string> requests() const { return lines(file("requests.jsonl")); }
     std::vector<std::string> submissions() const { return lines(file("submissions.jsonl")); }
 
-    static std::string scriptPath()
+    static std::string scriptPath() { return supportFolder() + "/cddb_server.py"; }
+
+    static std::string supportFolder()
     {
         const char* root = std::getenv("QV_SOURCE_DIR");
 #ifdef QV_SOURCE_TREE
         if (!root)
             root = QV_SOURCE_TREE;
 #endif
-        return std::string(root ? root : ".") + "/tests/support/cddb_server.py";
+        return std::string(root ? root : ".") + "/tests/support";
     }
 
 private:
@@ -123,6 +129,7 @@ private:
         return std::atoi(text.c_str());
     }
 
+    std::string scheme_;
     std::string folder_;
     pid_t pid_ = 0;
     int port_ = 0;

@@ -5,7 +5,10 @@ Started with port 0 it prints the port it listens on as its first line of
 standard output, then serves until it is killed.
 
   cddb_server.py --discs DISCS [--control FILE] [--submissions FILE]
-                 [--requests FILE] [--port N]
+                 [--requests FILE] [--port N] [--tls PEM]
+
+With --tls it speaks HTTPS with the certificate and key in PEM (a
+self-signed one for 127.0.0.1 is cddb_loopback.pem beside this script).
 
 DISCS is a folder of xmcd files named <category>/<disc id>, or a JSON file:
 
@@ -43,6 +46,7 @@ import http.server
 import json
 import os
 import re
+import ssl
 import sys
 import threading
 import time
@@ -287,9 +291,14 @@ def main():
     parser.add_argument("--submissions")
     parser.add_argument("--requests")
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--tls")
     options = parser.parse_args()
     server = http.server.ThreadingHTTPServer(("127.0.0.1", options.port), Handler)
     server.daemon_threads = True
+    if options.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(options.tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     server.options = options
     server.db = Database(options.discs)
     server.lock = threading.Lock()

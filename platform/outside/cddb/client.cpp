@@ -20,11 +20,16 @@ std::string helloWord(const std::string& text, const char* fallback)
     return urlEscape(word);
 }
 
-bool isHeaderSafe(const std::string& value)
+// A header value holds no line break, so nothing can be smuggled after it.
+std::string headerText(std::string text)
 {
-    return std::none_of(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ')
+            c = ' ';
+    return text;
 }
 
+// Something@somewhere without blanks or line breaks: it goes into a header.
 bool isEmailAddress(const std::string& text)
 {
     const auto at = text.find('@');
@@ -103,7 +108,7 @@ void Client::submit(const Disc& disc)
     const auto& known = categories();
     if (std::find(known.begin(), known.end(), disc.category) == known.end())
         throw ComError(hr::kInvalidArgument, "The disc needs one of the disc database's categories to be submitted.");
-    if (!isEmailAddress(options_.email) || !isHeaderSafe(options_.email))
+    if (!isEmailAddress(options_.email))
         throw ComError(hr::kInvalidArgument, "Submitting a disc needs your e-mail address in the options.");
     const std::string body = toXmcd(disc, identity_.client + " " + identity_.version);
     const std::string discId = parseTocText(disc.toc)->discId; // toXmcd has checked the TOC
@@ -112,9 +117,10 @@ void Client::submit(const Disc& disc)
     HttpRequest request;
     request.url = options_.submitUrl;
     request.post = true;
-    request.headers = {"Category: " + disc.category, "Discid: " + discId, "User-Email: " + options_.email,
-        "Submit-Mode: " + mode, "Charset: UTF-8", "X-Cddbd-Note: Sent by " + helloWord(identity_.client, "Quorvel"),
-        "Content-Type: text/plain; charset=UTF-8", "Expect:"};
+    request.headers
+        = {"Category: " + disc.category, "Discid: " + discId, "User-Email: " + options_.email, "Submit-Mode: " + mode,
+            "Charset: UTF-8", "X-Cddbd-Note: Sent by " + headerText(identity_.client + " " + identity_.version),
+            "Content-Type: text/plain; charset=UTF-8", "Expect:"};
     request.body = body;
     parseSubmitReply(exchange(request,
         "POST " + redactedUrl(request.url) + " Category: " + disc.category + ", Discid: " + discId

@@ -63,6 +63,10 @@ private:
     LogSink log_;
 };
 
+// The partial disc a match stands for in a match list: its category, disc
+// id, artist and title.
+Disc matchedDisc(const QueryMatch& match);
+
 // The xmcd record of a disc, as submitted and as read.
 std::string toXmcd(const Disc& disc);
 // Throws ComError(hr::kBadAnswer) when the text is no xmcd record.

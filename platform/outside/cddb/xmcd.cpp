@@ -498,6 +498,15 @@ std::string toXmcd(const Disc& disc)
     return toXmcd(disc, "Quorvel 2.61");
 }
 
+Disc matchedDisc(const QueryMatch& match)
+{
+    Disc disc;
+    disc.category = match.category;
+    disc.discId = match.discId;
+    std::tie(disc.artist, disc.title) = splitArtistTitle(match.title);
+    return disc;
+}
+
 const std::vector<std::string>& categories()
 {
     static const std::vector<std::string> all

@@ -8,6 +8,7 @@
 #include "fixtures.h"
 #include "platform/outside/cddb/client.h"
 #include "platform/runtime/scheduler.h"
+#include "platform/runtime/services_fixture.h"
 #include "support/cddb_server.h"
 
 namespace qv::cddb {
@@ -110,7 +111,11 @@ TEST_F(LoopbackDatabase, QueriesAndReadsEachKindOfMatch)
             EXPECT_EQ(disc.category, match.category);
             EXPECT_EQ(disc.discId, match.discId);
             EXPECT_EQ(disc.toc, c.toc); // the disc in the drive, not the record's
-            EXPECT_EQ(match.title, disc.artist == disc.title ? disc.title : disc.artist + " / " + disc.title);
+            const Disc listed = matchedDisc(match);
+            EXPECT_EQ(listed.artist, disc.artist);
+            EXPECT_EQ(listed.title, disc.title);
+            EXPECT_EQ(listed.category, disc.category);
+            EXPECT_EQ(listed.discId, disc.discId);
         }
         EXPECT_EQ(got, c.matches) << c.toc;
     }
@@ -263,8 +268,8 @@ TEST_F(LoopbackDatabase, SubmissionsCarryTheirHeadersAndTheServerChecksTheBody)
     ASSERT_FALSE(submissions.empty());
     const std::string accepted = submissions.back();
     for (const char* part : {R"("Category": "folk")", R"("Discid": "21031e05")", R"("User-Email": "ann@example.org")",
-             R"("Submit-Mode": "test")", R"("Charset": "UTF-8")", R"(TTITLE0=Ann Reed / Road North\n)",
-             R"(EXTT3=Sung by the river.\\nTwice.\n)", R"("accepted": true)"})
+             R"("Submit-Mode": "test")", R"("Charset": "UTF-8")", R"("X-Cddbd-Note": "Sent by Quorvel 2.61")",
+             R"(TTITLE0=Ann Reed / Road North\n)", R"(EXTT3=Sung by the river.\\nTwice.\n)", R"("accepted": true)"})
         EXPECT_TRUE(contains(accepted, part)) << part << " in " << accepted;
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(contains(log[0], "POST " + server_->submitUrl())) << log[0];
@@ -291,6 +296,54 @@ TEST_F(LoopbackDatabase, SubmissionsCarryTheirHeadersAndTheServerChecksTheBody)
 
     server_->setFault(R"("500")");
     EXPECT_EQ(failureOf([&] { client().submit(newFolkDisc(kFolkToc)); }).first, hr::kServer);
+}
+
+std::string jsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text)
+        out += c == '"' ? "\\\"" : c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : std::string(1, c);
+    return out + "\"";
+}
+
+// The same server scripted per disc from a JSON database, as other test
+// programs use it.
+TEST(ScriptedDatabase, AnswersEachDiscAsItsEntrySays)
+{
+    rt::testing::ScratchFolder scratch("qv cddb json");
+    rt::testing::writeFile(scratch / "discs.json",
+        R"({"discs": {"rock/30038e04": )" + jsonString(testing::fixture("rock/30038e04")) + R"(},
+            "queries": {"30038e04": "403", "1702ba03": {"code": 211, "matches": ["rock/30038e04"]}},
+            "reads": {"rock/30038e04": "truncated"}})");
+    qv::testing::CddbServer server(scratch / "discs.json");
+    ASSERT_TRUE(server.running());
+    Options o;
+    o.serverUrl = server.queryUrl();
+    Client lookup(o, {});
+
+    EXPECT_EQ(failureOf([&] { lookup.query(kLanternsToc); }),
+        std::make_pair(hr::kServer, std::string("Database entry is corrupt.")));
+    const QueryAnswer inexact = lookup.query(kSketchesToc);
+    EXPECT_EQ(inexact.code, 211);
+    ASSERT_EQ(inexact.matches.size(), 1u);
+    EXPECT_EQ(inexact.matches[0].title, "The Lanterns / Harbour Lights");
+    EXPECT_EQ(failureOf([&] { lookup.read("rock", "30038e04", kSketchesToc); }).first, hr::kBadAnswer);
+    EXPECT_EQ(lookup.query(kFolkToc).code, 202);
+}
+
+// HTTPS is spoken with the certificate checked: a server whose certificate
+// nobody vouches for is not one the client talks to.
+TEST(SecureDatabase, ACertificateNobodyVouchesForIsRefused)
+{
+    qv::testing::CddbServer server(testing::fixtureFolder(), true);
+    ASSERT_TRUE(server.running());
+    Options o;
+    o.serverUrl = server.queryUrl();
+    ASSERT_EQ(o.serverUrl.rfind("https://", 0), 0u);
+    const auto [code, description] = failureOf([&] { Client(o, {}).query(kLanternsToc); });
+    EXPECT_EQ(code, hr::kNetwork);
+    EXPECT_TRUE(contains(description, "certificate")) << description;
+    EXPECT_TRUE(server.requests().empty());
 }
 
 TEST(ClientArguments, ATocOrDiscNameThatIsNotOneIsRefusedBeforeAnyRequest)
