@@ -6,6 +6,7 @@
 #include <cdio/cdio.h>
 
 #include <cdio/audio.h>
+#include <cdio/logging.h>
 #include <cdio/mmc.h>
 
 #include <filesystem>
@@ -43,6 +44,9 @@ std::unique_ptr<CdioDrive> CdioDrive::open(const std::string& device)
     std::error_code ec;
     if (device.empty() || !std::filesystem::exists(device, ec))
         return nullptr;
+    // An empty drive fails every read; MCI's answers say so, libcdio need not warn on each poll.
+    if (cdio_loglevel_default < CDIO_LOG_ERROR)
+        cdio_loglevel_default = CDIO_LOG_ERROR;
     CdIo_t* cdio = cdio_open(device.c_str(), DRIVER_DEVICE);
     if (!cdio)
         return nullptr;

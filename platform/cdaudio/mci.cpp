@@ -285,7 +285,10 @@ int parseTime(TimeFormat format, const DiscToc& toc, std::string_view text, std:
     parts.resize(3, 0);
     if (parts[1] >= 60 || parts[2] >= kFramesPerSecond)
         return mcierr::kOutOfRange;
-    frame = base + (parts[0] * 60 + parts[1]) * kFramesPerSecond + parts[2];
+    const std::int64_t to = base + (std::int64_t{parts[0]} * 60 + parts[1]) * kFramesPerSecond + parts[2];
+    if (to > toc.leadout)
+        return mcierr::kOutOfRange;
+    frame = static_cast<std::int32_t>(to);
     return 0;
 }
 
@@ -666,7 +669,7 @@ std::string mciErrorText(int error)
     case mcierr::kNoClosingQuote:
         return "A closing double-quotation mark is missing from the parameter value.";
     default:
-        return "Unknown problem while loading the specified device driver.";
+        return "An unknown MCI error occurred.";
     }
 }
 

@@ -38,17 +38,29 @@ inline constexpr int kNoClosingQuote = 294;
 
 // Which device a drive token names: pinned in the settings (a device path,
 // or a TOC file for a simulated drive), else the optical drives in the order
-// libcdio lists them, the first being "D:". Process-wide; the program sets it
-// once its settings are read.
-// An override whose value names an existing regular file (relative to the
-// current folder) is a simulated drive described by that TOC file.
+// libcdio lists them, the first being "D:". An override whose value names an
+// existing regular file (relative to the current folder) is a simulated drive
+// described by that TOC file (platform/cdaudio/simulated_drive.h).
+// Process-wide; the program sets it once its settings are read.
 using DriveOverride = std::pair<std::string, std::string>; // ("D:", "/dev/sr0" or "discs/abbey.toc")
 void setDriveOverrides(std::vector<DriveOverride> overrides);
 const std::vector<DriveOverride>& driveOverrides();
 
-// The string interface: one command ("open d: type cdaudio shareable alias
-// xxx", "status xxx number of tracks", ...) and its answer. Returns 0 or an
-// MCI error number; answer holds the reply text on success.
+// The string interface: one command and its answer. Returns 0 or an MCI
+// error number; answer holds the reply on success (an open replies its device
+// number, most commands nothing). Keywords in any case, any blanks between
+// words, "wait" and "notify" taken anywhere after the device name:
+//   open <drive token>|cdaudio [type cdaudio] [shareable] [alias <a>]
+//   close <a>|all
+//   status <a> ready|mode|media present|time format|number of tracks|
+//              current track|start position|length [track n]|
+//              position [track n]|type track n
+//   set <a> time format msf|tmsf|ms|milliseconds;  set <a> door open|closed
+//   play <a> [from <time>] [to <time>];  pause, resume, stop <a>
+// Times follow the device's format (msf after an open): msf "mm:ss:ff",
+// tmsf "tt:mm:ss:ff" (lengths have no track and stay "mm:ss:ff"), ms a
+// number. An alias in use answers 265 to a second open; two devices on one
+// drive must both be shareable (else 291).
 int mciSendString(std::string_view command, std::string& answer);
 // MCI's text for an error number.
 std::string mciErrorText(int error);

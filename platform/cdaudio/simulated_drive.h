@@ -9,12 +9,13 @@
 //   track 1 150                 # number, start frame (lead-in counted)
 //   track 2 9700 data           # a data track
 //   leadout 303602              # the lead-out's frame
-//   fail status length 276      # commands whose words begin so answer that error
+//   fail status length 276      # "status <device> length ..." answers MCI error 276
 //   log commands.log            # appends every command received (relative to
 //                               # this file's folder)
 //
 // An audio disc needs at least one track and the lead-out; track numbers
-// follow one another and their starts rise.
+// follow one another and their starts rise. "set door" moves the tray until
+// the file next changes.
 
 #include <cstdint>
 #include <functional>

@@ -34,6 +34,7 @@ TEST_F(Mci, TheCdReadersConversationInEachTimeFormat)
         {"set xxx time format msf", ""},
         {"status xxx position track 2", "06:21:40"},
         {"status xxx position track 1", "00:02:00"},
+        {"status xxx start position", "00:02:00"},
         {"status xxx length track 1", "06:19:40"},
         {"set xxx  time format ms", ""},
         {"status xxx time format", "milliseconds"},
@@ -106,8 +107,9 @@ TEST_F(Mci, MistakesAnswerMcisErrorNumbers)
         {"set xxx volume 3", "#259"}, {"play xxx from", "#270"}, {"play xxx at 3", "#259"},
         {"play xxx from 00:01:00", "#282"}, // inside the lead-in
         {"play xxx from 1:61", "#282"}, {"play xxx from 64:00:00", "#282"}, // past the lead-out
-        {"play xxx from 10:00:00 to 5:00:00", "#282"}, {"set xxx time format tmsf", ""}, {"play xxx from 12", "#282"},
-        {"stop xxx now", "#259"}, {"open d: type waveaudio alias w", "#263"}, {"open d: alias w", "#263"},
+        {"play xxx from 10:00:00 to 5:00:00", "#282"}, {"play xxx from 999999999:59:74", "#282"},
+        {"set xxx time format tmsf", ""}, {"play xxx from 12", "#282"}, {"stop xxx now", "#259"},
+        {"open d: type waveaudio alias w", "#263"}, {"open d: alias w", "#263"},
         {"open e: type cdaudio alias e", "#263"}, // no such drive
         {"open d: type cdaudio alias", "#269"}, {"open d: type cdaudio sideways alias q", "#259"},
         {"open \"d: type cdaudio", "#294"}, {"status xxx mode", "stopped"}, // none of it disturbed the device
@@ -175,7 +177,9 @@ TEST_F(Mci, PlayPauseStopFollowTheClock)
         {"play xxx", ""}, // as the player resumes
         {"status xxx mode", "playing"},
     });
-    now_ += 1000;
+    now_ += 400; // 30 frames
+    expectAnswers({{"pause xxx", ""}, {"resume xxx", ""}, {"status xxx mode", "playing"}});
+    now_ += 600;
     expectAnswers({
         {"stop xxx", ""},
         {"status xxx mode", "stopped"},
@@ -327,6 +331,25 @@ TEST_F(Mci, WithoutADrive)
     EXPECT_FALSE(mciReadToc(0));
     setDriveOverrides({{"D:", "/dev/qv-no-such-sr1"}});
     EXPECT_EQ(send(kOpen), "#263");
+}
+
+// A device that is there but is no CD drive answers as an empty drive:
+// libcdio's reads fail and MCI's answers say so, without a fault.
+TEST_F(Mci, ADeviceWithoutADisc)
+{
+    OpticalDrives::setLister([] { return std::vector<std::string>{"/dev/null"}; });
+    expectAnswers({
+        {kOpen, "*"},
+        {"status xxx mode", "open"},
+        {"status xxx ready", "false"},
+        {"status xxx media present", "false"},
+        {"status xxx number of tracks", "#276"},
+        {"status xxx position", "#276"},
+        {"play xxx", "#276"},
+        {"set xxx door closed", "#262"},
+        {"close xxx", ""},
+    });
+    EXPECT_FALSE(mciReadToc(0));
 }
 
 } // namespace
