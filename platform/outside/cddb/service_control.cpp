@@ -103,6 +103,10 @@ private:
     CddbServiceControl& control_;
 };
 
+CddbServiceControl::CddbServiceControl(Client::CancelCheck cancelled)
+    : cancelled_(std::move(cancelled))
+{ }
+
 void CddbServiceControl::cancel()
 {
     if (running_)
@@ -138,7 +142,7 @@ Client CddbServiceControl::client()
     identity.user = user ? user->name : localUserName();
     identity.host = localHostName();
     Client c(std::move(o), std::move(identity));
-    c.setCancelCheck([this] { return cancelRequested_; });
+    c.setCancelCheck([this] { return cancelRequested_ || (cancelled_ && cancelled_()); });
     c.setLog([this](const std::string& line) {
         if (sink_)
             sink_->LogMessage(line);

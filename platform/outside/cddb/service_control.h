@@ -17,7 +17,10 @@ namespace qv::cddb {
 class CddbServiceControl : public Control
 {
 public:
-    CddbServiceControl() = default;
+    // `cancelled`, when given, is the host program's own word that the
+    // running operation should stop (its Cancel button); it is asked while
+    // the control waits for the server.
+    explicit CddbServiceControl(Client::CancelCheck cancelled = {});
 
     // Ends the waits of the operation that is running: it fails with
     // hr::kCancelled. Without a running operation nothing happens.
@@ -61,6 +64,7 @@ private:
     Client client();
     void progress(int command, int step, int steps);
 
+    Client::CancelCheck cancelled_;
     ControlEvents* sink_ = nullptr;
     int cookie_ = 0;
     std::optional<Options> options_; // read from the store on first use
