@@ -14,7 +14,9 @@ std::optional<std::size_t> pickMatch(const MatchList& matches)
     rt::ListQueue rows(3);
     for (const DiscRef& disc : matches.discs) {
         const Disc d = disc ? *disc : Disc{};
-        rows.append({d.category, d.artist.empty() ? d.title : d.artist + " / " + d.title, d.discId});
+        // A title without an artist of its own stands alone, as the server sent it.
+        const bool titleOnly = d.artist.empty() || d.artist == d.title;
+        rows.append({d.category, titleOnly ? d.title : d.artist + " / " + d.title, d.discId});
     }
     std::unique_ptr<rt::Window> w = detail::loadWindow(W::kWindow);
     rt::Window& win = *w;

@@ -62,23 +62,6 @@ std::string statusText(int code)
     return std::to_string(code);
 }
 
-// A match line's disc: "Artist / Title", or a title alone.
-DiscRef matchedDisc(const QueryMatch& match, const std::string& toc)
-{
-    auto disc = std::make_shared<Disc>();
-    disc->category = match.category;
-    disc->discId = match.discId;
-    disc->toc = toc;
-    const std::size_t slash = match.title.find(" / ");
-    if (slash == std::string::npos) {
-        disc->title = match.title;
-    } else {
-        disc->artist = match.title.substr(0, slash);
-        disc->title = match.title.substr(slash + 3);
-    }
-    return disc;
-}
-
 } // namespace
 
 // Marks an operation that may wait for the server: cancel() reaches only it.
@@ -232,8 +215,11 @@ int CddbServiceControl::LookupMediaByToc(const std::string& toc, int flags)
             found = kExactMatch;
         } else if ((answer.code == 210 || answer.code == 211) && !answer.matches.empty()) {
             auto list = std::make_shared<MatchList>();
-            for (const QueryMatch& m : answer.matches)
-                list->discs.push_back(matchedDisc(m, toc));
+            for (const QueryMatch& m : answer.matches) {
+                auto disc = std::make_shared<Disc>(matchedDisc(m));
+                disc->toc = toc; // for the read of the one chosen
+                list->discs.push_back(std::move(disc));
+            }
             result_ = std::move(list);
             found = kSeveralMatches;
         } else {
