@@ -17,7 +17,7 @@ ALLOWED = {
     "platform/runtime": {"platform/text"},
     "platform/cdaudio": {"platform/text", "platform/runtime"},
     "platform/framework": {"platform/text", "platform/expr", "platform/tables", "platform/runtime"},
-    "platform/outside": {"platform/text", "platform/expr", "platform/tables", "platform/runtime"},
+    "platform/outside": {"platform/text", "platform/expr", "platform/tables", "platform/runtime", "platform/cdaudio"},
     "platform/report": {"platform/text", "platform/expr", "platform/tables", "platform/runtime", "platform/framework"},
     "platform/qt": {"platform/text", "platform/runtime"},
     "hdrscan": set(),

@@ -103,6 +103,8 @@ struct Options {
     std::string email; // hello string and submissions
     bool testSubmissions = true; // Submit-Mode: test
     int connectTimeoutSeconds = 10, transferTimeoutSeconds = 30;
+
+    bool operator==(const Options&) const = default;
 };
 using OptionsRef = std::shared_ptr<Options>;
 
