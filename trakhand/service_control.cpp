@@ -1,12 +1,12 @@
 #include "trakhand/service_control.h"
 
+#include "platform/outside/cddb/service_control.h"
+
 namespace qv::trakhand {
 
-// The service control is not part of this build yet: the tool then says the
-// control cannot be reached and ends with exit code 1.
-std::unique_ptr<cddb::Control> makeServiceControl(CancelCheck)
+std::unique_ptr<cddb::Control> makeServiceControl(CancelCheck cancelled)
 {
-    return nullptr;
+    return std::make_unique<cddb::CddbServiceControl>(std::move(cancelled));
 }
 
 } // namespace qv::trakhand
