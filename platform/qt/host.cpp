@@ -10,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -226,6 +227,25 @@ WindowView* QtHost::createView(rt::Window& w)
     return top;
 }
 
+void QtHost::keepAboveMainWindow(const rt::Window& w, QWidget& widget)
+{
+    // A program without a frame (a small tool) keeps its boxes and dialogs
+    // above its first window, as their owner, so a click on that window
+    // never hides them; only the desktop's stacking ties them, so closing
+    // either never takes the other with it.
+    if (frame() || !widget.isWindow() || w.kind() == rt::WindowKind::PopupMenu)
+        return;
+    if (!mainWindow_) {
+        if (w.kind() == rt::WindowKind::Normal)
+            mainWindow_ = &widget;
+        return;
+    }
+    widget.winId();
+    mainWindow_->winId();
+    if (QWindow* own = widget.windowHandle())
+        own->setTransientParent(mainWindow_->windowHandle());
+}
+
 void QtHost::beep(int)
 {
     QApplication::beep();
@@ -237,6 +257,7 @@ void QtHost::windowOpened(rt::Window& w)
     if (!v)
         return;
     views_[&w] = Entry{v, v->widget()};
+    keepAboveMainWindow(w, *v->widget());
     updateModality(w.thread());
     // Shown once the program has finished setting the window up (it may
     // hide, move or maximize it before its first wait).
