@@ -70,7 +70,6 @@ private:
 
     std::map<const rt::Window*, Entry> views_;
     QPointer<QWidget> mainWindow_; // the first window of a program without a frame
-    QPointer<QWidget> mainWindow_; // the first window of a program without a frame
     std::unique_ptr<InputRouter> input_;
     std::unique_ptr<class QtClipboard> clipboard_;
     std::unique_ptr<class QtPrintService> printing_;

@@ -24,6 +24,11 @@ controls:
     EXPECT_EQ((*p.window)["?Port"].value(), "808");
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
     EXPECT_EQ(port->echoMode(), QLineEdit::Normal);
+    // The screen hides it; the model still holds what was typed.
+    password->setFocus();
+    QTest::keyClicks(password, QStringLiteral("s3cret"));
+    ASSERT_TRUE(waitFor([&] { return (*p.window)["?Password"].value() == "s3cret"; }));
+    EXPECT_NE(password->displayText(), QStringLiteral("s3cret"));
 }
 
 } // namespace

@@ -645,32 +645,3 @@ controls:
 
 } // namespace
 } // namespace qv::qt::testing
-
-namespace qv::qt::testing {
-namespace {
-
-// A password entry hides what is typed on screen; the model still holds it.
-TEST_F(QtHostTest, APasswordEntryShowsNoTypedCharacter)
-{
-    Program& p = open(R"(
-window: Secret
-title: Proxy
-at: [10, 10, 200, 60]
-controls:
-  - {type: entry, name: "?User", at: [8, 8, 150, 12]}
-  - {type: entry, name: "?Password", at: [8, 24, 150, 12], flags: [password]}
-)");
-    auto* user = find<QLineEdit>(p, "?User");
-    auto* password = find<QLineEdit>(p, "?Password");
-    ASSERT_NE(user, nullptr);
-    ASSERT_NE(password, nullptr);
-    EXPECT_EQ(user->echoMode(), QLineEdit::Normal);
-    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-    password->setFocus();
-    QTest::keyClicks(password, "s3cret");
-    ASSERT_TRUE(waitFor([&] { return (*p.window)["?Password"].value() == "s3cret"; }));
-    EXPECT_NE(password->displayText(), QStringLiteral("s3cret"));
-}
-
-} // namespace
-} // namespace qv::qt::testing
