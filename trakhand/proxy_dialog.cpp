@@ -41,24 +41,20 @@ bool runProxyDialog(const ProxySettings& initial, const std::function<void(const
     w[win::Password].setValue(initial.password);
     w[win::Port].setValue(std::to_string(initial.port));
     w[win::UserName].setValue(initial.userName);
-    for (;;) {
-        const rt::Event e = w.waitEvent();
-        if (e.code == rt::event::CloseWindow || (e.code == rt::event::Accepted && e.control == win::Cancel.number)) {
-            w.close();
-            return false;
-        }
+    const bool accepted = rt::runDialog(w, {win::Cancel}, [&](const rt::Event& e) {
         if (e.code != rt::event::Accepted || e.control != win::OK.number)
-            continue;
+            return false;
         const std::optional<int> port = integerOf(w[win::Port].value());
         if (!port) {
             rt::message("Please enter an integer.", "Trakhand");
             w.select(w[win::Port]);
-            continue;
+            return false;
         }
         accept({w[win::Host].value(), *port, w[win::UserName].value(), w[win::Password].value()});
-        w.close();
         return true;
-    }
+    });
+    w.close();
+    return accepted;
 }
 
 } // namespace qv::trakhand

@@ -123,6 +123,22 @@ void MessageBoxWindow::answer(int answer)
         }
 }
 
+bool runDialog(
+    Window& window, std::initializer_list<ControlId> cancels, const std::function<bool(const Event&)>& handle)
+{
+    for (;;) {
+        const Event e = window.waitEvent();
+        if (e.code == event::CloseWindow)
+            return false;
+        if (e.code == event::Accepted)
+            for (const ControlId& c : cancels)
+                if (e.control == c.number)
+                    return false;
+        if (handle(e))
+            return true;
+    }
+}
+
 int message(const MessageSpec& spec)
 {
     MessageBoxWindow w(spec);

@@ -3,6 +3,8 @@
 // any other: the calling thread waits for its answer as it waits for events
 // (other threads stay live), and a host or a test answers it.
 
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +35,13 @@ struct MessageSpec {
     std::string custom; // "Retry|Skip|Stop": custom buttons answering 1, 2, 3
     int defaultButton = 0; // a button value (or custom index); 0: the first
 };
+
+// Runs an open dialog on the running thread until the person closes it or
+// presses one of `cancels` (false), or `handle` takes an event as the end of
+// the dialog (true). Every other event goes to `handle`; the window stays
+// open for the caller to read and close.
+bool runDialog(
+    Window& window, std::initializer_list<ControlId> cancels, const std::function<bool(const Event&)>& handle);
 
 // Shows the message on the running thread and waits for the answer: a
 // button value, or the 1-based index of a custom button.

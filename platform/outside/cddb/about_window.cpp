@@ -13,11 +13,7 @@ void showAboutBox(const std::string& serverUrl)
     rt::Window& win = *w;
     win[W::Server].setText(serverUrl.empty() ? std::string("(none set)") : serverUrl);
     win.open();
-    for (;;) {
-        const rt::Event e = win.waitEvent();
-        if (e.code == rt::event::CloseWindow || (e.code == rt::event::Accepted && e.control == W::OK.number))
-            break;
-    }
+    rt::runDialog(win, {W::OK}, [](const rt::Event&) { return false; });
     win.close();
 }
 

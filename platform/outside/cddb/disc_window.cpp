@@ -33,23 +33,18 @@ public:
     {
         prepare();
         w_->open();
-        bool submitted = false;
-        for (bool done = false; !done;) {
-            const rt::Event e = w_->waitEvent();
-            if (e.code == rt::event::CloseWindow)
-                break;
+        const bool submitted = rt::runDialog(*w_, {W::Cancel, W::Close}, [this](const rt::Event& e) {
             if (e.code == rt::event::NewSelection && e.control == W::Tracks.number) {
                 keepTrack();
                 showTrack(c(W::Tracks).selected());
-            } else if (e.code == rt::event::Accepted) {
-                if (e.control == W::Cancel.number || e.control == W::Close.number)
-                    break;
-                if (e.control == W::TrackTitle.number || e.control == W::TrackArtist.number)
-                    keepTrack();
-                else if (e.control == W::Submit.number)
-                    done = submitted = submit();
+                return false;
             }
-        }
+            if (e.code != rt::event::Accepted)
+                return false;
+            if (e.control == W::TrackTitle.number || e.control == W::TrackArtist.number)
+                keepTrack();
+            return e.control == W::Submit.number && submit();
+        });
         w_->close();
         return submitted;
     }

@@ -26,25 +26,18 @@ std::optional<std::size_t> pickMatch(const MatchList& matches)
     win.open();
     win.select(list);
     std::optional<std::size_t> chosen;
-    for (bool done = false; !done;) {
-        const rt::Event e = win.waitEvent();
-        if (e.code == rt::event::CloseWindow)
-            break;
-        if (e.code != rt::event::Accepted)
-            continue;
-        if (e.control == W::Cancel.number)
-            break;
+    rt::runDialog(win, {W::Cancel}, [&](const rt::Event& e) {
         // OK, or a double click on a row.
-        if (e.control == W::OK.number || e.control == W::Matches.number) {
-            const int row = list.selected();
-            if (row >= 1 && row <= rows.rowCount()) {
-                chosen = static_cast<std::size_t>(row - 1);
-                done = true;
-            } else {
-                tell("Choose a disc in the list, or Cancel.");
-            }
+        if (e.code != rt::event::Accepted || (e.control != W::OK.number && e.control != W::Matches.number))
+            return false;
+        const int row = list.selected();
+        if (row < 1 || row > rows.rowCount()) {
+            tell("Choose a disc in the list, or Cancel.");
+            return false;
         }
-    }
+        chosen = static_cast<std::size_t>(row - 1);
+        return true;
+    });
     win.close();
     return chosen;
 }

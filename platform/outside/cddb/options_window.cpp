@@ -43,18 +43,9 @@ public:
     {
         show();
         w_->open();
-        bool accepted = false;
-        for (bool done = false; !done;) {
-            const rt::Event e = w_->waitEvent();
-            if (e.code == rt::event::CloseWindow)
-                break;
-            if (e.code != rt::event::Accepted)
-                continue;
-            if (e.control == W::Cancel.number)
-                break;
-            if (e.control == W::OK.number)
-                done = accepted = take();
-        }
+        const bool accepted = rt::runDialog(*w_, {W::Cancel}, [this](const rt::Event& e) {
+            return e.code == rt::event::Accepted && e.control == W::OK.number && take();
+        });
         w_->close();
         return accepted;
     }

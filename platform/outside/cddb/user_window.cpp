@@ -16,28 +16,23 @@ std::optional<ServiceUser> askServiceUser(const ServiceUser& start)
     win.open();
     win.select(win[start.name.empty() ? W::Name : W::Email]);
     std::optional<ServiceUser> answer;
-    for (bool done = false; !done;) {
-        const rt::Event e = win.waitEvent();
-        if (e.code == rt::event::CloseWindow)
-            break;
-        if (e.code != rt::event::Accepted)
-            continue;
-        if (e.control == W::Cancel.number)
-            break;
-        if (e.control != W::OK.number)
-            continue;
+    rt::runDialog(win, {W::Cancel}, [&](const rt::Event& e) {
+        if (e.code != rt::event::Accepted || e.control != W::OK.number)
+            return false;
         ServiceUser user{detail::entered(win[W::Name]), detail::entered(win[W::Email])};
         if (user.name.empty()) {
             tell("Please enter your name.");
             win.select(win[W::Name]);
-        } else if (!detail::looksLikeEmail(user.email)) {
+            return false;
+        }
+        if (!detail::looksLikeEmail(user.email)) {
             tell("Please enter your e-mail address, as name@example.org.");
             win.select(win[W::Email]);
-        } else {
-            answer = std::move(user);
-            done = true;
+            return false;
         }
-    }
+        answer = std::move(user);
+        return true;
+    });
     win.close();
     return answer;
 }
