@@ -1,5 +1,6 @@
 #include "qvls/acquisition/cd_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -38,12 +39,8 @@ constexpr long kProgressSteps = 25;
 constexpr std::size_t kCddbRequestLength = 255;
 constexpr std::size_t kSerialNumberLength = 24;
 
-const std::string kAlias(kMciAlias);
-
-std::string command(std::string_view words)
-{
-    return std::string(words).replace(words.find("xxx"), 3, kAlias);
-}
+// An audio CD holds at most 99 tracks, whatever a drive answers.
+constexpr long long kMaxTracks = 99;
 
 // A numeric answer; a text that is no number reads as 0.
 long long mciNumber(std::string_view answer)
@@ -172,8 +169,6 @@ public:
 private:
     bool quiet() const { return mode_ == cd_read::IdentifyQuietly; }
 
-    std::string send(std::string_view words) { return SendMCICommand(command(words)); }
-
     bool openDevice()
     {
         const std::string open = mciOpenCommand();
@@ -203,7 +198,7 @@ private:
 
     bool ready()
     {
-        const std::string asked = command("status xxx ready");
+        const std::string asked = "status xxx ready";
         const std::string answer = SendMCICommand(asked);
         positionIni().set(settings_section::Settings, "MCIState", std::string(text::trimRight(answer)) + " " + asked);
         if (!isMciError(answer))
@@ -219,7 +214,7 @@ private:
             return true;
         if (quiet())
             return false;
-        send("set xxx door closed");
+        SendMCICommand("set xxx door closed");
         if (SendMCICommand({}, true) != "open")
             return true;
         rt::message("The operating system reports that the CD player door is open or an audio CD is not inserted.",
@@ -229,17 +224,17 @@ private:
 
     void readTableOfContents()
     {
-        send("set xxx time format tmsf");
-        count_ = static_cast<int>(mciNumber(send("status xxx number of tracks")));
+        SendMCICommand("set xxx time format tmsf");
+        count_ = static_cast<int>(std::min(kMaxTracks, mciNumber(SendMCICommand("status xxx number of tracks"))));
         album_["ALB:CDIDENTIFIER"] = serialNumber();
 
         std::vector<CDTrackEntry>& toc = threadGlo().cdTracks;
         toc.clear();
-        send("set xxx time format msf");
+        SendMCICommand("set xxx time format msf");
         for (int n = 1; n <= count_; ++n) {
             const std::string track = std::to_string(n);
-            toc.push_back({MsfToFrames(send("status xxx position track " + track)),
-                MsfToFrames(send("status xxx length track " + track))});
+            toc.push_back({MsfToFrames(SendMCICommand("status xxx position track " + track)),
+                MsfToFrames(SendMCICommand("status xxx length track " + track))});
         }
         std::vector<TrackPosition> positions;
         for (const CDTrackEntry& t : toc)
@@ -253,7 +248,7 @@ private:
         rt::IniFile trakhand = rt::IniFile::named(kTrakhandIni);
         trakhand.set("CDDB", "CDDB", request);
         trakhand.set("Default", settings_key::AutomaticMode, settings().CDDBAutomaticMode != 0 ? "Y" : "N");
-        send("set xxx time format tmsf");
+        SendMCICommand("set xxx time format tmsf");
     }
 
     // The track count in two places, then the disc's length and those of its
@@ -261,9 +256,9 @@ private:
     std::string serialNumber()
     {
         std::string serial = (count_ >= 0 && count_ < 10 ? " " : "") + std::to_string(count_);
-        serial += std::to_string(MSFStampToTime(send("status xxx length")));
+        serial += std::to_string(MSFStampToTime(SendMCICommand("status xxx length")));
         for (int n = 1; n <= 3 && (n == 1 || n <= count_); ++n)
-            serial += std::to_string(MSFStampToTime(send("status xxx length track " + std::to_string(n))));
+            serial += std::to_string(MSFStampToTime(SendMCICommand("status xxx length track " + std::to_string(n))));
         serial = std::string(text::firstChars(serial, kSerialNumberLength));
         if (!readsAsZero(serial))
             return serial;
@@ -285,19 +280,19 @@ private:
     void readTrackTimes()
     {
         tracks_.clear();
-        send("set xxx time format tmsf");
+        SendMCICommand("set xxx time format tmsf");
         const std::vector<CDTrackEntry>& toc = threadGlo().cdTracks;
         for (int n = 1; n <= count_; ++n) {
             showStatus("Track " + std::to_string(n) + " of " + std::to_string(count_));
             TrackRead t;
-            t.time = MSFStampToTime(send("status xxx length track " + std::to_string(n)));
+            t.time = MSFStampToTime(SendMCICommand("status xxx length track " + std::to_string(n)));
             if (n <= static_cast<int>(toc.size()))
                 t.startFrame = std::to_string(toc[n - 1].trackPosition);
             tracks_.push_back(std::move(t));
             rt::Scheduler::instance().yield();
             step();
         }
-        album_["ALB:TotalTime"] = MSFStampToTime(send("status xxx length"));
+        album_["ALB:TotalTime"] = MSFStampToTime(SendMCICommand("status xxx length"));
     }
 
     // One row per track for the add wizard, under its instance.
@@ -386,7 +381,7 @@ private:
     void closeDevice()
     {
         if (std::exchange(opened_, false))
-            send("close xxx");
+            SendMCICommand("close xxx");
     }
 
     const int mode_;
