@@ -478,12 +478,20 @@ TEST_F(CdReaderTest, TheAlbumFormsReadButtonIdentifiesTheDiscAndListsItsTracks)
     EXPECT_EQ(answerMessage(), "Process complete: CD Identification not updated.") << "the same disc again";
     EXPECT_EQ((*form)["?SongList"].list()->rowCount(), 5) << "the same songs again";
 
+    // The Songs tab's button reads the same way, without a word.
+    insert(kNevermind);
+    host->choose(*form, "?Sheet", 2);
+    host->press(*form, "?ReadCD");
+    EXPECT_EQ(message(), "");
+    EXPECT_EQ(dictionary::Quorvel().records(), 12);
+    EXPECT_GT((*form)["?SongList"].list()->rowCount(), 5) << "the list shows the new tracks";
+
     host->press(*form, "?OK");
     EXPECT_EQ(response, fw::response::Completed) << message();
     albums.record().clear();
     albums.record()["ALB:AlbumID"] = 1;
     ASSERT_EQ(albums.fetch(albums.def().keyIndex("ALB:KEYALBUMID")), 0);
-    EXPECT_EQ(album("ALB:CDIDENTIFIER"), " 5121601301012540121901");
+    EXPECT_EQ(album("ALB:CDIDENTIFIER"), "12356101301012540121901");
 }
 
 TEST_F(CdReaderTest, ByNameTheModeTravelsInTheRequestAndTheAnswerInTheResponse)
