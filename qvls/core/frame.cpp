@@ -335,8 +335,10 @@ void FrameController::command(const FrameCommand& c, const rt::Control& item)
         break;
     case CommandKind::Backup: {
         const rt::CommandLine cl = rt::resolveCommandLine("SAFKEEP.EXE", frameServices().programFolder());
-        if (frameServices().runProgram(
-                cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder())
+        if (frameServices()
+                .runProgram(
+                    cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder())
+                .runCode
             != 0)
             showNotAvailableText(
                 name + " needs the backup program SAFKEEP, which is not installed beside Quorvel Pro.");
@@ -345,7 +347,7 @@ void FrameController::command(const FrameCommand& c, const rt::Control& item)
     }
     case CommandKind::ReportDesigner: {
         const rt::CommandLine cl = rt::resolveCommandLine("PALDRO", frameServices().programFolder());
-        if (frameServices().runProgram(cl.program, cl.args, collectionFolder()) != 0)
+        if (frameServices().runProgram(cl.program, cl.args, collectionFolder()).runCode != 0)
             rt::message("Report designer not found.  If you have purchased this add-on, please ensure that it has "
                         "been installed into the same directory as Quorvel Pro",
                 "Error", rt::Icon::None, rt::button::Ok);

@@ -1,5 +1,7 @@
 #include "qvls/core/frame_services.h"
 
+#include <memory>
+
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/paths.h"
 #include "platform/runtime/process.h"
@@ -18,7 +20,11 @@ FrameServices defaultServices()
     d.startProcedure = [](std::string_view name, std::size_t stack) { return rt::Procedures::start(name, stack); };
     d.callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
     d.runProgram = [](const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
-        return rt::Process::start(program, args, folder).runCode();
+        auto process = std::make_shared<rt::Process>(rt::Process::start(program, args, folder));
+        ProgramRun run(process->runCode());
+        if (process->started())
+            run.exitCode = [process] { return process->exitCode(); };
+        return run;
     };
     d.openAddress = [](std::string_view address) { return rt::shellOpen(address); };
     d.programFolder = [] { return rt::programFolder(); };
@@ -57,8 +63,9 @@ void postStartUpLists(bool withBoth)
 
 int startTrakhand(std::vector<std::string> arguments)
 {
-    return frameServices().runProgram(
-        frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder());
+    return frameServices()
+        .runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder())
+        .runCode;
 }
 
 void resetFrameServices()
