@@ -2,6 +2,7 @@
 
 #include "qvls/acquisition/cddb_wizard.h"
 #include "qvls/acquisition/disc_lookup.h"
+#include "qvls/acquisition/disc_submission.h"
 
 namespace qv::qvls {
 
@@ -9,6 +10,7 @@ void registerAcquisition()
 {
     registerDiscLookup();
     registerCddbWizard();
+    registerDiscSubmission();
 }
 
 } // namespace qv::qvls
