@@ -5,6 +5,9 @@
 
 #include "acquisition_fixture.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/framework/handover.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
@@ -298,6 +301,39 @@ TEST_F(DiscLookup, TheAlbumFormsLookupReadsTheDiscFirstWhenItCan)
         EXPECT_EQ(called, c.called);
         EXPECT_EQ(starts.size(), c.tools);
     }
+}
+
+} // namespace
+} // namespace qv::qvls::testing
+
+namespace qv::qvls::testing {
+namespace {
+
+// The lookup against a real process: a tool of its own in a program folder
+// with a blank in its name, which takes a moment and leaves its answer in
+// its working folder.
+TEST_F(DiscLookup, AToolThatRunsForRealIsWaitedFor)
+{
+    const std::filesystem::path folder = collection("").parent_path().parent_path() / "My Programs";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path tool = folder / "trakhand";
+    writeFile(tool,
+        "#!/bin/sh\nsleep 0.3\nprintf '[DISC]\\r\\nTitle=Real\\r\\nNotes=%s\\r\\nTracks=1\\r\\n' \"$*\" > "
+        "TRAKHAND.LOG\n");
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    resetFrameServices();
+    const std::string programs = folder.string() + "/";
+    frameServices().programFolder = [programs] { return programs; };
+    lookUp();
+    for (int i = 0; i < 200 && !finished; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        host->advance(kProgramPollTicks * 10);
+        answerMessages();
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(messages, std::vector<std::string>{});
+    EXPECT_EQ(album("ALB:Album"), "Real");
+    EXPECT_EQ(memo(dictionary::Album(), "ALB:Notes"), "/D /VID D:") << "the tool's arguments, as its answer";
 }
 
 } // namespace
