@@ -138,7 +138,14 @@ public:
         // in the buffer.
         fw::handover().request = fw::request::Insert;
         dictionary::AlbumAccess->primeFields();
-        return Form::Prepare();
+        const fw::Level l = Form::Prepare();
+        if (l == fw::Benign) {
+            // Named without the prompts' required marks.
+            rt::Window& w = window();
+            required().SetField(w[W::Artist].number(), true, "Artist", "Artist", "Artist", "ALB:Artist");
+            required().SetField(w[W::Album].number(), true, "Album", "Album", "Album", "ALB:Album");
+        }
+        return l;
     }
 
 protected:
@@ -186,8 +193,6 @@ protected:
     {
         rt::Window& w = window();
         w.setTitle("CDDB Wizard");
-        required().SetField(w[W::Artist].number(), true, "Artist", "Artist", "Artist", "ALB:Artist");
-        required().SetField(w[W::Album].number(), true, "Album", "Album", "Album", "ALB:Album");
         w[W::ReleaseDate].setPicture("@" + ReleaseDateToken());
         ApplyDatePicture(w[W::SongList]);
         if (fw::ContextMenu* menu = list(W::SongList.name).contextMenu()) {

@@ -183,6 +183,46 @@ TEST_F(CddbWizard, CancelAndTheCloseBoxAskBeforeTheyGiveTheAlbumUp)
     }
 }
 
+TEST_F(CddbWizard, TheAlbumIsCheckedBeforeItIsSaved)
+{
+    add(dictionary::Album(), {{"ALB:Artist", "Joni Mitchell"}, {"ALB:Album", "Blue"}, {"ALB:CDIdentifier", "1"}});
+    rt::Window& w = openWizard();
+    host->press(w, "?Next");
+    answerMessages();
+    // The category list: Classical, Country, Folk (the lookup's genre), Jazz, Pop, Rock.
+    host->choose(w, "?Category", 4);
+    EXPECT_EQ(value(dictionary::Album(), "ALB:Category"), "Jazz");
+    EXPECT_EQ(dictionary::Album().record()["ALB:CategoryID"].toInt(), 3);
+    host->enter(w, "?Artist", "");
+    host->press(w, "?Next");
+    answerMessages();
+    EXPECT_EQ(step(w), "back finish 3");
+    host->press(w, "?Finish");
+    answerMessages();
+    EXPECT_EQ(messages, std::vector<std::string>{"Missing Information: \"Artist\" must be entered."});
+    EXPECT_EQ(records("Album"), 2) << "nothing saved";
+
+    // The same title and artist as an album on file: warned, then refused.
+    messages.clear();
+    host->press(w, "?Back");
+    host->enter(w, "?Artist", "Joni Mitchell");
+    host->press(w, "?Next");
+    answerMessages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages[0], "Artist + Album Conflict: Warning!  This duplicates an album already on file!");
+    messages.clear();
+    host->press(w, "?Finish");
+    answerMessages();
+    EXPECT_EQ(messages.size(), 1u) << "the save is refused";
+    EXPECT_TRUE(w.isOpen());
+    host->press(w, "?Cancel");
+    host->answer(rt::button::No);
+    answerMessages();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(records("Album"), 1);
+    EXPECT_EQ(records("Quorvel"), 0);
+}
+
 TEST_F(CddbWizard, ADiscOnFileIsAddedOnlyWhenTheUserSaysSo)
 {
     add(dictionary::Album(),
