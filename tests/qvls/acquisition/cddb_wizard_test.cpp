@@ -5,6 +5,8 @@
 
 #include "acquisition_fixture.h"
 
+#include <set>
+
 #include "platform/framework/handover.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
@@ -41,6 +43,9 @@ protected:
         a["ALB:CDIdentifier"] = serial;
         threadGlo().cdTracks = {{150, 13500}, {13650, 4500}, {18150, 9000}};
         const std::int64_t albumId = a["ALB:AlbumID"].toInt();
+        fw::handover().response = fw::response::Completed;
+        if (!readAlbums.insert(albumId).second)
+            return; // its songs are written already
         const tables::Record kept = dictionary::Quorvel().record();
         for (int track = 1; track <= 3; ++track)
             add(dictionary::Quorvel(),
@@ -74,6 +79,7 @@ protected:
 
     std::string serial = "4711-AB";
     int readings = 0;
+    std::set<std::int64_t> readAlbums;
 };
 
 TEST_F(CddbWizard, AddsOneAlbumAfterAnotherFromTheirCDs)
@@ -241,6 +247,43 @@ TEST_F(CddbWizard, ADiscOnFileIsAddedOnlyWhenTheUserSaysSo)
     EXPECT_TRUE(finished) << "No on the first step ends the wizard as Cancel does";
     EXPECT_EQ(starts.size(), 0u) << "no lookup";
     EXPECT_EQ(records("Album"), 1);
+    EXPECT_EQ(records("Quorvel"), 0);
+}
+
+TEST_F(CddbWizard, OnTheSongsStepTheCDIsReadAgainAndTheSongsRewritten)
+{
+    add(dictionary::Album(),
+        {{"ALB:Artist", "Joni Mitchell"}, {"ALB:Album", "Blue (1971)"}, {"ALB:CDIdentifier", "4711-AB"}});
+    rt::Window& w = openWizard();
+    host->press(w, "?Next");
+    ASSERT_NE(host->messageBox(), nullptr);
+    host->answer(1); // Yes: add it all the same
+    answerMessages();
+    host->press(w, "?Next");
+    answerMessages();
+    ASSERT_EQ(step(w), "back finish 3");
+    ASSERT_EQ(starts.size(), 1u);
+
+    host->press(w, "?ReadCD");
+    ASSERT_NE(host->messageBox(), nullptr);
+    EXPECT_EQ(host->messageBox()->title(), "Duplicate");
+    host->answer(2); // No: only the lookup is skipped
+    answerMessages();
+    EXPECT_EQ(readings, 2);
+    EXPECT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(w.isOpen());
+    EXPECT_EQ(step(w), "back finish 3");
+
+    host->press(w, "?SwapAllSongs");
+    answerMessages();
+    const std::int64_t album = dictionary::Album().record()["ALB:AlbumID"].toInt();
+    EXPECT_EQ(songsOf(album),
+        (std::vector<std::string>{
+            "1.1 Joni Mitchell / All I Want", "1.2 Joni Mitchell / My Old Man - Live", "1.3 Joni Mitchell / River"}));
+    EXPECT_EQ(text::trimRight(host->listCell(w, "?SongList", 1, 4).value), "Joni Mitchell") << "the list shows it";
+    host->press(w, "?Cancel");
+    host->answer(rt::button::No);
+    answerMessages();
     EXPECT_EQ(records("Quorvel"), 0);
 }
 
