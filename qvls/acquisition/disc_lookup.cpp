@@ -21,6 +21,7 @@
 #include "qvls/acquisition/run_program.h"
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/core/files.h"
+#include "qvls/core/frame_services.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/names.h"
 #include "qvls/core/settings.h"

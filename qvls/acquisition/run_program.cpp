@@ -8,10 +8,8 @@
 #include "platform/runtime/process.h"
 #include "platform/runtime/scheduler.h"
 #include "platform/runtime/window.h"
-#include "platform/text/text.h"
 #include "qvls/core/files.h"
 #include "qvls/core/frame_services.h"
-#include "qvls/core/settings.h"
 
 namespace qv::qvls {
 
@@ -82,19 +80,6 @@ bool RunProgramAndWaitForeground(const std::string& program, const std::vector<s
     if (rt::Window* window = s.topWindow(s.current()); window && window->isOpen())
         window->activate();
     return started;
-}
-
-std::string trakhandProgram()
-{
-    return frameServices().programFolder() + "trakhand";
-}
-
-std::vector<std::string> trakhandArguments(const char* discSwitch)
-{
-    std::vector<std::string> args{discSwitch, "/VID"};
-    if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
-        args.push_back(drive);
-    return args;
 }
 
 } // namespace qv::qvls

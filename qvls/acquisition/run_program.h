@@ -21,11 +21,4 @@ bool RunProgramAndWait(const std::string& program, const std::vector<std::string
 // The same, then brings the calling window to the front.
 bool RunProgramAndWaitForeground(const std::string& program, const std::vector<std::string>& args);
 
-// The disc-lookup tool beside the program.
-std::string trakhandProgram();
-
-// The CD drive's token as stored ("D:"), none when no drive is set: the
-// tool's arguments after its switches.
-std::vector<std::string> trakhandArguments(const char* discSwitch);
-
 } // namespace qv::qvls

@@ -378,11 +378,7 @@ void FrameController::trakhand(const FrameCommand& c, const std::string& name)
             std::error_code ec;
             fs::remove(*f, ec);
         }
-    std::vector<std::string> args{c.argument, "/VID"};
-    // The drive token as stored; none when no drive is set.
-    if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
-        args.push_back(drive);
-    if (startTrakhand(std::move(args)) != 0)
+    if (startTrakhand(trakhandArguments(c.argument)) != 0)
         showNotAvailableText(name + " needs the disc-lookup tool trakhand, which is not installed beside Quorvel Pro.");
 }
 

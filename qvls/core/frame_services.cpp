@@ -7,6 +7,7 @@
 #include "platform/runtime/process.h"
 #include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/files.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
@@ -61,11 +62,22 @@ void postStartUpLists(bool withBoth)
             g.frameWindow->post(rt::event::Accepted, item);
 }
 
+std::string trakhandProgram()
+{
+    return frameServices().programFolder() + "trakhand";
+}
+
+std::vector<std::string> trakhandArguments(std::string_view discSwitch)
+{
+    std::vector<std::string> args{std::string(discSwitch), "/VID"};
+    if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
+        args.push_back(drive);
+    return args;
+}
+
 int startTrakhand(std::vector<std::string> arguments)
 {
-    return frameServices()
-        .runProgram(frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder())
-        .runCode;
+    return frameServices().runProgram(trakhandProgram(), std::move(arguments), collectionFolder()).runCode;
 }
 
 void resetFrameServices()

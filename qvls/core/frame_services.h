@@ -55,8 +55,13 @@ void showNotAvailableText(const std::string& text);
 // after a collection switch, not at start).
 void postStartUpLists(bool withBoth);
 
-// Starts the disc-lookup tool from the program folder with its switches, in
-// the collection folder, without waiting; the run code (0 started).
+// The disc-lookup tool beside the program.
+std::string trakhandProgram();
+// Its arguments for a disc switch ("/D", "/S", ...): the switch, "/VID" and
+// the CD drive's token as stored, none when no drive is set.
+std::vector<std::string> trakhandArguments(std::string_view discSwitch);
+// Starts the tool with its arguments, in the collection folder, without
+// waiting; the run code (0 started).
 int startTrakhand(std::vector<std::string> arguments);
 
 } // namespace qv::qvls
