@@ -11,9 +11,11 @@
 
 namespace qv::qvls {
 
-bool readDisc(int)
+bool readDisc(int mode)
 {
-    // The reader leaves response 1 when it read the disc.
+    // By name, as every window starts it: the mode goes in the request, and
+    // the reader leaves response 1 when it read the disc.
+    fw::handover().request = mode;
     fw::handover().response = fw::response::None;
     if (!frameServices().callProcedure("ReadCDInformation")) {
         reportNotAvailable("Reading the CD");

@@ -7,7 +7,8 @@
 namespace qv::qvls {
 
 // True when the disc was read. mode as the reader takes it (0 the album's
-// songs written, 2 quiet about a missing disc).
+// songs written too, 2 the disc identified without a word about a missing
+// one).
 bool readDisc(int mode);
 
 // The disc identifier of the track queue the last reading left on this

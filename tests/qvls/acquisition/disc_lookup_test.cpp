@@ -269,6 +269,7 @@ TEST_F(DiscLookup, TheAlbumFormsLookupReadsTheDiscFirstWhenItCan)
         called.emplace_back(name);
         if (name != "ReadCDInformation")
             return rt::Procedures::call(name);
+        EXPECT_EQ(fw::handover().request, 0) << "a full reading";
         threadGlo().cdTracks = {{150, 490}, {640, 109}};
         fw::handover().response = reads ? fw::response::Completed : fw::response::Cancelled;
         return true;

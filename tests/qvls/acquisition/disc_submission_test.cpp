@@ -26,6 +26,7 @@ protected:
             if (name != "ReadCDInformation")
                 return rt::Procedures::call(name);
             // The reader, quiet about a missing disc.
+            modes.push_back(fw::handover().request);
             if (!serial.empty())
                 dictionary::Album().record()["ALB:CDIdentifier"] = serial;
             fw::handover().response = serial.empty() ? fw::response::Cancelled : fw::response::Completed;
@@ -59,6 +60,7 @@ protected:
     }
 
     std::string serial;
+    std::vector<int> modes; // what the reader was asked for
 };
 
 TEST_F(DiscSubmission, TheNewDiscFileIsWrittenAsTheToolReadsIt)
@@ -117,6 +119,8 @@ TEST_F(DiscSubmission, TheWizardOpensOnTheAlbumOfTheCD)
         host->press(w, "?Cancel");
         EXPECT_TRUE(finished);
         EXPECT_EQ(starts.size(), 0u);
+        EXPECT_EQ(modes, std::vector<int>{2}) << "the disc identified without a word about a missing one";
+        modes.clear();
     }
 
     // Another album is chosen from the album lookup; Finish submits it.
