@@ -86,7 +86,9 @@ public:
     }
 
 private:
-    std::vector<fw::TableAccess*> tables_{dictionary::QuorvelAccess, dictionary::CategoriesAccess};
+    // The artists too: every song's artist is matched against them.
+    std::vector<fw::TableAccess*> tables_{
+        dictionary::QuorvelAccess, dictionary::CategoriesAccess, dictionary::ArtistsAccess};
     std::vector<bool> opened_;
 };
 

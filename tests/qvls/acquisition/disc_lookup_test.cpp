@@ -129,6 +129,15 @@ TEST_F(DiscLookup, CompilationArtistsAreRecognised)
     }
 }
 
+TEST_F(DiscLookup, ArtistsTakeTheSpellingOfTheArtistList)
+{
+    add(dictionary::Artists(), {{"ART:Artist", "Moon, Carla"}});
+    add(dictionary::Artists(), {{"ART:Artist", "Various Artists"}});
+    toolAnswers("compilation.LOG");
+    lookUp();
+    EXPECT_EQ(songsOf(1).at(1), "1.2 Night Drive / Moon, Carla");
+}
+
 TEST_F(DiscLookup, TheGenreFindsOrAddsTheCategory)
 {
     struct Case {
