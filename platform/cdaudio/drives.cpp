@@ -6,6 +6,7 @@
 #include <cdio/device.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 namespace qv::cdaudio {
@@ -25,6 +26,13 @@ std::string normalToken(std::string_view t)
     if (letter < 'A' || letter > 'Z' || t[1] != ':')
         return {};
     return {letter, ':'};
+}
+
+// A TOC file stands for a simulated drive, present while the file is there.
+bool isSimulated(const std::string& device)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(device, ec);
 }
 
 } // namespace
@@ -54,6 +62,13 @@ std::vector<OpticalDrive> OpticalDrives::list(const std::vector<Override>& overr
     for (std::string& d : devices)
         if (!d.empty() && std::find(unique.begin(), unique.end(), d) == unique.end())
             unique.push_back(std::move(d));
+    // Simulated drives exist only under the token that names them.
+    std::set<std::string> simulated;
+    for (const auto& [token, device] : overrides)
+        if (isSimulated(device) && std::find(unique.begin(), unique.end(), device) == unique.end()) {
+            unique.push_back(device);
+            simulated.insert(device);
+        }
 
     std::vector<OpticalDrive> drives(unique.size());
     std::set<std::string> usedTokens;
@@ -72,7 +87,7 @@ std::vector<OpticalDrive> OpticalDrives::list(const std::vector<Override>& overr
     }
     char letter = 'D';
     for (std::size_t i = 0; i < unique.size(); ++i) {
-        if (pinned[i])
+        if (pinned[i] || simulated.count(unique[i]))
             continue;
         while (letter <= 'Z' && usedTokens.count(std::string{letter, ':'}))
             ++letter;

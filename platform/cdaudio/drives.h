@@ -27,7 +27,9 @@ public:
     using Override = std::pair<std::string, std::string>;
 
     // The drives found now. An override naming a device that is not present
-    // is ignored, and so is one whose token is not a letter and a colon.
+    // is ignored, and so is one whose token is not a letter and a colon. An
+    // override naming an existing regular file is a simulated drive (a TOC
+    // file, relative to the current folder), present under that token only.
     static std::vector<OpticalDrive> list(const std::vector<Override>& overrides = {});
     // The device behind a token ("d:" works too); empty when there is none.
     static std::string deviceFor(std::string_view token, const std::vector<Override>& overrides = {});

@@ -17,6 +17,7 @@
 #include "platform/text/text.h"
 #include "qvls/acquisition/disc_lookup.h"
 #include "qvls/acquisition/disc_reading.h"
+#include "qvls/acquisition/disc_side.h"
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/catalogue/album_songs.h"
 #include "qvls/catalogue/name_buttons.h"
@@ -56,10 +57,6 @@ tables::Record& album()
 std::string text(tables::Record& r, const char* field)
 {
     return std::string(text::trimRight(r[std::string_view(field)].toString()));
-}
-int wizardSide()
-{
-    return glo().side == 0 ? 1 : glo().side;
 }
 
 // Another album on file with the key's values of the wizard's album (the
@@ -167,7 +164,7 @@ protected:
         albumId_ = album()["ALB:AlbumID"].toInt();
         fw::DeclaredList& songs = declaredList(W::SongList.name);
         songs.reader().addRange(1, "SNG:AlbumID", [this] { return std::to_string(albumId_); });
-        songs.reader().addRange(1, "SNG:Side", [] { return std::to_string(wizardSide()); });
+        songs.reader().addRange(1, "SNG:Side", [] { return std::to_string(effectiveSide()); });
         songs.browser().setComputed(
             songs.computedColumn("Title"), [] { return std::string(text::firstChars(SongDisplayTitle(), 50)); });
         songs.browser().setComputed(songs.computedColumn("Time"), [] {
@@ -403,7 +400,7 @@ private:
         const bool various = text::upper(text(a, "ALB:Artist")).find("VARIOUS") != std::string::npos;
         tables::Record& s = dictionary::QuorvelAccess->record();
         eachSongOfAlbum(
-            albumId_, wizardSide(),
+            albumId_, effectiveSide(),
             [&] {
                 for (const char* field : {"Album", "FileNumber", "CategoryID", "Category", "ReleaseDate"})
                     s[std::string_view("SNG:" + std::string(field))]
@@ -429,7 +426,7 @@ private:
         ReloadSelectedRecords();
         tables::Record& s = dictionary::QuorvelAccess->record();
         eachSongOfAlbum(
-            albumId_, wizardSide(),
+            albumId_, effectiveSide(),
             [&] {
                 const std::string artist = s["SNG:Artist"].toString();
                 s["SNG:Artist"] = s["SNG:Title"].toString();

@@ -18,6 +18,7 @@
 #include "platform/text/text.h"
 #include "qvls/acquisition/collection_files.h"
 #include "qvls/acquisition/disc_reading.h"
+#include "qvls/acquisition/disc_side.h"
 #include "qvls/acquisition/run_program.h"
 #include "qvls/catalogue/album_cascade.h"
 #include "qvls/core/files.h"
@@ -56,13 +57,6 @@ bool blank(std::string_view s)
 void setNotes(tables::Record& r, const char* memo, std::string_view value)
 {
     r.setMemo(r.def().memoIndex(memo), value);
-}
-
-// The side the songs of a lookup go on: the reader's rule, side 1 while none
-// is chosen, so the lookup finds the songs the reading wrote.
-int lookupSide()
-{
-    return glo().side == 0 ? 1 : glo().side;
 }
 
 // Tables the lookup uses, open for its length.
@@ -242,7 +236,7 @@ TrackDecision FindTrackSong(int track)
     tables::Table& songs = dictionary::QuorvelAccess->table();
     tables::Record& s = songs.record();
     const std::int64_t albumId = album()["ALB:AlbumID"].toInt();
-    const int side = lookupSide();
+    const int side = effectiveSide();
     auto place = [&] {
         s.clear();
         s["SNG:AlbumID"] = albumId;

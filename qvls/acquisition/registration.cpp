@@ -1,5 +1,6 @@
 #include "qvls/acquisition/registration.h"
 
+#include "qvls/acquisition/cd_reader.h"
 #include "qvls/acquisition/cddb_wizard.h"
 #include "qvls/acquisition/disc_lookup.h"
 #include "qvls/acquisition/disc_submission.h"
@@ -8,6 +9,7 @@ namespace qv::qvls {
 
 void registerAcquisition()
 {
+    registerCdReader();
     registerDiscLookup();
     registerCddbWizard();
     registerDiscSubmission();

@@ -13,10 +13,14 @@ namespace qv::qvls {
 namespace P = ctl::BrovexProgress;
 
 BrovexProgress::BrovexProgress()
-    : window_(std::make_unique<rt::Window>(rt::sharedWindowDef("qvls", P::kWindow)))
+    : BrovexProgress(P::kWindow)
+{ }
+
+BrovexProgress::BrovexProgress(std::string_view window)
+    : window_(std::make_unique<rt::Window>(rt::sharedWindowDef("qvls", window)))
 {
     window_->open();
-    (*window_)[P::Progress].setValue("0");
+    (*window_)[P::Progress.name].setValue("0");
     shown_ = 0;
 }
 
@@ -44,7 +48,7 @@ bool BrovexProgress::step(long done, long total)
     if (cancelled_)
         return false;
     if (const int p = percent(done, total); p != shown_ && window_->isOpen()) {
-        (*window_)[P::Progress].setValue(std::to_string(p));
+        (*window_)[P::Progress.name].setValue(std::to_string(p));
         shown_ = p;
     }
     if (++sinceLook_ >= kRecordsPerTurn) {
@@ -64,7 +68,7 @@ void BrovexProgress::takeEvents()
     }
     while (window_->hasPendingEvents()) {
         const rt::Event e = window_->waitEvent();
-        if ((e.code == rt::event::Accepted && e.control == (*window_)[P::Cancel].number())
+        if ((e.code == rt::event::Accepted && e.control == (*window_)[P::Cancel.name].number())
             || e.code == rt::event::CloseWindow)
             cancelled_ = true;
     }

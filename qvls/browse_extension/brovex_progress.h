@@ -5,6 +5,7 @@
 // user press Cancel.
 
 #include <memory>
+#include <string_view>
 
 namespace qv::rt {
 class Window;
@@ -20,6 +21,9 @@ public:
 
     // Opens "Progress..." on the running thread, over the list's window.
     BrovexProgress();
+    // The same over another definition of the window, one with its own texts
+    // beside the same Progress bar and Cancel button.
+    explicit BrovexProgress(std::string_view window);
     ~BrovexProgress();
     BrovexProgress(const BrovexProgress&) = delete;
     BrovexProgress& operator=(const BrovexProgress&) = delete;
@@ -31,6 +35,7 @@ public:
     bool step(long done, long total);
     bool cancelled() const { return cancelled_; }
     void close();
+    rt::Window& window() const { return *window_; }
 
 private:
     void takeEvents();

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/cdaudio/mci.h"
 #include "platform/framework/use_binding.h"
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/scheduler.h"
 #include "qvls/core/globals.h"
+#include "qvls/core/setup.h"
 
 namespace qv::qvls {
 
@@ -171,6 +173,8 @@ void LoadSettings()
     for (std::string_view name :
         {"CascadeFileNumber", "CascadeMedia", "CascadeCategory", "CascadeReleaseDate", "MCIMode"})
         read(ini, name);
+    // The drive tokens the settings pin ("D:" to a device or a TOC file).
+    cdaudio::setDriveOverrides(configuredDriveOverrides());
 }
 
 void SaveSettings()

@@ -101,8 +101,8 @@ Settings& settings();
 // still blank).
 rt::IniFile settingsIni();
 
-// Fills the globals from the settings file; gives the four Cascade keys their
-// first values once.
+// Fills the globals from the settings file and hands the drive tokens it pins
+// to the CD channel; gives the four Cascade keys their first values once.
 void LoadSettings();
 // Writes the globals back (only the keys it owns; every other line stays) and
 // the disc-lookup tool's automatic mode.

@@ -78,15 +78,19 @@ void fillDateList(rt::ListQueue& list)
 
 // ------------------------------------------------------------ drives
 
+std::vector<std::pair<std::string, std::string>> configuredDriveOverrides()
+{
+    std::vector<std::pair<std::string, std::string>> overrides;
+    for (const rt::IniEntry& e : settingsIni().entries(kDriveSection))
+        overrides.emplace_back(e.key, e.value);
+    return overrides;
+}
+
 void buildDriveList(rt::ListQueue& list)
 {
     list.clear();
     list.append({"", "Default"});
-    std::vector<cdaudio::OpticalDrives::Override> overrides;
-    const rt::IniFile ini = settingsIni();
-    for (const rt::IniEntry& e : ini.entries(kDriveSection))
-        overrides.emplace_back(e.key, e.value);
-    for (const cdaudio::OpticalDrive& d : cdaudio::OpticalDrives::list(overrides))
+    for (const cdaudio::OpticalDrive& d : cdaudio::OpticalDrives::list(configuredDriveOverrides()))
         list.append({d.token, "CD-ROM"});
 }
 

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/runtime/list_source.h"
 
@@ -49,6 +51,8 @@ void takeChosenDrive(const rt::Control& driveList, const rt::ListQueue& list);
 void rereadStartUpLists();
 // Settings section whose keys ("D:", "E:", ...) pin a token to a device.
 inline constexpr std::string_view kDriveSection = "CD Drives";
+// That section's pins: (token, device path or TOC file).
+std::vector<std::pair<std::string, std::string>> configuredDriveOverrides();
 
 // ---- the Year Only conversion
 

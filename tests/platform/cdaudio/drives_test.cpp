@@ -2,6 +2,10 @@
 
 #include "platform/cdaudio/drives.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
 using namespace qv::cdaudio;
 
 namespace {
@@ -59,6 +63,29 @@ TEST_F(Drives, DeviceForAToken)
     EXPECT_EQ(OpticalDrives::deviceFor("F:"), "");
     EXPECT_EQ(OpticalDrives::deviceFor(""), "") << "the blank default drive names no device";
     EXPECT_EQ(OpticalDrives::deviceFor(":"), "");
+}
+
+TEST_F(Drives, ATocFileIsASimulatedDriveUnderItsTokenOnly)
+{
+    const std::string toc = (std::filesystem::temp_directory_path() / "qv-drives-test.toc").string();
+    std::ofstream(toc) << "disc none\n";
+    use({"/dev/sr0"});
+    struct Case {
+        std::vector<OpticalDrives::Override> overrides;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {{{"F:", toc}}, {"D:=/dev/sr0", "F:=" + toc}},
+        {{{"D:", toc}}, {"D:=" + toc, "E:=/dev/sr0"}},
+        // not a token, a file that is not there, a folder: no drive
+        {{{"FF", toc}, {"G:", toc + ".missing"}, {"H:", "/tmp"}}, {"D:=/dev/sr0"}},
+        // the token already taken: the file is no drive rather than one under another letter
+        {{{"E:", "/dev/sr0"}, {"E:", toc}}, {"E:=/dev/sr0"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tokens(OpticalDrives::list(c.overrides)), c.expected);
+    EXPECT_EQ(OpticalDrives::deviceFor("f:", {{"F:", toc}}), toc);
+    std::remove(toc.c_str());
 }
 
 TEST_F(Drives, TheSystemListIsReadable)

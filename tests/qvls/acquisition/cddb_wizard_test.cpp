@@ -3,7 +3,7 @@
 // by a stand-in tool that leaves a golden answer, the album checked step by
 // step, saved, or given up by Cancel or the close box.
 
-#include "acquisition_fixture.h"
+#include "disc_tool_fixture.h"
 
 #include <set>
 
@@ -16,12 +16,12 @@
 namespace qv::qvls::testing {
 namespace {
 
-class CddbWizard : public AcquisitionTest
+class CddbWizard : public DiscToolTest
 {
 protected:
     void SetUp() override
     {
-        AcquisitionTest::SetUp();
+        DiscToolTest::SetUp();
         settings().CDDrive = "D:";
         settings().DefaultMedia = "CD";
         add(dictionary::Media(), {{"MED:Media", "CD"}});

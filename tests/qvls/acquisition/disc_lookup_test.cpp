@@ -3,7 +3,7 @@
 // album and its songs. The tool is a stand-in whose run leaves a golden
 // answer in the collection folder.
 
-#include "acquisition_fixture.h"
+#include "disc_tool_fixture.h"
 
 #include <chrono>
 #include <thread>
@@ -20,12 +20,12 @@
 namespace qv::qvls::testing {
 namespace {
 
-class DiscLookup : public AcquisitionTest
+class DiscLookup : public DiscToolTest
 {
 protected:
     void SetUp() override
     {
-        AcquisitionTest::SetUp();
+        DiscToolTest::SetUp();
         settings().CDDrive = "D:";
         albumOnFile({{"ALB:Album", "Untitled"}, {"ALB:FileNumber", "CD0007"}});
         add(dictionary::Categories(), {{"CAT:Category", "Rock"}});

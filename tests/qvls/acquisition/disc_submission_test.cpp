@@ -1,7 +1,7 @@
 // Disc submission: the new-disc file the disc-lookup tool reads, the tool's
 // start with its arguments, and the wizard that chooses the album.
 
-#include "acquisition_fixture.h"
+#include "disc_tool_fixture.h"
 
 #include "platform/expr/datetime.h"
 #include "platform/framework/handover.h"
@@ -15,12 +15,12 @@
 namespace qv::qvls::testing {
 namespace {
 
-class DiscSubmission : public AcquisitionTest
+class DiscSubmission : public DiscToolTest
 {
 protected:
     void SetUp() override
     {
-        AcquisitionTest::SetUp();
+        DiscToolTest::SetUp();
         settings().CDDrive = "D:";
         frameServices().callProcedure = [this](std::string_view name) {
             if (name != "ReadCDInformation")

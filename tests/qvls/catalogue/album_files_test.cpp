@@ -229,11 +229,18 @@ TEST_F(AlbumFilesTest, ThePictureShowsTheAlbumsImageAndAChooserCancelKeepsIt)
     EXPECT_EQ(stored("ALB:AssociatedImage"), "no such picture.png");
 }
 
-TEST_F(AlbumFilesTest, WithoutTheCDReaderReadSaysSoAndTheIdFieldKeepsQuiet)
+TEST_F(AlbumFilesTest, WithoutAlbumAcquisitionReadAndLookupSaySoAndTheIdFieldKeepsQuiet)
 {
+    // A program built without album acquisition knows neither procedure.
+    frameServices().callProcedure = [](std::string_view name) {
+        return name != "ReadCDInformation" && name != "StartDiscLookup" && rt::Procedures::call(name);
+    };
     rt::Window& f = openForm(kDiscTab);
     host->press(f, "?ReadDisc");
     EXPECT_EQ(message(), "Not Available: Reading the CD is not available yet.");
+    host->answer(rt::button::Ok);
+    host->press(f, "?DiscLookup");
+    EXPECT_EQ(message(), "Not Available: The disc database lookup is not available yet.");
     host->answer(rt::button::Ok);
     host->post(f, rt::Event{rt::event::Selected, f["?Xccd"].number()});
     EXPECT_EQ(host->messageBox(), nullptr) << "entering a field asks nothing";
