@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/framework/handover.h"
+#include "platform/runtime/ini.h"
 #include "platform/runtime/procedures.h"
 #include "platform/runtime/window.h"
 #include "qvls/core/globals.h"
@@ -315,6 +316,49 @@ TEST_F(CddbWizard, TheArtistNameSwapsOnlyWhenItHasTwoParts)
     host->press(w, "?Cancel");
     host->answer(rt::button::No);
     answerMessages();
+}
+
+} // namespace
+} // namespace qv::qvls::testing
+
+namespace qv::qvls::testing {
+namespace {
+
+// With the program's own CD reader on a simulated drive: the reading writes
+// a song per track, and the lookup names the tracks its answer knows.
+TEST_F(CddbWizard, ReadsTheDiscInTheDriveAndLooksItUp)
+{
+    frameServices().callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
+    glo().positionFile = ".\\POSITION.INI";
+    writeFile(collection("disc.toc"),
+        "track 1 150\ntrack 2 22767\ntrack 3 41887\ntrack 4 58317\ntrack 5 72102\nleadout 91375\n");
+    rt::IniFile ini = settingsIni();
+    ini.set("CD Drives", "D:", "disc.toc");
+    ini.set("Settings", "CDDrive", "D:");
+    LoadSettings();
+
+    rt::Window& w = openWizard();
+    host->press(w, "?Next");
+    answerMessages();
+    host->press(w, "?Next");
+    answerMessages();
+    EXPECT_EQ(messages, std::vector<std::string>{});
+    ASSERT_EQ(step(w), "back finish 3");
+    host->press(w, "?Finish");
+    answerMessages();
+    EXPECT_EQ(messages, std::vector<std::string>{});
+    tables::Table& a = dictionary::Album();
+    a.record().clear();
+    a.record()["ALB:Artist"] = "Joni Mitchell";
+    a.record()["ALB:Album"] = "Blue";
+    ASSERT_EQ(a.fetch(a.def().keyIndex("ALB:KEYARTIST")), 0);
+    EXPECT_FALSE(value(a, "ALB:CDIdentifier").empty()) << "the reading's serial number";
+    EXPECT_EQ(songsOf(a.record()["ALB:AlbumID"].toInt()),
+        (std::vector<std::string>{"1.1 All I Want / Joni Mitchell", "1.2 My Old Man - Live / Joni Mitchell",
+            "1.3 River / Joni Mitchell", "1.4 Track 4 / Joni Mitchell", "1.5 Track 5 / Joni Mitchell"}));
+    host->press(w, "?Cancel");
+    answerMessages();
+    EXPECT_TRUE(finished);
 }
 
 } // namespace
