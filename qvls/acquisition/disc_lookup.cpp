@@ -281,7 +281,8 @@ LookupResult ReadLookupResult()
     const int tracks = static_cast<int>(std::min<long long>(answer.getInt("DISC", "Tracks", kMostTracks), kMostTracks));
     a["ALB:Album"] = answer.get("DISC", "Title", text(a, "ALB:Album"));
     a["ALB:Artist"] = answer.get("DISC", "Artist", text(a, "ALB:Artist"));
-    a["ALB:XCCD"] = answer.get("DISC", "TOC");
+    // An answer without its disc's TOC leaves the disc id the reading gave.
+    a["ALB:XCCD"] = answer.get("DISC", "TOC", text(a, "ALB:XCCD"));
     // An album's own file number stays.
     if (blank(a["ALB:FileNumber"].toString())) {
         NextAlbumFileNumber();

@@ -149,10 +149,13 @@ TEST_F(DiscLookup, TheGenreFindsOrAddsTheCategory)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.genre);
         dictionary::Album().record()["ALB:CategoryID"] = 0;
+        dictionary::Album().record()["ALB:XCCD"] = "0a000802";
+        ASSERT_EQ(dictionary::Album().update(), 0);
         const std::string answer = "[DISC]\r\nTracks=1\r\nGenre=" + std::string(c.genre) + "\r\n";
         toolRun = [this, answer] { writeFile(collection("TRAKHAND.LOG"), answer); };
         lookUp();
         EXPECT_EQ(album("ALB:Category"), c.genre);
+        EXPECT_EQ(album("ALB:XCCD"), "0a000802") << "no TOC in the answer: the disc id stays";
         EXPECT_EQ(dictionary::Album().record()["ALB:CategoryID"].toInt(), c.id);
         EXPECT_EQ(dictionary::Categories().records(), c.categories);
         tables::Table& songs = dictionary::Quorvel();
