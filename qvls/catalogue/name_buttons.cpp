@@ -56,7 +56,9 @@ void installNameButtons(fw::WindowController& form, const NameButtons& buttons)
     form.onAccepted(b.swapName, [&form, b] {
         change(form, [&b] {
             const Field artist(b.artistField);
-            std::string name = artist.get();
+            // Room for the ", " the swap adds: the field's value comes without
+            // its padding, and the swap keeps the length it is given.
+            std::string name = artist.get() + "  ";
             SwapNameOrder(name);
             artist.set(name);
         });
@@ -79,11 +81,14 @@ void installNameButtons(fw::WindowController& form, const NameButtons& buttons)
             title.set(kept);
         });
     });
-    form.onAccepted(b.selectArtist, [&form, b] {
-        form.ReloadSelectedRecords();
-        selectArtist(form, b);
-    });
-    form.onAccepted(b.artistRegion, [&form, b] { selectArtist(form, b); });
+    // A wizard's entries have no artist list beside them.
+    if (b.selectArtist.number != 0)
+        form.onAccepted(b.selectArtist, [&form, b] {
+            form.ReloadSelectedRecords();
+            selectArtist(form, b);
+        });
+    if (b.artistRegion.number != 0)
+        form.onAccepted(b.artistRegion, [&form, b] { selectArtist(form, b); });
 }
 
 } // namespace qv::qvls

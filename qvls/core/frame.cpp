@@ -335,8 +335,10 @@ void FrameController::command(const FrameCommand& c, const rt::Control& item)
         break;
     case CommandKind::Backup: {
         const rt::CommandLine cl = rt::resolveCommandLine("SAFKEEP.EXE", frameServices().programFolder());
-        if (frameServices().runProgram(
-                cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder())
+        if (frameServices()
+                .runProgram(
+                    cl.program, {"qvldata.tps, qvlalbum.tps, qvlconf.tps, qvlcat.tps, etc."}, collectionFolder())
+                .runCode
             != 0)
             showNotAvailableText(
                 name + " needs the backup program SAFKEEP, which is not installed beside Quorvel Pro.");
@@ -345,7 +347,7 @@ void FrameController::command(const FrameCommand& c, const rt::Control& item)
     }
     case CommandKind::ReportDesigner: {
         const rt::CommandLine cl = rt::resolveCommandLine("PALDRO", frameServices().programFolder());
-        if (frameServices().runProgram(cl.program, cl.args, collectionFolder()) != 0)
+        if (frameServices().runProgram(cl.program, cl.args, collectionFolder()).runCode != 0)
             rt::message("Report designer not found.  If you have purchased this add-on, please ensure that it has "
                         "been installed into the same directory as Quorvel Pro",
                 "Error", rt::Icon::None, rt::button::Ok);
@@ -376,11 +378,7 @@ void FrameController::trakhand(const FrameCommand& c, const std::string& name)
             std::error_code ec;
             fs::remove(*f, ec);
         }
-    std::vector<std::string> args{c.argument, "/VID"};
-    // The drive token as stored; none when no drive is set.
-    if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
-        args.push_back(drive);
-    if (startTrakhand(std::move(args)) != 0)
+    if (startTrakhand(trakhandArguments(c.argument)) != 0)
         showNotAvailableText(name + " needs the disc-lookup tool trakhand, which is not installed beside Quorvel Pro.");
 }
 

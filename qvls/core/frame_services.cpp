@@ -1,10 +1,13 @@
 #include "qvls/core/frame_services.h"
 
+#include <memory>
+
 #include "platform/runtime/dialogs.h"
 #include "platform/runtime/paths.h"
 #include "platform/runtime/process.h"
 #include "platform/runtime/shell.h"
 #include "platform/runtime/window.h"
+#include "platform/text/text.h"
 #include "qvls/core/files.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
@@ -18,7 +21,11 @@ FrameServices defaultServices()
     d.startProcedure = [](std::string_view name, std::size_t stack) { return rt::Procedures::start(name, stack); };
     d.callProcedure = [](std::string_view name) { return rt::Procedures::call(name); };
     d.runProgram = [](const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
-        return rt::Process::start(program, args, folder).runCode();
+        auto process = std::make_shared<rt::Process>(rt::Process::start(program, args, folder));
+        ProgramRun run(process->runCode());
+        if (process->started())
+            run.exitCode = [process] { return process->exitCode(); };
+        return run;
     };
     d.openAddress = [](std::string_view address) { return rt::shellOpen(address); };
     d.programFolder = [] { return rt::programFolder(); };
@@ -55,10 +62,22 @@ void postStartUpLists(bool withBoth)
             g.frameWindow->post(rt::event::Accepted, item);
 }
 
+std::string trakhandProgram()
+{
+    return frameServices().programFolder() + "trakhand";
+}
+
+std::vector<std::string> trakhandArguments(std::string_view discSwitch)
+{
+    std::vector<std::string> args{std::string(discSwitch), "/VID"};
+    if (const std::string drive(text::trimRight(settings().CDDrive)); !drive.empty())
+        args.push_back(drive);
+    return args;
+}
+
 int startTrakhand(std::vector<std::string> arguments)
 {
-    return frameServices().runProgram(
-        frameServices().programFolder() + "trakhand", std::move(arguments), collectionFolder());
+    return frameServices().runProgram(trakhandProgram(), std::move(arguments), collectionFolder()).runCode;
 }
 
 void resetFrameServices()

@@ -5,6 +5,7 @@
 // the frame itself.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,14 +15,26 @@
 
 namespace qv::qvls {
 
+// What a program start answers: the run code (0 started, otherwise the errno
+// of the failed start) and, for a started program, how to read its exit code
+// (rt::kStillActive while it runs). A start told only by its run code (a
+// stand-in) counts as a program that has ended already.
+struct ProgramRun {
+    ProgramRun(int code = 0)
+        : runCode(code)
+    { }
+    int runCode = 0;
+    std::function<std::uint32_t()> exitCode;
+};
+
 // What the frame starts and opens. The defaults are the real ones; tests
 // watch or replace them.
 struct FrameServices {
     std::function<rt::Procedures::Started(std::string_view name, std::size_t stack)> startProcedure;
     std::function<bool(std::string_view name)> callProcedure;
     // Starts a program with an argument list in a working folder without
-    // waiting; answers the run code (0 started).
-    std::function<int(
+    // waiting.
+    std::function<ProgramRun(
         const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder)>
         runProgram;
     // A web address or file:// address in the desktop's browser; > 32 when opened.
@@ -42,8 +55,13 @@ void showNotAvailableText(const std::string& text);
 // after a collection switch, not at start).
 void postStartUpLists(bool withBoth);
 
-// Starts the disc-lookup tool from the program folder with its switches, in
-// the collection folder, without waiting; the run code (0 started).
+// The disc-lookup tool beside the program.
+std::string trakhandProgram();
+// Its arguments for a disc switch ("/D", "/S", ...): the switch, "/VID" and
+// the CD drive's token as stored, none when no drive is set.
+std::vector<std::string> trakhandArguments(std::string_view discSwitch);
+// Starts the tool with its arguments, in the collection folder, without
+// waiting; the run code (0 started).
 int startTrakhand(std::vector<std::string> arguments);
 
 } // namespace qv::qvls

@@ -57,6 +57,7 @@ struct Globals {
     std::string songFormResult; // GLO:SongFormResult: "", "OK" or "Cancel"
     int songFormFromWizard = 0; // GLO:SongFormFromWizard
     int side = 0; // GLO:Side
+    int wizardFromCDPlayer = 0; // GLO:WizardFromCDPlayer: the CD player has just closed the drive for a wizard
     int threadInstance = 0; // ThreadInstance
     std::string addTypeAnswer; // what the add-type choice answered: "Compilation", "Single Artist", "Normal"
 
