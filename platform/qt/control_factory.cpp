@@ -670,6 +670,9 @@ protected:
     void detach() override
     {
         mouse_->detach();
+        // The rows may outlive the window (a dialog's rows declared before
+        // it): a later change of theirs must not reach a closed list.
+        model_->setSource(nullptr);
         ControlView::detach();
     }
     void apply(ControlChange what) override
@@ -945,6 +948,12 @@ public:
                 combo_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) { input(t.toStdString()); });
             QObject::connect(combo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { commit(); });
         }
+    }
+    void detach() override
+    {
+        if (model_)
+            model_->setSource(nullptr); // as a list's: its rows may outlive the window
+        ControlView::detach();
     }
     void commit() override
     {

@@ -40,14 +40,6 @@ protected:
         CollectionFolder::TearDown();
     }
 
-    static void add(tables::Table& t, const std::vector<std::pair<std::string, std::string>>& values)
-    {
-        t.record().clear();
-        for (const auto& [f, v] : values)
-            t.record()[std::string_view(f)] = v;
-        ASSERT_EQ(t.insert(), 0) << t.def().label << ": " << tables::lastError().text;
-    }
-
     // The message box now shown, as "title: text"; empty when there is none.
     std::string message() const
     {

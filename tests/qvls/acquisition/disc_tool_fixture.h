@@ -79,10 +79,6 @@ protected:
         toolRun = [this, goldenName] { writeFile(collection("TRAKHAND.LOG"), readFile(golden(goldenName))); };
     }
 
-    static std::string value(tables::Table& t, const char* field)
-    {
-        return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
-    }
     static std::string memo(tables::Table& t, const char* field) { return t.record().memo(t.def().memoIndex(field)); }
     // An album on file, in the Album buffer.
     static void albumOnFile(const std::vector<std::pair<std::string, std::string>>& values)

@@ -6,6 +6,9 @@
 
 #include "disc_tool_fixture.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -48,16 +51,39 @@ protected:
                 + "\n[User]\nName=tester\nEmail=tester@example.org\n");
     }
 
-    // Lets the tool run in real time while the wizard waits on its timer.
+    void TearDown() override
+    {
+        endToolsLeftRunning();
+        DiscToolTest::TearDown();
+    }
+
+    // Lets the tool run in real time while the wizard waits on its timer; a
+    // loaded machine (a sanitizer build) may take its time starting it.
     void waitFor(rt::Window& w, const std::string& step)
     {
-        for (int i = 0; i < 500 && stepOf(w) != step; ++i) {
+        for (int i = 0; i < 3000 && stepOf(w) != step; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             host->advance(kProgramPollTicks * 10);
             answerMessages();
         }
     }
     static std::string stepOf(rt::Window& w) { return std::to_string(w["?Sheet"].selected()); }
+
+    // A tool this test failed to wait for would keep waiting for an answer
+    // nobody gives, and keep the test's output open: end it.
+    void endToolsLeftRunning() const
+    {
+        const std::filesystem::path folder = std::filesystem::canonical(collection(""));
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+            const std::string pid = entry.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            const std::filesystem::path cwd = std::filesystem::read_symlink(entry.path() / "cwd", ec);
+            if (!ec && cwd == folder && std::stoi(pid) != ::getpid())
+                ::kill(std::stoi(pid), SIGKILL);
+        }
+    }
 
     qv::testing::CddbServer server{CDDB_FIXTURES};
 };

@@ -49,18 +49,6 @@ protected:
         CollectionFolder::TearDown();
     }
 
-    static void add(tables::Table& t, const std::vector<std::pair<std::string, std::string>>& values)
-    {
-        t.record().clear();
-        for (const auto& [f, v] : values)
-            t.record()[std::string_view(f)] = v;
-        ASSERT_EQ(t.insert(), 0) << t.def().label << ": " << tables::lastError().text;
-    }
-    static std::string value(tables::Table& t, const char* field)
-    {
-        return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
-    }
-
     // The file dialog now open, answered with a file or cancelled.
     rt::FileDialogSpec answerFileDialog(std::optional<std::string> file)
     {

@@ -12,7 +12,11 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/tables/table.h"
+#include "platform/text/text.h"
 #include "qvls/core/globals.h"
 #include "qvls/core/settings.h"
 #include "qvls/dictionary/access.h"
@@ -69,6 +73,20 @@ protected:
     std::filesystem::path collection(const std::string& name) const { return root_ / "collection" / name; }
     // A file of the configuration folder (where bare INI names live).
     std::filesystem::path config(const std::string& name) const { return root_ / "config" / "quorvel" / name; }
+
+    // A record added straight to its table, from field names and values.
+    static void add(tables::Table& t, const std::vector<std::pair<std::string, std::string>>& values)
+    {
+        t.record().clear();
+        for (const auto& [f, v] : values)
+            t.record()[std::string_view(f)] = v;
+        ASSERT_EQ(t.insert(), 0) << t.def().label << ": " << tables::lastError().text;
+    }
+    // A field of the table's buffer as shown, without trailing blanks.
+    static std::string value(tables::Table& t, const char* field)
+    {
+        return std::string(text::trimRight(t.record()[std::string_view(field)].toString()));
+    }
 
 private:
     std::filesystem::path root_;

@@ -9,17 +9,8 @@
 namespace qv::cddb {
 namespace {
 
+using testing::failureOf;
 using testing::fixture;
-
-template <class F> std::pair<std::uint32_t, std::string> failureOf(F f)
-{
-    try {
-        f();
-    } catch (const ComError& e) {
-        return {e.code(), e.description()};
-    }
-    return {0, ""};
-}
 
 std::string readAnswer(const std::string& category, const std::string& id, const std::string& record)
 {

@@ -14,19 +14,11 @@
 namespace qv::cddb {
 namespace {
 
+using testing::failureOf;
+
 constexpr const char* kLanternsToc = "30038e04 4 150 18327 34162 50932 912";
 constexpr const char* kSketchesToc = "1702ba03 3 150 21052 40000 700";
 constexpr const char* kFolkToc = "21031e05 5 150 9000 20000 31000 45000 800";
-
-template <class F> std::pair<std::uint32_t, std::string> failureOf(F f)
-{
-    try {
-        f();
-    } catch (const ComError& e) {
-        return {e.code(), e.description()};
-    }
-    return {0, ""};
-}
 
 bool contains(const std::string& text, const std::string& part)
 {
