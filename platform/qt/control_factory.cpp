@@ -970,8 +970,22 @@ protected:
         quietly([&] {
             combo_->clear();
             if (hasSource()) {
-                if (!model_)
+                if (!model_) {
                     model_ = new ListModel(this);
+                    // Rows read again leave the box on its first row: once
+                    // the box has taken the change, show the program's choice.
+                    const auto showChoice = [this] {
+                        if (!live())
+                            return;
+                        if (control_.selected() > 0)
+                            showSelection();
+                        else
+                            showValue();
+                    };
+                    QObject::connect(model_, &ListModel::modelReset, this, showChoice, Qt::QueuedConnection);
+                    QObject::connect(model_, &ListModel::rowsInserted, this, showChoice, Qt::QueuedConnection);
+                    QObject::connect(model_, &ListModel::rowsRemoved, this, showChoice, Qt::QueuedConnection);
+                }
                 model_->setSource(control_.list());
                 combo_->setModel(model_);
             } else {

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QLineEdit>
 
 #include "qt_fixture.h"
@@ -29,6 +30,42 @@ controls:
     QTest::keyClicks(password, QStringLiteral("s3cret"));
     ASSERT_TRUE(waitFor([&] { return (*p.window)["?Password"].value() == "s3cret"; }));
     EXPECT_NE(password->displayText(), QStringLiteral("s3cret"));
+}
+
+} // namespace
+} // namespace qv::qt::testing
+
+namespace qv::qt::testing {
+namespace {
+
+// A drop list over rows the program reads again (a new category added)
+// keeps showing the program's choice, not the first row the reset leaves.
+TEST_F(QtHostTest, ADropListReadAgainShowsItsChoice)
+{
+    Program& p = open(R"(
+window: Choice
+title: Choice
+at: [10, 10, 200, 60]
+controls:
+  - {type: droplist, name: "?Category", at: [8, 8, 120, 12]}
+)",
+        [](rt::Window& w, Program& p) {
+            p.queue = rt::ListQueue(1);
+            for (const char* c : {"Classical", "Jazz", "Rock"})
+                p.queue.append({c});
+            w["?Category"].setList(&p.queue);
+            w["?Category"].setSelected(2);
+        });
+    auto* box = find<QComboBox>(p, "?Category");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentText(), QStringLiteral("Jazz"));
+    onThread(p, [&](rt::Window& w) {
+        p.queue.clear();
+        for (const char* c : {"Classical", "Indie Rock", "Jazz", "Rock"})
+            p.queue.append({c});
+        w["?Category"].setSelected(2);
+    });
+    EXPECT_EQ(box->currentText(), QStringLiteral("Indie Rock"));
 }
 
 } // namespace

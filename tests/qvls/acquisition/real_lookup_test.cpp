@@ -102,6 +102,13 @@ TEST_F(RealLookup, TheWizardAddsTheDiscInTheDriveFromALocalDiscDatabase)
     EXPECT_EQ(messages, std::vector<std::string>{});
     EXPECT_EQ((*w)["?Artist"].value(), "The Lanterns");
     EXPECT_EQ((*w)["?Album"].value(), "Harbour Lights");
+    // The drop lists show the looked-up media and the category made for the disc's genre.
+    rt::Control& media = (*w)["?Media"];
+    rt::Control& category = (*w)["?Category"];
+    ASSERT_GT(media.selected(), 0);
+    ASSERT_GT(category.selected(), 0);
+    EXPECT_EQ(media.list()->cell(media.selected() - 1, 0), "CD");
+    EXPECT_EQ(category.list()->cell(category.selected() - 1, 0), "Indie Rock");
     host->press(*w, "?Next");
     host->press(*w, "?Finish");
     answerMessages();
