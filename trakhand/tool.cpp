@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "platform/cdaudio/drives.h"
 #include "platform/runtime/ini.h"
 #include "platform/runtime/resources.h"
 #include "trakhand/command_line.h"
@@ -28,11 +29,7 @@ int runTrakhand(std::string_view commandLine, const ToolServices& services)
 
 std::vector<cdaudio::DriveOverride> readDriveMap()
 {
-    std::vector<cdaudio::DriveOverride> map;
-    for (rt::IniEntry& e : rt::IniFile::named(".\\QVLROCFG.INI").entries("CD Drives"))
-        if (!e.value.empty())
-            map.emplace_back(std::move(e.key), std::move(e.value));
-    return map;
+    return cdaudio::driveOverridesIn(rt::IniFile::named(".\\QVLROCFG.INI"));
 }
 
 } // namespace qv::trakhand

@@ -1,5 +1,6 @@
 #include "platform/cdaudio/drives.h"
 
+#include "platform/runtime/ini.h"
 #include "platform/text/case.h"
 
 #include <cdio/cdio.h>
@@ -112,6 +113,15 @@ std::string OpticalDrives::deviceFor(std::string_view token, const std::vector<O
         if (d.token == t)
             return d.device;
     return {};
+}
+
+std::vector<OpticalDrives::Override> driveOverridesIn(const rt::IniFile& settings)
+{
+    std::vector<OpticalDrives::Override> pins;
+    for (rt::IniEntry& e : settings.entries(kDriveSection))
+        if (!e.value.empty())
+            pins.emplace_back(std::move(e.key), std::move(e.value));
+    return pins;
 }
 
 } // namespace qv::cdaudio

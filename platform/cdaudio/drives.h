@@ -10,6 +10,10 @@
 #include <utility>
 #include <vector>
 
+namespace qv::rt {
+class IniFile;
+}
+
 namespace qv::cdaudio {
 
 struct OpticalDrive {
@@ -39,5 +43,11 @@ public:
     // What libcdio lists as CD drives (cdio_get_devices with DRIVER_DEVICE).
     static std::vector<std::string> systemDevices();
 };
+
+// The settings file's section whose keys ("D:", "E:", ...) pin a token to a
+// device path or to the TOC file of a simulated drive.
+inline constexpr std::string_view kDriveSection = "CD Drives";
+// That section's pins; a key without a device pins nothing.
+std::vector<OpticalDrives::Override> driveOverridesIn(const rt::IniFile& settings);
 
 } // namespace qv::cdaudio

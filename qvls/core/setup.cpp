@@ -80,10 +80,7 @@ void fillDateList(rt::ListQueue& list)
 
 std::vector<std::pair<std::string, std::string>> configuredDriveOverrides()
 {
-    std::vector<std::pair<std::string, std::string>> overrides;
-    for (const rt::IniEntry& e : settingsIni().entries(kDriveSection))
-        overrides.emplace_back(e.key, e.value);
-    return overrides;
+    return cdaudio::driveOverridesIn(settingsIni());
 }
 
 void buildDriveList(rt::ListQueue& list)

@@ -49,9 +49,7 @@ std::string driveForRow(const rt::ListQueue& list, int row);
 void takeChosenDrive(const rt::Control& driveList, const rt::ListQueue& list);
 // The four start-up lists are read again from the file; a missing key is 0.
 void rereadStartUpLists();
-// Settings section whose keys ("D:", "E:", ...) pin a token to a device.
-inline constexpr std::string_view kDriveSection = "CD Drives";
-// That section's pins: (token, device path or TOC file).
+// The settings file's drive pins: (token, device path or TOC file).
 std::vector<std::pair<std::string, std::string>> configuredDriveOverrides();
 
 // ---- the Year Only conversion

@@ -32,12 +32,6 @@ controls:
     EXPECT_NE(password->displayText(), QStringLiteral("s3cret"));
 }
 
-} // namespace
-} // namespace qv::qt::testing
-
-namespace qv::qt::testing {
-namespace {
-
 // A drop list over rows the program reads again (a new category added)
 // keeps showing the program's choice, not the first row the reset leaves.
 TEST_F(QtHostTest, ADropListReadAgainShowsItsChoice)
